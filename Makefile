@@ -1,0 +1,33 @@
+# Two entry points: `make run` and `make test`. Both install missing Debian packages first (as root).
+PACKAGES := qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make fonts-dejavu-core
+BUILD    ?= build
+JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: run test build deps clean
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = "0" ]; then \
+	    echo "Installing:$$missing"; \
+	    apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+	  else \
+	    echo "Missing Debian packages:$$missing (run as root or install them)"; exit 1; \
+	  fi; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/pendrix
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+clean:
+	rm -rf $(BUILD)
