@@ -2,22 +2,12 @@
 
 #include <QApplication>
 
+#include "gui_app.h"
 #include "shell/Main.h"
-
-namespace {
-QApplication* app()
-{
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return a;
-}
-}  // namespace
 
 TEST(MainWindow, OpensOffscreenWithItsName)
 {
-    app();
+    gui_app();
     TForm_main form;
     form.show();
     QApplication::processEvents();
