@@ -1,0 +1,290 @@
+#pragma once
+// DriveSim: a servo drive at the far end of a pseudo-terminal, for tests of the link.
+// It reads requests with its own frame reader, is strict about them (every deviation is
+// recorded in violations()), answers from raw drive-order bytes set by the test, can be
+// made to misbehave (faults), can pace its line like a real UART, and logs every frame.
+// It knows the frame and reply layouts only, nothing of the parameter image's fields.
+#include "SimWire.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+enum class SimFaultKind {
+    Silence,        // no reply
+    BadCrc,         // CRC bytes spoilt
+    Late,           // reply held back `amount` ms
+    Split,          // reply written in pieces at `cuts`, `gap_ms` apart
+    GarbageBefore,  // `bytes` glued before the reply
+    GarbageAfter,   // `bytes` glued after the reply
+    WrongLength,    // length byte changed by `amount` (CRC kept valid)
+    Truncated,      // last `amount` bytes never sent
+    BadCommand,     // command byte set to `amount` (40 or more; CRC kept valid)
+    Twice,          // the reply sent again `amount` ms after the first
+    EchoFirst,      // the request echoed before the reply, `amount` ms apart (0: glued)
+    HangUp,         // the line is unplugged instead of replying
+};
+
+// A fault applies to the next `count` replies (kForever: until cleared) to requests of
+// command `command` (-1: any command), after letting `skip` of them pass unharmed.
+// Several faults may shape one reply. Silence with EchoFirst sends the echo alone.
+struct SimFault {
+    static constexpr int kForever = -1;
+
+    SimFaultKind kind = SimFaultKind::Silence;
+    int command = -1;
+    int count = 1;
+    int skip = 0;
+    int amount = 0;
+    int gap_ms = 0;
+    std::vector<std::size_t> cuts;
+    SimBytes bytes;
+
+    static SimFault silence() { return make(SimFaultKind::Silence, 0); }
+    static SimFault bad_crc() { return make(SimFaultKind::BadCrc, 0); }
+    static SimFault late(int ms) { return make(SimFaultKind::Late, ms); }
+    static SimFault split(std::vector<std::size_t> cut_offsets, int gap);
+    static SimFault garbage_before(SimBytes b = {0x5A});
+    static SimFault garbage_after(SimBytes b = {0x5A});
+    static SimFault wrong_length(int delta) { return make(SimFaultKind::WrongLength, delta); }
+    static SimFault truncated(int bytes_cut = 1) { return make(SimFaultKind::Truncated, bytes_cut); }
+    static SimFault bad_command(int code = 40) { return make(SimFaultKind::BadCommand, code); }
+    static SimFault twice(int gap = 0) { return make(SimFaultKind::Twice, gap); }
+    static SimFault echo_first(int gap = 0) { return make(SimFaultKind::EchoFirst, gap); }
+    static SimFault hang_up() { return make(SimFaultKind::HangUp, 0); }
+
+    SimFault& on(int cmd) { command = cmd; return *this; }
+    SimFault& times(int n) { count = n; return *this; }
+    SimFault& forever() { count = kForever; return *this; }
+    SimFault& after(int n) { skip = n; return *this; }
+
+private:
+    static SimFault make(SimFaultKind k, int a)
+    {
+        SimFault f;
+        f.kind = k;
+        f.amount = a;
+        return f;
+    }
+};
+
+// One frame on the line. Requests are logged when complete, replies when their last byte
+// was written. Times are those of the first and last byte (with pacing: on the wire).
+struct SimLogEntry {
+    enum Dir { Request, Reply };
+    Dir dir = Request;
+    SimClock::time_point start{};
+    SimClock::time_point end{};
+    SimBytes bytes;
+    int cmd = -1;        // command byte (request: as received; reply: as intended)
+    bool valid = true;   // request passed every check / reply left unspoilt by faults
+    std::string note;    // violation text, faults applied, "unknown command", ...
+};
+
+class DriveSim {
+public:
+    static constexpr std::size_t kImageSize = 2412;
+    static constexpr std::size_t kIdentSize = 52;
+    static constexpr std::size_t kStatusSize = 28;
+    static constexpr std::size_t kAlarmMemSize = 17;
+
+    struct ParamWrite {
+        std::uint16_t key = 0;
+        std::uint8_t sub = 0;
+        std::uint8_t bits = 0;
+        SimBytes value;  // the 4 value bytes as sent (big-endian)
+        std::uint32_t value_u32() const;
+    };
+
+    // Opens the pseudo-terminal and starts the drive thread. Throws std::runtime_error.
+    DriveSim();
+    ~DriveSim();
+    DriveSim(const DriveSim&) = delete;
+    DriveSim& operator=(const DriveSim&) = delete;
+
+    void stop();
+    std::string port_name() const { return port_name_; }  // relative to /dev, e.g. "pts/5"
+    std::string device_path() const { return "/dev/" + port_name_; }
+
+    // --- Drive state: raw bytes in drive order. Wrong sizes throw std::invalid_argument.
+    void set_image(const SimBytes& image);
+    void set_image_bytes(std::size_t offset, const SimBytes& bytes);
+    SimBytes image() const;
+    void set_identification(const SimBytes& ident);
+    SimBytes identification() const;
+    void set_firmware_version(std::uint8_t major, std::uint8_t minor);  // identification bytes 12-13
+    void set_status(const SimBytes& status);
+    SimBytes status() const;  // as set, without the bits the simulator adds
+    void set_alarm_memory(const SimBytes& mem);
+    void set_info_reply(std::uint8_t sub, const SimBytes& after_status);
+    void clear_info_reply(std::uint8_t sub);
+    void set_list_value(std::uint16_t key, std::uint8_t sub, const SimBytes& raw);
+    void clear_list_values();
+    void queue_text_message(const SimBytes& message);
+    std::size_t queued_text_messages() const;
+    void set_terminal_echo(bool on);  // without a queued message a character is echoed as "%c"
+    void set_boot_loader(bool on);    // identification flag bit 0, status bits 0 and 2; polls only
+    void set_write_hold(bool on);     // status bit 3
+    void set_store_time(std::chrono::milliseconds t);  // storing phase after a block or motor write
+    void queue_reply(std::uint8_t cmd, const SimBytes& payload);  // next reply to cmd carries it
+    void set_reply(std::uint8_t cmd, const SimBytes& payload);    // every reply to cmd carries it
+    void clear_reply(std::uint8_t cmd);
+    void set_answer_unknown(bool on);  // unknown commands below 40: answered with an empty payload
+
+    // --- What the drive was told.
+    std::vector<ParamWrite> param_writes() const;
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> drive_functions() const;
+    SimBytes motor_record() const;
+    unsigned block_progress() const;  // the progress count information sub-reply 1 reports now
+
+    // --- Faults.
+    void add_fault(const SimFault& f);
+    void clear_faults();
+    void hang_up();  // unplug now: the master side is closed
+    bool hung_up() const;
+    std::size_t lost_bytes() const;  // reply bytes dropped because nobody read the line
+
+    // --- Line pacing: 10 bits per byte at `baud` both ways (0: off), plus a turnaround.
+    void set_pacing(std::uint32_t baud, std::chrono::microseconds turnaround = {});
+
+    // --- Log and checks.
+    std::vector<SimLogEntry> log() const;
+    std::vector<SimLogEntry> requests(int cmd = -1) const;
+    std::vector<SimLogEntry> replies(int cmd = -1) const;
+    std::size_t request_count(int cmd = -1) const;
+    std::size_t reply_count(int cmd = -1) const;
+    void clear_log();
+    // Protocol errors of the program: malformed or oversized requests, bad CRC or CRC byte
+    // order, reads or writes beyond 2412, a block-write chunk out of sequence, a write
+    // (commands 4, 6, 9) after the last intact status reply reported bit 3. Tests assert empty.
+    std::vector<std::string> violations() const;
+    void clear_violations();
+    // Waits until pred() holds; pred is re-evaluated on every logged event and every 10 ms
+    // and may call into the simulator. Returns false when the time-out passed first.
+    bool wait_for(const std::function<bool()>& pred, std::chrono::milliseconds timeout) const;
+    bool wait_requests(int cmd, std::size_t n, std::chrono::milliseconds timeout) const;
+    bool wait_replies(int cmd, std::size_t n, std::chrono::milliseconds timeout) const;
+
+private:
+    struct Segment {
+        SimBytes bytes;
+        SimClock::duration gap{};  // silence before this segment
+    };
+    struct Transmission {
+        SimClock::time_point ready{};
+        std::vector<Segment> segments;
+        bool hang_up = false;
+        int hold_report = -1;                // status bit 3 this reply reports (-1: none)
+        std::shared_ptr<SimLogEntry> entry;  // logged when the last piece is written
+    };
+    struct Piece {
+        SimClock::time_point at{};
+        SimBytes bytes;
+        std::shared_ptr<SimLogEntry> entry;  // set on the last piece of a transmission
+        int hold_report = -1;
+        bool first = false;
+    };
+    struct Reply {
+        std::uint8_t cmd = 0;
+        SimBytes payload;
+    };
+    struct Transfer {
+        bool active = false;
+        bool complete = false;
+        unsigned received = 0;
+        unsigned total = 0;
+        int last_offset = -1;
+        int last_length = 0;
+        SimClock::time_point store_start{};
+        SimClock::time_point store_end{};
+    };
+
+    // thread and line (DriveSim.cpp)
+    void open_pty();
+    void run();
+    void wake() const;
+    void read_master(SimClock::time_point now);
+    void handle_frame(const SimRawFrame& f);
+    void promote_due(SimClock::time_point now);
+    void write_due(SimClock::time_point now);
+    void close_line();
+    std::optional<SimClock::time_point> next_deadline() const;
+    void append_log(SimLogEntry e);
+    void add_violation(const std::string& v);
+
+    // drive behaviour (DriveSim_answer.cpp)
+    std::string check_request(const SimBytes& f) const;
+    std::optional<Reply> answer(const SimBytes& f, SimClock::time_point now, std::string& note);
+    SimBytes status_now(SimClock::time_point now) const;
+    SimBytes terminal_reply(std::uint8_t ch);
+    SimBytes info_reply(std::uint8_t sub, SimClock::time_point now);
+    SimBytes read_list_reply(const SimBytes& f) const;
+    void block_write(const SimBytes& f, SimClock::time_point now);
+    unsigned progress_at(SimClock::time_point now) const;
+    bool storing(SimClock::time_point now) const;
+
+    // faults (DriveSim_fault.cpp)
+    std::vector<SimFault> take_faults(int cmd);
+    static std::string fault_name(const SimFault& f);
+    void schedule_reply(const SimBytes& request, const Reply& r, std::vector<SimFault> faults,
+                        SimClock::time_point ready);
+
+    // line
+    int master_ = -1;
+    int slave_ = -1;
+    int wake_fd_ = -1;
+    std::string port_name_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> hang_up_req_{false};
+
+    mutable std::mutex mu_;
+    mutable std::condition_variable cv_;
+    std::uint64_t gen_ = 0;  // bumped on every logged event
+
+    SimFrameReader reader_;
+    std::deque<Transmission> pending_;  // ordered by ready time
+    std::deque<Piece> pieces_;          // ordered by write time
+    SimClock::time_point rx_free_{};
+    SimClock::time_point tx_free_{};
+    SimClock::time_point piece_started_{};
+    std::size_t lost_bytes_ = 0;  // reply bytes the line could not take (nobody reading)
+    std::uint32_t baud_ = 0;
+    SimClock::duration turnaround_{};
+    bool hung_ = false;
+
+    // drive state
+    SimBytes image_;
+    SimBytes ident_;
+    SimBytes status_;
+    SimBytes alarm_mem_;
+    std::map<std::uint8_t, SimBytes> info_;
+    std::map<std::uint32_t, SimBytes> list_values_;
+    std::deque<SimBytes> texts_;
+    std::map<std::uint8_t, std::deque<SimBytes>> queued_replies_;
+    std::map<std::uint8_t, SimBytes> fixed_replies_;
+    bool echo_ = true;
+    bool boot_ = false;
+    bool hold_ = false;
+    bool answer_unknown_ = false;
+    bool reported_hold_ = false;  // status bit 3 in the last status-carrying reply sent
+    SimClock::duration store_time_{};
+    Transfer transfer_;
+    SimBytes motor_;
+
+    std::vector<SimFault> faults_;
+    std::vector<SimLogEntry> log_;
+    std::vector<std::string> violations_;
+    std::vector<ParamWrite> writes_;
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> functions_;
+};
