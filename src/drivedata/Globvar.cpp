@@ -1,0 +1,60 @@
+#include "drivedata/Globvar.h"
+
+#include <mutex>
+
+namespace {
+
+std::mutex status_lock;
+Drive_status status_rec{};
+std::atomic<uint16_t> status_word{0};
+
+}  // namespace
+
+void Drive_status_publish(const Drive_status& s)
+{
+    std::lock_guard<std::mutex> hold(status_lock);
+    status_rec = s;
+    status_word.store(s.status_word, std::memory_order_release);
+}
+
+Drive_status Drive_status_get()
+{
+    std::lock_guard<std::mutex> hold(status_lock);
+    return status_rec;
+}
+
+uint16_t Drive_status_word()
+{
+    return status_word.load(std::memory_order_acquire);
+}
+
+void Drive_status_update_word(uint16_t clear_bits, uint16_t set_bits)
+{
+    std::lock_guard<std::mutex> hold(status_lock);
+    status_rec.status_word = static_cast<uint16_t>((status_rec.status_word & ~clear_bits) | set_bits);
+    status_word.store(status_rec.status_word, std::memory_order_release);
+}
+
+DriveIdentRec Drive_ident{};
+char DriveNameText[32] = {};
+char DriveSwText[32] = {};
+uint32_t CanIdentProductCode = 0;
+uint32_t CanIdentRevision = 0;
+
+std::atomic<uint16_t> DriveFwVersion{0};
+std::atomic<uint16_t> DriveBootVersion{0};
+std::atomic<uint32_t> DriveDeviceId{DRIVE_TYPE_ORVEL};
+
+std::atomic<uint8_t> Ser_link_flags{0};
+std::atomic<uint8_t> Ser_data_flags{0};
+std::atomic<uint8_t> DriveUiFlags{0};
+std::atomic<uint8_t> FlashModeFlags{0};
+std::atomic<uint8_t> FlashProgressFlags{0};
+
+std::atomic<uint8_t> Ser_link_mode_req{LinkMode::Normal};
+std::atomic<uint8_t> Ser_link_mode{LinkMode::Normal};
+std::atomic<uint8_t> Ser_status_len{0};
+
+std::atomic<uint8_t> I2tTestActive{0};
+std::atomic<uint8_t> FieldBusInfoByte{0};
+uint8_t LanguageIndex = 0;

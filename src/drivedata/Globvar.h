@@ -1,0 +1,154 @@
+#pragma once
+// Globals shared by the link threads and the GUI: decoded drive status, identification, link and
+// data flag bytes, link mode, and a few small program-wide values.
+//
+// Threads: the receive thread writes status and identification; the send thread writes link flags
+// and the link mode; the GUI reads everything on its timers. Flag bytes are atomics: a writer sets a
+// flag with release after the data it announces, a reader loads it with acquire before the data.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+// ---- program version ----
+struct ProgramVersionRec {
+    uint8_t major;
+    uint8_t minor;
+};
+constexpr ProgramVersionRec ProgramVersion{3, 20};
+
+// ---- decoded status block ----
+constexpr std::size_t DRIVE_STATUS_BLOCK_LEN = 28;  // bytes on the link
+constexpr uint16_t DRIVE_FW_NEW_STATUS = 0x309;     // firmware from which the new layout is used
+
+// Drive status word bits used by the link.
+namespace StatusBit {
+constexpr uint16_t Boot = 1u << 0;         // the drive runs its boot loader
+constexpr uint16_t BootState = 1u << 2;    // with Boot: keep polling the boot loader
+constexpr uint16_t WritesHeld = 1u << 3;   // queued writes (commands 4, 6, 9) are held back
+constexpr uint16_t State5 = 1u << 5;       // drive state shown by the main window
+constexpr uint16_t State6 = 1u << 6;
+}  // namespace StatusBit
+
+// The 28-byte status block in host order; the same record for both wire layouts.
+struct Drive_status {
+    uint16_t status_word;
+    uint8_t outputs;        // output states, as sent
+    uint8_t control_mode;   // control-mode index, as sent
+    uint32_t alarm_word;    // DriveAlarmWord
+    uint16_t bus_status;    // field-bus status word (6041h / register 0301h)
+    uint16_t bus_second;    // field-bus second word
+    int32_t speed;          // rpm
+    int16_t current;
+    int16_t voltage;        // DC bus, V
+    int16_t turns;
+    uint16_t turn_pos;      // position within the turn
+    int16_t heat_sink;      // tenths of a degree Celsius
+    uint8_t inputs[2];      // input states, as sent (never swapped)
+};
+
+// Alarm bits of DriveAlarmWord; the others are warnings.
+constexpr uint32_t DRIVE_ALARM_MASK = 0x3F0384F;
+
+// Replaces the whole decoded status (receive thread). Readers never see a half-written record.
+void Drive_status_publish(const Drive_status& s);
+// Consistent copy of the decoded status.
+Drive_status Drive_status_get();
+// The status word alone, without locking.
+uint16_t Drive_status_word();
+// Clears then sets bits of the status word (identification, boot poll).
+void Drive_status_update_word(uint16_t clear_bits, uint16_t set_bits);
+
+// ---- identification ----
+constexpr std::size_t DRIVE_IDENT_LEN = 52;
+constexpr uint32_t DRIVE_TYPE_ORVEL = 0xC0458;   // first family
+constexpr uint32_t DRIVE_TYPE_PELSAN = 0xC0465;  // second family
+
+namespace IdentFlag {
+constexpr uint16_t BootLoader = 1u << 0;     // the boot loader answers
+constexpr uint16_t BootCondition = 1u << 1;  // boot condition used by the firmware update
+}  // namespace IdentFlag
+
+// The identification block, numbers in host order.
+struct DriveIdentRec {
+    uint32_t ident1;
+    uint32_t device_id;  // drive type
+    uint32_t ident3;
+    uint8_t fw_major;
+    uint8_t fw_minor;
+    uint16_t flags;      // IdentFlag bits
+    char text[36];       // zero-terminated when shorter than 36
+};
+static_assert(sizeof(DriveIdentRec) == DRIVE_IDENT_LEN);
+
+// Written by the receive thread before it announces the identification (Ser_link_flags bit 5 set
+// with release, or the reply handed to the send thread, which then sets bit 2); read after them.
+extern DriveIdentRec Drive_ident;
+extern char DriveNameText[32];  // identification text, at most 31 characters and a zero
+extern char DriveSwText[32];    // "Software Vers: M.mm" of a drive in its operating firmware
+// Live values of CANopen 1018h sub 2 and 3 (product code = drive type, revision = third number);
+// the object dictionary refers to them like to record fields.
+extern uint32_t CanIdentProductCode;
+extern uint32_t CanIdentRevision;
+
+extern std::atomic<uint16_t> DriveFwVersion;    // major << 8 | minor
+extern std::atomic<uint16_t> DriveBootVersion;  // major << 8 | minor of the boot loader
+extern std::atomic<uint32_t> DriveDeviceId;     // drive type of the connected (or assumed) drive
+
+// ---- link flag bytes ----
+namespace LinkFlag {
+constexpr uint8_t Answers = 1u << 0;        // a drive answers
+constexpr uint8_t IdentReceived = 1u << 2;  // identification received in this connection
+constexpr uint8_t Connect = 1u << 4;        // set by the main window at connect
+constexpr uint8_t Ready = 1u << 5;          // compatible drive in its operating firmware, normal mode
+}  // namespace LinkFlag
+
+namespace DataFlag {
+constexpr uint8_t ImageRead = 1u << 1;   // whole image read and committed
+constexpr uint8_t ListReads = 1u << 2;   // parameter-list reads enabled
+constexpr uint8_t AlarmMem = 1u << 3;    // alarm memory arrived
+constexpr uint8_t InfoSub1 = 1u << 4;    // information sub-reply 1 arrived
+constexpr uint8_t ProcReply = 1u << 6;   // a procedure sub-reply arrived
+}  // namespace DataFlag
+
+namespace UiFlag {
+constexpr uint8_t Power = 1u << 0;
+constexpr uint8_t Operative = 1u << 1;
+constexpr uint8_t QuickStopHold = 1u << 2;
+constexpr uint8_t Remote = 1u << 3;
+constexpr uint8_t FieldBus = 1u << 4;
+constexpr uint8_t Modified = 1u << 5;
+constexpr uint8_t CalibVariant = 1u << 6;
+constexpr uint8_t FreshStatus = 1u << 7;  // a status block was decoded
+}  // namespace UiFlag
+
+namespace FlashModeFlag {
+constexpr uint8_t Container = 1u << 0;   // a firmware container is loaded
+constexpr uint8_t DriveKnown = 1u << 3;  // set by identification and whole-image read
+}  // namespace FlashModeFlag
+
+namespace FlashProgressFlag {
+constexpr uint8_t Waiting = 1u << 0;   // link check before programming waits for the drive
+constexpr uint8_t Answered = 1u << 1;  // the link check ended with the drive answering
+}  // namespace FlashProgressFlag
+
+extern std::atomic<uint8_t> Ser_link_flags;
+extern std::atomic<uint8_t> Ser_data_flags;
+extern std::atomic<uint8_t> DriveUiFlags;
+extern std::atomic<uint8_t> FlashModeFlags;
+extern std::atomic<uint8_t> FlashProgressFlags;
+
+// ---- link mode ----
+namespace LinkMode {
+constexpr uint8_t Flash = 0;   // firmware download
+constexpr uint8_t Normal = 1;  // drive protocol
+constexpr uint8_t Check = 2;   // link check before programming
+}  // namespace LinkMode
+
+extern std::atomic<uint8_t> Ser_link_mode_req;  // asked for by the GUI
+extern std::atomic<uint8_t> Ser_link_mode;      // in force (send thread)
+extern std::atomic<uint8_t> Ser_status_len;     // status block length, set by identification
+
+// ---- small shared values ----
+extern std::atomic<uint8_t> I2tTestActive;     // i2t test running (page sets, link clears)
+extern std::atomic<uint8_t> FieldBusInfoByte;  // information sub-reply 7
+extern uint8_t LanguageIndex;                  // 0 Italian, 1 English, 2 French (GUI thread)
