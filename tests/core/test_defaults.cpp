@@ -20,7 +20,7 @@ class Defaults : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved_table_ = CurrentSizeTable;
+        saved_table_ = &CurrentSizeTable.get();
         saved_live_ = BusLiveValues;
         saved_product_ = CanIdentProductCode;
         saved_revision_ = CanIdentRevision;
@@ -28,7 +28,7 @@ protected:
     }
     void TearDown() override
     {
-        CurrentSizeTable = saved_table_;
+        CurrentSizeTable = *saved_table_;
         BusLiveValues = saved_live_;
         CanIdentProductCode = saved_product_;
         CanIdentRevision = saved_revision_;
@@ -44,7 +44,7 @@ protected:
     }
 
 private:
-    DriveSizeTable saved_table_{};
+    const DriveSizeTable* saved_table_ = nullptr;
     BusLiveBlock saved_live_{};
     uint32_t saved_product_ = 0;
     uint32_t saved_revision_ = 0;

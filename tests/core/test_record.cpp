@@ -245,9 +245,9 @@ TEST(SizeTables, BuildKeepsCodesAndFindsThem)
 
     // The current descriptor is a copy: switching it switches what a code names.
     CurrentSizeTable = SizeTablePelsan;
-    EXPECT_STREQ(CurrentSizeTable.src[0].name, "1,5-3,0");
+    EXPECT_STREQ(CurrentSizeTable->src[0].name, "1,5-3,0");
     CurrentSizeTable = SizeTableOrvel;
-    EXPECT_STREQ(CurrentSizeTable.src[0].name, "2,5-5,0");
+    EXPECT_STREQ(CurrentSizeTable->src[0].name, "2,5-5,0");
 }
 
 TEST(SizeTables, SortMatchesAStableSortForEveryLength)

@@ -168,8 +168,8 @@ TEST_F(Status, Identification309OfTheFirstFamily)
     EXPECT_STREQ(DriveSwText, "Software Vers: 3.09");
     EXPECT_STREQ(DriveNameText, "DRIVE");
     EXPECT_TRUE(Ser_link_flags.load() & LinkFlag::Ready);
-    EXPECT_EQ(CurrentSizeTable.count, 6);
-    EXPECT_EQ(CurrentSizeTable.src, SizeTableOrvel.src);
+    EXPECT_EQ(CurrentSizeTable->count, 6);
+    EXPECT_EQ(CurrentSizeTable->src, SizeTableOrvel.src);
     EXPECT_FALSE(FlashModeFlags.load() & FlashModeFlag::DriveKnown);
     EXPECT_EQ(Ser_status_len.load(), 28);
     EXPECT_FALSE(Drive_status_word() & StatusBit::Boot);
@@ -218,8 +218,8 @@ TEST_F(Status, OtherDriveTypesGetFiveSizes)
         FlashModeFlags.store(0);
         const Ident id = ident_of(type, 3, 9, 0);
         Serrx_reply_ident(id.data(), id.size());
-        EXPECT_EQ(CurrentSizeTable.count, 5);
-        EXPECT_EQ(CurrentSizeTable.src, SizeTablePelsan.src);
+        EXPECT_EQ(CurrentSizeTable->count, 5);
+        EXPECT_EQ(CurrentSizeTable->src, SizeTablePelsan.src);
         EXPECT_TRUE(FlashModeFlags.load() & FlashModeFlag::DriveKnown);
     }
 }
@@ -244,7 +244,7 @@ TEST_F(Status, ShortIdentificationChangesNothing)
     EXPECT_EQ(DriveFwVersion.load(), 0x309);
     EXPECT_EQ(DriveDeviceId.load(), 0xC0458u);
     EXPECT_STREQ(DriveNameText, "DRIVE");
-    EXPECT_EQ(CurrentSizeTable.count, 6);
+    EXPECT_EQ(CurrentSizeTable->count, 6);
     EXPECT_TRUE(Ser_link_flags.load() & LinkFlag::Ready);
     EXPECT_FALSE(Drive_status_word() & StatusBit::Boot);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Drive-size tables of both drive families: static source rows, sorted entries built at start,
 // and the lookup of a size code.
+#include <atomic>
 #include <cstdint>
 
 // Source row: f[0] sort key (probe current), f[1] nominal current, f[2] peak current (0.01 A),
@@ -25,7 +26,24 @@ struct DriveSizeTable {
 
 extern DriveSizeTable SizeTableOrvel;    // first family, six sizes, drive type 0xC0458
 extern DriveSizeTable SizeTablePelsan;   // second family, five sizes
-extern DriveSizeTable CurrentSizeTable;  // copy of the current family's descriptor
+// The current-descriptor slot: refers to one of the two static descriptors. The receive thread
+// switches it on identification while the GUI reads it, so it is one atomic pointer.
+class DriveSizeSlot {
+public:
+    explicit DriveSizeSlot(const DriveSizeTable& t) : table_(&t) {}
+    DriveSizeSlot& operator=(const DriveSizeTable& t)  // t must be SizeTableOrvel or SizeTablePelsan
+    {
+        table_.store(&t, std::memory_order_release);
+        return *this;
+    }
+    const DriveSizeTable* operator->() const { return table_.load(std::memory_order_acquire); }
+    const DriveSizeTable& get() const { return *operator->(); }
+    operator const DriveSizeTable&() const { return get(); }
+
+private:
+    std::atomic<const DriveSizeTable*> table_;
+};
+extern DriveSizeSlot CurrentSizeTable;
 
 constexpr uint16_t SIZE_NOT_FOUND = 0xFFFF;
 

@@ -54,7 +54,7 @@ void build_table(DriveSizeTable& t)
 DriveSizeTable SizeTableOrvel = {OrvelRows, OrvelSorted, ORVEL_SIZES};
 DriveSizeTable SizeTablePelsan = {PelsanRows, PelsanSorted, PELSAN_SIZES};
 // Valid until the main window selects the family.
-DriveSizeTable CurrentSizeTable = {OrvelRows, OrvelSorted, ORVEL_SIZES};
+DriveSizeSlot CurrentSizeTable{SizeTableOrvel};
 
 void Frm_output_sort_sizes(DriveSizeEntry* entries, uint16_t count)
 {
