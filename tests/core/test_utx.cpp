@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -355,13 +358,28 @@ TEST_F(UtxWriteFile, FailedWriteLeavesTheOldFileIntact)
 
 TEST_F(UtxWriteFile, UnwritableFolderFailsWithoutTouchingTheFile)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
     const fs::path target = dir / "motor.mot";
     put_file(target, {1, 2, 3});
-    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
     const uint8_t b[] = {9, 9};
-    const bool ok = Utx_write_file(target, b, 2, 0, UTX_FILE_CREATE);
+    bool ok = true;
+    if (::geteuid() == 0) {
+        // Permissions do not bind root: try the write as an unprivileged user in a child.
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(2);
+            ::_exit(Utx_write_file(target, b, 2, 0, UTX_FILE_CREATE) ? 1 : 0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        ASSERT_NE(WEXITSTATUS(status), 2) << "could not drop privileges";
+        ok = WEXITSTATUS(status) == 1;
+    } else {
+        ok = Utx_write_file(target, b, 2, 0, UTX_FILE_CREATE);
+    }
     fs::permissions(dir, fs::perms::owner_all);
     EXPECT_FALSE(ok);
     EXPECT_EQ(read_file(target), (std::vector<uint8_t>{1, 2, 3}));
