@@ -1,0 +1,93 @@
+#pragma once
+// Receive side of the link.
+#include <cstddef>
+#include <cstdint>
+
+#include "drivedata/Globvar.h"
+
+// ---- status block and identification ----
+
+// Decodes a 28-byte status block (big-endian; the layout follows DriveFwVersion) and publishes it,
+// then sets DriveUiFlags bit 7. A boot-loader status word (bit 0) keeps only the status word. The
+// bytes are never modified. False, and nothing changed, when fewer than 28 bytes are given.
+bool Serrx_status_decode(const uint8_t* bytes, std::size_t len);
+// The two wire layouts: before firmware 3.09 and from 3.09 on. Fill out from the block; false,
+// and out unchanged, when fewer than 28 bytes are given.
+bool Serrx_status_pre309(const uint8_t* bytes, std::size_t len, Drive_status& out);
+bool Serrx_status_309(const uint8_t* bytes, std::size_t len, Drive_status& out);
+
+// Stores and decodes a 52-byte identification: Drive_ident, DriveFwVersion, the CANopen identity
+// values, DriveNameText, DriveSwText or DriveBootVersion, DriveDeviceId, the size table of the
+// drive type, FlashModeFlags bit 3, Ser_status_len, status-word bit 0 and Ser_link_flags bit 5
+// (set last). False, and nothing changed, when fewer than 52 bytes are given.
+bool Serrx_reply_ident(const uint8_t* bytes, std::size_t len);
+
+// ==== receive thread, frame assembly and reply table ====
+#include <atomic>
+
+constexpr std::size_t SER_RX_BUF_SIZE = 4000;
+constexpr std::size_t SER_RX_OVERFLOW = 3990;  // bytes gathered + waiting at which all is purged
+constexpr uint32_t SER_RX_GAP_MS = 80;         // a longer silence starts a new frame
+constexpr uint8_t SER_REPLY_CMDS = 40;         // replies carry commands 0..39
+
+// One receive round (receive thread): waits on the port, gathers the bytes waiting and checks
+// and dispatches what they complete.
+void Serrx_receive();
+// Frame assembly of bytes read at now_ms (receive thread; tests feed it directly): a new
+// transmission or a silence above 80 ms starts a fresh frame, 3990 bytes purge everything, then
+// the bytes go to Serrx_parse (or to the boot-loader receiver in link mode 0).
+void Serrx_feed(const uint8_t* bytes, std::size_t n, uint32_t now_ms);
+// Checks the gathered bytes: a leading frame whose length byte has been reached is accepted
+// (CRC over all its bytes 0, command below 40) or the whole buffer is dropped; bytes after an
+// accepted frame start the next one.
+void Serrx_parse();
+// Bytes gathered so far (receive thread).
+uint16_t Serrx_count();
+
+// A reply handler gets the whole frame (CRC checked). False drops it like a bad frame: the send
+// thread is not woken. Handlers never read beyond the payload: missing numbers count as 0.
+using Serrx_handler = bool (*)(const uint8_t* frame, uint16_t len);
+extern const Serrx_handler Ser_reply_table[SER_REPLY_CMDS];
+
+bool Serrx_reply_none(const uint8_t* frame, uint16_t len);
+bool Serrx_reply_status(const uint8_t* frame, uint16_t len);        // 0
+bool Serrx_reply_terminal(const uint8_t* frame, uint16_t len);      // 1
+bool Serrx_reply_read_block(const uint8_t* frame, uint16_t len);    // 3
+bool Serrx_reply_write_var(const uint8_t* frame, uint16_t len);     // 4
+bool Serrx_reply_alarm_mem(const uint8_t* frame, uint16_t len);     // 5
+bool Serrx_reply_write_block(const uint8_t* frame, uint16_t len);   // 6
+bool Serrx_reply_info(const uint8_t* frame, uint16_t len);          // 7
+bool Serrx_reply_ident_frame(const uint8_t* frame, uint16_t len);   // 10
+bool Serrx_reply_scope_data(const uint8_t* frame, uint16_t len);    // 11
+bool Serrx_reply_scope_start(const uint8_t* frame, uint16_t len);   // 12
+bool Serrx_reply_id_block(const uint8_t* frame, uint16_t len);      // 18
+bool Serrx_reply_write_block2(const uint8_t* frame, uint16_t len);  // 19
+bool Serrx_reply_var_list(const uint8_t* frame, uint16_t len);      // 30
+
+// Commits the whole image read into DriveRecordRx: host order, version stamp, slots 0 and 2,
+// data-modified cleared, pages refreshed, Ser_data_flags bit 1 set last.
+void Serrx_commit_image();
+// Channel value rebuilt from a decoded difference d, the previous value x1 and the value three
+// samples back x3: d + x1 + (x1 - x3) / 2, the halving an arithmetic shift.
+int32_t Serrx_scope_rebuild(int32_t d, int32_t x1, int32_t x3);
+
+// ---- what the replies store (written by the receive thread before the flag announcing them) ----
+struct Ser_write_ack_rec {
+    std::atomic<uint16_t> index{0};
+    std::atomic<uint8_t> subindex{0};
+    std::atomic<uint8_t> flag{0};  // set by each write reply; the reader clears it
+};
+extern Ser_write_ack_rec Ser_write_ack;
+
+struct BlockTxInfoRec {
+    std::atomic<uint16_t> first{0};
+    std::atomic<uint16_t> progress{0};
+    uint8_t extra[4] = {};
+};
+extern BlockTxInfoRec BlockTxInfo;          // information sub-reply 1
+extern uint8_t I2tMonitorBytes[2];          // sub-reply 3, as sent
+extern char DriveDeviceName[32];            // sub-reply 4, not terminated when 32 long
+extern char DriveSoftwareName[32];          // sub-reply 5, idem
+extern uint8_t Ser_scope_status[DRIVE_STATUS_BLOCK_LEN];  // status block gathered from scope slices
+extern std::atomic<uint8_t> PageRefreshByte;     // 255 after a whole image was read
+extern std::atomic<uint16_t> Ser_progress_mark;  // queue count + 1 when the image was committed

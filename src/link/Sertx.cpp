@@ -1,0 +1,292 @@
+// Send thread: link modes, offline and online states, retries, link loss, boot-loader poll.
+#include "link/Sertx.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "drivedata/Globvar.h"
+#include "drivedata/Record.h"
+#include "flash/Flash_seams.h"
+#include "link/Seriale_port.h"
+#include "platform/Tick.h"
+
+std::atomic<uint8_t> Ser_mode_changed{0};
+std::atomic<uint16_t> Ser_ok_count{0};
+std::atomic<uint32_t> Ser_lost_count{0};
+std::atomic<uint32_t> Ser_last_answer_ms{0};
+std::atomic<uint8_t> SimInputMask{0};
+std::atomic<uint16_t> PageContext{0};
+Ser_image_read_rec Ser_image_read_pos;
+Ser_block_job_rec Ser_block_job;
+std::atomic<uint8_t> Ser_chunk_sent{0};
+std::atomic<uint32_t> Ser_tx_seq{0};
+std::atomic<uint32_t> Ser_armed_seq{0};
+std::mutex Ser_dispatch_lock;
+
+namespace {
+
+constexpr uint32_t HELLO_WAIT_MS = 100;
+constexpr uint32_t BOOT_POLL_WAIT_MS = 100;
+constexpr uint8_t BOOT_MISSES = 10;
+constexpr uint32_t SETTLE_SLICE_MS = 10;
+constexpr uint8_t TRIES = 2;
+
+// The identification request that followed the last one timed out (send thread only).
+bool hello_after_timeout = false;
+
+bool link_running()
+{
+    return Ser_tx_state.load() == LinkState::Run;
+}
+
+void set_link(uint8_t bits)
+{
+    Ser_link_flags.fetch_or(bits, std::memory_order_acq_rel);
+}
+
+void clear_link(uint8_t bits)
+{
+    Ser_link_flags.fetch_and(static_cast<uint8_t>(~bits), std::memory_order_acq_rel);
+}
+
+bool link_has(uint8_t bits)
+{
+    return (Ser_link_flags.load(std::memory_order_acquire) & bits) == bits;
+}
+
+Ser_tx_frame fixed_frame(const Ser_req_ptr& req)
+{
+    Ser_tx_frame f;
+    if (req) {
+        f.length = req->length;
+        std::copy(req->frame.get(), req->frame.get() + req->length, f.bytes);
+    }
+    return f;
+}
+
+// One transmission and its reply wait.
+bool exchange(Ser_tx_frame& f, uint32_t wait_ms)
+{
+    return Sertx_wait_reply(Sertx_send_frame(f), wait_ms);
+}
+
+// After a reply to a request that repeated a timed-out one, a late answer to the earlier
+// transmission may still arrive: let it pass undispatched, then purge.
+void settle(uint32_t ms)
+{
+    const uint32_t start = Tick_ms();
+    while (link_running() && Tick_since(start) < ms)
+        Sleep_ms(SETTLE_SLICE_MS);
+    Ser_port.purge();
+}
+
+bool boot_poll_may_go_on()
+{
+    return link_running() && Ser_link_mode_req.load() == Ser_link_mode.load();
+}
+
+bool in_boot_state()
+{
+    const uint16_t both = StatusBit::Boot | StatusBit::BootState;
+    return (Drive_status_word() & both) == both;
+}
+
+void apply_mode_request()
+{
+    const uint8_t req = Ser_link_mode_req.load();
+    const uint8_t cur = Ser_link_mode.load();
+    if (req == cur)
+        return;
+    if (cur == LinkMode::Normal && req == LinkMode::Flash)
+        Seriale_clear_queue();
+    Ser_link_mode.store(req);
+    Ser_mode_changed.store(1);
+}
+
+}  // namespace
+
+// ---- transmissions ----
+
+uint32_t Sertx_send_frame(Ser_tx_frame& f)
+{
+    if (f.length < SER_FRAME_MIN)
+        return 0;
+    Ser_frame_set_crc(f.bytes, f.length);
+    uint32_t seq;
+    {
+        std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
+        seq = Ser_tx_seq.load() + 1;
+        if (seq == 0)
+            seq = 1;
+        Ser_tx_seq.store(seq);
+        Ser_reply_sem.drain();
+        Ser_armed_seq.store(seq);
+    }
+    Ser_port.write(f.bytes, f.length, Ser_timeout_ms.load());
+    return seq;
+}
+
+bool Sertx_wait_reply(uint32_t seq, uint32_t ms)
+{
+    const bool raised = Ser_reply_sem.wait(static_cast<int32_t>(ms));
+    std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
+    if (seq == 0 || Ser_armed_seq.load() == seq) {
+        Ser_armed_seq.store(0);  // time-out, or a stop ended the wait
+        return false;
+    }
+    if (!raised)
+        Ser_reply_sem.drain();  // dispatched just after the wait ran out
+    return true;
+}
+
+// ---- steps ----
+
+void Sertx_step()
+{
+    apply_mode_request();
+    switch (Ser_link_mode.load()) {
+    case LinkMode::Flash:
+        if (FlashModeFlags.load(std::memory_order_acquire) & FlashModeFlag::Container)
+            Flashcom_cdx_step();
+        else
+            Flashcom_mot_step();
+        break;
+    case LinkMode::Check:
+        Flashcom_chk_step();
+        break;
+    default:
+        Sertx_drive_step();
+        break;
+    }
+}
+
+void Sertx_drive_step()
+{
+    if (link_has(LinkFlag::Answers)) {
+        Sertx_online_step();
+        return;
+    }
+    if (!Sertx_hello_step())
+        return;
+    if (link_has(LinkFlag::Answers | LinkFlag::Ready))
+        Sertx_first_contact();
+    else
+        Seriale_clear_queue();
+}
+
+bool Sertx_hello_step()
+{
+    clear_link(LinkFlag::IdentReceived);
+    Ser_tx_frame f = fixed_frame(Ser_hello_frame);
+    if (!exchange(f, HELLO_WAIT_MS)) {
+        if (!link_running())
+            return false;
+        Ser_port.purge();
+        clear_link(LinkFlag::Answers | LinkFlag::Ready);
+        hello_after_timeout = true;
+        return false;
+    }
+    if (hello_after_timeout)
+        settle(HELLO_WAIT_MS);
+    hello_after_timeout = false;
+    Ser_last_answer_ms.store(Tick_ms());
+    if (Drive_ident.flags & IdentFlag::BootLoader)
+        Sertx_boot_poll();
+    else
+        set_link(LinkFlag::Answers);
+    set_link(LinkFlag::IdentReceived);
+    return true;
+}
+
+void Sertx_online_step()
+{
+    Ser_tx_frame f;
+    if (!Seriale_next(f))
+        return;  // guard busy (three waits passed) or the queue is closing
+    const uint32_t timeout = Ser_timeout_ms.load();
+    bool repeated = false;
+    for (uint8_t tries = TRIES; tries > 0; --tries) {
+        if (!link_running())
+            return;
+        if (exchange(f, timeout)) {
+            if (f.id != 0)
+                Seriale_pop(f.id);
+            Ser_ok_count.fetch_add(1, std::memory_order_relaxed);
+            if (repeated)
+                settle(timeout);
+            return;
+        }
+        if (!link_running())
+            return;
+        Ser_ok_count.store(0, std::memory_order_relaxed);
+        Ser_port.purge();
+        repeated = true;
+    }
+    Sertx_link_lost();
+}
+
+void Sertx_first_contact()
+{
+    I2tTestActive.store(0);
+    Sertx_drive_func(2, 0);
+    SimInputMask.store(0);
+    Sertx_drive_func(4, 0);
+    uint16_t count = DRIVE_RECORD_SIZE;
+    Ser_image_read_pos.offset.store(0);
+    Ser_image_read_pos.active.store(1);
+    Sertx_read_block(0, count);
+    Ser_image_read_pos.count.store(count);
+}
+
+void Sertx_link_lost()
+{
+    Seriale_remove_cmd(SerCmd::ReadBlock);
+    clear_link(LinkFlag::Answers | LinkFlag::IdentReceived | LinkFlag::Ready);
+    Ser_data_flags.fetch_and(static_cast<uint8_t>(~(DataFlag::ImageRead | DataFlag::ListReads)),
+                             std::memory_order_acq_rel);
+    Ser_image_read_pos.active.store(0);
+    Sertx_forget_read_list();
+    FlashModeFlags.fetch_and(static_cast<uint8_t>(~FlashModeFlag::DriveKnown), std::memory_order_acq_rel);
+    Ser_lost_count.fetch_add(1, std::memory_order_relaxed);
+}
+
+void Sertx_boot_poll()
+{
+    Drive_status_update_word(0, StatusBit::Boot | StatusBit::BootState);
+    uint8_t misses = BOOT_MISSES;
+    bool answered = false;
+    bool repeated = false;
+    while (boot_poll_may_go_on()) {
+        Ser_tx_frame f = fixed_frame(Ser_poll_frame);
+        answered = exchange(f, BOOT_POLL_WAIT_MS);
+        if (!boot_poll_may_go_on())
+            return;
+        if (answered) {
+            if (repeated)
+                settle(BOOT_POLL_WAIT_MS);
+            repeated = false;
+            misses = BOOT_MISSES;
+            set_link(LinkFlag::Answers);
+            if (!in_boot_state())
+                break;
+        } else {
+            repeated = true;
+            if (misses > 0)
+                --misses;
+            clear_link(LinkFlag::Answers);
+            if (misses == 0)
+                break;
+        }
+    }
+    if (!boot_poll_may_go_on())
+        return;
+    if (!answered) {
+        clear_link(LinkFlag::Answers);
+        return;
+    }
+    Ser_tx_frame hello = fixed_frame(Ser_hello_frame);
+    if (exchange(hello, HELLO_WAIT_MS))
+        set_link(LinkFlag::Answers);
+    else
+        clear_link(LinkFlag::Answers);
+}

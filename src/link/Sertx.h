@@ -1,0 +1,135 @@
+#pragma once
+// Send side of the link: the send thread's steps (link modes, offline and online states, first
+// contact, retries, link loss, boot-loader poll) and every request builder.
+//
+// Builders may run on any thread (GUI, receive thread chaining the next request); they build
+// nothing when their condition fails and never report failure, except Sertx_read_var_list.
+// Step functions run on the send thread only.
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "drivedata/Busx.h"
+#include "link/Seriale.h"
+
+// ---- send-side state ----
+extern std::atomic<uint8_t> Ser_mode_changed;     // set when the mode in force changes; the GUI clears it
+extern std::atomic<uint16_t> Ser_ok_count;        // replies since the last time-out
+extern std::atomic<uint32_t> Ser_lost_count;      // link losses since start
+extern std::atomic<uint32_t> Ser_last_answer_ms;  // Tick_ms of the last answered identification
+extern std::atomic<uint8_t> SimInputMask;         // simulated drive inputs (drive function 4)
+extern std::atomic<uint16_t> PageContext;         // 0 main window, 1 archive window
+
+// The whole-image read: offset reached and count of the block requested last. active while
+// the read runs (first contact until the image is committed or the link is lost).
+struct Ser_image_read_rec {
+    std::atomic<uint16_t> offset{0};
+    std::atomic<uint16_t> count{0};
+    std::atomic<uint8_t> active{0};
+};
+extern Ser_image_read_rec Ser_image_read_pos;
+
+// The one block-write job (commands 6 and 18). The caller fills it before the first chunk;
+// the reply handlers advance it.
+struct Ser_block_job_rec {
+    std::atomic<uint16_t> length{0};        // bytes to write (2380 for a drive image)
+    std::atomic<uint16_t> chunk{0};         // length of the chunk sent last
+    std::atomic<uint16_t> offset{0};        // image offset of the next chunk
+    std::atomic<uint16_t> start{0};         // first image offset (28)
+    std::atomic<uint16_t> end{0};           // start + length (2408)
+    std::atomic<uint16_t> block_id{0};      // id of the next chunk (command 18)
+    std::atomic<void (*)()> done{nullptr};  // completion routine of the caller, or null
+    std::atomic<uint16_t> progress{0};      // drive's progress report (information sub-reply 1)
+    std::atomic<uint16_t> progress_max{0};  // length x 2 + 2
+    uint8_t data[2412] = {};                // chunks are taken at their image offsets
+};
+extern Ser_block_job_rec Ser_block_job;
+extern std::atomic<uint8_t> Ser_chunk_sent;  // set when a reply handler queued a further chunk
+
+// ---- transmissions ----
+// Every frame sent gets a new transmission number. The receive side starts a fresh frame when
+// the number changes and dispatches at most one reply per transmission: the one whose number is
+// still armed (claimed by exchanging Ser_armed_seq for 0). A timed-out transmission is disarmed
+// the same way, so a reply and a time-out never both count.
+extern std::atomic<uint32_t> Ser_tx_seq;
+extern std::atomic<uint32_t> Ser_armed_seq;
+// Held while a transmission is armed, while a reply is claimed, handled and signalled, and while
+// a wait decides between reply and time-out.
+extern std::mutex Ser_dispatch_lock;
+
+// Writes the CRC into f, starts a new transmission (draining a stale reply signal) and writes
+// the frame when the port is open. Returns the transmission number.
+uint32_t Sertx_send_frame(Ser_tx_frame& f);
+// Waits up to ms for the reply of transmission seq. False on time-out, and when the wait was
+// ended by a stop (the send thread then leaves its step).
+bool Sertx_wait_reply(uint32_t seq, uint32_t ms);
+
+// ---- steps (send thread) ----
+void Sertx_step();
+void Sertx_drive_step();
+// Offline part of a step: identification request, 100 ms wait, boot-loader poll or link bit 0,
+// link bit 2. False when nothing answered (the port is then purged, link bits 0 and 5 cleared).
+bool Sertx_hello_step();
+// Online part of a step: the queue head or a status poll, answered or retried once; the link is
+// lost after the second silence.
+void Sertx_online_step();
+// First contact with a compatible drive: i2t test and input simulation off, whole-image read.
+void Sertx_first_contact();
+// Link loss: block reads dequeued, link bits 0, 2, 5 and data bits 1, 2 cleared, read list
+// forgotten, FlashModeFlags bit 3 cleared, Ser_lost_count + 1.
+void Sertx_link_lost();
+// Polls a drive that answers from its boot loader until it leaves it, stops answering, the link
+// is stopped or another link mode is asked for.
+void Sertx_boot_poll();
+
+// ---- request builders ----
+// Ready: link bit 5, status-word bit 0 clear, link mode 1.
+bool Sertx_ready();
+
+void Sertx_read_status();                           // 0, link bit 0
+void Sertx_terminal_char(uint8_t ch);               // 1, link bit 0
+void Sertx_read_block(uint16_t offset, uint16_t& count);  // 3; count limited to 251 in place
+void Sertx_write_var_ex(Loc field, uint8_t merge, uint8_t store);  // 4, ready and PageContext 0
+void Sertx_write_var(Loc field);         // merge, stored when the settings ask for auto-save
+void Sertx_write_var_nosave(Loc field);  // merge, not stored
+void Sertx_read_alarm_mem();             // 5
+void Sertx_write_block(Ser_block_job_rec& job, uint8_t mode);  // 6; mode 3 marks the first chunk
+void Sertx_read_info(uint8_t sub);                  // 7, sub-codes 1..10
+void Sertx_drive_func(uint8_t code, uint8_t value);  // 8
+void Sertx_write_motor(const uint8_t* bytes, uint16_t n);  // 9, at most 251 bytes
+void Sertx_scope_ack(uint16_t position);            // 11; position 0 appends, 2 third in queue
+void Sertx_scope_start();                           // 12
+void Sertx_signal_gen(uint8_t field);               // 14, fields 0..5, not while capturing
+// 18: chunk of `total` bytes of data from offset, sent with block id; flag adds the first-chunk
+// mark. chunk receives the chunk length.
+void Sertx_write_id_block(uint16_t offset, uint16_t id, uint16_t& chunk, uint16_t total, const uint8_t* data,
+                          uint8_t flag);
+// 30: true without sending when not ready or list reads are disabled; false while a list is
+// outstanding or the request could not be queued; else queues it and returns true.
+bool Sertx_read_var_list(const PollItem* list, uint16_t n);
+
+// First changed signal-generator field (1 on/off, 2 waveform, 3..5 items) and its value, copied
+// to its last-sent copy; false when none changed.
+bool Sertx_gen_changed(uint8_t& id, uint16_t& value);
+// Copies a field's bytes from slot 0 into slot 2 (a value stored permanently is no longer a
+// modification).
+void Sertx_copy_to_shadow(Loc field, uint8_t size);
+
+// ---- outstanding read list ----
+constexpr uint16_t SER_READ_LIST_MAX = 32;
+struct Ser_read_item {
+    uint16_t key;
+    uint8_t subindex;
+    uint8_t size;  // bytes of the value in the reply
+    Loc readback;  // where the value goes
+};
+struct Ser_read_list {
+    const PollItem* list = nullptr;  // the caller's list, for identification only
+    uint16_t count = 0;
+    uint8_t count_byte = 0;
+    Ser_read_item item[SER_READ_LIST_MAX] = {};
+};
+// Copies the outstanding list into out and marks none outstanding; false when none was.
+bool Sertx_take_read_list(Ser_read_list& out);
+bool Sertx_read_list_outstanding();
+void Sertx_forget_read_list();

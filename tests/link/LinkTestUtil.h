@@ -1,0 +1,195 @@
+#pragma once
+// Shared pieces of the link tests: resetting the link's global state, waiting with deadlines,
+// a drive simulator wired to the link, and checks on the simulator's frame log.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DriveSim.h"
+#include "drivedata/Globvar.h"
+#include "drivedata/Init.h"
+#include "drivedata/Record.h"
+#include "drivedata/Sortdat.h"
+#include "link/Seriale.h"
+#include "link/Seriale_port.h"
+#include "link/Serrx.h"
+#include "link/Sertx.h"
+#include "platform/Msgbox.h"
+#include "platform/Tick.h"
+#include "scope/Scope_link_core.h"
+
+namespace linktest {
+
+using namespace std::chrono_literals;
+
+inline bool wait_until(const std::function<bool()>& pred, int timeout_ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() >= end)
+            return pred();
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+inline bool link_bits(uint8_t bits)
+{
+    return (Ser_link_flags.load(std::memory_order_acquire) & bits) == bits;
+}
+
+inline bool data_bits(uint8_t bits)
+{
+    return (Ser_data_flags.load(std::memory_order_acquire) & bits) == bits;
+}
+
+// The link's shared state as at program start (counters excepted).
+inline void reset_link_globals()
+{
+    Ser_link_flags.store(0);
+    Ser_data_flags.store(0);
+    DriveUiFlags.store(0);
+    FlashModeFlags.store(0);
+    FlashProgressFlags.store(0);
+    Ser_link_mode.store(LinkMode::Normal);
+    Ser_link_mode_req.store(LinkMode::Normal);
+    Ser_mode_changed.store(0);
+    Ser_image_read_pos.offset.store(0);
+    Ser_image_read_pos.count.store(0);
+    Ser_image_read_pos.active.store(0);
+    PageContext.store(0);
+    SimInputMask.store(0);
+    I2tTestActive.store(0);
+    ScopeCaptureOn.store(0);
+    ScopeGenLive.store(0);
+    DriveFwVersion.store(0);
+    Drive_status_publish(Drive_status{});
+    Sertx_forget_read_list();
+    Ser_write_ack.flag.store(0);
+    Ser_chunk_sent.store(0);
+}
+
+inline void sort_dictionaries()
+{
+    static const bool sorted = [] {
+        Sortdat_sort(PrtDat, PRT_DAT_COUNT);
+        Sortdat_sort(MdbDat, MDB_DAT_COUNT);
+        Sortdat_sort(CanDat, CAN_DAT_COUNT);
+        return true;
+    }();
+    (void)sorted;
+}
+
+// A drive image in drive order: pseudo-random bytes, version bytes 20/21 zero (the link
+// stamps them), bus type 1 (Modbus) so that parameters have dictionary entries.
+inline SimBytes test_image(unsigned seed)
+{
+    std::mt19937 gen(seed);
+    SimBytes img(DRIVE_RECORD_SIZE);
+    for (auto& b : img)
+        b = static_cast<uint8_t>(gen());
+    img[RecOfs::VersionMajor] = 0;
+    img[RecOfs::VersionMinor] = 0;
+    img[RecOfs::BusType] = 0;
+    img[RecOfs::BusType + 1] = 1;
+    return img;
+}
+
+// Slot 0 converted back to drive order.
+inline SimBytes slot0_drive_order()
+{
+    DriveRecord copy = DriveRecordBank[0];
+    Init_swap_image(copy.b);
+    return SimBytes(copy.b, copy.b + DRIVE_RECORD_SIZE);
+}
+
+inline std::vector<std::string> hex_requests(const DriveSim& sim, int cmd = -1)
+{
+    std::vector<std::string> out;
+    for (const auto& e : sim.requests(cmd))
+        out.push_back(sim_hex(e.bytes));
+    return out;
+}
+
+inline std::string joined(const std::vector<std::string>& v)
+{
+    std::string s;
+    for (const auto& x : v)
+        s += x + "\n";
+    return s;
+}
+
+inline unsigned block_offset(const SimLogEntry& e)
+{
+    return static_cast<unsigned>(e.bytes[2]) << 8 | e.bytes[3];
+}
+
+// Stop-and-wait: every request that is not a repeat of the one before starts only after a
+// reply that began after that one was sent. Returns the first offending pair, or "".
+inline std::string stop_and_wait_breach(const DriveSim& sim)
+{
+    const auto log = sim.log();
+    const SimLogEntry* last_req = nullptr;
+    bool answered = false;
+    for (const auto& e : log) {
+        if (e.dir == SimLogEntry::Reply) {
+            if (last_req && e.start >= last_req->end)
+                answered = true;
+            continue;
+        }
+        if (last_req && !answered && e.bytes != last_req->bytes)
+            return sim_hex(last_req->bytes) + " -> " + sim_hex(e.bytes);
+        last_req = &e;
+        answered = false;
+    }
+    return {};
+}
+
+// A connected link to a drive simulator; torn down after each test.
+class SimLink : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sort_dictionaries();
+        old_sink_ = Msgbox_set_sink([this](const MsgRequest& r) {
+            boxes.push_back(r.text);
+            return MsgOk;
+        });
+        reset_link_globals();
+        sim = std::make_unique<DriveSim>();
+        Link_settings_set({sim->port_name(), 57600, false});
+        Seriale_init_link();
+    }
+    void TearDown() override
+    {
+        Seriale_close_link();
+        Seriale_wait_stopped(3000);
+        Seriale_close();
+        EXPECT_EQ(joined(sim->violations()), "");
+        sim.reset();
+        Msgbox_set_sink(std::move(old_sink_));
+    }
+    void connect() { ASSERT_TRUE(Seriale_open_link(LinkMode::Normal)); }
+    // Connects to a drive holding `image` and waits for the whole image.
+    void connect_with_image(const SimBytes& image)
+    {
+        sim->set_image(image);
+        connect();
+        ASSERT_TRUE(wait_until([] { return data_bits(DataFlag::ImageRead); }, 5000));
+    }
+
+    std::unique_ptr<DriveSim> sim;
+    std::vector<std::string> boxes;
+
+private:
+    MsgSink old_sink_;
+};
+
+}  // namespace linktest

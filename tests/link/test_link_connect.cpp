@@ -1,0 +1,238 @@
+// Connecting to the drive simulator: identification, first contact, image read, polling, the
+// boot loader, an incompatible drive, and repeated connects.
+#include <dirent.h>
+
+#include "LinkTestUtil.h"
+
+using namespace linktest;
+
+namespace {
+
+const char* const HELLO = "06 0A 03 14 20 51";
+const char* const POLL = "04 00 03 70";
+
+std::vector<std::string> after_first(const std::vector<std::string>& v)
+{
+    return v.empty() ? v : std::vector<std::string>(v.begin() + 1, v.end());
+}
+
+std::size_t open_fds()
+{
+    std::size_t n = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d))
+            ++n;
+        closedir(d);
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST_F(SimLink, SilentDriveGetsOnlyIdentificationRequestsEvery100ms)
+{
+    sim->add_fault(SimFault::silence().forever());
+    connect();
+    std::this_thread::sleep_for(1100ms);
+    const auto reqs = sim->requests();
+    ASSERT_GE(reqs.size(), 8u);
+    double sum = 0;
+    for (std::size_t i = 0; i < reqs.size(); ++i) {
+        EXPECT_EQ(sim_hex(reqs[i].bytes), HELLO);
+        if (i == 0)
+            continue;
+        const double gap = std::chrono::duration<double, std::milli>(reqs[i].start - reqs[i - 1].start).count();
+        EXPECT_GE(gap, 75.0);
+        EXPECT_LE(gap, 250.0);
+        sum += gap;
+    }
+    const double mean = sum / static_cast<double>(reqs.size() - 1);
+    EXPECT_GE(mean, 95.0);
+    EXPECT_LE(mean, 135.0);
+    EXPECT_FALSE(link_bits(LinkFlag::Answers));
+}
+
+TEST_F(SimLink, CompatibleDriveIsReadWholeThenPolled)
+{
+    const SimBytes img = test_image(1);
+    connect_with_image(img);
+    EXPECT_TRUE(link_bits(LinkFlag::Answers | LinkFlag::IdentReceived | LinkFlag::Ready | LinkFlag::Connect));
+    std::this_thread::sleep_for(300ms);
+
+    const auto reqs = hex_requests(*sim);
+    ASSERT_GE(reqs.size(), 14u);
+    EXPECT_EQ(reqs[0], HELLO);
+    EXPECT_EQ(reqs[1], "06 08 02 00 80 0E");
+    EXPECT_EQ(reqs[2], "06 08 04 00 83 AE");
+    EXPECT_EQ(reqs[3], "07 03 00 00 FB D0 07");
+    EXPECT_EQ(reqs[12], "07 03 08 D3 99 8D 1C");
+    const auto blocks = sim->requests(3);
+    ASSERT_EQ(blocks.size(), 10u);
+    unsigned next = 0;
+    for (const auto& b : blocks) {
+        EXPECT_EQ(block_offset(b), next);
+        next += b.bytes[4];
+    }
+    EXPECT_EQ(next, DRIVE_RECORD_SIZE);
+    for (std::size_t i = 13; i < reqs.size(); ++i)
+        EXPECT_EQ(reqs[i], POLL) << i;
+
+    SimBytes expect = img;
+    expect[RecOfs::VersionMajor] = 3;
+    expect[RecOfs::VersionMinor] = 20;
+    EXPECT_EQ(slot0_drive_order(), expect);
+    EXPECT_EQ(0, std::memcmp(DriveRecordBank[0].b, DriveRecordBank[2].b, DRIVE_RECORD_SIZE));
+    EXPECT_EQ(DriveFwVersion.load(), 0x314);
+    EXPECT_EQ(std::string(DriveSwText), "Software Vers: 3.20");
+    EXPECT_EQ(stop_and_wait_breach(*sim), "");
+    EXPECT_GT(Ser_ok_count.load(), 10);
+}
+
+TEST_F(SimLink, StoredVersionIsKept)
+{
+    SimBytes img = test_image(2);
+    img[RecOfs::VersionMajor] = 2;
+    img[RecOfs::VersionMinor] = 7;
+    connect_with_image(img);
+    EXPECT_EQ(slot0_drive_order(), img);
+}
+
+TEST_F(SimLink, IncompatibleDriveIsOnlyPolled)
+{
+    sim->set_firmware_version(2, 20);
+    connect();
+    ASSERT_TRUE(wait_until([] { return link_bits(LinkFlag::Answers | LinkFlag::IdentReceived); }, 1000));
+    EXPECT_FALSE(link_bits(LinkFlag::Ready));
+    Sertx_drive_func(1, 1);
+    Sertx_read_alarm_mem();
+    Sertx_read_info(1);
+    Sertx_write_var(RecLoc(94));
+    uint16_t count = 10;
+    Sertx_read_block(0, count);
+    EXPECT_EQ(Seriale_count(), 0);
+    std::this_thread::sleep_for(2000ms);
+    const auto reqs = hex_requests(*sim);
+    ASSERT_GE(reqs.size(), 20u);
+    EXPECT_EQ(reqs[0], HELLO);
+    for (const auto& r : after_first(reqs))
+        EXPECT_EQ(r, POLL);
+    EXPECT_FALSE(data_bits(DataFlag::ImageRead));
+}
+
+TEST_F(SimLink, BootLoaderIsPolledUntilItLeaves)
+{
+    sim->set_boot_loader(true);
+    connect();
+    ASSERT_TRUE(sim->wait_requests(0, 5, 2000ms));
+    EXPECT_EQ((Drive_status_word() & 0x05), 0x05);
+    EXPECT_FALSE(link_bits(LinkFlag::Ready));
+    auto reqs = hex_requests(*sim);
+    EXPECT_EQ(reqs[0], HELLO);
+    for (const auto& r : after_first(reqs))
+        EXPECT_EQ(r, POLL);
+
+    const std::size_t before = sim->request_count();
+    sim->set_boot_loader(false);
+    ASSERT_TRUE(wait_until([] { return data_bits(DataFlag::ImageRead); }, 5000));
+    reqs = hex_requests(*sim);
+    std::size_t i = before;
+    while (i < reqs.size() && reqs[i] == POLL)
+        ++i;
+    ASSERT_LT(i + 2, reqs.size());
+    EXPECT_EQ(reqs[i], HELLO);
+    EXPECT_EQ(reqs[i + 1], "06 08 02 00 80 0E");
+    EXPECT_EQ(reqs[i + 2], "06 08 04 00 83 AE");
+    EXPECT_EQ(sim->request_count(10), 2u);
+}
+
+TEST_F(SimLink, DisconnectDuringBootPollCompletesQuickly)
+{
+    sim->set_boot_loader(true);
+    connect();
+    ASSERT_TRUE(sim->wait_requests(0, 3, 2000ms));
+    const auto t0 = std::chrono::steady_clock::now();
+    Seriale_close_link();
+    ASSERT_TRUE(Seriale_wait_stopped(500));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 500ms);
+    EXPECT_FALSE(Ser_port.is_open());
+}
+
+TEST_F(SimLink, ModeChangeToFlashClearsTheQueue)
+{
+    connect_with_image(test_image(3));
+    sim->set_write_hold(true);
+    ASSERT_TRUE(wait_until([] { return Drive_status_word() & StatusBit::WritesHeld; }, 1000));
+    Sertx_write_var_nosave(RecLoc(94));
+    ASSERT_EQ(Seriale_count(), 1);
+    Ser_mode_changed.store(0);
+    Ser_link_mode_req.store(LinkMode::Flash);
+    ASSERT_TRUE(wait_until([] { return Ser_link_mode.load() == LinkMode::Flash; }, 1000));
+    EXPECT_EQ(Ser_mode_changed.load(), 1);
+    EXPECT_EQ(Seriale_count(), 0);
+    const std::size_t n = sim->request_count();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(sim->request_count(), n);  // the firmware step sends nothing yet
+    Ser_link_mode_req.store(LinkMode::Normal);
+    sim->set_write_hold(false);
+    ASSERT_TRUE(sim->wait_requests(0, sim->request_count(0) + 2, 1000ms));
+}
+
+TEST_F(SimLink, RepeatedConnectsEachFindTheDriveWithoutLeaks)
+{
+    connect();
+    ASSERT_TRUE(wait_until([] { return link_bits(LinkFlag::Answers); }, 2000));
+    ASSERT_TRUE(Seriale_open_link(LinkMode::Normal));  // connect again without a disconnect
+    ASSERT_TRUE(wait_until([] { return link_bits(LinkFlag::Answers); }, 2000));
+    Seriale_close_link();
+    ASSERT_TRUE(Seriale_wait_stopped(2000));
+    const std::size_t fds = open_fds();
+    for (int i = 0; i < 50; ++i) {
+        Seriale_close_link();
+        ASSERT_TRUE(Seriale_open_link(LinkMode::Normal)) << "cycle " << i;
+        ASSERT_TRUE(wait_until([] { return link_bits(LinkFlag::Answers | LinkFlag::IdentReceived); }, 2000))
+            << "cycle " << i;
+    }
+    Seriale_close_link();
+    ASSERT_TRUE(Seriale_wait_stopped(2000));
+    EXPECT_FALSE(Ser_port.is_open());
+    EXPECT_EQ(open_fds(), fds);
+}
+
+TEST_F(SimLink, OpenFailsForAMissingPort)
+{
+    Link_settings_set({"ttyUSB97", 57600, false});
+    EXPECT_FALSE(Seriale_open_link(LinkMode::Normal));
+    EXPECT_FALSE(link_bits(LinkFlag::Connect));
+    Link_settings_set({sim->port_name(), 57600, false});
+    connect();
+    EXPECT_TRUE(wait_until([] { return link_bits(LinkFlag::Answers); }, 2000));
+}
+
+TEST_F(SimLink, ModeRequestEndsTheBootPoll)
+{
+    sim->set_boot_loader(true);
+    connect();
+    ASSERT_TRUE(sim->wait_requests(0, 3, 2000ms));
+    Ser_link_mode_req.store(LinkMode::Flash);  // the firmware update starts
+    ASSERT_TRUE(wait_until([] { return Ser_link_mode.load() == LinkMode::Flash; }, 500));
+    const std::size_t n = sim->request_count();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_LE(sim->request_count(), n + 1);  // no more polls once the firmware step runs
+}
+
+TEST_F(SimLink, ReconfigChangesRateAndTimeout)
+{
+    EXPECT_FALSE(Seriale_reconfig(9600, 0, 1, 1));  // no port open
+    connect();
+    ASSERT_TRUE(wait_until([] { return link_bits(LinkFlag::Answers); }, 2000));
+    EXPECT_EQ(Ser_timeout_ms.load(), 200u);
+    EXPECT_TRUE(Seriale_reconfig(9600, 0, 1, 0));
+    EXPECT_EQ(Ser_baud.load(), 9600u);
+    EXPECT_EQ(Ser_timeout_ms.load(), 200u);  // kept without the update flag
+    EXPECT_TRUE(Seriale_reconfig(9600, 0, 1, 1));
+    EXPECT_EQ(Ser_timeout_ms.load(), 1200u);
+    EXPECT_FALSE(Seriale_reconfig(57600, 3, 1, 1));  // RTS toggle is not available
+    EXPECT_EQ(Ser_baud.load(), 9600u);
+    EXPECT_TRUE(Seriale_reconfig(57600, 0, 1, 1));
+    EXPECT_EQ(Ser_timeout_ms.load(), 200u);
+}

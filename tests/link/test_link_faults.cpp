@@ -1,0 +1,315 @@
+// The link against a misbehaving drive: silence, bad CRC, late, split, echoed and doubled
+// replies, held writes, and an unplugged line.
+#include <ctime>
+
+#include "LinkTestUtil.h"
+
+using namespace linktest;
+
+namespace {
+
+SimBytes expected_image(SimBytes img)
+{
+    img[RecOfs::VersionMajor] = 3;
+    img[RecOfs::VersionMinor] = 20;
+    return img;
+}
+
+double ms_between(SimClock::time_point a, SimClock::time_point b)
+{
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+std::vector<unsigned> block_offsets(const DriveSim& sim)
+{
+    std::vector<unsigned> out;
+    for (const auto& e : sim.requests(3))
+        out.push_back(block_offset(e));
+    return out;
+}
+
+double process_cpu_ms()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+}  // namespace
+
+TEST_F(SimLink, SilenceOnlineRetriesOnceThenLosesTheDrive)
+{
+    const SimBytes img = test_image(5);
+    connect_with_image(img);
+    const uint32_t lost = Ser_lost_count.load();
+    sim->add_fault(SimFault::silence().forever());
+    sim->clear_log();
+    Rec_set<uint16_t>(DriveRecordBank[0], 94, 0x0BAD);
+    Sertx_write_var_nosave(RecLoc(94));
+    const auto t0 = std::chrono::steady_clock::now();
+
+    ASSERT_TRUE(wait_until([&] { return Ser_lost_count.load() == lost + 1; }, 2000));
+    const double loss_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_GE(loss_ms, 250.0);
+    EXPECT_LE(loss_ms, 700.0);
+    EXPECT_FALSE(link_bits(LinkFlag::Answers));
+    EXPECT_FALSE(link_bits(LinkFlag::Ready));
+    EXPECT_FALSE(data_bits(DataFlag::ImageRead));
+    EXPECT_EQ(Ser_ok_count.load(), 0);
+
+    // The two requests before the first identification request: one request, sent twice.
+    auto reqs = sim->requests();
+    std::size_t h = 0;
+    while (h < reqs.size() && reqs[h].cmd != 10)
+        ++h;
+    ASSERT_GE(h, 2u);
+    EXPECT_EQ(reqs[h - 2].bytes, reqs[h - 1].bytes);
+    const double gap = ms_between(reqs[h - 2].start, reqs[h - 1].start);
+    EXPECT_GE(gap, 180.0);
+    EXPECT_LE(gap, 320.0);
+
+    ASSERT_TRUE(sim->wait_requests(10, 2, 1000ms));  // identification requests resume
+    EXPECT_EQ(Seriale_count(), 1);                   // the write waits
+
+    const std::size_t before = sim->request_count();
+    sim->clear_faults();
+    ASSERT_TRUE(wait_until([] { return data_bits(DataFlag::ImageRead); }, 5000));
+    reqs = sim->requests();
+    std::size_t i = before;
+    while (i < reqs.size() && reqs[i].cmd == 10)
+        ++i;
+    ASSERT_LT(i + 1, reqs.size());
+    EXPECT_EQ(reqs[i].cmd, 4);  // the write first, then the first-contact requests
+    EXPECT_EQ(sim_hex(reqs[i + 1].bytes), "06 08 02 00 80 0E");
+    ASSERT_FALSE(sim->param_writes().empty());
+    EXPECT_EQ(sim->param_writes().back().value_u32(), 0x0BADu);
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+}
+
+TEST_F(SimLink, OneBadCrcIsRepeatedTwoLoseTheDrive)
+{
+    const SimBytes img = test_image(6);
+    const uint32_t lost = Ser_lost_count.load();
+    sim->add_fault(SimFault::bad_crc().on(3));
+    connect_with_image(img);
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+    const auto offsets = block_offsets(*sim);
+    ASSERT_EQ(offsets.size(), 11u);
+    EXPECT_EQ(offsets[0], 0u);
+    EXPECT_EQ(offsets[1], 0u);
+    EXPECT_EQ(Ser_lost_count.load(), lost);
+}
+
+TEST_F(SimLink, TwoBadCrcsInARowRereadTheImageFromZero)
+{
+    const SimBytes img = test_image(7);
+    const uint32_t lost = Ser_lost_count.load();
+    sim->add_fault(SimFault::bad_crc().on(3).times(2));
+    connect_with_image(img);
+    EXPECT_EQ(Ser_lost_count.load(), lost + 1);
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+    const auto offsets = block_offsets(*sim);
+    ASSERT_EQ(offsets.size(), 12u);
+    EXPECT_EQ(offsets[0], 0u);
+    EXPECT_EQ(offsets[1], 0u);
+    EXPECT_EQ(offsets[2], 0u);
+    EXPECT_EQ(offsets[3], 251u);
+    EXPECT_EQ(sim->request_count(10), 2u);
+}
+
+TEST_F(SimLink, LateReplyAndItsRepeatAreNotDispatchedTwice)
+{
+    const SimBytes img = test_image(8);
+    sim->add_fault(SimFault::late(250).on(3));  // time-out + 50 ms
+    connect_with_image(img);
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+    const auto blocks = sim->requests(3);
+    ASSERT_EQ(blocks.size(), 11u);
+    EXPECT_EQ(block_offset(blocks[1]), 0u);
+    EXPECT_EQ(block_offset(blocks[2]), 251u);
+    // Both answers to offset 0 were on the line before offset 251 was asked for.
+    const auto replies = sim->replies(3);
+    ASSERT_GE(replies.size(), 2u);
+    const auto late_end = std::max(replies[0].end, replies[1].end);
+    EXPECT_GT(blocks[2].start, late_end);
+    EXPECT_EQ(stop_and_wait_breach(*sim), "");
+}
+
+TEST_F(SimLink, BlockReplyRepeatedAfterTheImageReadIsDropped)
+{
+    const SimBytes img = test_image(9);
+    const uint32_t lost = Ser_lost_count.load();
+    sim->add_fault(SimFault::twice(300).on(3));
+    connect_with_image(img);
+    ASSERT_TRUE(sim->wait_replies(3, 11, 2000ms));  // the second copy arrives while polling
+    const std::size_t polls = sim->request_count(0);
+    ASSERT_TRUE(sim->wait_requests(0, polls + 5, 1000ms));
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+    EXPECT_EQ(sim->request_count(3), 10u);
+    EXPECT_EQ(Ser_lost_count.load(), lost);
+}
+
+TEST_F(SimLink, SplitReplyJoinsAt30msAndIsRepeatedAt100ms)
+{
+    const SimBytes img = test_image(10);
+    sim->add_fault(SimFault::split({10}, 30).on(3));
+    connect_with_image(img);
+    EXPECT_EQ(sim->request_count(3), 10u);
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+}
+
+TEST_F(SimLink, SplitReplyAt100msIsRepeatedOnce)
+{
+    const SimBytes img = test_image(11);
+    sim->add_fault(SimFault::split({10}, 100).on(3));
+    connect_with_image(img);
+    EXPECT_EQ(sim->request_count(3), 11u);
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+}
+
+TEST_F(SimLink, EchoGluedBeforeTheIdentificationIsFoundAtTheFirstRequest)
+{
+    sim->add_fault(SimFault::echo_first(0).on(10));
+    connect_with_image(test_image(12));
+    EXPECT_EQ(sim->request_count(10), 1u);
+}
+
+TEST_F(SimLink, EchoAloneWakesNothing)
+{
+    sim->queue_reply(10, {3, 20});  // a 6-byte command-10 frame: our own request
+    connect_with_image(test_image(13));
+    EXPECT_EQ(sim->request_count(10), 2u);
+}
+
+TEST_F(SimLink, StrayByteAfterAReplyCausesNoRepeat)
+{
+    const SimBytes img = test_image(14);
+    sim->add_fault(SimFault::garbage_after().on(3).times(4));
+    connect_with_image(img);
+    EXPECT_EQ(sim->request_count(3), 10u);
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+}
+
+TEST_F(SimLink, GarbageBeforeAReplyIsRetried)
+{
+    const SimBytes img = test_image(15);
+    sim->add_fault(SimFault::garbage_before().on(3));
+    connect_with_image(img);
+    EXPECT_EQ(sim->request_count(3), 11u);
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+}
+
+TEST_F(SimLink, WrongLengthAndTruncatedRepliesAreRetried)
+{
+    const SimBytes img = test_image(16);
+    const uint32_t lost = Ser_lost_count.load();
+    sim->add_fault(SimFault::bad_command(45).on(10));
+    sim->add_fault(SimFault::wrong_length(3).on(3));
+    sim->add_fault(SimFault::truncated(2).on(0));
+    connect_with_image(img);
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+    EXPECT_EQ(sim->request_count(10), 2u);
+    EXPECT_EQ(sim->request_count(3), 11u);
+    ASSERT_TRUE(sim->wait_requests(0, 3, 2000ms));
+    const auto polls = sim->requests(0);
+    EXPECT_GE(ms_between(polls[0].start, polls[1].start), 180.0);  // the truncated reply timed out
+    EXPECT_EQ(Ser_lost_count.load(), lost);
+}
+
+TEST_F(SimLink, HeldWritesWaitWhileTerminalAndPollsGoOn)
+{
+    connect_with_image(test_image(17));
+    sim->set_write_hold(true);
+    ASSERT_TRUE(wait_until([] { return Drive_status_word() & StatusBit::WritesHeld; }, 1000));
+    sim->clear_log();
+    const std::size_t writes = sim->param_writes().size();
+    for (uint16_t v : {1, 2, 3}) {
+        Rec_set<uint16_t>(DriveRecordBank[0], 94, v);
+        Sertx_write_var_nosave(RecLoc(94));
+    }
+    Sertx_terminal_char('Q');
+    ASSERT_TRUE(sim->wait_requests(1, 1, 1000ms));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(sim->request_count(4), 0u);
+    EXPECT_GE(sim->request_count(0), 5u);
+    EXPECT_EQ(Seriale_count(), 2);  // the three writes merged into two
+
+    sim->set_write_hold(false);
+    ASSERT_TRUE(sim->wait_requests(4, 2, 2000ms));
+    std::this_thread::sleep_for(200ms);
+    const auto w = sim->param_writes();
+    ASSERT_EQ(w.size(), writes + 2);
+    EXPECT_EQ(w[writes].value_u32(), 1u);
+    EXPECT_EQ(w[writes + 1].value_u32(), 3u);
+}
+
+TEST_F(SimLink, ReadListAndBlockWriteThroughTheDrive)
+{
+    connect_with_image(test_image(18));
+    Ser_data_flags.fetch_or(DataFlag::ListReads);
+    sim->set_list_value(0x0040, 0, {0x34, 0x12});
+    PollItem items[2] = {};
+    items[0] = {0x0040, 0, RecLoc(94), {Area::ReadBack, 94}, 0x0050};
+    items[1] = {0x0041, 0, RecLoc(96), {Area::ReadBack, 96}, 0x0050};
+    Rec_set<uint16_t>(DriveReadBack, 94, 0);
+    ASSERT_TRUE(Sertx_read_var_list(items, 2));
+    ASSERT_TRUE(wait_until([] { return !Sertx_read_list_outstanding(); }, 1000));
+    EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 94), 0x1234);
+
+    // A drive image written in chunks, then its progress followed to the end.
+    sim->set_store_time(100ms);
+    Ser_block_job.start.store(28);
+    Ser_block_job.offset.store(28);
+    Ser_block_job.length.store(2380);
+    Ser_block_job.end.store(2408);
+    Ser_block_job.progress_max.store(2 * 2380 + 2);
+    for (int i = 0; i < 2412; ++i)
+        Ser_block_job.data[i] = static_cast<uint8_t>(i * 7);
+    Ser_block_job.progress.store(0);
+    Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::InfoSub1));
+    Sertx_write_block(Ser_block_job, 3);
+    ASSERT_TRUE(wait_until(
+        [] {
+            if (Ser_data_flags.load() & DataFlag::InfoSub1) {
+                if (Ser_block_job.progress.load() == Ser_block_job.progress_max.load() &&
+                    !(Drive_status_word() & StatusBit::WritesHeld))
+                    return true;
+                Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::InfoSub1));
+            }
+            if (Seriale_count() < 10)
+                Sertx_read_info(1);
+            std::this_thread::sleep_for(10ms);
+            return false;
+        },
+        5000));
+    EXPECT_EQ(sim->request_count(6), 10u);
+    const SimBytes drive = sim->image();
+    EXPECT_TRUE(std::equal(drive.begin() + 28, drive.begin() + 2408, Ser_block_job.data + 28));
+    EXPECT_EQ(Ser_chunk_sent.load(), 1);
+}
+
+TEST_F(SimLink, UnpluggedMidImageIsLostQuietlyAndClosesQuickly)
+{
+    sim->set_pacing(57600);
+    DriveRecordBank[0].b[500] = 0x77;
+    connect();
+    DriveUiFlags.fetch_or(UiFlag::Modified);
+    ASSERT_TRUE(sim->wait_replies(3, 3, 3000ms));
+    const uint32_t lost = Ser_lost_count.load();
+    sim->hang_up();
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_TRUE(wait_until([&] { return Ser_lost_count.load() == lost + 1; }, 2000));
+    EXPECT_LE(std::chrono::steady_clock::now() - t0, 700ms);
+    EXPECT_FALSE(data_bits(DataFlag::ImageRead));
+    EXPECT_EQ(DriveRecordBank[0].b[500], 0x77);  // slot 0 kept
+    EXPECT_TRUE(DriveUiFlags.load() & UiFlag::Modified);
+
+    const double cpu0 = process_cpu_ms();
+    std::this_thread::sleep_for(1000ms);
+    EXPECT_LT(process_cpu_ms() - cpu0, 50.0);  // below 5 % of one core, no spinning
+    EXPECT_EQ(Ser_lost_count.load(), lost + 1);  // hellos go on, no drive to lose
+
+    const auto t1 = std::chrono::steady_clock::now();
+    Seriale_close();
+    EXPECT_LT(std::chrono::steady_clock::now() - t1, 1000ms);
+}
