@@ -27,9 +27,9 @@ run: build
 	./$(BUILD)/pendrix
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 	@echo "== Benchmarks (figures only, not a pass/fail gate) =="
 	-./$(BUILD)/bench_pendrix --benchmark_min_time=0.05
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
 clean:
 	rm -rf $(BUILD)
