@@ -126,7 +126,9 @@ void Sertx_copy_to_shadow(Loc field, uint8_t size)
 
 void Sertx_write_var_ex(Loc field, uint8_t merge, uint8_t store)
 {
-    if (!Sertx_ready() || PageContext.load() != 0)
+    // Record fields are sent only from the connected drive's data set; live values (the bus
+    // control words) follow the drive whatever data set the pages show.
+    if (!Sertx_ready() || (PageContext.load() != 0 && field.area != Area::Live))
         return;
     BusWriteItem item{};
     if (!Busx_make_request(field, &item))
