@@ -419,8 +419,8 @@ bool Serrx_reply_scope_start(const uint8_t* frame, uint16_t len)
     ScopeStream.modulus = p.le16(0);
     ScopeStream.scaling = p.le16(2);
     const uint32_t numerator = (((uint32_t{ScopeStream.scaling} * SCALE_FACTOR) >> 8) + 1) >> 1;
-    for (uint16_t i = 0; ScopeSignalTable.signals != nullptr && i < ScopeSignalTable.count; ++i) {
-        ScopeSignal& sig = ScopeSignalTable.signals[i];
+    for (uint16_t i = 0; ScopeSignalTable.entries != nullptr && i < ScopeSignalTable.count; ++i) {
+        ScopeSignal& sig = ScopeSignalTable.entries[i];
         if (sig.scaled == 1) {
             sig.numerator = numerator;
             sig.denominator = SCALE_DENOMINATOR;

@@ -91,6 +91,15 @@ bool in_boot_state()
     return (Drive_status_word() & both) == both;
 }
 
+// The link check starts with an identification, also when a drive was linked: a block read
+// still queued would land in the image read that follows the check.
+void restart_with_identification()
+{
+    Seriale_remove_cmd(SerCmd::ReadBlock);
+    Ser_image_read_pos.active.store(0);
+    clear_link(LinkFlag::Answers | LinkFlag::IdentReceived | LinkFlag::Ready);
+}
+
 void apply_mode_request()
 {
     const uint8_t req = Ser_link_mode_req.load();
@@ -99,6 +108,8 @@ void apply_mode_request()
         return;
     if (cur == LinkMode::Normal && req == LinkMode::Flash)
         Seriale_clear_queue();
+    if (req == LinkMode::Check)
+        restart_with_identification();
     Ser_link_mode.store(req);
     Ser_mode_changed.store(1);
 }

@@ -260,8 +260,8 @@ void Sertx_scope_start()
     uint8_t* p = payload(*r);
     for (unsigned ch = 0; ch < SCOPE_CHANNELS; ++ch) {
         const uint16_t idx = ScopeSettings.channel[ch].signal_index;
-        const bool known = ScopeSignalTable.signals != nullptr && idx < ScopeSignalTable.count;
-        p[ch] = known ? static_cast<uint8_t>(ScopeSignalTable.signals[idx].code) : 0;
+        const bool known = ScopeSignalTable.entries != nullptr && idx < ScopeSignalTable.count;
+        p[ch] = known ? static_cast<uint8_t>(ScopeSignalTable.entries[idx].code) : 0;
     }
     put16(p + SCOPE_CHANNELS, ScopeSettings.sample_time);
     Scope_stream_reset();

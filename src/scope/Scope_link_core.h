@@ -76,7 +76,7 @@ struct ScopeSignal {
 };
 
 struct ScopeSignalTableRec {
-    ScopeSignal* signals = nullptr;
+    ScopeSignal* entries = nullptr;
     uint16_t count = 0;
 };
 extern ScopeSignalTableRec ScopeSignalTable;

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "drivedata/Globvar.h"
+#include "drivedata/Record.h"
+#include "gui_app.h"
+#include "link/Sertx.h"
+#include "shell/Mainstate.h"
+#include "shell/Settings.h"
+#include "shell/Treectrl.h"
+
+namespace {
+
+std::vector<uint8_t> page_calls;
+std::vector<uint8_t> popup_calls;
+void page_access(uint8_t s) { page_calls.push_back(s); }
+void popup_access(uint8_t s) { popup_calls.push_back(s); }
+
+class MainState : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        gui_app();
+        Main_reset_hooks();
+        page_calls.clear();
+        popup_calls.clear();
+        page_.PageSetAccess = page_access;
+        popup_.PageSetAccess = popup_access;
+        CurrentPageNode[0] = &page_;
+        Main_enable_drive_commands = [this](uint8_t s) { commands_.push_back(s); };
+        Main_arrange_bus_toolbars = [this] { ++arranged_; };
+        Main_show_control_type = [this] { ++control_type_shown_; };
+        Main_repaint_status_bar = [this] { ++repaints_; };
+        Main_popup_page = [this] { return &popup_; };
+        PageContext = 0;
+        Ser_link_flags = LinkFlag::Answers | LinkFlag::Ready;
+        Ser_data_flags = 0;
+        DriveUiFlags = 0;
+        std::memset(&StatusShown, 0, sizeof StatusShown);
+        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 0);
+        status_ = {};
+        status_.bus_status = 1u << 9;  // remote control off
+        publish();
+    }
+    void TearDown() override
+    {
+        CurrentPageNode[0] = nullptr;
+        Main_reset_hooks();
+        Drive_status_publish(Drive_status{});
+        Ser_link_flags = 0;
+        Ser_data_flags = 0;
+        DriveUiFlags = 0;
+        PageContext = 0;
+        SettingsBlock.flags = 0;
+    }
+    void publish() { Drive_status_publish(status_); }
+
+    PageNode page_{};
+    PageNode popup_{};
+    Drive_status status_{};
+    std::vector<uint8_t> commands_;
+    int arranged_ = 0;
+    int control_type_shown_ = 0;
+    int repaints_ = 0;
+};
+
+TEST(MainFirstAlarm, LowestBitWithAlarmMark)
+{
+    EXPECT_EQ(Main_first_alarm_of(0), 0);
+    EXPECT_EQ(Main_first_alarm_of(1u << 30), 26);
+    EXPECT_EQ(Main_first_alarm_of((1u << 3) | (1u << 11)), 131);
+    EXPECT_EQ(Main_first_alarm_of(1u << 4), 4);  // a warning
+    EXPECT_EQ(Main_first_alarm_of(1u << 0), 128);
+    EXPECT_EQ(Main_first_alarm_of(1u << 25), 25 + 128);
+    EXPECT_EQ(Main_first_alarm_of((1u << 26) | (1u << 14)), 14);
+
+    Drive_status s{};
+    s.alarm_word = 1u << 20;
+    Drive_status_publish(s);
+    EXPECT_EQ(Main_first_alarm(), 20 + 128);
+    Drive_status_publish(Drive_status{});
+}
+
+TEST_F(MainState, StatusBit5ReachesThePageInTheSameCall)
+{
+    UpdateEditState(EditMode::Force);
+    ASSERT_EQ(page_calls, std::vector<uint8_t>{EditState::Linked});
+
+    status_.status_word = StatusBit::State5;
+    publish();
+    UpdateEditState(EditMode::OnChange);
+    ASSERT_EQ(page_calls.size(), 2u);
+    EXPECT_EQ(page_calls.back(), EditState::Linked | EditState::Status5);
+    EXPECT_EQ(EditStateFlags, EditState::Linked | EditState::Status5);
+    EXPECT_EQ(commands_.back(), EditStateFlags);
+    EXPECT_EQ(StatusShown.status_word & StatusBit::State5, StatusBit::State5);
+
+    UpdateEditState(EditMode::OnChange);  // nothing changed
+    EXPECT_EQ(page_calls.size(), 2u);
+
+    status_.control_mode = 2;  // the control mode alone
+    publish();
+    UpdateEditState(EditMode::OnChange);
+    ASSERT_EQ(page_calls.size(), 3u);
+    EXPECT_EQ(page_calls.back(), EditState::Linked | EditState::Status5);
+    UpdateEditState(EditMode::OnChange);
+    EXPECT_EQ(page_calls.size(), 3u);
+    EXPECT_EQ(control_type_shown_, 3);
+}
+
+TEST_F(MainState, RemoteAndBusTypeSetUiFlagsAndKeepOtherBits)
+{
+    DriveUiFlags.fetch_or(UiFlag::FreshStatus | UiFlag::Power);
+    status_.bus_status = 0;  // the drive accepts the program's commands
+    publish();
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 2);
+    UpdateEditState(EditMode::OnChange);
+    EXPECT_EQ(DriveUiFlags.load(), UiFlag::FreshStatus | UiFlag::Power | UiFlag::Remote | UiFlag::FieldBus);
+    EXPECT_EQ(EditStateFlags, EditState::Linked | EditState::Remote);
+    EXPECT_EQ(arranged_, 1);
+
+    status_.bus_status = 1u << 9;
+    publish();
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 0);
+    UpdateEditState(EditMode::OnChange);
+    EXPECT_EQ(DriveUiFlags.load(), UiFlag::FreshStatus | UiFlag::Power);
+    EXPECT_EQ(EditStateFlags, EditState::Linked);
+
+    Ser_link_flags = LinkFlag::Answers;  // not ready: bit 0 follows at the next recomputation
+    UpdateEditState(EditMode::Force);
+    EXPECT_EQ(EditStateFlags, 0);
+}
+
+TEST_F(MainState, PopupPageFollowsOnlyInTheMainContext)
+{
+    UpdateEditState(EditMode::Force);
+    EXPECT_EQ(popup_calls, std::vector<uint8_t>{EditState::Linked});
+    PageContext = 1;
+    UpdateEditState(EditMode::Force);
+    EXPECT_EQ(popup_calls.size(), 1u);
+    EXPECT_EQ(page_calls.size(), 2u);
+
+    UpdateEditState(EditMode::Reset);  // reaches the pop-up in any context
+    EXPECT_EQ(EditStateFlags, 0);
+    EXPECT_EQ(page_calls.back(), 0);
+    EXPECT_EQ(popup_calls.back(), 0);
+    EXPECT_EQ(commands_.back(), 0);
+}
+
+TEST_F(MainState, ResetWithoutHooksOrPageIsSafe)
+{
+    Main_reset_hooks();
+    CurrentPageNode[0] = nullptr;
+    EditStateFlags = 0xFF;
+    UpdateEditState(EditMode::Reset);
+    UpdateEditState(EditMode::Force);
+    EXPECT_EQ(EditStateFlags, EditState::Linked);
+}
+
+TEST_F(MainState, DataModifiedOnlyWithoutAutoSave)
+{
+    Ser_data_flags = DataFlag::ListReads;
+    std::memcpy(&DriveRecordBank[2], &DriveRecordBank[0], sizeof(DriveRecord));
+    SettingsBlock.flags = 0;
+    Main_check_data_modified();
+    EXPECT_EQ(DriveUiFlags.load() & UiFlag::Modified, 0);
+
+    DriveRecordBank[0].b[2000] ^= 1;
+    SettingsBlock.flags = SettingsFlag::AutoSave;
+    Main_check_data_modified();
+    EXPECT_EQ(DriveUiFlags.load() & UiFlag::Modified, 0);
+
+    Ser_data_flags = 0;  // list reads off
+    SettingsBlock.flags = 0;
+    Main_check_data_modified();
+    EXPECT_EQ(DriveUiFlags.load() & UiFlag::Modified, 0);
+
+    Ser_data_flags = DataFlag::ListReads;
+    DriveUiFlags.fetch_or(UiFlag::FreshStatus);
+    Main_check_data_modified();
+    EXPECT_EQ(DriveUiFlags.load(), UiFlag::Modified | UiFlag::FreshStatus);
+    EXPECT_EQ(repaints_, 1);
+    Main_check_data_modified();  // already raised
+    EXPECT_EQ(repaints_, 1);
+    DriveRecordBank[0].b[2000] ^= 1;
+}
+
+TEST_F(MainState, EnableRulesOfRelatedControls)
+{
+    const QColor off(0xBF, 0xCD, 0xDB);
+    auto on3 = [](uint8_t s) {
+        const auto r = Main_enable_by_state3(s);
+        return std::vector<bool>{r[0].enabled, r[1].enabled, r[2].enabled};
+    };
+    EXPECT_EQ(on3(0x03), (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(on3(0x07), (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(on3(0x05), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(on3(0x00), (std::vector<bool>{false, false, false}));
+    const auto colours = Main_enable_by_state3(0x07);
+    EXPECT_EQ(colours[0].colour, off);
+    EXPECT_EQ(colours[2].colour, QColor(Qt::black));
+
+    const auto two = Main_enable_by_state2(0x03);
+    EXPECT_FALSE(two[0].enabled);
+    EXPECT_TRUE(two[1].enabled);
+    EXPECT_FALSE(Main_enable_by_state2(0x02)[1].enabled);
+
+    PageContext = 1;
+    EXPECT_EQ(on3(0x00), (std::vector<bool>{true, true, true}));
+    EXPECT_TRUE(Main_enable_by_state2(0x00)[0].enabled);
+}
+
+TEST_F(MainState, StatusShownInvalidateAndShadowAlias)
+{
+    Main_status_shown_invalidate();
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&StatusShown);
+    for (std::size_t i = 0; i < sizeof StatusShown; ++i)
+        EXPECT_EQ(bytes[i], 0xFF) << i;
+    MainStatusShadow = 0x12;
+    EXPECT_EQ(StatusShown.outputs, 0x12);
+}
+
+}  // namespace

@@ -1,0 +1,372 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QTemporaryDir>
+
+#include "drivedata/Globvar.h"
+#include "drivedata/Record.h"
+#include "gui_app.h"
+#include "link/Seriale_port.h"
+#include "platform/Msgbox.h"
+#include "shell/Mainstate.h"
+#include "shell/Settings.h"
+
+#undef signals  // the signal catalogue's member
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes read_bytes(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_bytes(const fs::path& p, const Bytes& b)
+{
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+uint8_t xor_all(const Bytes& b)
+{
+    uint8_t x = 0;
+    for (uint8_t v : b)
+        x ^= v;
+    return x;
+}
+
+template <typename T>
+T file_get(const Bytes& f, std::size_t record_offset)
+{
+    T v;
+    std::memcpy(&v, f.data() + 1 + record_offset, sizeof v);
+    return v;
+}
+
+// A valid file holding the given record.
+Bytes file_of(const SettingsBlockRec& r)
+{
+    Bytes f(SETTINGS_FILE_SIZE);
+    std::memcpy(f.data() + 1, &r, SETTINGS_RECORD_SIZE);
+    f[0] = xor_all(Bytes(f.begin() + 1, f.end()));
+    return f;
+}
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        gui_app();
+        ASSERT_TRUE(dir_.isValid());
+        folder_ = fs::path(dir_.path().toStdString());
+        Settings_set_start_folder([this] { return folder_; });
+        Settings_set_system_language_id([this] { return lang_id_; });
+        old_sink_ = Msgbox_set_sink([this](const MsgRequest& r) {
+            messages_.push_back(r);
+            return MsgOk;
+        });
+        LanguageIndex = 0;
+    }
+    void TearDown() override
+    {
+        Msgbox_set_sink(std::move(old_sink_));
+        Settings_set_start_folder(nullptr);
+        Settings_set_system_language_id(nullptr);
+        ScopeSignalTable = {};
+    }
+    fs::path file() const { return folder_ / "set_dat.dat"; }
+    fs::path bad_file() const { return folder_ / "set_dat.dat.bad"; }
+    // A loaded default file whose record the test changes and writes back.
+    SettingsBlockRec fresh_record()
+    {
+        LoadSettings();
+        return SettingsBlock;
+    }
+
+    QTemporaryDir dir_;
+    fs::path folder_;
+    uint16_t lang_id_ = 1033;
+    std::vector<MsgRequest> messages_;
+    MsgSink old_sink_;
+};
+
+TEST_F(SettingsFile, FreshStartWritesDefaultsAndFolders)
+{
+    std::memset(&DriveRecordBank[3], 0, sizeof(DriveRecord));
+    DriveSizeRead = {4, 1};
+    LoadSettings();
+
+    EXPECT_TRUE(fs::is_directory(folder_ / "Inverter"));
+    EXPECT_TRUE(fs::is_directory(folder_ / "Motor"));
+    EXPECT_EQ(SettingsPath, file());
+    const Bytes f = read_bytes(file());
+    ASSERT_EQ(f.size(), 593u);
+    EXPECT_EQ(xor_all(f), 0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(f.data() + 1 + 262), "COM1");
+    EXPECT_EQ(file_get<uint32_t>(f, 272), 57600u);
+    EXPECT_EQ(f[1 + 260], SettingsFlag::AutoSave);  // auto-save on, first family, no verify
+    EXPECT_EQ(file_get<uint16_t>(f, 278), 560);
+    EXPECT_EQ(file_get<uint16_t>(f, 280), 800);
+    EXPECT_EQ(file_get<uint16_t>(f, 282), 560);
+    EXPECT_EQ(file_get<uint16_t>(f, 284), 800);
+    EXPECT_EQ(file_get<uint32_t>(f, 288 + 100), 40000u);
+    EXPECT_EQ(file_get<float>(f, 288 + 80), 0.5f);
+    EXPECT_EQ(f[1 + 288 + 104], 0x05);  // trigger flags bits 0 and 2
+    EXPECT_EQ(f[1 + 288 + 109], 1);     // right axis
+    EXPECT_EQ(file_get<uint16_t>(f, 288 + 110), 1);
+    EXPECT_EQ(file_get<uint16_t>(f, 400), 100);
+    EXPECT_EQ(file_get<uint16_t>(f, 402), 500);
+    EXPECT_EQ(file_get<uint16_t>(f, 404), 10);
+    EXPECT_EQ(file_get<uint16_t>(f, 568), 1);
+    EXPECT_EQ(file_get<uint16_t>(f, 570), 100);
+    EXPECT_EQ(file_get<uint32_t>(f, 572), 10000u);
+    EXPECT_EQ(file_get<uint32_t>(f, 576), 10000u);
+    EXPECT_EQ(file_get<uint32_t>(f, 580), 910u);
+    EXPECT_EQ(file_get<uint16_t>(f, 584), 50);
+    for (std::size_t ofs : {408u, 488u}) {  // unit-factor defaults of both contexts
+        EXPECT_EQ(file_get<uint32_t>(f, ofs + 16), 2000u);
+        EXPECT_EQ(file_get<uint16_t>(f, ofs + 36), 20);
+        EXPECT_EQ(f[1 + ofs + 43], 11);
+        EXPECT_STREQ(reinterpret_cast<const char*>(f.data() + 1 + ofs + 53), "label");
+        EXPECT_EQ(f[1 + ofs + 59], 0);
+    }
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(file_get<uint16_t>(f, 288 + 20 * k + 14), k + 1);  // signal index
+        EXPECT_EQ(f[1 + 288 + 20 * k + 12], 1);                       // shown
+    }
+    EXPECT_EQ(file_get<uint32_t>(f, 288 + 20 + 8), 0xFF0000u);  // channel 1 colour
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_FALSE(fs::exists(bad_file()));
+
+    EXPECT_EQ(DriveSizeRead.size_index, 0);
+    EXPECT_EQ(DriveSizeRead.voltage_class, 0);
+    EXPECT_EQ(DriveRecordBank[3].b[RecOfs::Mark], RECORD_MARK);
+    EXPECT_EQ(Link_settings().port, "COM1");
+    EXPECT_TRUE(Link_settings().auto_save);
+}
+
+TEST_F(SettingsFile, SystemLanguageChoosesTheDefaultLanguage)
+{
+    lang_id_ = 1040;
+    LoadSettings();
+    EXPECT_EQ(LanguageIndex, 0);
+    EXPECT_EQ(read_bytes(file())[1 + 276], 0);
+
+    fs::remove(file());
+    lang_id_ = 1033;
+    LoadSettings();
+    EXPECT_EQ(LanguageIndex, 1);
+    EXPECT_EQ(read_bytes(file())[1 + 276], 1);
+}
+
+TEST_F(SettingsFile, DamagedFilesAreKeptAsBadAndReplaced)
+{
+    SettingsBlockRec r = fresh_record();
+    Settings_set_port_name("ttyUSB3");
+    r = SettingsBlock;
+    const Bytes good = file_of(r);
+    Bytes bad_xor = good;
+    bad_xor[100] ^= 0x40;
+    const std::vector<Bytes> damaged = {Bytes(good.begin(), good.end() - 1), [&] {
+                                            Bytes b = good;
+                                            b.push_back(0);
+                                            return b;
+                                        }(),
+                                        bad_xor, Bytes{}};
+    for (const Bytes& d : damaged) {
+        write_bytes(file(), d);
+        LoadSettings();
+        const Bytes now = read_bytes(file());
+        ASSERT_EQ(now.size(), 593u) << "damaged size " << d.size();
+        EXPECT_EQ(xor_all(now), 0);
+        EXPECT_EQ(Settings_port_name(), "COM1");
+        EXPECT_EQ(read_bytes(bad_file()), d);
+    }
+    EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(SettingsFile, TwoSavesGiveIdenticalFilesAndValuesSurviveALoad)
+{
+    LoadSettings();
+    ASSERT_TRUE(Settings_set_port_name("ttyACM0"));
+    SettingsBlock.flags = SettingsFlag::FamilyPelsan | SettingsFlag::FlashVerify;
+    SettingsBlock.pos_test.value4 = 1234567;
+    LanguageIndex = 2;
+    ScopeSettings.record_length = 777;
+    ASSERT_TRUE(SaveSettings());
+    const Bytes first = read_bytes(file());
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(read_bytes(file()), first);
+    EXPECT_EQ(first[1 + 276], 2);
+    EXPECT_EQ(file_get<uint32_t>(first, 288 + 100), 777u);
+
+    std::memset(&SettingsBlock, 0, sizeof SettingsBlock);
+    LanguageIndex = 0;
+    LoadSettings();
+    EXPECT_EQ(Settings_port_name(), "ttyACM0");
+    EXPECT_TRUE(Settings_second_family());
+    EXPECT_FALSE(Settings_auto_save());
+    EXPECT_EQ(SettingsBlock.pos_test.value4, 1234567u);
+    EXPECT_EQ(LanguageIndex, 2);
+    EXPECT_EQ(ScopeSettings.record_length, 777u);
+    EXPECT_EQ(read_bytes(file()), first);  // a good file is not rewritten by loading
+}
+
+TEST_F(SettingsFile, OutOfRangeIndexFieldsGetOnlyTheirDefault)
+{
+    ScopeSignal catalogue[5] = {};
+    for (uint16_t i = 0; i < 5; ++i)
+        catalogue[i].code = static_cast<uint16_t>(0x100 + i);
+    ScopeSignalTable = {catalogue, 5};
+
+    SettingsBlockRec r = fresh_record();
+    std::strcpy(r.port_name, "ttyS1");
+    r.language = 7;
+    r.scope.channel[0].signal_index = 4;  // last valid
+    r.scope.channel[2].signal_index = 5;  // one past the catalogue
+    r.scope.trigger_channel = 4;
+    r.scope.trigger_type = 3;
+    r.scope.axis_left = 9;
+    r.scope.axis_right = 200;
+    r.scope.record_length = 1234;
+    const Bytes written = file_of(r);
+    write_bytes(file(), written);
+    lang_id_ = 1040;
+
+    LoadSettings();
+    EXPECT_EQ(LanguageIndex, 0);
+    EXPECT_EQ(Settings_port_name(), "ttyS1");
+    EXPECT_EQ(ScopeSettings.channel[0].signal_index, 4);
+    EXPECT_EQ(ScopeSettings.channel[2].signal_index, 3);
+    EXPECT_EQ(ScopeSettings.trigger_channel, 0);
+    EXPECT_EQ(ScopeSettings.trigger_type, 0);
+    EXPECT_EQ(ScopeSettings.axis_left, 0);
+    EXPECT_EQ(ScopeSettings.axis_right, 1);
+    EXPECT_EQ(ScopeSettings.record_length, 1234u);
+    EXPECT_FALSE(fs::exists(bad_file()));
+    EXPECT_EQ(read_bytes(file()), written);
+}
+
+TEST_F(SettingsFile, UnterminatedTextFieldsAreReadWithinBounds)
+{
+    SettingsBlockRec r = fresh_record();
+    std::memset(r.port_name, 'A', sizeof r.port_name);
+    std::memset(r.firmware_path, 'p', sizeof r.firmware_path);
+    write_bytes(file(), file_of(r));
+
+    LoadSettings();
+    EXPECT_EQ(Settings_port_name(), std::string(9, 'A'));
+    EXPECT_EQ(Settings_firmware_path(), std::string(259, 'p'));
+    EXPECT_EQ(std::strlen(SettingsBlock.port_name), 9u);
+    EXPECT_EQ(std::strlen(SettingsBlock.firmware_path), 259u);
+    EXPECT_EQ(Link_settings().port, std::string(9, 'A'));
+
+    EXPECT_TRUE(Settings_set_port_name("pts/12"));
+    EXPECT_FALSE(Settings_set_port_name("ttyUSB1234"));  // 10 characters: not stored, not cut
+    EXPECT_FALSE(Settings_set_port_name(std::string_view("tty\0S1", 6)));
+    EXPECT_EQ(Settings_port_name(), "pts/12");
+    EXPECT_TRUE(Settings_set_firmware_path(std::string(259, 'f')));
+    EXPECT_FALSE(Settings_set_firmware_path(std::string(260, 'g')));
+    EXPECT_EQ(Settings_firmware_path(), std::string(259, 'f'));
+}
+
+TEST_F(SettingsFile, ReadOnlyFileLoads)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    SettingsBlockRec r = fresh_record();
+    std::strcpy(r.port_name, "ttyUSB9");
+    write_bytes(file(), file_of(r));
+    fs::permissions(file(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    LoadSettings();
+    EXPECT_EQ(Settings_port_name(), "ttyUSB9");
+    EXPECT_FALSE(fs::exists(bad_file()));
+}
+
+TEST_F(SettingsFile, DefaultsTakeScalesFromTheSignalCatalogue)
+{
+    ScopeSignal catalogue[6] = {};
+    for (int i = 0; i < 6; ++i) {
+        catalogue[i].code = static_cast<uint16_t>(40 + i);
+        catalogue[i].scale_max = 1000 * (i + 1);
+        catalogue[i].scale_min = -10 * (i + 1);
+        catalogue[i].decimals = static_cast<uint8_t>(i);
+    }
+    ScopeSignalTable = {catalogue, 6};
+    LoadSettings();
+    for (int k = 0; k < 4; ++k) {
+        const ScopeChannel& ch = SettingsBlock.scope.channel[k];
+        EXPECT_EQ(ch.signal_code, 41 + k);
+        EXPECT_EQ(ch.scale_max, 1000 * (k + 2));
+        EXPECT_EQ(ch.scale_min, -10 * (k + 2));
+        EXPECT_EQ(ch.decimals, k + 1);
+    }
+    EXPECT_EQ(SettingsBlock.scope.channel[3].colour, 0x0000FFu);
+    EXPECT_EQ(SettingsBlock.scope.trigger_scale_max, 2000);
+    EXPECT_EQ(SettingsBlock.scope.trigger_scale_min, -20);
+    EXPECT_EQ(SettingsBlock.scope.trigger_decimals, 1);
+    EXPECT_EQ(ScopeSettings.channel[1].signal_code, 42);
+}
+
+TEST_F(SettingsFile, UnwritableFolderGivesDefaultsInMemoryAndOneWarning)
+{
+    write_bytes(folder_ / "plain", Bytes{1, 2, 3});
+    const fs::path good_folder = folder_;
+    folder_ = good_folder / "plain" / "start";  // below a file: nothing can be created there
+    LanguageIndex = 2;
+    LoadSettings();
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(messages_[0].buttons, MsgOk);
+    EXPECT_EQ(messages_[0].title, "Attention");
+    EXPECT_NE(messages_[0].text.find("set_dat.dat"), std::string::npos);
+    EXPECT_EQ(Settings_port_name(), "COM1");
+    EXPECT_EQ(LanguageIndex, 1);
+    EXPECT_TRUE(Settings_auto_save());
+}
+
+TEST_F(SettingsFile, FailedSaveKeepsTheOldFile)
+{
+    LoadSettings();
+    const Bytes before = read_bytes(file());
+    ASSERT_TRUE(Settings_set_port_name("ttyUSB7"));
+
+    // A file-size limit below the file size makes the write fail part-way.
+    struct rlimit old_limit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old_limit;
+    small.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = SaveSettings();
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(read_bytes(file()), before);
+    EXPECT_EQ(messages_.size(), 1u);
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder_))
+        ++entries;
+    EXPECT_EQ(entries, 3u);  // the file and the two folders: no temporary left
+
+    EXPECT_TRUE(SaveSettings());
+    LoadSettings();
+    EXPECT_EQ(Settings_port_name(), "ttyUSB7");
+}
+
+}  // namespace
