@@ -1,14 +1,29 @@
 #pragma once
 // Entry points of the firmware update that the drive link calls. The firmware update fills
 // them (Flash_seams_core.cpp holds their bodies until then).
+#include <atomic>
 #include <cstdint>
 
 // One send-thread step in link mode 0: the boot-loader procedure (no container loaded) and the
 // container download (FlashModeFlags bit 0).
 void Flashcom_mot_step();
 void Flashcom_cdx_step();
-// One send-thread step in link mode 2: the link check before programming.
+// One send-thread step in link mode 2: the link check before programming (link/Flashcom_chk.cpp).
 void Flashcom_chk_step();
+
+// Link check state. Ser_check_start_ms: Tick_ms when the check began, written by the firmware
+// window before it opens the link in mode 2 or asks for mode 2. Ser_wait_ms: milliseconds waited
+// without an answer, 5000 once the check is over; it is stored before FlashProgressFlags bit 0 is
+// set (release), so a reader that sees bit 0 (acquire) sees the value that goes with it.
+extern std::atomic<uint32_t> Ser_check_start_ms;
+extern std::atomic<uint32_t> Ser_wait_ms;
+
+// 1 when the loaded firmware must be written through the boot loader: a firmware file is
+// loaded, it is not a container, the drive type is 0xC0458, status-word bit 0 and
+// identification flag bit 1 are clear. Else 0. Send thread, after an identification.
+uint8_t Flashctrl_mot_flash_allowed();
+// Set while a firmware file (S-record or container) is loaded; the firmware window keeps it.
+extern std::atomic<uint8_t> FlashFileLoaded;
 
 // Receive thread, link mode 0 without a container: the bytes gathered so far, buf[0..count).
 // The boot-loader receiver consumes what it needs and sets count to the bytes it leaves.
