@@ -1,12 +1,72 @@
+// Program entry: keeps the command line, builds the application and the three start-up windows,
+// runs the message loop. No exception crosses the event loop: it is shown and the program goes on.
+#include <exception>
+
 #include <QApplication>
 
+#include "platform/Msgbox.h"
+#include "shell/Allarmi.h"
 #include "shell/Main.h"
+#include "shell/Msgbox_qt.h"
+#include "shell/Terminal.h"
+
+namespace {
+
+const char* const APP_TITLE = "Pendrix";
+
+// The standard exception box.
+void show_exception(const char* what)
+{
+    Msgbox_show({MsgIcon::Error, APP_TITLE, what, MsgOk});
+}
+
+class TApplication : public QApplication {
+public:
+    TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            show_exception(e.what());
+        } catch (...) {
+            show_exception("Unknown exception");
+        }
+        return false;
+    }
+};
+
+// The arguments after the program name, joined by single blanks (Qt's own options included).
+QString join_arguments(int argc, char** argv)
+{
+    QStringList parts;
+    for (int i = 1; i < argc; ++i)
+        parts << QString::fromLocal8Bit(argv[i]);
+    return parts.join(QLatin1Char(' '));
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Pendrix");
-    TForm_main form_main;
-    form_main.show();
-    return app.exec();
+    CommandLine = join_arguments(argc, argv);
+    TApplication app(argc, argv);
+    Msgbox_install_qt_sink();
+    QApplication::setApplicationName(APP_TITLE);
+    try {
+        auto* main_window = new TForm_main;
+        auto* terminal = new TForm_terminal;
+        auto* alarms = new TForm_allarmi;
+        main_window->show();
+        app.exec();
+        delete alarms;
+        delete terminal;
+        delete main_window;
+    } catch (const std::exception& e) {
+        show_exception(e.what());
+    } catch (...) {
+        show_exception("Unknown exception");
+    }
+    return 0;
 }

@@ -1,0 +1,150 @@
+// Main window: connecting and disconnecting, the port box, the display update by link mode.
+// Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
+#include "scope/Scope_link_core.h"
+#include "shell/Settings.h"
+
+#include <QComboBox>
+#include <QMenu>
+#include <QToolButton>
+
+#include "drivedata/Globvar.h"
+#include "link/Seriale_port.h"
+#include "link/Sertx.h"
+#include "platform/Msgbox.h"
+#include "platform/Portlist.h"
+#include "shell/Main.h"
+#include "shell/Mainstate.h"
+#include "shell/Stbar.h"
+
+namespace {
+
+// A stop still under way (a quick disconnect and connect) must end before the port is opened again.
+constexpr int32_t STOP_WAIT_MS = 1000;
+
+const char* const NO_PORT_TEXT[3] = {"ERRORE: porta seriale assente!", "ERROR: No serial Port!",
+                                     "ERREUR: Il n'y a pas de port série!"};
+const char* const PORT_SETTING_TEXT[3] = {"ERRORE Impostazione Seriale", "ERROR Serial Port Setting",
+                                          "ERREUR Configuration Port Série"};
+
+unsigned lang()
+{
+    return LanguageIndex < 3 ? LanguageIndex : 1;
+}
+
+void warn(const char* const text[3])
+{
+    const unsigned l = lang();
+    Msgbox_show({MsgIcon::Warning, Msgbox_title(l), text[l], MsgOk});
+}
+
+// The port box's text into the settings' 10-byte port field: at most 9 characters.
+void store_port_name(const QString& text)
+{
+    Settings_set_port_name(text.left(static_cast<qsizetype>(kPortNameMax)).toStdString());
+}
+
+// The link threads are parked (port closed by them); a running link is asked to stop first.
+bool link_stopped()
+{
+    if (Ser_tx_state.load() == LinkState::Run)
+        Seriale_stop();
+    return Seriale_wait_stopped(STOP_WAIT_MS);
+}
+
+QComboBox* flash_port_box()
+{
+    return Form_FlashSH ? Form_FlashSH->findChild<QComboBox*>("ComboBox_porta_com") : nullptr;
+}
+
+void fill_box(QComboBox* box, const std::vector<std::string>& items, int index)
+{
+    box->clear();
+    for (const std::string& item : items)
+        box->addItem(QString::fromStdString(item));
+    box->setCurrentIndex(index);
+}
+
+}  // namespace
+
+void TForm_main::OpenLink(uint8_t mode)
+{
+    UpdateCommandButtons(0);
+    if (Seriale_port_list().empty()) {
+        warn(NO_PORT_TEXT);
+        return;
+    }
+    store_port_name(ComboBox_porta_com->currentText());
+    SaveSettings();
+    if (!link_stopped()) {
+        warn(PORT_SETTING_TEXT);
+        return;
+    }
+    BaudShown = ~Ser_baud.load();
+    Main_status_shown_invalidate();
+    if (!Seriale_open_link(mode)) {
+        warn(PORT_SETTING_TEXT);
+        return;
+    }
+    BitBtn_connect->setEnabled(false);
+    ComboBox_porta_com->setEnabled(false);
+    if (QComboBox* box = flash_port_box())
+        box->setEnabled(false);
+    BitBtn_disconnect->setEnabled(true);
+    SpeedButton_bus_remote->setChecked(false);
+    Menu_TipoDrive1->menuAction()->setEnabled(false);
+}
+
+void TForm_main::CloseLink()
+{
+    Seriale_close_link();
+    BitBtn_connect->setEnabled(true);
+    BitBtn_disconnect->setEnabled(false);
+    ComboBox_porta_com->setEnabled(true);
+    if (QComboBox* box = flash_port_box())
+        box->setEnabled(true);
+    Menu_TipoDrive1->menuAction()->setEnabled(true);
+    UpdateCommandButtons(0);
+}
+
+void TForm_main::BitBtn_connectClick()
+{
+    OpenLink(LinkMode::Normal);
+}
+
+void TForm_main::BitBtn_disconnectClick()
+{
+    if (AskSaveData() == 2)
+        CloseLink();
+}
+
+void TForm_main::ComboBox_porta_comChange()
+{
+    if (Seriale_port_list().empty())
+        return;
+    store_port_name(ComboBox_porta_com->currentText());
+    SaveSettings();
+}
+
+void TForm_main::Panel_ComboBox_portaResize() {}
+
+void TForm_main::Main_fill_port_box()
+{
+    const std::vector<std::string> items = Seriale_port_items(Seriale_port_list());
+    const int index = Seriale_port_select(items, Settings_port_name());
+    fill_box(ComboBox_porta_com, items, index);
+    if (QComboBox* box = flash_port_box())
+        fill_box(box, items, index);
+}
+
+void TForm_main::UpdateMainDisplay()
+{
+    if (Ser_link_mode.load() == LinkMode::Normal)
+        UpdateMonitorNormal();
+    else
+        UpdateMonitorBoot();
+    if (Ser_mode_changed.exchange(0) != 0) {
+        if (MainStb != nullptr)
+            Stbarx_repaint(MainStb);
+        Main_repaint_other_bars();
+    }
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Standard status-bar panes shared by every window with a Stbarx: serial link, drive alarm and
+// drive state, each a left-aligned text and a small indicator box at the pane's right end. The
+// painters only read global state; the owning windows repaint them from their timers.
+//
+// Also the pieces the main window's own panes share with them: the pane content area, the
+// indicator box, and the bits of the link flag bytes that the main window keeps for itself.
+#include <cstdint>
+
+#include <QColor>
+#include <QString>
+
+#include "shell/Stbar.h"
+
+// Drive state shown by the state panes: 0 no status, 2 stop, 3 power on, 4 operational
+// (5 is shown while the link is not in the normal protocol). Set by the main window's display
+// timer (UpdateDriveStateIndex). GUI thread only.
+extern uint8_t DriveStateIndex;
+
+// Bits of Ser_link_flags and Ser_data_flags that belong to the main window.
+namespace LinkUiFlag {
+constexpr uint8_t AnswerShown = 1u << 1;  // the drive's answer is shown
+constexpr uint8_t ErrorBlink = 1u << 3;   // link-error blink phase
+constexpr uint8_t ReadyShown = 1u << 6;   // the link-ready state has been handled
+constexpr uint8_t AlarmBlink = 1u << 7;   // alarm blink phase
+}  // namespace LinkUiFlag
+namespace DataUiFlag {
+constexpr uint8_t AlarmShown = 1u << 0;  // an alarm is being shown
+}  // namespace DataUiFlag
+
+// The state texts: 6 rows, by LanguageIndex, with font weight and indicator colour (0x00BBGGRR).
+constexpr int STATE_ROWS = 6;
+struct StbarStateRow {
+    char text[3][15];
+    uint8_t bold;
+    uint32_t indicator;
+};
+extern const StbarStateRow StbarStateTable[STATE_ROWS];
+
+// Pane callbacks (StbarPaint).
+void Stbarcmx_paint_link(ImageBox* picture, StbarPane* const* panes, uint16_t index);
+void Stbarcmx_paint_drive(ImageBox* picture, StbarPane* const* panes, uint16_t index);
+void Stbarcmx_paint_state(ImageBox* picture, StbarPane* const* panes, uint16_t index);
+
+// ---- shared by pane painters ----
+// Content area of a pane: (x + 1, y + 1) .. (x + width - 1, y + height - 2), exclusive.
+DrawRect Stbarcmx_content(const StbarPane& pane);
+// The picture's canvas with the brush set to button face, the pen black and the font colour black.
+Canvas& Stbarcmx_begin(ImageBox* picture);
+// Indicator box (right - 12, top + 1, right - 1, bottom - 1) of the content area: black pen,
+// colour as brush.
+void Stbarcmx_indicator(Canvas& canvas, const DrawRect& content, const QColor& colour);
+// Sets the canvas font weight and text colour.
+void Stbarcmx_font(Canvas& canvas, bool bold, const QColor& colour);
+// Shows the painted content area on screen.
+void Stbarcmx_done(ImageBox* picture, const DrawRect& content);
+
+// Alarm word name in the current language: "ALLARME" / "ALARM" / "ALARME".
+QString Stbarcmx_alarm_word();

@@ -1,0 +1,495 @@
+// The main window's display timer driven through the link globals: link transitions, headline,
+// monitor panels, LED images, the drive state index and what an idle tick repaints.
+#include "main_fixture.h"
+
+#include "drivedata/Record.h"
+#include "flash/Flash_progress.h"
+#include "pages/drive/Frm_output_sizes.h"
+#include "shell/Main_display.h"
+#include "shell/Settings.h"
+#include "shell/Stbar.h"
+#include "shell/Stbarcmx.h"
+
+#include <set>
+
+#include <QAction>
+#include <QDialog>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QPaintEvent>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace maintest;
+
+namespace {
+
+constexpr uint8_t LINKED = LinkFlag::Answers | LinkFlag::Ready | LinkFlag::Connect;
+
+// Widgets that received a paint event.
+class PaintSpy : public QObject {
+public:
+    std::set<QObject*> painted;
+    void watch(QWidget* w)
+    {
+        w->installEventFilter(this);
+        for (QWidget* c : w->findChildren<QWidget*>())
+            c->installEventFilter(this);
+    }
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted.insert(o);
+        return false;
+    }
+};
+
+QRgb pixel(const ImageBox* image, int x, int y) { return image->image().pixel(x, y) | 0xFF000000u; }
+QRgb rgb(const QColor& c) { return c.rgb() | 0xFF000000u; }
+
+// Inner lamp and outer ring of the LED of row r.
+QPoint lamp(const IoGeometry& g, int r)
+{
+    const int h = g.row_height;
+    const int left = g.image_width - 1 - (h - 1);
+    return {left + (h - 2) / 2, r * h + 1 + (h - 2) / 2};
+}
+QPoint ring(const IoGeometry& g, int r) { return lamp(g, r) - QPoint((g.row_height - 2) / 2 - 1, 0); }
+
+class DisplayTimer : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        saved_locale_ = QLocale();
+        QLocale::setDefault(QLocale::c());
+        LanguageIndex = 1;
+        open_window();
+        main->Timer_com->stop();
+        main->Timer_ctrl->stop();
+        tick();  // the start's port-closed pass
+    }
+
+    void TearDown() override
+    {
+        Ser_tx_state.store(LinkState::Stop);
+        linktest::reset_link_globals();
+        FlashPhase.store(0);
+        FlashProgressCount.store(0);
+        QLocale::setDefault(saved_locale_);
+        MainWindowTest::TearDown();
+    }
+
+    void tick()
+    {
+        main->Timer_comTimer();
+        main->Timer_com->stop();
+    }
+
+    void publish(const Drive_status& st) { Drive_status_publish(st); }
+
+    // A drive answers and its whole image has just been read.
+    void read_image(const Drive_status& st)
+    {
+        publish(st);
+        Ser_tx_state.store(LinkState::Run);
+        Ser_link_flags.fetch_or(LINKED);
+        Ser_data_flags.fetch_or(DataFlag::ImageRead);
+        tick();
+    }
+
+    QString headline() const { return alarms->Panel_alarm->text(); }
+    QRgb headline_colour() const { return alarms->Panel_alarm->palette().color(QPalette::WindowText).rgb(); }
+
+    static void set_u16(std::size_t ofs, uint16_t v) { Rec_set<uint16_t>(DriveRecordBank[0], ofs, v); }
+
+    QLocale saved_locale_;
+};
+
+Drive_status values(int32_t speed, int16_t current, int16_t turns, uint16_t pos, int16_t temp, int16_t volts)
+{
+    Drive_status st{};
+    st.speed = speed;
+    st.current = current;
+    st.turns = turns;
+    st.turn_pos = pos;
+    st.heat_sink = temp;
+    st.voltage = volts;
+    return st;
+}
+
+}  // namespace
+
+TEST_F(DisplayTimer, FirstTickAfterStartRunsThePortClosedPassOnce)
+{
+    EXPECT_EQ(headline(), "COM - OFF");
+    EXPECT_EQ(headline_colour(), clBlack.rgb());
+    EXPECT_FALSE(linktest::link_bits(LinkFlag::Connect));
+    alarms->Panel_alarm->setText("x");
+    tick();
+    EXPECT_EQ(headline(), "x");
+}
+
+TEST_F(DisplayTimer, ImageReadShowsEveryValueEvenWhenEqualToTheForgottenOnes)
+{
+    // After a disconnect every twin is 0xFF; values with that very pattern must still be shown.
+    Drive_status st = values(-1, -1, -1, 0xFFFF, -1, -1);
+    st.inputs[0] = 0xFF;
+    st.inputs[1] = 0xFF;
+    st.outputs = 0xFF;
+    DriveRecordBank[0].b[RecOfs::SizeIndex] = 0xFF;
+    set_u16(RecOfs::VoltageClass, 0xFF);
+    bool saved_drive = false;
+    QObject::connect(main->Menu_Salva_Drive, &QAction::triggered, main.get(), [&] { saved_drive = true; });
+    read_image(st);
+
+    EXPECT_EQ(main->Panel_speed->text(), "-1");
+    EXPECT_EQ(main->Panel_corr->text(), "-0.01");
+    EXPECT_EQ(main->Panel_giri->text(), "-1");
+    EXPECT_EQ(main->Panel_offset_giro->text(), "65535");
+    EXPECT_EQ(main->Panel_pos_mis->text(), "-1");
+    EXPECT_EQ(main->Panel_radtemp->text(), "-0.1");
+    EXPECT_EQ(main->Panel_taglia_drive->text(), "-----");  // size 255 is beyond the table
+    const IoGeometry& gi = main->IoGeometryInput;
+    EXPECT_EQ(pixel(main->Image_Input, lamp(gi, 0).x(), lamp(gi, 0).y()), rgb(bgr(0x4080FF)));
+    EXPECT_EQ(pixel(main->Image_Input, ring(gi, 0).x(), ring(gi, 0).y()), rgb(clRed));
+    EXPECT_EQ(pixel(main->Image_Input, lamp(gi, 2).x(), lamp(gi, 2).y()), rgb(clLime));
+    const IoGeometry& go = main->IoGeometryOutput;
+    EXPECT_EQ(pixel(main->Image_Output, lamp(go, 0).x(), lamp(go, 0).y()), rgb(clLime));
+
+    EXPECT_FALSE(linktest::data_bits(DataFlag::ImageRead));
+    EXPECT_TRUE(linktest::data_bits(DataFlag::ListReads));
+    EXPECT_EQ(std::memcmp(DriveReadBack.b, DriveRecordBank[0].b, DRIVE_RECORD_SIZE), 0);
+    EXPECT_EQ(DriveSizeRead.size_index, 0xFF);
+    EXPECT_EQ(DriveSizeRead.voltage_class, 3);
+    EXPECT_TRUE(FlashModeFlags.load() & FlashModeFlag::DriveKnown);
+    EXPECT_EQ(EditStateFlags & EditState::Linked, EditState::Linked);
+    EXPECT_EQ(headline(), "DRIVE - OK");
+    EXPECT_EQ(headline_colour(), bgr(0x008000).rgb());
+    // Only commands whose work exists are offered.
+    EXPECT_TRUE(main->Menu_Salva_Drive->isEnabled());
+    EXPECT_FALSE(main->BitBtn_oscx->isEnabled());
+    EXPECT_FALSE(saved_drive);
+}
+
+TEST_F(DisplayTimer, PositionsAndSpeedsByMotorType)
+{
+    set_u16(RecOfs::MotorType, 1);
+    Drive_status st = values(-1234, 250, -1, 65436, 456, 320);
+    read_image(st);
+    EXPECT_EQ(main->Panel_offset_giro->text(), "-1.00");
+    EXPECT_EQ(main->Panel_speed->text(), "-123.4");
+    EXPECT_EQ(main->Panel_corr->text(), "2.50");
+    EXPECT_EQ(main->Panel_radtemp->text(), "45.6");
+    EXPECT_TRUE(main->Panel_giri->isHidden());
+    EXPECT_TRUE(main->Panel_pos_mis_var->isHidden());
+    EXPECT_EQ(main->Panel_vel_unit_mis->text(), "mm/s");
+    EXPECT_EQ(main->Panel_pos_unit_mis->text(), "mm");
+    EXPECT_EQ(main->GroupBox_pos_mis->title(), "Position");
+
+    // The motor type is read on every update; the units change only with the layout.
+    set_u16(RecOfs::MotorType, 0);
+    st.speed = -1233;
+    publish(st);
+    tick();
+    EXPECT_EQ(main->Panel_speed->text(), "-1233");
+    EXPECT_EQ(main->Panel_vel_unit_mis->text(), "mm/s");
+
+    st = values(-1234, 0, -1, 65535, 0, 0);
+    read_image(st);
+    EXPECT_EQ(main->Panel_giri->text(), "-1");
+    EXPECT_EQ(main->Panel_offset_giro->text(), "65535");
+    EXPECT_EQ(main->Panel_pos_mis->text(), "-1");
+    EXPECT_EQ(main->Panel_speed->text(), "-1234");
+    EXPECT_FALSE(main->Panel_giri->isHidden());
+    EXPECT_FALSE(main->Panel_pos_mis_var->isHidden());
+    EXPECT_EQ(main->Panel_vel_unit_mis->text(), "rpm");
+    EXPECT_EQ(main->Panel_pos_unit_mis->text(), "Counts");
+    EXPECT_EQ(main->GroupBox_pos_mis->title(), "Position (Rev/Offset)");
+
+    // Extreme turns: p stays a signed 32-bit value.
+    st.turns = -32768;
+    st.turn_pos = 1;
+    publish(st);
+    tick();
+    EXPECT_EQ(main->Panel_pos_mis->text(), "-2147483647");
+}
+
+TEST_F(DisplayTimer, DriveSizeTextByFamilyAndVoltageClass)
+{
+    const QString first = QString::fromUtf8(SizeTableOrvel.src[0].name);
+    DriveRecordBank[0].b[RecOfs::SizeIndex] = 0;
+    set_u16(RecOfs::VoltageClass, 0);
+    read_image(Drive_status{});
+    EXPECT_EQ(main->Panel_taglia_drive->text(), first + " [60 V]");
+
+    set_u16(RecOfs::VoltageClass, 1);  // the first family has one voltage text
+    tick();
+    EXPECT_EQ(main->Panel_taglia_drive->text(), first);
+
+    DriveRecordBank[0].b[RecOfs::SizeIndex] = static_cast<uint8_t>(SizeTableOrvel.count);
+    tick();
+    EXPECT_EQ(main->Panel_taglia_drive->text(), "-----");
+
+    SettingsBlock.flags |= SettingsFlag::FamilyPelsan;
+    CurrentSizeTable = SizeTablePelsan;
+    DriveRecordBank[0].b[RecOfs::SizeIndex] = 1;
+    tick();
+    EXPECT_EQ(main->Panel_taglia_drive->text(), QString::fromUtf8(SizeTablePelsan.src[1].name) + " [460 V]");
+    SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::FamilyPelsan);
+    CurrentSizeTable = SizeTableOrvel;
+}
+
+TEST_F(DisplayTimer, SilentDriveBlinksThenPortClosedForgetsEverything)
+{
+    read_image(values(1500, 100, 2, 3, 250, 300));
+    ASSERT_EQ(main->Panel_speed->text(), "1500");
+    AlarmListCount = 3;
+
+    Ser_link_flags.fetch_and(static_cast<uint8_t>(~(LinkFlag::Answers | LinkFlag::Ready)));
+    tick();
+    for (QLabel* l : {main->Panel_taglia_drive, main->Panel_speed, main->Panel_corr, main->Panel_giri,
+                      main->Panel_offset_giro, main->Panel_radtemp, main->Panel_pos_mis})
+        EXPECT_EQ(l->text(), "-----") << l->objectName().toStdString();
+    EXPECT_EQ(EditStateFlags, 0);
+    EXPECT_FALSE(main->BitBtn_oscx->isEnabled());
+    EXPECT_FALSE(Ser_link_flags.load() & (LinkUiFlag::AnswerShown | LinkUiFlag::ReadyShown));
+    EXPECT_EQ(headline(), "COM - ER");
+    EXPECT_EQ(headline_colour(), clRed.rgb());
+    EXPECT_TRUE(linktest::link_bits(LinkUiFlag::ErrorBlink));
+
+    tick();  // within 500 ms: no change
+    EXPECT_EQ(headline(), "COM - ER");
+    main->BlinkErrorMs = Tick_ms() - 501;
+    tick();
+    EXPECT_EQ(headline(), "");
+    EXPECT_FALSE(linktest::link_bits(LinkUiFlag::ErrorBlink));
+
+    // Port closed: once, black "COM - OFF", every twin 0xFF.
+    DriveUiFlags.fetch_or(UiFlag::Modified);
+    Ser_tx_state.store(LinkState::Stop);
+    tick();
+    EXPECT_EQ(headline(), "COM - OFF");
+    EXPECT_EQ(headline_colour(), clBlack.rgb());
+    const auto* twins = reinterpret_cast<const uint8_t*>(&StatusShown);
+    for (std::size_t i = 0; i < sizeof StatusShown; ++i)
+        EXPECT_EQ(twins[i], 0xFF) << i;
+    EXPECT_EQ(Ser_link_flags.load() & 0x73, 0);
+    EXPECT_FALSE(linktest::data_bits(DataFlag::ListReads));
+    EXPECT_FALSE(DriveUiFlags.load() & UiFlag::Modified);
+    EXPECT_EQ(AlarmListCount, 0);
+}
+
+TEST_F(DisplayTimer, AlarmHeadlineBlinksAndReturnsToDriveOk)
+{
+    read_image(Drive_status{});
+    Drive_status st{};
+    st.alarm_word = 0x1;
+    publish(st);
+    main->BlinkAlarmMs = Tick_ms() - 501;
+    tick();
+    EXPECT_EQ(headline(), "ALARM");
+    EXPECT_EQ(headline_colour(), clRed.rgb());
+    EXPECT_TRUE(linktest::data_bits(DataUiFlag::AlarmShown));
+    tick();
+    EXPECT_EQ(headline(), "ALARM");
+    main->BlinkAlarmMs = Tick_ms() - 501;
+    tick();
+    EXPECT_EQ(headline(), "");
+
+    publish(Drive_status{});
+    tick();
+    EXPECT_EQ(headline(), "DRIVE - OK");
+    EXPECT_EQ(headline_colour(), bgr(0x008000).rgb());
+    EXPECT_FALSE(linktest::data_bits(DataUiFlag::AlarmShown));
+}
+
+TEST_F(DisplayTimer, InputSetsAndOutputSelectionsOutOfRangeDrawNoFunction)
+{
+    EXPECT_NE(Led_input_set(0, 2), nullptr);
+    EXPECT_EQ(Led_input_set(0, 3), nullptr);
+    EXPECT_NE(Led_input_set(1, 3), nullptr);
+    EXPECT_EQ(Led_input_set(1, 4), nullptr);
+    EXPECT_EQ(Led_input_set(2, 65535), Led_input_set(2, 0));
+    EXPECT_EQ(Led_input_set(3, 0), Led_input_set(65535, 7));
+    EXPECT_STREQ(Led_input_set(3, 0)[1].text[1], "Not Used");
+    EXPECT_EQ(Led_output_source(false, 2).table, nullptr);
+    EXPECT_EQ(Led_output_source(true, 1).table->count, 7);
+
+    Drive_status st{};
+    st.inputs[0] = 0x3F;
+    st.inputs[1] = 0x3F;
+    st.outputs = 0x07;
+    set_u16(RecOfs::ControlType, 9);
+    set_u16(LedOfs::SetOut1, 6);
+    read_image(st);
+    const IoGeometry& gi = main->IoGeometryInput;
+    for (int r = 0; r < 6; ++r) {
+        EXPECT_EQ(pixel(main->Image_Input, lamp(gi, r).x(), lamp(gi, r).y()), rgb(clBtnFace)) << r;
+        EXPECT_EQ(pixel(main->Image_Input, ring(gi, r).x(), ring(gi, r).y()), rgb(clBtnFace)) << r;
+    }
+    const IoGeometry& go = main->IoGeometryOutput;
+    EXPECT_EQ(pixel(main->Image_Output, lamp(go, 0).x(), lamp(go, 0).y()), rgb(clLime));
+    EXPECT_EQ(pixel(main->Image_Output, lamp(go, 1).x(), lamp(go, 1).y()), rgb(clBtnFace));
+
+    // Within range the functions are back: the I2t alarm lamp of output 1 is red.
+    set_u16(RecOfs::ControlType, 1);
+    set_u16(LedOfs::SetOut1, 1);
+    tick();
+    EXPECT_EQ(pixel(main->Image_Output, lamp(go, 1).x(), lamp(go, 1).y()), rgb(clRed));
+    EXPECT_EQ(pixel(main->Image_Input, lamp(gi, 0).x(), lamp(gi, 0).y()), rgb(bgr(0x4080FF)));
+    // A disabled row keeps its lamp colours (grey text only).
+    EXPECT_EQ(pixel(main->Image_Input, lamp(gi, 2).x(), lamp(gi, 2).y()), rgb(clLime));
+
+    // Modbus control type 4: no input set either.
+    set_u16(RecOfs::BusType, 1);
+    set_u16(LedOfs::ModbusControl, 4);
+    tick();
+    EXPECT_EQ(pixel(main->Image_Input, lamp(gi, 5).x(), lamp(gi, 5).y()), rgb(clBtnFace));
+}
+
+TEST_F(DisplayTimer, ImagePanelResizeRedrawsAtTheNewWidth)
+{
+    read_image(Drive_status{});
+    const int before = main->Panel_Image_Input->width();
+    main->Panel_Image_Input->resize(before + 40, main->Panel_Image_Input->height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->IoGeometryInput.image_width, main->Panel_Image_Input->width());
+    EXPECT_EQ(main->Image_Input->image().width(), main->Panel_Image_Input->width());
+    EXPECT_EQ(main->Image_Input->image().height(), main->Panel_Image_Input->height());
+}
+
+TEST_F(DisplayTimer, IdleTickPaintsNothingAndAChangePaintsOnlyItsField)
+{
+    read_image(values(100, 200, 3, 4, 250, 300));
+    for (int i = 0; i < 3; ++i)
+        tick();
+    pump_for(50);
+    PaintSpy spy;
+    spy.watch(main.get());
+    spy.watch(alarms.get());
+    tick();
+    pump_for(50);
+    EXPECT_TRUE(spy.painted.empty()) << spy.painted.size() << " widgets painted";
+
+    Drive_status st = values(101, 200, 3, 4, 250, 300);
+    publish(st);
+    tick();
+    pump_for(50);
+    EXPECT_TRUE(spy.painted.count(main->Panel_speed));
+    EXPECT_FALSE(spy.painted.count(main->Panel_corr));
+    EXPECT_FALSE(spy.painted.count(main->Image_Input));
+    EXPECT_FALSE(spy.painted.count(MainStb->picture()));
+}
+
+TEST_F(DisplayTimer, DriveStateIndexRepaintsOnlyOnChange)
+{
+    static int oscx_pane4 = 0;
+    oscx_pane4 = 0;
+    StbarPane panes[5];
+    StbarPane* array[6] = {};
+    for (int i = 0; i < 5; ++i) {
+        panes[i].width = 40;
+        array[i] = &panes[i];
+    }
+    panes[4].paint = [](ImageBox*, StbarPane* const*, uint16_t) { ++oscx_pane4; };
+    QFrame host;
+    host.resize(300, 20);
+    Stbarx oscx_bar(&host, array, 0);
+    main->OtherStb[TForm_main::BarOscx] = &oscx_bar;
+    oscx_pane4 = 0;
+
+    Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+    Ser_data_flags.store(DataFlag::ListReads);
+    Drive_status st{};
+    publish(st);
+    main->UpdateDriveStateIndex();
+    EXPECT_EQ(DriveStateIndex, 2);
+    EXPECT_EQ(oscx_pane4, 1);
+    main->UpdateDriveStateIndex();
+    EXPECT_EQ(oscx_pane4, 1);
+    st.status_word = StatusBit::State5;
+    publish(st);
+    main->UpdateDriveStateIndex();
+    EXPECT_EQ(DriveStateIndex, 3);
+    st.status_word = StatusBit::State5 | StatusBit::State6;
+    publish(st);
+    main->UpdateDriveStateIndex();
+    EXPECT_EQ(DriveStateIndex, 4);
+    Ser_data_flags.store(0);
+    main->UpdateDriveStateIndex();
+    EXPECT_EQ(DriveStateIndex, 0);
+    EXPECT_EQ(oscx_pane4, 4);
+    main->OtherStb[TForm_main::BarOscx] = nullptr;
+}
+
+TEST_F(DisplayTimer, ImageReadWithANewBusTypeLeavesTheRemovedBusPageFirst)
+{
+    set_u16(RecOfs::BusType, 1);
+    BuildPageTree(0);
+    QTreeWidgetItem* item = FindPageNode(main->TreeView_menu, &PageNode_mdb_stm);
+    ASSERT_NE(item, nullptr);
+    main->TreeView_menu->setCurrentItem(item);
+    ASSERT_EQ(CurrentPageNode[0], &PageNode_mdb_stm);
+    page_calls().log.clear();
+
+    set_u16(RecOfs::BusType, 2);
+    read_image(Drive_status{});
+    ASSERT_GE(page_calls().log.size(), 2u);
+    EXPECT_EQ(page_calls().log[0], "D3/0");
+    EXPECT_EQ(page_calls().log[1], "C1/0");
+    EXPECT_EQ(CurrentPageNode[0], &PageNode_field_bus);
+    EXPECT_EQ(FindPageNode(main->TreeView_menu, &PageNode_mdb_stm), nullptr);
+    EXPECT_NE(FindPageNode(main->TreeView_menu, &PageNode_cands402_stm), nullptr);
+    EXPECT_EQ(page_calls().live, 1);
+}
+
+TEST_F(DisplayTimer, LostDriveClosesTheDriveDialogs)
+{
+    read_image(Drive_status{});
+    auto* chks = new QDialog(main.get());
+    auto* com_off = new QDialog(main.get());
+    chks->show();
+    com_off->show();
+    main->Form_e2p_chks = chks;
+    main->Form_com_off = com_off;
+    tick();
+    EXPECT_TRUE(chks->isVisible());
+    Ser_link_flags.fetch_and(static_cast<uint8_t>(~LinkFlag::Answers));
+    tick();
+    EXPECT_FALSE(chks->isVisible());
+    EXPECT_FALSE(com_off->isVisible());
+}
+
+TEST_F(DisplayTimer, BootModeCountsFlashSecondsAndFollowsProgress)
+{
+    Ser_link_mode.store(LinkMode::Flash);
+    Ser_tx_state.store(LinkState::Run);
+    Ser_link_flags.store(LinkFlag::Answers);
+    tick();
+    EXPECT_EQ(headline(), "DRIVE - OK");
+    EXPECT_TRUE(linktest::link_bits(LinkUiFlag::AnswerShown));
+
+    const uint32_t stamp = Tick_ms() - 2500;
+    FlashSecondStamp.store(stamp);
+    FlashElapsedSeconds.store(0);
+    FlashPhase.store(FLASH_PHASE_WRITE);
+    tick();
+    EXPECT_EQ(FlashElapsedSeconds.load(), 1u);
+    EXPECT_EQ(FlashSecondStamp.load(), stamp + 1000);  // a late tick loses no second
+    tick();
+    EXPECT_EQ(FlashElapsedSeconds.load(), 2u);
+    tick();
+    EXPECT_EQ(FlashElapsedSeconds.load(), 2u);
+
+    FlashProgressCount.store(17);
+    tick();
+    EXPECT_EQ(main->FlashCountShown, 17u);
+
+    Ser_link_flags.store(0);
+    tick();
+    EXPECT_FALSE(linktest::link_bits(LinkUiFlag::AnswerShown));
+    EXPECT_EQ(headline(), "COM - ER");
+}

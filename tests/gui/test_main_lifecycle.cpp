@@ -1,0 +1,272 @@
+// Main window start-up and closing: folders and settings, splash and timers, service switch,
+// save question, deferred close.
+#include "main_fixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolButton>
+
+
+using namespace maintest;
+
+namespace {
+
+QByteArray settings_file()
+{
+    QFile f(SETTINGS_FILE_NAME);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+uint8_t xor_of(const QByteArray& bytes)
+{
+    uint8_t x = 0;
+    for (char c : bytes)
+        x ^= static_cast<uint8_t>(c);
+    return x;
+}
+
+}  // namespace
+
+using MainLifecycle = MainWindowTest;
+
+TEST_F(MainLifecycle, StartsInAnEmptyFolderAndWaitsForTheSplash)
+{
+    SplashDurationMs = 2000;
+    struct DuringSplash {
+        bool sampled = false;
+        bool splash_up = false;
+        bool timers_off = false;
+        bool main_visible = false;
+    } during;
+    QElapsedTimer clock;
+    clock.start();
+    open_window(false);
+    QTimer::singleShot(600, [&] {
+        during.sampled = true;
+        during.splash_up = qobject_cast<TForm_Splash*>(QApplication::activeModalWidget()) != nullptr;
+        during.timers_off = !main->Timer_com->isActive() && !main->Timer_ctrl->isActive();
+        during.main_visible = main->isVisible();
+    });
+    ASSERT_TRUE(pump_until([this] { return main->form_shown(); }, 6000));
+    const qint64 elapsed = clock.elapsed();
+
+    EXPECT_TRUE(during.sampled);
+    EXPECT_TRUE(during.splash_up);
+    EXPECT_TRUE(during.timers_off);
+    EXPECT_TRUE(during.main_visible);
+    EXPECT_GE(elapsed, 1950);
+    EXPECT_LT(elapsed, 4000);
+    EXPECT_TRUE(main->Timer_com->isActive());
+    EXPECT_TRUE(main->Timer_ctrl->isActive());
+    EXPECT_EQ(main->Timer_com->interval(), 30);
+    EXPECT_EQ(main->Timer_ctrl->interval(), 30);
+    pump_for(50);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    EXPECT_TRUE(QFileInfo("Inverter").isDir());
+    EXPECT_TRUE(QFileInfo("Motor").isDir());
+    const QByteArray file = settings_file();
+    EXPECT_EQ(file.size(), 593);
+    EXPECT_EQ(xor_of(file), 0);
+    EXPECT_EQ(LanguageIndex, 1);
+
+    EXPECT_EQ(main->windowTitle(), "Pendrix[ORVEL] Version: 3.20");
+    EXPECT_EQ(main->Menu_Ver_Drive->text(), "Orvel Drive");
+    EXPECT_TRUE(main->Menu_Inglese->isChecked());
+    EXPECT_TRUE(main->Menu_ORVEL1->isChecked());
+
+    EXPECT_FALSE(main->Menu_Terminal->isVisible());
+    EXPECT_TRUE(main->Panel_debug->isHidden());
+    EXPECT_FALSE(main->Menu_Monitor->menuAction()->isVisible());
+    EXPECT_FALSE(main->FlashWrite->isVisible());
+    EXPECT_TRUE(main->Panel_filedat_flashx->isHidden());
+    EXPECT_EQ(AccessFlags, 0);
+
+    // Top page open, inside the page host.
+    EXPECT_EQ(CurrentPageNode[0], &PageNode_field_bus);
+    EXPECT_EQ(page_calls().log, (std::vector<std::string>{"C1/0", "L1/0"}));
+    ASSERT_TRUE(page_frame<1>(0));
+    EXPECT_TRUE(main->ScrollBox_Menu->isAncestorOf(page_frame<1>(0)));
+    EXPECT_EQ(main->TreeView_menu->currentItem(), main->TreeView_menu->topLevelItem(0));
+
+    // Baud rate forced, whatever the file says; status bar built.
+    EXPECT_EQ(SettingsBlock.baud, 57600u);
+    EXPECT_EQ(Link_settings().baud, 57600u);
+    EXPECT_NE(MainStb, nullptr);
+}
+
+TEST_F(MainLifecycle, ServiceSwitchAloneGrantsEveryAccessLevel)
+{
+    CommandLine = SERVICE_SWITCH;
+    open_window();
+    EXPECT_EQ(AccessFlags, 7);
+    EXPECT_TRUE(main->Menu_Monitor->menuAction()->isVisible());
+    EXPECT_TRUE(main->FlashWrite->isVisible());
+    EXPECT_FALSE(main->Menu_Terminal->isVisible());
+    close_window();
+
+    const QString switch_text = SERVICE_SWITCH;
+    for (const QString& line : {switch_text + " x", switch_text.toLower(), " " + switch_text, switch_text + " ",
+                                QString("-T"), QString()}) {
+        SCOPED_TRACE(line.toStdString());
+        CommandLine = line;
+        AccessFlags = 7;  // cleared at every start
+        open_window();
+        EXPECT_EQ(AccessFlags, 0);
+        EXPECT_FALSE(main->Menu_Monitor->menuAction()->isVisible());
+        EXPECT_FALSE(main->FlashWrite->isVisible());
+        close_window();
+    }
+}
+
+TEST_F(MainLifecycle, ClosingSavesWindowSizeAndFreesTheBarAndPage)
+{
+    open_window();
+    main->resize(900, 650);
+    pump_for(20);
+    main->close();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(MainStb, nullptr);
+    EXPECT_EQ(CurrentPageNode[0], nullptr);
+    EXPECT_EQ(page_calls().live, 0);
+    EXPECT_EQ(SettingsBlock.main_width, 900);
+    EXPECT_EQ(SettingsBlock.main_height, 650);
+    const QByteArray file = settings_file();
+    ASSERT_EQ(file.size(), 593);
+    EXPECT_EQ(static_cast<uint8_t>(file[1 + 280]) | static_cast<uint8_t>(file[1 + 281]) << 8, 900);
+    EXPECT_FALSE(main->Timer_com->isActive());
+
+    // The next start takes the stored size.
+    main.reset();
+    open_window();
+    EXPECT_EQ(main->width(), 900);
+    EXPECT_EQ(main->height(), 650);
+}
+
+// ---- with a drive ----
+
+class MainClosing : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        open_window();
+        SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::AutoSave);
+        Settings_publish_link();
+        attach_simulator();
+        connect_and_read();
+        ASSERT_TRUE(linked_and_running());
+        boxes.clear();
+    }
+    // An edit of the working copy that no display tick has seen yet.
+    void edit_unseen()
+    {
+        main->Timer_com->stop();
+        DriveRecordBank[0].b[300] ^= 0x5A;
+    }
+};
+
+TEST_F(MainClosing, DisconnectWithChangesAsksAndCancelKeepsTheLink)
+{
+    edit_unseen();
+    answers.push_back(MsgCancel);
+    main->BitBtn_disconnect->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Save the data?");
+    EXPECT_EQ(boxes[0].title, "Attention");
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Question);
+    EXPECT_EQ(boxes[0].buttons, unsigned{MsgYes | MsgNo | MsgCancel});
+    EXPECT_TRUE(DriveUiFlags.load() & UiFlag::Modified);
+    EXPECT_EQ(Ser_tx_state.load(), LinkState::Run);
+    EXPECT_TRUE(main->BitBtn_disconnect->isEnabled());
+
+    answers.push_back(MsgNo);
+    main->BitBtn_disconnect->click();
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_NE(Ser_tx_state.load(), LinkState::Run);
+    EXPECT_TRUE(main->BitBtn_connect->isEnabled());
+    EXPECT_FALSE(DriveUiFlags.load() & UiFlag::Modified);
+}
+
+TEST_F(MainClosing, CloseWithChangesCancelKeepsWindowAndLink)
+{
+    edit_unseen();
+    answers.push_back(MsgCancel);
+    main->close();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Save the data?");
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(linked_and_running());
+    EXPECT_EQ(CurrentPageNode[0], &PageNode_field_bus);
+}
+
+TEST_F(MainClosing, YesKeepsTheWindowWhenTheDataCannotBeSent)
+{
+    edit_unseen();
+    answers.push_back(MsgYes);
+    main->close();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(linked_and_running());
+}
+
+TEST_F(MainClosing, NoQuestionWithAutoSave)
+{
+    SettingsBlock.flags |= SettingsFlag::AutoSave;
+    Settings_publish_link();
+    edit_unseen();
+    main->BitBtn_disconnect->click();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(main->BitBtn_connect->isEnabled());
+}
+
+TEST_F(MainClosing, NoQuestionWhileTheDriveIsSilent)
+{
+    sim->add_fault(SimFault::silence().times(SimFault::kForever));
+    ASSERT_TRUE(pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000));
+    DriveRecordBank[0].b[300] ^= 0x5A;
+    main->close();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(main->isVisible());
+}
+
+TEST_F(MainClosing, DeferredCloseEndsWhenTheWriteIsAcknowledged)
+{
+    WritePending = 1;
+    WriteReplyFlag = 0;
+    WriteStartMs = Tick_ms();
+    main->close();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(CloseRequested, 1);
+    QTimer::singleShot(500, [] { WriteReplyFlag = 1; });
+    pump_for(400);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(pump_until([this] { return !main->isVisible(); }, 1500));
+    EXPECT_EQ(WritePending, 0);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(Ser_port.is_open());
+}
+
+TEST_F(MainClosing, DeferredCloseWithoutReplyIsDroppedAndDisarmed)
+{
+    WritePending = 1;
+    WriteReplyFlag = 0;
+    WriteStartMs = Tick_ms();
+    main->close();
+    pump_for(2300);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(WritePending, 0);
+    EXPECT_EQ(CloseRequested, 0);
+
+    // A later write that completes does not close the window unasked.
+    WritePending = 1;
+    WriteStartMs = Tick_ms();
+    WriteReplyFlag = 1;
+    EXPECT_TRUE(pump_until([] { return WritePending == 0; }, 1000));
+    pump_for(100);
+    EXPECT_TRUE(main->isVisible());
+}

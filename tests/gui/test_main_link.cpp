@@ -1,0 +1,242 @@
+// Connecting and disconnecting from the main window against the drive simulator; the port box.
+#include "main_fixture.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QToolButton>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "pages/drive/Frm_output_sizes.h"
+
+using namespace maintest;
+
+namespace {
+
+QByteArray settings_file()
+{
+    QFile f(SETTINGS_FILE_NAME);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void put_be16(SimBytes& b, std::size_t at, uint16_t v)
+{
+    b[at] = static_cast<uint8_t>(v >> 8);
+    b[at + 1] = static_cast<uint8_t>(v);
+}
+
+void put_be32(SimBytes& b, std::size_t at, uint32_t v)
+{
+    put_be16(b, at, static_cast<uint16_t>(v >> 16));
+    put_be16(b, at + 2, static_cast<uint16_t>(v));
+}
+
+// Line speed of the pseudo-terminal as the link set it.
+speed_t line_speed(const std::string& device)
+{
+    const int fd = ::open(device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return 0;
+    termios t{};
+    const speed_t s = ::tcgetattr(fd, &t) == 0 ? cfgetospeed(&t) : 0;
+    ::close(fd);
+    return s;
+}
+
+// Descriptors of this process open on a device.
+int descriptors_on(const std::string& device)
+{
+    int n = 0;
+    QDir fds("/proc/self/fd");
+    for (const QString& name : fds.entryList(QDir::NoDotAndDotDot | QDir::System | QDir::Files)) {
+        if (QFile::symLinkTarget(fds.filePath(name)) == QString::fromStdString(device))
+            ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
+using MainLink = MainWindowTest;
+
+TEST_F(MainLink, SettingsBaudRateIsIgnoredTheLinkOpensAt57600)
+{
+    open_window();
+    close_window();
+    SettingsBlock.baud = 9600;
+    ASSERT_TRUE(SaveSettings());
+    const QByteArray file = settings_file();
+    ASSERT_EQ(file.size(), 593);
+    ASSERT_EQ(static_cast<uint8_t>(file[1 + 272]) | static_cast<uint8_t>(file[1 + 273]) << 8, 9600);
+
+    open_window();
+    EXPECT_EQ(SettingsBlock.baud, 57600u);
+    attach_simulator();
+    main->BitBtn_connect->click();
+    ASSERT_TRUE(pump_until([] { return linktest::link_bits(LinkFlag::Answers); }, 5000));
+    EXPECT_EQ(Ser_baud.load(), 57600u);
+    EXPECT_EQ(line_speed(sim->device_path()), static_cast<speed_t>(B57600));
+}
+
+TEST_F(MainLink, ConnectShowsTheDriveAndDisconnectReversesTheControls)
+{
+    QLocale::setDefault(QLocale::c());
+    open_window();
+    attach_simulator();
+    SimBytes image = linktest::test_image(7);
+    image[RecOfs::SizeIndex] = 1;
+    put_be16(image, RecOfs::VoltageClass, 0);
+    put_be16(image, RecOfs::BusType, 0);
+    put_be16(image, RecOfs::MotorType, 0);
+    sim->set_image(image);
+    SimBytes status(DriveSim::kStatusSize, 0);
+    put_be16(status, 0, 0x0020);       // status word: stop
+    put_be32(status, 12, 1500);        // speed
+    put_be16(status, 16, 250);         // current, 0.01 A
+    put_be16(status, 18, 320);         // DC bus
+    put_be16(status, 20, 3);           // turns
+    put_be16(status, 22, 1000);        // position within the turn
+    put_be16(status, 24, 452);         // heat sink, 0.1 degree
+    sim->set_status(status);
+
+    connect_and_read();
+    EXPECT_TRUE(linktest::data_bits(DataFlag::ListReads));
+    ASSERT_TRUE(pump_until([] { return Form_allarmi->Panel_alarm->text() == "DRIVE - OK"; }, 2000));
+    const QString size_text = QString(SizeTableOrvel.src[1].name).trimmed() + " [60 V]";
+    EXPECT_TRUE(pump_until([&] { return main->Panel_speed->text() == "1500"; }, 2000));
+    EXPECT_EQ(main->Panel_taglia_drive->text().trimmed(), size_text);
+    EXPECT_EQ(main->Panel_corr->text(), "2.50");
+    EXPECT_EQ(main->Panel_radtemp->text(), "45.2");
+    EXPECT_EQ(main->Panel_giri->text(), "3");
+    EXPECT_EQ(main->Panel_offset_giro->text(), "1000");
+    EXPECT_EQ(main->Panel_pos_mis->text(), QString::number(3 * 65536 + 1000));
+
+    EXPECT_FALSE(main->BitBtn_connect->isEnabled());
+    EXPECT_FALSE(main->ComboBox_porta_com->isEnabled());
+    EXPECT_FALSE(main->Menu_TipoDrive1->menuAction()->isEnabled());
+    EXPECT_TRUE(main->BitBtn_disconnect->isEnabled());
+    EXPECT_TRUE(boxes.empty());
+
+    main->BitBtn_disconnect->click();
+    EXPECT_TRUE(main->BitBtn_connect->isEnabled());
+    EXPECT_TRUE(main->ComboBox_porta_com->isEnabled());
+    EXPECT_TRUE(main->Menu_TipoDrive1->menuAction()->isEnabled());
+    EXPECT_FALSE(main->BitBtn_disconnect->isEnabled());
+    EXPECT_TRUE(pump_until([] { return Form_allarmi->Panel_alarm->text() == "COM - OFF"; }, 3000));
+    EXPECT_TRUE(Seriale_wait_stopped(2000));
+    EXPECT_FALSE(Ser_port.is_open());
+    QLocale::setDefault(QLocale::system());
+}
+
+TEST_F(MainLink, ConnectWithoutAnyPortOnlyWarns)
+{
+    open_window();
+    QTemporaryDir empty_sysfs;
+    ASSERT_TRUE(Settings_set_port_name("ttyUSB0"));
+    ASSERT_TRUE(SaveSettings());
+    Seriale_poll_ports(Tick_ms() + 5000, empty_sysfs.path().toStdString());
+    ASSERT_TRUE(Seriale_port_list().empty());
+    main->Main_fill_port_box();
+    EXPECT_EQ(main->ComboBox_porta_com->count(), 1);
+    EXPECT_EQ(main->ComboBox_porta_com->currentText().toStdString(), SERIALE_NO_PORT);
+    const QByteArray before = settings_file();
+
+    main->BitBtn_connect->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "ERROR: No serial Port!");
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(boxes[0].title, "Attention");
+    EXPECT_EQ(settings_file(), before);
+    EXPECT_EQ(Settings_port_name(), "ttyUSB0");
+    EXPECT_TRUE(main->BitBtn_connect->isEnabled());
+    EXPECT_FALSE(main->BitBtn_disconnect->isEnabled());
+
+    // The placeholder chosen by the user changes nothing either.
+    emit main->ComboBox_porta_com->activated(0);
+    EXPECT_EQ(settings_file(), before);
+}
+
+TEST_F(MainLink, PortThatWillNotOpenWarnsAndLeavesTheButtons)
+{
+    open_window();
+    QTemporaryDir sysfs;
+    ASSERT_TRUE(QDir(sysfs.path()).mkpath("class/tty/ttyUSB42"));
+    Seriale_poll_ports(Tick_ms() + 5000, sysfs.path().toStdString());
+    main->Main_fill_port_box();
+    ASSERT_EQ(main->ComboBox_porta_com->currentText(), "ttyUSB42");
+
+    main->BitBtn_connect->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "ERROR Serial Port Setting");
+    EXPECT_EQ(Settings_port_name(), "ttyUSB42");  // saved before the attempt
+    EXPECT_TRUE(main->BitBtn_connect->isEnabled());
+    EXPECT_TRUE(main->ComboBox_porta_com->isEnabled());
+    EXPECT_FALSE(main->BitBtn_disconnect->isEnabled());
+    EXPECT_TRUE(main->Menu_TipoDrive1->menuAction()->isEnabled());
+    EXPECT_NE(Ser_tx_state.load(), LinkState::Run);
+    EXPECT_FALSE(Ser_port.is_open());
+}
+
+TEST_F(MainLink, RefillKeepsTheSavedPortOnlyTheUsersChoiceSavesIt)
+{
+    open_window();
+    attach_simulator();
+    const QString sim_port = QString::fromStdString(sim->port_name());
+    EXPECT_EQ(main->ComboBox_porta_com->currentText(), sim_port);
+
+    // A port that is gone: the refill shows another, the saved name stays.
+    ASSERT_TRUE(Settings_set_port_name("ttyUSB7"));
+    ASSERT_TRUE(SaveSettings());
+    const QByteArray before = settings_file();
+    main->Main_fill_port_box();
+    EXPECT_EQ(main->ComboBox_porta_com->currentText(), sim_port);
+    EXPECT_EQ(Settings_port_name(), "ttyUSB7");
+    EXPECT_EQ(settings_file(), before);
+
+    // The user's choice is saved at once, cut to the 9 characters of the field.
+    main->ComboBox_porta_com->addItem("ttyUSB1234567");
+    const int long_item = main->ComboBox_porta_com->count() - 1;
+    main->ComboBox_porta_com->setCurrentIndex(long_item);
+    EXPECT_EQ(Settings_port_name(), "ttyUSB7");
+    emit main->ComboBox_porta_com->activated(long_item);
+    EXPECT_EQ(Settings_port_name(), "ttyUSB123");
+    const QByteArray after = settings_file();
+    ASSERT_EQ(after.size(), 593);
+    EXPECT_EQ(after.mid(1 + 262, 10), QByteArray("ttyUSB123\0", 10));
+}
+
+TEST_F(MainLink, QuickDisconnectConnectPairsLeaveOnePortOpen)
+{
+    open_window();
+    attach_simulator();
+    const int sim_own = descriptors_on(sim->device_path());  // the simulator keeps the line open too
+    main->BitBtn_connect->click();
+    ASSERT_TRUE(pump_until([] { return linktest::link_bits(LinkFlag::Answers); }, 5000));
+    main->BitBtn_disconnect->click();
+    ASSERT_TRUE(Seriale_wait_stopped(2000));
+    const std::size_t fds = open_fds();
+
+    for (int i = 0; i < 100; ++i) {
+        main->BitBtn_disconnect->click();
+        pump_for(20);
+        main->BitBtn_connect->click();
+        pump_for(20);
+        ASSERT_TRUE(main->BitBtn_disconnect->isEnabled()) << "pair " << i;
+    }
+    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].text);
+    ASSERT_TRUE(pump_until([] { return linktest::link_bits(LinkFlag::Answers | LinkFlag::IdentReceived); }, 5000));
+    EXPECT_TRUE(Ser_port.is_open());
+    EXPECT_EQ(descriptors_on(sim->device_path()), sim_own + 1);
+    EXPECT_EQ(linktest::joined(sim->violations()), "");
+
+    main->BitBtn_disconnect->click();
+    ASSERT_TRUE(Seriale_wait_stopped(2000));
+    EXPECT_EQ(descriptors_on(sim->device_path()), sim_own);
+    EXPECT_EQ(open_fds(), fds);
+}

@@ -1,0 +1,226 @@
+// Page hosting through the page nodes, the window caption, the language switch and the small
+// helpers for the pages.
+#include "main_fixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDate>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTest>
+#include <QToolButton>
+
+
+using namespace maintest;
+
+namespace {
+
+void click_item(QTreeWidget* tree, QTreeWidgetItem* item)
+{
+    tree->scrollToItem(item);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+}
+
+QTreeWidgetItem* item_of(QTreeWidget* tree, const PageNode& node)
+{
+    return FindPageNode(tree, &node);
+}
+
+std::vector<std::string> log_since(std::size_t from)
+{
+    const auto& log = page_calls().log;
+    return std::vector<std::string>(log.begin() + static_cast<long>(std::min(from, log.size())), log.end());
+}
+
+uint8_t language_byte_in_file()
+{
+    QFile f(SETTINGS_FILE_NAME);
+    if (!f.open(QIODevice::ReadOnly))
+        return 0xFF;
+    const QByteArray b = f.readAll();
+    return b.size() == 593 ? static_cast<uint8_t>(b[1 + 276]) : 0xFE;
+}
+
+}  // namespace
+
+using MainPages = MainWindowTest;
+
+TEST_F(MainPages, ClickingTheOpenNodeCreatesNothingSwitchingDestroysFirst)
+{
+    open_window();
+    QTreeWidget* tree = main->TreeView_menu;
+    ASSERT_EQ(page_calls().log, (std::vector<std::string>{"C1/0", "L1/0"}));
+    QPointer<QWidget> first_frame = page_frame<1>(0);
+
+    click_item(tree, item_of(tree, PageNode_field_bus));
+    pump_for(20);
+    EXPECT_EQ(page_calls().log.size(), 2u);
+    EXPECT_TRUE(first_frame);
+
+    const std::size_t mark = page_calls().log.size();
+    click_item(tree, item_of(tree, PageNode_motore));
+    pump_for(20);
+    EXPECT_EQ(log_since(mark), (std::vector<std::string>{"D1/0", "C2/0"}));
+    EXPECT_FALSE(first_frame);
+    EXPECT_EQ(CurrentPageNode[0], &PageNode_motore);
+    ASSERT_TRUE(page_frame<2>(0));
+    EXPECT_TRUE(main->ScrollBox_Menu->isAncestorOf(page_frame<2>(0)));
+
+    // A programmatic selection reaches the page too.
+    const std::size_t mark2 = page_calls().log.size();
+    tree->setCurrentItem(item_of(tree, PageNode_field_bus));
+    EXPECT_EQ(log_since(mark2), (std::vector<std::string>{"D2/0", "C1/0"}));
+    EXPECT_EQ(page_calls().live, 1);
+
+    // A node without a create entry point opens nothing, but the old page is left.
+    const std::size_t mark3 = page_calls().log.size();
+    tree->setCurrentItem(item_of(tree, PageNode_setup_avanzato));
+    EXPECT_EQ(log_since(mark3), std::vector<std::string>{"D1/0"});
+    EXPECT_EQ(CurrentPageNode[0], &PageNode_setup_avanzato);
+    EXPECT_EQ(page_calls().live, 0);
+}
+
+TEST_F(MainPages, ImageReadThatChangesTheBusTypeClosesTheOldBusPage)
+{
+    open_window();
+    QTreeWidget* tree = main->TreeView_menu;
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
+    BuildPageTree(0);
+    ASSERT_NE(item_of(tree, PageNode_mdb_stm), nullptr);
+    tree->setCurrentItem(item_of(tree, PageNode_mdb_stm));
+    ASSERT_EQ(CurrentPageNode[0], &PageNode_mdb_stm);
+    const std::size_t mark = page_calls().log.size();
+
+    attach_simulator();
+    SimBytes image = linktest::test_image(11);
+    image[RecOfs::BusType] = 0;
+    image[RecOfs::BusType + 1] = 2;
+    sim->set_image(image);
+    connect_and_read();
+    pump_for(100);
+
+    const std::vector<std::string> calls = log_since(mark);
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[0], "D3/0");
+    EXPECT_EQ(calls[1], "C1/0");
+    EXPECT_EQ(CurrentPageNode[0], &PageNode_field_bus);
+    EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
+    EXPECT_EQ(item_of(tree, PageNode_mdb_stm), nullptr);
+    EXPECT_NE(item_of(tree, PageNode_cands402_stm), nullptr);
+    EXPECT_EQ(page_calls().live, 1);
+}
+
+TEST_F(MainPages, LanguageSwitchRewritesEveryTextAndSavesAtOnce)
+{
+    open_window();
+    const std::size_t mark = page_calls().log.size();
+    main->Menu_Francese->trigger();
+    EXPECT_EQ(LanguageIndex, 2);
+    EXPECT_EQ(language_byte_in_file(), 2);
+    EXPECT_TRUE(main->Menu_Francese->isChecked());
+    EXPECT_FALSE(main->Menu_Inglese->isChecked());
+    EXPECT_EQ(main->Menu_Inglese->text(), "Anglais");
+    EXPECT_EQ(main->Menu_Francese->text(), "Française");
+    EXPECT_EQ(main->Menu_lingua->title(), "Langue");
+    EXPECT_EQ(main->Menu_Opzioni1->title(), "Les options");
+    EXPECT_EQ(main->SpeedButton_io_I3_CCW->toolTip(), "Fin de Course CW");
+    EXPECT_EQ(main->SpeedButton_bus_power->toolTip(), "Switched on");
+    EXPECT_EQ(main->SpeedButton_io_I4_input->toolTip(), "Entrée 4");
+    EXPECT_EQ(main->SpeedButton_can_grbx_sfasa->text(), "Déphasage");
+    EXPECT_EQ(main->SpeedButton_can_grbx_sfasa->toolTip(), "Déphasage");
+    EXPECT_EQ(main->BitBtn_connect->toolTip(), "Connecter");
+    EXPECT_EQ(main->Panel_taglia_drive_str->text(), "Taille");
+    EXPECT_EQ(main->GroupBoxmonitor_dati->title(), "Monit. Données");
+    EXPECT_EQ(main->GroupBox_pos_mis->title(), "Position (Tours/Offset)");
+    EXPECT_EQ(main->Panel_pos_unit_mis->text(), "Counts");
+    EXPECT_EQ(main->Menu_PELSAN1->text(), "PELSAN");
+    EXPECT_EQ(main->OpenDialog_open_drive, "Ouvrir");
+    EXPECT_EQ(main->windowTitle(), "Pendrix[ORVEL] Version: 3.20");
+    EXPECT_EQ(main->TreeView_menu->topLevelItem(0)->text(0), "Bus de Terrain");
+    EXPECT_EQ(Form_allarmi->windowTitle(), "ÉTAT SYSTÈME");
+    EXPECT_EQ(Form_allarmi->BitBtn_chiudi->text(), "Fermer");
+    EXPECT_EQ(log_since(mark), std::vector<std::string>{"L1/0"});
+
+    main->Menu_Inglese->trigger();
+    EXPECT_EQ(main->Menu_Inglese->text(), "Enghish");
+    EXPECT_EQ(main->SpeedButton_io_I3_CCW->toolTip(), "End Run CCW");
+    EXPECT_EQ(language_byte_in_file(), 1);
+
+    main->Menu_Italiano->trigger();
+    EXPECT_EQ(main->windowTitle(), "Pendrix[ORVEL] Versione: 3.20");
+    EXPECT_EQ(main->Menu_Exit->text(), "Esci");
+    EXPECT_EQ(main->GroupBox_menu->title(), "Menù");
+    EXPECT_EQ(language_byte_in_file(), 0);
+}
+
+TEST_F(MainPages, PositionCaptionFollowsTheMotorTypeAndCaptionTheFamily)
+{
+    open_window();
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::MotorType, 1);
+    main->ApplyLanguage(1);
+    EXPECT_EQ(main->GroupBox_pos_mis->title(), "Position");
+    EXPECT_EQ(main->Panel_pos_unit_mis->text(), "mm");
+
+    SettingsBlock.flags |= SettingsFlag::FamilyPelsan;
+    main->ApplyCaptionAndVersion();
+    EXPECT_EQ(main->windowTitle(), "Pendrix[PELSAN] Version: 3.20");
+    EXPECT_EQ(main->Menu_Ver_Drive->text(), "Pelsan Drive");
+    SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::FamilyPelsan);
+}
+
+TEST_F(MainPages, FamilyFollowsAKnownDriveOnly)
+{
+    open_window();
+    DriveDeviceId.store(0x12345);
+    main->Main_family_from_drive();
+    EXPECT_FALSE(Settings_second_family());
+    DriveDeviceId.store(DRIVE_TYPE_PELSAN);
+    main->Main_family_from_drive();
+    EXPECT_TRUE(Settings_second_family());
+    EXPECT_TRUE(main->Menu_PELSAN1->isChecked());
+    EXPECT_NE(item_of(main->TreeView_menu, PageNode_resistenza_fren), nullptr);
+    DriveDeviceId.store(DRIVE_TYPE_ORVEL);
+    main->Main_family_from_drive();
+    EXPECT_FALSE(Settings_second_family());
+    EXPECT_TRUE(main->Menu_ORVEL1->isChecked());
+    EXPECT_EQ(item_of(main->TreeView_menu, PageNode_resistenza_fren), nullptr);
+}
+
+TEST(MainPageHelpers, CheckBoxOnOffLabel)
+{
+    gui_app();
+    QCheckBox box;
+    QLabel label;
+    Main_set_check_on_off(&box, &label, true);
+    EXPECT_TRUE(box.isChecked());
+    EXPECT_EQ(label.text(), "On");
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(0xFF, 0x00, 0x00));
+    Main_set_check_on_off(&box, &label, false);
+    EXPECT_FALSE(box.isChecked());
+    EXPECT_EQ(label.text(), "Off");
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x80));
+
+    box.setChecked(true);
+    EXPECT_EQ(Main_get_check_on_off(&box, &label), 1);
+    EXPECT_EQ(label.text(), "On");
+    box.setChecked(false);
+    EXPECT_EQ(Main_get_check_on_off(&box, &label), 0);
+    EXPECT_EQ(label.text(), "Off");
+}
+
+TEST(MainPageHelpers, DateTextUsesTheLocaleSeparator)
+{
+    const QDate date(2024, 3, 7);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(Main_date_text(date), "07.03.2024");
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(Main_date_text(date), "07/03/2024");
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+    EXPECT_EQ(Main_date_text(QDate(987, 12, 31)), "31-12-987");
+    QLocale::setDefault(QLocale::system());
+}
