@@ -282,6 +282,15 @@ public:
     uint32_t FlashCountShown = 0;
     // ---- end display ----
 
+    // ---- files and transfers (Main_files.cpp; owned by the data-files work) ----
+    // ---- end files ----
+
+    // ---- drive control (Main_control.cpp, Main_buttons.cpp; owned by the drive-control work) ----
+    // ---- end drive control ----
+
+    // ---- menus and tool windows (Main_menus.cpp; owned by the menus work) ----
+    // ---- end menus ----
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -1,0 +1,31 @@
+#include "shell/Toolwin.h"
+
+#include <array>
+#include <cstddef>
+
+namespace {
+struct ToolSlot {
+    ToolFactory factory;
+    QPointer<QWidget> window;
+};
+std::array<ToolSlot, static_cast<std::size_t>(ToolWin::Count)> slots;
+
+ToolSlot& slot(ToolWin kind) { return slots[static_cast<std::size_t>(kind)]; }
+}  // namespace
+
+void Toolwin_register(ToolWin kind, ToolFactory factory) { slot(kind).factory = std::move(factory); }
+
+void Toolwin_unregister(ToolWin kind) { slot(kind).factory = nullptr; }
+
+bool Toolwin_available(ToolWin kind) { return static_cast<bool>(slot(kind).factory); }
+
+QWidget* Toolwin_create(ToolWin kind, QWidget* parent)
+{
+    ToolSlot& s = slot(kind);
+    if (!s.factory)
+        return nullptr;
+    s.window = s.factory(parent);
+    return s.window;
+}
+
+QWidget* Toolwin_open(ToolWin kind) { return slot(kind).window; }
