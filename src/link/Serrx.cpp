@@ -193,6 +193,8 @@ void Serrx_receive()
 
 void Serrx_feed(const uint8_t* bytes, std::size_t n, uint32_t now_ms)
 {
+    if (bytes == nullptr || n == 0)
+        return;
     if (!begin_chunk(n, now_ms))
         return;
     std::memcpy(Rx.buf + Rx.count, bytes, n);

@@ -1,0 +1,314 @@
+// Fuzzing with fixed seeds: the receive side's frame assembly and dispatch, and the data-file
+// header check. Meant to run under AddressSanitizer and UndefinedBehaviorSanitizer too.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <mutex>
+#include <random>
+#include <vector>
+
+#include "drivedata/Globvar.h"
+#include "drivedata/Init.h"
+#include "drivedata/Record.h"
+#include "drivedata/Versoftw.h"
+#include "link/Seriale.h"
+#include "link/Seriale_port.h"
+#include "link/Serrx.h"
+#include "link/Sertx.h"
+#include "pages/drive/Frm_output_sizes.h"
+#include "platform/Tick.h"
+#include "scope/Scope_link_core.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+uint16_t crc_bitwise(const uint8_t* p, std::size_t n)
+{
+    uint16_t crc = 0xFFFF;
+    for (std::size_t i = 0; i < n; ++i) {
+        crc ^= p[i];
+        for (int b = 0; b < 8; ++b)
+            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+    }
+    return crc;
+}
+
+Bytes frame_of(uint8_t cmd, const Bytes& payload)
+{
+    Bytes f = {static_cast<uint8_t>(payload.size() + 4), cmd};
+    f.insert(f.end(), payload.begin(), payload.end());
+    const uint16_t crc = crc_bitwise(f.data(), f.size());
+    f.push_back(static_cast<uint8_t>(crc));
+    f.push_back(static_cast<uint8_t>(crc >> 8));
+    return f;
+}
+
+// A reply can only come from bytes that form a frame somewhere in what was received: a length
+// byte of at least 4 that the bytes reach, a command below 40 and a CRC over all of it of 0.
+bool holds_intact_frame(const Bytes& b)
+{
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        const std::size_t len = b[i];
+        if (len >= 4 && i + len <= b.size() && b[i + 1] < 40 && crc_bitwise(&b[i], len) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Replies with plausible payload sizes for the command.
+Bytes random_reply(std::mt19937& rng)
+{
+    static const uint8_t cmds[] = {0, 1, 3, 4, 5, 6, 7, 7, 7, 10, 11, 11, 12, 18, 19, 30, 30, 2, 8, 39, 40, 200};
+    static const uint16_t sizes[] = {0, 1, 2, 3, 17, 28, 29, 40, 52, 53, 251};
+    const uint8_t cmd = cmds[rng() % sizeof cmds];
+    Bytes payload(rng() % 3 == 0 ? rng() % 252 : sizes[rng() % (sizeof sizes / sizeof sizes[0])]);
+    for (auto& b : payload)
+        b = static_cast<uint8_t>(rng());
+    if (cmd == 7 && !payload.empty())
+        payload[0] = static_cast<uint8_t>(rng() % 12);  // mostly known sub-replies
+    return frame_of(cmd, payload);
+}
+
+void mutate(Bytes& f, std::mt19937& rng)
+{
+    switch (rng() % 7) {
+    case 0:  // one bit
+        f[rng() % f.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
+        break;
+    case 1:  // a few bytes
+        for (unsigned k = 1 + rng() % 4; k > 0; --k)
+            f[rng() % f.size()] = static_cast<uint8_t>(rng());
+        break;
+    case 2:  // the length byte
+        f[0] = static_cast<uint8_t>(rng());
+        break;
+    case 3:  // truncated
+        f.resize(rng() % f.size());
+        break;
+    case 4:  // garbage before
+        f.insert(f.begin(), 1 + rng() % 5, static_cast<uint8_t>(rng()));
+        break;
+    case 5: {  // garbage after, or a second frame glued on
+        const Bytes tail = rng() % 2 ? random_reply(rng) : Bytes(1 + rng() % 5, static_cast<uint8_t>(rng()));
+        f.insert(f.end(), tail.begin(), tail.end());
+        break;
+    }
+    default:  // left intact
+        break;
+    }
+}
+
+// Saves and restores what the reply handlers write, so that other tests see no difference.
+class RxFuzz : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::memcpy(bank_, DriveRecordBank, sizeof bank_);
+        rx_ = DriveRecordRx;
+        readback_ = DriveReadBack;
+        table_ = &CurrentSizeTable.get();
+        Frm_output_build_size_tables();
+        Seriale_init();
+        Seriale_clear_queue();
+        Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+        Ser_link_mode.store(LinkMode::Normal);
+        Ser_link_mode_req.store(LinkMode::Normal);
+        Ser_data_flags.store(DataFlag::ListReads);
+        Drive_status_publish(Drive_status{});
+        ScopeSignalTable = {signals_, 4};
+        signals_[1].scaled = 1;
+        now_ = Tick_ms() + 1000;
+    }
+    void TearDown() override
+    {
+        ScopeSignalTable = {};
+        ScopeCaptureOn.store(0);
+        Ser_image_read_pos.active.store(0);
+        for (auto* v : {&Ser_block_job.offset, &Ser_block_job.chunk, &Ser_block_job.length, &Ser_block_job.end})
+            v->store(0);
+        Scope_stream_reset();
+        Sertx_forget_read_list();
+        Seriale_queue_close();
+        Ser_link_flags.store(0);
+        Ser_data_flags.store(0);
+        DriveUiFlags.store(0);
+        FlashModeFlags.store(0);
+        DriveFwVersion.store(0);
+        CanIdentProductCode = 0;
+        CanIdentRevision = 0;
+        Drive_status_publish(Drive_status{});
+        std::memcpy(DriveRecordBank, bank_, sizeof bank_);
+        DriveRecordRx = rx_;
+        DriveReadBack = readback_;
+        CurrentSizeTable = *table_;
+    }
+
+    // A new transmission that waits for its reply.
+    void arm()
+    {
+        std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
+        Ser_tx_seq.store(Ser_tx_seq.load() + 1);
+        Ser_armed_seq.store(Ser_tx_seq.load());
+        Ser_reply_sem.drain();
+    }
+    void feed(const Bytes& b, uint32_t after_ms)
+    {
+        now_ += after_ms;
+        Serrx_feed(b.data(), b.size(), now_);
+    }
+    bool woken() { return Ser_reply_sem.wait(0); }
+
+    // The state a reply may meet: an image read somewhere, a block write, a read list, a capture.
+    void vary_state(std::mt19937& rng)
+    {
+        Ser_image_read_pos.offset.store(static_cast<uint16_t>(rng() % 2412));
+        Ser_image_read_pos.count.store(static_cast<uint16_t>(rng() % 252));
+        Ser_image_read_pos.active.store(static_cast<uint8_t>(rng() % 2));
+        Ser_block_job.start.store(28);
+        Ser_block_job.offset.store(static_cast<uint16_t>(28 + rng() % 2380));
+        Ser_block_job.chunk.store(static_cast<uint16_t>(rng() % 246));
+        Ser_block_job.length.store(static_cast<uint16_t>(rng() % 2413));
+        Ser_block_job.end.store(2408);
+        Ser_block_job.block_id.store(static_cast<uint16_t>(rng()));
+        DriveFwVersion.store(rng() % 2 ? 0x308 : 0x314);
+        ScopeCaptureOn.store(static_cast<uint8_t>(rng() % 2));
+        ScopeStream.modulus = static_cast<uint16_t>(rng() % 3 == 0 ? 0 : 1 + rng() % 20000);
+        ScopeStream.position = static_cast<uint16_t>(ScopeStream.modulus ? rng() % ScopeStream.modulus : 0);
+        Sertx_forget_read_list();
+        if (rng() % 3 == 0) {
+            PollItem items[SER_READ_LIST_MAX] = {};
+            const uint16_t n = static_cast<uint16_t>(1 + rng() % SER_READ_LIST_MAX);
+            for (uint16_t i = 0; i < n; ++i) {
+                const uint16_t ofs = static_cast<uint16_t>(rng() % 2420);  // a few past the record
+                items[i] = {static_cast<uint16_t>(rng()), 0, RecLoc(ofs), {Area::ReadBack, ofs},
+                            static_cast<uint16_t>((rng() % 8) << 5)};
+            }
+            Sertx_read_var_list(items, n);
+        }
+        if (Seriale_count() > 150)
+            Seriale_clear_queue();
+    }
+
+    uint32_t now_ = 0;
+
+private:
+    DriveRecord bank_[4];
+    DriveRecord rx_;
+    DriveRecord readback_;
+    const DriveSizeTable* table_ = nullptr;
+    ScopeSignal signals_[4] = {};
+};
+
+}  // namespace
+
+// Replies of every kind, intact or damaged, in one piece or split within the 80 ms gap: nothing
+// crashes or reads out of bounds, and a reply is dispatched only when an intact frame arrived.
+TEST_F(RxFuzz, MutatedRepliesAreDispatchedOnlyWhenIntact)
+{
+    std::mt19937 rng(0x5EED1);
+    int dispatched = 0, intact_unmutated = 0, damaged = 0;
+    for (int iter = 0; iter < 20000; ++iter) {
+        vary_state(rng);
+        Bytes f = random_reply(rng);
+        const Bytes original = f;
+        if (rng() % 4 != 0)
+            mutate(f, rng);
+        arm();
+        if (f.empty() || rng() % 2) {
+            feed(f, 100);
+        } else {  // in pieces, each within the gap
+            std::size_t at = 0;
+            uint32_t gap = 100;
+            while (at < f.size()) {
+                const std::size_t n = std::min<std::size_t>(f.size() - at, 1 + rng() % 40);
+                feed(Bytes(f.begin() + at, f.begin() + at + n), gap);
+                at += n;
+                gap = rng() % 60;
+            }
+        }
+        ASSERT_LE(Serrx_count(), SER_RX_BUF_SIZE);
+        const bool intact = holds_intact_frame(f);
+        damaged += !intact;
+        const bool got = woken();
+        dispatched += got;
+        if (got) {
+            ASSERT_TRUE(intact) << "iteration " << iter;
+        }
+        // Plain status replies of an intact frame always reach the send thread.
+        if (f == original && original[1] == 0 && original.size() >= 32) {
+            ++intact_unmutated;
+            ASSERT_TRUE(got) << "iteration " << iter;
+        }
+    }
+    // The run exercised both sides of the check.
+    EXPECT_GT(dispatched, 2000);
+    EXPECT_GT(damaged, 5000);
+    EXPECT_GT(intact_unmutated, 50);
+}
+
+// Random bytes with random gaps and no reply expected (armed or not): only robustness.
+TEST_F(RxFuzz, RandomStreamNeverOverrunsTheBuffer)
+{
+    std::mt19937 rng(0x5EED2);
+    for (int iter = 0; iter < 4000; ++iter) {
+        if (iter % 16 == 0)
+            vary_state(rng);
+        if (rng() % 3 == 0)
+            arm();
+        Bytes chunk(rng() % 5 == 0 ? rng() % 4200 : rng() % 64);
+        for (auto& b : chunk)
+            b = static_cast<uint8_t>(rng() % 4 == 0 ? rng() % 8 : rng());  // many short length bytes
+        Serrx_feed(chunk.empty() ? nullptr : chunk.data(), chunk.size(), now_ += rng() % 120);
+        ASSERT_LT(Serrx_count(), SER_RX_OVERFLOW);
+        (void)woken();
+    }
+}
+
+// Header check with random sizes and bytes, and valid files with bytes changed: never a crash,
+// and Ok only for a file of the kind's size that XORs to 0, carries the current family and the
+// program's data major version.
+TEST(DataFileFuzz, OkOnlyForValidFiles)
+{
+    const DriveFamilyRecord* saved = CurrentFamily;
+    std::mt19937 rng(0x5EED3);
+    const DataFileKind kinds[] = {DataFileKind::Drive, DataFileKind::Motor, DataFileKind::Factor};
+    int ok = 0;
+    for (int iter = 0; iter < 6000; ++iter) {
+        CurrentFamily = rng() % 2 ? &FamilyOrvel : &FamilyPelsan;
+        const DataFileKind kind = kinds[rng() % 3];
+        const std::size_t size = DataFile_size(kind);
+        Bytes f;
+        if (iter % 3 == 0) {  // random size and bytes
+            f.resize(rng() % 3000);
+            for (auto& b : f)
+                b = static_cast<uint8_t>(rng());
+        } else {  // a valid file, then some bytes changed and the check byte repaired or not
+            f.assign(size, 0);
+            const DriveFamilyRecord& fam = rng() % 4 ? *CurrentFamily
+                                                       : (CurrentFamily == &FamilyOrvel ? FamilyPelsan : FamilyOrvel);
+            DataFileHeader_build(f.data(), size, nullptr, 0, fam);
+            for (std::size_t i = DATA_FILE_HEADER_SIZE; i < size; ++i)
+                f[i] = static_cast<uint8_t>(rng());
+            for (unsigned k = rng() % 3; k > 0; --k)
+                f[1 + rng() % 27] = static_cast<uint8_t>(rng() % 2 ? rng() : rng() % 5);
+            if (rng() % 5 == 0)
+                f.resize(rng() % 2 ? size + 1 + rng() % 3 : rng() % size);
+            if (!f.empty() && rng() % 4)
+                f[0] ^= DataFile_xor(f.data(), f.size());
+        }
+        const Bytes copy = f;
+        for (DataFileKind k : kinds) {
+            const DataFileCheck c = DataFile_check(k, f.empty() ? nullptr : f.data(), f.size());
+            const bool valid = f.size() == DataFile_size(k) && DataFile_xor(f.data(), f.size()) == 0 &&
+                               f[1] == CurrentFamily->code &&
+                               std::strncmp(reinterpret_cast<const char*>(&f[2]), CurrentFamily->name, 15) == 0 &&
+                               f[17] == ProgramVersion.major;
+            ASSERT_EQ(c == DataFileCheck::Ok, valid) << "iteration " << iter;
+            ok += c == DataFileCheck::Ok;
+        }
+        ASSERT_EQ(f, copy);  // the file is only read
+    }
+    EXPECT_GT(ok, 1000);
+    CurrentFamily = saved;
+}
