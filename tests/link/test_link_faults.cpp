@@ -42,8 +42,9 @@ TEST_F(SimLink, SilenceOnlineRetriesOnceThenLosesTheDrive)
     const SimBytes img = test_image(5);
     connect_with_image(img);
     const uint32_t lost = Ser_lost_count.load();
-    sim->add_fault(SimFault::silence().forever());
+    // Log first, then silence: a poll already on the wire is logged with its repeat.
     sim->clear_log();
+    sim->add_fault(SimFault::silence().forever());
     Rec_set<uint16_t>(DriveRecordBank[0], 94, 0x0BAD);
     Sertx_write_var_nosave(RecLoc(94));
     const auto t0 = std::chrono::steady_clock::now();
