@@ -8,9 +8,9 @@ struct ToolSlot {
     ToolFactory factory;
     QPointer<QWidget> window;
 };
-std::array<ToolSlot, static_cast<std::size_t>(ToolWin::Count)> slots;
+std::array<ToolSlot, static_cast<std::size_t>(ToolWin::Count)> tool_slots;
 
-ToolSlot& slot(ToolWin kind) { return slots[static_cast<std::size_t>(kind)]; }
+ToolSlot& slot(ToolWin kind) { return tool_slots[static_cast<std::size_t>(kind)]; }
 }  // namespace
 
 void Toolwin_register(ToolWin kind, ToolFactory factory) { slot(kind).factory = std::move(factory); }
