@@ -158,6 +158,7 @@ TForm_main::TForm_main(QWidget* parent) : QMainWindow(parent)
     Timer_ctrl->setObjectName("Timer_ctrl");
     Timer_ctrl->setInterval(TIMER_MS);
     connect_handlers();
+    Main_control_connect();
 
     Form_main = this;
     Main_repaint_status_bar = [] {
@@ -699,6 +700,7 @@ void TForm_main::FormClose(int& action)
     action = AskSaveData();
     if (action != 2)
         return;
+    Main_release_remote();  // a drive under the program's control gets it back before the port closes
     closing_ = true;
     Timer_com->stop();
     Timer_ctrl->stop();
@@ -762,44 +764,4 @@ void TForm_main::CompleteDeferredClose()
 void TForm_main::Menu_ExitClick()
 {
     close();
-}
-
-// The send dialog that writes the whole working copy comes with the data transfer dialogs;
-// until then nothing is sent, and the close does not go on.
-bool Main_send_all_and_save()
-{
-    return false;
-}
-
-// ---- entry points filled by the command-button and control-timer units ----
-
-void TForm_main::UpdateCommandButtons(uint8_t ready)
-{
-    (void)ready;
-}
-
-void TForm_main::Main_bus_enable_step() {}
-
-void TForm_main::Timer_ctrlTimer() {}
-
-// ---- family follows the connected drive ----
-
-void TForm_main::Main_family_from_drive()
-{
-    const uint32_t id = DriveDeviceId.load();
-    const bool second = Settings_second_family();
-    if ((!second && id != DRIVE_TYPE_PELSAN) || (second && id != DRIVE_TYPE_ORVEL))
-        return;
-    if (id == DRIVE_TYPE_PELSAN) {
-        SettingsBlock.flags |= SettingsFlag::FamilyPelsan;
-        Menu_PELSAN1->setChecked(true);
-    } else {
-        SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::FamilyPelsan);
-        Menu_ORVEL1->setChecked(true);
-    }
-    if (ApplyBrand) {
-        ApplyBrand(TreeView_menu);
-        if (QTreeWidget* archive = PageTreeOf(1))
-            ApplyBrand(archive);
-    }
 }

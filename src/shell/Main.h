@@ -283,12 +283,113 @@ public:
     // ---- end display ----
 
     // ---- files and transfers (Main_files.cpp; owned by the data-files work) ----
+    // Connects the drive data commands (buttons and menu items) and fills the
+    // Main_enable_drive_commands hook. Called once by the constructor; later calls do nothing.
+    void Main_files_connect();
+    void BitBtn_salva_dati_driveClick();
+    void BitBtn_load_dati_driveClick();
+    void BitBtn_carica_defaultClick();
+    void BitBtn_tar_sensor_posClick();
+    void BitBtn_statoClick();
+    // The enable rule of the drive commands (body of the Main_enable_drive_commands hook).
+    void Main_apply_drive_commands(uint8_t edit_state);
+    // Opens the archive window on slot 1 (loaded or defaulted by the caller) with PageContext 1,
+    // then PageContext 0, the edit state recomputed and the main page refreshed.
+    void Main_open_archive();
+    // Drive data folder (absolute), created when missing.
+    QString Main_drive_folder() const;
+    bool files_connected_ = false;
     // ---- end files ----
 
     // ---- drive control (Main_control.cpp, Main_buttons.cpp; owned by the drive-control work) ----
+    // Connects the drive command buttons and the drive-type items to their handlers, creates the
+    // bus and control-type panels and installs the tool-bar, control-type and family hooks of
+    // shell/Mainstate.h. Called once by the constructor; later calls do nothing.
+    void Main_control_connect();
+
+    // Control timer (Main_control.cpp). Each opens its window modally with Timer_ctrl stopped.
+    void Main_ctrl_drive_dialogs();
+    void Main_ctrl_flash_window();
+    // Closes the tool windows that must not stay under the link-incompatible window. True while a
+    // counted window was open: closed now, or still open because it refused to close (it is not
+    // asked again; the caller waits until it is gone).
+    bool Main_close_tool_windows();
+    // Drive lost (link ready before, not now): command buttons off, power requests and the stored
+    // power/run bits dropped, queued remote, input and control-word commands removed.
+    void Main_ctrl_link_lost();
+    // Before the port closes (disconnect, program end): a drive under the program's control gets
+    // control word 0, inputs off and control back (function 3 value 1); the queue may drain for up
+    // to 500 ms. Nothing while remote control is off.
+    void Main_release_remote();
+
+    // Drive command buttons and tool bars (Main_buttons.cpp). The click handlers read the button's
+    // state after the click; the test bench calls them after setting the button.
+    void SpeedButton_bus_remoteClick();
+    void SpeedButton_bus_powerClick();
+    void SpeedButton_bus_operativeClick();
+    void SpeedButton_bus_haltClick();
+    void BitBtn_bus_reset_alarmClick();
+    // Simulated input n (0..5): SimInputMask bit n := the button's state, then drive function 4.
+    void SpeedButton_io_inputClick(uint8_t n);
+    // A mode button of the six mode tool bars: its bit of the control word := the button's state.
+    void Main_ctrl_word_buttonClick(QToolButton* button);
+    // Tool bars by bus type and control mode (the Main_arrange_bus_toolbars hook).
+    void ArrangeBusToolbars();
+    void Main_hide_bus_toolbars();
+    void Main_show_can_toolbar();
+    void Main_show_mdb_toolbar();
+    // Bus type and control-type texts (the Main_show_control_type hook).
+    void ShowControlType();
+    QLabel* Panel_bus_control_type = nullptr;
+    QLabel* Panel_crtl_type_dat = nullptr;
+
+    // Family switch (Main_family.cpp).
+    void Menu_ORVEL1Click();
+    void Menu_PELSAN1Click();
+    // The ApplyBrand hook: the family of the settings applied to the global tables and to a page
+    // tree (and, with the main window, to its output image, page and caption).
+    static void Main_apply_brand(QTreeWidget* tree);
+    // Signal catalogues of the first and the second family: the oscilloscope fills them when it
+    // prepares its tables; ApplyBrand makes the family's one current (ScopeSignalTable). An empty
+    // catalogue leaves the current one in place.
+    static struct ScopeSignalTableRec ScopeFamilyCatalogue[2];
+    // Refreshes the open oscilloscope window for a new catalogue (Oscx_apply_channels); set by the
+    // oscilloscope, null until then.
+    static void (*OscxApplyChannels)();
     // ---- end drive control ----
 
     // ---- menus and tool windows (Main_menus.cpp; owned by the menus work) ----
+    // Binds every command of the menus and the tool bar to its handler, one QAction per command
+    // (a tool button triggers its command's action), then Main_menus_update. Called once by the
+    // constructor; later calls do nothing.
+    void Main_menus_connect();
+    // Enables the commands whose windows or services are registered and disables the others
+    // (commands that wait for the first image are only disabled here). Call after registering.
+    void Main_menus_update();
+    void BitBtn_open_dati_drive_defClick();
+    void BitBtn_open_dati_motor_defClick();
+    void BitBtn_load_dati_motorClick();
+    void BitBtn_salva_dati_motorClick();
+    void BitBtn_previewClick();
+    void BitBtn_printClick();
+    void BitBtn_inviaClick();
+    void BitBtn_oscxClick();
+    void BitBtn_oscx_openClick();
+    void FlashWriteClick();
+    void Menu_PasswordClick();
+    void Menu_Ver_DriveClick();
+    void Menu_MonitorI2tClick();
+    void Menu_Autosalva1Click();
+    void Menu_TerminalClick();
+    // Print (mode 0) or preview (mode 1) of the connected drive's data set.
+    void Main_print(uint8_t mode);
+    // Actions of the commands that have a tool button only.
+    QAction* Act_open_dati_drive_def = nullptr;
+    QAction* Act_open_dati_motor_def = nullptr;
+    QAction* Act_invia = nullptr;
+    QAction* Act_oscx = nullptr;
+    QAction* Act_oscx_open = nullptr;
+    bool menus_connected_ = false;
     // ---- end menus ----
 
 protected:

@@ -96,6 +96,7 @@ void TForm_main::OpenLink(uint8_t mode)
 
 void TForm_main::CloseLink()
 {
+    Main_release_remote();
     Seriale_close_link();
     BitBtn_connect->setEnabled(true);
     BitBtn_disconnect->setEnabled(false);

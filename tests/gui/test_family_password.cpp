@@ -1,0 +1,261 @@
+// The drive family switch (menu, connected drive, page trees, open family page) and the password
+// dialog with the effects of the access bits.
+#include "control_fixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidgetItemIterator>
+
+#include "drivedata/Versoftw.h"
+#include "pages/drive/Frm_output_sizes.h"
+#include "shell/Password.h"
+
+using namespace controltest;
+
+namespace {
+
+int items_of(QTreeWidget* tree, const PageNode* node)
+{
+    int n = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        n += PageNodeOf(*it) == node;
+    return n;
+}
+
+const PageNode* parent_of(QTreeWidget* tree, const PageNode* node)
+{
+    QTreeWidgetItem* item = FindPageNode(tree, node);
+    return item != nullptr ? PageNodeOf(item->parent()) : nullptr;
+}
+
+QByteArray settings_bytes()
+{
+    QFile f(SETTINGS_FILE_NAME);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+using Family = ControlTest;
+
+}  // namespace
+
+TEST_F(Family, SecondFamilyDriveSwitchesTheFamilyAndTheMenuSwitchesBackPastAnOpenFanPage)
+{
+    CommandLine = SERVICE_SWITCH;  // Reserved Setup, where the fan page goes
+    auto fan_page = CountingNode::make<5>(PageNode_fan_ctrl);
+    open_controlled(true);
+    ASSERT_FALSE(Settings_second_family());
+    QTreeWidget* tree = main->TreeView_menu;
+    ASSERT_EQ(items_of(tree, &PageNode_taglia_drive), 1);
+    EXPECT_EQ(items_of(tree, &PageNode_fan_ctrl), 0);
+    EXPECT_EQ(items_of(tree, &PageNode_resistenza_fren), 0);
+
+    attach_simulator();
+    SimBytes ident = sim->identification();
+    ident[4] = 0x00;
+    ident[5] = 0x0C;
+    ident[6] = 0x04;
+    ident[7] = 0x65;
+    sim->set_identification(ident);
+    sim->set_image(linktest::test_image(3));
+    connect_and_read();
+    ASSERT_TRUE(pump_until([&] { return items_of(tree, &PageNode_fan_ctrl) == 1; }, 2000));
+    EXPECT_TRUE(Settings_second_family());
+    EXPECT_TRUE(main->Menu_PELSAN1->isChecked());
+    EXPECT_EQ(items_of(tree, &PageNode_resistenza_fren), 1);
+    EXPECT_EQ(parent_of(tree, &PageNode_resistenza_fren), &PageNode_setup_avanzato);
+    QTreeWidgetItem* advanced = FindPageNode(tree, &PageNode_setup_avanzato);
+    EXPECT_EQ(PageNodeOf(advanced->child(advanced->childCount() - 1)), &PageNode_resistenza_fren);
+    EXPECT_EQ(parent_of(tree, &PageNode_fan_ctrl), &PageNode_taglia_drive);
+    EXPECT_TRUE(main->windowTitle().contains("[PELSAN] "));
+    EXPECT_EQ(CurrentFamily, &FamilyPelsan);
+    EXPECT_EQ(CurrentSizeTable.get().src, SizeTablePelsan.src);
+    const IoGeometry& g = main->IoGeometryOutput;
+    EXPECT_EQ(main->Image_Output->image().height(), 3 * g.row_height + 1);
+
+    // The fan page open, the drive disconnected, the menu back to the first family.
+    tree->setCurrentItem(FindPageNode(tree, &PageNode_fan_ctrl));
+    ASSERT_EQ(CurrentPageNode[0], &PageNode_fan_ctrl);
+    main->BitBtn_disconnect->click();
+    ASSERT_TRUE(main->Menu_TipoDrive1->menuAction()->isEnabled());
+    page_calls().log.clear();
+    main->Menu_ORVEL1->trigger();
+    EXPECT_FALSE(Settings_second_family());
+    EXPECT_EQ(items_of(tree, &PageNode_fan_ctrl), 0);
+    EXPECT_EQ(items_of(tree, &PageNode_resistenza_fren), 0);
+    EXPECT_EQ(CurrentPageNode[0], PageNodeOf(tree->topLevelItem(0)));
+    EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
+    ASSERT_FALSE(page_calls().log.empty());
+    EXPECT_EQ(page_calls().log.front(), "D5/0");
+    EXPECT_TRUE(main->windowTitle().contains("[ORVEL] "));
+    EXPECT_EQ(main->Image_Output->image().height(), 2 * g.row_height + 1);
+    const QByteArray file = settings_bytes();
+    ASSERT_EQ(file.size(), 593);
+    EXPECT_EQ(static_cast<uint8_t>(file[1 + 260]) & SettingsFlag::FamilyPelsan, 0);
+    pump_for(60);
+}
+
+TEST_F(Family, OnlyTheOtherFamilysIdentifierSwitchesAndNothingIsSaved)
+{
+    CommandLine = SERVICE_SWITCH;
+    open_controlled();
+    QTreeWidget archive;
+    InitPageTree(&archive, DrivePageRoots, 1);
+    const QByteArray saved = settings_bytes();
+
+    for (uint32_t id : {0x12345u, DRIVE_TYPE_ORVEL}) {
+        DriveDeviceId.store(id);
+        main->Main_family_from_drive();
+        EXPECT_FALSE(Settings_second_family()) << std::hex << id;
+    }
+    DriveDeviceId.store(DRIVE_TYPE_PELSAN);
+    main->Main_family_from_drive();
+    EXPECT_TRUE(Settings_second_family());
+    EXPECT_EQ(items_of(main->TreeView_menu, &PageNode_fan_ctrl), 1);
+    EXPECT_EQ(items_of(&archive, &PageNode_resistenza_fren), 1);  // the archive's tree follows
+    EXPECT_EQ(settings_bytes(), saved);
+
+    // The checked item again: applied again, nothing added twice.
+    main->Menu_PELSAN1->trigger();
+    main->Menu_PELSAN1->trigger();
+    EXPECT_EQ(items_of(main->TreeView_menu, &PageNode_fan_ctrl), 1);
+    EXPECT_EQ(items_of(main->TreeView_menu, &PageNode_resistenza_fren), 1);
+    EXPECT_NE(settings_bytes(), saved);  // the menu saves
+}
+
+TEST_F(Family, TheScopeCatalogueFollowsTheFamilyAndAnOpenScopeIsRefreshed)
+{
+    open_controlled();
+    static ScopeSignal first[2]{};
+    static ScopeSignal second[3]{};
+    static int refreshed = 0;
+    refreshed = 0;
+    const ScopeSignalTableRec saved_table = ScopeSignalTable;
+    TForm_main::ScopeFamilyCatalogue[0] = {first, 2};
+    TForm_main::ScopeFamilyCatalogue[1] = {second, 3};
+    TForm_main::OscxApplyChannels = [] { ++refreshed; };
+
+    main->Menu_PELSAN1->trigger();
+    EXPECT_EQ(ScopeSignalTable.entries, second);
+    EXPECT_EQ(ScopeSignalTable.count, 3);
+    EXPECT_EQ(refreshed, 0);  // no scope window
+
+    Toolwin_register(ToolWin::Oscx, [](QWidget* p) { return new QWidget(p); });
+    Toolwin_create(ToolWin::Oscx, main.get());
+    main->Menu_ORVEL1->trigger();
+    EXPECT_EQ(ScopeSignalTable.entries, first);
+    EXPECT_EQ(refreshed, 1);
+
+    TForm_main::ScopeFamilyCatalogue[0] = {};
+    TForm_main::ScopeFamilyCatalogue[1] = {};
+    TForm_main::OscxApplyChannels = nullptr;
+    main->Menu_PELSAN1->trigger();
+    EXPECT_EQ(ScopeSignalTable.entries, first);  // no catalogue: the current one stays
+    ScopeSignalTable = saved_table;
+}
+
+// ---- password dialog ----
+
+namespace {
+
+class PasswordTest : public ControlTest {
+protected:
+    // Enters a text and presses OK; the result of the dialog afterwards.
+    int enter(const QString& text)
+    {
+        TForm_Password dlg(main.get());
+        EXPECT_EQ(Form_Password.data(), &dlg);
+        dlg.Password->setText(text);
+        dlg.BitBtn1->click();
+        EXPECT_EQ(dlg.Password->text(), "");
+        return dlg.result();
+    }
+};
+
+}  // namespace
+
+TEST_F(PasswordTest, WrongTextsAreReportedAndRaiseNothing)
+{
+    open_controlled();
+    const QString wrong[] = {"qwt4821", "QWT4821 ", " QWT4821", "", "QWT48210", "0729\n",
+                             QString::fromUtf8("QWT4821é"), QString(5000, 'Q')};
+    for (const QString& text : wrong) {
+        boxes.clear();
+        EXPECT_EQ(enter(text), QDialog::Rejected);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "Incorrect Password !");
+        EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+        EXPECT_EQ(AccessFlags, 0);
+    }
+    LanguageIndex = 0;
+    boxes.clear();
+    enter("kpzrn7364");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Password  Errata !");
+    EXPECT_EQ(boxes[0].title, "Attenzione");
+    EXPECT_FALSE(main->FlashWrite->isVisible());
+    EXPECT_FALSE(main->Menu_Monitor->menuAction()->isVisible());
+}
+
+TEST_F(PasswordTest, ServicePasswordAddsReservedSetupOnceAndTheMonitorMenu)
+{
+    open_controlled();
+    QTreeWidget* tree = main->TreeView_menu;
+    ASSERT_EQ(items_of(tree, &PageNode_taglia_drive), 0);
+    EXPECT_EQ(enter("QWT4821"), QDialog::Accepted);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Correct Password !");
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Information);
+    EXPECT_EQ(AccessFlags, Access::Reserved);
+    EXPECT_EQ(items_of(tree, &PageNode_taglia_drive), 1);
+    EXPECT_TRUE(FindPageNode(tree, &PageNode_taglia_drive)->isExpanded());
+    EXPECT_EQ(items_of(tree, &PageNode_fan_ctrl), 0);  // first family
+    EXPECT_TRUE(main->Menu_Monitor->menuAction()->isVisible());
+    EXPECT_FALSE(main->FlashWrite->isVisible());
+
+    EXPECT_EQ(enter("QWT4821"), QDialog::Accepted);
+    EXPECT_EQ(items_of(tree, &PageNode_taglia_drive), 1);
+    EXPECT_EQ(boxes.back().text, "Correct Password !");
+}
+
+TEST_F(PasswordTest, FlashAndRemotePasswordsUnlockOnlyTheirItems)
+{
+    open_controlled();
+    EXPECT_EQ(enter("KPZRN7364"), QDialog::Accepted);
+    EXPECT_EQ(AccessFlags, Access::FlashWrite);
+    EXPECT_TRUE(main->FlashWrite->isVisible());
+    EXPECT_FALSE(main->FlashWrite->isEnabled());  // no firmware window yet
+    EXPECT_FALSE(main->Menu_Monitor->menuAction()->isVisible());
+    EXPECT_EQ(items_of(main->TreeView_menu, &PageNode_taglia_drive), 0);
+
+    Toolwin_register(ToolWin::FlashSH, [](QWidget* p) { return new QDialog(p); });
+    enter("KPZRN7364");
+    EXPECT_TRUE(main->FlashWrite->isEnabled());
+
+    link_ready(BusTypeId::Canopen, BIT9);
+    main->UpdateCommandButtons(1);
+    EXPECT_FALSE(main->SpeedButton_bus_remote->isEnabled());
+    EXPECT_EQ(enter("0729"), QDialog::Accepted);
+    EXPECT_EQ(AccessFlags, Access::FlashWrite | Access::Remote);
+    EXPECT_FALSE(main->SpeedButton_bus_remote->isEnabled());  // until the next ready tick
+    main->UpdateCommandButtons(1);
+    EXPECT_TRUE(main->SpeedButton_bus_remote->isEnabled());
+}
+
+TEST_F(PasswordTest, AKeyOnTheDialogEmptiesTheEntryAndCancelChangesNothing)
+{
+    open_controlled();
+    TForm_Password dlg(main.get());
+    dlg.Password->setText("QWT48");
+    QTest::keyClick(&dlg, Qt::Key_A);
+    EXPECT_EQ(dlg.Password->text(), "");
+    dlg.Password->setText("nope");
+    dlg.BitBtn1->click();
+    dlg.BitBtn2->click();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(AccessFlags, 0);
+    EXPECT_EQ(dlg.windowTitle(), "Password Dialog");
+}
