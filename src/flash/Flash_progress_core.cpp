@@ -2,6 +2,8 @@
 // update; until then no file is loaded and there is no window to draw into.
 #include "flash/Flash_progress.h"
 
+#include "flash/Flash_seams.h"
+
 std::atomic<uint8_t> FlashPhase{0};
 std::atomic<uint32_t> FlashElapsedSeconds{0};
 std::atomic<uint32_t> FlashSecondStamp{0};
@@ -14,7 +16,7 @@ FlashProgressRec Flash_progress_get()
     return {FlashProgressCount.load(), FlashProgressMax.load(), FlashBarColour.load()};
 }
 
-bool Flashctrl_file_loaded() { return false; }
+bool Flashctrl_file_loaded() { return FlashFileLoaded.load() != 0; }
 
 void Flashctrl_poll_file() {}
 

@@ -28,11 +28,13 @@
 #include "shell/Linkwait.h"
 #include "shell/Main.h"
 #include "shell/Main_display.h"
+#include "shell/Main_files.h"
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"
 #include "shell/Stbar.h"
 #include "shell/Stbarcmx.h"
 #include "shell/Terminal.h"
+#include "shell/Toolwin.h"
 #include "shell/Treectrl.h"
 
 namespace {
@@ -91,15 +93,31 @@ struct SignalProbe : QObject {
         return (o->*(&SignalProbe::isSignalConnected))(signal);
     }
 };
-void enable_if_handled(QAction* action)
+// A command of the image-read step is offered when it has a handler and the work it needs exists.
+void enable_if_handled(QObject* command, const QMetaMethod& signal, bool work_exists)
 {
-    if (action && SignalProbe::connected(action, QMetaMethod::fromSignal(&QAction::triggered)))
+    if (!command || !work_exists || !SignalProbe::connected(command, signal))
+        return;
+    if (auto* action = qobject_cast<QAction*>(command))
         action->setEnabled(true);
+    else if (auto* widget = qobject_cast<QWidget*>(command))
+        widget->setEnabled(true);
 }
-void enable_if_handled(QAbstractButton* button)
+
+void enable_image_commands(TForm_main& f)
 {
-    if (button && SignalProbe::connected(button, QMetaMethod::fromSignal(&QAbstractButton::clicked)))
-        button->setEnabled(true);
+    const QMetaMethod triggered = QMetaMethod::fromSignal(&QAction::triggered);
+    const QMetaMethod clicked = QMetaMethod::fromSignal(&QAbstractButton::clicked);
+    const bool print = PrintDriveData_available();
+    enable_if_handled(f.BitBtn_preview, clicked, print);
+    enable_if_handled(f.Menu_AnteprimadiStampa, triggered, print);
+    enable_if_handled(f.BitBtn_print, clicked, print);
+    enable_if_handled(f.Menu_Stampa, triggered, print);
+    enable_if_handled(f.BitBtn_salva_dati_drive, clicked, true);
+    enable_if_handled(f.BitBtn_salva_dati_motor, clicked, true);
+    enable_if_handled(f.Menu_Salva_Drive, triggered, true);
+    enable_if_handled(f.Menu_Salva_Motore, triggered, true);
+    enable_if_handled(f.BitBtn_oscx, clicked, Toolwin_available(ToolWin::Oscx));
 }
 
 // p = turns x 65536 + position within the turn, as a signed 32-bit value.
@@ -282,13 +300,7 @@ void image_read(TForm_main& f, const Drive_status& st)
     std::memcpy(DriveReadBack.b, DriveRecordBank[0].b, DRIVE_RECORD_SIZE);
     DriveSizeRead = {DriveRecordBank[0].b[RecOfs::SizeIndex], voltage_class()};
     FlashModeFlags.fetch_or(FlashModeFlag::DriveKnown);
-    for (QAction* a : {f.Menu_AnteprimadiStampa, f.Menu_Stampa, f.Menu_Salva_Drive, f.Menu_Salva_Motore})
-        enable_if_handled(a);
-    for (QAbstractButton* b : {static_cast<QAbstractButton*>(f.BitBtn_preview), static_cast<QAbstractButton*>(f.BitBtn_print),
-                               static_cast<QAbstractButton*>(f.BitBtn_salva_dati_drive),
-                               static_cast<QAbstractButton*>(f.BitBtn_salva_dati_motor),
-                               static_cast<QAbstractButton*>(f.BitBtn_oscx)})
-        enable_if_handled(b);
+    enable_image_commands(f);
     StatusShown.status_word = static_cast<uint16_t>(~st.status_word);
     refresh_pages_after_image(f);
     set_data_bits(DataFlag::ImageRead, false);

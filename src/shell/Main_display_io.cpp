@@ -203,7 +203,10 @@ void image_panel_resize(TForm_main& f, QWidget* panel, ImageBox* image, IoGeomet
 
 }  // namespace
 
-void TForm_main::Panel_Image_InputResize() { image_panel_resize(*this, Panel_Image_Input, Image_Input, IoGeometryInput); }
+void TForm_main::Panel_Image_InputResize()
+{
+    image_panel_resize(*this, Panel_Image_Input, Image_Input, IoGeometryInput);
+}
 
 void TForm_main::Panel_Image_OutputResize()
 {

@@ -170,7 +170,8 @@ TEST_F(DisplayTimer, ImageReadShowsEveryValueEvenWhenEqualToTheForgottenOnes)
     EXPECT_EQ(headline_colour(), bgr(0x008000).rgb());
     // Only commands whose work exists are offered.
     EXPECT_TRUE(main->Menu_Salva_Drive->isEnabled());
-    EXPECT_FALSE(main->BitBtn_oscx->isEnabled());
+    EXPECT_FALSE(main->BitBtn_oscx->isEnabled());   // no oscilloscope yet
+    EXPECT_FALSE(main->BitBtn_print->isEnabled());  // no printout yet
     EXPECT_FALSE(saved_drive);
 }
 
