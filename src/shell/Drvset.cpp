@@ -6,6 +6,7 @@
 
 #include "platform/Msgbox.h"
 #include "shell/Allarmi.h"
+#include "shell/E2p_dialogs.h"
 #include "shell/Main.h"
 #include "shell/Msgbox_qt.h"
 #include "shell/Terminal.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv)
     Msgbox_install_qt_sink();
     QApplication::setApplicationName(APP_TITLE);
     try {
+        Main_register_eeprom_dialogs();
         auto* main_window = new TForm_main;
         auto* terminal = new TForm_terminal;
         auto* alarms = new TForm_allarmi;

@@ -159,6 +159,8 @@ TForm_main::TForm_main(QWidget* parent) : QMainWindow(parent)
     Timer_ctrl->setInterval(TIMER_MS);
     connect_handlers();
     Main_control_connect();
+    Main_files_connect();
+    Main_menus_connect();
 
     Form_main = this;
     Main_repaint_status_bar = [] {

@@ -1,10 +1,12 @@
 #pragma once
 // Splash window shown modally at the first showing of the main window: the program's picture,
-// closed by its own timer after SPLASH_MS; it deletes itself when it closes.
-#include <cstddef>
+// closed by its own timer after SplashDurationMs; it deletes itself when it closes, so nothing
+// may touch it after exec() returned.
 #include <cstdint>
 
 #include <QDialog>
+
+#include "shell/About.h"
 
 class ImageBox;
 class QTimer;
@@ -24,9 +26,5 @@ protected:
     void showEvent(QShowEvent* event) override;
 };
 
-// The program's picture (JPEG), shown by the splash and the about box.
-extern const uint8_t AboutPicture[];
-extern const std::size_t AboutPictureSize;
-
-// How long the splash stays (ms); tests shorten it.
+// How long the splash stays (ms): 2000; tests shorten it.
 extern uint32_t SplashDurationMs;

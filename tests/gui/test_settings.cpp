@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstring>
 #include <fstream>
@@ -286,15 +289,29 @@ TEST_F(SettingsFile, UnterminatedTextFieldsAreReadWithinBounds)
 
 TEST_F(SettingsFile, ReadOnlyFileLoads)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
     SettingsBlockRec r = fresh_record();
     std::strcpy(r.port_name, "ttyUSB9");
     write_bytes(file(), file_of(r));
     fs::permissions(file(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    LoadSettings();
-    EXPECT_EQ(Settings_port_name(), "ttyUSB9");
-    EXPECT_FALSE(fs::exists(bad_file()));
+    if (::geteuid() != 0) {
+        LoadSettings();
+        EXPECT_EQ(Settings_port_name(), "ttyUSB9");
+        EXPECT_FALSE(fs::exists(bad_file()));
+        return;
+    }
+    // Permissions do not bind root: load as an unprivileged user in a child.
+    fs::permissions(folder_, fs::perms::all);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        LoadSettings();
+        ::_exit(Settings_port_name() == "ttyUSB9" && !fs::exists(bad_file()) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(SettingsFile, DefaultsTakeScalesFromTheSignalCatalogue)

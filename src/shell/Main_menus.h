@@ -1,0 +1,21 @@
+#pragma once
+// What the main window's motor commands share with the motor data editor: its edit copy and
+// reference copy of MotorRecord, the current motor file name, and the reader of motor data files
+// that the editor's unit provides.
+#include <QString>
+
+#include "drivedata/Record.h"
+#include "shell/Filedlg.h"
+
+extern MotorRecord MotorEditCopy;  // edited by the motor data editor
+extern MotorRecord MotorEditRef;   // compared with the edit copy
+extern QString MotorDataFileName;  // the current motor data file (absolute), empty for new data
+
+// Reads and checks a motor data file into destination; false, after its own message, when the
+// file is refused. save_dialog is offered for a converted file's new name.
+using MotorFileLoader = bool (*)(const QString& file_name, MotorRecord* destination, FileDialogSpec& save_dialog);
+// Set by the motor editor's unit; null until then, and the motor load command stays disabled.
+extern MotorFileLoader Load_motor_load_file;
+
+// The motor file filter of the open and save dialogs.
+constexpr const char* MOTOR_FILE_FILTER = "Motor  files (*.mot)|*.mot";
