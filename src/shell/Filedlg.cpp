@@ -1,0 +1,56 @@
+// Open and save file dialogs through one gateway.
+#include "shell/Filedlg.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+
+FiledlgSink& sink()
+{
+    static FiledlgSink s;
+    return s;
+}
+
+// "Inverter files (*.ivt)|*.ivt" -> "Inverter files (*.ivt)" for Qt's name filter.
+QString qt_filter(const QString& filter)
+{
+    const qsizetype bar = filter.indexOf(QLatin1Char('|'));
+    return bar < 0 ? filter : filter.left(bar);
+}
+
+QString run_qt(QWidget* parent, const FileDialogSpec& spec)
+{
+    QFileDialog dialog(parent, spec.title, spec.folder, qt_filter(spec.filter));
+    if (spec.save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(spec.default_suffix);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+}  // namespace
+
+FiledlgSink Filedlg_set_sink(FiledlgSink s)
+{
+    FiledlgSink old = std::move(sink());
+    sink() = std::move(s);
+    return old;
+}
+
+QString Filedlg_run(QWidget* parent, const FileDialogSpec& spec)
+{
+    QString name = sink() ? sink()(spec) : run_qt(parent, spec);
+    if (name.isEmpty())
+        return {};
+    QFileInfo info(name);
+    if (spec.save && info.suffix().isEmpty() && !spec.default_suffix.isEmpty())
+        name += QLatin1Char('.') + spec.default_suffix;
+    return QFileInfo(name).absoluteFilePath();
+}

@@ -1,0 +1,91 @@
+// Send dialog of the motor record: Continue writes it (command 9), the timer follows the drive's
+// progress; once written, slot 0 takes the editor's motor record.
+#include "shell/Form_send_motor.h"
+
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "drivedata/Globvar.h"
+#include "link/Sertx.h"
+
+TForm_send_motor* Form_send_motor = nullptr;
+
+namespace {
+
+constexpr int TIMER_MS = 1;
+constexpr int STATUS_HEIGHT = 20;
+
+const char* const CLOSE_TEXT[3] = {"Chiudi", "Close", "Fermer"};
+const char* const SEND_TEXT[3] = {"Invia Dati", "Data Send", "Envoye Données"};
+
+unsigned lang()
+{
+    return LanguageIndex < 3 ? LanguageIndex : 1;
+}
+
+}  // namespace
+
+TForm_send_motor::TForm_send_motor(const MotorRecord& motor, QWidget* parent)
+    : Formdattxrx_send(Part::SendMotor, TIMER_MS, parent), motor_(motor)
+{
+    setObjectName("TForm_send_motor");
+    Panel_buttons = new QWidget(this);
+    Panel_buttons->setObjectName("Panel_buttons");
+    auto* row = new QHBoxLayout(Panel_buttons);
+    BitBtn_continua = new QPushButton(QString::fromUtf8(SEND_TEXT[lang()]), Panel_buttons);
+    BitBtn_continua->setObjectName("BitBtn_continua");
+    BitBtn_continua->setEnabled(false);
+    BitBtn_close = new QPushButton(QString::fromUtf8(CLOSE_TEXT[lang()]), Panel_buttons);
+    BitBtn_close->setObjectName("BitBtn_close");
+    for (QPushButton* b : {BitBtn_continua, BitBtn_close}) {
+        b->setAutoDefault(false);
+        row->addWidget(b);
+    }
+    layout()->addWidget(Panel_buttons);
+    PanelSend_MOTStb = new QWidget(this);
+    PanelSend_MOTStb->setObjectName("PanelSend_MOTStb");
+    PanelSend_MOTStb->setFixedHeight(STATUS_HEIGHT);
+    layout()->addWidget(PanelSend_MOTStb);
+    make_status_bar(PanelSend_MOTStb);
+
+    connect(BitBtn_continua, &QPushButton::clicked, this, [this] { BitBtn_continuaClick(); });
+    connect(BitBtn_close, &QPushButton::clicked, this, [this] { accept(); });
+    connect(Timer_monitor_seriale, &QTimer::timeout, this, [this] { Timer_monitor_serialeTimer(); });
+    Form_send_motor = this;
+}
+
+TForm_send_motor::~TForm_send_motor()
+{
+    if (Form_send_motor == this)
+        Form_send_motor = nullptr;
+}
+
+void TForm_send_motor::BitBtn_continuaClick()
+{
+    if (!send_allowed(false))
+        return;
+    Ser_block_job_rec& job = Ser_block_job;
+    job.progress_max.store(static_cast<uint16_t>(2 * job.length.load() + 2));
+    reset_gauge();
+    show_writing();
+    Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::InfoSub1));
+    job.start.store(0);
+    Sertx_write_motor(job.data, job.length.load());
+    Sertx_read_info(1);
+    Sending = 1;
+    BitBtn_continua->setEnabled(false);
+}
+
+void TForm_send_motor::Timer_monitor_serialeTimer()
+{
+    if (!follow_link(BitBtn_continua, false) || !Sending)
+        return;
+    if (follow_progress() != Progress::Finished)
+        return;
+    Sending = 0;
+    show_finished();
+    std::memcpy(DriveRecordBank[0].b + RecOfs::Motor, motor_.b, MOTOR_RECORD_SIZE);
+    Ser_data_flags.fetch_or(DataFlag::ImageRead);
+    BitBtn_continua->setEnabled(send_allowed(false));
+}

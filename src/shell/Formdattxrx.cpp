@@ -1,0 +1,341 @@
+// Queue wait dialog, pending-write mark and the shared part of the send dialogs.
+#include "shell/Formdattxrx.h"
+
+#include <algorithm>
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QHideEvent>
+#include <QLabel>
+#include <QPaintEvent>
+#include <QProgressBar>
+#include <QShowEvent>
+#include <QTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "controls/Graph_draw.h"
+#include "drivedata/Busx.h"
+#include "drivedata/Globvar.h"
+#include "link/Seriale.h"
+#include "link/Sertx.h"
+#include "platform/Msgbox.h"
+#include "platform/Tick.h"
+#include "shell/Main.h"
+#include "shell/Stbar.h"
+#include "shell/Stbarcmx.h"
+
+namespace {
+
+constexpr int QUEUE_TIMER_MS = 30;
+constexpr uint16_t PROGRESS_QUEUE_LIMIT = 10;  // a progress request only while fewer wait
+constexpr int16_t STATUS_PANE_WIDTH = 115;
+constexpr int GAUGE_HEIGHT = 22;
+
+const char* const TRANSFER_TITLE[3] = {"Trasferimento dati", "Data transfer", "Le transfert de données"};
+const char* const WRITING_TEXT[3] = {"Scrittura Dati...", "Data Writing...", "Écriture Données..."};
+const char* const FINISHED_TEXT[3] = {"Scrittura Terminata", "Write Finished", "Écriture terminée"};
+const char* const REWRITE_TEXT[3] = {"Tutti i dati saranno riscritti!", "All data will be rewritten!",
+                                     "Toutes les données vont être réécrites!"};
+constexpr const char* BLANK_LINE = "      ";
+
+unsigned lang()
+{
+    return LanguageIndex < 3 ? LanguageIndex : 1;
+}
+
+void clear_data_flag(uint8_t bit)
+{
+    Ser_data_flags.fetch_and(static_cast<uint8_t>(~bit));
+}
+
+}  // namespace
+
+// ---- queue wait ----
+
+uint8_t Formdattxrx_wait_queue(uint16_t threshold)
+{
+    TForm_DatTxRx dialog(threshold == 0 ? 1 : threshold, Form_main);
+    dialog.exec();
+    return 0;
+}
+
+void Formdattxrx_begin_write()
+{
+    WritePending = 1;
+    WriteReplyFlag = 0;
+    WriteStartMs = Tick_ms();
+}
+
+TForm_DatTxRx::TForm_DatTxRx(uint16_t threshold, QWidget* parent) : QDialog(parent), threshold_(threshold)
+{
+    setObjectName("TForm_DatTxRx");
+    setWindowTitle(QString::fromUtf8(TRANSFER_TITLE[lang()]));
+    setModal(true);
+    ProgressBar_DatTxRx = new QProgressBar(this);
+    ProgressBar_DatTxRx->setObjectName("ProgressBar_DatTxRx");
+    ProgressBar_DatTxRx->setMinimum(0);
+    ProgressBar_DatTxRx->setMaximum(Seriale_count());
+    ProgressBar_DatTxRx->setValue(0);
+    ProgressBar_DatTxRx->setMinimumWidth(300);
+    (new QVBoxLayout(this))->addWidget(ProgressBar_DatTxRx);
+    Timer_com = new QTimer(this);
+    Timer_com->setObjectName("Timer_com");
+    Timer_com->setInterval(QUEUE_TIMER_MS);
+    connect(Timer_com, &QTimer::timeout, this, [this] { Timer_comTimer(); });
+    Timer_com->start();
+}
+
+void TForm_DatTxRx::Timer_comTimer()
+{
+    const int queued = Seriale_count();
+    const int maximum = ProgressBar_DatTxRx->maximum();
+    ProgressBar_DatTxRx->setValue(std::clamp(maximum - (queued - threshold_), 0, maximum));
+    if (queued < threshold_ || !(Ser_link_flags.load() & LinkFlag::Answers)) {
+        Timer_com->stop();
+        accept();
+    }
+}
+
+// ---- gauge ----
+
+Formdattxrx_gauge::Formdattxrx_gauge(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("CGauge_dat_check");
+    setMinimumHeight(GAUGE_HEIGHT);
+}
+
+void Formdattxrx_gauge::set_maximum(uint32_t maximum)
+{
+    maximum_ = maximum;
+    position_ = std::min(position_, maximum_);
+    update();
+}
+
+void Formdattxrx_gauge::set_position(uint32_t position)
+{
+    position = std::min(position, maximum_);
+    if (position == position_)
+        return;
+    position_ = position;
+    update();
+}
+
+void Formdattxrx_gauge::paintEvent(QPaintEvent*)
+{
+    Canvas canvas(this);
+    Graph_draw_progress_bar(canvas, DrawRect{0, 0, width(), height()}, clNavy, maximum_, position_, 9);
+}
+
+// ---- send dialogs ----
+
+QStringList Formdattxrx_rewrite_lines()
+{
+    return {QString::fromUtf8(BLANK_LINE), QString::fromUtf8(REWRITE_TEXT[lang()])};
+}
+
+Formdattxrx_send::Formdattxrx_send(Part part, int timer_ms, QWidget* parent) : QDialog(parent), part_(part)
+{
+    setModal(true);
+    auto* column = new QVBoxLayout(this);
+    Panel_dat_send = new QLabel(this);
+    Panel_dat_send->setObjectName("Panel_dat_send");
+    Panel_dat_send->setAlignment(Qt::AlignCenter);
+    Panel_dat_send->setFrameShape(QFrame::Panel);
+    Panel_dat_send->setFrameShadow(QFrame::Raised);
+    QFont bold = Panel_dat_send->font();
+    bold.setBold(true);
+    Panel_dat_send->setFont(bold);
+    column->addWidget(Panel_dat_send);
+
+    GroupBox_attenzione = new QGroupBox(QString::fromUtf8(Msgbox_title(lang())), this);
+    GroupBox_attenzione->setObjectName("GroupBox_attenzione");
+    auto* group = new QVBoxLayout(GroupBox_attenzione);
+    if (part != Part::SendDat) {
+        RichEdit_dialog = new QTextEdit(GroupBox_attenzione);
+        RichEdit_dialog->setObjectName("RichEdit_dialog");
+        RichEdit_dialog->setReadOnly(true);
+        RichEdit_dialog->setFixedHeight(60);
+        group->addWidget(RichEdit_dialog);
+    }
+    Panel_CGauge_dat_check = new QWidget(GroupBox_attenzione);
+    Panel_CGauge_dat_check->setObjectName("Panel_CGauge_dat_check");
+    auto* gauge_box = new QVBoxLayout(Panel_CGauge_dat_check);
+    gauge_box->setContentsMargins(0, 0, 0, 0);
+    CGauge_dat_check = new Formdattxrx_gauge(Panel_CGauge_dat_check);
+    gauge_box->addWidget(CGauge_dat_check);
+    group->addWidget(Panel_CGauge_dat_check);
+    column->addWidget(GroupBox_attenzione);
+
+    losses_seen_ = Ser_lost_count.load();
+    Timer_monitor_seriale = new QTimer(this);
+    Timer_monitor_seriale->setObjectName("Timer_monitor_seriale");
+    Timer_monitor_seriale->setInterval(timer_ms);
+    setMinimumWidth(360);
+}
+
+Formdattxrx_send::~Formdattxrx_send()
+{
+    Timer_monitor_seriale->stop();
+    free_status_bar();
+}
+
+void Formdattxrx_send::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    Timer_monitor_seriale->start();
+}
+
+void Formdattxrx_send::hideEvent(QHideEvent* event)
+{
+    Timer_monitor_seriale->stop();
+    QDialog::hideEvent(event);
+}
+
+void Formdattxrx_send::set_message(const QStringList& lines)
+{
+    if (RichEdit_dialog == nullptr)
+        return;
+    RichEdit_dialog->clear();
+    QFont f = RichEdit_dialog->font();
+    f.setBold(true);
+    RichEdit_dialog->setFont(f);
+    Graph_set_text_colour(RichEdit_dialog, clRed);
+    RichEdit_dialog->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QStringList Formdattxrx_send::message_lines() const
+{
+    return RichEdit_dialog ? RichEdit_dialog->toPlainText().split(QLatin1Char('\n')) : QStringList{};
+}
+
+QColor Formdattxrx_send::message_colour() const
+{
+    return RichEdit_dialog ? RichEdit_dialog->palette().color(QPalette::Text) : QColor();
+}
+
+void Formdattxrx_send::set_line(int index, const QString& text)
+{
+    if (RichEdit_dialog == nullptr)
+        return;
+    QStringList lines = message_lines();
+    while (lines.size() <= index)
+        lines.append(QString());
+    lines[index] = text;
+    RichEdit_dialog->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+void Formdattxrx_send::show_writing()
+{
+    if (RichEdit_dialog == nullptr)
+        return;
+    Graph_set_text_colour(RichEdit_dialog, clRed);
+    set_line(1, QString::fromUtf8(WRITING_TEXT[lang()]));
+}
+
+void Formdattxrx_send::show_finished()
+{
+    const QString text = QString::fromUtf8(FINISHED_TEXT[lang()]);
+    if (RichEdit_dialog == nullptr) {
+        Panel_dat_send->setText(text);
+        return;
+    }
+    Graph_set_text_colour(RichEdit_dialog, clGreen);
+    set_line(1, text);
+}
+
+void Formdattxrx_send::reset_gauge()
+{
+    Ser_block_job.progress.store(0);
+    CGauge_dat_check->set_maximum(Ser_block_job.progress_max.load());
+    CGauge_dat_check->set_position(0);
+}
+
+void Formdattxrx_send::start_drive_transfer(const Loc& size_field)
+{
+    Ser_block_job_rec& job = Ser_block_job;
+    // A chain of chunks left queued by an earlier, interrupted transfer would advance this job too.
+    Seriale_remove_cmd(SerCmd::WriteBlock);
+    Sertx_write_var_ex(size_field, 0, 1);
+    job.offset.store(job.start.load());
+    reset_gauge();
+    show_writing();
+    clear_data_flag(DataFlag::InfoSub1);
+    job.chunk.store(0);
+    Sertx_write_block(job, 3);
+    Sertx_read_info(1);
+}
+
+Formdattxrx_send::Progress Formdattxrx_send::follow_progress()
+{
+    if (!(Ser_data_flags.load() & DataFlag::InfoSub1))
+        return Progress::None;
+    const uint16_t progress = Ser_block_job.progress.load();
+    CGauge_dat_check->set_position(progress);
+    if (progress >= Ser_block_job.progress_max.load() && !(Drive_status_word() & StatusBit::WritesHeld))
+        return Progress::Finished;
+    if (Seriale_count() < PROGRESS_QUEUE_LIMIT) {
+        clear_data_flag(DataFlag::InfoSub1);
+        Sertx_read_info(1);
+    }
+    return Progress::Running;
+}
+
+bool Formdattxrx_send::send_allowed(bool require_image) const
+{
+    return (Ser_link_flags.load() & LinkFlag::Ready) && !(Drive_status_word() & StatusBit::State5) && !Sending &&
+           (!require_image || (Ser_data_flags.load() & DataFlag::ListReads));
+}
+
+bool Formdattxrx_send::link_lost_since_last_tick()
+{
+    const uint32_t losses = Ser_lost_count.load();
+    const bool lost = losses != losses_seen_;
+    losses_seen_ = losses;
+    return lost;
+}
+
+bool Formdattxrx_send::follow_link(QAbstractButton* send, bool require_image)
+{
+    // A loss and reconnect between two ticks counts as a loss too.
+    const bool lost = link_lost_since_last_tick();
+    const bool ready = Ser_link_flags.load() & LinkFlag::Ready;
+    if (!ready || lost) {
+        if (LinkWasUp) {
+            LinkWasUp = 0;
+            send->setEnabled(false);
+            Sending = 0;
+        }
+        if (!ready)
+            return false;
+    }
+    send->setEnabled(send_allowed(require_image));
+    LinkWasUp = 1;
+    return true;
+}
+
+void Formdattxrx_send::make_status_bar(QWidget* panel)
+{
+    panes_[0].width = STATUS_PANE_WIDTH;
+    panes_[0].paint = Stbarcmx_paint_link;
+    panes_[1].width = STATUS_PANE_WIDTH;
+    panes_[1].paint = Stbarcmx_paint_drive;
+    pane_list_[0] = &panes_[0];
+    pane_list_[1] = &panes_[1];
+    pane_list_[2] = nullptr;
+    Stb = new Stbarx(panel, pane_list_, 0);
+    if (Form_main != nullptr)
+        Form_main->OtherStb[part_ == Part::SendMotor ? TForm_main::BarSendMotor : TForm_main::BarSendDrive] = Stb;
+}
+
+void Formdattxrx_send::free_status_bar()
+{
+    if (Stb == nullptr)
+        return;
+    if (Form_main != nullptr) {
+        Stbarx*& slot = Form_main->OtherStb[part_ == Part::SendMotor ? TForm_main::BarSendMotor : TForm_main::BarSendDrive];
+        if (slot == Stb)
+            slot = nullptr;
+    }
+    Stbarx_free(Stb);
+}

@@ -1,0 +1,162 @@
+// Drive data files read back: size, check byte, family and data version; a file of data version 2
+// is converted (Load_data_drive_core.cpp) and saved at once under a new name.
+#include <cstring>
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include "drivedata/Globvar.h"
+#include "drivedata/Versoftw.h"
+#include "platform/Msgbox.h"
+#include "shell/Load_data_drive.h"
+#include "shell/Main_files.h"
+
+namespace {
+
+const char* const CORRUPT_TEXT[3] = {"Dati Corrotti oppure File non valido !", "Corrupted Data or Invalid File !",
+                                     "Données Altérées ou Fichier Non Valide!"};
+const char* const INCOMPATIBLE_TEXT[3] = {"Dati incompatibili!", "Incompatible data file!",
+                                          "Données Fichier Incompatibles!"};
+const char* const FAMILY_TEXT[3][2] = {{"Dati per drive: ", ", non compatibile con drive: "},
+                                       {"Data for drive:  ", ", not compatible with drive: "},
+                                       {"Les données pour variateur: ", ", pas compatibles avec le variateur: "}};
+const char* const CONVERT_TEXT[3][3] = {{"Convertire i dati", "da", "a"},
+                                        {"Do you want to convert data", "from", "to"},
+                                        {"Convertir les données", "de", "à"}};
+const char* const SAVE_AS_TITLE[3] = {"Salva con Nome", "Save as", "Enregistrer sous"};
+
+unsigned lang()
+{
+    return LanguageIndex < 3 ? LanguageIndex : 1;
+}
+
+void warn(const QString& text)
+{
+    Msgbox_show({MsgIcon::Warning, Msgbox_title(lang()), text.toStdString(), MsgOk});
+}
+
+QString family_name(const DriveFamilyRecord& f)
+{
+    return QString::fromLatin1(f.name, static_cast<qsizetype>(strnlen(f.name, FAMILY_NAME_SIZE)));
+}
+
+QString convert_question(uint8_t major, uint8_t minor)
+{
+    const auto* t = CONVERT_TEXT[lang()];
+    const auto version = [](unsigned ma, unsigned mi) {
+        return QString::number(ma) + "." + QString("%1").arg(mi, 2, 10, QLatin1Char('0'));
+    };
+    return QString::fromUtf8(t[0]) + " " + QString::fromUtf8(t[1]) + " Ver. " + version(major, minor) + " " +
+           QString::fromUtf8(t[2]) + " Ver. " + version(ProgramVersion.major, ProgramVersion.minor) + " ?";
+}
+
+// Version 2: asks, converts into a copy and saves it under a new name. Only a saved conversion
+// fills destination.
+uint8_t convert_file(const std::array<uint8_t, DRIVE_FILE_SIZE>& buffer, const uint8_t version[2],
+                     DriveRecord* destination, FileDialogSpec& save_dialog)
+{
+    const MsgButton answer = Msgbox_show({MsgIcon::Question, Msgbox_title(lang()),
+                                          convert_question(version[0], version[1]).toStdString(), MsgYes | MsgNo});
+    if (answer != MsgYes)
+        return 0;
+    save_dialog.title = QString::fromUtf8(SAVE_AS_TITLE[lang()]);
+    save_dialog.save = true;
+    const QString name = Filedlg_run(QApplication::activeWindow(), save_dialog);
+    if (name.isEmpty())
+        return 0;
+    DriveRecord converted;
+    ConvertDriveData(version[0], &converted, buffer.data() + DataFileOfs::Payload);
+    if (!WriteDriveFile(name, &converted))
+        return 0;
+    *destination = converted;
+    DriveDataFileName = name;
+    return 1;
+}
+
+}  // namespace
+
+DriveFileRead ReadDriveFileRaw(const QString& file_name, std::array<uint8_t, DRIVE_FILE_SIZE>& buffer,
+                               uint8_t version[2], QString* error)
+{
+    const QFileInfo info(file_name);
+    if (file_name.isEmpty() || !info.exists())
+        return DriveFileRead::Missing;
+    QFile file(file_name);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+        if (error != nullptr)
+            *error = info.isDir() ? QString::fromLocal8Bit(std::strerror(EISDIR)) : file.errorString();
+        return DriveFileRead::Unreadable;
+    }
+    if (file.size() != static_cast<qint64>(DRIVE_FILE_SIZE))
+        return DriveFileRead::Corrupt;
+    const qint64 n = file.read(reinterpret_cast<char*>(buffer.data()), static_cast<qint64>(buffer.size()));
+    if (n < 0) {
+        if (error != nullptr)
+            *error = file.errorString();
+        return DriveFileRead::Unreadable;
+    }
+    char extra;
+    if (n != static_cast<qint64>(buffer.size()) || file.read(&extra, 1) > 0)
+        return DriveFileRead::Corrupt;  // changed size while being read
+    if (DataFile_xor(buffer.data(), buffer.size()) != 0)
+        return DriveFileRead::Corrupt;
+    version[0] = buffer[DataFileOfs::VersionMajor];
+    version[1] = buffer[DataFileOfs::VersionMinor];
+    return DriveFileRead::Ok;
+}
+
+uint8_t ReadDriveFile(const QString& file_name, DriveRecord* destination, FileDialogSpec& save_dialog)
+{
+    if (destination == nullptr)
+        return 0;
+    std::array<uint8_t, DRIVE_FILE_SIZE> buffer{};
+    uint8_t version[2] = {0, 0};
+    QString error;
+    switch (ReadDriveFileRaw(file_name, buffer, version, &error)) {
+    case DriveFileRead::Missing:
+        return 0;
+    case DriveFileRead::Unreadable:
+        warn(QFileInfo(file_name).fileName() + "\n" + error);
+        return 0;
+    case DriveFileRead::Corrupt:
+        warn(QString::fromUtf8(CORRUPT_TEXT[lang()]));
+        return 0;
+    case DriveFileRead::Ok:
+        break;
+    }
+
+    uint8_t result = 0;
+    switch (DataFile_check(DataFileKind::Drive, buffer.data(), buffer.size())) {
+    case DataFileCheck::Corrupt:
+        warn(QString::fromUtf8(CORRUPT_TEXT[lang()]));
+        return 0;
+    case DataFileCheck::OtherFamily:
+        if (const DriveFamilyRecord* other = Versoftw_other_family(buffer[DataFileOfs::FamilyCode])) {
+            const auto* t = FAMILY_TEXT[lang()];
+            warn(QString::fromUtf8(t[0]) + family_name(*other) + QString::fromUtf8(t[1]) + family_name(*CurrentFamily) +
+                 "!");
+        } else {
+            warn(QString::fromUtf8(INCOMPATIBLE_TEXT[lang()]));
+        }
+        return 0;
+    case DataFileCheck::Newer:
+        warn(QString::fromUtf8(INCOMPATIBLE_TEXT[lang()]));
+        return 0;
+    case DataFileCheck::Older:
+        if (version[0] != DRIVE_DATA_CONVERTIBLE_MAJOR) {  // 0 and 1 have no conversion
+            warn(QString::fromUtf8(INCOMPATIBLE_TEXT[lang()]));
+            return 0;
+        }
+        result = convert_file(buffer, version, destination, save_dialog);
+        break;
+    case DataFileCheck::Ok:
+        std::memcpy(destination->b, buffer.data() + DataFileOfs::Payload, DRIVE_RECORD_SIZE);
+        DriveDataFileName = QFileInfo(file_name).absoluteFilePath();
+        result = 1;
+        break;
+    }
+    if (result == 1 && destination->b[RecOfs::VersionMajor] == 0)
+        Load_data_drive_stamp_version(*destination);
+    return result;
+}

@@ -1,0 +1,125 @@
+// Printout of a drive data set through the services of the parameter printout.
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include <QDate>
+#include <QDialog>
+#include <QTime>
+
+#include "drivedata/Globvar.h"
+#include "link/Sertx.h"
+#include "platform/Msgbox.h"
+#include "print/Print_list.h"
+#include "shell/Main.h"
+#include "shell/Main_files.h"
+#include "shell/Toolwin.h"
+
+uint8_t PrintPreviewMode = 0;
+
+namespace {
+
+constexpr uint16_t PRINT_DENSITY = 96;
+constexpr uint16_t PRINT_MARGIN = 15;
+
+const char* const NO_PRINTER_TEXT[3] = {"Nessuna Stampante Rilevata !", "No Printer Present !",
+                                        "Pas d’Imprimante Détectée"};
+
+std::optional<DrivePrintService>& service()
+{
+    static std::optional<DrivePrintService> s;
+    return s;
+}
+
+bool complete(const DrivePrintService& s)
+{
+    return s.field_bus && s.io_profile && s.modbus_profile && s.canopen_profile && s.time_text && s.count_pages &&
+           s.print_job;
+}
+
+template <std::size_t N>
+void put_text(char (&field)[N], const QString& text)
+{
+    const QByteArray bytes = text.toUtf8().left(static_cast<qsizetype>(N - 1));
+    std::memset(field, 0, N);
+    std::memcpy(field, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// Shows a window of the printout modally and deletes it; its result, or 0 without the window.
+int run_window(ToolWin kind, QWidget* parent)
+{
+    QWidget* w = Toolwin_create(kind, parent);
+    if (w == nullptr)
+        return 0;
+    int result = 0;
+    if (auto* dialog = qobject_cast<QDialog*>(w))
+        result = dialog->exec();
+    delete w;
+    return result;
+}
+
+}  // namespace
+
+void Main_register_print_service(const DrivePrintService& s)
+{
+    service() = s;
+}
+
+void Main_unregister_print_service()
+{
+    service().reset();
+}
+
+bool PrintDriveData_available()
+{
+    return service() && complete(*service()) && Toolwin_available(ToolWin::SetPrint) &&
+           Toolwin_available(ToolWin::PrintPreview) && Toolwin_available(ToolWin::PrinterData);
+}
+
+void PrintDriveData(const DriveRecord* record, uint8_t mode, const QString& file_name)
+{
+    if (record == nullptr || !PrintDriveData_available())
+        return;
+    const DrivePrintService& s = *service();
+    Print_list_clear_lines();
+    s.field_bus(record);
+    switch (PrintPage.profile) {
+    case PrintProfile::Io:
+        s.io_profile(record);
+        break;
+    case PrintProfile::Modbus:
+        s.modbus_profile(record);
+        break;
+    case PrintProfile::Canopen:
+        s.canopen_profile(record, static_cast<uint8_t>(PageContext.load()));
+        break;
+    default:
+        break;
+    }
+    PrintPage.density = PRINT_DENSITY;
+    put_text(PrintPage.time_text, s.time_text(QTime::currentTime()));
+    put_text(PrintPage.date_text, Main_date_text(QDate::currentDate()));
+    PrintPage.margin_left = PRINT_MARGIN;
+    PrintPage.margin_top = PRINT_MARGIN;
+    s.count_pages(&PrintPage);
+    put_text(PrintPage.file_text, file_name.isEmpty() ? QString() : Main_file_part(DriveDataFileName));
+    if (mode == 1) {
+        run_window(ToolWin::PrintPreview, Form_main);
+    } else if (run_window(ToolWin::PrinterData, Form_main) == 1) {
+        s.print_job(&PrintPage);
+    }
+}
+
+void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode, const QString& file_name)
+{
+    if (PrintPage.printer_count == 0) {
+        const unsigned l = LanguageIndex < 3 ? LanguageIndex : 1;
+        Msgbox_show({MsgIcon::Warning, Msgbox_title(l), NO_PRINTER_TEXT[l], MsgOk});
+        return;
+    }
+    if (!PrintDriveData_available())
+        return;
+    PrintPreviewMode = mode;
+    if (run_window(ToolWin::SetPrint, parent) == 1)
+        PrintDriveData(record, mode, file_name);
+}

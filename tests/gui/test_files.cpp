@@ -1,0 +1,561 @@
+// Drive and motor data files: the writers, the reader with every refusal, the version-2
+// conversion, failed writes, and the main window's file and calibration commands.
+#include "files_fixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+
+#include "drivedata/Init.h"
+#include "shell/Form_send_drive.h"
+#include "shell/Formdattxrx.h"
+#include "shell/Load_data_drive.h"
+#include "shell/Toolwin.h"
+
+using namespace maintest;
+using namespace filestest;
+
+namespace {
+
+class DataFiles : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        LanguageIndex = 1;
+        saved_family_ = CurrentFamily;
+        CurrentFamily = &FamilyOrvel;
+        DriveDataFileName.clear();
+        Main_files_set_write_limit(-1);
+    }
+    void TearDown() override
+    {
+        Main_files_set_write_limit(-1);
+        CurrentFamily = saved_family_;
+        DriveDataFileName.clear();
+        MainWindowTest::TearDown();
+    }
+
+    QString path(const QString& name) const { return QDir(dir_.path()).filePath(name); }
+
+    // Reads into a destination filled with 0xEE; the result and whether the destination changed.
+    uint8_t read(const QString& name, DriveRecord& dest)
+    {
+        std::memset(dest.b, 0xEE, sizeof dest.b);
+        return ReadDriveFile(name, &dest, save_spec);
+    }
+    static bool untouched(const DriveRecord& r)
+    {
+        for (uint8_t b : r.b)
+            if (b != 0xEE)
+                return false;
+        return true;
+    }
+    std::string last_box() const { return boxes.empty() ? std::string() : boxes.back().text; }
+
+    FileDialogSpec save_spec{"", "", "Inverter files (*.ivt)|*.ivt", "ivt", true};
+    DialogScript dialogs;
+
+private:
+    const DriveFamilyRecord* saved_family_ = nullptr;
+};
+
+const std::string CORRUPT = "Corrupted Data or Invalid File !";
+const std::string INCOMPATIBLE = "Incompatible data file!";
+
+}  // namespace
+
+// ---- writers ----
+
+TEST_F(DataFiles, DriveFileHoldsTheFamilyRecordAndTheRecordWithoutItsAlarmMemory)
+{
+    DriveRecordBank[0] = pattern_record(1);
+    const DriveRecord before = DriveRecordBank[0];
+    ASSERT_TRUE(WriteDriveFile(path("Inverter/a.ivt"), &DriveRecordBank[0]));
+    const QByteArray f = read_file(path("Inverter/a.ivt"));
+    ASSERT_EQ(f.size(), 2440);
+    uint8_t x = 0;
+    for (char c : f)
+        x ^= static_cast<uint8_t>(c);
+    EXPECT_EQ(x, 0);
+    const uint8_t family[25] = {2, 'O', 'R', 'V', 'E', 'L', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 20, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(f.constData() + 1, family, 25), 0);
+    EXPECT_EQ(f[26], 0);
+    EXPECT_EQ(f[27], 0);
+    for (int i = 31; i <= 47; ++i)
+        EXPECT_EQ(f[i], 0) << i;
+    EXPECT_EQ(std::memcmp(f.constData() + 28, before.b, 3), 0);
+    EXPECT_EQ(std::memcmp(f.constData() + 48, before.b + 20, DRIVE_RECORD_SIZE - 20), 0);
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b, before.b, DRIVE_RECORD_SIZE), 0) << "the slot keeps its alarm memory";
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(DataFiles, MotorFileIs88BytesWithTheMotorRecord)
+{
+    MotorRecord m;
+    for (std::size_t i = 0; i < MOTOR_RECORD_SIZE; ++i)
+        m.b[i] = static_cast<uint8_t>(0xA0 + i);
+    ASSERT_TRUE(WriteMotorFile(path("Motor/m.mot"), &m));
+    const QByteArray f = read_file(path("Motor/m.mot"));
+    ASSERT_EQ(f.size(), 88);
+    uint8_t x = 0;
+    for (char c : f)
+        x ^= static_cast<uint8_t>(c);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(f[1], 2);
+    EXPECT_EQ(std::memcmp(f.constData() + 28, m.b, MOTOR_RECORD_SIZE), 0);
+}
+
+TEST_F(DataFiles, WriteThenReadGivesTheRecordBackWithoutAlarmMemory)
+{
+    DriveRecord r = pattern_record(2);
+    r.b[RecOfs::VersionMajor] = 3;
+    ASSERT_TRUE(WriteDriveFile(path("b.ivt"), &r));
+    DriveRecord back;
+    ASSERT_EQ(read(path("b.ivt"), back), 1);
+    for (std::size_t i = 0; i < DRIVE_RECORD_SIZE; ++i) {
+        const uint8_t want = (i >= 3 && i <= 19) ? 0 : r.b[i];
+        ASSERT_EQ(back.b[i], want) << i;
+    }
+    EXPECT_EQ(DriveDataFileName, path("b.ivt"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(DataFiles, FailedWritesWarnAndLeaveTheOldFileAsItWas)
+{
+    DriveRecord r = pattern_record(3);
+    ASSERT_TRUE(WriteDriveFile(path("c.ivt"), &r));
+    const QByteArray old = read_file(path("c.ivt"));
+    DriveRecord other = pattern_record(4);
+
+    Main_files_set_write_limit(1000);
+    EXPECT_FALSE(WriteDriveFile(path("c.ivt"), &other));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "Attention");
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+    EXPECT_NE(boxes[0].text.find("c.ivt"), std::string::npos);
+    EXPECT_EQ(read_file(path("c.ivt")), old);
+    Main_files_set_write_limit(-1);
+
+    // A folder of the target that is a regular file: fails even for root.
+    ASSERT_TRUE(write_file(path("plain"), "x"));
+    EXPECT_FALSE(WriteDriveFile(path("plain/d.ivt"), &other));
+    EXPECT_EQ(boxes.size(), 2u);
+    MotorRecord m{};
+    EXPECT_FALSE(WriteMotorFile(path("plain/m.mot"), &m));
+    EXPECT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(read_file(path("c.ivt")), old);
+    // No temporary file is left behind.
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 2);
+}
+
+// ---- reading ----
+
+TEST_F(DataFiles, EveryByteFlipAndEveryWrongSizeIsRefusedAsCorrupt)
+{
+    DriveRecord r = pattern_record(5);
+    ASSERT_TRUE(WriteDriveFile(path("e.ivt"), &r));
+    const QByteArray good = read_file(path("e.ivt"));
+    DriveDataFileName = "previous.ivt";
+    DriveRecord dest;
+    for (int i = 0; i < good.size(); ++i) {
+        QByteArray bad = good;
+        bad[i] = static_cast<char>(bad[i] ^ 0x5A);
+        const QString name = path(QString("flip%1.ivt").arg(i));  // new files: no truncation to flush
+        ASSERT_TRUE(write_file(name, bad));
+        boxes.clear();
+        ASSERT_EQ(read(name, dest), 0) << i;
+        ASSERT_TRUE(untouched(dest)) << i;
+        ASSERT_EQ(boxes.size(), 1u) << i;
+        ASSERT_EQ(boxes[0].text, CORRUPT) << i;
+        ASSERT_EQ(boxes[0].icon, MsgIcon::Warning);
+    }
+    for (int size : {0, 27, 2439, 2441}) {
+        QByteArray bad = good.left(std::min(size, 2440));
+        while (bad.size() < size)
+            bad.append('\0');
+        const QString name = path(QString("size%1.ivt").arg(size));
+        ASSERT_TRUE(write_file(name, bad));
+        boxes.clear();
+        EXPECT_EQ(read(name, dest), 0) << size;
+        EXPECT_TRUE(untouched(dest)) << size;
+        ASSERT_EQ(boxes.size(), 1u) << size;
+        EXPECT_EQ(boxes[0].text, CORRUPT) << size;
+    }
+    EXPECT_EQ(DriveDataFileName, "previous.ivt");
+}
+
+TEST_F(DataFiles, MissingAndUnreadableFiles)
+{
+    DriveRecord dest;
+    EXPECT_EQ(read(path("none.ivt"), dest), 0);
+    EXPECT_EQ(read(QString(), dest), 0);
+    EXPECT_TRUE(boxes.empty());
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("folder.ivt"));
+    EXPECT_EQ(read(path("folder.ivt"), dest), 0);
+    EXPECT_TRUE(untouched(dest));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+    EXPECT_NE(boxes[0].text.find("folder.ivt"), std::string::npos);
+    EXPECT_TRUE(DriveDataFileName.isEmpty());
+}
+
+TEST_F(DataFiles, FamilyAndVersionRefusals)
+{
+    DriveRecord r = pattern_record(6);
+    DriveRecord dest;
+    ASSERT_TRUE(write_file(path("p.ivt"), drive_file(FamilyPelsan, r)));
+    EXPECT_EQ(read(path("p.ivt"), dest), 0);
+    EXPECT_EQ(last_box(), "Data for drive:  PELSAN, not compatible with drive: ORVEL!");
+    LanguageIndex = 0;
+    EXPECT_EQ(read(path("p.ivt"), dest), 0);
+    EXPECT_EQ(last_box(), "Dati per drive: PELSAN, non compatibile con drive: ORVEL!");
+    LanguageIndex = 1;
+
+    CurrentFamily = &FamilyPelsan;
+    ASSERT_TRUE(write_file(path("o.ivt"), drive_file(FamilyOrvel, r)));
+    EXPECT_EQ(read(path("o.ivt"), dest), 0);
+    EXPECT_EQ(last_box(), "Data for drive:  ORVEL, not compatible with drive: PELSAN!");
+    CurrentFamily = &FamilyOrvel;
+
+    DriveFamilyRecord renamed = FamilyOrvel;
+    std::memcpy(renamed.name, "ORVELX", 7);
+    ASSERT_TRUE(write_file(path("x.ivt"), drive_file(renamed, r)));
+    EXPECT_EQ(read(path("x.ivt"), dest), 0);
+    EXPECT_EQ(last_box(), INCOMPATIBLE);
+
+    DriveFamilyRecord no_nul = FamilyOrvel;
+    std::memset(no_nul.name, 'A', FAMILY_NAME_SIZE);
+    std::memcpy(no_nul.name, "ORVEL", 5);
+    ASSERT_TRUE(write_file(path("n.ivt"), drive_file(no_nul, r)));
+    EXPECT_EQ(read(path("n.ivt"), dest), 0);
+    EXPECT_EQ(last_box(), INCOMPATIBLE);
+
+    for (uint8_t major : {4, 1, 0}) {
+        ASSERT_TRUE(write_file(path("v.ivt"), drive_file(family_with_version(major, 20), r)));
+        boxes.clear();
+        EXPECT_EQ(read(path("v.ivt"), dest), 0) << int(major);
+        EXPECT_TRUE(untouched(dest));
+        ASSERT_EQ(boxes.size(), 1u) << int(major);
+        EXPECT_EQ(boxes[0].text, INCOMPATIBLE) << int(major);
+    }
+    EXPECT_TRUE(DriveDataFileName.isEmpty());
+    EXPECT_TRUE(dialogs.asked.empty());
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 5) << "nothing written";
+}
+
+TEST_F(DataFiles, MinorVersionIsNotComparedAndAZeroRecordVersionIsStamped)
+{
+    DriveRecord r = pattern_record(7);
+    r.b[RecOfs::VersionMajor] = 0;
+    r.b[RecOfs::VersionMinor] = 0;
+    ASSERT_TRUE(write_file(path("m.ivt"), drive_file(family_with_version(3, 25), r)));
+    DriveRecord dest;
+    ASSERT_EQ(read(path("m.ivt"), dest), 1);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(dest.b[RecOfs::VersionMajor], 3);
+    EXPECT_EQ(dest.b[RecOfs::VersionMinor], 20);
+    EXPECT_EQ(std::memcmp(dest.b + 22, r.b + 22, DRIVE_RECORD_SIZE - 22), 0);
+}
+
+// ---- conversion of data version 2 ----
+
+namespace {
+
+DriveRecord version2_payload()
+{
+    DriveRecord old = pattern_record(8);
+    Rec_set<uint16_t>(old, 154, 0x1234);  // -> +128
+    Rec_set<uint16_t>(old, 152, 0xBEEF);  // -> +152 u32
+    Rec_set<uint16_t>(old, 164, 0);       // -> 12
+    Rec_set<uint16_t>(old, 166, 31);      // -> 0
+    Rec_set<uint16_t>(old, 548, 0x0548);
+    Rec_set<uint16_t>(old, 550, 0x0550);
+    Rec_set<uint16_t>(old, 552, 0x0552);
+    Rec_set<uint16_t>(old, 554, 0x8554);
+    Rec_set<int16_t>(old, 556, static_cast<int16_t>(0xFFFE));
+    Rec_set<uint16_t>(old, 558, 0x0558);
+    Rec_set<int16_t>(old, 560, 0x0560);
+    Rec_set<uint16_t>(old, 562, 0x0562);
+    Rec_set<uint16_t>(old, 564, 0x9564);
+    Rec_set<int16_t>(old, 566, -3);
+    Rec_set<int16_t>(old, 568, 0x0568);
+    Rec_set<uint16_t>(old, 570, 0x0570);
+    Rec_set<uint16_t>(old, 572, 0x0572);
+    for (uint16_t o : {576, 580, 584, 588, 592})
+        Rec_set<uint32_t>(old, o, 0xA0000000u + o);
+    Rec_set<uint16_t>(old, 660, 0x0660);
+    Rec_set<uint16_t>(old, 662, 0xF662);
+    Rec_set<int16_t>(old, 664, 0x0664);
+    Rec_set<int16_t>(old, 666, -2);
+    Rec_set<uint16_t>(old, 700, 0x0700);
+    Rec_set<uint16_t>(old, 702, 0xF702);
+    Rec_set<uint16_t>(old, 704, 0xF704);
+    old.b[130] = 0xFF;
+    return old;
+}
+
+}  // namespace
+
+TEST_F(DataFiles, Version2IsConvertedAfterTheQuestionAndSavedAtOnce)
+{
+    const DriveRecord old = version2_payload();
+    ASSERT_TRUE(write_file(path("old.ivt"), drive_file(family_with_version(2, 5), old)));
+    DriveRecord dest;
+
+    // No: nothing loaded, nothing written.
+    answers = {MsgNo};
+    EXPECT_EQ(read(path("old.ivt"), dest), 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Do you want to convert data from Ver. 2.05 to Ver. 3.20 ?");
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Question);
+    EXPECT_EQ(boxes[0].buttons, unsigned(MsgYes | MsgNo));
+    EXPECT_TRUE(untouched(dest));
+    EXPECT_TRUE(dialogs.asked.empty());
+
+    // Yes, then the name dialog is cancelled.
+    answers = {MsgYes};
+    EXPECT_EQ(read(path("old.ivt"), dest), 0);
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].title, "Save as");
+    EXPECT_TRUE(dialogs.asked[0].save);
+    EXPECT_TRUE(untouched(dest));
+
+    // Yes, but the new file cannot be written.
+    answers = {MsgYes};
+    dialogs.names = {path("new.ivt")};
+    Main_files_set_write_limit(100);
+    boxes.clear();
+    EXPECT_EQ(read(path("old.ivt"), dest), 0);
+    Main_files_set_write_limit(-1);
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(untouched(dest));
+    EXPECT_FALSE(QFileInfo::exists(path("new.ivt")));
+    EXPECT_TRUE(DriveDataFileName.isEmpty());
+
+    // Yes with a name.
+    answers = {MsgYes};
+    dialogs.names = {path("new.ivt")};
+    ASSERT_EQ(read(path("old.ivt"), dest), 1);
+    EXPECT_EQ(DriveDataFileName, path("new.ivt"));
+    const QByteArray saved = read_file(path("new.ivt"));
+    ASSERT_EQ(saved.size(), 2440);
+    EXPECT_EQ(saved[17], 3);
+    EXPECT_EQ(saved[18], 20);
+    EXPECT_EQ(dest.b[RecOfs::VersionMajor], 3);
+    EXPECT_EQ(dest.b[RecOfs::VersionMinor], 20);
+    EXPECT_EQ(saved[28 + 20], 3);
+    EXPECT_EQ(std::memcmp(saved.constData() + 48, dest.b + 20, DRIVE_RECORD_SIZE - 20), 0);
+
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 120), 0u);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 124), 10000u);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 128), 0x1234);
+    EXPECT_EQ(dest.b[130], 0xFD);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 152), 0xBEEFu);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 164), 12);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 166), 0);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 548), 0x8554u);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 552), 0xFFFFFFFEu);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 556), 0x0560u);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 560), 0x9564u);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 564), 0xFFFFFFFDu);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 568), 0x0568u);
+    const uint16_t moved32[] = {572, 576, 580, 584, 588};
+    const uint16_t from32[] = {576, 580, 584, 588, 592};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Rec_get<uint32_t>(dest, moved32[i]), 0xA0000000u + from32[i]) << moved32[i];
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 592), 0x0562);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 594), 0x0548);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 596), 0x0550);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 598), 0x0552);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 600), 0x0558);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 602), 0x0570);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 604), 0x0572);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 660), 0xF662u);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 664), 0xFFFFFFFEu);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 668), 0x0664);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 670), 0x0660);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 700), 0xF702u);
+    EXPECT_EQ(Rec_get<uint32_t>(dest, 704), 0xF704u);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 712), 0x0700);
+    // Untouched ranges keep the old bytes; the positioning table has its defaults.
+    EXPECT_EQ(std::memcmp(dest.b + 132, old.b + 132, 20), 0);
+    EXPECT_EQ(std::memcmp(dest.b + 616, old.b + 616, 44), 0);
+    EXPECT_EQ(dest.b[708], old.b[708]);
+    DriveRecord table = old;
+    Init_pos_table_defaults(table.b + RecOfs::PosTable);
+    EXPECT_EQ(std::memcmp(dest.b + RecOfs::PosTable, table.b + RecOfs::PosTable, 106), 0);
+}
+
+TEST_F(DataFiles, ConversionKeepsInRangeValuesAndOnlyStampsOtherVersions)
+{
+    DriveRecord old = version2_payload();
+    Rec_set<uint16_t>(old, 164, 7);
+    Rec_set<uint16_t>(old, 166, 30);
+    DriveRecord dest;
+    ConvertDriveData(2, &dest, old.b);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 164), 7);
+    EXPECT_EQ(Rec_get<uint16_t>(dest, 166), 30);
+
+    std::memset(dest.b, 0x11, sizeof dest.b);
+    ConvertDriveData(1, &dest, old.b);
+    EXPECT_EQ(dest.b[RecOfs::VersionMajor], 3);
+    EXPECT_EQ(dest.b[RecOfs::VersionMinor], 20);
+    EXPECT_EQ(dest.b[0], 0x11);
+    EXPECT_EQ(dest.b[200], 0x11);
+}
+
+// ---- main window commands ----
+
+TEST_F(DataFiles, SaveCommandWritesSlot0AndConfirmsOnlyWhenWritten)
+{
+    open_window();
+    main->Main_files_connect();
+    boxes.clear();
+    DriveRecordBank[0] = pattern_record(9);
+    const QString target = QString::fromStdString((DriveDataFolder / "s.ivt").string());
+    dialogs.names = {target};
+    main->BitBtn_salva_dati_driveClick();
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_TRUE(dialogs.asked[0].save);
+    EXPECT_EQ(dialogs.asked[0].folder.toStdString(), DriveDataFolder.string());
+    EXPECT_EQ(dialogs.asked[0].default_suffix, "ivt");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Data Saved !");
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Information);
+    const QByteArray first = read_file(target);
+    EXPECT_EQ(first.size(), 2440);
+
+    DriveRecordBank[0] = pattern_record(10);
+    Main_files_set_write_limit(1000);
+    dialogs.names = {target};
+    main->BitBtn_salva_dati_driveClick();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].icon, MsgIcon::Warning);
+    EXPECT_EQ(read_file(target), first);
+
+    main->BitBtn_salva_dati_driveClick();  // cancelled dialog: nothing
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(QDir::currentPath(), dir_.path()) << "the current folder never changes";
+}
+
+namespace {
+int calibration_checks = 0;
+int calibrations = 0;
+struct CheckDialog : QDialog {
+    explicit CheckDialog(QWidget* p) : QDialog(p)
+    {
+        ++calibration_checks;
+        QTimer::singleShot(0, this, [this] { done(1); });
+    }
+};
+struct CalibrationDialog : QDialog {
+    explicit CalibrationDialog(QWidget* p) : QDialog(p)
+    {
+        ++calibrations;
+        QTimer::singleShot(0, this, [this] { done(0); });
+    }
+};
+}  // namespace
+
+TEST_F(DataFiles, CalibrationRefusalsAndTheEnableRule)
+{
+    open_window();
+    main->Main_files_connect();
+    boxes.clear();
+    Ser_link_flags.fetch_or(LinkFlag::Ready);
+    Drive_status alarm{};
+    alarm.alarm_word = 0x10;
+    Drive_status_publish(alarm);
+    main->BitBtn_tar_sensor_posClick();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Alarm System !");
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+    LanguageIndex = 2;
+    main->BitBtn_tar_sensor_posClick();
+    EXPECT_EQ(boxes.back().text, "Syst\xC3\xA8me d\xE2\x80\x99" "Alarme Activ\xC3\xA9 !");
+    LanguageIndex = 1;
+
+    Drive_status_publish(Drive_status{});
+    Rec_set<uint16_t>(DriveRecordBank[0], 162, 2);
+    main->BitBtn_tar_sensor_posClick();
+    EXPECT_EQ(boxes.back().text, "Calibration function is not possible for this sensor feedback!");
+    EXPECT_EQ(boxes.size(), 3u);
+
+    // Without the calibration windows nothing opens and both commands stay disabled.
+    Rec_set<uint16_t>(DriveRecordBank[0], 162, 0);
+    main->BitBtn_tar_sensor_posClick();
+    EXPECT_EQ(boxes.size(), 3u);
+    main->Main_apply_drive_commands(EditState::Linked);
+    EXPECT_FALSE(main->BitBtn_tar_sensor_pos->isEnabled());
+    EXPECT_FALSE(main->Menu_tar_sensor_pos->isEnabled());
+    EXPECT_TRUE(main->BitBtn_carica_default->isEnabled());
+
+    Toolwin_register(ToolWin::TarPosSensorCk, [](QWidget* p) { return new CheckDialog(p); });
+    Toolwin_register(ToolWin::TarPosSensor, [](QWidget* p) { return new CalibrationDialog(p); });
+    calibration_checks = calibrations = 0;
+    main->BitBtn_tar_sensor_posClick();
+    EXPECT_EQ(calibration_checks, 1);
+    EXPECT_EQ(calibrations, 1);
+
+    main->Main_apply_drive_commands(EditState::Linked);
+    EXPECT_TRUE(main->BitBtn_tar_sensor_pos->isEnabled());
+    EXPECT_TRUE(main->Menu_tar_sensor_pos->isEnabled());
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::MotorType, 2);
+    main->Main_apply_drive_commands(EditState::Linked);
+    EXPECT_FALSE(main->BitBtn_tar_sensor_pos->isEnabled());
+    EXPECT_TRUE(main->Menu_tar_sensor_pos->isEnabled());
+    main->Main_apply_drive_commands(EditState::Linked | EditState::Status5);
+    EXPECT_FALSE(main->Menu_tar_sensor_pos->isEnabled());
+    EXPECT_FALSE(main->BitBtn_carica_default->isEnabled());
+    main->Main_apply_drive_commands(0);
+    EXPECT_FALSE(main->Menu_CaricaDefault->isEnabled());
+    EXPECT_FALSE(main->BitBtn_invia->isEnabled());
+    Toolwin_unregister(ToolWin::TarPosSensorCk);
+    Toolwin_unregister(ToolWin::TarPosSensor);
+    EXPECT_EQ(boxes.size(), 3u);
+}
+
+TEST_F(DataFiles, DriveCommandsNeedTheLink)
+{
+    open_window();
+    main->Main_files_connect();
+    main->Main_files_connect();  // connected once
+    boxes.clear();
+    main->BitBtn_carica_defaultClick();
+    main->BitBtn_tar_sensor_posClick();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(boxes.empty());
+    // The alarm list is shown modelessly.
+    main->BitBtn_stato->click();
+    EXPECT_TRUE(Form_allarmi->isVisible());
+    EXPECT_FALSE(Form_allarmi->isModal());
+    Form_allarmi->hide();
+}
+
+TEST_F(DataFiles, SendDialogLayoutAndThePendingWriteMark)
+{
+    TForm_send_drive dialog;
+    dialog.resize(400, dialog.height());
+    dialog.show();
+    pump_for(20);
+    const int panel = dialog.Panel_buttons->width();
+    const int gap = (panel - dialog.BitBtn_send_all->width() - dialog.BitBtn_close->width()) / 8;
+    EXPECT_EQ(dialog.BitBtn_send_all->x(), gap);
+    EXPECT_EQ(dialog.BitBtn_close->x(), panel - gap - dialog.BitBtn_close->width());
+    EXPECT_EQ(dialog.BitBtn_send_all->y(), (dialog.Panel_buttons->height() - dialog.BitBtn_send_all->height()) / 2);
+    EXPECT_EQ(dialog.BitBtn_send_all->text(), "Data Send");
+    EXPECT_EQ(dialog.BitBtn_close->text(), "Close");
+    EXPECT_FALSE(dialog.BitBtn_send_all->isEnabled()) << "no link";
+    EXPECT_EQ(Form_send_drive, &dialog);
+    dialog.close();
+
+    WritePending = 0;
+    WriteReplyFlag = 1;
+    const uint32_t before = Tick_ms();
+    Formdattxrx_begin_write();
+    EXPECT_EQ(WritePending, 1);
+    EXPECT_EQ(WriteReplyFlag, 0);
+    EXPECT_LE(Tick_diff(WriteStartMs, before), 5u);
+    WritePending = 0;
+}

@@ -1,0 +1,526 @@
+// Data transfer dialogs against the drive simulator: the archive send, load defaults, the save-all
+// dialog, the motor record, the queue wait, and what a link loss does to each.
+#include "files_fixture.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "drivedata/Init.h"
+#include "link/Seriale.h"
+#include "shell/Form_send_dat.h"
+#include "shell/Form_send_drive.h"
+#include "shell/Form_send_motor.h"
+#include "shell/Formdattxrx.h"
+#include "shell/Load_data_drive.h"
+
+using namespace maintest;
+using namespace filestest;
+
+namespace {
+
+std::vector<uint8_t> refreshed;  // contexts of the first page's PageRefresh calls
+void count_refresh(uint8_t context)
+{
+    refreshed.push_back(context);
+}
+
+class Transfer : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        refreshed.clear();
+        DriveDataFileName.clear();
+        PageNode_field_bus.PageRefresh = count_refresh;  // restored by the fixture
+        open_window();
+        main->Main_files_connect();
+        LanguageIndex = 1;
+        attach_simulator();
+        image = linktest::test_image(40);
+        image[RecOfs::VoltageClass] = 0;
+        image[RecOfs::VoltageClass + 1] = 1;  // voltage class 1 (drive order)
+        sim->set_image(image);
+        set_status(0);
+        sim->set_store_time(std::chrono::milliseconds(40));
+    }
+    void TearDown() override
+    {
+        if (archive) {
+            DriveRecordBank[3] = DriveRecordBank[1];
+            archive.reset();
+        }
+        PageContext.store(0);
+        MainWindowTest::TearDown();
+    }
+
+    // Status word as given; the field bus in local control (bus status bit 9), so the main window
+    // queues no remote-control writes of its own.
+    void set_status(uint16_t word)
+    {
+        SimBytes s(DriveSim::kStatusSize, 0);
+        s[0] = static_cast<uint8_t>(word >> 8);
+        s[1] = static_cast<uint8_t>(word);
+        s[8] = 0x02;
+        sim->set_status(s);
+    }
+
+    // Bytes 28-2407 of a host-order record, as the drive holds them.
+    static SimBytes drive_order_payload(const DriveRecord& r)
+    {
+        DriveRecord copy = r;
+        Init_swap_image(copy.b);
+        return SimBytes(copy.b + 28, copy.b + 2408);
+    }
+    SimBytes sim_payload() const
+    {
+        const SimBytes img = sim->image();
+        return SimBytes(img.begin() + 28, img.begin() + 2408);
+    }
+
+    // Clicks Send All and waits for the finished text; false on time-out.
+    static bool send_all_and_wait(TForm_send_drive* d, int timeout_ms = 5000)
+    {
+        if (!pump_until([d] { return d->BitBtn_send_all->isEnabled(); }, 3000))
+            return false;
+        d->BitBtn_send_all->click();
+        return pump_until([d] { return d->message_lines().value(1) == "Write Finished"; }, timeout_ms);
+    }
+
+    bool link_lost_and_back()
+    {
+        sim->add_fault(SimFault::silence().times(SimFault::kForever));
+        if (!pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000))
+            return false;
+        sim->clear_faults();
+        return pump_until([] { return linktest::data_bits(DataFlag::ListReads); }, 8000);
+    }
+
+    TForm_load_data_drive* show_archive()
+    {
+        PageContext.store(1);
+        archive = std::make_unique<TForm_load_data_drive>(main.get());
+        archive->show();
+        pump_for(30);
+        return archive.get();
+    }
+
+    SimBytes image;
+    DialogScript dialogs;
+    std::unique_ptr<TForm_load_data_drive> archive;
+};
+
+}  // namespace
+
+TEST_F(Transfer, ArchiveSendKeepsTheDrivesVoltageDataAndWritesTheBlockInChunks)
+{
+    connect_and_read();
+    DriveRecordBank[1] = pattern_record(41);
+    DriveRecordBank[1].b[RecOfs::VoltageClass] = 0xF0;  // class 0, other bits set
+    ASSERT_EQ(DriveRecordBank[0].b[RecOfs::VoltageClass] & 3, 1);
+    const DriveRecord slot0_before = DriveRecordBank[0];
+    DriveRecord expected = DriveRecordBank[1];
+    expected.b[RecOfs::SizeIndex] = slot0_before.b[RecOfs::SizeIndex];
+    expected.b[RecOfs::VoltageClass] = 0xF1;
+    std::memcpy(expected.b + 38, slot0_before.b + 38, 8);
+    std::memcpy(expected.b + 54, slot0_before.b + 54, 10);
+
+    show_archive();
+    ASSERT_TRUE(pump_until([&] { return archive->BitBtn_invia->isEnabled(); }, 2000));
+    sim->clear_log();
+    struct Seen {
+        QString title;
+        QStringList lines;
+        bool finished = false;
+        QColor colour;
+    } seen;
+    bool ran = false;
+    when_modal<TForm_send_drive>(
+        [&](TForm_send_drive* d) {
+            seen.title = d->Panel_dat_send->text();
+            seen.lines = d->message_lines();
+            seen.finished = send_all_and_wait(d);
+            seen.colour = d->message_colour();
+            d->BitBtn_close->click();
+        },
+        &ran);
+    answers = {MsgOk};
+    archive->BitBtn_inviaClick();
+    ASSERT_TRUE(ran);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text,
+              "voltages sizes different!\nWill retain the voltage thresholds and data of the braking resistor.");
+    EXPECT_EQ(boxes[0].buttons, unsigned(MsgOk | MsgCancel));
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(seen.title, "Load data from file");
+    EXPECT_EQ(seen.lines, (QStringList{"      ", "All data will be rewritten!"}));
+    ASSERT_TRUE(seen.finished);
+    EXPECT_EQ(seen.colour, clGreen);
+
+    const auto chunks = sim->requests(6);
+    ASSERT_EQ(chunks.size(), 10u);
+    for (std::size_t k = 0; k < chunks.size(); ++k) {
+        EXPECT_EQ(linktest::block_offset(chunks[k]), 28 + 245 * k) << k;
+        const uint8_t len = chunks[k].bytes[4], flags = chunks[k].bytes[5];
+        EXPECT_EQ(len, k == 9 ? 175 : 245) << k;
+        EXPECT_EQ(flags, k == 0 ? 9 : k == 9 ? 2 : 1) << k;
+    }
+    EXPECT_EQ(sim->request_count(4), 0u) << "no parameter write from the archive's context";
+    EXPECT_EQ(sim_payload(), drive_order_payload(expected));
+    EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
+
+    // The connected drive's data set is now the record sent.
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 28, expected.b + 28, 2380), 0);
+    // Header and end kept (the alarm memory, bytes 3-19, is read again).
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b, slot0_before.b, 3), 0);
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 20, slot0_before.b + 20, 8), 0);
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 2408, slot0_before.b + 2408, 4), 0);
+    EXPECT_EQ(std::memcmp(DriveRecordBank[2].b, DriveRecordBank[0].b, DRIVE_RECORD_SIZE), 0);
+    EXPECT_FALSE(DriveUiFlags.load() & UiFlag::Modified);
+    EXPECT_TRUE(pump_until([&] { return sim->request_count(5) > 0; }, 2000)) << "alarm memory read again";
+
+    // Cancel on the voltage question sends nothing.
+    sim->clear_log();
+    answers = {MsgCancel};
+    archive->BitBtn_inviaClick();
+    EXPECT_EQ(boxes.size(), 2u);
+    pump_for(50);
+    EXPECT_EQ(sim->request_count(6), 0u);
+}
+
+TEST_F(Transfer, LoadDefaultsFinishesOnlyWhenTheDriveAcceptsWritesAgain)
+{
+    connect_and_read();
+    const DriveRecord slot0_before = DriveRecordBank[0];
+    ASSERT_EQ(BuiltBusType[0], 1);
+    const DriveSizeReadRec size = DriveSizeRead;
+    EXPECT_EQ(size.voltage_class, 1);
+    DriveRecord defaults;
+    Init_default_image(defaults, size.size_index, size.voltage_class,
+                       Settings_second_family() ? FAMILY_FLAG_PELSAN : FAMILY_FLAG_ORVEL);
+    sim->set_store_time(std::chrono::milliseconds(300));
+    sim->clear_log();
+    refreshed.clear();
+
+    struct Seen {
+        QString title;
+        bool writing = false;
+        bool held_not_finished = false;
+        uint32_t gauge = 0;
+        uint32_t gauge_max = 0;
+        bool finished = false;
+        QColor colour;
+    } seen;
+    bool ran = false;
+    when_modal<TForm_send_drive>(
+        [&](TForm_send_drive* d) {
+            seen.title = d->Panel_dat_send->text();
+            if (!pump_until([d] { return d->BitBtn_send_all->isEnabled(); }, 3000))
+                return d->BitBtn_close->click();
+            d->BitBtn_send_all->click();
+            seen.writing = d->message_lines().value(1) == "Data Writing..." && d->message_colour() == clRed;
+            // Hold writes once the last chunk is in: the count reaches its target with bit 3 set.
+            sim->wait_for([&] {
+                for (const auto& e : sim->requests(6))
+                    if (e.bytes[5] & 2)
+                        return true;
+                return false;
+            }, std::chrono::milliseconds(3000));
+            sim->set_write_hold(true);
+            pump_until([d] { return d->CGauge_dat_check->position() == 4762; }, 3000);
+            pump_for(100);
+            seen.held_not_finished = d->sending() && d->message_lines().value(1) != "Write Finished";
+            seen.gauge = d->CGauge_dat_check->position();
+            seen.gauge_max = d->CGauge_dat_check->maximum();
+            sim->set_write_hold(false);
+            seen.finished = pump_until([d] { return d->message_lines().value(1) == "Write Finished"; }, 3000);
+            seen.colour = d->message_colour();
+            d->BitBtn_close->click();
+        },
+        &ran);
+    main->BitBtn_carica_defaultClick();
+    ASSERT_TRUE(ran);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(seen.title, "Load Data Default");
+    EXPECT_TRUE(seen.writing);
+    EXPECT_TRUE(seen.held_not_finished);
+    EXPECT_EQ(seen.gauge, 4762u);
+    EXPECT_EQ(seen.gauge_max, 4762u);
+    ASSERT_TRUE(seen.finished);
+    EXPECT_EQ(seen.colour, clGreen);
+
+    // Size write first (stored, context 0), then the chunks, then the progress requests.
+    std::vector<int> order;
+    for (const auto& e : sim->requests())
+        if (e.cmd == 4 || e.cmd == 6 || e.cmd == 7)
+            order.push_back(e.cmd);
+    ASSERT_GE(order.size(), 12u);
+    EXPECT_EQ(order[0], 4);
+    EXPECT_EQ(order[1], 6);
+    EXPECT_EQ(order[2], 7);
+    ASSERT_EQ(sim->param_writes().size(), 1u);
+    EXPECT_TRUE(sim->param_writes()[0].bits & 0x80) << "stored";
+    EXPECT_EQ(sim_payload(), drive_order_payload(defaults));
+    EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
+
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 28, defaults.b + 28, 2380), 0);
+    // Header and end kept (the alarm memory, bytes 3-19, is read again).
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b, slot0_before.b, 3), 0);
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 20, slot0_before.b + 20, 8), 0);
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 2408, slot0_before.b + 2408, 4), 0);
+    EXPECT_EQ(std::memcmp(DriveRecordBank[2].b, DriveRecordBank[0].b, DRIVE_RECORD_SIZE), 0);
+    EXPECT_FALSE(DriveUiFlags.load() & UiFlag::Modified);
+    EXPECT_EQ(BuiltBusType[0], Rec_get<uint16_t>(defaults, RecOfs::BusType)) << "tree rebuilt for the new bus type";
+    ASSERT_FALSE(refreshed.empty());
+    EXPECT_EQ(refreshed[0], 0);
+    EXPECT_TRUE(pump_until([&] { return sim->request_count(5) > 0; }, 2000));
+}
+
+TEST_F(Transfer, SendButtonsWaitForThisConnectionsImageAndFollowStatusBit5)
+{
+    show_archive();
+    TForm_send_drive send(main.get());
+    send.show();
+    sim->add_fault(SimFault::late(200).on(3).times(2));
+    main->BitBtn_connect->click();
+    ASSERT_TRUE(pump_until([] { return linktest::link_bits(LinkFlag::Ready); }, 5000));
+    bool enabled_early = false;
+    pump_until(
+        [&] {
+            // The image flag is set on this thread, so reading it first sees the buttons as they were.
+            const bool image = linktest::data_bits(DataFlag::ListReads);
+            if (!image)
+                enabled_early |= archive->BitBtn_invia->isEnabled() || send.BitBtn_send_all->isEnabled();
+            return image;
+        },
+        8000);
+    EXPECT_FALSE(enabled_early);
+    EXPECT_TRUE(pump_until([&] { return archive->BitBtn_invia->isEnabled() && send.BitBtn_send_all->isEnabled(); },
+                           1000));
+    // The archive Send does nothing before the image is there.
+    set_status(StatusBit::State5);
+    EXPECT_TRUE(pump_until([&] { return !archive->BitBtn_invia->isEnabled() && !send.BitBtn_send_all->isEnabled(); },
+                           2000));
+    set_status(0);
+    EXPECT_TRUE(pump_until([&] { return archive->BitBtn_invia->isEnabled() && send.BitBtn_send_all->isEnabled(); },
+                           2000));
+    send.close();
+}
+
+namespace {
+int completions = 0;
+void count_completion()
+{
+    ++completions;
+}
+}  // namespace
+
+TEST_F(Transfer, ReconnectDuringTheDialogThenSendAllAdoptsTheRecordSent)
+{
+    connect_and_read();
+    DriveRecord defaults;
+    Init_default_image(defaults, DriveSizeRead.size_index, DriveSizeRead.voltage_class,
+                       Settings_second_family() ? FAMILY_FLAG_PELSAN : FAMILY_FLAG_ORVEL);
+    struct Seen {
+        bool disabled_while_lost = false;
+        bool reread = false;
+        bool finished = false;
+    } seen;
+    bool ran = false;
+    when_modal<TForm_send_drive>(
+        [&](TForm_send_drive* d) {
+            pump_until([d] { return d->BitBtn_send_all->isEnabled(); }, 3000);
+            sim->add_fault(SimFault::silence().times(SimFault::kForever));
+            pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000);
+            pump_for(30);
+            seen.disabled_while_lost = !d->BitBtn_send_all->isEnabled();
+            sim->clear_faults();
+            pump_until([] { return linktest::data_bits(DataFlag::ListReads); }, 8000);
+            seen.reread = std::memcmp(DriveRecordBank[0].b + 28, defaults.b + 28, 2380) != 0;
+            seen.finished = send_all_and_wait(d);
+            d->BitBtn_close->click();
+        },
+        &ran);
+    main->BitBtn_carica_defaultClick();
+    ASSERT_TRUE(ran);
+    EXPECT_TRUE(seen.disabled_while_lost);
+    EXPECT_TRUE(seen.reread);
+    ASSERT_TRUE(seen.finished);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 28, defaults.b + 28, 2380), 0)
+        << "slot 0 holds the record sent, not the image read at the reconnect";
+    EXPECT_EQ(sim_payload(), drive_order_payload(defaults));
+}
+
+TEST_F(Transfer, LinkLossEndsTheSendSilentlyWithoutCompletion)
+{
+    connect_and_read();
+    Main_prepare_drive_job(pattern_record(42), count_completion);
+    completions = 0;
+    struct Seen {
+        bool ended = false;
+        bool back = false;
+        QString line;
+    } seen;
+    bool ran = false;
+    when_modal<TForm_send_drive>(
+        [&](TForm_send_drive* d) {
+            pump_until([d] { return d->BitBtn_send_all->isEnabled(); }, 3000);
+            sim->add_fault(SimFault::silence().times(SimFault::kForever).after(3));
+            d->BitBtn_send_all->click();
+            pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000);
+            pump_for(30);
+            seen.ended = !d->sending() && !d->BitBtn_send_all->isEnabled();
+            seen.line = d->message_lines().value(1);
+            sim->clear_faults();
+            seen.back = pump_until([d] { return d->BitBtn_send_all->isEnabled(); }, 8000);
+            pump_for(300);
+            d->BitBtn_close->click();
+        },
+        &ran);
+    TForm_send_drive dialog(main.get());
+    dialog.exec();
+    ASSERT_TRUE(ran);
+    EXPECT_TRUE(seen.ended);
+    EXPECT_EQ(seen.line, "Data Writing...");
+    EXPECT_TRUE(seen.back) << "the button is back when the link returns";
+    EXPECT_EQ(completions, 0);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Transfer, SaveAllClosesItselfOnlyAfterASecondWithoutProgress)
+{
+    connect_and_read();
+    DriveRecordBank[0].b[1000] ^= 0xFF;
+    sim->set_store_time(std::chrono::milliseconds(150));
+    uint32_t last_reply = 0, closed_at = 0;
+    QString finished_text;
+    bool ran = false;
+    when_modal<TForm_send_dat>(
+        [&](TForm_send_dat* d) {
+            QObject::connect(d, &QDialog::finished, [&, d] {
+                closed_at = Tick_ms();
+                last_reply = d->LastReplyMs;
+                finished_text = d->Panel_dat_send->text();
+            });
+        },
+        &ran);
+    const bool done = Main_send_all_and_save();
+    ASSERT_TRUE(ran);
+    EXPECT_TRUE(done);
+    EXPECT_GT(Tick_diff(closed_at, last_reply), 1000u);
+    EXPECT_EQ(finished_text, "Write Finished");
+    EXPECT_EQ(sim_payload(), drive_order_payload(DriveRecordBank[0]));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Transfer, SaveAllRestartsAfterADriveLossAndMayBeLeftWhileTheDriveIsSilent)
+{
+    connect_and_read();
+    // Restart: the whole transfer again once the drive answers.
+    bool ran = false;
+    bool restarted = false;
+    when_modal<TForm_send_dat>(
+        [&](TForm_send_dat* d) {
+            sim->wait_requests(6, 2, std::chrono::milliseconds(3000));
+            d->reject();  // the drive answers: the dialog stays
+            sim->add_fault(SimFault::silence().times(SimFault::kForever));
+            pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000);
+            pump_for(50);
+            restarted = d->Restart == 1;
+            sim->clear_faults();
+        },
+        &ran);
+    sim->clear_log();
+    EXPECT_TRUE(Main_send_all_and_save());
+    ASSERT_TRUE(ran);
+    EXPECT_TRUE(restarted);
+    int starts = 0;
+    for (const auto& e : sim->requests(6))
+        starts += (e.bytes[5] & 8) ? 1 : 0;
+    EXPECT_EQ(starts, 2);
+
+    // A silent drive: the dialog may be closed, and the close question then keeps the window.
+    SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::AutoSave);
+    Settings_publish_link();
+    DriveUiFlags.fetch_or(UiFlag::Modified);
+    ran = false;
+    bool finished = true;
+    when_modal<TForm_send_dat>(
+        [&](TForm_send_dat* d) {
+            sim->add_fault(SimFault::silence().times(SimFault::kForever));
+            pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000);
+            d->close();
+            finished = d->finished();
+        },
+        &ran);
+    sim->clear_log();
+    answers = {MsgYes};
+    EXPECT_EQ(main->AskSaveData(), 0);
+    ASSERT_TRUE(ran);
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(boxes.size(), 1u);
+    sim->clear_faults();
+}
+
+TEST_F(Transfer, MotorRecordIsWrittenAndTakenIntoSlot0)
+{
+    connect_and_read();
+    MotorRecord motor;
+    for (std::size_t i = 0; i < MOTOR_RECORD_SIZE; ++i)
+        motor.b[i] = static_cast<uint8_t>(0x30 + i);
+    MotorRecord wire = motor;
+    Init_motor_swap(wire.b);
+    Ser_block_job.length.store(MOTOR_RECORD_SIZE);
+    std::memcpy(Ser_block_job.data, wire.b, MOTOR_RECORD_SIZE);
+
+    bool finished = false;
+    bool ran = false;
+    when_modal<TForm_send_motor>(
+        [&](TForm_send_motor* d) {
+            pump_until([d] { return d->BitBtn_continua->isEnabled(); }, 3000);
+            d->BitBtn_continua->click();
+            finished = pump_until([d] { return d->message_lines().value(1) == "Write Finished"; }, 3000);
+            d->BitBtn_close->click();
+        },
+        &ran);
+    {
+        TForm_send_motor dialog(motor, main.get());
+        dialog.set_message(Formdattxrx_rewrite_lines());
+        EXPECT_EQ(dialog.BitBtn_continua->text(), "Data Send");
+        EXPECT_EQ(dialog.BitBtn_close->text(), "Close");
+        dialog.exec();
+        EXPECT_FALSE(dialog.Timer_monitor_seriale->isActive()) << "the 1 ms timer runs only while shown";
+    }
+    ASSERT_TRUE(ran);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(Ser_block_job.progress_max.load(), 122);
+    EXPECT_EQ(sim->motor_record(), SimBytes(wire.b, wire.b + MOTOR_RECORD_SIZE));
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + RecOfs::Motor, motor.b, MOTOR_RECORD_SIZE), 0);
+    EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
+}
+
+TEST_F(Transfer, QueueWaitEndsWhenTheQueueDrainsOrTheDriveStopsAnswering)
+{
+    connect_and_read();
+    // An empty queue: threshold 0 counts as 1.
+    EXPECT_EQ(Formdattxrx_wait_queue(0), 0);
+    EXPECT_EQ(Seriale_count(), 0);
+
+    // Requests that never drain: the wait ends when the drive is lost.
+    sim->add_fault(SimFault::silence().times(SimFault::kForever));
+    for (int i = 0; i < 5; ++i)
+        Sertx_drive_func(5, static_cast<uint8_t>(i));
+    int bar = -1;
+    QString title;
+    when_modal<TForm_DatTxRx>([&](TForm_DatTxRx* d) {
+        bar = d->ProgressBar_DatTxRx->maximum();
+        title = d->windowTitle();
+    });
+    EXPECT_EQ(Formdattxrx_wait_queue(0), 0);
+    EXPECT_FALSE(linktest::link_bits(LinkFlag::Answers));
+    EXPECT_GE(bar, 4);
+    EXPECT_EQ(title, "Data transfer");
+    sim->clear_faults();
+}
