@@ -25,6 +25,7 @@ TForm_Splash::TForm_Splash(QWidget* parent) : QDialog(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Image_about);
     Timer_check = new QTimer(this);
+    Timer_check->setTimerType(Qt::PreciseTimer);  // a coarse timer may end up to 5 % early
     Timer_check->setObjectName("Timer_check");
     Timer_check->setSingleShot(true);
     connect(Timer_check, &QTimer::timeout, this, [this] { Timer_checkTimer(); });
