@@ -42,28 +42,37 @@ void TForm_send_dat::start()
     LastReplyMs = Tick_ms();
 }
 
+void TForm_send_dat::start_when_possible()
+{
+    // The requests are only queued for a compatible drive (it is identified again after a loss),
+    // and the progress reply of an earlier transfer must not count for this one.
+    if ((Ser_link_flags.load() & LinkFlag::Ready) && !Formdattxrx_progress_request_queued())
+        start();
+}
+
 void TForm_send_dat::showEvent(QShowEvent* event)
 {
     Formdattxrx_send::showEvent(event);
     if (started_)
         return;
     started_ = true;
-    start();
+    Restart = 1;  // until started
+    start_when_possible();
 }
 
 void TForm_send_dat::Timer_monitor_serialeTimer()
 {
     const bool lost = link_lost_since_last_tick();
     if (!(Ser_link_flags.load() & LinkFlag::Answers)) {
+        if (!Restart && !Finished)
+            drop_interrupted_transfer();
         Restart = 1;
         return;
     }
     if (lost)
         Restart = 1;  // lost and back between two ticks
     if (Restart && !Finished) {
-        // The requests are only queued for a compatible drive: wait for its identification.
-        if (Ser_link_flags.load() & LinkFlag::Ready)
-            start();
+        start_when_possible();
         return;
     }
     switch (follow_progress()) {

@@ -1,7 +1,8 @@
 #pragma once
-// Writes the drive data set prepared in Ser_block_job without a question: starts when shown,
-// restarts when the drive answers again after a loss, and closes itself once the drive has written
-// it. While the drive does not answer it may be closed by the user; it then reports not finished.
+// Writes the drive data set prepared in Ser_block_job without a question: starts when shown (once
+// no progress request of an earlier transfer waits), restarts when the drive answers again after a
+// loss, and closes itself once the drive has written it. While the drive does not answer it may be
+// closed by the user; it then reports not finished.
 #include "shell/Formdattxrx.h"
 
 class TForm_send_dat : public Formdattxrx_send {
@@ -25,6 +26,7 @@ protected:
 
 private:
     void start();
+    void start_when_possible();
     bool closable() const;
     bool started_ = false;
 };

@@ -67,9 +67,8 @@ void TForm_send_motor::BitBtn_continuaClick()
         return;
     Ser_block_job_rec& job = Ser_block_job;
     job.progress_max.store(static_cast<uint16_t>(2 * job.length.load() + 2));
-    reset_gauge();
+    begin_progress();
     show_writing();
-    Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::InfoSub1));
     job.start.store(0);
     Sertx_write_motor(job.data, job.length.load());
     Sertx_read_info(1);

@@ -2,6 +2,7 @@
 #include "shell/Formdattxrx.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -29,6 +30,8 @@ namespace {
 
 constexpr int QUEUE_TIMER_MS = 30;
 constexpr uint16_t PROGRESS_QUEUE_LIMIT = 10;  // a progress request only while fewer wait
+constexpr uint8_t INFO_CMD = 7;                // information request
+constexpr uint8_t INFO_PROGRESS = 1;           // its sub-code for the block transfer progress
 constexpr int16_t STATUS_PANE_WIDTH = 115;
 constexpr int GAUGE_HEIGHT = 22;
 
@@ -49,6 +52,11 @@ void clear_data_flag(uint8_t bit)
     Ser_data_flags.fetch_and(static_cast<uint8_t>(~bit));
 }
 
+bool is_progress_request(const std::vector<uint8_t>& frame)
+{
+    return frame.size() > 2 && frame[1] == INFO_CMD && frame[2] == INFO_PROGRESS;
+}
+
 }  // namespace
 
 // ---- queue wait ----
@@ -58,6 +66,14 @@ uint8_t Formdattxrx_wait_queue(uint16_t threshold)
     TForm_DatTxRx dialog(threshold == 0 ? 1 : threshold, Form_main);
     dialog.exec();
     return 0;
+}
+
+bool Formdattxrx_progress_request_queued()
+{
+    for (const Ser_queue_entry& e : Seriale_view().entries)
+        if (is_progress_request(e.frame))
+            return true;
+    return false;
 }
 
 void Formdattxrx_begin_write()
@@ -244,9 +260,18 @@ void Formdattxrx_send::show_finished()
     set_line(1, text);
 }
 
-void Formdattxrx_send::reset_gauge()
+void Formdattxrx_send::drop_interrupted_transfer()
+{
+    Seriale_remove_cmd(SerCmd::WriteBlock);
+    for (const Ser_queue_entry& e : Seriale_view().entries)
+        if (is_progress_request(e.frame))
+            Seriale_pop(e.id);
+}
+
+void Formdattxrx_send::begin_progress()
 {
     Ser_block_job.progress.store(0);
+    clear_data_flag(DataFlag::InfoSub1);
     CGauge_dat_check->set_maximum(Ser_block_job.progress_max.load());
     CGauge_dat_check->set_position(0);
 }
@@ -258,12 +283,11 @@ void Formdattxrx_send::start_drive_transfer(const Loc& size_field)
     Seriale_remove_cmd(SerCmd::WriteBlock);
     Sertx_write_var_ex(size_field, 0, 1);
     job.offset.store(job.start.load());
-    reset_gauge();
+    begin_progress();
     show_writing();
-    clear_data_flag(DataFlag::InfoSub1);
     job.chunk.store(0);
     Sertx_write_block(job, 3);
-    Sertx_read_info(1);
+    Sertx_read_info(INFO_PROGRESS);
 }
 
 Formdattxrx_send::Progress Formdattxrx_send::follow_progress()
@@ -276,7 +300,7 @@ Formdattxrx_send::Progress Formdattxrx_send::follow_progress()
         return Progress::Finished;
     if (Seriale_count() < PROGRESS_QUEUE_LIMIT) {
         clear_data_flag(DataFlag::InfoSub1);
-        Sertx_read_info(1);
+        Sertx_read_info(INFO_PROGRESS);
     }
     return Progress::Running;
 }
@@ -284,7 +308,7 @@ Formdattxrx_send::Progress Formdattxrx_send::follow_progress()
 bool Formdattxrx_send::send_allowed(bool require_image) const
 {
     return (Ser_link_flags.load() & LinkFlag::Ready) && !(Drive_status_word() & StatusBit::State5) && !Sending &&
-           (!require_image || (Ser_data_flags.load() & DataFlag::ListReads));
+           (!require_image || (Ser_data_flags.load() & DataFlag::ListReads)) && !Formdattxrx_progress_request_queued();
 }
 
 bool Formdattxrx_send::link_lost_since_last_tick()

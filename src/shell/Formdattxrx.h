@@ -25,6 +25,10 @@ uint8_t Formdattxrx_wait_queue(uint16_t threshold);
 // flag 0, its time stamp now).
 void Formdattxrx_begin_write();
 
+// A block-transfer progress request is still queued or on the line (a link loss keeps it queued).
+// Its reply reports the transfer it was asked for, so a new transfer starts only once it is gone.
+bool Formdattxrx_progress_request_queued();
+
 class TForm_DatTxRx : public QDialog {
     Q_OBJECT
 public:
@@ -84,11 +88,14 @@ protected:
     enum class Part : uint8_t { SendDrive, SendMotor, SendDat };
     Formdattxrx_send(Part part, int timer_ms, QWidget* parent);
 
-    // Writing a drive data set from Ser_block_job: size write, gauge, "Scrittura Dati...", data
-    // bit 4 cleared, first chunk, first progress request.
+    // Writing a drive data set from Ser_block_job: size write, progress from 0, "Scrittura
+    // Dati...", first chunk, first progress request.
     void start_drive_transfer(const Loc& size_field);
-    // The gauge from 0 to the job's target, progress 0.
-    void reset_gauge();
+    // A new transfer's progress: 0, data bit 4 cleared, the gauge from 0 to the job's target.
+    void begin_progress();
+    // The chunks and progress requests still queued, once the drive stopped answering (nothing is
+    // on the line then): they would go out when it answers again.
+    void drop_interrupted_transfer();
     // The message's second line and colour: writing (red) or finished (green).
     void show_writing();
     void show_finished();
@@ -104,7 +111,8 @@ protected:
     bool follow_link(QAbstractButton* send, bool require_image);
     // True when the link was lost since the last call (also when it is back already).
     bool link_lost_since_last_tick();
-    // Link ready, status bit 5 clear, not sending and, with require_image, data bit 2.
+    // Link ready, status bit 5 clear, not sending, with require_image data bit 2, and no progress
+    // request of an earlier transfer waiting.
     bool send_allowed(bool require_image) const;
 
     // A two-pane status bar (link, drive) in panel, kept in the main window's bar list.

@@ -6,11 +6,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "drivedata/Versoftw.h"
@@ -83,28 +86,42 @@ inline DriveRecord pattern_record(unsigned seed)
     return r;
 }
 
-// Runs body once a modal widget of type D is active (polled from the event loop), then leaves it
-// to the body to close the dialog. `ran` tells whether the body ran.
+// Runs body once a modal dialog of type D is active, then leaves it to the body to close the
+// dialog. `ran` tells whether the body ran.
+// - The body runs from the dialog's own event loop, not inside the polling timer's slot, and only
+//   while that dialog still exists and is shown.
+// - A body may close the dialog (a Close click, close(), done()); the dialog is only deleted
+//   after its exec() returned, so the body may still read it, but must not delete it.
+// - The script belongs to the running test: if its dialog never came, it ends with the test and
+//   can neither run on a later test's dialog nor write to the test's locals.
+// - After timeout_ms without its dialog, whatever modal dialog is up is ended (queued, so no
+//   dialog is closed from within a call it is running), so a test never hangs in a dialog that
+//   did not come.
 template <typename D>
 void when_modal(const std::function<void(D*)>& body, bool* ran = nullptr, int timeout_ms = 10000)
 {
     auto* timer = new QTimer;
+    test_objects().emplace_back(timer);
     auto start = std::make_shared<QElapsedTimer>();
     start->start();
     timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, body, ran, start, timeout_ms] {
-        if (auto* d = qobject_cast<D*>(QApplication::activeModalWidget())) {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, body, ran, start, timeout_ms] {
+        if (auto* found = qobject_cast<D*>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
-            if (ran)
-                *ran = true;
-            body(d);
+            const QPointer<D> d(found);
+            QTimer::singleShot(0, found, [d, body, ran] {
+                if (!d || !d->isVisible())
+                    return;  // closed before the body could run: ran stays false
+                if (ran)
+                    *ran = true;
+                body(d.data());
+            });
         } else if (start->elapsed() > timeout_ms) {
-            // Never leave a test hanging in a dialog that did not come.
             timer->stop();
             timer->deleteLater();
             if (auto* other = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                other->done(0);
+                QTimer::singleShot(0, other, [other] { other->done(QDialog::Rejected); });
         }
     });
     timer->start();

@@ -3,11 +3,21 @@
 
 #include "gui_app.h"
 
+namespace {
+
+// Ends what a test left behind, for the tests whose fixture does not do it itself.
+class EndTestObjects : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override { end_test_objects(); }
+};
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     gui_app();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new EndTestObjects);
     return RUN_ALL_TESTS();
 }

@@ -164,6 +164,7 @@ protected:
 
     void TearDown() override
     {
+        end_test_objects();  // the body's dialog scripts end with it, before the windows go
         close_window();
         sim.reset();
         nodes_.clear();

@@ -1,6 +1,6 @@
 // Main window start-up and closing: folders and settings, splash and timers, service switch,
 // save question, deferred close.
-#include "main_fixture.h"
+#include "files_fixture.h"
 
 #include <QAction>
 #include <QFile>
@@ -9,6 +9,8 @@
 #include <QScrollArea>
 #include <QTimer>
 #include <QToolButton>
+
+#include "shell/Form_send_dat.h"
 
 
 using namespace maintest;
@@ -158,6 +160,11 @@ protected:
         SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::AutoSave);
         Settings_publish_link();
         attach_simulator();
+        // The field bus in local control (bus status bit 9): the main window's every-tick remote
+        // synchronisation then queues nothing, and the queue holds only what a test puts there.
+        SimBytes status(DriveSim::kStatusSize, 0);
+        status[8] = 0x02;
+        sim->set_status(status);
         connect_and_read();
         ASSERT_TRUE(linked_and_running());
         boxes.clear();
@@ -204,16 +211,56 @@ TEST_F(MainClosing, CloseWithChangesCancelKeepsWindowAndLink)
     EXPECT_EQ(CurrentPageNode[0], &PageNode_field_bus);
 }
 
-// Disabled: written for a send that could not run; with the real send it must silence the drive
-// after the question, which meets the same open defect as the save-all transfer test.
-TEST_F(MainClosing, DISABLED_YesKeepsTheWindowWhenTheDataCannotBeSent)
+TEST_F(MainClosing, YesKeepsTheWindowWhenTheDataCannotBeSent)
 {
     edit_unseen();
-    answers.push_back(MsgYes);
+    // The drive falls silent while the question is up: the save that Yes starts cannot finish.
+    // The display tick runs again from the question on, as it would for a user.
+    struct SinkRestore {
+        MsgSink old;
+        ~SinkRestore() { Msgbox_set_sink(std::move(old)); }
+    } restore{Msgbox_set_sink([this](const MsgRequest& r) {
+        boxes.push_back(r);
+        sim->add_fault(SimFault::silence().times(SimFault::kForever));
+        main->Timer_com->start();
+        return MsgYes;
+    })};
+    struct Seen {
+        bool silent = false;
+        bool finished = true;
+        bool closed = false;
+    } seen;
+    bool ran = false;
+    filestest::when_modal<TForm_send_dat>(
+        [&](TForm_send_dat* d) {
+            seen.silent = pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000);
+            pump_for(50);  // the dialog's ticks see the loss
+            seen.finished = d->finished();
+            d->close();  // the user gives up waiting
+            seen.closed = !d->isVisible();
+            if (!seen.closed)
+                d->done(QDialog::Rejected);  // never leave the test hanging in the dialog
+        },
+        &ran);
     main->close();
-    EXPECT_EQ(boxes.size(), 1u);
+    ASSERT_TRUE(ran);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Save the data?");
+    EXPECT_TRUE(seen.silent);
+    EXPECT_FALSE(seen.finished);
+    EXPECT_TRUE(seen.closed);
+
+    // The window stays with its page and the unsaved edit; the link stays open.
     EXPECT_TRUE(main->isVisible());
-    EXPECT_TRUE(linked_and_running());
+    EXPECT_EQ(CurrentPageNode[0], &PageNode_field_bus);
+    EXPECT_NE(std::memcmp(DriveRecordBank[0].b, DriveRecordBank[2].b, DRIVE_RECORD_SIZE), 0);
+    EXPECT_TRUE(Ser_port.is_open());
+    EXPECT_EQ(Ser_tx_state.load(), LinkState::Run);
+    EXPECT_TRUE(main->BitBtn_disconnect->isEnabled());
+    EXPECT_FALSE(main->BitBtn_connect->isEnabled());
+    // The drive is taken up again once it answers.
+    sim->clear_faults();
+    EXPECT_TRUE(pump_until([this] { return linked_and_running(); }, 8000));
 }
 
 TEST_F(MainClosing, NoQuestionWithAutoSave)
