@@ -263,6 +263,7 @@ void Formdattxrx_send::show_finished()
 void Formdattxrx_send::drop_interrupted_transfer()
 {
     Seriale_remove_cmd(SerCmd::WriteBlock);
+    Seriale_remove_cmd(SerCmd::WriteMotor);
     for (const Ser_queue_entry& e : Seriale_view().entries)
         if (is_progress_request(e.frame))
             Seriale_pop(e.id);
@@ -328,6 +329,9 @@ bool Formdattxrx_send::follow_link(QAbstractButton* send, bool require_image)
         if (LinkWasUp) {
             LinkWasUp = 0;
             send->setEnabled(false);
+            // What was still queued of the write must not go out after a reconnect.
+            if (Sending)
+                drop_interrupted_transfer();
             Sending = 0;
         }
         if (!ready)
