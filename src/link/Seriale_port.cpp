@@ -193,6 +193,7 @@ bool Seriale_open(uint32_t baud)
 
 void Seriale_stop()
 {
+    Serrx_new_session();
     if (Threads.tx_gate)
         Threads.tx_gate->close();
     Ser_tx_state.store(LinkState::Stop);
@@ -217,6 +218,7 @@ bool Seriale_wait_stopped(int32_t timeout_ms)
 
 void Seriale_close()
 {
+    Serrx_new_session();
     std::lock_guard<std::mutex> hold(Threads.lock);
     Threads.quit.store(true);
     if (Threads.tx.joinable()) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "drivedata/Globvar.h"
+#include "drivedata/Record.h"
 
 // ---- status block and identification ----
 
@@ -64,9 +65,30 @@ bool Serrx_reply_id_block(const uint8_t* frame, uint16_t len);      // 18
 bool Serrx_reply_write_block2(const uint8_t* frame, uint16_t len);  // 19
 bool Serrx_reply_var_list(const uint8_t* frame, uint16_t len);      // 30
 
-// Commits the whole image read into DriveRecordRx: host order, version stamp, slots 0 and 2,
-// data-modified cleared, pages refreshed, Ser_data_flags bit 1 set last.
+// Ends the whole image read into DriveRecordRx: host order and version stamp, then the commit
+// (slots 0 and 2, data-modified cleared, pages refreshed, Ser_data_flags bit 1 set last).
 void Serrx_commit_image();
+
+// ---- record hand-over (Serrx_records) ----
+// The records have no lock. Where another thread (the GUI) reads them, the receive thread leaves
+// what it received for that thread to commit instead of writing slots 0 and 2 under its readers.
+struct Ser_alarm_mem_rec {
+    uint8_t entries[16] = {};  // record bytes from RecOfs::AlarmMem
+    uint8_t last = 0;          // record byte RecOfs::AlarmMemByte
+};
+void Serrx_record_handover(bool on);
+// Receive thread. A whole image (host order) of the given session, or the alarm memory: with the
+// hand-over off they are committed at once (true, the caller announces them); with it on they
+// wait for Serrx_take_records (false). An image supersedes an alarm memory waiting.
+bool Serrx_post_image(const DriveRecord& image, uint32_t session);
+bool Serrx_post_alarm_mem(const Ser_alarm_mem_rec& mem);
+// Commits what waits, if it belongs to the current session and the drive still answers, and
+// announces it (Ser_data_flags bits 1 and 5). True when an image was committed.
+bool Serrx_take_records();
+// Starts a new session (first contact, lost link, stop, close): nothing received before is
+// committed after. Returns the new session number.
+uint32_t Serrx_new_session();
+
 // Channel value rebuilt from a decoded difference d, the previous value x1 and the value three
 // samples back x3: d + x1 + (x1 - x3) / 2, the halving an arithmetic shift.
 int32_t Serrx_scope_rebuild(int32_t d, int32_t x1, int32_t x3);

@@ -73,7 +73,6 @@ private:
 };
 
 constexpr uint16_t IDENT_FRAME_MIN = SER_FRAME_MIN + DRIVE_IDENT_LEN;  // 56
-constexpr std::size_t ALARM_MEM_LEN = 16;
 constexpr std::size_t DEVICE_NAME_LEN = 32;
 
 void set_data_flag(uint8_t bit)
@@ -293,13 +292,11 @@ void Serrx_commit_image()
         rx[RecOfs::VersionMajor] = ProgramVersion.major;
         rx[RecOfs::VersionMinor] = ProgramVersion.minor;
     }
-    DriveRecordBank[0] = DriveRecordRx;
-    DriveRecordBank[2] = DriveRecordBank[0];
-    DriveUiFlags.fetch_and(static_cast<uint8_t>(~UiFlag::Modified), std::memory_order_acq_rel);
-    PageRefreshByte.store(255);
+    const bool committed = Serrx_post_image(DriveRecordRx, Ser_image_read_pos.session.load());
     Ser_progress_mark.store(static_cast<uint16_t>(Seriale_count() + 1));
     Ser_image_read_pos.active.store(0);
-    set_data_flag(DataFlag::ImageRead);
+    if (committed)
+        set_data_flag(DataFlag::ImageRead);
 }
 
 bool Serrx_reply_status(const uint8_t* frame, uint16_t len)
@@ -348,13 +345,11 @@ bool Serrx_reply_write_var(const uint8_t* frame, uint16_t len)
 bool Serrx_reply_alarm_mem(const uint8_t* frame, uint16_t len)
 {
     const Payload p(frame, len);
-    uint8_t mem[ALARM_MEM_LEN];
-    p.copy_padded(mem, 0, sizeof mem);
-    for (unsigned slot : {0u, 2u}) {
-        std::memcpy(DriveRecordBank[slot].b + RecOfs::AlarmMem, mem, sizeof mem);
-        DriveRecordBank[slot].b[RecOfs::AlarmMemByte] = p.u8(ALARM_MEM_LEN);
-    }
-    set_data_flag(DataFlag::AlarmMem);
+    Ser_alarm_mem_rec mem;
+    p.copy_padded(mem.entries, 0, sizeof mem.entries);
+    mem.last = p.u8(sizeof mem.entries);
+    if (Serrx_post_alarm_mem(mem))
+        set_data_flag(DataFlag::AlarmMem);
     return true;
 }
 

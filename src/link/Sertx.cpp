@@ -1,5 +1,6 @@
 // Send thread: link modes, offline and online states, retries, link loss, boot-loader poll.
 #include "link/Sertx.h"
+#include "link/Serrx.h"
 
 #include <algorithm>
 #include <mutex>
@@ -243,6 +244,7 @@ void Sertx_first_contact()
     SimInputMask.store(0);
     Sertx_drive_func(4, 0);
     uint16_t count = DRIVE_RECORD_SIZE;
+    Ser_image_read_pos.session.store(Serrx_new_session());
     Ser_image_read_pos.offset.store(0);
     Ser_image_read_pos.active.store(1);
     Sertx_read_block(0, count);
@@ -251,6 +253,7 @@ void Sertx_first_contact()
 
 void Sertx_link_lost()
 {
+    Serrx_new_session();
     Seriale_remove_cmd(SerCmd::ReadBlock);
     clear_link(LinkFlag::Answers | LinkFlag::IdentReceived | LinkFlag::Ready);
     Ser_data_flags.fetch_and(static_cast<uint8_t>(~(DataFlag::ImageRead | DataFlag::ListReads)),

@@ -26,6 +26,7 @@ struct Ser_image_read_rec {
     std::atomic<uint16_t> offset{0};
     std::atomic<uint16_t> count{0};
     std::atomic<uint8_t> active{0};
+    std::atomic<uint32_t> session{0};  // link session the read belongs to
 };
 extern Ser_image_read_rec Ser_image_read_pos;
 

@@ -33,6 +33,7 @@
 #include "drivedata/Sortdat.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
+#include "link/Serrx.h"
 #include "link/Sertx.h"
 #include "pages/drive/Frm_output_sizes.h"
 #include "platform/Msgbox.h"
@@ -184,6 +185,7 @@ TForm_main::~TForm_main()
         Stbarx_free(MainStb);
     }
     Main_repaint_status_bar = nullptr;
+    Serrx_record_handover(false);
     if (Form_main == this)
         Form_main = nullptr;
 }
@@ -587,6 +589,7 @@ void TForm_main::FormCreate()
     std::memset(PageStateArea, 0xFF, sizeof PageStateArea);
     Seriale_poll_ports(Tick_ms());
     Main_fill_port_box();
+    Serrx_record_handover(true);  // the records are read here: received data is committed by the display tick
     Seriale_init_link();
     SettingsBlock.baud = FORCED_BAUD;
     Settings_publish_link();
@@ -700,8 +703,10 @@ void TForm_main::FormClose(int& action)
         return;
     }
     action = AskSaveData();
-    if (action != 2)
+    if (action != 2) {
+        CloseRequested = 0;  // the close was refused: a later acknowledged write must not retry it
         return;
+    }
     Main_release_remote();  // a drive under the program's control gets it back before the port closes
     closing_ = true;
     Timer_com->stop();

@@ -20,6 +20,7 @@
 #include "drivedata/Record.h"
 #include "flash/Flash_progress.h"
 #include "link/Seriale_port.h"
+#include "link/Serrx.h"
 #include "link/Sertx.h"
 #include "pages/drive/Frm_output_sizes.h"
 #include "platform/Tick.h"
@@ -413,6 +414,7 @@ void port_closed(TForm_main& f, const Drive_status& st)
 void TForm_main::Timer_comTimer()
 {
     Timer_com->stop();
+    Serrx_take_records();
     UpdateMainDisplay();
     TerminalRefresh();
     TerminalUpdateRate();

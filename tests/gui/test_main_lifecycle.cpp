@@ -175,6 +175,18 @@ protected:
         main->Timer_com->stop();
         DriveRecordBank[0].b[300] ^= 0x5A;
     }
+    // A parameter write acknowledged at once: the window must stay, with no new question.
+    void expect_acknowledged_write_keeps_the_window()
+    {
+        const std::size_t asked = boxes.size();
+        WritePending = 1;
+        WriteStartMs = Tick_ms();
+        WriteReplyFlag = 1;
+        EXPECT_TRUE(pump_until([] { return WritePending == 0; }, 1000));
+        pump_for(100);
+        EXPECT_TRUE(main->isVisible());
+        EXPECT_EQ(boxes.size(), asked);
+    }
 };
 
 TEST_F(MainClosing, DisconnectWithChangesAsksAndCancelKeepsTheLink)
@@ -209,6 +221,11 @@ TEST_F(MainClosing, CloseWithChangesCancelKeepsWindowAndLink)
     EXPECT_TRUE(main->isVisible());
     EXPECT_TRUE(linked_and_running());
     EXPECT_EQ(CurrentPageNode[0], &PageNode_field_bus);
+    EXPECT_EQ(CloseRequested, 0);
+
+    // A write acknowledged later neither closes the window nor asks again.
+    main->Timer_com->start();
+    expect_acknowledged_write_keeps_the_window();
 }
 
 TEST_F(MainClosing, YesKeepsTheWindowWhenTheDataCannotBeSent)
@@ -312,10 +329,5 @@ TEST_F(MainClosing, DeferredCloseWithoutReplyIsDroppedAndDisarmed)
     EXPECT_EQ(CloseRequested, 0);
 
     // A later write that completes does not close the window unasked.
-    WritePending = 1;
-    WriteStartMs = Tick_ms();
-    WriteReplyFlag = 1;
-    EXPECT_TRUE(pump_until([] { return WritePending == 0; }, 1000));
-    pump_for(100);
-    EXPECT_TRUE(main->isVisible());
+    expect_acknowledged_write_keeps_the_window();
 }

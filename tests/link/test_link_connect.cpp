@@ -236,3 +236,66 @@ TEST_F(SimLink, ReconfigChangesRateAndTimeout)
     EXPECT_TRUE(Seriale_reconfig(57600, 0, 1, 1));
     EXPECT_EQ(Ser_timeout_ms.load(), 200u);
 }
+
+// With the hand-over on (the GUI reads the records), a finished image waits for the taker and
+// is committed only while its session lasts: a disconnect or a lost drive in between drops it.
+TEST_F(SimLink, HandedOverImageIsCommittedOnlyByItsTakerWithinItsSession)
+{
+    struct HandoverOn {
+        HandoverOn() { Serrx_record_handover(true); }
+        ~HandoverOn() { Serrx_record_handover(false); }
+    } handover_on;
+    std::memset(DriveRecordBank[0].b, 0x5A, DRIVE_RECORD_SIZE);
+    const DriveRecord untouched = DriveRecordBank[0];
+    const auto unchanged = [&] { return std::memcmp(DriveRecordBank[0].b, untouched.b, DRIVE_RECORD_SIZE) == 0; };
+    const auto read_ended = [this](std::size_t blocks) {
+        return wait_until([&] { return sim->request_count(3) >= blocks && !Ser_image_read_pos.active.load(); }, 5000);
+    };
+    const SimBytes img = test_image(3);
+    sim->set_image(img);
+
+    connect();
+    ASSERT_TRUE(read_ended(10));
+    EXPECT_FALSE(wait_until([] { return data_bits(DataFlag::ImageRead); }, 200));
+    EXPECT_TRUE(unchanged());
+    Seriale_close_link();
+    ASSERT_TRUE(Seriale_wait_stopped(2000));
+    EXPECT_FALSE(Serrx_take_records());
+    EXPECT_TRUE(unchanged());
+
+    connect();
+    ASSERT_TRUE(read_ended(20));
+    sim->add_fault(SimFault::silence().forever());
+    ASSERT_TRUE(wait_until([] { return !link_bits(LinkFlag::Answers); }, 5000));
+    EXPECT_FALSE(Serrx_take_records());
+    EXPECT_TRUE(unchanged());
+    EXPECT_FALSE(data_bits(DataFlag::ImageRead));
+
+    sim->clear_faults();
+    ASSERT_TRUE(read_ended(30));
+    ASSERT_TRUE(wait_until([] { return Serrx_take_records(); }, 2000));
+    SimBytes expect = img;
+    expect[RecOfs::VersionMajor] = 3;
+    expect[RecOfs::VersionMinor] = 20;
+    EXPECT_EQ(slot0_drive_order(), expect);
+    EXPECT_EQ(0, std::memcmp(DriveRecordBank[0].b, DriveRecordBank[2].b, DRIVE_RECORD_SIZE));
+    EXPECT_TRUE(data_bits(DataFlag::ImageRead));
+    EXPECT_FALSE(Serrx_take_records());
+
+    // The alarm memory waits the same way.
+    SimBytes mem(DriveSim::kAlarmMemSize);
+    for (std::size_t i = 0; i < mem.size(); ++i)
+        mem[i] = static_cast<uint8_t>(0xA0 + i);
+    sim->set_alarm_memory(mem);
+    const DriveRecord before_alarm = DriveRecordBank[0];
+    Sertx_read_alarm_mem();
+    ASSERT_TRUE(wait_until([this] { return sim->request_count(5) == 1; }, 2000));
+    EXPECT_FALSE(wait_until([] { return data_bits(DataFlag::AlarmMem); }, 200));
+    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b, before_alarm.b, DRIVE_RECORD_SIZE), 0);
+    Serrx_take_records();
+    EXPECT_TRUE(data_bits(DataFlag::AlarmMem));
+    for (unsigned slot : {0u, 2u}) {
+        EXPECT_EQ(std::memcmp(DriveRecordBank[slot].b + RecOfs::AlarmMem, mem.data(), 16), 0) << slot;
+        EXPECT_EQ(DriveRecordBank[slot].b[RecOfs::AlarmMemByte], mem[16]) << slot;
+    }
+}
