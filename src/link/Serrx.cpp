@@ -48,6 +48,8 @@ void dispatch(const uint8_t* frame, uint16_t len)
     std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
     if (Rx.seq == 0 || Ser_armed_seq.load() != Rx.seq)
         return;
+    if (Ser_armed_cmd.load() == SerCmd::Ident && frame_cmd(frame) != SerCmd::Ident)
+        return;
     if (!Ser_reply_table[frame_cmd(frame)](frame, len))
         return;
     Ser_armed_seq.store(0);

@@ -22,6 +22,7 @@ Ser_block_job_rec Ser_block_job;
 std::atomic<uint8_t> Ser_chunk_sent{0};
 std::atomic<uint32_t> Ser_tx_seq{0};
 std::atomic<uint32_t> Ser_armed_seq{0};
+std::atomic<uint8_t> Ser_armed_cmd{0};
 std::mutex Ser_dispatch_lock;
 
 namespace {
@@ -132,6 +133,7 @@ uint32_t Sertx_send_frame(Ser_tx_frame& f)
             seq = 1;
         Ser_tx_seq.store(seq);
         Ser_reply_sem.drain();
+        Ser_armed_cmd.store(f.bytes[1]);
         Ser_armed_seq.store(seq);
     }
     Ser_port.write(f.bytes, f.length, Ser_timeout_ms.load());

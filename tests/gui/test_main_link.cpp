@@ -244,6 +244,7 @@ TEST_F(MainLink, QuickDisconnectConnectPairsLeaveOnePortOpen)
     }
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].text);
     ASSERT_TRUE(pump_until([] { return linktest::link_bits(LinkFlag::Answers | LinkFlag::IdentReceived); }, 5000));
+    EXPECT_TRUE(pump_until([] { return linktest::data_bits(DataFlag::ListReads); }, 5000)) << "the drive is read and shown";
     EXPECT_TRUE(Ser_port.is_open());
     EXPECT_EQ(descriptors_on(sim->device_path()), sim_own + 1);
     EXPECT_EQ(linktest::joined(sim->violations()), "");

@@ -314,3 +314,13 @@ TEST_F(SimLink, UnpluggedMidImageIsLostQuietlyAndClosesQuickly)
     Seriale_close();
     EXPECT_LT(std::chrono::steady_clock::now() - t1, 1000ms);
 }
+
+// A frame of another command while the identification request waits (a reply left over from
+// before a reconnect) is not the drive's answer: the request is repeated and the drive read.
+TEST_F(SimLink, OnlyAnIdentificationAnswersTheIdentificationRequest)
+{
+    sim->add_fault(SimFault::bad_command(SerCmd::Status).on(SerCmd::Ident));
+    connect_with_image(test_image(4));
+    EXPECT_GE(sim->request_count(SerCmd::Ident), 2u);
+    EXPECT_EQ(sim->request_count(SerCmd::ReadBlock), 10u);
+}
