@@ -2,8 +2,11 @@
 // One QApplication shared by every GUI test of the executable (created on first use), and the
 // objects that belong to the running test only.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QThread>
 
+#include <functional>
 #include <vector>
 
 inline QApplication* gui_app()
@@ -31,4 +34,23 @@ inline void end_test_objects()
     objects.swap(test_objects());
     for (const QPointer<QObject>& o : objects)
         delete o.data();
+}
+
+// Processes events until pred holds; false when timeout_ms passed first.
+inline bool pump_until(const std::function<bool()>& pred, int timeout_ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() >= timeout_ms)
+            return pred();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+inline void pump_for(int ms)
+{
+    pump_until([] { return false; }, ms);
 }

@@ -36,24 +36,8 @@
 
 namespace maintest {
 
-// Processes events until pred holds; false when timeout_ms passed first.
-inline bool pump_until(const std::function<bool()>& pred, int timeout_ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() >= timeout_ms)
-            return pred();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-inline void pump_for(int ms)
-{
-    pump_until([] { return false; }, ms);
-}
+using ::pump_for;
+using ::pump_until;
 
 inline std::size_t open_fds()
 {

@@ -1,0 +1,250 @@
+// Main window figures under the offscreen platform: start-up until the window is shown (the
+// splash shortened to 0 ms), an idle display tick with a drive answering (time and paints), a
+// whole data set sent at 57600 baud against the wire time of the bytes exchanged, and the CPU
+// of the process with the motor-send dialog open against without it.
+#include <benchmark/benchmark.h>
+
+// Project headers first: the simulator uses names Qt defines as macros.
+#include "DriveSim.h"
+#include "drivedata/Globvar.h"
+#include "link/Seriale.h"
+#include "link/Seriale_port.h"
+#include "link/Sertx.h"
+#include "platform/Msgbox.h"
+#include "platform/Tick.h"
+#include "shell/Allarmi.h"
+#include "shell/Form_send_dat.h"
+#include "shell/Form_send_motor.h"
+#include "shell/Formdattxrx.h"
+#include "shell/Main.h"
+#include "shell/Settings.h"
+#include "shell/Splash.h"
+#include "shell/Terminal.h"
+#include "gui/gui_app.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <memory>
+
+namespace {
+
+using namespace std::chrono_literals;
+constexpr uint32_t BAUD = 57600;
+
+double process_cpu_ms()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+// Counts paint events anywhere in the application.
+class PaintCounter : public QObject {
+public:
+    PaintCounter() { qApp->installEventFilter(this); }
+    ~PaintCounter() override { qApp->removeEventFilter(this); }
+    std::size_t count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+// The three start-up windows in an empty folder, every question answered No/OK.
+struct Windows {
+    QTemporaryDir dir;
+    QString old_cwd = QDir::currentPath();
+    std::unique_ptr<TForm_main> main;
+    std::unique_ptr<TForm_terminal> terminal;
+    std::unique_ptr<TForm_allarmi> alarms;
+    std::unique_ptr<DriveSim> sim;
+
+    Windows()
+    {
+        QDir::setCurrent(dir.path());
+        Msgbox_set_sink([](const MsgRequest& r) { return (r.buttons & MsgOk) ? MsgOk : MsgNo; });
+        SplashDurationMs = 0;
+    }
+    ~Windows()
+    {
+        if (main) {
+            DriveUiFlags.fetch_and(static_cast<uint8_t>(~UiFlag::Modified));
+            main->close();
+        }
+        alarms.reset();
+        terminal.reset();
+        main.reset();
+        sim.reset();
+        QDir::setCurrent(old_cwd);
+    }
+    bool open()
+    {
+        main = std::make_unique<TForm_main>();
+        terminal = std::make_unique<TForm_terminal>();
+        alarms = std::make_unique<TForm_allarmi>();
+        main->show();
+        return pump_until([this] { return main->form_shown(); }, 10000);
+    }
+    // A simulator on the port box; connects and waits for the first display of the image.
+    bool connect(uint32_t pacing_baud)
+    {
+        sim = std::make_unique<DriveSim>();
+        sim->set_pacing(pacing_baud, 0us);
+        SimBytes status(DriveSim::kStatusSize, 0);
+        status[8] = 0x02;  // field bus in local control: no remote synchronisation traffic
+        sim->set_status(status);
+        if (!Settings_set_port_name(sim->port_name()))
+            return false;
+        Settings_publish_link();
+        Seriale_poll_ports(Tick_ms() + 5000);
+        main->Main_fill_port_box();
+        main->BitBtn_connect->click();
+        return pump_until([] { return Ser_data_flags.load() & DataFlag::ListReads; }, 8000);
+    }
+    bool ready(benchmark::State& state, uint32_t pacing_baud)
+    {
+        if (open() && connect(pacing_baud))
+            return true;
+        state.SkipWithError("no drive");
+        return false;
+    }
+};
+
+void BM_StartUp(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        Windows w;
+        if (!w.open()) {
+            state.SkipWithError("window not shown");
+            return;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+}
+BENCHMARK(BM_StartUp)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_IdleDisplayTick(benchmark::State& state)
+{
+    Windows w;
+    if (!w.ready(state, 0))
+        return;
+    pump_until([] { return false; }, 300);  // first display done, values steady
+    w.main->Timer_com->stop();
+    PaintCounter paints;
+    std::size_t ticks = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        w.main->Timer_comTimer();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        QCoreApplication::processEvents();
+        ++ticks;
+    }
+    state.counters["paints_per_tick"] = static_cast<double>(paints.count) / static_cast<double>(ticks);
+}
+BENCHMARK(BM_IdleDisplayTick)->Iterations(2000)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_SendAllPaced(benchmark::State& state)
+{
+    Windows w;
+    if (!w.ready(state, BAUD))
+        return;
+    w.sim->set_store_time(0ms);
+    for (auto _ : state) {
+        DriveRecordBank[0].b[1000] ^= 0xFF;
+        w.sim->clear_log();
+        const auto t0 = SimClock::now();
+        SimClock::time_point done{};
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* d = qobject_cast<TForm_send_dat*>(QApplication::activeModalWidget());
+            if (d != nullptr && d->finished() && done == SimClock::time_point{})
+                done = SimClock::now();
+        });
+        watch.start(1);
+        const bool ok = Main_send_all_and_save();
+        watch.stop();
+        if (!ok || done == SimClock::time_point{}) {
+            state.SkipWithError("send not finished");
+            return;
+        }
+        std::size_t bytes = 0;
+        for (const auto& e : w.sim->log())
+            if (e.end <= done)
+                bytes += e.bytes.size();
+        const double elapsed = std::chrono::duration<double>(done - t0).count();
+        state.SetIterationTime(elapsed);
+        state.counters["ratio_to_wire"] = elapsed / (static_cast<double>(bytes) * 10.0 / BAUD);
+        state.counters["progress_requests"] = static_cast<double>(w.sim->requests(7).size());
+    }
+}
+BENCHMARK(BM_SendAllPaced)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Process CPU (ms, every thread) from 200 ms to 1200 ms after the call; then `end` runs.
+void measure_cpu(QObject* context, double& out, const std::function<void()>& end)
+{
+    auto c0 = std::make_shared<double>(0);
+    QTimer::singleShot(200, context, [c0] { *c0 = process_cpu_ms(); });
+    QTimer::singleShot(1200, context, [c0, &out, end] {
+        out = process_cpu_ms() - *c0;
+        end();
+    });
+}
+
+void BM_MotorSendDialogCpu(benchmark::State& state)
+{
+    Windows w;
+    if (!w.ready(state, BAUD))
+        return;
+    for (auto _ : state) {
+        double base = 0;
+        {
+            QEventLoop idle;
+            QObject context;
+            measure_cpu(&context, base, [&] { idle.quit(); });
+            idle.exec();
+        }
+        MotorRecord motor{};
+        TForm_send_motor dialog(motor, w.main.get());
+        double open = 0;
+        measure_cpu(&dialog, open, [&] { dialog.reject(); });
+        dialog.exec();
+        state.SetIterationTime(1.0);
+        state.counters["idle_cpu_pct"] = base / 10.0;  // of one core, whole process
+        state.counters["dialog_cpu_pct"] = open / 10.0;
+    }
+}
+BENCHMARK(BM_MotorSendDialogCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        if (!text.contains("propagateSizeHints"))  // the offscreen platform's notice
+            fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Settings_set_system_language_id([] { return static_cast<uint16_t>(1033); });
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
