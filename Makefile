@@ -29,7 +29,7 @@ run: build
 test: build
 	@echo "== Benchmarks (figures only, not a pass/fail gate) =="
 	-./$(BUILD)/bench_pendrix --benchmark_min_time=0.05
-	-QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench_gui
+	-QT_QPA_PLATFORM=offscreen timeout 120 ./$(BUILD)/bench_gui
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
 clean:
