@@ -17,15 +17,6 @@ namespace {
 
 constexpr int TIMER_MS = 10;
 constexpr int BUTTON_PANEL_HEIGHT = 44;
-constexpr int STATUS_HEIGHT = 20;
-
-const char* const CLOSE_TEXT[3] = {"Chiudi", "Close", "Fermer"};
-const char* const SEND_TEXT[3] = {"Invia Dati", "Data Send", "Envoye Données"};
-
-unsigned lang()
-{
-    return LanguageIndex < 3 ? LanguageIndex : 1;
-}
 
 }  // namespace
 
@@ -35,25 +26,14 @@ TForm_send_drive::TForm_send_drive(QWidget* parent) : Formdattxrx_send(Part::Sen
     Panel_buttons = new QWidget(this);
     Panel_buttons->setObjectName("Panel_buttons");
     Panel_buttons->setFixedHeight(BUTTON_PANEL_HEIGHT);
-    BitBtn_send_all = new QPushButton(QString::fromUtf8(SEND_TEXT[lang()]), Panel_buttons);
-    BitBtn_send_all->setObjectName("BitBtn_send_all");
-    BitBtn_send_all->setEnabled(false);
-    BitBtn_close = new QPushButton(QString::fromUtf8(CLOSE_TEXT[lang()]), Panel_buttons);
-    BitBtn_close->setObjectName("BitBtn_close");
-    for (QPushButton* b : {BitBtn_send_all, BitBtn_close}) {
-        b->setAutoDefault(false);
+    BitBtn_send_all = make_send_buttons(Panel_buttons, "BitBtn_send_all", BitBtn_close,
+                                        [this] { BitBtn_send_allClick(); });
+    for (QPushButton* b : {BitBtn_send_all, BitBtn_close})
         b->resize(100, 28);
-    }
     layout()->addWidget(Panel_buttons);
     Panel_buttons->installEventFilter(this);
-    PanelSend_DRVStb = new QWidget(this);
-    PanelSend_DRVStb->setObjectName("PanelSend_DRVStb");
-    PanelSend_DRVStb->setFixedHeight(STATUS_HEIGHT);
-    layout()->addWidget(PanelSend_DRVStb);
-    make_status_bar(PanelSend_DRVStb);
+    PanelSend_DRVStb = add_status_bar("PanelSend_DRVStb");
 
-    connect(BitBtn_send_all, &QPushButton::clicked, this, [this] { BitBtn_send_allClick(); });
-    connect(BitBtn_close, &QPushButton::clicked, this, [this] { accept(); });
     connect(Timer_monitor_seriale, &QTimer::timeout, this, [this] { Timer_monitor_serialeTimer(); });
     Form_send_drive = this;
 }

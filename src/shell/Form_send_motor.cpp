@@ -14,15 +14,6 @@ TForm_send_motor* Form_send_motor = nullptr;
 namespace {
 
 constexpr int TIMER_MS = 1;
-constexpr int STATUS_HEIGHT = 20;
-
-const char* const CLOSE_TEXT[3] = {"Chiudi", "Close", "Fermer"};
-const char* const SEND_TEXT[3] = {"Invia Dati", "Data Send", "Envoye Données"};
-
-unsigned lang()
-{
-    return LanguageIndex < 3 ? LanguageIndex : 1;
-}
 
 }  // namespace
 
@@ -33,24 +24,13 @@ TForm_send_motor::TForm_send_motor(const MotorRecord& motor, QWidget* parent)
     Panel_buttons = new QWidget(this);
     Panel_buttons->setObjectName("Panel_buttons");
     auto* row = new QHBoxLayout(Panel_buttons);
-    BitBtn_continua = new QPushButton(QString::fromUtf8(SEND_TEXT[lang()]), Panel_buttons);
-    BitBtn_continua->setObjectName("BitBtn_continua");
-    BitBtn_continua->setEnabled(false);
-    BitBtn_close = new QPushButton(QString::fromUtf8(CLOSE_TEXT[lang()]), Panel_buttons);
-    BitBtn_close->setObjectName("BitBtn_close");
-    for (QPushButton* b : {BitBtn_continua, BitBtn_close}) {
-        b->setAutoDefault(false);
-        row->addWidget(b);
-    }
+    BitBtn_continua = make_send_buttons(Panel_buttons, "BitBtn_continua", BitBtn_close,
+                                        [this] { BitBtn_continuaClick(); });
+    row->addWidget(BitBtn_continua);
+    row->addWidget(BitBtn_close);
     layout()->addWidget(Panel_buttons);
-    PanelSend_MOTStb = new QWidget(this);
-    PanelSend_MOTStb->setObjectName("PanelSend_MOTStb");
-    PanelSend_MOTStb->setFixedHeight(STATUS_HEIGHT);
-    layout()->addWidget(PanelSend_MOTStb);
-    make_status_bar(PanelSend_MOTStb);
+    PanelSend_MOTStb = add_status_bar("PanelSend_MOTStb");
 
-    connect(BitBtn_continua, &QPushButton::clicked, this, [this] { BitBtn_continuaClick(); });
-    connect(BitBtn_close, &QPushButton::clicked, this, [this] { accept(); });
     connect(Timer_monitor_seriale, &QTimer::timeout, this, [this] { Timer_monitor_serialeTimer(); });
     Form_send_motor = this;
 }

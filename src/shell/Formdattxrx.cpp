@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPaintEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QTextEdit>
 #include <QTimer>
@@ -34,6 +35,7 @@ constexpr uint8_t INFO_CMD = 7;                // information request
 constexpr uint8_t INFO_PROGRESS = 1;           // its sub-code for the block transfer progress
 constexpr int16_t STATUS_PANE_WIDTH = 115;
 constexpr int GAUGE_HEIGHT = 22;
+constexpr int STATUS_BAR_HEIGHT = 20;
 
 const char* const TRANSFER_TITLE[3] = {"Trasferimento dati", "Data transfer", "Le transfert de données"};
 const char* const WRITING_TEXT[3] = {"Scrittura Dati...", "Data Writing...", "Écriture Données..."};
@@ -41,6 +43,8 @@ const char* const FINISHED_TEXT[3] = {"Scrittura Terminata", "Write Finished", "
 const char* const REWRITE_TEXT[3] = {"Tutti i dati saranno riscritti!", "All data will be rewritten!",
                                      "Toutes les données vont être réécrites!"};
 constexpr const char* BLANK_LINE = "      ";
+const char* const CLOSE_TEXT[3] = {"Chiudi", "Close", "Fermer"};
+const char* const SEND_TEXT[3] = {"Invia Dati", "Data Send", "Envoye Données"};
 
 unsigned lang()
 {
@@ -342,8 +346,27 @@ bool Formdattxrx_send::follow_link(QAbstractButton* send, bool require_image)
     return true;
 }
 
-void Formdattxrx_send::make_status_bar(QWidget* panel)
+QPushButton* Formdattxrx_send::make_send_buttons(QWidget* panel, const char* send_name, QPushButton*& close,
+                                                 const std::function<void()>& on_send)
 {
+    auto* send = new QPushButton(QString::fromUtf8(SEND_TEXT[lang()]), panel);
+    send->setObjectName(send_name);
+    send->setEnabled(false);
+    close = new QPushButton(QString::fromUtf8(CLOSE_TEXT[lang()]), panel);
+    close->setObjectName("BitBtn_close");
+    for (QPushButton* b : {send, close})
+        b->setAutoDefault(false);
+    connect(send, &QPushButton::clicked, this, on_send);
+    connect(close, &QPushButton::clicked, this, [this] { accept(); });
+    return send;
+}
+
+QWidget* Formdattxrx_send::add_status_bar(const char* panel_name)
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName(panel_name);
+    panel->setFixedHeight(STATUS_BAR_HEIGHT);
+    layout()->addWidget(panel);
     panes_[0].width = STATUS_PANE_WIDTH;
     panes_[0].paint = Stbarcmx_paint_link;
     panes_[1].width = STATUS_PANE_WIDTH;
@@ -354,6 +377,7 @@ void Formdattxrx_send::make_status_bar(QWidget* panel)
     Stb = new Stbarx(panel, pane_list_, 0);
     if (Form_main != nullptr)
         Form_main->OtherStb[part_ == Part::SendMotor ? TForm_main::BarSendMotor : TForm_main::BarSendDrive] = Stb;
+    return panel;
 }
 
 void Formdattxrx_send::free_status_bar()

@@ -3,6 +3,7 @@
 // mark for the main window's close, and the part the three send dialogs share: the progress gauge,
 // the message text, the start of a block write and the following of the drive's progress report.
 #include <cstdint>
+#include <functional>
 
 #include <QDialog>
 #include <QString>
@@ -14,6 +15,7 @@ class QAbstractButton;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QTextEdit;
 class QTimer;
 
@@ -115,8 +117,13 @@ protected:
     // request of an earlier transfer waiting.
     bool send_allowed(bool require_image) const;
 
-    // A two-pane status bar (link, drive) in panel, kept in the main window's bar list.
-    void make_status_bar(QWidget* panel);
+    // The send button (disabled, "Invia Dati") and Close of the send-button dialogs, in panel,
+    // named; Close accepts, the send button calls on_send. Returns the send button.
+    QPushButton* make_send_buttons(QWidget* panel, const char* send_name, QPushButton*& close,
+                                   const std::function<void()>& on_send);
+    // Below what the layout holds: the named panel with a two-pane status bar (link, drive), kept
+    // in the main window's bar list.
+    QWidget* add_status_bar(const char* panel_name);
     void free_status_bar();
 
     // The timer runs only while the dialog is shown.
