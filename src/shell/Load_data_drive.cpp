@@ -237,19 +237,10 @@ void TForm_load_data_drive::build()
     TreeView_menu->setHeaderHidden(true);
     (new QVBoxLayout(GroupBox_menu))->addWidget(TreeView_menu);
     body->addWidget(GroupBox_menu, 0);
-    GroupBox_dati_drive = new QGroupBox(this);
-    GroupBox_dati_drive->setObjectName("GroupBox_dati_drive");
-    ScrollBox_Menu = new QScrollArea(GroupBox_dati_drive);
-    ScrollBox_Menu->setObjectName("ScrollBox_Menu");
-    ScrollBox_Menu->setWidgetResizable(true);
-    ScrollBox_Menu_host = new QWidget;
-    ScrollBox_Menu_host->setObjectName("ScrollBox_Menu_host");
-    auto* host_layout = new QVBoxLayout(ScrollBox_Menu_host);
-    host_layout->setContentsMargins(0, 0, 0, 0);
-    host_layout->addStretch(1);
-    ScrollBox_Menu->setWidget(ScrollBox_Menu_host);
-    ScrollBox_Menu_host->installEventFilter(this);
-    (new QVBoxLayout(GroupBox_dati_drive))->addWidget(ScrollBox_Menu);
+    const PageArea area = Treectrl_build_page_area(this, QString());
+    GroupBox_dati_drive = area.group;
+    ScrollBox_Menu = area.scroll;
+    ScrollBox_Menu_host = area.host;
     body->addWidget(GroupBox_dati_drive, 1);
     column->addLayout(body, 1);
 
@@ -293,18 +284,6 @@ void TForm_load_data_drive::build()
     connect(TreeView_menu, &QTreeWidget::currentItemChanged, this, [this] { select_page(); });
     connect(TreeView_menu, &QTreeWidget::itemClicked, this, [this] { select_page(); });
     connect(Timer_run, &QTimer::timeout, this, [this] { Timer_runTimer(); });
-}
-
-bool TForm_load_data_drive::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::ChildPolished && watched == ScrollBox_Menu_host) {
-        // A page frame created inside the host joins its layout (above the closing stretch).
-        auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child());
-        auto* layout = qobject_cast<QVBoxLayout*>(ScrollBox_Menu_host->layout());
-        if (child != nullptr && layout != nullptr && !child->isWindow() && layout->indexOf(child) < 0)
-            layout->insertWidget(layout->count() - 1, child);
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TForm_load_data_drive::select_page()

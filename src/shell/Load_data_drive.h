@@ -104,7 +104,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;  // routed through reject()
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();

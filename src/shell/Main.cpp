@@ -505,19 +505,10 @@ void TForm_main::build_body()
     left->addWidget(Panel_monitor);
     body->addLayout(left, 0);
 
-    GroupBox_dati_drive = new QGroupBox("Dati Azionamento", central);
-    GroupBox_dati_drive->setObjectName("GroupBox_dati_drive");
-    ScrollBox_Menu = new QScrollArea(GroupBox_dati_drive);
-    ScrollBox_Menu->setObjectName("ScrollBox_Menu");
-    ScrollBox_Menu->setWidgetResizable(true);
-    ScrollBox_Menu_host = new QWidget;
-    ScrollBox_Menu_host->setObjectName("ScrollBox_Menu_host");
-    auto* host_layout = new QVBoxLayout(ScrollBox_Menu_host);
-    host_layout->setContentsMargins(0, 0, 0, 0);
-    host_layout->addStretch(1);
-    ScrollBox_Menu->setWidget(ScrollBox_Menu_host);
-    ScrollBox_Menu_host->installEventFilter(this);
-    (new QVBoxLayout(GroupBox_dati_drive))->addWidget(ScrollBox_Menu);
+    const PageArea area = Treectrl_build_page_area(central, "Dati Azionamento");
+    GroupBox_dati_drive = area.group;
+    ScrollBox_Menu = area.scroll;
+    ScrollBox_Menu_host = area.host;
     body->addWidget(GroupBox_dati_drive, 1);
     main_column->addLayout(body, 1);
 
@@ -558,12 +549,6 @@ bool TForm_main::eventFilter(QObject* watched, QEvent* event)
             Panel_Image_InputResize();
         else if (watched == Panel_Image_Output)
             Panel_Image_OutputResize();
-    } else if (event->type() == QEvent::ChildPolished && watched == ScrollBox_Menu_host) {
-        // A page frame created inside the host joins its layout (above the closing stretch).
-        auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child());
-        auto* layout = qobject_cast<QVBoxLayout*>(ScrollBox_Menu_host->layout());
-        if (child != nullptr && layout != nullptr && !child->isWindow() && layout->indexOf(child) < 0)
-            layout->insertWidget(layout->count() - 1, child);
     }
     return QMainWindow::eventFilter(watched, event);
 }

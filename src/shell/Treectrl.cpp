@@ -4,10 +4,14 @@
 #include <cstring>
 #include <vector>
 
+#include <QChildEvent>
+#include <QGroupBox>
 #include <QPointer>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
@@ -382,4 +386,47 @@ void Tree_apply_family_pages(QTreeWidget* tree, bool second_family)
         delete_node_item(tree, &PageNode_resistenza_fren);
         delete_node_item(tree, &PageNode_fan_ctrl);
     }
+}
+
+// ---- page area ----
+
+namespace {
+
+class PageHost : public QWidget {
+public:
+    PageHost()
+    {
+        setObjectName("ScrollBox_Menu_host");
+        auto* column = new QVBoxLayout(this);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->addStretch(1);
+    }
+
+protected:
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::ChildPolished) {
+            auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(e)->child());
+            auto* column = static_cast<QVBoxLayout*>(layout());
+            if (child != nullptr && !child->isWindow() && column->indexOf(child) < 0)
+                column->insertWidget(column->count() - 1, child);
+        }
+        return QWidget::event(e);
+    }
+};
+
+}  // namespace
+
+PageArea Treectrl_build_page_area(QWidget* parent, const QString& title)
+{
+    PageArea a{};
+    a.group = new QGroupBox(title, parent);
+    a.group->setObjectName("GroupBox_dati_drive");
+    a.scroll = new QScrollArea(a.group);
+    a.scroll->setObjectName("ScrollBox_Menu");
+    a.scroll->setWidgetResizable(true);
+    a.host = new PageHost;
+    a.scroll->setWidget(a.host);
+    (new QVBoxLayout(a.group))->addWidget(a.scroll);
+    return a;
 }

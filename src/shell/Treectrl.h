@@ -10,6 +10,9 @@
 #include <QList>
 #include <QMetaType>
 
+class QGroupBox;
+class QScrollArea;
+class QString;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
@@ -111,3 +114,13 @@ void BuildPageTree(uint8_t context);
 // The family's own pages: braking resistor under Advanced Setup and fan under Reserved Setup for
 // the second family (each only when absent), neither for the first.
 void Tree_apply_family_pages(QTreeWidget* tree, bool second_family);
+
+// The page area of a window: group box "GroupBox_dati_drive" holding the scroll area
+// "ScrollBox_Menu", whose host "ScrollBox_Menu_host" is the parent handed to PageCreate. A page
+// frame created in the host joins its layout, above the closing stretch.
+struct PageArea {
+    QGroupBox* group;
+    QScrollArea* scroll;
+    QWidget* host;
+};
+PageArea Treectrl_build_page_area(QWidget* parent, const QString& title);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
@@ -70,6 +71,11 @@ TEST_F(MainPages, ClickingTheOpenNodeCreatesNothingSwitchingDestroysFirst)
     EXPECT_EQ(CurrentPageNode[0], &PageNode_motore);
     ASSERT_TRUE(page_frame<2>(0));
     EXPECT_TRUE(main->ScrollBox_Menu->isAncestorOf(page_frame<2>(0)));
+    // The frame joins the host's column above its closing stretch.
+    QLayout* column = main->ScrollBox_Menu_host->layout();
+    ASSERT_NE(column, nullptr);
+    EXPECT_EQ(column->indexOf(page_frame<2>(0)), 0);
+    EXPECT_EQ(column->count(), 2);
 
     // A programmatic selection reaches the page too.
     const std::size_t mark2 = page_calls().log.size();
