@@ -26,6 +26,16 @@ struct BusAttrLists {
     std::span<const BusKeySpan> bit1_set;
 };
 
+// Value ranges of the live rows' types.
+namespace LiveRange {
+constexpr int64_t U8_MAX = 255;
+constexpr int64_t I8_MIN = -128, I8_MAX = 127;
+constexpr int64_t U16_MAX = 65535;
+constexpr int64_t I16_MIN = -32768, I16_MAX = 32767;
+constexpr int64_t U32_MAX = 4294967295LL;
+constexpr int64_t I32_MIN = -2147483648LL, I32_MAX = 2147483647LL;
+}  // namespace LiveRange
+
 // A live value as typed in a dictionary: outside the record, refreshed by polling.
 struct BusLiveRow {
     uint16_t key;

@@ -152,3 +152,5 @@ extern std::atomic<uint8_t> Ser_status_len;     // status block length, set by i
 extern std::atomic<uint8_t> I2tTestActive;     // i2t test running (page sets, link clears)
 extern std::atomic<uint8_t> FieldBusInfoByte;  // information sub-reply 7
 extern uint8_t LanguageIndex;                  // 0 Italian, 1 English, 2 French (GUI thread)
+// Index of the texts to show: LanguageIndex, English when it is out of range.
+inline unsigned Lang_index() { return LanguageIndex < 3 ? LanguageIndex : 1; }

@@ -7,10 +7,7 @@ BusObjectEntry MdbDat[MDB_DAT_COUNT];
 
 namespace {
 
-constexpr int64_t U16_MAX = 65535;
-constexpr int64_t I16_MIN = -32768, I16_MAX = 32767;
-constexpr int64_t U32_MAX = 4294967295LL;
-constexpr int64_t I32_MIN = -2147483648LL, I32_MAX = 2147483647LL;
+using namespace LiveRange;
 
 // Live registers, as typed. Two register keys may name one variable.
 const BusLiveRow MdbLiveRows[] = {

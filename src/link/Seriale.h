@@ -23,15 +23,23 @@ constexpr std::size_t SER_FRAME_MIN = 4;
 constexpr std::size_t SER_FRAME_MAX = 255;
 constexpr uint16_t SER_QUEUE_MAX = 200;
 
-// Command codes the queue itself looks at.
+// Request command codes.
 namespace SerCmd {
 constexpr uint8_t Status = 0;
 constexpr uint8_t Terminal = 1;
 constexpr uint8_t ReadBlock = 3;
 constexpr uint8_t WriteVar = 4;
+constexpr uint8_t AlarmMem = 5;
 constexpr uint8_t WriteBlock = 6;
+constexpr uint8_t Info = 7;
+constexpr uint8_t DriveFunc = 8;
 constexpr uint8_t WriteMotor = 9;
 constexpr uint8_t Ident = 10;
+constexpr uint8_t ScopeAck = 11;
+constexpr uint8_t ScopeStart = 12;
+constexpr uint8_t SignalGen = 14;
+constexpr uint8_t IdBlock = 18;
+constexpr uint8_t ReadList = 30;
 }  // namespace SerCmd
 
 struct Ser_req {

@@ -20,22 +20,6 @@ constexpr uint8_t INFO_SUB_FIRST = 1;
 constexpr uint8_t INFO_SUB_LAST = 10;
 constexpr uint8_t GEN_FIELD_LAST = 5;
 
-namespace Cmd {
-constexpr uint8_t Status = 0;
-constexpr uint8_t Terminal = 1;
-constexpr uint8_t ReadBlock = 3;
-constexpr uint8_t WriteVar = 4;
-constexpr uint8_t AlarmMem = 5;
-constexpr uint8_t WriteBlock = 6;
-constexpr uint8_t Info = 7;
-constexpr uint8_t DriveFunc = 8;
-constexpr uint8_t WriteMotor = 9;
-constexpr uint8_t ScopeAck = 11;
-constexpr uint8_t ScopeStart = 12;
-constexpr uint8_t SignalGen = 14;
-constexpr uint8_t IdBlock = 18;
-constexpr uint8_t ReadList = 30;
-}  // namespace Cmd
 
 namespace ChunkFlag {
 constexpr uint8_t More = 1;
@@ -99,13 +83,13 @@ bool Sertx_ready()
 void Sertx_read_status()
 {
     if (answers())
-        push_bytes(Cmd::Status, {});
+        push_bytes(SerCmd::Status, {});
 }
 
 void Sertx_terminal_char(uint8_t ch)
 {
     if (answers())
-        push_bytes(Cmd::Terminal, {ch});
+        push_bytes(SerCmd::Terminal, {ch});
 }
 
 void Sertx_read_block(uint16_t offset, uint16_t& count)
@@ -113,7 +97,7 @@ void Sertx_read_block(uint16_t offset, uint16_t& count)
     count = std::min(count, BLOCK_READ_MAX);
     if (!Sertx_ready() || count == 0)
         return;
-    push_bytes(Cmd::ReadBlock, {static_cast<uint8_t>(offset >> 8), static_cast<uint8_t>(offset),
+    push_bytes(SerCmd::ReadBlock, {static_cast<uint8_t>(offset >> 8), static_cast<uint8_t>(offset),
                                 static_cast<uint8_t>(count)});
 }
 
@@ -139,7 +123,7 @@ void Sertx_write_var_ex(Loc field, uint8_t merge, uint8_t store)
     } else {
         item.bits &= static_cast<uint8_t>(~BusWriteBit::Store);
     }
-    Ser_req_ptr r = Ser_req_new(Cmd::WriteVar, sizeof item);
+    Ser_req_ptr r = Ser_req_new(SerCmd::WriteVar, sizeof item);
     uint8_t* p = payload(*r);
     put16(p, item.key);
     p[2] = item.subindex;
@@ -161,7 +145,7 @@ void Sertx_write_var_nosave(Loc field)
 void Sertx_read_alarm_mem()
 {
     if (Sertx_ready())
-        push_bytes(Cmd::AlarmMem, {});
+        push_bytes(SerCmd::AlarmMem, {});
 }
 
 void Sertx_write_block(Ser_block_job_rec& job, uint8_t mode)
@@ -176,7 +160,7 @@ void Sertx_write_block(Ser_block_job_rec& job, uint8_t mode)
     if (mode == 3)
         flags |= ChunkFlag::BlockFirst;
     job.chunk.store(chunk);
-    Ser_req_ptr r = Ser_req_new(Cmd::WriteBlock, chunk + 4u);
+    Ser_req_ptr r = Ser_req_new(SerCmd::WriteBlock, chunk + 4u);
     uint8_t* p = payload(*r);
     put16(p, offset);
     p[2] = static_cast<uint8_t>(chunk);
@@ -188,20 +172,20 @@ void Sertx_write_block(Ser_block_job_rec& job, uint8_t mode)
 void Sertx_read_info(uint8_t sub)
 {
     if (Sertx_ready() && sub >= INFO_SUB_FIRST && sub <= INFO_SUB_LAST)
-        push_bytes(Cmd::Info, {sub});
+        push_bytes(SerCmd::Info, {sub});
 }
 
 void Sertx_drive_func(uint8_t code, uint8_t value)
 {
     if (Sertx_ready())
-        push_bytes(Cmd::DriveFunc, {code, value});
+        push_bytes(SerCmd::DriveFunc, {code, value});
 }
 
 void Sertx_write_motor(const uint8_t* bytes, uint16_t n)
 {
     if (!Sertx_ready() || bytes == nullptr || n == 0 || n > MOTOR_MAX)
         return;
-    Ser_req_ptr r = Ser_req_new(Cmd::WriteMotor, n);
+    Ser_req_ptr r = Ser_req_new(SerCmd::WriteMotor, n);
     std::memcpy(payload(*r), bytes, n);
     Seriale_push(std::move(r));
 }
@@ -242,7 +226,7 @@ void Sertx_scope_ack(uint16_t position)
     uint8_t id = 0;
     uint16_t value = 0;
     const bool extra = ScopeGenLive.load() && Sertx_gen_changed(id, value);
-    Ser_req_ptr r = Ser_req_new(Cmd::ScopeAck, extra ? 5 : 2);
+    Ser_req_ptr r = Ser_req_new(SerCmd::ScopeAck, extra ? 5 : 2);
     uint8_t* p = payload(*r);
     put16(p, ScopeStream.position);
     if (extra) {
@@ -256,7 +240,7 @@ void Sertx_scope_start()
 {
     if (!Sertx_ready())
         return;
-    Ser_req_ptr r = Ser_req_new(Cmd::ScopeStart, SCOPE_CHANNELS + 2);
+    Ser_req_ptr r = Ser_req_new(SerCmd::ScopeStart, SCOPE_CHANNELS + 2);
     uint8_t* p = payload(*r);
     for (unsigned ch = 0; ch < SCOPE_CHANNELS; ++ch) {
         const uint16_t idx = ScopeSettings.channel[ch].signal_index;
@@ -277,7 +261,7 @@ void Sertx_signal_gen(uint8_t field)
     const uint8_t wave = g.waveform.load();
     const uint16_t items[3] = {g.item[0].load(), g.item[1].load(), g.item[2].load()};
     if (field == 0) {
-        Ser_req_ptr r = Ser_req_new(Cmd::SignalGen, 9);
+        Ser_req_ptr r = Ser_req_new(SerCmd::SignalGen, 9);
         uint8_t* p = payload(*r);
         p[0] = 0;
         p[1] = on;
@@ -302,7 +286,7 @@ void Sertx_signal_gen(uint8_t field)
         value = items[field - 3];
         g.sent_item[field - 3].store(value);
     }
-    push_bytes(Cmd::SignalGen, {field, static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)});
+    push_bytes(SerCmd::SignalGen, {field, static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)});
 }
 
 void Sertx_write_id_block(uint16_t offset, uint16_t id, uint16_t& chunk, uint16_t total, const uint8_t* data,
@@ -315,7 +299,7 @@ void Sertx_write_id_block(uint16_t offset, uint16_t id, uint16_t& chunk, uint16_
     uint8_t flags = rest <= ID_CHUNK_MAX ? ChunkFlag::Last : ChunkFlag::More;
     if (flag)
         flags |= ChunkFlag::IdFirst;
-    Ser_req_ptr r = Ser_req_new(Cmd::IdBlock, chunk + 4u);
+    Ser_req_ptr r = Ser_req_new(SerCmd::IdBlock, chunk + 4u);
     uint8_t* p = payload(*r);
     put16(p, id);
     p[2] = static_cast<uint8_t>(chunk);
@@ -338,7 +322,7 @@ bool Sertx_read_var_list(const PollItem* list, uint16_t n)
         return false;
     const uint16_t bus_type = Rec_get<uint16_t>(DriveRecordBank[0], RecOfs::BusType);
     const uint8_t count_byte = static_cast<uint8_t>(Busx_bus_class(bus_type) << 6 | n);
-    Ser_req_ptr r = Ser_req_new(Cmd::ReadList, 1u + 3u * n);
+    Ser_req_ptr r = Ser_req_new(SerCmd::ReadList, 1u + 3u * n);
     uint8_t* p = payload(*r);
     p[0] = count_byte;
     for (uint16_t i = 0; i < n; ++i) {

@@ -79,11 +79,6 @@ const char* const HEADER_TEXT[3][4] = {
 const char* const ALARM_TYPE_TEXT[3] = {"Allarme", "Alarm", "Alarme"};
 const char* const WARNING_TYPE_TEXT[3] = {"Warning", "Warning", "Warning"};
 
-unsigned language()
-{
-    return LanguageIndex < 3 ? LanguageIndex : 1;
-}
-
 QString utf8(const char* text) { return QString::fromUtf8(text); }
 
 // "FA - [01]" for an alarm, "F  - [15]" for a warning.
@@ -274,7 +269,7 @@ void TForm_allarmi::SetRowCount(int rows)
 
 AlarmCell Allarmi_cell(int column, int row)
 {
-    const unsigned l = language();
+    const unsigned l = Lang_index();
     AlarmCell cell;
     if (column < 0 || column > 3)
         return cell;
@@ -381,7 +376,7 @@ void Allarmi_set_language()
 {
     if (!Form_allarmi)
         return;
-    const unsigned lang = language();
+    const unsigned lang = Lang_index();
     Form_allarmi->setWindowTitle(utf8(SYSTEM_STATE_TEXT[lang]));
     Form_allarmi->GroupBox_Allarme->setTitle(utf8(SYSTEM_STATE_TEXT[lang]));
     Form_allarmi->BitBtn_chiudi->setText(utf8(CLOSE_TEXT[lang]));

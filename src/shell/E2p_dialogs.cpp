@@ -93,15 +93,14 @@ constexpr uint16_t WHOLE_IMAGE_TARGET = 2 * WHOLE_IMAGE;
 constexpr uint8_t MAX_VOLTAGE_CLASS = 1;
 const QColor DARK_GREEN = bgr(0x008000);
 
-unsigned lang() { return LanguageIndex < 3 ? LanguageIndex : 1; }
-QString tr3(Texts t) { return QString::fromUtf8(t[lang()]); }
+QString tr3(Texts t) { return QString::fromUtf8(t[Lang_index()]); }
 
 bool link_running() { return Ser_tx_state.load() == LinkState::Run; }
 bool drive_answers() { return Ser_link_flags.load() & LinkFlag::Answers; }
 uint32_t alarm_word() { return Drive_status_get().alarm_word; }
 
-void warn(Texts text) { Msgbox_show({MsgIcon::Warning, Msgbox_title(lang()), text[lang()], MsgOk}); }
-void inform(const QString& text) { Msgbox_show({MsgIcon::Information, Msgbox_title(lang()), text.toStdString(), MsgOk}); }
+void warn(Texts text) { Msgbox_show({MsgIcon::Warning, Msgbox_title(Lang_index()), text[Lang_index()], MsgOk}); }
+void inform(const QString& text) { Msgbox_show({MsgIcon::Information, Msgbox_title(Lang_index()), text.toStdString(), MsgOk}); }
 
 // A status line: bold text in a colour.
 void set_line(QLabel* line, const QString& text, const QColor& colour)
@@ -786,7 +785,7 @@ void TForm_e2p_offset_er::FormShow()
     GroupBox_attenzione->setTitle(tr3(ATTENTION));
     Support.GroupBox_assistenza->setTitle(tr3(SUPPORT));
     BitBtn_close->setText(tr3(CLOSE));
-    E2pOffsetMessage = E2p_offset_message(alarm_word(), lang());
+    E2pOffsetMessage = E2p_offset_message(alarm_word(), Lang_index());
     set_line(Panel_str_e2p_chk_er_line2, E2pOffsetMessage, clRed);
 }
 

@@ -46,9 +46,7 @@ const char* const PANE_FIRMWARE[3] = {"Ver. firmware drive", "Ver. firmware driv
 const char* const MAKER_TEXT = "Pendrix\nDrive commissioning and service";
 const char* const SITE_LABEL = "Internet Site:";
 
-unsigned language() { return LanguageIndex < 3 ? LanguageIndex : 1; }
-
-QString tr3(const char* const text[3]) { return QString::fromUtf8(text[language()]); }
+QString tr3(const char* const text[3]) { return QString::fromUtf8(text[Lang_index()]); }
 
 void paint_version(ImageBox* picture, StbarPane* const* panes, uint16_t index, const char* const label[3],
                    bool firmware)
@@ -74,7 +72,7 @@ void paint_version(ImageBox* picture, StbarPane* const* panes, uint16_t index, c
 
 QString ComOffBuildText(uint8_t program_major, uint8_t drive_major)
 {
-    const unsigned l = language();
+    const unsigned l = Lang_index();
     QString text = "\n" + QString::fromUtf8(VERSION_WORD[l]) + " " + BRAND + QString::fromUtf8(INCOMPATIBLE[l]);
     if (program_major <= drive_major)
         text += QString::fromUtf8(UPDATE_PROGRAM[l]) + BRAND + QString::fromUtf8(TO_VERSION[l]) +

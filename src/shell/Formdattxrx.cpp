@@ -31,7 +31,6 @@ namespace {
 
 constexpr int QUEUE_TIMER_MS = 30;
 constexpr uint16_t PROGRESS_QUEUE_LIMIT = 10;  // a progress request only while fewer wait
-constexpr uint8_t INFO_CMD = 7;                // information request
 constexpr uint8_t INFO_PROGRESS = 1;           // its sub-code for the block transfer progress
 constexpr int16_t STATUS_PANE_WIDTH = 115;
 constexpr int GAUGE_HEIGHT = 22;
@@ -46,11 +45,6 @@ constexpr const char* BLANK_LINE = "      ";
 const char* const CLOSE_TEXT[3] = {"Chiudi", "Close", "Fermer"};
 const char* const SEND_TEXT[3] = {"Invia Dati", "Data Send", "Envoye Données"};
 
-unsigned lang()
-{
-    return LanguageIndex < 3 ? LanguageIndex : 1;
-}
-
 void clear_data_flag(uint8_t bit)
 {
     Ser_data_flags.fetch_and(static_cast<uint8_t>(~bit));
@@ -58,7 +52,7 @@ void clear_data_flag(uint8_t bit)
 
 bool is_progress_request(const std::vector<uint8_t>& frame)
 {
-    return frame.size() > 2 && frame[1] == INFO_CMD && frame[2] == INFO_PROGRESS;
+    return frame.size() > 2 && frame[1] == SerCmd::Info && frame[2] == INFO_PROGRESS;
 }
 
 }  // namespace
@@ -90,7 +84,7 @@ void Formdattxrx_begin_write()
 TForm_DatTxRx::TForm_DatTxRx(uint16_t threshold, QWidget* parent) : QDialog(parent), threshold_(threshold)
 {
     setObjectName("TForm_DatTxRx");
-    setWindowTitle(QString::fromUtf8(TRANSFER_TITLE[lang()]));
+    setWindowTitle(QString::fromUtf8(TRANSFER_TITLE[Lang_index()]));
     setModal(true);
     ProgressBar_DatTxRx = new QProgressBar(this);
     ProgressBar_DatTxRx->setObjectName("ProgressBar_DatTxRx");
@@ -151,7 +145,7 @@ void Formdattxrx_gauge::paintEvent(QPaintEvent*)
 
 QStringList Formdattxrx_rewrite_lines()
 {
-    return {QString::fromUtf8(BLANK_LINE), QString::fromUtf8(REWRITE_TEXT[lang()])};
+    return {QString::fromUtf8(BLANK_LINE), QString::fromUtf8(REWRITE_TEXT[Lang_index()])};
 }
 
 Formdattxrx_send::Formdattxrx_send(Part part, int timer_ms, QWidget* parent) : QDialog(parent), part_(part)
@@ -168,7 +162,7 @@ Formdattxrx_send::Formdattxrx_send(Part part, int timer_ms, QWidget* parent) : Q
     Panel_dat_send->setFont(bold);
     column->addWidget(Panel_dat_send);
 
-    GroupBox_attenzione = new QGroupBox(QString::fromUtf8(Msgbox_title(lang())), this);
+    GroupBox_attenzione = new QGroupBox(QString::fromUtf8(Msgbox_title(Lang_index())), this);
     GroupBox_attenzione->setObjectName("GroupBox_attenzione");
     auto* group = new QVBoxLayout(GroupBox_attenzione);
     if (part != Part::SendDat) {
@@ -250,12 +244,12 @@ void Formdattxrx_send::show_writing()
     if (RichEdit_dialog == nullptr)
         return;
     Graph_set_text_colour(RichEdit_dialog, clRed);
-    set_line(1, QString::fromUtf8(WRITING_TEXT[lang()]));
+    set_line(1, QString::fromUtf8(WRITING_TEXT[Lang_index()]));
 }
 
 void Formdattxrx_send::show_finished()
 {
-    const QString text = QString::fromUtf8(FINISHED_TEXT[lang()]);
+    const QString text = QString::fromUtf8(FINISHED_TEXT[Lang_index()]);
     if (RichEdit_dialog == nullptr) {
         Panel_dat_send->setText(text);
         return;
@@ -349,10 +343,10 @@ bool Formdattxrx_send::follow_link(QAbstractButton* send, bool require_image)
 QPushButton* Formdattxrx_send::make_send_buttons(QWidget* panel, const char* send_name, QPushButton*& close,
                                                  const std::function<void()>& on_send)
 {
-    auto* send = new QPushButton(QString::fromUtf8(SEND_TEXT[lang()]), panel);
+    auto* send = new QPushButton(QString::fromUtf8(SEND_TEXT[Lang_index()]), panel);
     send->setObjectName(send_name);
     send->setEnabled(false);
-    close = new QPushButton(QString::fromUtf8(CLOSE_TEXT[lang()]), panel);
+    close = new QPushButton(QString::fromUtf8(CLOSE_TEXT[Lang_index()]), panel);
     close->setObjectName("BitBtn_close");
     for (QPushButton* b : {send, close})
         b->setAutoDefault(false);

@@ -106,14 +106,9 @@ const CaptionRow CAPTIONS[] = {
 };
 const char* const WINDOW_TITLE[3] = {"Carica Dati Drive", "Load Drive Data", "Charger Données Drive"};
 
-unsigned lang()
-{
-    return LanguageIndex < 3 ? LanguageIndex : 1;
-}
-
 void inform(MsgIcon icon, const char* const (&text)[3])
 {
-    Msgbox_show({icon, Msgbox_title(lang()), text[lang()], MsgOk});
+    Msgbox_show({icon, Msgbox_title(Lang_index()), text[Lang_index()], MsgOk});
 }
 
 QToolButton* make_button(QWidget* parent, QLayout* row, const char* name, QStyle::StandardPixmap icon)
@@ -155,7 +150,7 @@ void Load_data_drive_paint_modified(ImageBox* picture, StbarPane* const* panes, 
     if (modified) {
         c.brush.setColor(ModifiedFill);
         Stbarcmx_font(c, true, clRed);
-        Graph_draw_text_rect(c, r, AlignCentre, QString::fromUtf8(MODIFIED_TEXT[lang()]));
+        Graph_draw_text_rect(c, r, AlignCentre, QString::fromUtf8(MODIFIED_TEXT[Lang_index()]));
     } else {
         c.fill_rect(r);
     }
@@ -349,7 +344,7 @@ void TForm_load_data_drive::FormShow()
 
 void TForm_load_data_drive::apply_captions()
 {
-    const unsigned l = lang();
+    const unsigned l = Lang_index();
     setWindowTitle(QString::fromUtf8(WINDOW_TITLE[l]));
     for (const CaptionRow& row : CAPTIONS) {
         const QString text = QString::fromUtf8(row.text[l]);
@@ -414,7 +409,7 @@ bool TForm_load_data_drive::save_with_dialog(const char* const (&title)[3])
         std::filesystem::create_directories(DriveDataFolder, ec);
     if (std::error_code ec; std::filesystem::is_directory(DriveDataFolder, ec))
         SaveDialog_dati_drive.folder = QString::fromStdString(DriveDataFolder.string());
-    SaveDialog_dati_drive.title = QString::fromUtf8(title[lang()]);
+    SaveDialog_dati_drive.title = QString::fromUtf8(title[Lang_index()]);
     const QString name = Filedlg_run(this, SaveDialog_dati_drive);
     return !name.isEmpty() && save_to(name);
 }
@@ -426,7 +421,7 @@ unsigned TForm_load_data_drive::AskSaveData(bool with_cancel)
         set_modified();
     if (!Modified)
         return MsgNo;
-    const unsigned l = lang();
+    const unsigned l = Lang_index();
     const QString text = DriveDataFileName.isEmpty()
                              ? QString::fromUtf8(ASK_NO_FILE[l])
                              : QString::fromUtf8(ASK_FILE[l]) + Main_file_part(DriveDataFileName) + " ?";
@@ -460,7 +455,7 @@ void TForm_load_data_drive::BitBtn_open_dati_drive_defClick()
 {
     if (AskSaveData(false) == MsgCancel)
         return;
-    const unsigned l = lang();
+    const unsigned l = Lang_index();
     if (Msgbox_show({MsgIcon::Warning, Msgbox_title(l), DEFAULT_ASK[l], MsgOk | MsgCancel}) != MsgOk)
         return;
     Init_default_image(DriveRecordBank[1], DriveSizeRead.size_index, DriveSizeRead.voltage_class,
@@ -476,7 +471,7 @@ void TForm_load_data_drive::BitBtn_open_dati_driveClick()
 {
     if (AskSaveData(false) == MsgCancel)
         return;
-    OpenDialog_open_drive.title = QString::fromUtf8(OPEN_TITLE[lang()]);
+    OpenDialog_open_drive.title = QString::fromUtf8(OPEN_TITLE[Lang_index()]);
     OpenDialog_open_drive.save = false;
     const QString name = Filedlg_run(this, OpenDialog_open_drive);
     if (name.isEmpty())
@@ -510,7 +505,7 @@ void TForm_load_data_drive::BitBtn_inviaClick()
     const DriveRecord& data = DriveRecordBank[1];
     const uint8_t drive_class = drive.b[RecOfs::VoltageClass] & VOLTAGE_CLASS_BITS;
     const bool other_class = drive_class != (data.b[RecOfs::VoltageClass] & VOLTAGE_CLASS_BITS);
-    const unsigned l = lang();
+    const unsigned l = Lang_index();
     if (other_class) {
         const std::string text = std::string(VOLTAGE_ASK[l][0]) + "\n" + VOLTAGE_ASK[l][1];
         if (Msgbox_show({MsgIcon::Warning, Msgbox_title(l), text, MsgOk | MsgCancel}) != MsgOk)

@@ -26,14 +26,9 @@ const char* const CONVERT_TEXT[3][3] = {{"Convertire i dati", "da", "a"},
                                         {"Convertir les données", "de", "à"}};
 const char* const SAVE_AS_TITLE[3] = {"Salva con Nome", "Save as", "Enregistrer sous"};
 
-unsigned lang()
-{
-    return LanguageIndex < 3 ? LanguageIndex : 1;
-}
-
 void warn(const QString& text)
 {
-    Msgbox_show({MsgIcon::Warning, Msgbox_title(lang()), text.toStdString(), MsgOk});
+    Msgbox_show({MsgIcon::Warning, Msgbox_title(Lang_index()), text.toStdString(), MsgOk});
 }
 
 QString family_name(const DriveFamilyRecord& f)
@@ -43,7 +38,7 @@ QString family_name(const DriveFamilyRecord& f)
 
 QString convert_question(uint8_t major, uint8_t minor)
 {
-    const auto* t = CONVERT_TEXT[lang()];
+    const auto* t = CONVERT_TEXT[Lang_index()];
     const auto version = [](unsigned ma, unsigned mi) {
         return QString::number(ma) + "." + QString("%1").arg(mi, 2, 10, QLatin1Char('0'));
     };
@@ -56,11 +51,11 @@ QString convert_question(uint8_t major, uint8_t minor)
 uint8_t convert_file(const std::array<uint8_t, DRIVE_FILE_SIZE>& buffer, const uint8_t version[2],
                      DriveRecord* destination, FileDialogSpec& save_dialog)
 {
-    const MsgButton answer = Msgbox_show({MsgIcon::Question, Msgbox_title(lang()),
+    const MsgButton answer = Msgbox_show({MsgIcon::Question, Msgbox_title(Lang_index()),
                                           convert_question(version[0], version[1]).toStdString(), MsgYes | MsgNo});
     if (answer != MsgYes)
         return 0;
-    save_dialog.title = QString::fromUtf8(SAVE_AS_TITLE[lang()]);
+    save_dialog.title = QString::fromUtf8(SAVE_AS_TITLE[Lang_index()]);
     save_dialog.save = true;
     const QString name = Filedlg_run(QApplication::activeWindow(), save_dialog);
     if (name.isEmpty())
@@ -120,7 +115,7 @@ uint8_t ReadDriveFile(const QString& file_name, DriveRecord* destination, FileDi
         warn(QFileInfo(file_name).fileName() + "\n" + error);
         return 0;
     case DriveFileRead::Corrupt:
-        warn(QString::fromUtf8(CORRUPT_TEXT[lang()]));
+        warn(QString::fromUtf8(CORRUPT_TEXT[Lang_index()]));
         return 0;
     case DriveFileRead::Ok:
         break;
@@ -129,23 +124,23 @@ uint8_t ReadDriveFile(const QString& file_name, DriveRecord* destination, FileDi
     uint8_t result = 0;
     switch (DataFile_check(DataFileKind::Drive, buffer.data(), buffer.size())) {
     case DataFileCheck::Corrupt:
-        warn(QString::fromUtf8(CORRUPT_TEXT[lang()]));
+        warn(QString::fromUtf8(CORRUPT_TEXT[Lang_index()]));
         return 0;
     case DataFileCheck::OtherFamily:
         if (const DriveFamilyRecord* other = Versoftw_other_family(buffer[DataFileOfs::FamilyCode])) {
-            const auto* t = FAMILY_TEXT[lang()];
+            const auto* t = FAMILY_TEXT[Lang_index()];
             warn(QString::fromUtf8(t[0]) + family_name(*other) + QString::fromUtf8(t[1]) + family_name(*CurrentFamily) +
                  "!");
         } else {
-            warn(QString::fromUtf8(INCOMPATIBLE_TEXT[lang()]));
+            warn(QString::fromUtf8(INCOMPATIBLE_TEXT[Lang_index()]));
         }
         return 0;
     case DataFileCheck::Newer:
-        warn(QString::fromUtf8(INCOMPATIBLE_TEXT[lang()]));
+        warn(QString::fromUtf8(INCOMPATIBLE_TEXT[Lang_index()]));
         return 0;
     case DataFileCheck::Older:
         if (version[0] != DRIVE_DATA_CONVERTIBLE_MAJOR) {  // 0 and 1 have no conversion
-            warn(QString::fromUtf8(INCOMPATIBLE_TEXT[lang()]));
+            warn(QString::fromUtf8(INCOMPATIBLE_TEXT[Lang_index()]));
             return 0;
         }
         result = convert_file(buffer, version, destination, save_dialog);

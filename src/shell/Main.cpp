@@ -70,11 +70,6 @@ constexpr int INPUT_ROWS = 6;
 
 const char* const SAVE_QUESTION[3] = {"Salvare i dati?", "Save the data?", "Enregistrer les données?"};
 
-unsigned lang()
-{
-    return LanguageIndex < 3 ? LanguageIndex : 1;
-}
-
 QToolButton* make_button(QWidget* parent, QLayout* layout, const char* name, QStyle::StandardPixmap icon)
 {
     auto* b = new QToolButton(parent);
@@ -597,7 +592,7 @@ void TForm_main::FormShow()
     if (SettingsBlock.main_height > 0 && SettingsBlock.main_width > 0)
         resize(SettingsBlock.main_width, SettingsBlock.main_height);
     QAction* const languages[3] = {Menu_Italiano, Menu_Inglese, Menu_Francese};
-    languages[lang()]->setChecked(true);
+    languages[Lang_index()]->setChecked(true);
     (Settings_second_family() ? Menu_PELSAN1 : Menu_ORVEL1)->setChecked(true);
     Menu_Terminal->setVisible(false);
     Panel_debug->setVisible(false);
@@ -649,7 +644,7 @@ void TForm_main::FormShow()
     Main_io_image_layout(Image_Output, IoGeometryOutput, "O.0", OutputRows[Settings_second_family() ? 1 : 0],
                          GroupBox_Output);
 
-    ApplyLanguage(lang());
+    ApplyLanguage(Lang_index());
     Stbarx_free(MainStb);
     MainStb = new Stbarx(PanelMainStb, MainStbPanes, 1);
     Timer_com->start();
@@ -720,7 +715,7 @@ int TForm_main::AskSaveData()
     const bool modified = DriveUiFlags.load() & UiFlag::Modified;
     if (!answers || Settings_auto_save() || !modified)
         return 2;
-    const unsigned l = lang();
+    const unsigned l = Lang_index();
     const MsgButton b = Msgbox_show({MsgIcon::Question, Msgbox_title(l), SAVE_QUESTION[l], MsgYes | MsgNo | MsgCancel});
     if (b == MsgYes)
         return Main_send_all_and_save() ? 2 : 0;

@@ -29,7 +29,6 @@
 namespace {
 
 constexpr uint16_t BUS_REMOTE_OFF = 1u << 9;  // field-bus status word: the drive ignores the program
-constexpr uint8_t DRIVE_FUNC_CMD = 8;
 constexpr uint8_t FUNC_REMOTE = 3;  // value 0 takes control, 1 gives it back
 constexpr uint8_t FUNC_INPUTS = 4;  // value: the simulated inputs
 constexpr uint8_t REMOTE_TAKE = 0;
@@ -123,8 +122,6 @@ const ControlTypeRow CAN_TYPES[] = {
 };
 const char* const BUS_TYPE_TEXT[3] = {"Input/OutPut", "MODBUS", "CanOpen"};
 
-unsigned language() { return LanguageIndex < 3 ? LanguageIndex : 1; }
-
 uint16_t bus_type() { return Busctrl_bus_type(); }
 
 bool drive_ignores_program() { return Busctrl_status_word() & BUS_REMOTE_OFF; }
@@ -182,7 +179,7 @@ bool func_waiting(uint8_t code, uint8_t value)
 {
     for (const Ser_queue_entry& e : Seriale_view().entries) {
         const std::vector<uint8_t>& f = e.frame;
-        if (f.size() >= 4 && f[1] == DRIVE_FUNC_CMD && f[2] == code && f[3] == value)
+        if (f.size() >= 4 && f[1] == SerCmd::DriveFunc && f[2] == code && f[3] == value)
             return true;
     }
     return false;
@@ -233,7 +230,7 @@ bool stale_after_loss(const std::vector<uint8_t>& f)
 {
     if (f.size() < 4)
         return false;
-    if (f[1] == DRIVE_FUNC_CMD)
+    if (f[1] == SerCmd::DriveFunc)
         return f[2] == FUNC_REMOTE || f[2] == FUNC_INPUTS;
     if (f[1] != SerCmd::WriteVar || f.size() < 5)
         return false;
@@ -496,7 +493,7 @@ void TForm_main::ShowControlType()
         row = find_type(MDB_TYPES, mode);
     else if (bus == BusTypeId::Canopen)
         row = find_type(CAN_TYPES, mode) ? find_type(CAN_TYPES, mode) : &CAN_TYPES[0];
-    Panel_crtl_type_dat->setText(row ? QString::fromUtf8(row->text[language()]) : QString());
+    Panel_crtl_type_dat->setText(row ? QString::fromUtf8(row->text[Lang_index()]) : QString());
 }
 
 // ---- wiring ----

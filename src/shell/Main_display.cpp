@@ -45,7 +45,6 @@ constexpr uint32_t FLASH_SECOND_MS = 1000;
 constexpr uint32_t LINK_WAIT_MS = 5000;
 const QString NO_VALUE = QStringLiteral("-----");
 
-using MainDisplay::language;
 using MainDisplay::list_reads_on;
 using MainDisplay::rec_u16;
 
@@ -496,7 +495,7 @@ void TForm_main::Main_monitor_layout()
     }
     Panel_giri->setVisible(!linear);
     Panel_vel_unit_mis->setText(linear ? "mm/s" : "rpm");
-    GroupBox_pos_mis->setTitle(QString::fromUtf8((linear ? POS_LINEAR : POS_ROTARY)[language()]));
+    GroupBox_pos_mis->setTitle(QString::fromUtf8((linear ? POS_LINEAR : POS_ROTARY)[Lang_index()]));
     Panel_pos_unit_mis->setText(linear ? "mm" : "Counts");
     Panel_pos_mis_var->setVisible(!linear);
     const Drive_status st = Drive_status_get();
@@ -506,7 +505,6 @@ void TForm_main::Main_monitor_layout()
 }
 
 void TForm_main::Main_monitor_values(uint8_t mode) { monitor_values(*this, mode, Drive_status_get()); }
-
 
 // ---- other windows ----
 
@@ -543,5 +541,5 @@ void TForm_main::Main_show_link_wait()
 {
     static const char* const CAPTION[3] = {"Verifica comunicazione", "Comunication verify", "Comunication verify"};
     if ((FlashProgressFlags.load() & FlashProgressFlag::Waiting) && !LinkWaitOpen())
-        ShowLinkWait(LINK_WAIT_MS, QString::fromUtf8(CAPTION[language()]));
+        ShowLinkWait(LINK_WAIT_MS, QString::fromUtf8(CAPTION[Lang_index()]));
 }

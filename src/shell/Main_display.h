@@ -15,7 +15,6 @@ struct IoGeometry;
 
 // Small readers shared by the display unit's files.
 namespace MainDisplay {
-inline unsigned language() { return LanguageIndex < 3 ? LanguageIndex : 1; }
 inline uint16_t rec_u16(std::size_t ofs) { return Rec_get<uint16_t>(DriveRecordBank[0], ofs); }
 inline bool list_reads_on() { return Ser_data_flags.load() & DataFlag::ListReads; }
 }  // namespace MainDisplay

@@ -14,7 +14,6 @@
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"
 
-using MainDisplay::language;
 using MainDisplay::list_reads_on;
 using MainDisplay::rec_u16;
 
@@ -77,10 +76,9 @@ void draw_circle(Canvas& c, const DrawRect& r, const QColor& fill)
 
 const QString NO_FUNCTION = QStringLiteral(" ----");
 
-QString row_text(const LedRow& row) { return QString::fromUtf8(row.text[language()]); }
+QString row_text(const LedRow& row) { return QString::fromUtf8(row.text[Lang_index()]); }
 
 }  // namespace
-
 
 // One input row: the function's text and its LED (on bit, red ring when the ring bit is set).
 void Main_draw_input_row(Canvas& c, const LedRow* row, const QString& prefix, const IoGeometry& g, uint16_t r,

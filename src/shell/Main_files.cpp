@@ -58,14 +58,9 @@ constexpr const char* DRIVE_SUFFIX = "ivt";
 long long write_limit = -1;
 DriveRecord sent_record{};  // host-order copy of the record the prepared job sends
 
-unsigned lang()
-{
-    return LanguageIndex < 3 ? LanguageIndex : 1;
-}
-
 void message(MsgIcon icon, const QString& text)
 {
-    Msgbox_show({icon, Msgbox_title(lang()), text.toStdString(), MsgOk});
+    Msgbox_show({icon, Msgbox_title(Lang_index()), text.toStdString(), MsgOk});
 }
 
 // The whole image through QSaveFile: nothing replaces the old file unless every byte was written.
@@ -211,7 +206,7 @@ bool Main_send_all_and_save()
     PrepareSendAll();
     static const char* const TITLE[3] = {"salva tutti dati!", "Saves all data!", "Enregistre toutes les données!"};
     TForm_send_dat dialog(Form_main);
-    dialog.Panel_dat_send->setText(QString::fromUtf8(TITLE[lang()]));
+    dialog.Panel_dat_send->setText(QString::fromUtf8(TITLE[Lang_index()]));
     dialog.exec();
     return dialog.finished();
 }
@@ -262,12 +257,12 @@ void TForm_main::BitBtn_salva_dati_driveClick()
     if (name.isEmpty())
         return;
     if (WriteDriveFile(name, &DriveRecordBank[0]))
-        message(MsgIcon::Information, QString::fromUtf8(SAVED_TEXT[lang()]));
+        message(MsgIcon::Information, QString::fromUtf8(SAVED_TEXT[Lang_index()]));
 }
 
 void TForm_main::BitBtn_load_dati_driveClick()
 {
-    OpenDialog_open_drive = QString::fromUtf8(OPEN_TITLE[lang()]);
+    OpenDialog_open_drive = QString::fromUtf8(OPEN_TITLE[Lang_index()]);
     const FileDialogSpec open{OpenDialog_open_drive, Main_drive_folder(), DRIVE_FILTER, {}, false};
     const QString name = Filedlg_run(this, open);
     if (name.isEmpty() || !QFileInfo::exists(name))
@@ -299,7 +294,7 @@ void TForm_main::BitBtn_carica_defaultClick()
                        Settings_second_family() ? FAMILY_FLAG_PELSAN : FAMILY_FLAG_ORVEL);
     Main_prepare_drive_job(defaults, FinishDefaultsSend);
     TForm_send_drive dialog(this);
-    dialog.Panel_dat_send->setText(QString::fromUtf8(DEFAULTS_TITLE[lang()]));
+    dialog.Panel_dat_send->setText(QString::fromUtf8(DEFAULTS_TITLE[Lang_index()]));
     dialog.set_message(Formdattxrx_rewrite_lines());
     dialog.exec();
 }
@@ -309,11 +304,11 @@ void TForm_main::BitBtn_tar_sensor_posClick()
     if (!(Ser_link_flags.load() & LinkFlag::Ready))
         return;
     if (Drive_status_get().alarm_word != 0) {
-        message(MsgIcon::Warning, QString::fromUtf8(ALARM_TEXT[lang()]));
+        message(MsgIcon::Warning, QString::fromUtf8(ALARM_TEXT[Lang_index()]));
         return;
     }
     if (Rec_get<uint16_t>(DriveRecordBank[0], FEEDBACK_TYPE_OFS) == FEEDBACK_NO_CALIBRATION) {
-        message(MsgIcon::Warning, QString::fromUtf8(FEEDBACK_TEXT[lang()]));
+        message(MsgIcon::Warning, QString::fromUtf8(FEEDBACK_TEXT[Lang_index()]));
         return;
     }
     int result = 0;

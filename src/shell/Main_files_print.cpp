@@ -113,7 +113,7 @@ void PrintDriveData(const DriveRecord* record, uint8_t mode, const QString& file
 void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode, const QString& file_name)
 {
     if (PrintPage.printer_count == 0) {
-        const unsigned l = LanguageIndex < 3 ? LanguageIndex : 1;
+        const unsigned l = Lang_index();
         Msgbox_show({MsgIcon::Warning, Msgbox_title(l), NO_PRINTER_TEXT[l], MsgOk});
         return;
     }

@@ -26,14 +26,9 @@ const char* const NO_PORT_TEXT[3] = {"ERRORE: porta seriale assente!", "ERROR: N
 const char* const PORT_SETTING_TEXT[3] = {"ERRORE Impostazione Seriale", "ERROR Serial Port Setting",
                                           "ERREUR Configuration Port Série"};
 
-unsigned lang()
-{
-    return LanguageIndex < 3 ? LanguageIndex : 1;
-}
-
 void warn(const char* const text[3])
 {
-    const unsigned l = lang();
+    const unsigned l = Lang_index();
     Msgbox_show({MsgIcon::Warning, Msgbox_title(l), text[l], MsgOk});
 }
 

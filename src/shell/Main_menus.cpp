@@ -41,8 +41,6 @@ const char* const DATA_SAVED[3] = {"Dati Salvati !", "Data Saved !", "Données E
 const char* const SEND_ALL_TITLE[3] = {"salva tutti dati", "Saves all data", "Enregistre toutes les données"};
 constexpr uint8_t MAX_VOLTAGE_CLASS = 1;
 
-unsigned lang() { return LanguageIndex < 3 ? LanguageIndex : 1; }
-
 // The motor folder when it exists, else no initial folder.
 QString motor_folder()
 {
@@ -209,7 +207,7 @@ void TForm_main::BitBtn_salva_dati_motorClick()
     std::memcpy(motor.b, DriveRecordBank[0].b + RecOfs::Motor, MOTOR_RECORD_SIZE);
     if (!WriteMotorFile(name, &motor))
         return;  // the writer has reported the failure
-    const unsigned l = lang();
+    const unsigned l = Lang_index();
     Msgbox_show({MsgIcon::Information, Msgbox_title(l), DATA_SAVED[l], MsgOk});
 }
 
@@ -240,7 +238,7 @@ void TForm_main::BitBtn_inviaClick()
     PrepareSendAll();
     Ser_block_job.done.store(Main_send_done);
     TForm_send_drive dialog(this);
-    dialog.Panel_dat_send->setText(QString::fromUtf8(SEND_ALL_TITLE[lang()]));
+    dialog.Panel_dat_send->setText(QString::fromUtf8(SEND_ALL_TITLE[Lang_index()]));
     dialog.set_message(Formdattxrx_rewrite_lines());
     dialog.exec();
 }

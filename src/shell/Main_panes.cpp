@@ -13,8 +13,6 @@
 
 namespace {
 
-unsigned language() { return LanguageIndex < 3 ? LanguageIndex : 1; }
-
 bool link_running() { return Ser_tx_state.load() == LinkState::Run; }
 bool normal_mode() { return Ser_link_mode.load() == LinkMode::Normal; }
 
@@ -107,7 +105,7 @@ void paint_drive_normal(ImageBox* picture, const StbarPane& pane)
         const uint8_t first = Main_first_alarm_of(st.alarm_word);
         const bool alarm = first & 0x80;
         const unsigned bit = first & 0x3F;
-        const QString text = QString(alarm ? " AL - " : " WR - ") + QString::fromUtf8(AlarmTexts[bit][language()]) +
+        const QString text = QString(alarm ? " AL - " : " WR - ") + QString::fromUtf8(AlarmTexts[bit][Lang_index()]) +
                              " [" + QString::number(bit + 1) + "]";
         text_and_box(picture, pane, true, clRed, text, alarm ? clRed : clYellow);
         return;

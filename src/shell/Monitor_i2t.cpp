@@ -25,8 +25,6 @@ const char* const DRIVE_CAPTION[3] = {"Temperatura Drive", "Drive Temperature", 
 const char* const MOTOR_CAPTION[3] = {"Temperatura Motore", "Motor Temperature", "Température Moteur"};
 const char* const CLOSE_CAPTION[3] = {"Chiudi", "Close", "Fermer"};
 
-unsigned language() { return LanguageIndex < 3 ? LanguageIndex : 1; }
-
 QString degrees(const QString& value) { return value + QString::fromUtf8(" °"); }
 QString no_value() { return degrees("-----"); }
 
@@ -122,7 +120,7 @@ void TForm_monitor_I2t::showEvent(QShowEvent* event)
 
 void TForm_monitor_I2t::FormShow()
 {
-    const unsigned l = language();
+    const unsigned l = Lang_index();
     GroupBox_I2t_drive->setTitle(QString::fromUtf8(DRIVE_CAPTION[l]));
     GroupBox_I2t_motor->setTitle(QString::fromUtf8(MOTOR_CAPTION[l]));
     BitBtn_close->setText(QString::fromUtf8(CLOSE_CAPTION[l]));

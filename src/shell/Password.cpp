@@ -37,11 +37,9 @@ constexpr std::string_view PASSWORD_REMOTE = "0729";          // bit 2
 const char* const WRONG_TEXT[3] = {"Password  Errata !", "Incorrect Password !", "Mot de Passe Incorrect"};
 const char* const RIGHT_TEXT[3] = {"Password  Corretta !", "Correct Password !", "Mot de Passe Correct"};
 
-unsigned language() { return LanguageIndex < 3 ? LanguageIndex : 1; }
-
 void tell(MsgIcon icon, const char* const text[3])
 {
-    const unsigned l = language();
+    const unsigned l = Lang_index();
     Msgbox_show({icon, Msgbox_title(l), text[l], MsgOk});
 }
 

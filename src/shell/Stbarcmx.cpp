@@ -18,8 +18,6 @@ const StbarStateRow StbarStateTable[STATE_ROWS] = {
 
 namespace {
 
-unsigned language() { return LanguageIndex < 3 ? LanguageIndex : 1; }
-
 bool link_running() { return Ser_tx_state.load() == LinkState::Run; }
 bool normal_mode() { return Ser_link_mode.load() == LinkMode::Normal; }
 
@@ -64,7 +62,7 @@ void Stbarcmx_done(ImageBox* picture, const DrawRect& content) { picture->update
 QString Stbarcmx_alarm_word()
 {
     static const char* const word[3] = {"ALLARME", "ALARM", "ALARME"};
-    return QString::fromUtf8(word[language()]);
+    return QString::fromUtf8(word[Lang_index()]);
 }
 
 // ---- painters ----
@@ -126,6 +124,6 @@ void Stbarcmx_paint_state(ImageBox* picture, StbarPane* const* panes, uint16_t i
     if (row >= STATE_ROWS)
         row = 0;
     const StbarStateRow& s = StbarStateTable[row];
-    paint_pane(picture, panes, index, 2, s.bold != 0, clBlack, QString::fromUtf8(s.text[language()]),
+    paint_pane(picture, panes, index, 2, s.bold != 0, clBlack, QString::fromUtf8(s.text[Lang_index()]),
                state_indicator(row));
 }

@@ -45,6 +45,17 @@ protected:
         set_status(0);
         sim->set_store_time(std::chrono::milliseconds(40));
     }
+    // After a completed data-set write: slot 0 holds the record sent with its own header and end
+    // (the alarm memory, bytes 3-19, is read again), slot 2 = slot 0, nothing modified.
+    static void expect_slot0_took(const DriveRecord& sent, const DriveRecord& slot0_before)
+    {
+        EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 28, sent.b + 28, 2380), 0);
+        EXPECT_EQ(std::memcmp(DriveRecordBank[0].b, slot0_before.b, 3), 0);
+        EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 20, slot0_before.b + 20, 8), 0);
+        EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 2408, slot0_before.b + 2408, 4), 0);
+        EXPECT_EQ(std::memcmp(DriveRecordBank[2].b, DriveRecordBank[0].b, DRIVE_RECORD_SIZE), 0);
+        EXPECT_FALSE(DriveUiFlags.load() & UiFlag::Modified);
+    }
     void TearDown() override
     {
         if (archive) {
@@ -171,13 +182,7 @@ TEST_F(Transfer, ArchiveSendKeepsTheDrivesVoltageDataAndWritesTheBlockInChunks)
     EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
 
     // The connected drive's data set is now the record sent.
-    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 28, expected.b + 28, 2380), 0);
-    // Header and end kept (the alarm memory, bytes 3-19, is read again).
-    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b, slot0_before.b, 3), 0);
-    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 20, slot0_before.b + 20, 8), 0);
-    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 2408, slot0_before.b + 2408, 4), 0);
-    EXPECT_EQ(std::memcmp(DriveRecordBank[2].b, DriveRecordBank[0].b, DRIVE_RECORD_SIZE), 0);
-    EXPECT_FALSE(DriveUiFlags.load() & UiFlag::Modified);
+    expect_slot0_took(expected, slot0_before);
     EXPECT_TRUE(pump_until([&] { return sim->request_count(5) > 0; }, 2000)) << "alarm memory read again";
 
     // Cancel on the voltage question sends nothing.
@@ -264,13 +269,7 @@ TEST_F(Transfer, LoadDefaultsFinishesOnlyWhenTheDriveAcceptsWritesAgain)
     EXPECT_EQ(sim_payload(), drive_order_payload(defaults));
     EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
 
-    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 28, defaults.b + 28, 2380), 0);
-    // Header and end kept (the alarm memory, bytes 3-19, is read again).
-    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b, slot0_before.b, 3), 0);
-    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 20, slot0_before.b + 20, 8), 0);
-    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 2408, slot0_before.b + 2408, 4), 0);
-    EXPECT_EQ(std::memcmp(DriveRecordBank[2].b, DriveRecordBank[0].b, DRIVE_RECORD_SIZE), 0);
-    EXPECT_FALSE(DriveUiFlags.load() & UiFlag::Modified);
+    expect_slot0_took(defaults, slot0_before);
     EXPECT_EQ(BuiltBusType[0], Rec_get<uint16_t>(defaults, RecOfs::BusType)) << "tree rebuilt for the new bus type";
     ASSERT_FALSE(refreshed.empty());
     EXPECT_EQ(refreshed[0], 0);
