@@ -83,7 +83,8 @@ void Serrx_record_handover(bool on);
 bool Serrx_post_image(const DriveRecord& image, uint32_t session);
 bool Serrx_post_alarm_mem(const Ser_alarm_mem_rec& mem);
 // Commits what waits, if it belongs to the current session and the drive still answers, and
-// announces it (Ser_data_flags bits 1 and 5). True when an image was committed.
+// announces it (Ser_data_flags bit 1 for the image, bit 3 for the alarm memory). True when an
+// image was committed.
 bool Serrx_take_records();
 // Starts a new session (first contact, lost link, stop, close): nothing received before is
 // committed after. Returns the new session number.
