@@ -1,17 +1,11 @@
 #include "drivedata/Utx.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <string>
-#include <system_error>
 #include <vector>
+
+#include "platform/Savefile.h"
 
 // ---- byte order ----
 
@@ -187,79 +181,7 @@ uint8_t Utx_datetime_to_text(const UtxDateTime& dt, char* buf, uint16_t size)
 
 // ---- files ----
 
-namespace {
-
 namespace fs = std::filesystem;
-
-bool read_whole_file(const fs::path& path, std::vector<uint8_t>& out)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0)
-        return false;
-    in.seekg(0, std::ios::beg);
-    out.resize(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size))
-        return false;
-    return true;
-}
-
-bool write_all(int fd, const uint8_t* data, std::size_t len)
-{
-    while (len > 0) {
-        const ssize_t w = ::write(fd, data, len);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (w == 0)
-            return false;
-        data += w;
-        len -= static_cast<std::size_t>(w);
-    }
-    return true;
-}
-
-// Opens a new, unique temporary file beside target; -1 on failure.
-int open_temp_beside(const fs::path& target, fs::path& temp)
-{
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = target;
-        temp += ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter.fetch_add(1));
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-// Writes content to a temporary file, flushes it and renames it over target.
-bool replace_file(const fs::path& target, const std::vector<uint8_t>& content, const struct stat* keep_mode)
-{
-    fs::path temp;
-    const int fd = open_temp_beside(target, temp);
-    if (fd < 0)
-        return false;
-    bool ok = write_all(fd, content.data(), content.size());
-    if (ok && keep_mode != nullptr)
-        ok = ::fchmod(fd, keep_mode->st_mode & 07777) == 0;
-    if (ok)
-        ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok)
-        ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
-}
-
-}  // namespace
 
 bool Utx_write_file(const fs::path& path, const void* buf, uint32_t count, uint32_t position, uint16_t mode)
 {
@@ -267,37 +189,13 @@ bool Utx_write_file(const fs::path& path, const void* buf, uint32_t count, uint3
         return false;
     if (path.empty() || !path.has_filename() || (count > 0 && buf == nullptr))
         return false;
-    std::error_code ec;
-    fs::path target = fs::absolute(path, ec);
-    if (ec)
-        return false;
-    if (fs::is_symlink(target, ec)) {  // replace the file the link names, keep the link
-        target = fs::weakly_canonical(target, ec);
-        if (ec)
-            return false;
-    }
-
-    const fs::path folder = target.parent_path();
-    if (!fs::is_directory(folder, ec)) {
-        fs::create_directories(folder, ec);
-        if (ec || !fs::is_directory(folder, ec))
-            return false;
-    }
-
-    struct stat old_stat {};
-    const bool exists = ::stat(target.c_str(), &old_stat) == 0;
-    if (exists && !S_ISREG(old_stat.st_mode))
-        return false;
-
     std::vector<uint8_t> content;
-    if (mode == UTX_FILE_UPDATE) {
-        if (!exists || !read_whole_file(target, content))
-            return false;
-    }
+    if (mode == UTX_FILE_UPDATE && Savefile_read(path, content, SIZE_MAX) != 0)
+        return false;
     const std::size_t end = static_cast<std::size_t>(position) + count;
     if (content.size() < end)
         content.resize(end, 0);
     if (count > 0)
         std::memcpy(content.data() + position, buf, count);
-    return replace_file(target, content, exists ? &old_stat : nullptr);
+    return Savefile_write(path, content.data(), content.size()) == 0;
 }

@@ -1,14 +1,17 @@
 // Drive data files read back: size, check byte, family and data version; a file of data version 2
 // is converted (Load_data_drive_core.cpp) and saved at once under a new name.
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Versoftw.h"
 #include "platform/Msgbox.h"
+#include "platform/Savefile.h"
 #include "shell/Load_data_drive.h"
 #include "shell/Main_files.h"
 
@@ -74,28 +77,23 @@ uint8_t convert_file(const std::array<uint8_t, DRIVE_FILE_SIZE>& buffer, const u
 DriveFileRead ReadDriveFileRaw(const QString& file_name, std::array<uint8_t, DRIVE_FILE_SIZE>& buffer,
                                uint8_t version[2], QString* error)
 {
-    const QFileInfo info(file_name);
-    if (file_name.isEmpty() || !info.exists())
+    if (file_name.isEmpty() || !QFileInfo::exists(file_name))
         return DriveFileRead::Missing;
-    QFile file(file_name);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+    std::vector<uint8_t> bytes;
+    switch (const int err = Savefile_read(file_name.toStdString(), bytes, DRIVE_FILE_SIZE)) {
+    case 0:
+        break;
+    case EINVAL:  // not a regular file: never opened
+    case EFBIG:
+        return DriveFileRead::Corrupt;
+    default:
         if (error != nullptr)
-            *error = info.isDir() ? QString::fromLocal8Bit(std::strerror(EISDIR)) : file.errorString();
+            *error = QString::fromStdString(Savefile_error_text(err));
         return DriveFileRead::Unreadable;
     }
-    if (file.size() != static_cast<qint64>(DRIVE_FILE_SIZE))
+    if (bytes.size() != DRIVE_FILE_SIZE || DataFile_xor(bytes.data(), bytes.size()) != 0)
         return DriveFileRead::Corrupt;
-    const qint64 n = file.read(reinterpret_cast<char*>(buffer.data()), static_cast<qint64>(buffer.size()));
-    if (n < 0) {
-        if (error != nullptr)
-            *error = file.errorString();
-        return DriveFileRead::Unreadable;
-    }
-    char extra;
-    if (n != static_cast<qint64>(buffer.size()) || file.read(&extra, 1) > 0)
-        return DriveFileRead::Corrupt;  // changed size while being read
-    if (DataFile_xor(buffer.data(), buffer.size()) != 0)
-        return DriveFileRead::Corrupt;
+    std::copy(bytes.begin(), bytes.end(), buffer.begin());
     version[0] = buffer[DataFileOfs::VersionMajor];
     version[1] = buffer[DataFileOfs::VersionMinor];
     return DriveFileRead::Ok;

@@ -4,7 +4,6 @@
 #include "shell/Main_files.h"
 
 #include <bit>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -12,7 +11,6 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -24,6 +22,7 @@
 #include "link/Serrx.h"
 #include "link/Sertx.h"
 #include "platform/Msgbox.h"
+#include "platform/Savefile.h"
 #include "shell/Allarmi.h"
 #include "shell/Form_send_drive.h"
 #include "shell/Form_send_dat.h"
@@ -55,7 +54,6 @@ const char* const FEEDBACK_TEXT[3] = {"Funzione taratura non possibile per quest
 constexpr const char* DRIVE_FILTER = "Inverter files (*.ivt)|*.ivt";
 constexpr const char* DRIVE_SUFFIX = "ivt";
 
-long long write_limit = -1;
 DriveRecord sent_record{};  // host-order copy of the record the prepared job sends
 
 void message(MsgIcon icon, const QString& text)
@@ -63,36 +61,15 @@ void message(MsgIcon icon, const QString& text)
     Msgbox_show({icon, Msgbox_title(Lang_index()), text.toStdString(), MsgOk});
 }
 
-// The whole image through QSaveFile: nothing replaces the old file unless every byte was written.
-bool save_image(const QString& file_name, const uint8_t* data, qint64 size)
+// The whole image through the one save routine: a failure leaves the old file as it was and is
+// shown with the system's reason.
+bool save_image(const QString& file_name, const uint8_t* data, std::size_t size)
 {
-    const QFileInfo info(file_name);
-    QString error;
-    std::error_code ec;
-    std::filesystem::create_directories(info.absolutePath().toStdString(), ec);
-    if (ec) {
-        error = QString::fromStdString(ec.message());
-    } else {
-        QSaveFile file(info.absoluteFilePath());
-        if (!file.open(QIODevice::WriteOnly)) {
-            error = file.errorString();
-        } else {
-            const bool limited = write_limit >= 0 && size > write_limit;
-            const qint64 want = limited ? write_limit : size;
-            if (file.write(reinterpret_cast<const char*>(data), want) != want) {
-                error = file.errorString();
-                file.cancelWriting();
-            } else if (limited) {
-                error = QString::fromLocal8Bit(std::strerror(ENOSPC));
-                file.cancelWriting();
-            } else if (!file.commit()) {
-                error = file.errorString();
-            }
-        }
-    }
-    if (error.isEmpty())
+    const int err = Savefile_write(QFileInfo(file_name).absoluteFilePath().toStdString(), data, size);
+    if (err == 0)
         return true;
-    message(MsgIcon::Warning, info.fileName() + "\n" + error);
+    message(MsgIcon::Warning,
+            QFileInfo(file_name).fileName() + "\n" + QString::fromStdString(Savefile_error_text(err)));
     return false;
 }
 
@@ -115,7 +92,7 @@ bool WriteDriveFile(const QString& file_name, const DriveRecord* record)
     if (record == nullptr)
         return false;
     const DriveFileImage image = DataFile_build_drive(*record);
-    return save_image(file_name, image.data(), static_cast<qint64>(image.size()));
+    return save_image(file_name, image.data(), image.size());
 }
 
 bool WriteMotorFile(const QString& file_name, const MotorRecord* motor)
@@ -123,12 +100,7 @@ bool WriteMotorFile(const QString& file_name, const MotorRecord* motor)
     if (motor == nullptr)
         return false;
     const MotorFileImage image = DataFile_build_motor(*motor);
-    return save_image(file_name, image.data(), static_cast<qint64>(image.size()));
-}
-
-void Main_files_set_write_limit(long long bytes)
-{
-    write_limit = bytes;
+    return save_image(file_name, image.data(), image.size());
 }
 
 QString Main_file_part(const QString& path)

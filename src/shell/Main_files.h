@@ -15,15 +15,11 @@ class QWidget;
 extern QString DriveDataFileName;
 
 // ---- writers ----
-// Write the whole file image through a temporary file renamed over the target (a failure leaves
-// the old file as it was); a missing folder is created. On failure a warning with the system's
-// error text is shown and the result is false.
+// Write the whole file image through Savefile_write (a failure leaves the old file as it was); a
+// missing folder is created. On failure a warning with the system's error text is shown and the
+// result is false.
 bool WriteDriveFile(const QString& file_name, const DriveRecord* record);
 bool WriteMotorFile(const QString& file_name, const MotorRecord* motor);
-
-// Test seam: a write of more than `bytes` bytes fails after writing that many, as on a full disk.
-// Negative: no limit.
-void Main_files_set_write_limit(long long bytes);
 
 // The file-name part of a path (no folder).
 QString Main_file_part(const QString& path);

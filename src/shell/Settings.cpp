@@ -2,18 +2,21 @@
 #include "shell/Settings.h"
 
 #include <array>
+#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <system_error>
+#include <vector>
+
+#include <QStandardPaths>
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
 #include "drivedata/Record.h"
-#include "drivedata/Utx.h"
 #include "factors/Factor_tool_core.h"
 #include "link/Seriale_port.h"
 #include "platform/Msgbox.h"
 #include "platform/Portlist.h"
+#include "platform/Savefile.h"
 #include "platform/Syslang.h"
 #include "shell/Mainstate.h"
 
@@ -27,6 +30,7 @@ fs::path MotorDataFolder;
 
 namespace {
 
+constexpr const char* DATA_FOLDER_NAME = "Pendrix";  // below the user's documents folder
 constexpr uint16_t LANG_ID_ITALIAN = 1040;
 constexpr uint16_t LANG_ID_ENGLISH = 1033;
 constexpr uint8_t LANGUAGE_COUNT = 3;
@@ -168,24 +172,34 @@ void ensure_folder(const fs::path& folder)
         fs::create_directories(folder, ec);  // silently: the folders are only offered to dialogs
 }
 
-// Reads the file read-only into the record when it has 593 bytes that XOR to 0.
+// Reads the file into the record when it has 593 bytes that XOR to 0.
 FileState read_settings_file()
 {
-    std::error_code ec;
-    const fs::file_status st = fs::status(SettingsPath, ec);
-    if (st.type() == fs::file_type::not_found)
+    std::vector<uint8_t> buf;
+    const int err = Savefile_read(SettingsPath, buf, SETTINGS_FILE_SIZE);
+    if (err == ENOENT)
         return FileState::Missing;
-    if (st.type() != fs::file_type::regular)
-        return FileState::Damaged;
-    std::ifstream in(SettingsPath, std::ios::binary);
-    if (!in)
-        return FileState::Damaged;
-    std::array<uint8_t, SETTINGS_FILE_SIZE + 1> buf{};
-    in.read(reinterpret_cast<char*>(buf.data()), static_cast<std::streamsize>(buf.size()));
-    if (static_cast<std::size_t>(in.gcount()) != SETTINGS_FILE_SIZE || xor_bytes(buf.data(), SETTINGS_FILE_SIZE) != 0)
+    if (err != 0 || buf.size() != SETTINGS_FILE_SIZE || xor_bytes(buf.data(), SETTINGS_FILE_SIZE) != 0)
         return FileState::Damaged;
     std::memcpy(&SettingsBlock, buf.data() + 1, SETTINGS_RECORD_SIZE);
     return FileState::Good;
+}
+
+// The user's folders: settings in the configuration folder, data in the documents folder.
+void take_user_folders()
+{
+    const fs::path base = start_folder_fn ? start_folder_fn() : fs::path{};
+    if (!base.empty()) {
+        SettingsPath = base / SETTINGS_FILE_NAME;
+        StartFolder = base;
+    } else {
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        SettingsPath = fs::path(config.toStdString()) / SETTINGS_FILE_NAME;
+        StartFolder = fs::path((documents.isEmpty() ? config : documents).toStdString()) / DATA_FOLDER_NAME;
+    }
+    DriveDataFolder = StartFolder / "Inverter";
+    MotorDataFolder = StartFolder / "Motor";
 }
 
 void keep_damaged_file()
@@ -200,14 +214,7 @@ void keep_damaged_file()
 
 void LoadSettings()
 {
-    StartFolder = start_folder_fn ? start_folder_fn() : fs::path{};
-    if (StartFolder.empty()) {
-        std::error_code ec;
-        StartFolder = fs::current_path(ec);
-    }
-    SettingsPath = StartFolder / SETTINGS_FILE_NAME;
-    DriveDataFolder = StartFolder / "Inverter";
-    MotorDataFolder = StartFolder / "Motor";
+    take_user_folders();
     ensure_folder(DriveDataFolder);
     ensure_folder(MotorDataFolder);
 
@@ -261,11 +268,13 @@ bool SaveSettings()
     std::array<uint8_t, SETTINGS_FILE_SIZE> file{};
     std::memcpy(file.data() + 1, &SettingsBlock, SETTINGS_RECORD_SIZE);
     file[0] = xor_bytes(file.data() + 1, SETTINGS_RECORD_SIZE);
-    if (Utx_write_file(SettingsPath, file.data(), SETTINGS_FILE_SIZE, 0, UTX_FILE_CREATE))
+    const int err = Savefile_write(SettingsPath, file.data(), SETTINGS_FILE_SIZE);
+    if (err == 0)
         return true;
     const unsigned lang = LanguageIndex < LANGUAGE_COUNT ? LanguageIndex : 1;
     Msgbox_show({MsgIcon::Warning, Msgbox_title(lang),
-                 std::string(SaveFailedText[lang]) + "\n" + SettingsPath.string(), MsgOk});
+                 std::string(SaveFailedText[lang]) + "\n" + SettingsPath.string() + "\n" + Savefile_error_text(err),
+                 MsgOk});
     return false;
 }
 

@@ -115,16 +115,18 @@ static_assert(offsetof(ScopeSettingsRec, sample_time) == 110);
 
 extern SettingsBlockRec SettingsBlock;
 
-// Folders and paths, fixed by LoadSettings.
-extern std::filesystem::path StartFolder;
-extern std::filesystem::path SettingsPath;     // StartFolder / "set_dat.dat"
+// Folders and paths, fixed by LoadSettings: the settings file in the user's configuration folder
+// (~/.config/Pendrix), the data folders below the user's documents folder (~/Documents/Pendrix).
+// The current folder is never used.
+extern std::filesystem::path StartFolder;      // the data folders' root
+extern std::filesystem::path SettingsPath;     // configuration folder / "set_dat.dat"
 extern std::filesystem::path DriveDataFolder;  // StartFolder / "Inverter"
 extern std::filesystem::path MotorDataFolder;  // StartFolder / "Motor"
 
 constexpr const char* SETTINGS_FILE_NAME = "set_dat.dat";
 constexpr const char* SETTINGS_BAD_SUFFIX = ".bad";  // a damaged file is kept under this name
 
-// Takes the start folder, creates the data folders, reads the file or falls back to the defaults
+// Takes the user's folders, creates the data folders, reads the file or falls back to the defaults
 // (a damaged file is first kept as "set_dat.dat.bad"), repairs out-of-range index fields, clears
 // DriveSizeRead and fills the four drive records with defaults.
 void LoadSettings();
@@ -148,7 +150,8 @@ bool Settings_auto_save();
 bool Settings_second_family();
 
 // Seams. The system's default language identifier (1040 Italian); by default derived from the
-// locale. The start folder; by default the current folder. An empty function restores the default.
+// locale. One folder for the settings file and the data folders instead of the user's folders.
+// An empty function restores the default.
 void Settings_set_system_language_id(std::function<uint16_t()> fn);
 uint16_t Settings_system_language_id();
 void Settings_set_start_folder(std::function<std::filesystem::path()> fn);

@@ -241,6 +241,7 @@ int main(int argc, char** argv)
     });
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    test_home();  // settings and data files of the run stay out of the user's folders
     QApplication app(argc, argv);
     Settings_set_system_language_id([] { return static_cast<uint16_t>(1033); });
     benchmark::Initialize(&argc, argv);

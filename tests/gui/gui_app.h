@@ -4,13 +4,29 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <functional>
 #include <vector>
 
+// The user's folders of the test process: a temporary home, so that no test writes to the real one.
+inline QString test_home()
+{
+    static QTemporaryDir dir;
+    static const bool set = [] {
+        qputenv("HOME", dir.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", (dir.path() + "/.config").toUtf8());
+        qunsetenv("XDG_DOCUMENTS_DIR");
+        return true;
+    }();
+    (void)set;
+    return dir.path();
+}
+
 inline QApplication* gui_app()
 {
+    test_home();
     if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance()))
         return existing;
     static int argc = 1;

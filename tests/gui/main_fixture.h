@@ -118,6 +118,7 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         old_cwd_ = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+        Settings_set_start_folder([this] { return std::filesystem::path(dir_.path().toStdString()); });
         Settings_set_system_language_id([] { return static_cast<uint16_t>(1033); });
         old_sink_ = Msgbox_set_sink([this](const MsgRequest& r) {
             boxes.push_back(r);
@@ -154,6 +155,7 @@ protected:
         nodes_.clear();
         Msgbox_set_sink(std::move(old_sink_));
         Settings_set_system_language_id({});
+        Settings_set_start_folder({});
         SplashDurationMs = 2000;
         QDir::setCurrent(old_cwd_);
     }

@@ -1,6 +1,7 @@
 // The offline archive window: opening in context 1, the modified watch, the save questions on
 // every way of closing, the commands, failed saves and the printout seam.
 #include "files_fixture.h"
+#include "FullDisk.h"
 
 #include <QAction>
 #include <QTest>
@@ -23,7 +24,6 @@ protected:
         MainWindowTest::SetUp();
         saved_family_ = CurrentFamily;
         DriveDataFileName.clear();
-        Main_files_set_write_limit(-1);
         open_window();
         main->Main_files_connect();
         CurrentFamily = &FamilyOrvel;
@@ -38,7 +38,6 @@ protected:
             archive.reset();
         }
         PageContext.store(0);
-        Main_files_set_write_limit(-1);
         Main_unregister_print_service();
         for (ToolWin k : {ToolWin::SetPrint, ToolWin::PrintPreview, ToolWin::PrinterData})
             Toolwin_unregister(k);
@@ -216,16 +215,18 @@ TEST_F(Archive, EveryWayOfClosingAsksAndCancelKeepsTheWindow)
     EXPECT_TRUE(archive->isVisible());
     EXPECT_TRUE(archive->modified());
 
-    answers = {MsgYes};  // then the save fails
-    dialogs.names = {dir_.path() + "/x.ivt"};
-    Main_files_set_write_limit(10);
-    archive->close();
-    EXPECT_EQ(boxes.size(), 5u);
-    EXPECT_EQ(boxes[4].icon, MsgIcon::Warning);
-    EXPECT_TRUE(archive->isVisible());
-    EXPECT_TRUE(archive->modified());
-    EXPECT_TRUE(DriveDataFileName.isEmpty());
-    Main_files_set_write_limit(-1);
+    {
+        FullDisk disk;  // then the save fails
+        disk.fill();
+        answers = {MsgYes};
+        dialogs.names = {QString::fromStdString(disk.file("x.ivt"))};
+        archive->close();
+        EXPECT_EQ(boxes.size(), 5u);
+        EXPECT_EQ(boxes[4].icon, MsgIcon::Warning);
+        EXPECT_TRUE(archive->isVisible());
+        EXPECT_TRUE(archive->modified());
+        EXPECT_TRUE(DriveDataFileName.isEmpty());
+    }
 
     answers = {MsgYes};
     dialogs.names = {dir_.path() + "/y.ivt"};
@@ -280,8 +281,9 @@ TEST_F(Archive, DefaultsDropTheFileNameAndTheNextSaveAsksForOne)
 
 TEST_F(Archive, FailedSavesReportAndKeepTheDataSetModified)
 {
+    FullDisk disk;
     DriveRecordBank[1] = pattern_record(25);
-    const QString file = folder_file("keep.ivt");
+    const QString file = QString::fromStdString(disk.file("keep.ivt"));
     ASSERT_TRUE(WriteDriveFile(file, &DriveRecordBank[1]));
     const QByteArray old = read_file(file);
     DriveDataFileName = file;
@@ -289,23 +291,24 @@ TEST_F(Archive, FailedSavesReportAndKeepTheDataSetModified)
     edit_slot1(600, static_cast<uint8_t>(DriveRecordBank[1].b[600] + 1));
     ASSERT_TRUE(pump_until([&] { return archive->modified(); }, 1000));
 
-    Main_files_set_write_limit(1000);
+    disk.fill();
     archive->BitBtn_salva_dati_driveClick();
-    Main_files_set_write_limit(-1);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
     EXPECT_EQ(boxes[0].title, "Attention");
+    EXPECT_NE(boxes[0].text.find(Savefile_error_text(ENOSPC)), std::string::npos) << boxes[0].text;
     EXPECT_EQ(read_file(file), old);
     EXPECT_TRUE(archive->modified());
     EXPECT_TRUE(modified_pane_shown());
 
-    ASSERT_TRUE(write_file(dir_.path() + "/plain", "x"));
-    dialogs.names = {dir_.path() + "/plain/new.ivt"};
+    dialogs.names = {QString::fromStdString(disk.file("new.ivt"))};
     archive->Menu_Save_as->trigger();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].title, "Save as");
-    EXPECT_EQ(boxes.size(), 2u);
+    ASSERT_EQ(boxes.size(), 2u) << "a failed Save as says why";
+    EXPECT_EQ(boxes[1].icon, MsgIcon::Warning);
     EXPECT_EQ(DriveDataFileName, file);
+    EXPECT_EQ(read_file(file), old);
     EXPECT_TRUE(archive->modified());
 
     dialogs.names = {dir_.path() + "/other.ivt"};

@@ -1,6 +1,8 @@
 // Drive and motor data files: the writers, the reader with every refusal, the version-2
 // conversion, failed writes, and the main window's file and calibration commands.
 #include "files_fixture.h"
+#include "FullDisk.h"
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,11 +28,9 @@ protected:
         saved_family_ = CurrentFamily;
         CurrentFamily = &FamilyOrvel;
         DriveDataFileName.clear();
-        Main_files_set_write_limit(-1);
     }
     void TearDown() override
     {
-        Main_files_set_write_limit(-1);
         CurrentFamily = saved_family_;
         DriveDataFileName.clear();
         MainWindowTest::TearDown();
@@ -128,22 +128,13 @@ TEST_F(DataFiles, FailedWritesWarnAndLeaveTheOldFileAsItWas)
     const QByteArray old = read_file(path("c.ivt"));
     DriveRecord other = pattern_record(4);
 
-    Main_files_set_write_limit(1000);
-    EXPECT_FALSE(WriteDriveFile(path("c.ivt"), &other));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, "Attention");
-    EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
-    EXPECT_NE(boxes[0].text.find("c.ivt"), std::string::npos);
-    EXPECT_EQ(read_file(path("c.ivt")), old);
-    Main_files_set_write_limit(-1);
-
     // A folder of the target that is a regular file: fails even for root.
     ASSERT_TRUE(write_file(path("plain"), "x"));
     EXPECT_FALSE(WriteDriveFile(path("plain/d.ivt"), &other));
-    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes.size(), 1u);
     MotorRecord m{};
     EXPECT_FALSE(WriteMotorFile(path("plain/m.mot"), &m));
-    EXPECT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes.size(), 2u);
     EXPECT_EQ(read_file(path("c.ivt")), old);
     // No temporary file is left behind.
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 2);
@@ -185,18 +176,23 @@ TEST_F(DataFiles, EveryByteFlipAndEveryWrongSizeIsRefusedAsCorrupt)
     EXPECT_EQ(DriveDataFileName, "previous.ivt");
 }
 
-TEST_F(DataFiles, MissingAndUnreadableFiles)
+TEST_F(DataFiles, MissingFilesAndFilesThatAreNotRegularFiles)
 {
     DriveRecord dest;
     EXPECT_EQ(read(path("none.ivt"), dest), 0);
     EXPECT_EQ(read(QString(), dest), 0);
     EXPECT_TRUE(boxes.empty());
+    // Refused before they are opened: a named pipe would block the window.
     ASSERT_TRUE(QDir(dir_.path()).mkdir("folder.ivt"));
-    EXPECT_EQ(read(path("folder.ivt"), dest), 0);
-    EXPECT_TRUE(untouched(dest));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
-    EXPECT_NE(boxes[0].text.find("folder.ivt"), std::string::npos);
+    ASSERT_EQ(::mkfifo(path("x.ivt").toLocal8Bit().constData(), 0600), 0);
+    for (const char* name : {"folder.ivt", "x.ivt"}) {
+        boxes.clear();
+        EXPECT_EQ(read(path(name), dest), 0);
+        EXPECT_TRUE(untouched(dest));
+        ASSERT_EQ(boxes.size(), 1u) << name;
+        EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+        EXPECT_EQ(boxes[0].text, "Corrupted Data or Invalid File !");
+    }
     EXPECT_TRUE(DriveDataFileName.isEmpty());
 }
 
@@ -322,16 +318,19 @@ TEST_F(DataFiles, Version2IsConvertedAfterTheQuestionAndSavedAtOnce)
     EXPECT_TRUE(untouched(dest));
 
     // Yes, but the new file cannot be written.
-    answers = {MsgYes};
-    dialogs.names = {path("new.ivt")};
-    Main_files_set_write_limit(100);
-    boxes.clear();
-    EXPECT_EQ(read(path("old.ivt"), dest), 0);
-    Main_files_set_write_limit(-1);
-    EXPECT_EQ(boxes.size(), 2u);
-    EXPECT_TRUE(untouched(dest));
-    EXPECT_FALSE(QFileInfo::exists(path("new.ivt")));
-    EXPECT_TRUE(DriveDataFileName.isEmpty());
+    {
+        FullDisk disk;
+        disk.fill();
+        answers = {MsgYes};
+        dialogs.names = {QString::fromStdString(disk.file("new.ivt"))};
+        boxes.clear();
+        EXPECT_EQ(read(path("old.ivt"), dest), 0);
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_NE(boxes[1].text.find(Savefile_error_text(ENOSPC)), std::string::npos) << boxes[1].text;
+        EXPECT_TRUE(untouched(dest));
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(disk.file("new.ivt"))));
+        EXPECT_TRUE(DriveDataFileName.isEmpty());
+    }
 
     // Yes with a name.
     answers = {MsgYes};
@@ -426,13 +425,17 @@ TEST_F(DataFiles, SaveCommandWritesSlot0AndConfirmsOnlyWhenWritten)
     const QByteArray first = read_file(target);
     EXPECT_EQ(first.size(), 2440);
 
+    FullDisk disk;
+    const QString full = QString::fromStdString(disk.file("s.ivt"));
+    ASSERT_TRUE(write_file(full, first));
+    disk.fill();
     DriveRecordBank[0] = pattern_record(10);
-    Main_files_set_write_limit(1000);
-    dialogs.names = {target};
+    dialogs.names = {full};
     main->BitBtn_salva_dati_driveClick();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].icon, MsgIcon::Warning);
-    EXPECT_EQ(read_file(target), first);
+    EXPECT_NE(boxes[1].text.find(Savefile_error_text(ENOSPC)), std::string::npos) << boxes[1].text;
+    EXPECT_EQ(read_file(full), first);
 
     main->BitBtn_salva_dati_driveClick();  // cancelled dialog: nothing
     EXPECT_EQ(boxes.size(), 2u);

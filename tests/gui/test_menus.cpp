@@ -2,6 +2,7 @@
 // with their windows registered, new defaults, motor files, print and preview, send all, auto-save
 // and the tool windows.
 #include "main_fixture.h"
+#include "FullDisk.h"
 
 #include <QAction>
 #include <QDialog>
@@ -93,7 +94,6 @@ protected:
     {
         Filedlg_set_sink({});
         Load_motor_load_file = nullptr;
-        Main_files_set_write_limit(-1);
         Ser_tx_state.store(LinkState::Stop);
         MainWindowTest::TearDown();
     }
@@ -254,10 +254,18 @@ TEST_F(Menus, MotorDataAreSavedOrTheFailureIsReported)
     EXPECT_EQ(boxes[0].title, "Attention");
 
     boxes.clear();
-    Main_files_set_write_limit(10);  // the disk fills up
+    FullDisk disk;
+    const QString full = QString::fromStdString(disk.file("m.mot"));
+    ASSERT_TRUE(QFile::copy(name + ".mot", full));
+    disk.fill();
+    Filedlg_set_sink([&](const FileDialogSpec&) { return full; });
     main->BitBtn_salva_dati_motorClick();
     ASSERT_EQ(boxes.size(), 1u) << box_texts();
     EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+    EXPECT_NE(boxes[0].text.find(Savefile_error_text(ENOSPC)), std::string::npos) << boxes[0].text;
+    QFile kept(full);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), bytes);
 
     boxes.clear();
     Filedlg_set_sink([](const FileDialogSpec&) { return QString(); });

@@ -14,13 +14,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 
+#include "FullDisk.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
 #include "gui_app.h"
 #include "link/Seriale_port.h"
 #include "platform/Msgbox.h"
+#include "shell/Main_files.h"
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"
 
@@ -358,24 +361,18 @@ TEST_F(SettingsFile, UnwritableFolderGivesDefaultsInMemoryAndOneWarning)
 
 TEST_F(SettingsFile, FailedSaveKeepsTheOldFile)
 {
+    FullDisk disk;
+    folder_ = disk.file("user");
     LoadSettings();
     const Bytes before = read_bytes(file());
     ASSERT_TRUE(Settings_set_port_name("ttyUSB7"));
 
-    // A file-size limit below the file size makes the write fail part-way.
-    struct rlimit old_limit {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
-    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old_limit;
-    small.rlim_cur = 100;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = SaveSettings();
-    ::setrlimit(RLIMIT_FSIZE, &old_limit);
-    std::signal(SIGXFSZ, old_handler);
-
-    EXPECT_FALSE(saved);
+    disk.fill();
+    EXPECT_FALSE(SaveSettings());
+    disk.drain();
     EXPECT_EQ(read_bytes(file()), before);
-    EXPECT_EQ(messages_.size(), 1u);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find(Savefile_error_text(ENOSPC)), std::string::npos) << messages_[0].text;
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder_))
         ++entries;
@@ -384,6 +381,32 @@ TEST_F(SettingsFile, FailedSaveKeepsTheOldFile)
     EXPECT_TRUE(SaveSettings());
     LoadSettings();
     EXPECT_EQ(Settings_port_name(), "ttyUSB7");
+}
+
+TEST_F(SettingsFile, UserFoldersAndNeverTheCurrentFolder)
+{
+    Settings_set_start_folder(nullptr);
+    const QString cwd = QDir::currentPath();
+    QTemporaryDir start;
+    ASSERT_TRUE(QDir::setCurrent(start.path()));
+    fs::permissions(start.path().toStdString(), fs::perms::owner_read | fs::perms::owner_exec);
+    LoadSettings();
+    const bool saved = SaveSettings();
+    DriveRecord r{};
+    const bool written = WriteDriveFile(QString::fromStdString((DriveDataFolder / "a.ivt").string()), &r);
+    QDir::setCurrent(cwd);
+    fs::permissions(start.path().toStdString(), fs::perms::owner_all);
+
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(written);
+    EXPECT_TRUE(QDir(start.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    const std::string home = test_home().toStdString();
+    EXPECT_EQ(SettingsPath.parent_path().parent_path(), fs::path(home) / ".config");
+    EXPECT_TRUE(fs::exists(SettingsPath));
+    EXPECT_EQ(DriveDataFolder, fs::path(home) / "Documents" / "Pendrix" / "Inverter");
+    EXPECT_EQ(MotorDataFolder, fs::path(home) / "Documents" / "Pendrix" / "Motor");
+    EXPECT_TRUE(fs::is_directory(MotorDataFolder));
+    EXPECT_TRUE(messages_.empty());
 }
 
 }  // namespace

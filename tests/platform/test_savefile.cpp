@@ -1,0 +1,64 @@
+// The one save routine on a really full file system, and the reader's refusals.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "FullDisk.h"
+#include "platform/Savefile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<uint8_t> bytes_of(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(Savefile, FullDiskLeavesTheOldFileAndNoTemporary)
+{
+    FullDisk disk;
+    ASSERT_TRUE(disk.ready());
+    const std::vector<uint8_t> old(2440, 0x5A);
+    ASSERT_EQ(Savefile_write(disk.file("a.ivt"), old.data(), old.size()), 0);
+    disk.fill();
+    const std::vector<uint8_t> other(2440, 0xA5);
+    EXPECT_EQ(Savefile_write(disk.file("a.ivt"), other.data(), other.size()), ENOSPC);
+    EXPECT_EQ(Savefile_write(disk.file("new.ivt"), other.data(), other.size()), ENOSPC);
+    EXPECT_EQ(bytes_of(disk.file("a.ivt")), old);
+    EXPECT_FALSE(fs::exists(disk.file("new.ivt")));
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(disk.file("")))
+        ++entries;
+    EXPECT_EQ(entries, disk.real() ? 2u : 1u);  // the old file (and the filler)
+
+    disk.drain();
+    EXPECT_EQ(Savefile_write(disk.file("a.ivt"), other.data(), other.size()), 0);
+    EXPECT_EQ(bytes_of(disk.file("a.ivt")), other);
+}
+
+TEST(Savefile, ReadRefusesWhatIsNotARegularFileOrTooLong)
+{
+    FullDisk dir;
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    const std::vector<uint8_t> five{1, 2, 3, 4, 5};
+    ASSERT_EQ(Savefile_write(dir.file("five"), five.data(), five.size()), 0);
+    const struct {
+        const char* name;
+        std::size_t max;
+        int err;
+    } rows[] = {{"pipe", 100, EINVAL}, {"", 100, EINVAL}, {"none", 100, ENOENT}, {"five", 4, EFBIG}, {"five", 5, 0}};
+    for (const auto& r : rows) {
+        std::vector<uint8_t> out{9};
+        EXPECT_EQ(Savefile_read(dir.file(r.name), out, r.max), r.err) << r.name;
+        EXPECT_EQ(out, r.err == 0 ? five : std::vector<uint8_t>{}) << r.name;
+    }
+}
+
+}  // namespace
