@@ -48,7 +48,9 @@ void dispatch(const uint8_t* frame, uint16_t len)
     std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
     if (Rx.seq == 0 || Ser_armed_seq.load() != Rx.seq)
         return;
-    if (Ser_armed_cmd.load() == SerCmd::Ident && frame_cmd(frame) != SerCmd::Ident)
+    // An identification answers only an identification request, and only an identification does:
+    // a late one (an earlier request timed out) or one left from before a reconnect passes.
+    if ((Ser_armed_cmd.load() == SerCmd::Ident) != (frame_cmd(frame) == SerCmd::Ident))
         return;
     if (!Ser_reply_table[frame_cmd(frame)](frame, len))
         return;
@@ -84,6 +86,7 @@ bool parse_mode()
 bool begin_chunk(std::size_t n, uint32_t now)
 {
     const uint32_t seq = Ser_tx_seq.load();
+    Sertx_note_rx(Tick_us(), n, seq != Rx.seq);
     if (seq != Rx.seq) {
         Rx.seq = seq;
         Rx.count = 0;

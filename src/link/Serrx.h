@@ -1,5 +1,6 @@
 #pragma once
 // Receive side of the link.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -17,6 +18,10 @@ bool Serrx_status_decode(const uint8_t* bytes, std::size_t len);
 bool Serrx_status_pre309(const uint8_t* bytes, std::size_t len, Drive_status& out);
 bool Serrx_status_309(const uint8_t* bytes, std::size_t len, Drive_status& out);
 
+// Set by every status block decoded, cleared at first contact and link loss: the status the GUI
+// reads was received from the drive in this contact (not the zeroed status of a new connection).
+extern std::atomic<uint8_t> Ser_status_seen;
+
 // Stores and decodes a 52-byte identification: Drive_ident, DriveFwVersion, the CANopen identity
 // values, DriveNameText, DriveSwText or DriveBootVersion, DriveDeviceId, the size table of the
 // drive type, FlashModeFlags bit 3, Ser_status_len, status-word bit 0 and Ser_link_flags bit 5
@@ -24,7 +29,6 @@ bool Serrx_status_309(const uint8_t* bytes, std::size_t len, Drive_status& out);
 bool Serrx_reply_ident(const uint8_t* bytes, std::size_t len);
 
 // ==== receive thread, frame assembly and reply table ====
-#include <atomic>
 
 constexpr std::size_t SER_RX_BUF_SIZE = 4000;
 constexpr std::size_t SER_RX_OVERFLOW = 3990;  // bytes gathered + waiting at which all is purged

@@ -108,6 +108,8 @@ bool Serrx_status_309(const uint8_t* bytes, std::size_t len, Drive_status& out)
     return true;
 }
 
+std::atomic<uint8_t> Ser_status_seen{0};
+
 bool Serrx_status_decode(const uint8_t* bytes, std::size_t len)
 {
     if (bytes == nullptr || len < DRIVE_STATUS_BLOCK_LEN)
@@ -122,6 +124,7 @@ bool Serrx_status_decode(const uint8_t* bytes, std::size_t len)
     }
     Drive_status_publish(s);
     DriveUiFlags.fetch_or(UiFlag::FreshStatus, std::memory_order_release);
+    Ser_status_seen.store(1, std::memory_order_release);
     return true;
 }
 

@@ -3,7 +3,9 @@
 #include "link/Serrx.h"
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
@@ -24,17 +26,23 @@ std::atomic<uint32_t> Ser_tx_seq{0};
 std::atomic<uint32_t> Ser_armed_seq{0};
 std::atomic<uint8_t> Ser_armed_cmd{0};
 std::mutex Ser_dispatch_lock;
+Ser_line_timing_rec Ser_line_timing;
 
 namespace {
 
 constexpr uint32_t HELLO_WAIT_MS = 100;
 constexpr uint32_t BOOT_POLL_WAIT_MS = 100;
 constexpr uint8_t BOOT_MISSES = 10;
-constexpr uint32_t SETTLE_SLICE_MS = 10;
+constexpr uint64_t QUIET_MARGIN_US = 500;     // wake-up slack of the receive thread
+constexpr uint64_t QUIET_POLL_US = 1000;
+constexpr uint64_t BITS_PER_BYTE = 10;        // 8N1
 constexpr uint8_t TRIES = 2;
 
-// The identification request that followed the last one timed out (send thread only).
-bool hello_after_timeout = false;
+uint64_t wire_us(std::size_t bytes)
+{
+    const uint64_t baud = Ser_baud.load();
+    return baud ? bytes * BITS_PER_BYTE * 1000000u / baud : 0;
+}
 
 bool link_running()
 {
@@ -72,13 +80,22 @@ bool exchange(Ser_tx_frame& f, uint32_t wait_ms)
     return Sertx_wait_reply(Sertx_send_frame(f), wait_ms);
 }
 
-// After a reply to a request that repeated a timed-out one, a late answer to the earlier
-// transmission may still arrive: let it pass undispatched, then purge.
-void settle(uint32_t ms)
+// After the reply to a request that repeated a timed-out one, a late reply to the earlier
+// transmission may follow; it starts within the drive's turnaround. Wait until the line has been
+// quiet that long (the longest turnaround seen, at most limit_ms in all), letting what arrives pass
+// undispatched, then purge.
+void settle(uint32_t limit_ms)
 {
-    const uint32_t start = Tick_ms();
-    while (link_running() && Tick_since(start) < ms)
-        Sleep_ms(SETTLE_SLICE_MS);
+    const uint64_t limit = uint64_t{limit_ms} * 1000u;
+    const uint64_t quiet = std::min<uint64_t>(Ser_line_timing.turnaround_us.load() + QUIET_MARGIN_US, limit);
+    const uint64_t start = Tick_us();
+    while (link_running()) {
+        const uint64_t now = Tick_us();
+        const uint64_t idle = now - std::max(start, std::min(now, Ser_line_timing.last_rx_us.load()));
+        if (idle >= quiet || now - start >= limit)
+            break;
+        std::this_thread::sleep_for(std::chrono::microseconds(std::min(quiet - idle, QUIET_POLL_US)));
+    }
     Ser_port.purge();
 }
 
@@ -136,8 +153,21 @@ uint32_t Sertx_send_frame(Ser_tx_frame& f)
         Ser_armed_cmd.store(f.bytes[1]);
         Ser_armed_seq.store(seq);
     }
+    Ser_line_timing.request_end_us.store(Tick_us() + wire_us(f.length));
     Ser_port.write(f.bytes, f.length, Ser_timeout_ms.load());
     return seq;
+}
+
+void Sertx_note_rx(uint64_t now_us, std::size_t n, bool first)
+{
+    Ser_line_timing.last_rx_us.store(now_us);
+    const uint64_t end = Ser_line_timing.request_end_us.load();
+    const uint64_t first_byte = now_us - std::min(now_us, wire_us(n));
+    if (!first || first_byte <= end)
+        return;
+    const uint32_t t = static_cast<uint32_t>(std::min<uint64_t>(first_byte - end, UINT32_MAX));
+    if (t > Ser_line_timing.turnaround_us.load())
+        Ser_line_timing.turnaround_us.store(t);
 }
 
 bool Sertx_wait_reply(uint32_t seq, uint32_t ms)
@@ -197,12 +227,8 @@ bool Sertx_hello_step()
             return false;
         Ser_port.purge();
         clear_link(LinkFlag::Answers | LinkFlag::Ready);
-        hello_after_timeout = true;
         return false;
     }
-    if (hello_after_timeout)
-        settle(HELLO_WAIT_MS);
-    hello_after_timeout = false;
     Ser_last_answer_ms.store(Tick_ms());
     if (Drive_ident.flags & IdentFlag::BootLoader)
         Sertx_boot_poll();
@@ -241,6 +267,7 @@ void Sertx_online_step()
 
 void Sertx_first_contact()
 {
+    Ser_status_seen.store(0);
     I2tTestActive.store(0);
     Sertx_drive_func(2, 0);
     SimInputMask.store(0);
@@ -256,6 +283,7 @@ void Sertx_first_contact()
 void Sertx_link_lost()
 {
     Serrx_new_session();
+    Ser_status_seen.store(0);
     Seriale_remove_cmd(SerCmd::ReadBlock);
     clear_link(LinkFlag::Answers | LinkFlag::IdentReceived | LinkFlag::Ready);
     Ser_data_flags.fetch_and(static_cast<uint8_t>(~(DataFlag::ImageRead | DataFlag::ListReads)),

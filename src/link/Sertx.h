@@ -61,6 +61,19 @@ extern std::atomic<uint8_t> Ser_armed_cmd;
 // a wait decides between reply and time-out.
 extern std::mutex Ser_dispatch_lock;
 
+// Line timing for the settle after a repeated request (microseconds of Tick_us): when the last
+// request has left the line, when bytes last arrived, and the longest turnaround seen since the
+// port was opened (from a request's end on the line to the first byte after it).
+struct Ser_line_timing_rec {
+    std::atomic<uint64_t> request_end_us{0};
+    std::atomic<uint64_t> last_rx_us{0};
+    std::atomic<uint32_t> turnaround_us{0};
+};
+extern Ser_line_timing_rec Ser_line_timing;
+// Receive thread: n bytes read at now_us; `first` when they are the first of a transmission.
+// The first of them reached the line their wire time earlier (the reader may have been asleep).
+void Sertx_note_rx(uint64_t now_us, std::size_t n, bool first);
+
 // Writes the CRC into f, starts a new transmission (draining a stale reply signal) and writes
 // the frame when the port is open. Returns the transmission number.
 uint32_t Sertx_send_frame(Ser_tx_frame& f);

@@ -12,6 +12,13 @@ uint32_t Tick_ms()
     return static_cast<uint32_t>(ms);
 }
 
+uint64_t Tick_us()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000000u + static_cast<uint64_t>(ts.tv_nsec) / 1000u;
+}
+
 uint32_t Tick_since(uint32_t start)
 {
     return Tick_diff(Tick_ms(), start);

@@ -7,6 +7,9 @@
 // Milliseconds of CLOCK_MONOTONIC, truncated to 32 bits.
 uint32_t Tick_ms();
 
+// Microseconds of CLOCK_MONOTONIC (does not wrap).
+uint64_t Tick_us();
+
 // Milliseconds from `earlier` to `later`, correct across the 32-bit wrap.
 inline uint32_t Tick_diff(uint32_t later, uint32_t earlier)
 {

@@ -21,6 +21,7 @@
 #include "drivedata/Record.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
+#include "link/Serrx.h"
 #include "link/Sertx.h"
 #include "platform/Tick.h"
 #include "shell/Main.h"
@@ -262,12 +263,14 @@ void TForm_main::UpdateCommandButtons(uint8_t ready)
     if (ready == 1) {
         if ((AccessFlags & Access::Remote) && !SpeedButton_bus_remote->isEnabled())
             SpeedButton_bus_remote->setEnabled(true);
+        // Only a status received in this contact tells whether the drive follows the program.
+        const bool known = Ser_status_seen.load(std::memory_order_acquire) != 0;
         const bool ignored = drive_ignores_program();
         if (SpeedButton_bus_remote->isChecked()) {
             remote = true;
-            if (ignored)
+            if (known && ignored)
                 remote_switch(REMOTE_TAKE);
-        } else if (!ignored) {
+        } else if (known && !ignored) {
             remote_switch(REMOTE_RELEASE);
         }
     } else if (SpeedButton_bus_remote->isEnabled()) {

@@ -174,4 +174,78 @@ void BM_LinkOfflineCpu(benchmark::State& state)
 }
 BENCHMARK(BM_LinkOfflineCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// Time of one lost status reply: from the unanswered poll to the next request after its repeat
+// was answered, less the time-out, against the wire time of the repeat (request and reply).
+void BM_LinkLostReplyCost(benchmark::State& state)
+{
+    double ratio = 0;
+    for (auto _ : state) {
+        PacedLink link;
+        if (!link.open() || !wait_for([] { return Ser_data_flags.load() & DataFlag::ImageRead; }, 5000ms)) {
+            state.SkipWithError("no link");
+            return;
+        }
+        std::this_thread::sleep_for(100ms);
+        link.sim->clear_log();
+        link.sim->add_fault(SimFault::silence().on(0));
+        if (!link.sim->wait_requests(-1, 4, 2000ms)) {
+            state.SkipWithError("no repeat");
+            return;
+        }
+        const auto reqs = link.sim->requests();
+        const auto replies = link.sim->replies(0);
+        if (replies.empty()) {
+            state.SkipWithError("repeat not answered");
+            return;
+        }
+        const double cost = std::chrono::duration<double>(reqs[2].start - reqs[0].start).count() -
+                            Ser_timeout_ms.load() / 1000.0;
+        ratio = cost / wire_seconds(reqs[1].bytes.size() + replies.front().bytes.size());
+        state.SetIterationTime(cost);
+    }
+    state.counters["ratio_beyond_timeout"] = ratio;  // target <= 1.2
+}
+BENCHMARK(BM_LinkLostReplyCost)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// A drive lost and back: the image read from the end of the identification reply to the image,
+// against the wire time of the bytes exchanged in that time.
+void BM_LinkReconnectImageRead(benchmark::State& state)
+{
+    double ratio = 0;
+    for (auto _ : state) {
+        PacedLink link;
+        if (!link.open() || !wait_for([] { return Ser_data_flags.load() & DataFlag::ImageRead; }, 5000ms)) {
+            state.SkipWithError("no link");
+            return;
+        }
+        link.sim->add_fault(SimFault::silence().forever());
+        if (!wait_for([] { return !(Ser_link_flags.load() & LinkFlag::Answers); }, 3000ms)) {
+            state.SkipWithError("drive not lost");
+            return;
+        }
+        link.sim->clear_log();
+        link.sim->clear_faults();
+        if (!wait_for([] { return Ser_data_flags.load() & DataFlag::ImageRead; }, 5000ms)) {
+            state.SkipWithError("image not read again");
+            return;
+        }
+        const auto done = SimClock::now();
+        const auto idents = link.sim->replies(10);
+        if (idents.empty()) {
+            state.SkipWithError("no identification");
+            return;
+        }
+        const auto from = idents.back().end;
+        std::size_t bytes = 0;
+        for (const auto& e : link.sim->log())
+            if (e.start >= from && e.end <= done)
+                bytes += e.bytes.size();
+        const double elapsed = std::chrono::duration<double>(done - from).count();
+        ratio = elapsed / wire_seconds(bytes);
+        state.SetIterationTime(elapsed);
+    }
+    state.counters["ratio"] = ratio;  // target <= 1.15
+}
+BENCHMARK(BM_LinkReconnectImageRead)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 }  // namespace

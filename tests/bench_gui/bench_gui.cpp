@@ -100,13 +100,14 @@ struct Windows {
         main->show();
         return pump_until([this] { return main->form_shown(); }, 10000);
     }
-    // A simulator on the port box; connects and waits for the first display of the image.
-    bool connect(uint32_t pacing_baud)
+    // A simulator on the port box; connects and waits for the first display of the image. With
+    // `local` the field bus keeps local control (status bit 9): no remote synchronisation traffic.
+    bool connect(uint32_t pacing_baud, bool local = true)
     {
         sim = std::make_unique<DriveSim>();
         sim->set_pacing(pacing_baud, 0us);
         SimBytes status(DriveSim::kStatusSize, 0);
-        status[8] = 0x02;  // field bus in local control: no remote synchronisation traffic
+        status[8] = local ? 0x02 : 0x00;
         sim->set_status(status);
         if (!Settings_set_port_name(sim->port_name()))
             return false;
@@ -158,6 +159,36 @@ void BM_IdleDisplayTick(benchmark::State& state)
     state.counters["paints_per_tick"] = static_cast<double>(paints.count) / static_cast<double>(ticks);
 }
 BENCHMARK(BM_IdleDisplayTick)->Iterations(2000)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// The first connect with the main window to a drive that follows the program (status bit 9
+// clear): the image read from its first block request, against the wire time of the bytes
+// exchanged in that time.
+void BM_FirstConnectImageRead(benchmark::State& state)
+{
+    for (auto _ : state) {
+        Windows w;
+        if (!w.open() || !w.connect(BAUD, false)) {
+            state.SkipWithError("no drive");
+            return;
+        }
+        const auto blocks = w.sim->requests(3);
+        const auto replies = w.sim->replies(3);
+        if (blocks.empty() || replies.empty()) {
+            state.SkipWithError("no block read");
+            return;
+        }
+        const auto from = blocks.front().start;
+        const auto to = replies.back().end;
+        std::size_t bytes = 0;
+        for (const auto& e : w.sim->log())
+            if (e.start >= from && e.end <= to)
+                bytes += e.bytes.size();
+        const double elapsed = std::chrono::duration<double>(to - from).count();
+        state.SetIterationTime(elapsed);
+        state.counters["ratio_to_wire"] = elapsed / (static_cast<double>(bytes) * 10.0 / BAUD);  // target <= 1.10
+    }
+}
+BENCHMARK(BM_FirstConnectImageRead)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_SendAllPaced(benchmark::State& state)
 {

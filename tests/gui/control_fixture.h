@@ -16,6 +16,7 @@
 #include "drivedata/Record.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
+#include "link/Serrx.h"
 #include "shell/Toolwin.h"
 
 namespace controltest {
@@ -107,6 +108,7 @@ protected:
         status_.bus_status = bus_status;
         status_.control_mode = control_mode;
         Drive_status_publish(status_);
+        Ser_status_seen.store(1);
         Ser_tx_state.store(LinkState::Run);
         Ser_link_mode.store(LinkMode::Normal);
         Ser_link_flags.store(LINKED);

@@ -479,3 +479,31 @@ TEST_F(ButtonsSim, DisconnectWhileInControlGivesControlBackBeforeThePortCloses)
     EXPECT_EQ(sim->reply_count(8), sim->request_count(8));  // answered before the port closed
     EXPECT_FALSE(main->SpeedButton_bus_remote->isChecked());
 }
+
+TEST_F(ButtonsSim, ControlIsGivenBackOnlyOnAStatusReadInThisContact)
+{
+    // A paced line: the image read spans many display ticks, none of which may act on the
+    // status zeroed at connect. Bit 9 clear: the drive follows the program.
+    open_controlled(true);
+    attach_simulator();
+    sim->set_pacing(57600);
+    SimBytes image = linktest::test_image(12);
+    put_be16(image, RecOfs::BusType, BusTypeId::Canopen);
+    sim->set_image(image);
+    set_sim_status(0x0000);
+    connect_and_read();
+    const auto is_release = [](const SimLogEntry& e) { return e.cmd == 8 && e.bytes[2] == 3 && e.bytes[3] == 1; };
+    ASSERT_TRUE(pump_until([&] {
+        for (const SimLogEntry& e : sim->requests())
+            if (is_release(e))
+                return true;
+        return false;
+    }, 3000));
+    const auto status = sim->replies(0);
+    ASSERT_FALSE(status.empty());
+    for (const SimLogEntry& e : sim->requests(8)) {
+        if (e.bytes[2] == 3)  // function 4 value 0 also belongs to the first contact
+            EXPECT_GT(e.start, status.front().end) << sim_hex(e.bytes);
+    }
+    EXPECT_EQ(linktest::joined(sim->violations()), "");
+}

@@ -71,6 +71,7 @@ inline void reset_link_globals()
     ScopeGenLive.store(0);
     DriveFwVersion.store(0);
     Drive_status_publish(Drive_status{});
+    Ser_status_seen.store(0);
     Sertx_forget_read_list();
     Ser_write_ack.flag.store(0);
     Ser_chunk_sent.store(0);

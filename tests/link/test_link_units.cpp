@@ -51,13 +51,14 @@ protected:
         now_ = Tick_ms() + 1000;
         arm();
     }
-    // A new transmission waiting for its reply.
-    void arm()
+    // A new transmission of a command waiting for its reply.
+    void arm(uint8_t cmd = SerCmd::Status)
     {
         std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
         const uint32_t seq = Ser_tx_seq.load() + 1;
         Ser_tx_seq.store(seq);
         Ser_armed_seq.store(seq);
+        Ser_armed_cmd.store(cmd);
         Ser_reply_sem.drain();
     }
     void feed(const SimBytes& b, uint32_t after_ms = 0)
@@ -392,6 +393,12 @@ TEST_F(RxFeed, LeadingFrameIsCheckedAndTheRestStartsTheNextFrame)
     ident[5] = 0x0C;
     ident[12] = 3;
     ident[13] = 20;
+    // An identification answers only an identification request (a late one passes).
+    feed(frame_of(10, ident));
+    EXPECT_FALSE(woken());
+    EXPECT_NE(DriveFwVersion.load(), 0x314);
+
+    arm(SerCmd::Ident);
     feed(cat(sim_unhex("06 0A 03 14 20 51"), frame_of(10, ident)));
     EXPECT_TRUE(woken());
     EXPECT_TRUE(link_bits(LinkFlag::Ready));

@@ -254,6 +254,7 @@ private:
 
     SimFrameReader reader_;
     std::deque<Transmission> pending_;  // ordered by ready time
+    SimClock::time_point last_reply_ready_{};
     std::deque<Piece> pieces_;          // ordered by write time
     SimClock::time_point rx_free_{};
     SimClock::time_point tx_free_{};

@@ -118,7 +118,13 @@ bool spoil_frame(SimBytes& frame, const std::vector<SimFault>& faults)
 void DriveSim::schedule_reply(const SimBytes& request, const Reply& r, std::vector<SimFault> faults,
                               SimClock::time_point ready)
 {
-    auto enqueue = [this](Transmission t) {
+    // A serial drive answers in order: a reply held back holds back the replies after it (not
+    // the extra copy of a doubled reply).
+    auto enqueue = [this](Transmission t, bool reply = true) {
+        if (reply) {
+            t.ready = std::max(t.ready, last_reply_ready_);
+            last_reply_ready_ = t.ready;
+        }
         auto pos = std::upper_bound(pending_.begin(), pending_.end(), t.ready,
                                     [](SimClock::time_point at, const Transmission& x) { return at < x.ready; });
         pending_.insert(pos, std::move(t));
@@ -211,7 +217,7 @@ void DriveSim::schedule_reply(const SimBytes& request, const Reply& r, std::vect
         again.entry = std::make_shared<SimLogEntry>(*entry);
         again.entry->note += " (second copy)";
         enqueue(std::move(t));
-        enqueue(std::move(again));
+        enqueue(std::move(again), false);
         return;
     }
     enqueue(std::move(t));
