@@ -22,6 +22,8 @@ std::atomic<uint32_t> Ser_timeout_ms{1000};
 
 namespace {
 
+int open_error = 0;  // of the last Seriale_open (GUI thread)
+
 constexpr uint32_t TX_IDLE_MS = 5;
 constexpr uint32_t RX_IDLE_MS = 1;
 constexpr int32_t STOP_WAIT_MS = 2000;  // a step ends within a reply time-out and a settle
@@ -174,13 +176,16 @@ void Seriale_init_link()
 bool Seriale_open(uint32_t baud)
 {
     std::lock_guard<std::mutex> hold(Threads.lock);
+    open_error = 0;
     if (!Threads.tx.joinable() || !stop_and_wait())
         return false;
     Ser_port.close();  // normally closed by the receive thread already
     Ser_port.reset_stop();
     const LinkSettings s = Link_settings();
-    if (!Ser_port.open(s.port, baud))
+    if (!Ser_port.open(s.port, baud)) {
+        open_error = Ser_port.open_error();
         return false;
+    }
     Ser_baud.store(baud);
     Seriale_set_timeout(baud);
     Ser_reply_sem.drain();
@@ -199,6 +204,11 @@ void Seriale_stop()
     Ser_tx_state.store(LinkState::Stop);
     Ser_port.wake();
     Ser_reply_sem.release();  // ends a reply wait at once; Sertx_wait_reply sees the stop
+}
+
+int Seriale_open_error()
+{
+    return open_error;
 }
 
 bool Seriale_wait_stopped(int32_t timeout_ms)

@@ -50,6 +50,9 @@ void Seriale_init_link();
 // `baud` and starts the send thread, then the receive thread. False when the port cannot be
 // opened or the threads did not stop in time; the threads then stay parked.
 bool Seriale_open(uint32_t baud);
+// Why the last Seriale_open failed to open the port (Serport::open_error); 0 when it opened, or
+// when it failed because the threads did not stop in time.
+int Seriale_open_error();
 // Asks the link to stop (the disconnect): wakes the receive thread's wait and the send
 // thread's reply wait and sets Ser_tx_state to 1. Does not wait.
 void Seriale_stop();

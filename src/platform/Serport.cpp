@@ -7,11 +7,13 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -182,29 +184,39 @@ bool Serport::open(const std::string& name, uint32_t baud)
 {
     std::unique_lock<std::mutex> lock(m_);
     close_locked(lock);
+    open_error_ = EINVAL;
     if (!valid_name(name) || baud == 0)
         return false;
 
     const std::string path = "/dev/" + name;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    termios saved{};
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || tcgetattr(fd, &saved) != 0 ||
-        ioctl(fd, TIOCEXCL) != 0) {
-        ::close(fd);
+    if (fd < 0) {
+        open_error_ = errno;
         return false;
     }
+    termios saved{};
+    const auto fail = [&](int err) {
+        open_error_ = err;
+        ::close(fd);
+        return false;
+    };
+    if (!isatty(fd))
+        return fail(ENOTTY);
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return fail(errno == EWOULDBLOCK ? EBUSY : errno);  // held by another program
+    if (tcgetattr(fd, &saved) != 0 || ioctl(fd, TIOCEXCL) != 0)
+        return fail(errno);
 
     termios raw = saved;
     make_raw(raw);
     if (!apply_termios(fd, raw, baud) || !set_modem_lines(fd, TIOCM_DTR, true) ||
         !set_modem_lines(fd, TIOCM_RTS, false)) {
+        const int err = errno != 0 ? errno : EIO;
         ioctl(fd, TIOCNXCL);
         tcsetattr(fd, TCSANOW, &saved);
-        ::close(fd);
-        return false;
+        return fail(err);
     }
+    open_error_ = 0;
     tcflush(fd, TCIOFLUSH);
 
     fd_ = fd;
@@ -218,6 +230,25 @@ bool Serport::open(const std::string& name, uint32_t baud)
     icount_ok_ = read_error_total(fd, &total);
     error_base_ = total;
     return true;
+}
+
+int Serport::open_error() const
+{
+    std::lock_guard<std::mutex> lock(m_);
+    return open_error_;
+}
+
+std::string Serport::device_group(const std::string& name)
+{
+    struct stat st {};
+    if (!valid_name(name) || ::stat(("/dev/" + name).c_str(), &st) != 0)
+        return {};
+    struct group grp {};
+    struct group* found = nullptr;
+    char buf[4096];
+    if (getgrgid_r(st.st_gid, &grp, buf, sizeof buf, &found) != 0 || found == nullptr)
+        return {};
+    return found->gr_name;
 }
 
 void Serport::close()

@@ -49,6 +49,9 @@ public:
     // DTR on, RTS off, both directions purged. A port this object still holds is closed first.
     // Any failure closes the descriptor at once and returns false.
     bool open(const std::string& name, uint32_t baud);
+    // Why the last open failed: an errno (EACCES, EBUSY for a port in use, ENOENT, EINVAL for a
+    // name this layer does not open); 0 after a successful open.
+    int open_error() const;
     // Purges, puts the saved terminal settings back and closes. Does nothing when closed.
     void close();
     bool is_open() const;
@@ -87,6 +90,8 @@ public:
 
     // Names this layer opens: "tty" + letters + digits, "rfcomm" + digits, "pts/" + digits.
     static bool valid_name(const std::string& name);
+    // The group owning /dev/<name> (whose members may open it), empty when unknown.
+    static std::string device_group(const std::string& name);
 
 private:
     class Use;
@@ -105,6 +110,7 @@ private:
     bool closing_ = false;
     termios saved_{};
     std::string name_;
+    int open_error_ = 0;
 
     int bell_ = -1;  // eventfd: stop, wake and close poke the waiting thread through it
     std::atomic<unsigned> generation_{0};

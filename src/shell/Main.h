@@ -3,6 +3,7 @@
 // images, status-bar panel and the two 30 ms timers; start-up, connect/disconnect, page hosting,
 // caption and language.
 #include <cstdint>
+#include <string>
 
 #include <QMainWindow>
 #include <QPointer>
@@ -445,3 +446,7 @@ void Main_set_check_on_off(QCheckBox* box, QLabel* label, bool on);
 uint8_t Main_get_check_on_off(QCheckBox* box, QLabel* label);
 // Day and month in two digits, year plain, joined by the system's date separator.
 QString Main_date_text(const QDate& date);
+
+// The message of a port that did not open: the setting error, then the system's reason (errno
+// err, none when 0) and, for a port in use or not permitted, what to do about it.
+QString Main_port_error_text(int err, const std::string& port);

@@ -3,6 +3,8 @@
 #include "scope/Scope_link_core.h"
 #include "shell/Settings.h"
 
+#include <cerrno>
+
 #include <QComboBox>
 #include <QMenu>
 #include <QToolButton>
@@ -12,6 +14,8 @@
 #include "link/Sertx.h"
 #include "platform/Msgbox.h"
 #include "platform/Portlist.h"
+#include "platform/Savefile.h"
+#include "platform/Serport.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
 #include "shell/Stbar.h"
@@ -25,6 +29,19 @@ const char* const NO_PORT_TEXT[3] = {"ERRORE: porta seriale assente!", "ERROR: N
                                      "ERREUR: Il n'y a pas de port série!"};
 const char* const PORT_SETTING_TEXT[3] = {"ERRORE Impostazione Seriale", "ERROR Serial Port Setting",
                                           "ERREUR Configuration Port Série"};
+
+// Why a port could not be opened, added below the setting error.
+const char* const PORT_BUSY_TEXT[3] = {"La porta è usata da un altro programma.",
+                                       "The port is in use by another program.",
+                                       "Le port est utilisé par un autre programme."};
+const char* const PORT_GROUP_TEXT[3] = {
+    "Su Linux l'utente deve appartenere al gruppo \"%1\" del dispositivo; dopo averlo aggiunto, "
+    "chiudere la sessione e rientrare.",
+    "On Linux the user must be a member of the device's group \"%1\"; after adding the user to it, "
+    "log out and in again.",
+    "Sous Linux, l'utilisateur doit être membre du groupe \"%1\" du périphérique ; après l'y avoir "
+    "ajouté, fermez la session puis rouvrez-la."};
+constexpr const char* USUAL_PORT_GROUP = "dialout";
 
 void warn(const char* const text[3])
 {
@@ -61,6 +78,24 @@ void fill_box(QComboBox* box, const std::vector<std::string>& items, int index)
 
 }  // namespace
 
+QString Main_port_error_text(int err, const std::string& port)
+{
+    const unsigned l = Lang_index();
+    QString text = QString::fromUtf8(PORT_SETTING_TEXT[l]);
+    if (err == 0)
+        return text;
+    text += "\n" + QString::fromStdString(port) + ": " + QString::fromStdString(Savefile_error_text(err));
+    if (err == EBUSY) {
+        text += "\n" + QString::fromUtf8(PORT_BUSY_TEXT[l]);
+    } else if (err == EACCES || err == EPERM) {
+        std::string group = Serport::device_group(port);
+        if (group.empty())
+            group = USUAL_PORT_GROUP;
+        text += "\n" + QString::fromUtf8(PORT_GROUP_TEXT[l]).arg(QString::fromStdString(group));
+    }
+    return text;
+}
+
 void TForm_main::OpenLink(uint8_t mode)
 {
     UpdateCommandButtons(0);
@@ -77,7 +112,9 @@ void TForm_main::OpenLink(uint8_t mode)
     BaudShown = ~Ser_baud.load();
     Main_status_shown_invalidate();
     if (!Seriale_open_link(mode)) {
-        warn(PORT_SETTING_TEXT);
+        const unsigned l = Lang_index();
+        const QString text = Main_port_error_text(Seriale_open_error(), Settings_port_name());
+        Msgbox_show({MsgIcon::Warning, Msgbox_title(l), text.toStdString(), MsgOk});
         return;
     }
     BitBtn_connect->setEnabled(false);

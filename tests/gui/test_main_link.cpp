@@ -9,11 +9,15 @@
 #include <QMenu>
 #include <QToolButton>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include "pages/drive/Frm_output_sizes.h"
+#include "platform/Pty.h"
+#include "platform/Savefile.h"
+#include "platform/Serport.h"
 
 using namespace maintest;
 
@@ -186,7 +190,7 @@ TEST_F(MainLink, PortThatWillNotOpenWarnsAndLeavesTheButtons)
 
     main->BitBtn_connect->click();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "ERROR Serial Port Setting");
+    EXPECT_EQ(boxes[0].text, "ERROR Serial Port Setting\nttyUSB42: " + Savefile_error_text(ENOENT));
     EXPECT_EQ(Settings_port_name(), "ttyUSB42");  // saved before the attempt
     EXPECT_TRUE(main->BitBtn_connect->isEnabled());
     EXPECT_TRUE(main->ComboBox_porta_com->isEnabled());
@@ -194,6 +198,50 @@ TEST_F(MainLink, PortThatWillNotOpenWarnsAndLeavesTheButtons)
     EXPECT_TRUE(main->Menu_TipoDrive1->menuAction()->isEnabled());
     EXPECT_NE(Ser_tx_state.load(), LinkState::Run);
     EXPECT_FALSE(Ser_port.is_open());
+}
+
+TEST_F(MainLink, APortInUseSaysSo)
+{
+    open_window();
+    attach_simulator();
+    Serport holder;  // another program has the port
+    ASSERT_TRUE(holder.open(sim->port_name(), 57600));
+    main->BitBtn_connect->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "ERROR Serial Port Setting\n" + sim->port_name() +
+                                 ": " + Savefile_error_text(EBUSY) + "\nThe port is in use by another program.");
+    EXPECT_FALSE(Ser_port.is_open());
+}
+
+TEST(PortErrorText, ReasonAndWhatToDoInEachLanguage)
+{
+    Pty pty;  // a device whose group the permission hint names
+    ASSERT_TRUE(pty.ok());
+    const std::string group = Serport::device_group(pty.name);
+    ASSERT_FALSE(group.empty());
+    const struct {
+        uint8_t lang;
+        int err;
+        std::string text;
+    } rows[] = {
+        {1, 0, "ERROR Serial Port Setting"},
+        {1, EACCES, "ERROR Serial Port Setting\n" + pty.name + ": " + Savefile_error_text(EACCES) + "\nOn Linux the user must be a member "
+                    "of the device's group \"" + group + "\"; after adding the user to it, log out and in again."},
+        {0, EBUSY, "ERRORE Impostazione Seriale\n" + pty.name + ": " + Savefile_error_text(EBUSY) + "\n"
+                   "La porta è usata da un altro programma."},
+        {2, EACCES, "ERREUR Configuration Port Série\n" + pty.name + ": " + Savefile_error_text(EACCES) + "\nSous Linux, l'utilisateur "
+                    "doit être membre du groupe \"" + group + "\" du périphérique ; après l'y avoir ajouté, fermez "
+                    "la session puis rouvrez-la."},
+        {0, EACCES, "ERRORE Impostazione Seriale\nttyUSB77: " + Savefile_error_text(EACCES) + "\nSu Linux l'utente deve appartenere "
+                    "al gruppo \"dialout\" del dispositivo; dopo averlo aggiunto, chiudere la sessione e rientrare."},
+    };
+    const uint8_t saved = LanguageIndex;
+    for (const auto& r : rows) {
+        LanguageIndex = r.lang;
+        const std::string port = r.text.find("ttyUSB77") != std::string::npos ? "ttyUSB77" : pty.name;
+        EXPECT_EQ(Main_port_error_text(r.err, port).toStdString(), r.text);
+    }
+    LanguageIndex = saved;
 }
 
 TEST_F(MainLink, RefillKeepsTheSavedPortOnlyTheUsersChoiceSavesIt)

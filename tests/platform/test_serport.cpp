@@ -7,6 +7,9 @@
 #include <atomic>
 #include <chrono>
 #include <dirent.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <future>
 #include <thread>
 
@@ -94,8 +97,10 @@ TEST_F(SerportTest, OpensRawAndRestoresSettingsOnClose)
 TEST_F(SerportTest, RefusesBusyPortAndBadNames)
 {
     ASSERT_TRUE(port.open(pty.name, 57600));
+    EXPECT_EQ(port.open_error(), 0);
     Serport other;
     EXPECT_FALSE(other.open(pty.name, 57600));
+    EXPECT_EQ(other.open_error(), EBUSY);
     port.close();
     EXPECT_TRUE(other.open(pty.name, 57600));
 
@@ -104,8 +109,38 @@ TEST_F(SerportTest, RefusesBusyPortAndBadNames)
                              "watchdog", "null", "ttyUSB0x", "rfcomm", "ttyUSB123456789012345678901234567890"})
         EXPECT_FALSE(bad.open(name, 57600)) << name;
     EXPECT_FALSE(bad.is_open());
+    EXPECT_EQ(bad.open_error(), EINVAL);
     EXPECT_FALSE(bad.open("ttyUSB987", 57600));  // valid name, no such device
+    EXPECT_EQ(bad.open_error(), ENOENT);
     EXPECT_FALSE(other.open(pty.name, 0)) << "rate 0 hangs a line up; refused";
+}
+
+TEST_F(SerportTest, APortTheUserMayNotOpenSaysSoAndNamesItsGroup)
+{
+    ASSERT_EQ(::chmod(("/dev/" + pty.name).c_str(), 0660), 0);
+    const std::string group = Serport::device_group(pty.name);
+    struct stat st {};
+    ASSERT_EQ(::stat(("/dev/" + pty.name).c_str(), &st), 0);
+    EXPECT_EQ(group, getgrgid(st.st_gid) ? getgrgid(st.st_gid)->gr_name : "");
+    if (::geteuid() != 0) {
+        if (st.st_uid == ::geteuid())
+            GTEST_SKIP() << "the test user owns its pseudo-terminals";
+        EXPECT_FALSE(port.open(pty.name, 57600));
+        EXPECT_EQ(port.open_error(), EACCES);
+        return;
+    }
+    // Permissions do not bind root: open as an unprivileged user in a child.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        Serport p;
+        ::_exit(!p.open(pty.name, 57600) && p.open_error() == EACCES ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(SerportTest, PassesBytesUnchangedBothWays)
