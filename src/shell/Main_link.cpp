@@ -1,8 +1,4 @@
 // Main window: connecting and disconnecting, the port box, the display update by link mode.
-// Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
-#include "scope/Scope_link_core.h"
-#include "shell/Settings.h"
-
 #include <QComboBox>
 #include <QMenu>
 #include <QToolButton>
@@ -12,8 +8,10 @@
 #include "link/Sertx.h"
 #include "platform/Msgbox.h"
 #include "platform/Portlist.h"
+#include "scope/Scope_link_core.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
+#include "shell/Settings.h"
 #include "shell/Stbar.h"
 
 namespace {

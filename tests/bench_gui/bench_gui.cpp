@@ -4,9 +4,24 @@
 // of the process with the motor-send dialog open against without it.
 #include <benchmark/benchmark.h>
 
-// Project headers first: the simulator uses names Qt defines as macros.
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <memory>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
 #include "DriveSim.h"
 #include "drivedata/Globvar.h"
+#include "gui/gui_app.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
 #include "link/Sertx.h"
@@ -20,22 +35,6 @@
 #include "shell/Settings.h"
 #include "shell/Splash.h"
 #include "shell/Terminal.h"
-#include "gui/gui_app.h"
-
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTemporaryDir>
-#include <QThread>
-#include <QTimer>
-#include <QToolButton>
-
-#include <chrono>
-#include <cstdio>
-#include <ctime>
-#include <functional>
-#include <memory>
 
 namespace {
 
