@@ -20,6 +20,7 @@
 #include <QToolButton>
 
 #include "DriveSim.h"
+#include "controls/Fonts.h"
 #include "drivedata/Globvar.h"
 #include "gui/gui_app.h"
 #include "link/Seriale.h"
@@ -240,6 +241,7 @@ int main(int argc, char** argv)
     });
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    Fonts_install();
     QApplication app(argc, argv);
     Settings_set_system_language_id([] { return static_cast<uint16_t>(1033); });
     benchmark::Initialize(&argc, argv);
