@@ -11,7 +11,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-// The program's picture (JPEG), shown by the about box and the splash window.
+// The program's picture (JPEG, res/about.jpg built in), shown by the about box and the splash window.
 extern const uint8_t AboutPicture[];
 extern const std::size_t AboutPictureSize;
 

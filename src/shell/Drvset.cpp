@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include "controls/Fonts.h"
 #include "platform/Msgbox.h"
 #include "shell/Allarmi.h"
 #include "shell/E2p_dialogs.h"
@@ -52,6 +53,7 @@ QString join_arguments(int argc, char** argv)
 int main(int argc, char** argv)
 {
     CommandLine = join_arguments(argc, argv);
+    Fonts_install();
     TApplication app(argc, argv);
     Msgbox_install_qt_sink();
     QApplication::setApplicationName(APP_TITLE);

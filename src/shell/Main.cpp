@@ -1,7 +1,4 @@
 // Main window: its widgets, creation, first showing and closing.
-// Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
-#include "scope/Scope_link_core.h"
-#include "shell/Settings.h"
 #include "shell/Main.h"
 
 #include <cstring>
@@ -40,7 +37,9 @@
 #include "platform/Tick.h"
 #include "print/Print_list.h"
 #include "print/Printer_data.h"
+#include "scope/Scope_link_core.h"
 #include "shell/Mainstate.h"
+#include "shell/Settings.h"
 #include "shell/Splash.h"
 #include "shell/Stbar.h"
 #include "shell/Treectrl.h"

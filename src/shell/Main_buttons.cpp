@@ -1,9 +1,6 @@
 // Main window: drive command buttons (remote control, power, operation, halt, fault reset, mode
 // bits of the field-bus control word, simulated inputs), their periodic synchronisation with the
 // drive, the choice of tool bars by bus type and control mode, and the bus and control-type texts.
-// Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
-#include "scope/Scope_link_core.h"
-
 #include <chrono>
 #include <iterator>
 #include <thread>
@@ -24,6 +21,7 @@
 #include "link/Serrx.h"
 #include "link/Sertx.h"
 #include "platform/Tick.h"
+#include "scope/Scope_link_core.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
 

@@ -1,10 +1,6 @@
 // Main window: the drive family switch. The family of the settings (flag bit 2) decides the
 // drive-size table, the family record written into files, the oscilloscope's signal catalogue,
 // the number of output LED rows and the family's own pages in the page trees.
-// Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
-#include "scope/Scope_link_core.h"
-#include "shell/Settings.h"
-
 #include <QAction>
 #include <QSignalBlocker>
 #include <QTreeWidget>
@@ -12,8 +8,10 @@
 #include "drivedata/Globvar.h"
 #include "drivedata/Versoftw.h"
 #include "pages/drive/Frm_output_sizes.h"
+#include "scope/Scope_link_core.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
+#include "shell/Settings.h"
 #include "shell/Toolwin.h"
 #include "shell/Treectrl.h"
 

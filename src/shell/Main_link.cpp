@@ -1,8 +1,4 @@
 // Main window: connecting and disconnecting, the port box, the display update by link mode.
-// Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
-#include "scope/Scope_link_core.h"
-#include "shell/Settings.h"
-
 #include <cerrno>
 
 #include <QComboBox>
@@ -16,8 +12,10 @@
 #include "platform/Portlist.h"
 #include "platform/Savefile.h"
 #include "platform/Serport.h"
+#include "scope/Scope_link_core.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
+#include "shell/Settings.h"
 #include "shell/Stbar.h"
 
 namespace {

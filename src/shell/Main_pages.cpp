@@ -1,9 +1,5 @@
 // Main window: page hosting through the page nodes, window caption, language, check-box and date
 // helpers for the pages.
-// Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
-#include "scope/Scope_link_core.h"
-#include "shell/Settings.h"
-
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
@@ -20,9 +16,11 @@
 #include "drivedata/Record.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
+#include "scope/Scope_link_core.h"
 #include "shell/Allarmi.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
+#include "shell/Settings.h"
 #include "shell/Treectrl.h"
 
 namespace {

@@ -4,9 +4,25 @@
 // of the process with the motor-send dialog open against without it.
 #include <benchmark/benchmark.h>
 
-// Project headers first: the simulator uses names Qt defines as macros.
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <memory>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
 #include "DriveSim.h"
+#include "controls/Fonts.h"
 #include "drivedata/Globvar.h"
+#include "gui/gui_app.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
 #include "link/Sertx.h"
@@ -20,22 +36,6 @@
 #include "shell/Settings.h"
 #include "shell/Splash.h"
 #include "shell/Terminal.h"
-#include "gui/gui_app.h"
-
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTemporaryDir>
-#include <QThread>
-#include <QTimer>
-#include <QToolButton>
-
-#include <chrono>
-#include <cstdio>
-#include <ctime>
-#include <functional>
-#include <memory>
 
 namespace {
 
@@ -273,6 +273,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     test_home();  // settings and data files of the run stay out of the user's folders
+    Fonts_install();
     QApplication app(argc, argv);
     Settings_set_system_language_id([] { return static_cast<uint16_t>(1033); });
     benchmark::Initialize(&argc, argv);

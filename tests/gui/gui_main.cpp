@@ -1,6 +1,7 @@
 // Test entry of the GUI tests: one QApplication exists before any fixture builds its widgets.
 #include <gtest/gtest.h>
 
+#include "controls/Fonts.h"
 #include "gui_app.h"
 
 namespace {
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    Fonts_install();
     gui_app();
     ::testing::UnitTest::GetInstance()->listeners().Append(new EndTestObjects);
     return RUN_ALL_TESTS();

@@ -4,10 +4,6 @@
 // and (optionally) a drive simulator on the port box.
 #include <gtest/gtest.h>
 
-// Project headers first: the simulator and the scope catalogue use names Qt defines as macros.
-#include "link/LinkTestUtil.h"
-#include "shell/Settings.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,11 +21,13 @@
 #include <vector>
 
 #include "gui_app.h"
+#include "link/LinkTestUtil.h"
 #include "platform/Msgbox.h"
 #include "platform/Tick.h"
 #include "shell/Allarmi.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
+#include "shell/Settings.h"
 #include "shell/Splash.h"
 #include "shell/Terminal.h"
 #include "shell/Treectrl.h"

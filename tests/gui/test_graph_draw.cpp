@@ -170,10 +170,16 @@ TEST(GraphText, MeasuresText)
     EXPECT_NEAR(four.width(), 4 * one.width(), 2);
     EXPECT_EQ(four.height(), one.height());
 
-    const QSize at96 = Graph_draw_text_size_font("I.0", "Arial", 10, 96);
-    const QSize at192 = Graph_draw_text_size_font("I.0", "Arial", 10, 192);
-    EXPECT_GT(at96.height(), 10);
-    EXPECT_NEAR(at192.height(), 2 * at96.height(), 2);
+    // Points to pixels at the resolution, rounded: 10 pt is 13.3 px at 96 ppi, 26.7 px at 192.
+    const struct {
+        int ppi;
+        int pixels;
+    } sizes[] = {{96, 13}, {192, 27}};
+    for (const auto& s : sizes) {
+        QFont arial("Arial");
+        arial.setPixelSize(s.pixels);
+        EXPECT_EQ(Graph_draw_text_size_font("I.0", "Arial", 10, s.ppi), Graph_draw_text_size("I.0", arial)) << s.ppi;
+    }
 }
 
 TEST(GraphFill, FillsClipAndKeepsBrushColour)

@@ -175,7 +175,7 @@ TEST_F(MainLink, ConnectWithoutAnyPortOnlyWarns)
     EXPECT_FALSE(main->BitBtn_disconnect->isEnabled());
 
     // The placeholder chosen by the user changes nothing either.
-    emit main->ComboBox_porta_com->activated(0);
+    Q_EMIT main->ComboBox_porta_com->activated(0);
     EXPECT_EQ(settings_file(), before);
 }
 
@@ -265,7 +265,7 @@ TEST_F(MainLink, RefillKeepsTheSavedPortOnlyTheUsersChoiceSavesIt)
     const int long_item = main->ComboBox_porta_com->count() - 1;
     main->ComboBox_porta_com->setCurrentIndex(long_item);
     EXPECT_EQ(Settings_port_name(), "ttyUSB7");
-    emit main->ComboBox_porta_com->activated(long_item);
+    Q_EMIT main->ComboBox_porta_com->activated(long_item);
     EXPECT_EQ(Settings_port_name(), "ttyUSB123");
     const QByteArray after = settings_file();
     ASSERT_EQ(after.size(), 593);

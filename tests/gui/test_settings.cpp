@@ -27,8 +27,6 @@
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"
 
-#undef signals  // the signal catalogue's member
-
 namespace fs = std::filesystem;
 
 namespace {
