@@ -43,6 +43,9 @@ struct PacedLink {
         Seriale_close();
     }
     bool open() { return Seriale_open_link(LinkMode::Normal); }
+    // Opened and the whole image read.
+    bool linked() { return open() && wait_for_image(); }
+    static bool wait_for_image();
 };
 
 template <typename Pred>
@@ -55,6 +58,11 @@ bool wait_for(Pred pred, std::chrono::milliseconds timeout)
         std::this_thread::sleep_for(100us);
     }
     return true;
+}
+
+bool PacedLink::wait_for_image()
+{
+    return wait_for([] { return Ser_data_flags.load() & DataFlag::ImageRead; }, 5000ms);
 }
 
 // CPU time (ms) of the two link threads, by their names.
@@ -181,7 +189,7 @@ void BM_LinkLostReplyCost(benchmark::State& state)
     double ratio = 0;
     for (auto _ : state) {
         PacedLink link;
-        if (!link.open() || !wait_for([] { return Ser_data_flags.load() & DataFlag::ImageRead; }, 5000ms)) {
+        if (!link.linked()) {
             state.SkipWithError("no link");
             return;
         }
@@ -214,7 +222,7 @@ void BM_LinkReconnectImageRead(benchmark::State& state)
     double ratio = 0;
     for (auto _ : state) {
         PacedLink link;
-        if (!link.open() || !wait_for([] { return Ser_data_flags.load() & DataFlag::ImageRead; }, 5000ms)) {
+        if (!link.linked()) {
             state.SkipWithError("no link");
             return;
         }
@@ -225,7 +233,7 @@ void BM_LinkReconnectImageRead(benchmark::State& state)
         }
         link.sim->clear_log();
         link.sim->clear_faults();
-        if (!wait_for([] { return Ser_data_flags.load() & DataFlag::ImageRead; }, 5000ms)) {
+        if (!PacedLink::wait_for_image()) {
             state.SkipWithError("image not read again");
             return;
         }
