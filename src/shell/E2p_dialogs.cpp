@@ -404,8 +404,7 @@ TForm_e2p_chks::TForm_e2p_chks(QWidget* parent) : QDialog(parent)
     connect(Timer_com, &QTimer::timeout, this, [this] { Timer_comTimer(); });
     Timer_com->start();
 
-    if (Form_main && !Form_main->Form_e2p_chks)
-        Form_main->Form_e2p_chks = this;
+    Main_register_dialog(&TForm_main::Form_e2p_chks, this);
 }
 
 TForm_e2p_chks::~TForm_e2p_chks() = default;
@@ -719,8 +718,8 @@ void TForm_e2p_chks::closeEvent(QCloseEvent* event)
 void TForm_e2p_chks::FormClose()
 {
     Timer_com->stop();
-    if (drive_answers() && (alarm_word() & BIT_CHECKSUM) && Form_main)
-        Form_main->CloseLink();
+    if (drive_answers() && (alarm_word() & BIT_CHECKSUM))
+        Main_close_link();
 }
 
 void TForm_e2p_chks::Label_sito_internetClick()
@@ -765,8 +764,7 @@ TForm_e2p_offset_er::TForm_e2p_offset_er(QWidget* parent) : QDialog(parent)
     connect(Timer_com, &QTimer::timeout, this, [this] { Timer_comTimer(); });
     Timer_com->start();
 
-    if (Form_main && !Form_main->Form_e2p_offset_er)
-        Form_main->Form_e2p_offset_er = this;
+    Main_register_dialog(&TForm_main::Form_e2p_offset_er, this);
 }
 
 TForm_e2p_offset_er::~TForm_e2p_offset_er() = default;
@@ -826,6 +824,6 @@ void TForm_e2p_offset_er::closeEvent(QCloseEvent* event)
 void TForm_e2p_offset_er::FormClose()
 {
     Timer_com->stop();
-    if (drive_answers() && Form_main)
-        Form_main->CloseLink();
+    if (drive_answers())
+        Main_close_link();
 }

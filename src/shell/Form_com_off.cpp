@@ -150,8 +150,7 @@ TForm_com_off::TForm_com_off(QWidget* parent) : QDialog(parent)
 
 TForm_com_off::~TForm_com_off()
 {
-    if (Form_main != nullptr && Form_main->OtherStb[TForm_main::BarComOff] == Stb)
-        Form_main->OtherStb[TForm_main::BarComOff] = nullptr;
+    Main_detach_bar(TForm_main::BarComOff, Stb);
     Stbarx_free(Stb);
 }
 
@@ -163,8 +162,7 @@ void TForm_com_off::FormCreate()
     panes_[1].width = static_cast<int16_t>(half - 2);
     panes_[1].paint = ComOffPaneFirmware;
     Stb = new Stbarx(PanelCom_off_Stb, pane_list_, 0);
-    if (Form_main != nullptr)
-        Form_main->OtherStb[TForm_main::BarComOff] = Stb;
+    Main_attach_bar(TForm_main::BarComOff, Stb);
 }
 
 void TForm_com_off::showEvent(QShowEvent* event)
@@ -195,17 +193,15 @@ void TForm_com_off::FormShow()
 
 void TForm_com_off::BitBtn_disconnectClick()
 {
-    if (Form_main != nullptr)
-        Form_main->CloseLink();
+    Main_close_link();
     close();
 }
 
 void TForm_com_off::FormClose()
 {
-    if (Form_main != nullptr && (Ser_link_flags.load() & LinkFlag::Answers))
-        Form_main->CloseLink();
-    if (Form_main != nullptr && Form_main->OtherStb[TForm_main::BarComOff] == Stb)
-        Form_main->OtherStb[TForm_main::BarComOff] = nullptr;
+    if (Ser_link_flags.load() & LinkFlag::Answers)
+        Main_close_link();
+    Main_detach_bar(TForm_main::BarComOff, Stb);
     Stbarx_free(Stb);
 }
 

@@ -29,6 +29,12 @@
 
 namespace {
 
+// The main window's slot for the bar of a send dialog.
+TForm_main::OtherBar main_bar(bool motor)
+{
+    return motor ? TForm_main::BarSendMotor : TForm_main::BarSendDrive;
+}
+
 constexpr int QUEUE_TIMER_MS = 30;
 constexpr uint16_t PROGRESS_QUEUE_LIMIT = 10;  // a progress request only while fewer wait
 constexpr uint8_t INFO_PROGRESS = 1;           // its sub-code for the block transfer progress
@@ -369,8 +375,7 @@ QWidget* Formdattxrx_send::add_status_bar(const char* panel_name)
     pane_list_[1] = &panes_[1];
     pane_list_[2] = nullptr;
     Stb = new Stbarx(panel, pane_list_, 0);
-    if (Form_main != nullptr)
-        Form_main->OtherStb[part_ == Part::SendMotor ? TForm_main::BarSendMotor : TForm_main::BarSendDrive] = Stb;
+    Main_attach_bar(main_bar(part_ == Part::SendMotor), Stb);
     return panel;
 }
 
@@ -378,10 +383,6 @@ void Formdattxrx_send::free_status_bar()
 {
     if (Stb == nullptr)
         return;
-    if (Form_main != nullptr) {
-        Stbarx*& slot = Form_main->OtherStb[part_ == Part::SendMotor ? TForm_main::BarSendMotor : TForm_main::BarSendDrive];
-        if (slot == Stb)
-            slot = nullptr;
-    }
+    Main_detach_bar(main_bar(part_ == Part::SendMotor), Stb);
     Stbarx_free(Stb);
 }

@@ -283,8 +283,8 @@ void TForm_load_data_drive::build()
 
 void TForm_load_data_drive::select_page()
 {
-    if (shown_ && Form_main != nullptr)
-        Form_main->SelectPage(1, ScrollBox_Menu_host);
+    if (shown_)
+        Main_select_page(1, ScrollBox_Menu_host);
 }
 
 // ---- showing ----
@@ -314,8 +314,7 @@ void TForm_load_data_drive::FormShow()
     }
     Stbarx_free(Stb);
     Stb = new Stbarx(PanelArchiveStb, ArchivePaneList, 1);
-    if (Form_main != nullptr)
-        Form_main->OtherStb[TForm_main::BarArchive] = Stb;
+    Main_attach_bar(TForm_main::BarArchive, Stb);
     Stbarx_repaint(Stb);
     CurrentPageNode[1] = nullptr;
 
@@ -569,7 +568,6 @@ void TForm_load_data_drive::finish_close()
         node->PageDestroy(1);
     SettingsBlock.archive_height = static_cast<uint16_t>(height());
     SettingsBlock.archive_width = static_cast<uint16_t>(width());
-    if (Form_main != nullptr && Form_main->OtherStb[TForm_main::BarArchive] == Stb)
-        Form_main->OtherStb[TForm_main::BarArchive] = nullptr;
+    Main_detach_bar(TForm_main::BarArchive, Stb);
     Stbarx_free(Stb);
 }

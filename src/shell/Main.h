@@ -450,3 +450,16 @@ QString Main_date_text(const QDate& date);
 // The message of a port that did not open: the setting error, then the system's reason (errno
 // err, none when 0) and, for a port in use or not permitted, what to do about it.
 QString Main_port_error_text(int err, const std::string& port);
+
+// ---- what the shell's dialogs reach of the main window (nothing while there is none) ----
+// A dialog's status bar, repainted with the main window's; detached only while it is still that bar.
+void Main_attach_bar(TForm_main::OtherBar which, Stbarx* bar);
+void Main_detach_bar(TForm_main::OtherBar which, const Stbarx* bar);
+// A drive-state dialog of the main window (Form_e2p_chks, ...), registered unless one is open.
+void Main_register_dialog(QPointer<QWidget> TForm_main::*slot, QWidget* dialog);
+void Main_close_link();
+void Main_select_page(uint16_t context, QWidget* host);
+QTreeWidget* Main_page_tree();
+// Access granted by a password: the Flash Write item, the Monitor menu.
+void Main_show_flash_write();
+void Main_show_monitor_menu();

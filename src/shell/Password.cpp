@@ -46,22 +46,16 @@ void tell(MsgIcon icon, const char* const text[3])
 void grant_flash_write()
 {
     AccessFlags |= Access::FlashWrite;
-    if (Form_main == nullptr)
-        return;
-    Form_main->FlashWrite->setVisible(true);
-    // Without the firmware window the item is shown but cannot be used.
-    Form_main->FlashWrite->setEnabled(Toolwin_available(ToolWin::FlashSH));
+    Main_show_flash_write();
 }
 
 void grant_reserved()
 {
     AccessFlags |= Access::Reserved;
     PasswordAddReservedPages();
-    if (Form_main == nullptr)
-        return;
-    if (ApplyBrand)
-        ApplyBrand(Form_main->TreeView_menu);
-    Form_main->Menu_Monitor->menuAction()->setVisible(true);
+    if (Main_page_tree() != nullptr && ApplyBrand)
+        ApplyBrand(Main_page_tree());
+    Main_show_monitor_menu();
 }
 
 // Raises the bit of a valid password (first match wins); false for any other text.
@@ -154,7 +148,7 @@ void TForm_Password::keyPressEvent(QKeyEvent* event)
 
 void PasswordAddReservedPages()
 {
-    QTreeWidget* tree = Form_main != nullptr ? Form_main->TreeView_menu : nullptr;
+    QTreeWidget* tree = Main_page_tree();
     if (tree == nullptr || FindPageNode(tree, &PageNode_taglia_drive) != nullptr)
         return;
     const bool updates = tree->updatesEnabled();
