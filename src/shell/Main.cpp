@@ -28,6 +28,7 @@
 
 #include "controls/Graph_draw.h"
 #include "drivedata/Busx.h"
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
 #include "drivedata/Sortdat.h"
@@ -35,7 +36,6 @@
 #include "link/Seriale_port.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "platform/Msgbox.h"
 #include "platform/Tick.h"
 #include "print/Print_list.h"

@@ -16,13 +16,13 @@
 #include <QTreeWidget>
 
 #include "controls/Graph_draw.h"
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
 #include "flash/Flash_progress.h"
 #include "link/Seriale_port.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "platform/Tick.h"
 #include "scope/Oscx_set.h"
 #include "shell/Allarmi.h"

@@ -9,9 +9,9 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Versoftw.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
 #include "shell/Toolwin.h"

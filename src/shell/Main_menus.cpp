@@ -11,11 +11,11 @@
 #include <QMenu>
 #include <QToolButton>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
 #include "drivedata/Record.h"
 #include "link/Sertx.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "platform/Msgbox.h"
 #include "print/Printer_data.h"
 #include "shell/About.h"

@@ -10,8 +10,8 @@
 #include <QTest>
 #include <QTreeWidgetItemIterator>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Versoftw.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "shell/Password.h"
 
 using namespace controltest;

@@ -13,7 +13,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "pages/drive/Frm_output_sizes.h"
+#include "drivedata/Frm_output_sizes.h"
 
 using namespace maintest;
 
