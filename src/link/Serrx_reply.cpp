@@ -11,11 +11,11 @@
 #include "drivedata/Messaggi.h"
 #include "drivedata/Record.h"
 #include "link/Fieldbus_link.h"
+#include "link/Scope_link.h"
 #include "link/Seriale.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
 #include "link/Tools_link.h"
-#include "scope/Scope_link_core.h"
 
 Ser_write_ack_rec Ser_write_ack;
 BlockTxInfoRec BlockTxInfo;

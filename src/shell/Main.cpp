@@ -1,6 +1,6 @@
 // Main window: its widgets, creation, first showing and closing.
 // Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
-#include "scope/Scope_link_core.h"
+#include "link/Scope_link.h"
 #include "shell/Settings.h"
 #include "shell/Main.h"
 

@@ -349,13 +349,6 @@ public:
     // The ApplyBrand hook: the family of the settings applied to the global tables and to a page
     // tree (and, with the main window, to its output image, page and caption).
     static void Main_apply_brand(QTreeWidget* tree);
-    // Signal catalogues of the first and the second family: the oscilloscope fills them when it
-    // prepares its tables; ApplyBrand makes the family's one current (ScopeSignalTable). An empty
-    // catalogue leaves the current one in place.
-    static struct ScopeSignalTableRec ScopeFamilyCatalogue[2];
-    // Refreshes the open oscilloscope window for a new catalogue (Oscx_apply_channels); set by the
-    // oscilloscope, null until then.
-    static void (*OscxApplyChannels)();
     // ---- end drive control ----
 
     // ---- menus and tool windows (Main_menus.cpp; owned by the menus work) ----

@@ -2,7 +2,7 @@
 // bits of the field-bus control word, simulated inputs), their periodic synchronisation with the
 // drive, the choice of tool bars by bus type and control mode, and the bus and control-type texts.
 // Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
-#include "scope/Scope_link_core.h"
+#include "link/Scope_link.h"
 
 #include <chrono>
 #include <iterator>

@@ -2,7 +2,7 @@
 // drive-size table, the family record written into files, the oscilloscope's signal catalogue,
 // the number of output LED rows and the family's own pages in the page trees.
 // Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
-#include "scope/Scope_link_core.h"
+#include "link/Scope_link.h"
 #include "shell/Settings.h"
 
 #include <QAction>
@@ -16,9 +16,6 @@
 #include "shell/Mainstate.h"
 #include "shell/Toolwin.h"
 #include "shell/Treectrl.h"
-
-ScopeSignalTableRec TForm_main::ScopeFamilyCatalogue[2];
-void (*TForm_main::OscxApplyChannels)() = nullptr;
 
 namespace {
 
@@ -103,8 +100,8 @@ void TForm_main::Main_apply_brand(QTreeWidget* tree)
     TForm_main* f = Form_main;
     if (f == nullptr)
         return;
-    if ((Form_Oscx || Toolwin_open(ToolWin::Oscx)) && OscxApplyChannels != nullptr)
-        OscxApplyChannels();
+    if ((Form_Oscx || Toolwin_open(ToolWin::Oscx)) && ScopeEntries.apply_channels != nullptr)
+        ScopeEntries.apply_channels();
     f->Main_io_image_layout(f->Image_Output, f->IoGeometryOutput, "O.0", f->OutputRows[second ? 1 : 0],
                             f->GroupBox_Output);
     const Drive_status st = Drive_status_get();

@@ -1,6 +1,6 @@
 // Main window: connecting and disconnecting, the port box, the display update by link mode.
 // Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
-#include "scope/Scope_link_core.h"
+#include "link/Scope_link.h"
 #include "shell/Settings.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // Main window: page hosting through the page nodes, window caption, language, check-box and date
 // helpers for the pages.
 // Before any Qt header: the scope catalogue has a field named like a Qt keyword macro.
-#include "scope/Scope_link_core.h"
+#include "link/Scope_link.h"
 #include "shell/Settings.h"
 
 #include <QAbstractButton>

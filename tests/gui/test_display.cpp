@@ -4,7 +4,7 @@
 
 #include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Record.h"
-#include "flash/Flash_progress.h"
+#include "link/Flash_progress.h"
 #include "shell/Main_display.h"
 #include "shell/Settings.h"
 #include "shell/Stbar.h"
