@@ -159,10 +159,6 @@ TForm_main::TForm_main(QWidget* parent) : QMainWindow(parent)
     Main_menus_connect();
 
     Form_main = this;
-    Main_repaint_status_bar = [] {
-        if (MainStb != nullptr)
-            Stbarx_repaint(MainStb);
-    };
     FormCreate();
 }
 
@@ -179,7 +175,6 @@ TForm_main::~TForm_main()
             node->PageDestroy(0);
         Stbarx_free(MainStb);
     }
-    Main_repaint_status_bar = nullptr;
     Serrx_record_handover(false);
     if (Form_main == this)
         Form_main = nullptr;
@@ -638,8 +633,7 @@ void TForm_main::FormShow()
     }
 
     UpdateCommandButtons(0);
-    if (Main_show_control_type)
-        Main_show_control_type();
+    ShowControlType();
     Main_io_image_layout(Image_Input, IoGeometryInput, "I.0", INPUT_ROWS, GroupBox_Input);
     Main_io_image_layout(Image_Output, IoGeometryOutput, "O.0", OutputRows[Settings_second_family() ? 1 : 0],
                          GroupBox_Output);

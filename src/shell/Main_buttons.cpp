@@ -527,14 +527,4 @@ void TForm_main::Main_control_connect()
     }
     connect(Menu_ORVEL1, &QAction::triggered, this, [this] { Menu_ORVEL1Click(); });
     connect(Menu_PELSAN1, &QAction::triggered, this, [this] { Menu_PELSAN1Click(); });
-
-    Main_arrange_bus_toolbars = [] {
-        if (Form_main)
-            Form_main->ArrangeBusToolbars();
-    };
-    Main_show_control_type = [] {
-        if (Form_main)
-            Form_main->ShowControlType();
-    };
-    ApplyBrand = &TForm_main::Main_apply_brand;
 }

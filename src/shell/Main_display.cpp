@@ -286,7 +286,7 @@ void refresh_pages_after_image(TForm_main& f)
             node->PageRefresh(0);
         }
     }
-    PageNode* popup = Main_popup_page ? Main_popup_page() : nullptr;
+    PageNode* popup = Main_popup_page();
     if (popup && PageContext.load() == 0 && popup->PageRefresh) {
         if (popup->PageSetLanguage)
             popup->PageSetLanguage(0);

@@ -126,11 +126,9 @@ void TForm_main::Main_family_from_drive()
         SettingsBlock.flags |= SettingsFlag::FamilyPelsan;
         Menu_PELSAN1->setChecked(true);
     }
-    if (!ApplyBrand)
-        return;
-    ApplyBrand(TreeView_menu);
+    Main_apply_brand(TreeView_menu);
     if (QTreeWidget* archive = PageTreeOf(1))
-        ApplyBrand(archive);
+        Main_apply_brand(archive);
 }
 
 namespace {
@@ -143,8 +141,7 @@ void choose_family(TForm_main& f, bool second)
         SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::FamilyPelsan);
     (second ? f.Menu_PELSAN1 : f.Menu_ORVEL1)->setChecked(true);
     SaveSettings();
-    if (ApplyBrand)
-        ApplyBrand(f.TreeView_menu);
+    TForm_main::Main_apply_brand(f.TreeView_menu);
     f.RefreshCurrentPage();
 }
 

@@ -59,8 +59,7 @@ void grant_reserved()
     PasswordAddReservedPages();
     if (Form_main == nullptr)
         return;
-    if (ApplyBrand)
-        ApplyBrand(Form_main->TreeView_menu);
+    TForm_main::Main_apply_brand(Form_main->TreeView_menu);
     Form_main->Menu_Monitor->menuAction()->setVisible(true);
 }
 
