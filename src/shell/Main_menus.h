@@ -15,8 +15,8 @@ extern QString MotorDataFileName;  // the current motor data file (absolute), em
 using MotorFileLoader = bool (*)(const QString& file_name, MotorRecord* destination, FileDialogSpec& save_dialog);
 
 // ---- entries of the commissioning tools ----
-// Installed at start-up by the motor editor's unit; null until then, and the motor load command
-// stays disabled.
+// Filled by the shell at start-up from the motor editor's unit (tools); null until then, and the
+// motor load command stays disabled.
 struct ToolsEntriesRec {
     MotorFileLoader load_motor_file = nullptr;
 };

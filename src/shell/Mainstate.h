@@ -82,8 +82,8 @@ uint8_t Main_first_alarm_of(uint32_t alarm_word);
 uint8_t Main_first_alarm();
 
 // ---- entries of the control diagrams ----
-// Installed at start-up once the diagrams exist; null until then, and no pop-up page follows the
-// edit state or the language.
+// Filled by the shell at start-up from the diagrams' unit; null until then, and no pop-up page
+// follows the edit state or the language.
 struct DiagramEntriesRec {
     PageNode* (*popup_page)() = nullptr;  // the page node of the diagram pop-up, null while it is closed
 };
