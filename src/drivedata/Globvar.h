@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 // ---- program version ----
 struct ProgramVersionRec {
@@ -94,14 +95,39 @@ extern std::atomic<uint16_t> DriveFwVersion;    // major << 8 | minor
 extern std::atomic<uint16_t> DriveBootVersion;  // major << 8 | minor of the boot loader
 extern std::atomic<uint32_t> DriveDeviceId;     // drive type of the connected (or assumed) drive
 
-// ---- link flag bytes ----
+// ---- flag bytes ----
+// Every bit of a flag byte is named here, with a check that no two names share a bit.
+
+// True when no two of the masks share a bit.
+constexpr bool Flag_bits_disjoint(std::initializer_list<uint8_t> masks)
+{
+    unsigned seen = 0;
+    for (const uint8_t m : masks) {
+        if (seen & m)
+            return false;
+        seen |= m;
+    }
+    return true;
+}
+
+// Ser_link_flags: the link's bits (LinkFlag) and the main window's (LinkUiFlag).
 namespace LinkFlag {
 constexpr uint8_t Answers = 1u << 0;        // a drive answers
 constexpr uint8_t IdentReceived = 1u << 2;  // identification received in this connection
 constexpr uint8_t Connect = 1u << 4;        // set by the main window at connect
 constexpr uint8_t Ready = 1u << 5;          // compatible drive in its operating firmware, normal mode
 }  // namespace LinkFlag
+namespace LinkUiFlag {
+constexpr uint8_t AnswerShown = 1u << 1;  // the drive's answer is shown
+constexpr uint8_t ErrorBlink = 1u << 3;   // link-error blink phase
+constexpr uint8_t ReadyShown = 1u << 6;   // the link-ready state has been handled
+constexpr uint8_t AlarmBlink = 1u << 7;   // alarm blink phase
+}  // namespace LinkUiFlag
+static_assert(Flag_bits_disjoint({LinkFlag::Answers, LinkFlag::IdentReceived, LinkFlag::Connect, LinkFlag::Ready,
+                                  LinkUiFlag::AnswerShown, LinkUiFlag::ErrorBlink, LinkUiFlag::ReadyShown,
+                                  LinkUiFlag::AlarmBlink}));
 
+// Ser_data_flags: the link's bits (DataFlag) and the main window's (DataUiFlag).
 namespace DataFlag {
 constexpr uint8_t ImageRead = 1u << 1;   // whole image read and committed
 constexpr uint8_t ListReads = 1u << 2;   // parameter-list reads enabled
@@ -109,7 +135,13 @@ constexpr uint8_t AlarmMem = 1u << 3;    // alarm memory arrived
 constexpr uint8_t InfoSub1 = 1u << 4;    // information sub-reply 1 arrived
 constexpr uint8_t ProcReply = 1u << 6;   // a procedure sub-reply arrived
 }  // namespace DataFlag
+namespace DataUiFlag {
+constexpr uint8_t AlarmShown = 1u << 0;  // an alarm is being shown
+}  // namespace DataUiFlag
+static_assert(Flag_bits_disjoint({DataFlag::ImageRead, DataFlag::ListReads, DataFlag::AlarmMem, DataFlag::InfoSub1,
+                                  DataFlag::ProcReply, DataUiFlag::AlarmShown}));
 
+// DriveUiFlags.
 namespace UiFlag {
 constexpr uint8_t Power = 1u << 0;
 constexpr uint8_t Operative = 1u << 1;
@@ -120,16 +152,22 @@ constexpr uint8_t Modified = 1u << 5;
 constexpr uint8_t CalibVariant = 1u << 6;
 constexpr uint8_t FreshStatus = 1u << 7;  // a status block was decoded
 }  // namespace UiFlag
+static_assert(Flag_bits_disjoint({UiFlag::Power, UiFlag::Operative, UiFlag::QuickStopHold, UiFlag::Remote,
+                                  UiFlag::FieldBus, UiFlag::Modified, UiFlag::CalibVariant, UiFlag::FreshStatus}));
 
+// FlashModeFlags.
 namespace FlashModeFlag {
 constexpr uint8_t Container = 1u << 0;   // a firmware container is loaded
 constexpr uint8_t DriveKnown = 1u << 3;  // set by identification and whole-image read
 }  // namespace FlashModeFlag
+static_assert(Flag_bits_disjoint({FlashModeFlag::Container, FlashModeFlag::DriveKnown}));
 
+// FlashProgressFlags.
 namespace FlashProgressFlag {
 constexpr uint8_t Waiting = 1u << 0;   // link check before programming waits for the drive
 constexpr uint8_t Answered = 1u << 1;  // the link check ended with the drive answering
 }  // namespace FlashProgressFlag
+static_assert(Flag_bits_disjoint({FlashProgressFlag::Waiting, FlashProgressFlag::Answered}));
 
 extern std::atomic<uint8_t> Ser_link_flags;
 extern std::atomic<uint8_t> Ser_data_flags;

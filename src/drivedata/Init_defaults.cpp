@@ -7,11 +7,11 @@
 #include "drivedata/Busx.h"
 #include "drivedata/Canopen.h"
 #include "drivedata/Fieldtab.h"
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
 #include "drivedata/Mdb.h"
 #include "drivedata/Versoftw.h"
-#include "pages/drive/Frm_output_sizes.h"
 
 namespace {
 

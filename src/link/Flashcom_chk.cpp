@@ -3,7 +3,7 @@
 // no boot-loader programming) or asks for the firmware download (the file must go through the
 // boot loader, or the drive stayed silent).
 #include "drivedata/Globvar.h"
-#include "flash/Flash_seams.h"
+#include "link/Flash_seams.h"
 #include "link/Seriale_port.h"
 #include "link/Sertx.h"
 #include "platform/Tick.h"

@@ -280,11 +280,11 @@ bool Seriale_open_link(uint8_t mode)
     clear_bits(Ser_link_flags, LinkFlag::Answers | LinkFlag::IdentReceived);
     clear_bits(Ser_data_flags, DataFlag::ListReads);
     clear_bits(DriveUiFlags, UiFlag::Modified);
-    clear_bits(Ser_link_flags, LinkFlag::Ready | (1u << 6));
+    clear_bits(Ser_link_flags, LinkFlag::Ready | LinkUiFlag::ReadyShown);
     clear_bits(FlashModeFlags, FlashModeFlag::DriveKnown);
     clear_bits(FlashProgressFlags, FlashProgressFlag::Waiting | FlashProgressFlag::Answered);
-    clear_bits(Ser_link_flags, 1u << 1);
-    clear_bits(Ser_data_flags, 1u << 0);
+    clear_bits(Ser_link_flags, LinkUiFlag::AnswerShown);
+    clear_bits(Ser_data_flags, DataUiFlag::AlarmShown);
     Seriale_clear_queue();
     Drive_status_publish(Drive_status{});
     Ser_status_seen.store(0);

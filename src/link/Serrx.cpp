@@ -8,12 +8,12 @@
 #include <mutex>
 
 #include "drivedata/Globvar.h"
-#include "flash/Flash_seams.h"
+#include "link/Flash_seams.h"
+#include "link/Scope_link.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
 #include "link/Sertx.h"
 #include "platform/Tick.h"
-#include "scope/Scope_link_core.h"
 
 namespace {
 

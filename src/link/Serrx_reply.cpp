@@ -10,12 +10,12 @@
 #include "drivedata/Init.h"
 #include "drivedata/Messaggi.h"
 #include "drivedata/Record.h"
+#include "link/Fieldbus_link.h"
+#include "link/Scope_link.h"
 #include "link/Seriale.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
-#include "pages/fieldbus/Fieldbus_link_core.h"
-#include "scope/Scope_link_core.h"
-#include "tools/Tools_link_core.h"
+#include "link/Tools_link.h"
 
 Ser_write_ack_rec Ser_write_ack;
 BlockTxInfoRec BlockTxInfo;

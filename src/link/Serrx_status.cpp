@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "link/Serrx.h"
-#include "pages/drive/Frm_output_sizes.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
-#include "flash/Flash_seams.h"
+#include "link/Flash_seams.h"
 #include "link/Seriale_port.h"
 #include "platform/Tick.h"
 

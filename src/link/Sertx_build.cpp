@@ -6,9 +6,9 @@
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
+#include "link/Scope_link.h"
 #include "link/Seriale_port.h"
 #include "link/Sertx.h"
-#include "scope/Scope_link_core.h"
 
 namespace {
 

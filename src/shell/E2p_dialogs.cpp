@@ -21,12 +21,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
 #include "drivedata/Record.h"
 #include "link/Seriale_port.h"
 #include "link/Sertx.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "platform/Msgbox.h"
 #include "platform/Tick.h"
 #include "platform/Weburl.h"

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "drivedata/Globvar.h"
-#include "flash/Flash_seams.h"
+#include "link/Flash_seams.h"
 #include "link/Seriale_port.h"
 #include "platform/Tick.h"
 

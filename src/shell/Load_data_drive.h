@@ -7,10 +7,10 @@
 #include <QDialog>
 #include <QString>
 
+#include "drivedata/Load_data_drive_convert.h"
 #include "drivedata/Record.h"
 #include "drivedata/Records_ext.h"
 #include "shell/Filedlg.h"
-#include "shell/Load_data_drive_core.h"
 
 class QAction;
 class QCloseEvent;

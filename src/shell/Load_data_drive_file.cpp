@@ -1,5 +1,5 @@
 // Drive data files read back: size, check byte, family and data version; a file of data version 2
-// is converted (Load_data_drive_core.cpp) and saved at once under a new name.
+// is converted (drivedata/Load_data_drive_convert.cpp) and saved at once under a new name.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>

@@ -25,6 +25,7 @@
 
 #include "controls/Graph_draw.h"
 #include "drivedata/Busx.h"
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
 #include "drivedata/Sortdat.h"
@@ -32,12 +33,11 @@
 #include "link/Seriale_port.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "platform/Msgbox.h"
 #include "platform/Tick.h"
 #include "print/Print_list.h"
 #include "print/Printer_data.h"
-#include "scope/Scope_link_core.h"
+#include "link/Scope_link.h"
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"
 #include "shell/Splash.h"
@@ -158,10 +158,6 @@ TForm_main::TForm_main(QWidget* parent) : QMainWindow(parent)
     Main_menus_connect();
 
     Form_main = this;
-    Main_repaint_status_bar = [] {
-        if (MainStb != nullptr)
-            Stbarx_repaint(MainStb);
-    };
     FormCreate();
 }
 
@@ -178,7 +174,6 @@ TForm_main::~TForm_main()
             node->PageDestroy(0);
         Stbarx_free(MainStb);
     }
-    Main_repaint_status_bar = nullptr;
     Serrx_record_handover(false);
     if (Form_main == this)
         Form_main = nullptr;
@@ -637,8 +632,7 @@ void TForm_main::FormShow()
     }
 
     UpdateCommandButtons(0);
-    if (Main_show_control_type)
-        Main_show_control_type();
+    ShowControlType();
     Main_io_image_layout(Image_Input, IoGeometryInput, "I.0", INPUT_ROWS, GroupBox_Input);
     Main_io_image_layout(Image_Output, IoGeometryOutput, "O.0", OutputRows[Settings_second_family() ? 1 : 0],
                          GroupBox_Output);

@@ -76,8 +76,7 @@ public:
 
     // ---- command buttons and family switch ----
     // The drive command buttons (remote, power, operation, simulated inputs); their unit fills
-    // UpdateCommandButtons and Main_bus_enable_step. Main_show_control_type, the tool-bar
-    // arrangement and the family switch of a tree are the hooks of shell/Mainstate.h.
+    // UpdateCommandButtons and Main_bus_enable_step.
     void UpdateCommandButtons(uint8_t ready);
     void Main_bus_enable_step();
     void Main_family_from_drive();
@@ -284,15 +283,15 @@ public:
     // ---- end display ----
 
     // ---- files and transfers (Main_files.cpp; owned by the data-files work) ----
-    // Connects the drive data commands (buttons and menu items) and fills the
-    // Main_enable_drive_commands hook. Called once by the constructor; later calls do nothing.
+    // Connects the drive data commands (buttons and menu items). Called once by the constructor;
+    // later calls do nothing.
     void Main_files_connect();
     void BitBtn_salva_dati_driveClick();
     void BitBtn_load_dati_driveClick();
     void BitBtn_carica_defaultClick();
     void BitBtn_tar_sensor_posClick();
     void BitBtn_statoClick();
-    // The enable rule of the drive commands (body of the Main_enable_drive_commands hook).
+    // The enable rule of the drive commands (UpdateEditState).
     void Main_apply_drive_commands(uint8_t edit_state);
     // Opens the archive window on slot 1 (loaded or defaulted by the caller) with PageContext 1,
     // then PageContext 0, the edit state recomputed and the main page refreshed.
@@ -303,9 +302,8 @@ public:
     // ---- end files ----
 
     // ---- drive control (Main_control.cpp, Main_buttons.cpp; owned by the drive-control work) ----
-    // Connects the drive command buttons and the drive-type items to their handlers, creates the
-    // bus and control-type panels and installs the tool-bar, control-type and family hooks of
-    // shell/Mainstate.h. Called once by the constructor; later calls do nothing.
+    // Connects the drive command buttons and the drive-type items to their handlers and creates
+    // the bus and control-type panels. Called once by the constructor; later calls do nothing.
     void Main_control_connect();
 
     // Control timer (Main_control.cpp). Each opens its window modally with Timer_ctrl stopped.
@@ -334,12 +332,12 @@ public:
     void SpeedButton_io_inputClick(uint8_t n);
     // A mode button of the six mode tool bars: its bit of the control word := the button's state.
     void Main_ctrl_word_buttonClick(QToolButton* button);
-    // Tool bars by bus type and control mode (the Main_arrange_bus_toolbars hook).
+    // Tool bars by bus type and control mode (UpdateEditState).
     void ArrangeBusToolbars();
     void Main_hide_bus_toolbars();
     void Main_show_can_toolbar();
     void Main_show_mdb_toolbar();
-    // Bus type and control-type texts (the Main_show_control_type hook).
+    // Bus type and control-type texts (UpdateEditState).
     void ShowControlType();
     QLabel* Panel_bus_control_type = nullptr;
     QLabel* Panel_crtl_type_dat = nullptr;
@@ -347,16 +345,9 @@ public:
     // Family switch (Main_family.cpp).
     void Menu_ORVEL1Click();
     void Menu_PELSAN1Click();
-    // The ApplyBrand hook: the family of the settings applied to the global tables and to a page
-    // tree (and, with the main window, to its output image, page and caption).
+    // The family of the settings applied to the global tables and to a page tree (and, with the
+    // main window, to its output image, page and caption).
     static void Main_apply_brand(QTreeWidget* tree);
-    // Signal catalogues of the first and the second family: the oscilloscope fills them when it
-    // prepares its tables; ApplyBrand makes the family's one current (ScopeSignalTable). An empty
-    // catalogue leaves the current one in place.
-    static struct ScopeSignalTableRec ScopeFamilyCatalogue[2];
-    // Refreshes the open oscilloscope window for a new catalogue (Oscx_apply_channels); set by the
-    // oscilloscope, null until then.
-    static void (*OscxApplyChannels)();
     // ---- end drive control ----
 
     // ---- menus and tool windows (Main_menus.cpp; owned by the menus work) ----

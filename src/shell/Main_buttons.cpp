@@ -12,16 +12,17 @@
 #include "controls/Graph_draw.h"
 #include "drivedata/Busctrl.h"
 #include "drivedata/Busx.h"
-#include "drivedata/Cancontrol.h"
 #include "drivedata/Globvar.h"
-#include "drivedata/Mdbcontrol.h"
 #include "drivedata/Record.h"
+#include "link/Busctrl_steps.h"
+#include "link/Cancontrol_steps.h"
+#include "link/Mdbcontrol_steps.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
 #include "platform/Tick.h"
-#include "scope/Scope_link_core.h"
+#include "link/Scope_link.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
 
@@ -527,14 +528,4 @@ void TForm_main::Main_control_connect()
     }
     connect(Menu_ORVEL1, &QAction::triggered, this, [this] { Menu_ORVEL1Click(); });
     connect(Menu_PELSAN1, &QAction::triggered, this, [this] { Menu_PELSAN1Click(); });
-
-    Main_arrange_bus_toolbars = [] {
-        if (Form_main)
-            Form_main->ArrangeBusToolbars();
-    };
-    Main_show_control_type = [] {
-        if (Form_main)
-            Form_main->ShowControlType();
-    };
-    ApplyBrand = &TForm_main::Main_apply_brand;
 }

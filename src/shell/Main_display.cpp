@@ -16,15 +16,15 @@
 #include <QTreeWidget>
 
 #include "controls/Graph_draw.h"
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
-#include "flash/Flash_progress.h"
+#include "link/Flash_progress.h"
+#include "link/Scope_link.h"
 #include "link/Seriale_port.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "platform/Tick.h"
-#include "scope/Oscx_set.h"
 #include "shell/Allarmi.h"
 #include "shell/Linkwait.h"
 #include "shell/Main.h"
@@ -286,7 +286,7 @@ void refresh_pages_after_image(TForm_main& f)
             node->PageRefresh(0);
         }
     }
-    PageNode* popup = Main_popup_page ? Main_popup_page() : nullptr;
+    PageNode* popup = Main_popup_page();
     if (popup && PageContext.load() == 0 && popup->PageRefresh) {
         if (popup->PageSetLanguage)
             popup->PageSetLanguage(0);

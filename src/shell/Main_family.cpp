@@ -5,18 +5,16 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Versoftw.h"
-#include "pages/drive/Frm_output_sizes.h"
-#include "scope/Scope_link_core.h"
+#include "drivedata/Frm_output_sizes.h"
+#include "link/Scope_link.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"
 #include "shell/Toolwin.h"
 #include "shell/Treectrl.h"
-
-ScopeSignalTableRec TForm_main::ScopeFamilyCatalogue[2];
-void (*TForm_main::OscxApplyChannels)() = nullptr;
 
 namespace {
 
@@ -101,8 +99,8 @@ void TForm_main::Main_apply_brand(QTreeWidget* tree)
     TForm_main* f = Form_main;
     if (f == nullptr)
         return;
-    if ((Form_Oscx || Toolwin_open(ToolWin::Oscx)) && OscxApplyChannels != nullptr)
-        OscxApplyChannels();
+    if ((Form_Oscx || Toolwin_open(ToolWin::Oscx)) && ScopeEntries.apply_channels != nullptr)
+        ScopeEntries.apply_channels();
     f->Main_io_image_layout(f->Image_Output, f->IoGeometryOutput, "O.0", f->OutputRows[second ? 1 : 0],
                             f->GroupBox_Output);
     const Drive_status st = Drive_status_get();
@@ -127,11 +125,9 @@ void TForm_main::Main_family_from_drive()
         SettingsBlock.flags |= SettingsFlag::FamilyPelsan;
         Menu_PELSAN1->setChecked(true);
     }
-    if (!ApplyBrand)
-        return;
-    ApplyBrand(TreeView_menu);
+    Main_apply_brand(TreeView_menu);
     if (QTreeWidget* archive = PageTreeOf(1))
-        ApplyBrand(archive);
+        Main_apply_brand(archive);
 }
 
 namespace {
@@ -144,8 +140,7 @@ void choose_family(TForm_main& f, bool second)
         SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::FamilyPelsan);
     (second ? f.Menu_PELSAN1 : f.Menu_ORVEL1)->setChecked(true);
     SaveSettings();
-    if (ApplyBrand)
-        ApplyBrand(f.TreeView_menu);
+    TForm_main::Main_apply_brand(f.TreeView_menu);
     f.RefreshCurrentPage();
 }
 

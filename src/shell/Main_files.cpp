@@ -30,6 +30,7 @@
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"
+#include "shell/Stbar.h"
 #include "shell/Toolwin.h"
 #include "shell/Treectrl.h"
 
@@ -79,8 +80,7 @@ void adopt_sent_record()
     std::memcpy(DriveRecordBank[0].b + RecOfs::WriteStart, sent_record.b + RecOfs::WriteStart, RecOfs::WriteLength);
     DriveRecordBank[2] = DriveRecordBank[0];
     DriveUiFlags.fetch_and(static_cast<uint8_t>(~UiFlag::Modified));
-    if (Main_repaint_status_bar)
-        Main_repaint_status_bar();
+    Stbarx_repaint(MainStb);
 }
 
 }  // namespace
@@ -205,11 +205,6 @@ void TForm_main::Main_files_connect()
     on(BitBtn_tar_sensor_pos, &TForm_main::BitBtn_tar_sensor_posClick);
     on(Menu_tar_sensor_pos, &TForm_main::BitBtn_tar_sensor_posClick);
     on(BitBtn_stato, &TForm_main::BitBtn_statoClick);
-    QPointer<TForm_main> self(this);
-    Main_enable_drive_commands = [self](uint8_t edit_state) {
-        if (self)
-            self->Main_apply_drive_commands(edit_state);
-    };
     Main_apply_drive_commands(EditStateFlags);
 }
 

@@ -45,9 +45,10 @@ void FinishDefaultsSend();
 void Main_archive_send_done();
 
 // ---- printout ----
-// Services of the parameter printout, registered by its unit (the print list itself is cleared
-// with Print_list_clear_lines). Until every member and the three
-// windows (SetPrint, PrintPreview, PrinterData) are available the print commands stay disabled.
+// Entries of the parameter printout, registered by the shell at start-up from the printout's unit
+// (the print list itself is cleared with Print_list_clear_lines). Until every member and the
+// three windows (SetPrint, PrintPreview, PrinterData) are available the print commands stay
+// disabled.
 struct DrivePrintService {
     void (*field_bus)(const DriveRecord*) = nullptr;
     void (*io_profile)(const DriveRecord*) = nullptr;

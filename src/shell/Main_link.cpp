@@ -12,7 +12,7 @@
 #include "platform/Portlist.h"
 #include "platform/Savefile.h"
 #include "platform/Serport.h"
-#include "scope/Scope_link_core.h"
+#include "link/Scope_link.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"

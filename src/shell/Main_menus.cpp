@@ -11,11 +11,11 @@
 #include <QMenu>
 #include <QToolButton>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
 #include "drivedata/Record.h"
 #include "link/Sertx.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "platform/Msgbox.h"
 #include "print/Printer_data.h"
 #include "shell/About.h"
@@ -33,7 +33,7 @@
 MotorRecord MotorEditCopy{};
 MotorRecord MotorEditRef{};
 QString MotorDataFileName;
-MotorFileLoader Load_motor_load_file = nullptr;
+ToolsEntriesRec ToolsEntries;
 
 namespace {
 
@@ -62,7 +62,7 @@ FileDialogSpec motor_dialog(const QString& title, bool save)
 }
 
 bool motor_editor_available() { return Toolwin_available(ToolWin::LoadMotor); }
-bool motor_loader_available() { return motor_editor_available() && Load_motor_load_file != nullptr; }
+bool motor_loader_available() { return motor_editor_available() && ToolsEntries.load_motor_file != nullptr; }
 
 // Creates a window of a registered kind, shows it modally and deletes it; -1 when none was made.
 int run_modal(ToolWin kind, QWidget* parent)
@@ -191,7 +191,7 @@ void TForm_main::BitBtn_load_dati_motorClick()
     if (name.isEmpty() || !QFileInfo::exists(name))
         return;
     FileDialogSpec save = motor_dialog(SaveDialog_dati_motor, true);
-    if (!Load_motor_load_file(name, &MotorEditCopy, save))
+    if (!ToolsEntries.load_motor_file(name, &MotorEditCopy, save))
         return;
     MotorEditRef = MotorEditCopy;
     run_modal(ToolWin::LoadMotor, this);

@@ -1,7 +1,6 @@
 #pragma once
 // What the main window's motor commands share with the motor data editor: its edit copy and
-// reference copy of MotorRecord, the current motor file name, and the reader of motor data files
-// that the editor's unit provides.
+// reference copy of MotorRecord, the current motor file name, and the editor's entries.
 #include <QString>
 
 #include "drivedata/Record.h"
@@ -14,8 +13,14 @@ extern QString MotorDataFileName;  // the current motor data file (absolute), em
 // Reads and checks a motor data file into destination; false, after its own message, when the
 // file is refused. save_dialog is offered for a converted file's new name.
 using MotorFileLoader = bool (*)(const QString& file_name, MotorRecord* destination, FileDialogSpec& save_dialog);
-// Set by the motor editor's unit; null until then, and the motor load command stays disabled.
-extern MotorFileLoader Load_motor_load_file;
+
+// ---- entries of the commissioning tools ----
+// Filled by the shell at start-up from the motor editor's unit (tools); null until then, and the
+// motor load command stays disabled.
+struct ToolsEntriesRec {
+    MotorFileLoader load_motor_file = nullptr;
+};
+extern ToolsEntriesRec ToolsEntries;
 
 // The motor file filter of the open and save dialogs.
 constexpr const char* MOTOR_FILE_FILTER = "Motor  files (*.mot)|*.mot";

@@ -16,7 +16,7 @@
 #include "drivedata/Record.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
-#include "scope/Scope_link_core.h"
+#include "link/Scope_link.h"
 #include "shell/Allarmi.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
@@ -293,8 +293,7 @@ void TForm_main::ApplyLanguage(uint8_t language)
     ApplyCaptionAndVersion();
 
     apply_rows(this, TOOL_TEXTS, l);
-    if (Main_show_control_type)
-        Main_show_control_type();
+    ShowControlType();
     const bool linear = Rec_get<uint16_t>(DriveRecordBank[0], RecOfs::MotorType) == MOTOR_LINEAR;
     GroupBox_pos_mis->setTitle(QString::fromUtf8((linear ? POSITION_LINEAR : POSITION_ROTARY)[l]));
     Panel_pos_unit_mis->setText(linear ? "mm" : "Counts");

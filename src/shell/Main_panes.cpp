@@ -2,7 +2,7 @@
 // baud rate, drive condition, DC bus, firmware version, auto-save marker) and the drive state index
 // that the state panes of every open bar show.
 #include "drivedata/Globvar.h"
-#include "flash/Flash_progress.h"
+#include "link/Flash_progress.h"
 #include "link/Seriale_port.h"
 #include "shell/Allarmi.h"
 #include "shell/Main.h"

@@ -7,7 +7,9 @@
 #include "drivedata/Record.h"
 #include "drivedata/Utx.h"
 #include "link/Sertx.h"
+#include "shell/Main.h"
 #include "shell/Settings.h"
+#include "shell/Stbar.h"
 #include "shell/Treectrl.h"
 
 uint8_t EditStateFlags = 0;
@@ -16,19 +18,7 @@ Drive_status StatusShown{};
 uint8_t& MainStatusShadow = StatusShown.outputs;
 DriveSizeReadRec DriveSizeRead{};
 
-std::function<void(uint8_t)> Main_enable_drive_commands;
-std::function<void()> Main_arrange_bus_toolbars;
-std::function<void()> Main_show_control_type;
-std::function<void()> Main_repaint_status_bar;
-std::function<PageNode*()> Main_popup_page;
-
-namespace {
-void apply_family_pages(QTreeWidget* tree)
-{
-    Tree_apply_family_pages(tree, Settings_second_family());
-}
-}  // namespace
-std::function<void(QTreeWidget*)> ApplyBrand = apply_family_pages;
+DiagramEntriesRec DiagramEntries;
 
 namespace {
 
@@ -42,11 +32,19 @@ const QColor ColourDisabled(0xBF, 0xCD, 0xDB);        // clInactiveCaption
 uint8_t last_control_mode = 0;
 uint16_t last_bus_type = 0;
 
-template <typename F, typename... A>
-void call_hook(const F& hook, A... args)
+// The main window's drive command buttons and control-type texts.
+void main_window_follow(uint8_t edit_state)
 {
-    if (hook)
-        hook(args...);
+    if (Form_main == nullptr)
+        return;
+    Form_main->Main_apply_drive_commands(edit_state);
+    Form_main->ShowControlType();
+}
+
+void arrange_bus_toolbars()
+{
+    if (Form_main != nullptr)
+        Form_main->ArrangeBusToolbars();
 }
 
 void set_ui_flag(uint8_t bit, bool on)
@@ -55,11 +53,6 @@ void set_ui_flag(uint8_t bit, bool on)
         DriveUiFlags.fetch_or(bit);
     else
         DriveUiFlags.fetch_and(static_cast<uint8_t>(~bit));
-}
-
-PageNode* popup_page()
-{
-    return Main_popup_page ? Main_popup_page() : nullptr;
 }
 
 void set_page_access(PageNode* node, uint8_t state)
@@ -85,10 +78,9 @@ void UpdateEditState(uint8_t mode)
     if (mode == EditMode::Reset) {
         EditStateFlags = 0;
         set_page_access(CurrentPageNode[0], 0);
-        set_page_access(popup_page(), 0);
-        call_hook(Main_enable_drive_commands, uint8_t{0});
-        call_hook(Main_arrange_bus_toolbars);
-        call_hook(Main_show_control_type);
+        set_page_access(Main_popup_page(), 0);
+        arrange_bus_toolbars();
+        main_window_follow(0);
         return;
     }
 
@@ -108,7 +100,7 @@ void UpdateEditState(uint8_t mode)
 
     set_ui_flag(UiFlag::FieldBus, bus_type != 0);
     set_ui_flag(UiFlag::Remote, remote);
-    call_hook(Main_arrange_bus_toolbars);
+    arrange_bus_toolbars();
 
     const uint16_t shown = StatusShown.status_word;
     EditStateFlags = static_cast<uint8_t>(((Ser_link_flags.load() & LinkFlag::Ready) ? EditState::Linked : 0) |
@@ -118,9 +110,8 @@ void UpdateEditState(uint8_t mode)
 
     set_page_access(CurrentPageNode[0], EditStateFlags);
     if (PageContext.load() == 0)
-        set_page_access(popup_page(), EditStateFlags);
-    call_hook(Main_enable_drive_commands, EditStateFlags);
-    call_hook(Main_show_control_type);
+        set_page_access(Main_popup_page(), EditStateFlags);
+    main_window_follow(EditStateFlags);
 }
 
 void Main_check_data_modified()
@@ -131,7 +122,7 @@ void Main_check_data_modified()
         return;
     if (Utx_mem_differ(DriveRecordBank[0].b, DriveRecordBank[2].b, DRIVE_RECORD_SIZE)) {
         DriveUiFlags.fetch_or(UiFlag::Modified);
-        call_hook(Main_repaint_status_bar);
+        Stbarx_repaint(MainStb);
     }
 }
 
@@ -172,12 +163,7 @@ uint8_t Main_first_alarm()
     return Main_first_alarm_of(Drive_status_get().alarm_word);
 }
 
-void Main_reset_hooks()
+PageNode* Main_popup_page()
 {
-    Main_enable_drive_commands = nullptr;
-    Main_arrange_bus_toolbars = nullptr;
-    Main_show_control_type = nullptr;
-    Main_repaint_status_bar = nullptr;
-    Main_popup_page = nullptr;
-    ApplyBrand = apply_family_pages;
+    return DiagramEntries.popup_page != nullptr ? DiagramEntries.popup_page() : nullptr;
 }

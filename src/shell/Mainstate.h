@@ -6,16 +6,14 @@
 // because the receive thread sets its bit 7.
 //
 // Everything here runs on the GUI thread and works on plain globals, so it can run without the
-// main window; what the main window adds later comes in through the hooks at the end.
+// main window; the parts of the main window it updates are skipped while there is none.
 #include <array>
 #include <cstdint>
-#include <functional>
 
 #include <QColor>
 
 #include "drivedata/Globvar.h"
 
-class QTreeWidget;
 struct PageNode;
 
 // EditStateFlags bits.
@@ -60,11 +58,13 @@ constexpr uint8_t OnChange = 2;  // recompute only when an input changed
 
 // Recomputes EditStateFlags and DriveUiFlags bits 3 and 4 from the decoded status, the link flags
 // and the connected drive's BusType, and hands the result to the open page of the main window,
-// the diagram pop-up page and the drive command buttons.
+// the diagram pop-up page, and the main window's drive command buttons, bus tool bars and
+// control-type texts.
 void UpdateEditState(uint8_t mode);
 
 // Sets DriveUiFlags bit 5 when parameter-list reads run, a drive answers, auto-save is off and the
-// working copy (slot 0) differs from the drive's last known content (slot 2).
+// working copy (slot 0) differs from the drive's last known content (slot 2); the main status bar
+// is repainted then.
 void Main_check_data_modified();
 
 // Enabled flag and font colour of one of two or three related controls.
@@ -81,15 +81,12 @@ uint8_t Main_first_alarm_of(uint32_t alarm_word);
 // The same for DriveAlarmWord of the decoded status.
 uint8_t Main_first_alarm();
 
-// ---- hooks filled by later parts of the main window; by default they do nothing ----
-extern std::function<void(uint8_t edit_state)> Main_enable_drive_commands;
-extern std::function<void()> Main_arrange_bus_toolbars;
-extern std::function<void()> Main_show_control_type;
-extern std::function<void()> Main_repaint_status_bar;
-// The family switch of one page tree. Until the switch is built it only adds or removes the
-// family's own pages (Tree_apply_family_pages).
-extern std::function<void(QTreeWidget* tree)> ApplyBrand;
-// The page node shown by the diagram pop-up window, null while it is closed.
-extern std::function<PageNode*()> Main_popup_page;
-// Puts every hook back to its default.
-void Main_reset_hooks();
+// ---- entries of the control diagrams ----
+// Filled by the shell at start-up from the diagrams' unit; null until then, and no pop-up page
+// follows the edit state or the language.
+struct DiagramEntriesRec {
+    PageNode* (*popup_page)() = nullptr;  // the page node of the diagram pop-up, null while it is closed
+};
+extern DiagramEntriesRec DiagramEntries;
+// The page node of the diagram pop-up; null while it is closed or without the entry.
+PageNode* Main_popup_page();

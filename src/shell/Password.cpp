@@ -53,8 +53,8 @@ void grant_reserved()
 {
     AccessFlags |= Access::Reserved;
     PasswordAddReservedPages();
-    if (Main_page_tree() != nullptr && ApplyBrand)
-        ApplyBrand(Main_page_tree());
+    if (QTreeWidget* tree = Main_page_tree())
+        TForm_main::Main_apply_brand(tree);
     Main_show_monitor_menu();
 }
 

@@ -15,7 +15,7 @@
 #include <type_traits>
 
 #include "drivedata/Records_ext.h"
-#include "scope/Scope_link_core.h"
+#include "link/Scope_link.h"
 
 // Signal-generator values kept with the settings (their meaning belongs to the oscilloscope).
 struct SignalGenSettings {

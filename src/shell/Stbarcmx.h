@@ -3,8 +3,8 @@
 // drive state, each a left-aligned text and a small indicator box at the pane's right end. The
 // painters only read global state; the owning windows repaint them from their timers.
 //
-// Also the pieces the main window's own panes share with them: the pane content area, the
-// indicator box, and the bits of the link flag bytes that the main window keeps for itself.
+// Also the pieces the main window's own panes share with them: the pane content area and the
+// indicator box.
 #include <cstdint>
 
 #include <QColor>
@@ -16,17 +16,6 @@
 // (5 is shown while the link is not in the normal protocol). Set by the main window's display
 // timer (UpdateDriveStateIndex). GUI thread only.
 extern uint8_t DriveStateIndex;
-
-// Bits of Ser_link_flags and Ser_data_flags that belong to the main window.
-namespace LinkUiFlag {
-constexpr uint8_t AnswerShown = 1u << 1;  // the drive's answer is shown
-constexpr uint8_t ErrorBlink = 1u << 3;   // link-error blink phase
-constexpr uint8_t ReadyShown = 1u << 6;   // the link-ready state has been handled
-constexpr uint8_t AlarmBlink = 1u << 7;   // alarm blink phase
-}  // namespace LinkUiFlag
-namespace DataUiFlag {
-constexpr uint8_t AlarmShown = 1u << 0;  // an alarm is being shown
-}  // namespace DataUiFlag
 
 // The state texts: 6 rows, by LanguageIndex, with font weight and indicator colour (0x00BBGGRR).
 constexpr int STATE_ROWS = 6;

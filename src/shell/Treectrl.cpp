@@ -15,6 +15,7 @@
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
+#include "shell/Main.h"
 #include "shell/Mainstate.h"
 
 namespace {
@@ -339,8 +340,7 @@ void InitPageTree(QTreeWidget* tree, PageNode* const* roots, uint16_t context)
         if (tree->topLevelItemCount() > 0)
             tree->setCurrentItem(tree->topLevelItem(0));
     }
-    if (ApplyBrand)
-        ApplyBrand(tree);
+    TForm_main::Main_apply_brand(tree);
 }
 
 void BuildPageTree(uint8_t context)

@@ -107,7 +107,7 @@ QTreeWidgetItem* AddPageNodes(QTreeWidget* tree, PageNode* const* array, QTreeWi
 void ClearBusPages(QTreeWidget* tree, uint8_t mask);
 // Clears a tree, fills it from roots for a context, builds its bus pages (always: the type it was
 // built for is first set to the complement of the data set's), selects the top item and applies the
-// family (ApplyBrand). The tree becomes the context's tree.
+// family (TForm_main::Main_apply_brand). The tree becomes the context's tree.
 void InitPageTree(QTreeWidget* tree, PageNode* const* roots, uint16_t context);
 // Rebuilds the context's bus pages when the BusType of its data set changed since the last build.
 void BuildPageTree(uint8_t context);

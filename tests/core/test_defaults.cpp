@@ -5,10 +5,10 @@
 
 #include "drivedata/Busx.h"
 #include "drivedata/Fieldtab.h"
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
 #include "drivedata/Record.h"
-#include "pages/drive/Frm_output_sizes.h"
 
 namespace {
 

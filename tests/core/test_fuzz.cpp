@@ -7,17 +7,17 @@
 #include <random>
 #include <vector>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
 #include "drivedata/Record.h"
 #include "drivedata/Versoftw.h"
+#include "link/Scope_link.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "platform/Tick.h"
-#include "scope/Scope_link_core.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include "drivedata/Canopen.h"
 #include "drivedata/Fieldtab.h"
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Init.h"
 #include "drivedata/Mdb.h"
 #include "drivedata/Record.h"
-#include "pages/drive/Frm_output_sizes.h"
 
 namespace {
 

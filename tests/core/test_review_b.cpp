@@ -3,9 +3,9 @@
 
 #include <cstring>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Init.h"
 #include "drivedata/Record.h"
-#include "pages/drive/Frm_output_sizes.h"
 
 TEST(ReviewDefaults, SizePastTheTableWithClassTwoTakesRowZeroFieldNine)
 {

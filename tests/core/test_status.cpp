@@ -7,9 +7,9 @@
 #include <string>
 #include <thread>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "link/Serrx.h"
-#include "pages/drive/Frm_output_sizes.h"
 
 namespace {
 

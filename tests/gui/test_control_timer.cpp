@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QTextEdit>
 
-#include "flash/Flash_seams.h"
+#include "link/Flash_seams.h"
 #include "shell/Form_com_off.h"
 #include "shell/Linkwait.h"
 

@@ -2,9 +2,9 @@
 // monitor panels, LED images, the drive state index and what an idle tick repaints.
 #include "main_fixture.h"
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Record.h"
-#include "flash/Flash_progress.h"
-#include "pages/drive/Frm_output_sizes.h"
+#include "link/Flash_progress.h"
 #include "shell/Main_display.h"
 #include "shell/Settings.h"
 #include "shell/Stbar.h"

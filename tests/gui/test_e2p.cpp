@@ -14,9 +14,9 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Init.h"
 #include "drivedata/Versoftw.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "shell/E2p_dialogs.h"
 #include "shell/Filedlg.h"
 #include "shell/Form_send_drive.h"

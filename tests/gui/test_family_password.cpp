@@ -10,8 +10,8 @@
 #include <QTest>
 #include <QTreeWidgetItemIterator>
 
+#include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Versoftw.h"
-#include "pages/drive/Frm_output_sizes.h"
 #include "shell/Password.h"
 
 using namespace controltest;
@@ -134,9 +134,9 @@ TEST_F(Family, TheScopeCatalogueFollowsTheFamilyAndAnOpenScopeIsRefreshed)
     static int refreshed = 0;
     refreshed = 0;
     const ScopeSignalTableRec saved_table = ScopeSignalTable;
-    TForm_main::ScopeFamilyCatalogue[0] = {first, 2};
-    TForm_main::ScopeFamilyCatalogue[1] = {second, 3};
-    TForm_main::OscxApplyChannels = [] { ++refreshed; };
+    ScopeFamilyCatalogue[0] = {first, 2};
+    ScopeFamilyCatalogue[1] = {second, 3};
+    ScopeEntries.apply_channels = [] { ++refreshed; };
 
     main->Menu_PELSAN1->trigger();
     EXPECT_EQ(ScopeSignalTable.entries, second);
@@ -149,9 +149,9 @@ TEST_F(Family, TheScopeCatalogueFollowsTheFamilyAndAnOpenScopeIsRefreshed)
     EXPECT_EQ(ScopeSignalTable.entries, first);
     EXPECT_EQ(refreshed, 1);
 
-    TForm_main::ScopeFamilyCatalogue[0] = {};
-    TForm_main::ScopeFamilyCatalogue[1] = {};
-    TForm_main::OscxApplyChannels = nullptr;
+    ScopeFamilyCatalogue[0] = {};
+    ScopeFamilyCatalogue[1] = {};
+    ScopeEntries.apply_channels = nullptr;
     main->Menu_PELSAN1->trigger();
     EXPECT_EQ(ScopeSignalTable.entries, first);  // no catalogue: the current one stays
     ScopeSignalTable = saved_table;

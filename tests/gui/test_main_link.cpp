@@ -14,7 +14,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "pages/drive/Frm_output_sizes.h"
+#include "drivedata/Frm_output_sizes.h"
 #include "platform/Pty.h"
 #include "platform/Savefile.h"
 #include "platform/Serport.h"

@@ -93,7 +93,7 @@ protected:
     void TearDown() override
     {
         Filedlg_set_sink({});
-        Load_motor_load_file = nullptr;
+        ToolsEntries = {};
         Ser_tx_state.store(LinkState::Stop);
         MainWindowTest::TearDown();
     }
@@ -136,7 +136,7 @@ TEST_F(Menus, UnregisteredCommandsStayDisabledAndTestFactoriesEnableThem)
     TestFactories f;
     for (ToolWin k : {ToolWin::Oscx, ToolWin::OscxLoadDat, ToolWin::FlashSH, ToolWin::LoadMotor})
         f.add(k, k != ToolWin::Oscx);
-    Load_motor_load_file = loader;
+    ToolsEntries.load_motor_file = loader;
     main->Main_menus_update();
     EXPECT_TRUE(main->BitBtn_oscx_open->isEnabled());
     EXPECT_TRUE(main->BitBtn_open_dati_motor_def->isEnabled());

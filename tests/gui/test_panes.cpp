@@ -9,8 +9,8 @@
 #include <QFrame>
 
 #include "drivedata/Globvar.h"
-#include "flash/Flash_progress.h"
 #include "gui_app.h"
+#include "link/Flash_progress.h"
 #include "link/Seriale_port.h"
 #include "platform/Msgbox.h"
 #include "shell/Main.h"

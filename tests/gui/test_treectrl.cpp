@@ -65,7 +65,6 @@ protected:
     void SetUp() override
     {
         gui_app();
-        Main_reset_hooks();
         LanguageIndex = 1;
         AccessFlags = 0;
         SettingsBlock.flags = 0;

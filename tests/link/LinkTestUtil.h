@@ -17,13 +17,13 @@
 #include "drivedata/Init.h"
 #include "drivedata/Record.h"
 #include "drivedata/Sortdat.h"
+#include "link/Scope_link.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
 #include "platform/Msgbox.h"
 #include "platform/Tick.h"
-#include "scope/Scope_link_core.h"
 
 namespace linktest {
 

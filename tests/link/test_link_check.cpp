@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "LinkTestUtil.h"
-#include "flash/Flash_seams.h"
+#include "link/Flash_seams.h"
 
 using namespace linktest;
 

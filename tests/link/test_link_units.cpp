@@ -6,8 +6,8 @@
 #include <fstream>
 
 #include "LinkTestUtil.h"
-#include "pages/fieldbus/Fieldbus_link_core.h"
-#include "tools/Tools_link_core.h"
+#include "link/Fieldbus_link.h"
+#include "link/Tools_link.h"
 
 using namespace linktest;
 

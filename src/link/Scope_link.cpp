@@ -1,16 +1,18 @@
-// Oscilloscope data shared with the drive link.
-#include "scope/Scope_link_core.h"
+// Oscilloscope data shared with the drive link and the main window, and the oscilloscope entries.
+#include "link/Scope_link.h"
 
 #include <cstring>
 
 ScopeSampleRingRec ScopeSampleRing;
 ScopeStreamState ScopeStream{};
 ScopeSignalTableRec ScopeSignalTable;
+ScopeSignalTableRec ScopeFamilyCatalogue[2];
 ScopeSettingsRec ScopeSettings{};
 SignalGeneratorRec SignalGenerator;
 std::atomic<uint8_t> ScopeCaptureOn{0};
 std::atomic<uint8_t> ScopeGenLive{0};
 std::atomic<uint32_t> FrameLengthLast{0};
+ScopeEntriesRec ScopeEntries;
 
 namespace {
 
@@ -50,13 +52,13 @@ uint16_t Fz_cmp_add_mod(uint16_t a, uint16_t b, uint16_t m)
 
 bool ScopeStreamDecode(const uint8_t* stream, uint32_t* bit_pos, int32_t out[SCOPE_CHANNELS], uint16_t count)
 {
-    // The stream format belongs to the oscilloscope; until it is built no sample is decoded and
-    // the link keeps the bytes for later.
-    (void)stream;
-    (void)bit_pos;
-    (void)out;
-    (void)count;
-    return false;
+    return ScopeEntries.stream_decode != nullptr && ScopeEntries.stream_decode(stream, bit_pos, out, count);
+}
+
+void Oscx_set_apply_scales()
+{
+    if (ScopeEntries.apply_scales != nullptr)
+        ScopeEntries.apply_scales();
 }
 
 void FrameLengthAverage()

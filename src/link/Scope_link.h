@@ -1,7 +1,8 @@
 #pragma once
-// What the drive link needs of the oscilloscope: the sample ring, the compressed-stream state,
-// the signal catalogue, the scope settings the capture start sends, the signal generator and
-// the capture flags. The oscilloscope window builds on the same data.
+// What the drive link and the main window share with the oscilloscope: the sample ring, the
+// compressed-stream state, the signal catalogues, the scope settings the capture start sends, the
+// signal generator, the capture flags and the oscilloscope's entries. The oscilloscope window
+// builds on the same data.
 //
 // Threads: the receive thread writes the ring, the stream state and the signal scales; the GUI
 // reads the ring through its read index and writes settings, generator values and the capture
@@ -54,7 +55,8 @@ uint16_t Fz_cmp_add_mod(uint16_t a, uint16_t b, uint16_t m);
 
 // Decodes one four-channel sample of differences from stream[0..count) starting at *bit_pos.
 // True and *bit_pos advanced when a whole sample was there; false when the bytes left do not
-// hold one. The oscilloscope provides the stream format; until then no sample is decoded.
+// hold one. Calls ScopeEntries.stream_decode; false while it is not installed, so the link keeps
+// the bytes for later.
 bool ScopeStreamDecode(const uint8_t* stream, uint32_t* bit_pos, int32_t out[SCOPE_CHANNELS], uint16_t count);
 
 // Moving average of received frame lengths; FrameLengthLast holds the length of the frame just
@@ -80,6 +82,10 @@ struct ScopeSignalTableRec {
     uint16_t count = 0;
 };
 extern ScopeSignalTableRec ScopeSignalTable;
+// Catalogues of the first and the second family: the oscilloscope fills them when it prepares its
+// tables; the family switch makes the family's one current. An empty catalogue leaves the current
+// one in place.
+extern ScopeSignalTableRec ScopeFamilyCatalogue[2];
 
 // ---- scope settings ----
 struct ScopeChannel {
@@ -130,3 +136,21 @@ extern SignalGeneratorRec SignalGenerator;
 // ---- capture flags ----
 extern std::atomic<uint8_t> ScopeCaptureOn;  // a capture runs
 extern std::atomic<uint8_t> ScopeGenLive;    // the regulator panel is open
+
+// ---- entries of the oscilloscope ----
+// What the oscilloscope provides to the link and to the main window, installed by the
+// oscilloscope at start-up. Until then every entry is null and its callers skip it.
+struct ScopeEntriesRec {
+    // The stream format of ScopeStreamDecode (same contract).
+    bool (*stream_decode)(const uint8_t* stream, uint32_t* bit_pos, int32_t out[SCOPE_CHANNELS],
+                          uint16_t count) = nullptr;
+    // Recomputes the motor-dependent scales of the signal catalogues and of the scope settings.
+    void (*apply_scales)() = nullptr;
+    // Refreshes the open oscilloscope window for a new catalogue.
+    void (*apply_channels)() = nullptr;
+};
+extern ScopeEntriesRec ScopeEntries;
+
+// Calls ScopeEntries.apply_scales when installed; the main window calls it once after each
+// whole-image read.
+void Oscx_set_apply_scales();

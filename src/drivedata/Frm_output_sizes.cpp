@@ -1,4 +1,4 @@
-#include "pages/drive/Frm_output_sizes.h"
+#include "drivedata/Frm_output_sizes.h"
 
 namespace {
 

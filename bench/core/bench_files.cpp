@@ -3,8 +3,8 @@
 
 #include <cstring>
 
+#include "drivedata/Load_data_drive_convert.h"
 #include "drivedata/Versoftw.h"
-#include "shell/Load_data_drive_core.h"
 
 namespace {
 

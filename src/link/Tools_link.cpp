@@ -1,4 +1,4 @@
-#include "tools/Tools_link_core.h"
+#include "link/Tools_link.h"
 
 ProcReplyRec ProcReply{};
 std::atomic<uint8_t> ProcState{0};

@@ -1,7 +1,5 @@
-// Firmware-update entry points of the drive link. The firmware update replaces these bodies:
-// until then link mode 0 idles without sending anything, container replies are accepted without
-// effect, and no firmware file is loaded (FlashFileLoaded stays 0).
-#include "flash/Flash_seams.h"
+// Firmware-update entries of the drive link and the boot-loader condition.
+#include "link/Flash_seams.h"
 
 #include "drivedata/Globvar.h"
 #include "platform/Tick.h"
@@ -10,30 +8,37 @@ namespace {
 constexpr uint32_t IDLE_STEP_MS = 5;  // keeps the send thread from spinning
 }
 
+FlashEntriesRec FlashEntries;
+std::atomic<uint8_t> FlashFileLoaded{0};
+
 void Flashcom_mot_step()
 {
-    Sleep_ms(IDLE_STEP_MS);
+    if (FlashEntries.mot_step != nullptr)
+        FlashEntries.mot_step();
+    else
+        Sleep_ms(IDLE_STEP_MS);
 }
 
 void Flashcom_cdx_step()
 {
-    Sleep_ms(IDLE_STEP_MS);
+    if (FlashEntries.cdx_step != nullptr)
+        FlashEntries.cdx_step();
+    else
+        Sleep_ms(IDLE_STEP_MS);
 }
 
 void Flashcom_mot_on_reply(uint8_t* buf, uint16_t& count)
 {
-    (void)buf;
-    count = 0;
+    if (FlashEntries.mot_on_reply != nullptr)
+        FlashEntries.mot_on_reply(buf, count);
+    else
+        count = 0;
 }
 
 bool CdxBlockReply(const uint8_t* frame, uint16_t len)
 {
-    (void)frame;
-    (void)len;
-    return true;
+    return FlashEntries.cdx_block_reply == nullptr || FlashEntries.cdx_block_reply(frame, len);
 }
-
-std::atomic<uint8_t> FlashFileLoaded{0};
 
 uint8_t Flashctrl_mot_flash_allowed()
 {

@@ -1,11 +1,24 @@
 #pragma once
-// Entry points of the firmware update that the drive link calls. The firmware update fills
-// them (Flash_seams_core.cpp holds their bodies until then).
+// What the drive link and the main window call of the firmware update: the send-thread steps and
+// the receivers of link mode 0, the file watch and the progress bar. The firmware update installs
+// its entries into FlashEntries at start-up; until then every entry is null and the functions
+// below do what their comments say for that case (the link idles in mode 0).
 #include <atomic>
 #include <cstdint>
 
+struct FlashEntriesRec {
+    void (*mot_step)() = nullptr;  // Flashcom_mot_step
+    void (*cdx_step)() = nullptr;  // Flashcom_cdx_step
+    void (*mot_on_reply)(uint8_t* buf, uint16_t& count) = nullptr;       // Flashcom_mot_on_reply
+    bool (*cdx_block_reply)(const uint8_t* frame, uint16_t len) = nullptr;  // CdxBlockReply
+    void (*poll_file)() = nullptr;  // Flashctrl_poll_file
+    void (*draw_buf_bar)(uint32_t maximum, uint32_t value, uint32_t colour) = nullptr;  // Flashsh7047_draw_buf_bar
+};
+extern FlashEntriesRec FlashEntries;
+
 // One send-thread step in link mode 0: the boot-loader procedure (no container loaded) and the
-// container download (FlashModeFlags bit 0).
+// container download (FlashModeFlags bit 0). Without the entry a short sleep keeps the send
+// thread from spinning.
 void Flashcom_mot_step();
 void Flashcom_cdx_step();
 // One send-thread step in link mode 2: the link check before programming (link/Flashcom_chk.cpp).
@@ -26,9 +39,11 @@ uint8_t Flashctrl_mot_flash_allowed();
 extern std::atomic<uint8_t> FlashFileLoaded;
 
 // Receive thread, link mode 0 without a container: the bytes gathered so far, buf[0..count).
-// The boot-loader receiver consumes what it needs and sets count to the bytes it leaves.
+// The boot-loader receiver consumes what it needs and sets count to the bytes it leaves; without
+// the entry every byte is dropped.
 void Flashcom_mot_on_reply(uint8_t* buf, uint16_t& count);
 
 // Reply-table entry of command 2 (container download). frame holds len bytes (CRC checked).
-// False drops the frame like a bad one (the send thread is not woken).
+// False drops the frame like a bad one (the send thread is not woken). Without the entry the
+// reply is accepted without effect.
 bool CdxBlockReply(const uint8_t* frame, uint16_t len);

@@ -1,5 +1,5 @@
 // Conversion of drive data of data version 2 into the current record layout.
-#include "shell/Load_data_drive_core.h"
+#include "drivedata/Load_data_drive_convert.h"
 
 #include <bit>
 #include <cstring>

@@ -26,7 +26,9 @@ FlashProgressRec Flash_progress_get();
 
 // True while a firmware file is loaded. No file can be loaded until the firmware window exists.
 bool Flashctrl_file_loaded();
-// Watches the loaded firmware file for changes; called on every display tick while one is loaded.
+// Watches the loaded firmware file for changes (FlashEntries.poll_file, skipped while not
+// installed); called on every display tick while one is loaded.
 void Flashctrl_poll_file();
-// Redraws the firmware window's progress bar when that window exists, else does nothing.
+// Redraws the firmware window's progress bar (FlashEntries.draw_buf_bar, skipped while not
+// installed).
 void Flashsh7047_draw_buf_bar(uint32_t maximum, uint32_t value, uint32_t colour);

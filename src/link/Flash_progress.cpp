@@ -1,8 +1,7 @@
-// Firmware-update progress state. The firmware window and its file watch come with the firmware
-// update; until then no file is loaded and there is no window to draw into.
-#include "flash/Flash_progress.h"
+// Firmware-update progress state, the file watch and the progress bar of the firmware window.
+#include "link/Flash_progress.h"
 
-#include "flash/Flash_seams.h"
+#include "link/Flash_seams.h"
 
 std::atomic<uint8_t> FlashPhase{0};
 std::atomic<uint32_t> FlashElapsedSeconds{0};
@@ -18,6 +17,14 @@ FlashProgressRec Flash_progress_get()
 
 bool Flashctrl_file_loaded() { return FlashFileLoaded.load() != 0; }
 
-void Flashctrl_poll_file() {}
+void Flashctrl_poll_file()
+{
+    if (FlashEntries.poll_file != nullptr)
+        FlashEntries.poll_file();
+}
 
-void Flashsh7047_draw_buf_bar(uint32_t, uint32_t, uint32_t) {}
+void Flashsh7047_draw_buf_bar(uint32_t maximum, uint32_t value, uint32_t colour)
+{
+    if (FlashEntries.draw_buf_bar != nullptr)
+        FlashEntries.draw_buf_bar(maximum, value, colour);
+}

@@ -1,0 +1,40 @@
+# pendrix_layer(<name> [QT] [DEPENDS <layer>...] [LIBS <library>...] [EXCLUDE <file>...])
+#
+# Declares pendrix_<name>, the target of the layer in the calling folder src/<name>: a static
+# library of every .cpp below the folder (EXCLUDE names files relative to it), or an interface
+# library while the folder has none. DEPENDS names the lower layers it builds on, LIBS other
+# libraries; both are handed on to the layers above. QT runs moc on the layer (the others are
+# built without Qt).
+#
+# Headers are included as "<name>/...". Each layer has an include root of its own in the build
+# folder that holds only the link <name> -> src/<name>; a target sees the roots of its own layer
+# and of the layers below it that it depends on, so including a header of any other layer does
+# not compile.
+function(pendrix_layer name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "QT" "" "DEPENDS;LIBS;EXCLUDE")
+  set(target pendrix_${name})
+  set(root ${PROJECT_BINARY_DIR}/include/${name})
+  file(MAKE_DIRECTORY ${root})
+  file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${name} SYMBOLIC)
+
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(file IN LISTS arg_EXCLUDE)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+  endforeach()
+  list(TRANSFORM arg_DEPENDS PREPEND pendrix_)
+
+  if(sources)
+    set(headers "")
+    if(arg_QT)
+      file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    endif()
+    add_library(${target} STATIC ${sources} ${headers})
+    set_target_properties(${target} PROPERTIES AUTOMOC ${arg_QT})
+    set(usage PUBLIC)
+  else()
+    add_library(${target} INTERFACE)
+    set(usage INTERFACE)
+  endif()
+  target_include_directories(${target} ${usage} ${root})
+  target_link_libraries(${target} ${usage} ${arg_DEPENDS} ${arg_LIBS})
+endfunction()
