@@ -1,6 +1,9 @@
 #include "drivedata/Globvar.h"
 
+#include <cstring>
 #include <mutex>
+
+#include "drivedata/Record.h"
 
 namespace {
 
@@ -58,3 +61,15 @@ std::atomic<uint8_t> Ser_status_len{0};
 std::atomic<uint8_t> I2tTestActive{0};
 std::atomic<uint8_t> FieldBusInfoByte{0};
 uint8_t LanguageIndex = 0;
+
+void DriveDataState::reset()
+{
+    for (std::atomic<uint8_t>* flags : {&Ser_link_flags, &Ser_data_flags, &DriveUiFlags, &FlashModeFlags,
+                                        &FlashProgressFlags, &I2tTestActive, &FieldBusInfoByte})
+        flags->store(0);
+    Ser_link_mode.store(LinkMode::Normal);
+    Ser_link_mode_req.store(LinkMode::Normal);
+    DriveFwVersion.store(0);
+    Drive_status_publish(Drive_status{});
+    std::memset(DriveRecordBank, 0, sizeof DriveRecordBank);
+}

@@ -192,3 +192,9 @@ extern std::atomic<uint8_t> FieldBusInfoByte;  // information sub-reply 7
 extern uint8_t LanguageIndex;                  // 0 Italian, 1 English, 2 French (GUI thread)
 // Index of the texts to show: LanguageIndex, English when it is out of range.
 inline unsigned Lang_index() { return LanguageIndex < 3 ? LanguageIndex : 1; }
+
+// The drive data's shared run state as at program start: flag bytes, link mode, decoded status,
+// identification, the records and the small shared values (LanguageIndex excepted).
+struct DriveDataState {
+    static void reset();
+};

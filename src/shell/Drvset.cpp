@@ -8,7 +8,9 @@
 #include "platform/Msgbox.h"
 #include "shell/Allarmi.h"
 #include "shell/E2p_dialogs.h"
+#include "link/Link_state.h"
 #include "shell/Main.h"
+#include "shell/Mainstate.h"
 #include "shell/Msgbox_qt.h"
 #include "shell/Terminal.h"
 
@@ -52,6 +54,8 @@ QString join_arguments(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    ShellState::install();
+    State_reset_all();
     CommandLine = join_arguments(argc, argv);
     Fonts_install();
     TApplication app(argc, argv);

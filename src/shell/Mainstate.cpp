@@ -6,6 +6,7 @@
 
 #include "drivedata/Record.h"
 #include "drivedata/Utx.h"
+#include "link/Link_state.h"
 #include "link/Sertx.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
@@ -166,4 +167,19 @@ uint8_t Main_first_alarm()
 PageNode* Main_popup_page()
 {
     return DiagramEntries.popup_page != nullptr ? DiagramEntries.popup_page() : nullptr;
+}
+
+void ShellState::reset()
+{
+    AccessFlags = 0;
+    CloseRequested = 0;
+    WritePending = 0;
+    WriteReplyFlag = 0;
+    CommandLine.clear();
+    CurrentPageNode[0] = CurrentPageNode[1] = nullptr;
+}
+
+void ShellState::install()
+{
+    StateResets.upper = &ShellState::reset;
 }

@@ -90,3 +90,11 @@ struct DiagramEntriesRec {
 extern DiagramEntriesRec DiagramEntries;
 // The page node of the diagram pop-up; null while it is closed or without the entry.
 PageNode* Main_popup_page();
+
+// The shell's shared run state as at program start: access bits, the close and write-pending
+// flags, the command line, the current page of each context. install() makes State_reset_all
+// reset it too.
+struct ShellState {
+    static void reset();
+    static void install();
+};
