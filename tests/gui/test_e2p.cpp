@@ -140,13 +140,6 @@ protected:
         dialog->show();
     }
     std::vector<SimLogEntry> chunks() const { return sim->requests(CMD_WRITE_BLOCK); }
-    std::string box_texts() const
-    {
-        std::string s;
-        for (const MsgRequest& r : boxes)
-            s += r.text + "|";
-        return s;
-    }
 
     std::unique_ptr<TForm_e2p_chks> dialog;
     std::unique_ptr<TForm_e2p_offset_er> offset;
@@ -262,34 +255,29 @@ TEST_F(E2pLink, TheChosenSizeIsTheConfirmedOneAndNeedsThePassword)
     start(DRIVE_TYPE_ORVEL, 1);
     open_dialog();
     EXPECT_FALSE(dialog->SizeKnown);
-    EXPECT_TRUE(dialog->GroupBox_password_parametri->isVisibleTo(dialog.get()));
-    EXPECT_TRUE(dialog->Panel_taglia_corrente->isEnabled());
-    EXPECT_FALSE(dialog->BitBtn_conferma_taglia->isEnabled());
-    EXPECT_FALSE(dialog->BitBtn_carica_default->isEnabled());
-    EXPECT_FALSE(dialog->BitBtn_load_dati_drive->isEnabled());
-    EXPECT_EQ(dialog->Panel_num_taglia_impostata->text(), "---");
     EXPECT_EQ(dialog->GridRowCount(), 7);
+    const char* const controls = "e:Panel_taglia_corrente e:BitBtn_conferma_taglia e:BitBtn_carica_default "
+                                 "e:BitBtn_load_dati_drive t:Panel_num_taglia_impostata";
+    EXPECT_EQ(::ui(controls, dialog.get()), "1 0 0 0 ---");
+    EXPECT_TRUE(dialog->GroupBox_password_parametri->isVisibleTo(dialog.get()));
 
     dialog->Edit_Password->setText("QWT4821 ");
     dialog->BitBtn_verifica->click();
-    EXPECT_FALSE(dialog->BitBtn_conferma_taglia->isEnabled());
+    EXPECT_EQ(::ui("e:BitBtn_conferma_taglia", dialog.get()), "0");
     dialog->Edit_Password->setText("QWT4821");
     dialog->BitBtn_verifica->click();
-    EXPECT_TRUE(dialog->BitBtn_conferma_taglia->isEnabled());
-    EXPECT_EQ(box_texts(), "Incorrect Password !|Correct Password !|");
-    EXPECT_EQ(AccessFlags, 0);
+    EXPECT_EQ(::ui("e:BitBtn_conferma_taglia", dialog.get()), "1");
+    EXPECT_EQ(box_texts(), "Incorrect Password !|Correct Password !");
+    EXPECT_EQ(AccessFlags, 0);  // the dialog's password unlocks the size only
 
     dialog->BitBtn_conferma_taglia->click();  // no row selected: nothing
     EXPECT_EQ(dialog->ConfirmedRow, 0);
     dialog->SelectRow(2);
     dialog->BitBtn_conferma_taglia->click();
-    EXPECT_EQ(dialog->Panel_nome_taglia_impostata->text(), "5,0-10,0 ");
-    EXPECT_EQ(dialog->Panel_num_taglia_impostata->text(), QString::fromUtf8(" [ 2° ] "));
+    EXPECT_EQ(::ui(controls, dialog.get()), QString::fromUtf8("1 1 1 1  [ 2° ] ").toStdString());
     EXPECT_EQ(boxes.back().text, "Set size: 5,0-10,0");
-    EXPECT_TRUE(dialog->BitBtn_carica_default->isEnabled());
     dialog->SelectRow(4);
-    EXPECT_FALSE(dialog->BitBtn_carica_default->isEnabled());
-    EXPECT_FALSE(dialog->BitBtn_load_dati_drive->isEnabled());
+    EXPECT_EQ(::ui("e:BitBtn_carica_default e:BitBtn_load_dati_drive", dialog.get()), "0 0");
 
     // An unconfirmed selection writes nothing even when the command is called.
     SendDialogDriver none;
@@ -327,12 +315,12 @@ TEST_F(E2pLink, ASizeOutsideTheTableOrAnImageNotYetReadIsRefused)
     driver.send = false;
     driver.drive([this] { dialog->BitBtn_carica_default->click(); });
     EXPECT_FALSE(driver.seen);
-    EXPECT_EQ(box_texts(), "Invalid drive size!|");
+    EXPECT_EQ(box_texts(), "Invalid drive size!");
 
     Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::ListReads));
     driver.drive([this] { dialog->BitBtn_load_dati_drive->click(); });
     EXPECT_FALSE(driver.seen);
-    EXPECT_EQ(box_texts(), "Invalid drive size!|Drive data not read yet: try again!|");
+    EXPECT_EQ(box_texts(), "Invalid drive size!|Drive data not read yet: try again!");
     pump_for(50);
     EXPECT_EQ(sim->request_count(CMD_WRITE_BLOCK), 0u);
 }
@@ -367,31 +355,6 @@ TEST_F(E2pLink, TheOffsetDialogDisconnectsWheneverTheDriveAnswers)
     EXPECT_EQ(offset->Panel_str_e2p_chk_er_line2->text(), "Error: Offset currents, Eprom. Contact support!");
     offset->BitBtn_close->click();
     EXPECT_TRUE(main->BitBtn_connect->isEnabled());
-}
-
-TEST_F(E2pLink, TheControlTimerOpensTheRegisteredDialog)
-{
-    Main_register_eeprom_dialogs();
-    ASSERT_TRUE(Toolwin_available(ToolWin::E2pChks));
-    ASSERT_TRUE(Toolwin_available(ToolWin::E2pOffsetEr));
-    bool seen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* d = qobject_cast<TForm_e2p_chks*>(main ? main->Form_e2p_chks.data() : nullptr);
-        if (d == nullptr || !d->isVisible())
-            return;
-        seen = true;
-        EXPECT_EQ(QApplication::activeModalWidget(), d);
-        set_alarms(0);  // the write repaired the memory
-        if (d->Panel_str_e2p_chk_er->text() == "E2prom ok")
-            d->close();
-    });
-    poll.start(10);
-    start(DRIVE_TYPE_PELSAN, 2);
-    EXPECT_TRUE(pump_until([&] { return seen && !main->Form_e2p_chks; }, 5000));
-    EXPECT_TRUE(linked_and_running());
-    Toolwin_unregister(ToolWin::E2pChks);
-    Toolwin_unregister(ToolWin::E2pOffsetEr);
 }
 
 // ---- without a drive: the link state set through the globals ----
@@ -541,4 +504,16 @@ TEST_F(E2pDialog, ALinkLossDuringTheFileDialogEndsTheCommand)
     EXPECT_FALSE(sent);
     EXPECT_TRUE(boxes.empty());
     delete d.data();
+}
+
+TEST(E2pRegistry, BothDialogsAreRegisteredAsTheirKinds)
+{
+    gui_app();
+    Main_register_eeprom_dialogs();
+    for (ToolWin kind : {ToolWin::E2pChks, ToolWin::E2pOffsetEr}) {
+        std::unique_ptr<QWidget> w(Toolwin_create(kind, nullptr));
+        EXPECT_TRUE(kind == ToolWin::E2pChks ? qobject_cast<TForm_e2p_chks*>(w.get()) != nullptr
+                                             : qobject_cast<TForm_e2p_offset_er*>(w.get()) != nullptr);
+        Toolwin_unregister(kind);
+    }
 }

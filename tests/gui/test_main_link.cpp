@@ -124,23 +124,15 @@ TEST_F(MainLink, ConnectShowsTheDriveAndDisconnectReversesTheControls)
     const QString size_text = QString(SizeTableOrvel.src[1].name).trimmed() + " [60 V]";
     EXPECT_TRUE(pump_until([&] { return main->Panel_speed->text() == "1500"; }, 2000));
     EXPECT_EQ(main->Panel_taglia_drive->text().trimmed(), size_text);
-    EXPECT_EQ(main->Panel_corr->text(), "2.50");
-    EXPECT_EQ(main->Panel_radtemp->text(), "45.2");
-    EXPECT_EQ(main->Panel_giri->text(), "3");
-    EXPECT_EQ(main->Panel_offset_giro->text(), "1000");
-    EXPECT_EQ(main->Panel_pos_mis->text(), QString::number(3 * 65536 + 1000));
+    EXPECT_EQ(ui("t:Panel_corr t:Panel_radtemp t:Panel_giri t:Panel_offset_giro t:Panel_pos_mis"),
+              "2.50 45.2 3 1000 197608");
 
-    EXPECT_FALSE(main->BitBtn_connect->isEnabled());
-    EXPECT_FALSE(main->ComboBox_porta_com->isEnabled());
-    EXPECT_FALSE(main->Menu_TipoDrive1->menuAction()->isEnabled());
-    EXPECT_TRUE(main->BitBtn_disconnect->isEnabled());
+    const char* const buttons = "e:BitBtn_connect e:ComboBox_porta_com e:Menu_TipoDrive1 e:BitBtn_disconnect";
+    EXPECT_EQ(ui(buttons), "0 0 0 1");
     EXPECT_TRUE(boxes.empty());
 
     main->BitBtn_disconnect->click();
-    EXPECT_TRUE(main->BitBtn_connect->isEnabled());
-    EXPECT_TRUE(main->ComboBox_porta_com->isEnabled());
-    EXPECT_TRUE(main->Menu_TipoDrive1->menuAction()->isEnabled());
-    EXPECT_FALSE(main->BitBtn_disconnect->isEnabled());
+    EXPECT_EQ(ui(buttons), "1 1 1 0");
     EXPECT_TRUE(pump_until([] { return Form_allarmi->Panel_alarm->text() == "COM - OFF"; }, 3000));
     EXPECT_TRUE(Seriale_wait_stopped(2000));
     EXPECT_FALSE(Ser_port.is_open());
@@ -161,14 +153,10 @@ TEST_F(MainLink, ConnectWithoutAnyPortOnlyWarns)
     const QByteArray before = settings_file();
 
     main->BitBtn_connect->click();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "ERROR: No serial Port!");
-    EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
-    EXPECT_EQ(boxes[0].title, "Attention");
+    EXPECT_EQ(box_texts(), "ERROR: No serial Port!");
     EXPECT_EQ(settings_file(), before);
     EXPECT_EQ(Settings_port_name(), "ttyUSB0");
-    EXPECT_TRUE(main->BitBtn_connect->isEnabled());
-    EXPECT_FALSE(main->BitBtn_disconnect->isEnabled());
+    EXPECT_EQ(ui("e:BitBtn_connect e:BitBtn_disconnect"), "1 0");
 
     // The placeholder chosen by the user changes nothing either.
     emit main->ComboBox_porta_com->activated(0);
@@ -185,13 +173,9 @@ TEST_F(MainLink, PortThatWillNotOpenWarnsAndLeavesTheButtons)
     ASSERT_EQ(main->ComboBox_porta_com->currentText(), "ttyUSB42");
 
     main->BitBtn_connect->click();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "ERROR Serial Port Setting");
+    EXPECT_EQ(box_texts(), "ERROR Serial Port Setting");
     EXPECT_EQ(Settings_port_name(), "ttyUSB42");  // saved before the attempt
-    EXPECT_TRUE(main->BitBtn_connect->isEnabled());
-    EXPECT_TRUE(main->ComboBox_porta_com->isEnabled());
-    EXPECT_FALSE(main->BitBtn_disconnect->isEnabled());
-    EXPECT_TRUE(main->Menu_TipoDrive1->menuAction()->isEnabled());
+    EXPECT_EQ(ui("e:BitBtn_connect e:ComboBox_porta_com e:Menu_TipoDrive1 e:BitBtn_disconnect"), "1 1 1 0");
     EXPECT_NE(Ser_tx_state.load(), LinkState::Run);
     EXPECT_FALSE(Ser_port.is_open());
 }

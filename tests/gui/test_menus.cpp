@@ -107,13 +107,6 @@ protected:
         main->Timer_comTimer();
         main->Timer_com->stop();
     }
-    std::string box_texts() const
-    {
-        std::string s;
-        for (const MsgRequest& r : boxes)
-            s += r.text + "|";
-        return s;
-    }
 };
 
 }  // namespace
@@ -273,7 +266,7 @@ TEST_F(Menus, PrintWithoutAPrinterOnlySaysSo)
     DriveDataFileName = "x.ivt";
     main->BitBtn_previewClick();
     main->Menu_Stampa->trigger();
-    EXPECT_EQ(box_texts(), "No Printer Present !|");  // the menu item is disabled
+    EXPECT_EQ(box_texts(), "No Printer Present !");  // the menu item is disabled
     EXPECT_EQ(DriveDataFileName, "x.ivt");
     EXPECT_EQ(Seriale_count(), 0);
 }
