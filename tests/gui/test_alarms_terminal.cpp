@@ -269,6 +269,7 @@ TEST_F(TerminalWindow, TypedCharactersAreQueuedNotShownAndOnlyWhileTheDriveAnswe
         sent.push_back(f[2]);
     EXPECT_EQ(sent, (std::vector<uint8_t>{'A', 0x0D, 0x08, 0x80}));
     EXPECT_TRUE(text().isEmpty());
+    EXPECT_TRUE(terminal->RichEdit_ser_rx->isReadOnly());
 }
 
 TEST_F(TerminalWindow, CloseHidesKeepsTheTextAndClearsTheOpenFlag)

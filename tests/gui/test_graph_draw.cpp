@@ -295,6 +295,21 @@ TEST(GraphFormat, PatternsAndLocale)
     QLocale::setDefault(saved);
 }
 
+TEST(ImageBox, ShowsItsPictureAndTakesItsSizeOnlyWithAutoSize)
+{
+    gui_app();
+    ImageBox box;
+    box.resize(40, 30);
+    box.set_image_size(20, 10);
+    box.canvas().brush.setColor(clRed);
+    box.canvas().fill_rect({0, 0, 20, 10});
+    box.set_auto_size(false);
+    EXPECT_EQ(box.size(), QSize(40, 30));
+    box.set_auto_size(true);
+    EXPECT_EQ(box.size(), QSize(20, 10));
+    EXPECT_EQ(QColor(box.grab().toImage().pixel(5, 5)), clRed);
+}
+
 TEST(GraphJpeg, PicturesAreCentredOrStartTopLeftAndBadDataDrawsNothing)
 {
     gui_app();

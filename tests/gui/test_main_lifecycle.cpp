@@ -119,6 +119,15 @@ TEST_F(MainLifecycle, ClosingSavesWindowSizeAndFreesTheBarAndPage)
     EXPECT_EQ(main->height(), 650);
 }
 
+TEST_F(MainLifecycle, DestroyedWithoutClosingStillFreesThePageAndTheBar)
+{
+    open_window();
+    main.reset();
+    EXPECT_EQ(page_calls().live, 0);
+    EXPECT_EQ(page_calls().log.back(), "D1/0");
+    EXPECT_EQ(MainStb, nullptr);
+}
+
 // ---- with a drive ----
 
 class MainClosing : public MainWindowTest {

@@ -521,3 +521,61 @@ TEST_F(Transfer, QueueWaitEndsWhenTheQueueDrainsOrTheDriveStopsAnswering)
     EXPECT_EQ(title, "Data transfer");
     sim->clear_faults();
 }
+
+// ---- the send dialog's tick and the queue wait, without a drive ----
+
+TEST_F(MainWindowTest, SendDialogFollowsTheProgressOnlyWhileSendingAndAsksAgainWhileTheQueueIsShort)
+{
+    LanguageIndex = 1;
+    Ser_tx_state.store(LinkState::Run);
+    Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+    Ser_data_flags.store(DataFlag::ListReads);
+    Seriale_init();
+    TForm_send_drive d;
+    d.set_message({"", ""});
+    d.Timer_monitor_serialeTimer();  // sees the link up
+    Ser_block_job.progress_max.store(100);
+    Ser_block_job.progress.store(100);
+    Ser_data_flags.fetch_or(DataFlag::InfoSub1);
+    d.Timer_monitor_serialeTimer();
+    EXPECT_NE(d.message_lines().value(1), "Write Finished") << "no transfer of its own to follow";
+
+    const auto progress_requests = [] {
+        int n = 0;
+        for (const Ser_queue_entry& e : Seriale_view().entries)
+            n += e.frame.size() > 2 && e.frame[1] == SerCmd::Info && e.frame[2] == 1;
+        return n;
+    };
+    d.Sending = 1;
+    d.CGauge_dat_check->set_maximum(100);
+    Ser_block_job.progress.store(40);
+    for (int i = 0; i < 9; ++i)
+        Sertx_drive_func(5, static_cast<uint8_t>(i));  // nine requests wait: one more may join
+    d.Timer_monitor_serialeTimer();
+    EXPECT_EQ(d.CGauge_dat_check->position(), 40u);
+    EXPECT_EQ(progress_requests(), 1);
+    EXPECT_FALSE(Ser_data_flags.load() & DataFlag::InfoSub1);
+    Ser_data_flags.fetch_or(DataFlag::InfoSub1);
+    d.Timer_monitor_serialeTimer();  // ten wait now: no request, the report stays to be followed
+    EXPECT_EQ(progress_requests(), 1);
+    EXPECT_TRUE(Ser_data_flags.load() & DataFlag::InfoSub1);
+    Ser_block_job.progress.store(100);
+    d.Timer_monitor_serialeTimer();
+    EXPECT_EQ(d.message_lines().value(1), "Write Finished");
+    EXPECT_FALSE(d.sending());
+    Seriale_clear_queue();
+    Ser_tx_state.store(LinkState::Stop);
+}
+
+TEST_F(MainWindowTest, QueueWaitBarSpansTheRequestsQueuedAtTheStart)
+{
+    Seriale_init();
+    Ser_tx_state.store(LinkState::Run);
+    Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+    for (int i = 0; i < 5; ++i)
+        Sertx_drive_func(5, static_cast<uint8_t>(i));
+    TForm_DatTxRx d(0);
+    EXPECT_EQ(d.ProgressBar_DatTxRx->maximum(), 5);
+    Seriale_clear_queue();
+    Ser_tx_state.store(LinkState::Stop);
+}
