@@ -236,41 +236,29 @@ QImage gauge(double v, double n, double k, double f)
 
 }  // namespace
 
-TEST(GraphGauge, SegmentColoursFollowTheValue)
+TEST(GraphGauge, SegmentColoursFollowTheValueAndTheScale)
 {
     gui_app();
     const int bottom = 250 - 7;  // interior bottom
     const int height = bottom - (Canvas().text_height() + 8 + 7);
-
-    // Between F x N and N: green up to the warning level, yellow up to the value.
-    Runs r = gauge_runs(gauge(95, 100, 1.4, 0.9), 30, bottom);
-    ASSERT_EQ(r.letters, "GYS");
-    EXPECT_NEAR(r.tops[0], height * 0.9 / 1.4, 8);
-    EXPECT_NEAR(r.tops[1], height * 95 / 140.0, 8);
-
-    // Above N: lit segments all green.
-    r = gauge_runs(gauge(120, 100, 1.4, 0.9), 30, bottom);
-    ASSERT_EQ(r.letters, "GS");
-    EXPECT_NEAR(r.tops[0], height * 120 / 140.0, 8);
-
-    // Above full scale: the whole bar.
-    EXPECT_EQ(gauge_runs(gauge(500, 100, 1.4, 0.9), 30, bottom).letters, "G");
-    EXPECT_EQ(gauge_runs(gauge(50, 100, 1.4, 0.9), 30, bottom).letters, "GS");
-}
-
-TEST(GraphGauge, NoScaleOrBadValueLeavesSegmentsUnlit)
-{
-    gui_app();
-    const int bottom = 250 - 7;
-    EXPECT_EQ(gauge_runs(gauge(10, 0, 1.4, 0.9), 30, bottom).letters, "S");
-    EXPECT_EQ(gauge_runs(gauge(10, -5, 1.4, 0.9), 30, bottom).letters, "S");
-    EXPECT_EQ(gauge_runs(gauge(10, 100, 0, 0.9), 30, bottom).letters, "S");
-    EXPECT_EQ(gauge_runs(gauge(NAN, 100, 1.4, 0.9), 30, bottom).letters, "S");
-    EXPECT_EQ(gauge_runs(gauge(-20, 100, 1.4, 0.9), 30, bottom).letters, "S");
-    EXPECT_EQ(gauge_runs(gauge(95, 100, 1.4, NAN), 30, bottom).letters, "YS");
-
-    // Too small to hold a bar: only the caption, no crash.
-    QImage img = blank(20, 10, clBtnFace);
+    const struct {
+        double value, nominal, full, warning;
+        const char* runs;
+        std::vector<double> tops;  // run ends as shares of the bar's height
+    } cases[] = {
+        {95, 100, 1.4, 0.9, "GYS", {0.9 / 1.4, 95 / 140.0}},  // green to the warning level, yellow to the value
+        {120, 100, 1.4, 0.9, "GS", {120 / 140.0}},             // above nominal: all green
+        {500, 100, 1.4, 0.9, "G", {}},  {50, 100, 1.4, 0.9, "GS", {}},  {10, 0, 1.4, 0.9, "S", {}},
+        {10, -5, 1.4, 0.9, "S", {}},    {10, 100, 0, 0.9, "S", {}},     {NAN, 100, 1.4, 0.9, "S", {}},
+        {-20, 100, 1.4, 0.9, "S", {}},  {95, 100, 1.4, NAN, "YS", {}},
+    };
+    for (const auto& c : cases) {
+        const Runs r = gauge_runs(gauge(c.value, c.nominal, c.full, c.warning), 30, bottom);
+        EXPECT_EQ(r.letters, c.runs) << c.value << " of " << c.nominal;
+        for (std::size_t i = 0; i < c.tops.size() && i < r.tops.size(); ++i)
+            EXPECT_NEAR(r.tops[i], height * c.tops[i], 8);
+    }
+    QImage img = blank(20, 10, clBtnFace);  // too small to hold a bar: only the caption, no crash
     Canvas c(&img);
     Graph_draw_gauge(c, {0, 0, 20, 10}, 1, 1, 1.4, 0.9, "0.00", "A");
 }
