@@ -24,7 +24,6 @@ namespace controltest {
 using namespace maintest;
 
 constexpr uint8_t LINKED = LinkFlag::Answers | LinkFlag::IdentReceived | LinkFlag::Ready;
-constexpr uint16_t KEY_MDB_CTRL = 0x0300;
 constexpr uint16_t KEY_CAN_CTRL = 0x6040;
 constexpr uint16_t BIT9 = 1u << 9;
 
@@ -50,18 +49,6 @@ inline std::string queue_text()
         s += buf;
     }
     return s;
-}
-
-// Values of the queued writes of one key.
-inline std::vector<uint32_t> writes_of(uint16_t key)
-{
-    std::vector<uint32_t> out;
-    for (const Ser_queue_entry& e : Seriale_view().entries) {
-        const std::vector<uint8_t>& f = e.frame;
-        if (f.size() >= 12 && f[1] == SerCmd::WriteVar && (f[2] << 8 | f[3]) == key)
-            out.push_back(uint32_t(f[6]) << 24 | uint32_t(f[7]) << 16 | uint32_t(f[8]) << 8 | f[9]);
-    }
-    return out;
 }
 
 class ControlTest : public MainWindowTest {
@@ -123,11 +110,6 @@ protected:
     void set_alarm_word(uint32_t w)
     {
         status_.alarm_word = w;
-        Drive_status_publish(status_);
-    }
-    void set_control_mode(uint8_t m)
-    {
-        status_.control_mode = m;
         Drive_status_publish(status_);
     }
 

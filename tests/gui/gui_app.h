@@ -1,13 +1,22 @@
 #pragma once
 // One QApplication shared by every GUI test of the executable (created on first use), and the
 // objects that belong to the running test only.
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <functional>
+#include <sstream>
+#include <string>
 #include <vector>
 
 // The user's folders of the test process: a temporary home, so that no test writes to the real one.
@@ -69,4 +78,57 @@ inline bool pump_until(const std::function<bool()>& pred, int timeout_ms)
 inline void pump_for(int ms)
 {
     pump_until([] { return false; }, ms);
+}
+
+// A widget, action or menu by objectName: the root or one of its children.
+inline QObject* find_named(const QObject* root, const QString& name)
+{
+    if (root->objectName() == name)
+        return const_cast<QObject*>(root);
+    return root->findChild<QObject*>(name);
+}
+
+// States of the named widgets of a window, blank-separated: "e:name" enabled, "v:name" visible (a
+// widget: not hidden), "c:name" checked ("1" or "0"), "t:name" the text (label, button, combo box,
+// line edit, group box title, window title). A name that is not found gives "?".
+inline std::string ui(const std::string& spec, const QObject* root)
+{
+    std::istringstream in(spec);
+    std::string item, out;
+    while (in >> item) {
+        QObject* o = find_named(root, QString::fromStdString(item.substr(2)));
+        if (auto* m = qobject_cast<QMenu*>(o))
+            o = m->menuAction();
+        auto* w = qobject_cast<QWidget*>(o);
+        auto* a = qobject_cast<QAction*>(o);
+        auto* b = qobject_cast<QAbstractButton*>(o);
+        std::string v = "?";
+        const auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
+        if (item[0] == 'e' && (w || a))
+            v = flag(w ? w->isEnabled() : a->isEnabled());
+        else if (item[0] == 'v' && (w || a))
+            v = flag(w ? !w->isHidden() : a->isVisible());
+        else if (item[0] == 'c' && (b || a))
+            v = flag(b ? b->isChecked() : a->isChecked());
+        else if (item[0] == 't' && o) {
+            QString t;
+            if (auto* l = qobject_cast<QLabel*>(o))
+                t = l->text();
+            else if (b)
+                t = b->text();
+            else if (auto* c = qobject_cast<QComboBox*>(o))
+                t = c->currentText();
+            else if (auto* e = qobject_cast<QLineEdit*>(o))
+                t = e->text();
+            else if (auto* g = qobject_cast<QGroupBox*>(o))
+                t = g->title();
+            else if (a)
+                t = a->text();
+            else if (w)
+                t = w->windowTitle();
+            v = t.toStdString();
+        }
+        out += (out.empty() ? "" : " ") + v;
+    }
+    return out;
 }

@@ -14,7 +14,6 @@
 #include <QTreeWidget>
 
 #include <deque>
-#include <dirent.h>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,17 +35,6 @@ namespace maintest {
 
 using ::pump_for;
 using ::pump_until;
-
-inline std::size_t open_fds()
-{
-    std::size_t n = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d) != nullptr)
-            ++n;
-        closedir(d);
-    }
-    return n;
-}
 
 // ---- counting pages: entry points that log what the shell calls ----
 struct PageCalls {
@@ -208,6 +196,18 @@ protected:
     bool linked_and_running() const
     {
         return Ser_tx_state.load() == LinkState::Run && linktest::link_bits(LinkFlag::Answers);
+    }
+
+    // ui() of the main window.
+    std::string ui(const std::string& spec) const { return ::ui(spec, main.get()); }
+
+    // The message boxes shown, texts joined by '|'.
+    std::string box_texts() const
+    {
+        std::string s;
+        for (const MsgRequest& r : boxes)
+            s += (s.empty() ? "" : "|") + r.text;
+        return s;
     }
 
     std::unique_ptr<TForm_main> main;

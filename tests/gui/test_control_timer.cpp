@@ -177,8 +177,24 @@ TEST_F(ControlTimer, BootLoaderDriveGetsNoIncompatibleWindowAndAWindowThatRefuse
     EXPECT_EQ(watcher.seen, (std::vector<std::string>{"Form_com_off"}));
 }
 
-TEST_F(ControlTimer, TheWebLabelOpensTheMakersSite)
+TEST_F(ControlTimer, TheIncompatibleWindowsTextsPaneAndWebLabel)
 {
+    EXPECT_EQ(ComOffBuildText(3, 4), "\nVersion Pendrix e drive, incompatible!\nPerform Pendrix update to version: 4\n"
+                                     "Check updating on internet site.");
+    LanguageIndex = 0;
+    EXPECT_EQ(ComOffBuildText(3, 0), "\nVersione Pendrix e drive  incompatibili!\n"
+                                     "Eseguire aggiornamento firmware a versione: 3\n"
+                                     "Controllare aggiornamenti sul sito internet.");
+    LanguageIndex = 1;
+    EXPECT_EQ(ComOffPaneValue(false).text, "-----");
+    EXPECT_FALSE(ComOffPaneValue(true).active);
+    Ser_tx_state.store(LinkState::Run);
+    Ser_link_flags.store(LinkFlag::Answers);
+    Drive_ident.fw_major = 255;
+    EXPECT_EQ(ComOffPaneValue(false).text, "3.xx");
+    EXPECT_EQ(ComOffPaneValue(true).text, "255.xx");
+    EXPECT_TRUE(ComOffPaneValue(true).active);
+
     open_controlled();
     UrlSpy spy;
     QDesktopServices::setUrlHandler("https", &spy, "open");
@@ -191,39 +207,10 @@ TEST_F(ControlTimer, TheWebLabelOpensTheMakersSite)
     EXPECT_EQ(spy.opened, QStringList{COM_OFF_WEB_ADDRESS});
     // Closed while the drive does not answer: the link is left alone.
     Ser_tx_state.store(LinkState::Run);
+    Ser_link_flags.store(0);
     dialog.reject();
     EXPECT_EQ(Ser_tx_state.load(), LinkState::Run);
-    EXPECT_EQ(dialog.Stb, nullptr);
     EXPECT_EQ(main->OtherStb[TForm_main::BarComOff], nullptr);
-}
-
-TEST_F(ControlTimer, VersionTextsAndPanes)
-{
-    LanguageIndex = 1;
-    EXPECT_EQ(ComOffBuildText(3, 4), "\nVersion Pendrix e drive, incompatible!\nPerform Pendrix update to version: 4\n"
-                                     "Check updating on internet site.");
-    EXPECT_EQ(ComOffBuildText(3, 3), "\nVersion Pendrix e drive, incompatible!\nPerform Pendrix update to version: 3\n"
-                                     "Check updating on internet site.");
-    LanguageIndex = 0;
-    EXPECT_EQ(ComOffBuildText(3, 0), "\nVersione Pendrix e drive  incompatibili!\n"
-                                     "Eseguire aggiornamento firmware a versione: 3\n"
-                                     "Controllare aggiornamenti sul sito internet.");
-    LanguageIndex = 2;
-    EXPECT_EQ(ComOffBuildText(3, 255), QString::fromUtf8("\nVersion Pendrix et variateur, incompatibles!\n"
-                                                         "Effectuer Pendrix à la version: 255\n"
-                                                         "Verifier la mise à jour sur le site internet"));
-
-    Ser_tx_state.store(LinkState::Stop);
-    EXPECT_EQ(ComOffPaneValue(false).text, "-----");
-    EXPECT_FALSE(ComOffPaneValue(true).active);
-    Ser_tx_state.store(LinkState::Run);
-    Ser_link_flags.store(LinkFlag::Answers);
-    Drive_ident.fw_major = 255;
-    EXPECT_EQ(ComOffPaneValue(false).text, "3.xx");
-    EXPECT_EQ(ComOffPaneValue(true).text, "255.xx");
-    EXPECT_TRUE(ComOffPaneValue(true).active);
-    Ser_link_flags.store(0);
-    EXPECT_EQ(ComOffPaneValue(true).text, "-----");
     Ser_tx_state.store(LinkState::Stop);
 }
 

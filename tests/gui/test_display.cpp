@@ -6,8 +6,6 @@
 #include "drivedata/Record.h"
 #include "link/Flash_progress.h"
 #include "shell/Main_display.h"
-#include "shell/Settings.h"
-#include "shell/Stbar.h"
 #include "shell/Stbarcmx.h"
 
 #include <set>
@@ -17,10 +15,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLocale>
-#include <QPaintEvent>
 #include <QTimer>
-#include <QToolButton>
 
 using namespace maintest;
 
@@ -120,45 +115,79 @@ Drive_status values(int32_t speed, int16_t current, int16_t turns, uint16_t pos,
     return st;
 }
 
-}  // namespace
+// ---- values -> monitor texts ----
 
-TEST_F(DisplayTimer, FirstTickAfterStartRunsThePortClosedPassOnce)
+struct MonitorCase {
+    const char* what;
+    uint16_t motor_type;
+    Drive_status values;
+    uint8_t size_index;
+    uint16_t voltage_class;
+    bool second_family;
+    // speed, current, turns, offset, position, heat sink (nullptr: not shown), -, speed unit,
+    // position unit, box title
+    const char* texts[10];
+};
+
+std::string size_name(bool second, int i)
 {
-    EXPECT_EQ(headline(), "COM - OFF");
-    EXPECT_EQ(headline_colour(), clBlack.rgb());
-    EXPECT_FALSE(linktest::link_bits(LinkFlag::Connect));
-    alarms->Panel_alarm->setText("x");
-    tick();
-    EXPECT_EQ(headline(), "x");
+    return (second ? SizeTablePelsan : SizeTableOrvel).src[i].name;
 }
 
-TEST_F(DisplayTimer, ImageReadShowsEveryValueEvenWhenEqualToTheForgottenOnes)
+const MonitorCase MONITOR[] = {
+    // After a disconnect every twin is 0xFF: values with that very pattern are still shown.
+    {"rotary, all ones", 0, values(-1, -1, -1, 0xFFFF, -1, -1), 0xFF, 0xFF, false,
+     {"-1", "-0.01", "-1", "65535", "-1", "-0.1", "-----", "rpm", "Counts", "Position (Rev/Offset)"}},
+    {"rotary", 0, values(-1234, 250, 3, 1000, 452, 0), 1, 0, false,
+     {"-1234", "2.50", "3", "1000", "197608", "45.2", "", "rpm", "Counts", "Position (Rev/Offset)"}},
+    {"rotary, extreme turns", 0, values(0, 0, -32768, 1, 0, 0), 0, 1, false,
+     {"0", "0.00", "-32768", "1", "-2147483647", "0.0", "", "rpm", "Counts", "Position (Rev/Offset)"}},
+    {"linear", 1, values(-1234, 250, -1, 65436, 456, 320), 0, 0, false,
+     {"-123.4", "2.50", nullptr, "-1.00", nullptr, "45.6", "", "mm/s", "mm", "Position"}},  // no turns
+    {"second family", 0, values(0, 0, 0, 0, 0, 0), 1, 1, true,
+     {"0", "0.00", "0", "0", "0", "0.0", "", "rpm", "Counts", "Position (Rev/Offset)"}},
+};
+
+// The size texts: the size name with the voltage of the class when the family has several.
+const std::string SIZE_TEXTS[] = {"-----", size_name(false, 1) + " [60 V]", size_name(false, 0),
+                                  size_name(false, 0) + " [60 V]", size_name(true, 1) + " [460 V]"};
+
+class MonitorTexts : public DisplayTimer, public ::testing::WithParamInterface<int> {};
+
+}  // namespace
+
+TEST_P(MonitorTexts, ImageReadShowsTheValues)
 {
-    // After a disconnect every twin is 0xFF; values with that very pattern must still be shown.
-    Drive_status st = values(-1, -1, -1, 0xFFFF, -1, -1);
-    st.inputs[0] = 0xFF;
-    st.inputs[1] = 0xFF;
-    st.outputs = 0xFF;
+    const MonitorCase& c = MONITOR[GetParam()];
+    SCOPED_TRACE(c.what);
+    DriveDeviceId.store(c.second_family ? DRIVE_TYPE_PELSAN : DRIVE_TYPE_ORVEL);  // the family follows
+    set_u16(RecOfs::MotorType, c.motor_type);
+    DriveRecordBank[0].b[RecOfs::SizeIndex] = c.size_index;
+    set_u16(RecOfs::VoltageClass, c.voltage_class);
+    read_image(c.values);
+    const char* const labels[] = {"t:Panel_speed",     "t:Panel_corr",    "t:Panel_giri",
+                                  "t:Panel_offset_giro", "t:Panel_pos_mis", "t:Panel_radtemp"};
+    for (int i = 0; i < 6; ++i)
+        if (c.texts[i] != nullptr)
+            EXPECT_EQ(ui(labels[i]), c.texts[i]) << labels[i];
+    EXPECT_EQ(ui("v:Panel_giri v:Panel_pos_mis_var"), c.motor_type == 1 ? "0 0" : "1 1");
+    EXPECT_EQ(ui("t:Panel_taglia_drive"), SIZE_TEXTS[GetParam()]);
+    EXPECT_EQ(ui("t:Panel_vel_unit_mis"), c.texts[7]);
+    EXPECT_EQ(ui("t:Panel_pos_unit_mis"), c.texts[8]);
+    EXPECT_EQ(ui("t:GroupBox_pos_mis"), c.texts[9]);
+    DriveDeviceId.store(DRIVE_TYPE_ORVEL);
+    main->Main_family_from_drive();
+}
+
+INSTANTIATE_TEST_SUITE_P(Display, MonitorTexts, ::testing::Range(0, int(std::size(MONITOR))));
+
+TEST_F(DisplayTimer, ImageReadTakesTheDriveAndEnablesOnlyCommandsWithTheirWork)
+{
     DriveRecordBank[0].b[RecOfs::SizeIndex] = 0xFF;
     set_u16(RecOfs::VoltageClass, 0xFF);
     bool saved_drive = false;
     QObject::connect(main->Menu_Salva_Drive, &QAction::triggered, main.get(), [&] { saved_drive = true; });
-    read_image(st);
-
-    EXPECT_EQ(main->Panel_speed->text(), "-1");
-    EXPECT_EQ(main->Panel_corr->text(), "-0.01");
-    EXPECT_EQ(main->Panel_giri->text(), "-1");
-    EXPECT_EQ(main->Panel_offset_giro->text(), "65535");
-    EXPECT_EQ(main->Panel_pos_mis->text(), "-1");
-    EXPECT_EQ(main->Panel_radtemp->text(), "-0.1");
-    EXPECT_EQ(main->Panel_taglia_drive->text(), "-----");  // size 255 is beyond the table
-    const IoGeometry& gi = main->IoGeometryInput;
-    EXPECT_EQ(pixel(main->Image_Input, lamp(gi, 0).x(), lamp(gi, 0).y()), rgb(bgr(0x4080FF)));
-    EXPECT_EQ(pixel(main->Image_Input, ring(gi, 0).x(), ring(gi, 0).y()), rgb(clRed));
-    EXPECT_EQ(pixel(main->Image_Input, lamp(gi, 2).x(), lamp(gi, 2).y()), rgb(clLime));
-    const IoGeometry& go = main->IoGeometryOutput;
-    EXPECT_EQ(pixel(main->Image_Output, lamp(go, 0).x(), lamp(go, 0).y()), rgb(clLime));
-
+    read_image(values(1, 2, 3, 4, 5, 6));
     EXPECT_FALSE(linktest::data_bits(DataFlag::ImageRead));
     EXPECT_TRUE(linktest::data_bits(DataFlag::ListReads));
     EXPECT_EQ(std::memcmp(DriveReadBack.b, DriveRecordBank[0].b, DRIVE_RECORD_SIZE), 0);
@@ -168,79 +197,20 @@ TEST_F(DisplayTimer, ImageReadShowsEveryValueEvenWhenEqualToTheForgottenOnes)
     EXPECT_EQ(EditStateFlags & EditState::Linked, EditState::Linked);
     EXPECT_EQ(headline(), "DRIVE - OK");
     EXPECT_EQ(headline_colour(), bgr(0x008000).rgb());
-    // Only commands whose work exists are offered.
     EXPECT_TRUE(main->Menu_Salva_Drive->isEnabled());
     EXPECT_FALSE(main->BitBtn_oscx->isEnabled());   // no oscilloscope yet
     EXPECT_FALSE(main->BitBtn_print->isEnabled());  // no printout yet
     EXPECT_FALSE(saved_drive);
 }
 
-TEST_F(DisplayTimer, PositionsAndSpeedsByMotorType)
+TEST_F(DisplayTimer, FirstTickAfterStartRunsThePortClosedPassOnce)
 {
-    set_u16(RecOfs::MotorType, 1);
-    Drive_status st = values(-1234, 250, -1, 65436, 456, 320);
-    read_image(st);
-    EXPECT_EQ(main->Panel_offset_giro->text(), "-1.00");
-    EXPECT_EQ(main->Panel_speed->text(), "-123.4");
-    EXPECT_EQ(main->Panel_corr->text(), "2.50");
-    EXPECT_EQ(main->Panel_radtemp->text(), "45.6");
-    EXPECT_TRUE(main->Panel_giri->isHidden());
-    EXPECT_TRUE(main->Panel_pos_mis_var->isHidden());
-    EXPECT_EQ(main->Panel_vel_unit_mis->text(), "mm/s");
-    EXPECT_EQ(main->Panel_pos_unit_mis->text(), "mm");
-    EXPECT_EQ(main->GroupBox_pos_mis->title(), "Position");
-
-    // The motor type is read on every update; the units change only with the layout.
-    set_u16(RecOfs::MotorType, 0);
-    st.speed = -1233;
-    publish(st);
+    EXPECT_EQ(headline(), "COM - OFF");
+    EXPECT_EQ(headline_colour(), clBlack.rgb());
+    EXPECT_FALSE(linktest::link_bits(LinkFlag::Connect));
+    alarms->Panel_alarm->setText("x");
     tick();
-    EXPECT_EQ(main->Panel_speed->text(), "-1233");
-    EXPECT_EQ(main->Panel_vel_unit_mis->text(), "mm/s");
-
-    st = values(-1234, 0, -1, 65535, 0, 0);
-    read_image(st);
-    EXPECT_EQ(main->Panel_giri->text(), "-1");
-    EXPECT_EQ(main->Panel_offset_giro->text(), "65535");
-    EXPECT_EQ(main->Panel_pos_mis->text(), "-1");
-    EXPECT_EQ(main->Panel_speed->text(), "-1234");
-    EXPECT_FALSE(main->Panel_giri->isHidden());
-    EXPECT_FALSE(main->Panel_pos_mis_var->isHidden());
-    EXPECT_EQ(main->Panel_vel_unit_mis->text(), "rpm");
-    EXPECT_EQ(main->Panel_pos_unit_mis->text(), "Counts");
-    EXPECT_EQ(main->GroupBox_pos_mis->title(), "Position (Rev/Offset)");
-
-    // Extreme turns: p stays a signed 32-bit value.
-    st.turns = -32768;
-    st.turn_pos = 1;
-    publish(st);
-    tick();
-    EXPECT_EQ(main->Panel_pos_mis->text(), "-2147483647");
-}
-
-TEST_F(DisplayTimer, DriveSizeTextByFamilyAndVoltageClass)
-{
-    const QString first = QString::fromUtf8(SizeTableOrvel.src[0].name);
-    DriveRecordBank[0].b[RecOfs::SizeIndex] = 0;
-    set_u16(RecOfs::VoltageClass, 0);
-    read_image(Drive_status{});
-    EXPECT_EQ(main->Panel_taglia_drive->text(), first + " [60 V]");
-
-    set_u16(RecOfs::VoltageClass, 1);  // the first family has one voltage text
-    tick();
-    EXPECT_EQ(main->Panel_taglia_drive->text(), first);
-
-    DriveRecordBank[0].b[RecOfs::SizeIndex] = static_cast<uint8_t>(SizeTableOrvel.count);
-    tick();
-    EXPECT_EQ(main->Panel_taglia_drive->text(), "-----");
-
-    SettingsBlock.flags |= SettingsFlag::FamilyPelsan;
-    CurrentSizeTable = SizeTablePelsan;
-    DriveRecordBank[0].b[RecOfs::SizeIndex] = 1;
-    tick();
-    EXPECT_EQ(main->Panel_taglia_drive->text(), QString::fromUtf8(SizeTablePelsan.src[1].name) + " [460 V]");
-    SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::FamilyPelsan);
-    CurrentSizeTable = SizeTableOrvel;
+    EXPECT_EQ(headline(), "x");
 }
 
 TEST_F(DisplayTimer, SilentDriveBlinksThenPortClosedForgetsEverything)
@@ -309,16 +279,6 @@ TEST_F(DisplayTimer, AlarmHeadlineBlinksAndReturnsToDriveOk)
 
 TEST_F(DisplayTimer, InputSetsAndOutputSelectionsOutOfRangeDrawNoFunction)
 {
-    EXPECT_NE(Led_input_set(0, 2), nullptr);
-    EXPECT_EQ(Led_input_set(0, 3), nullptr);
-    EXPECT_NE(Led_input_set(1, 3), nullptr);
-    EXPECT_EQ(Led_input_set(1, 4), nullptr);
-    EXPECT_EQ(Led_input_set(2, 65535), Led_input_set(2, 0));
-    EXPECT_EQ(Led_input_set(3, 0), Led_input_set(65535, 7));
-    EXPECT_STREQ(Led_input_set(3, 0)[1].text[1], "Not Used");
-    EXPECT_EQ(Led_output_source(false, 2).table, nullptr);
-    EXPECT_EQ(Led_output_source(true, 1).table->count, 7);
-
     Drive_status st{};
     st.inputs[0] = 0x3F;
     st.inputs[1] = 0x3F;
@@ -385,44 +345,37 @@ TEST_F(DisplayTimer, IdleTickPaintsNothingAndAChangePaintsOnlyItsField)
     EXPECT_FALSE(spy.painted.count(MainStb->picture()));
 }
 
-TEST_F(DisplayTimer, DriveStateIndexRepaintsOnlyOnChange)
+TEST_F(DisplayTimer, DriveStateIndexRepaintsTheOtherBarsOnlyOnChange)
 {
-    static int oscx_pane4 = 0;
-    oscx_pane4 = 0;
+    static int repaints = 0;
+    repaints = 0;
     StbarPane panes[5];
-    StbarPane* array[6] = {};
-    for (int i = 0; i < 5; ++i) {
-        panes[i].width = 40;
-        array[i] = &panes[i];
-    }
-    panes[4].paint = [](ImageBox*, StbarPane* const*, uint16_t) { ++oscx_pane4; };
+    StbarPane* array[6] = {&panes[0], &panes[1], &panes[2], &panes[3], &panes[4], nullptr};
+    panes[4].paint = [](ImageBox*, StbarPane* const*, uint16_t) { ++repaints; };  // the scope's state pane
     QFrame host;
-    host.resize(300, 20);
     Stbarx oscx_bar(&host, array, 0);
     main->OtherStb[TForm_main::BarOscx] = &oscx_bar;
-    oscx_pane4 = 0;
-
+    repaints = 0;
     Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
-    Ser_data_flags.store(DataFlag::ListReads);
-    Drive_status st{};
-    publish(st);
-    main->UpdateDriveStateIndex();
-    EXPECT_EQ(DriveStateIndex, 2);
-    EXPECT_EQ(oscx_pane4, 1);
-    main->UpdateDriveStateIndex();
-    EXPECT_EQ(oscx_pane4, 1);
-    st.status_word = StatusBit::State5;
-    publish(st);
-    main->UpdateDriveStateIndex();
-    EXPECT_EQ(DriveStateIndex, 3);
-    st.status_word = StatusBit::State5 | StatusBit::State6;
-    publish(st);
-    main->UpdateDriveStateIndex();
-    EXPECT_EQ(DriveStateIndex, 4);
-    Ser_data_flags.store(0);
-    main->UpdateDriveStateIndex();
-    EXPECT_EQ(DriveStateIndex, 0);
-    EXPECT_EQ(oscx_pane4, 4);
+    const struct {
+        uint8_t data_flags;
+        uint16_t status_word;
+        uint8_t index;
+        int repaints;
+    } steps[] = {{DataFlag::ListReads, 0, 2, 1},
+                 {DataFlag::ListReads, 0, 2, 1},
+                 {DataFlag::ListReads, StatusBit::State5, 3, 2},
+                 {DataFlag::ListReads, StatusBit::State5 | StatusBit::State6, 4, 3},
+                 {0, StatusBit::State5, 0, 4}};
+    for (const auto& s : steps) {
+        Ser_data_flags.store(s.data_flags);
+        Drive_status st{};
+        st.status_word = s.status_word;
+        publish(st);
+        main->UpdateDriveStateIndex();
+        EXPECT_EQ(DriveStateIndex, s.index);
+        EXPECT_EQ(repaints, s.repaints);
+    }
     main->OtherStb[TForm_main::BarOscx] = nullptr;
 }
 

@@ -1,5 +1,6 @@
-// Drive and motor data files: the writers, the reader with every refusal, the version-2
-// conversion, failed writes, and the main window's file and calibration commands.
+// Drive and motor data files through the window: the writers, the reader's refusals and their
+// messages, the version-2 question, failed writes, and the main window's file and calibration
+// commands.
 #include "files_fixture.h"
 #include "FullDisk.h"
 #include <sys/stat.h>
@@ -51,7 +52,6 @@ protected:
                 return false;
         return true;
     }
-    std::string last_box() const { return boxes.empty() ? std::string() : boxes.back().text; }
 
     FileDialogSpec save_spec{"", "", "Inverter files (*.ivt)|*.ivt", "ivt", true};
     DialogScript dialogs;
@@ -60,64 +60,32 @@ private:
     const DriveFamilyRecord* saved_family_ = nullptr;
 };
 
-const std::string CORRUPT = "Corrupted Data or Invalid File !";
-const std::string INCOMPATIBLE = "Incompatible data file!";
-
 }  // namespace
 
 // ---- writers ----
 
-TEST_F(DataFiles, DriveFileHoldsTheFamilyRecordAndTheRecordWithoutItsAlarmMemory)
+TEST_F(DataFiles, DriveFileRoundTripDropsTheAlarmMemoryAndMotorFileHoldsTheMotorRecord)
 {
-    DriveRecordBank[0] = pattern_record(1);
-    const DriveRecord before = DriveRecordBank[0];
-    ASSERT_TRUE(WriteDriveFile(path("Inverter/a.ivt"), &DriveRecordBank[0]));
-    const QByteArray f = read_file(path("Inverter/a.ivt"));
-    ASSERT_EQ(f.size(), 2440);
-    uint8_t x = 0;
-    for (char c : f)
-        x ^= static_cast<uint8_t>(c);
-    EXPECT_EQ(x, 0);
-    const uint8_t family[25] = {2, 'O', 'R', 'V', 'E', 'L', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 20, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(std::memcmp(f.constData() + 1, family, 25), 0);
-    EXPECT_EQ(f[26], 0);
-    EXPECT_EQ(f[27], 0);
-    for (int i = 31; i <= 47; ++i)
-        EXPECT_EQ(f[i], 0) << i;
-    EXPECT_EQ(std::memcmp(f.constData() + 28, before.b, 3), 0);
-    EXPECT_EQ(std::memcmp(f.constData() + 48, before.b + 20, DRIVE_RECORD_SIZE - 20), 0);
-    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b, before.b, DRIVE_RECORD_SIZE), 0) << "the slot keeps its alarm memory";
-    EXPECT_TRUE(boxes.empty());
-}
+    DriveRecord r = pattern_record(2);
+    r.b[RecOfs::VersionMajor] = 3;
+    const DriveRecord before = r;
+    ASSERT_TRUE(WriteDriveFile(path("Inverter/b.ivt"), &r));
+    EXPECT_EQ(std::memcmp(r.b, before.b, DRIVE_RECORD_SIZE), 0) << "the record keeps its alarm memory";
+    EXPECT_EQ(read_file(path("Inverter/b.ivt")).size(), 2440);
+    DriveRecord back;
+    ASSERT_EQ(read(path("Inverter/b.ivt"), back), 1);
+    for (std::size_t i = 0; i < DRIVE_RECORD_SIZE; ++i)
+        ASSERT_EQ(back.b[i], (i >= 3 && i <= 19) ? 0 : r.b[i]) << i;
+    EXPECT_EQ(DriveDataFileName, path("Inverter/b.ivt"));
 
-TEST_F(DataFiles, MotorFileIs88BytesWithTheMotorRecord)
-{
     MotorRecord m;
     for (std::size_t i = 0; i < MOTOR_RECORD_SIZE; ++i)
         m.b[i] = static_cast<uint8_t>(0xA0 + i);
     ASSERT_TRUE(WriteMotorFile(path("Motor/m.mot"), &m));
     const QByteArray f = read_file(path("Motor/m.mot"));
     ASSERT_EQ(f.size(), 88);
-    uint8_t x = 0;
-    for (char c : f)
-        x ^= static_cast<uint8_t>(c);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(f[1], 2);
+    EXPECT_EQ(DataFile_xor(reinterpret_cast<const uint8_t*>(f.constData()), 88), 0);
     EXPECT_EQ(std::memcmp(f.constData() + 28, m.b, MOTOR_RECORD_SIZE), 0);
-}
-
-TEST_F(DataFiles, WriteThenReadGivesTheRecordBackWithoutAlarmMemory)
-{
-    DriveRecord r = pattern_record(2);
-    r.b[RecOfs::VersionMajor] = 3;
-    ASSERT_TRUE(WriteDriveFile(path("b.ivt"), &r));
-    DriveRecord back;
-    ASSERT_EQ(read(path("b.ivt"), back), 1);
-    for (std::size_t i = 0; i < DRIVE_RECORD_SIZE; ++i) {
-        const uint8_t want = (i >= 3 && i <= 19) ? 0 : r.b[i];
-        ASSERT_EQ(back.b[i], want) << i;
-    }
-    EXPECT_EQ(DriveDataFileName, path("b.ivt"));
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -131,7 +99,10 @@ TEST_F(DataFiles, FailedWritesWarnAndLeaveTheOldFileAsItWas)
     // A folder of the target that is a regular file: fails even for root.
     ASSERT_TRUE(write_file(path("plain"), "x"));
     EXPECT_FALSE(WriteDriveFile(path("plain/d.ivt"), &other));
-    EXPECT_EQ(boxes.size(), 1u);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "Attention");
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+    EXPECT_NE(boxes[0].text.find("d.ivt"), std::string::npos);
     MotorRecord m{};
     EXPECT_FALSE(WriteMotorFile(path("plain/m.mot"), &m));
     EXPECT_EQ(boxes.size(), 2u);
@@ -142,105 +113,59 @@ TEST_F(DataFiles, FailedWritesWarnAndLeaveTheOldFileAsItWas)
 
 // ---- reading ----
 
-TEST_F(DataFiles, EveryByteFlipAndEveryWrongSizeIsRefusedAsCorrupt)
+TEST_F(DataFiles, RefusedFilesWarnAndLeaveTheDestination)
 {
     DriveRecord r = pattern_record(5);
     ASSERT_TRUE(WriteDriveFile(path("e.ivt"), &r));
-    const QByteArray good = read_file(path("e.ivt"));
-    DriveDataFileName = "previous.ivt";
-    DriveRecord dest;
-    for (int i = 0; i < good.size(); ++i) {
-        QByteArray bad = good;
-        bad[i] = static_cast<char>(bad[i] ^ 0x5A);
-        const QString name = path(QString("flip%1.ivt").arg(i));  // new files: no truncation to flush
-        ASSERT_TRUE(write_file(name, bad));
-        boxes.clear();
-        ASSERT_EQ(read(name, dest), 0) << i;
-        ASSERT_TRUE(untouched(dest)) << i;
-        ASSERT_EQ(boxes.size(), 1u) << i;
-        ASSERT_EQ(boxes[0].text, CORRUPT) << i;
-        ASSERT_EQ(boxes[0].icon, MsgIcon::Warning);
-    }
-    for (int size : {0, 27, 2439, 2441}) {
-        QByteArray bad = good.left(std::min(size, 2440));
-        while (bad.size() < size)
-            bad.append('\0');
-        const QString name = path(QString("size%1.ivt").arg(size));
-        ASSERT_TRUE(write_file(name, bad));
-        boxes.clear();
-        EXPECT_EQ(read(name, dest), 0) << size;
-        EXPECT_TRUE(untouched(dest)) << size;
-        ASSERT_EQ(boxes.size(), 1u) << size;
-        EXPECT_EQ(boxes[0].text, CORRUPT) << size;
-    }
-    EXPECT_EQ(DriveDataFileName, "previous.ivt");
-}
-
-TEST_F(DataFiles, MissingFilesAndFilesThatAreNotRegularFiles)
-{
-    DriveRecord dest;
-    EXPECT_EQ(read(path("none.ivt"), dest), 0);
-    EXPECT_EQ(read(QString(), dest), 0);
-    EXPECT_TRUE(boxes.empty());
-    // Refused before they are opened: a named pipe would block the window.
-    ASSERT_TRUE(QDir(dir_.path()).mkdir("folder.ivt"));
-    ASSERT_EQ(::mkfifo(path("x.ivt").toLocal8Bit().constData(), 0600), 0);
-    for (const char* name : {"folder.ivt", "x.ivt"}) {
-        boxes.clear();
-        EXPECT_EQ(read(path(name), dest), 0);
-        EXPECT_TRUE(untouched(dest));
-        ASSERT_EQ(boxes.size(), 1u) << name;
-        EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
-        EXPECT_EQ(boxes[0].text, "Corrupted Data or Invalid File !");
-    }
-    EXPECT_TRUE(DriveDataFileName.isEmpty());
-}
-
-TEST_F(DataFiles, FamilyAndVersionRefusals)
-{
-    DriveRecord r = pattern_record(6);
-    DriveRecord dest;
-    ASSERT_TRUE(write_file(path("p.ivt"), drive_file(FamilyPelsan, r)));
-    EXPECT_EQ(read(path("p.ivt"), dest), 0);
-    EXPECT_EQ(last_box(), "Data for drive:  PELSAN, not compatible with drive: ORVEL!");
-    LanguageIndex = 0;
-    EXPECT_EQ(read(path("p.ivt"), dest), 0);
-    EXPECT_EQ(last_box(), "Dati per drive: PELSAN, non compatibile con drive: ORVEL!");
-    LanguageIndex = 1;
-
-    CurrentFamily = &FamilyPelsan;
-    ASSERT_TRUE(write_file(path("o.ivt"), drive_file(FamilyOrvel, r)));
-    EXPECT_EQ(read(path("o.ivt"), dest), 0);
-    EXPECT_EQ(last_box(), "Data for drive:  ORVEL, not compatible with drive: PELSAN!");
-    CurrentFamily = &FamilyOrvel;
-
+    QByteArray flipped = read_file(path("e.ivt"));
+    flipped[1000] = static_cast<char>(flipped[1000] ^ 0x5A);
+    ASSERT_TRUE(write_file(path("flip.ivt"), flipped));
     DriveFamilyRecord renamed = FamilyOrvel;
     std::memcpy(renamed.name, "ORVELX", 7);
-    ASSERT_TRUE(write_file(path("x.ivt"), drive_file(renamed, r)));
-    EXPECT_EQ(read(path("x.ivt"), dest), 0);
-    EXPECT_EQ(last_box(), INCOMPATIBLE);
-
-    DriveFamilyRecord no_nul = FamilyOrvel;
-    std::memset(no_nul.name, 'A', FAMILY_NAME_SIZE);
-    std::memcpy(no_nul.name, "ORVEL", 5);
-    ASSERT_TRUE(write_file(path("n.ivt"), drive_file(no_nul, r)));
-    EXPECT_EQ(read(path("n.ivt"), dest), 0);
-    EXPECT_EQ(last_box(), INCOMPATIBLE);
-
-    for (uint8_t major : {4, 1, 0}) {
-        ASSERT_TRUE(write_file(path("v.ivt"), drive_file(family_with_version(major, 20), r)));
+    ASSERT_TRUE(write_file(path("pelsan.ivt"), drive_file(FamilyPelsan, r)));
+    ASSERT_TRUE(write_file(path("renamed.ivt"), drive_file(renamed, r)));
+    ASSERT_TRUE(write_file(path("newer.ivt"), drive_file(family_with_version(4, 20), r)));
+    ASSERT_TRUE(write_file(path("older.ivt"), drive_file(family_with_version(1, 20), r)));
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("folder.ivt"));
+    ASSERT_EQ(::mkfifo(path("fifo.ivt").toLocal8Bit().constData(), 0600), 0);  // would block an open
+    const struct {
+        const char* file;
+        uint8_t language;
+        const char* text;  // nullptr: no message; "*" a message naming the file
+    } cases[] = {
+        {"none.ivt", 1, nullptr},
+        {"folder.ivt", 1, "Corrupted Data or Invalid File !"},
+        {"fifo.ivt", 1, "Corrupted Data or Invalid File !"},
+        {"flip.ivt", 1, "Corrupted Data or Invalid File !"},
+        {"pelsan.ivt", 1, "Data for drive:  PELSAN, not compatible with drive: ORVEL!"},
+        {"pelsan.ivt", 0, "Dati per drive: PELSAN, non compatibile con drive: ORVEL!"},
+        {"renamed.ivt", 1, "Incompatible data file!"},
+        {"newer.ivt", 1, "Incompatible data file!"},
+        {"older.ivt", 1, "Incompatible data file!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        LanguageIndex = c.language;
         boxes.clear();
-        EXPECT_EQ(read(path("v.ivt"), dest), 0) << int(major);
+        DriveRecord dest;
+        EXPECT_EQ(read(path(c.file), dest), 0);
         EXPECT_TRUE(untouched(dest));
-        ASSERT_EQ(boxes.size(), 1u) << int(major);
-        EXPECT_EQ(boxes[0].text, INCOMPATIBLE) << int(major);
+        if (c.text == nullptr) {
+            EXPECT_TRUE(boxes.empty());
+            continue;
+        }
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+        if (std::string(c.text) == "*")
+            EXPECT_NE(boxes[0].text.find(c.file), std::string::npos);
+        else
+            EXPECT_EQ(boxes[0].text, c.text);
     }
     EXPECT_TRUE(DriveDataFileName.isEmpty());
     EXPECT_TRUE(dialogs.asked.empty());
-    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 5) << "nothing written";
 }
 
-TEST_F(DataFiles, MinorVersionIsNotComparedAndAZeroRecordVersionIsStamped)
+TEST_F(DataFiles, AZeroRecordVersionIsStampedAndTheMinorVersionNotCompared)
 {
     DriveRecord r = pattern_record(7);
     r.b[RecOfs::VersionMajor] = 0;
@@ -386,24 +311,6 @@ TEST_F(DataFiles, Version2IsConvertedAfterTheQuestionAndSavedAtOnce)
     EXPECT_EQ(std::memcmp(dest.b + RecOfs::PosTable, table.b + RecOfs::PosTable, 106), 0);
 }
 
-TEST_F(DataFiles, ConversionKeepsInRangeValuesAndOnlyStampsOtherVersions)
-{
-    DriveRecord old = version2_payload();
-    Rec_set<uint16_t>(old, 164, 7);
-    Rec_set<uint16_t>(old, 166, 30);
-    DriveRecord dest;
-    ConvertDriveData(2, &dest, old.b);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 164), 7);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 166), 30);
-
-    std::memset(dest.b, 0x11, sizeof dest.b);
-    ConvertDriveData(1, &dest, old.b);
-    EXPECT_EQ(dest.b[RecOfs::VersionMajor], 3);
-    EXPECT_EQ(dest.b[RecOfs::VersionMinor], 20);
-    EXPECT_EQ(dest.b[0], 0x11);
-    EXPECT_EQ(dest.b[200], 0x11);
-}
-
 // ---- main window commands ----
 
 TEST_F(DataFiles, SaveCommandWritesSlot0AndConfirmsOnlyWhenWritten)
@@ -536,23 +443,8 @@ TEST_F(DataFiles, DriveCommandsNeedTheLink)
     Form_allarmi->hide();
 }
 
-TEST_F(DataFiles, SendDialogLayoutAndThePendingWriteMark)
+TEST_F(DataFiles, BeginningAWriteMarksItPending)
 {
-    TForm_send_drive dialog;
-    dialog.resize(400, dialog.height());
-    dialog.show();
-    pump_for(20);
-    const int panel = dialog.Panel_buttons->width();
-    const int gap = (panel - dialog.BitBtn_send_all->width() - dialog.BitBtn_close->width()) / 8;
-    EXPECT_EQ(dialog.BitBtn_send_all->x(), gap);
-    EXPECT_EQ(dialog.BitBtn_close->x(), panel - gap - dialog.BitBtn_close->width());
-    EXPECT_EQ(dialog.BitBtn_send_all->y(), (dialog.Panel_buttons->height() - dialog.BitBtn_send_all->height()) / 2);
-    EXPECT_EQ(dialog.BitBtn_send_all->text(), "Data Send");
-    EXPECT_EQ(dialog.BitBtn_close->text(), "Close");
-    EXPECT_FALSE(dialog.BitBtn_send_all->isEnabled()) << "no link";
-    EXPECT_EQ(Form_send_drive, &dialog);
-    dialog.close();
-
     WritePending = 0;
     WriteReplyFlag = 1;
     const uint32_t before = Tick_ms();

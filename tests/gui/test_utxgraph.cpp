@@ -85,18 +85,6 @@ TEST_F(UtxgraphTest, CaptionsCarryTheAddressTagNameAndUnit)
     EXPECT_EQ(msgs[0].text, "2 INDEX NOT EXIST!");
 }
 
-TEST_F(UtxgraphTest, RealEntryCaptionInEachLanguage)
-{
-    QLabel label;
-    const char* expected[3] = {"[0208h] Frequenza notch [Hz]", "[0208h] Notch Frequency [Hz]",
-                               "[0208h] Fréquence coupe-bande [Hz]"};
-    for (uint8_t lang = 0; lang < 3; ++lang) {
-        LanguageIndex = lang;
-        Utxgraph_set_caption(NOTCH, &label, 0);
-        EXPECT_EQ(label.text(), QString::fromUtf8(expected[lang]));
-    }
-}
-
 TEST_F(UtxgraphTest, EditCaptionUsesTheSameTag)
 {
     EntryPatch mdb(MdbDat, MDB_DAT_COUNT, PAIR);
@@ -177,44 +165,6 @@ TEST_F(UtxgraphTest, EditRuleReadsTheConnectedDrivesDictionary)
     EXPECT_EQ(msgs[0].text, "get_bus_ob_flg: INDEX PAR Not EXIST!");
 }
 
-TEST_F(UtxgraphTest, EditAccessSetsColoursAndEnabledState)
-{
-    EntryPatch notch(MdbDat, MDB_DAT_COUNT, NOTCH);
-    set_level(notch, 1);
-    FlowPanel panel(QStringLiteral("FlowPanel_freq_notch"), nullptr);
-    MemoUpDwx<uint16_t> edit(&panel, NOTCH, 0, 400, 2, 0);
-    const QLabel* caption = panel.captionLabel();
-    auto memo_colour = [&] { return edit.memo()->palette().color(QPalette::Text); };
-
-    edit.set_access(0);
-    EXPECT_FALSE(edit.memo()->isEnabled());
-    EXPECT_FALSE(edit.updown()->isEnabled());
-    EXPECT_EQ(colour(caption), clInactiveCaption);
-    EXPECT_EQ(memo_colour(), clInactiveCaption);
-
-    edit.set_access(LINK | STATUS5);
-    EXPECT_TRUE(edit.memo()->isEnabled());
-    EXPECT_TRUE(edit.updown()->isEnabled());
-    EXPECT_EQ(colour(caption), clBlack);
-    EXPECT_EQ(memo_colour(), clWindowText);
-
-    edit.set_access(LINK | STATUS5 | STATUS6);
-    EXPECT_FALSE(edit.memo()->isEnabled());
-    EXPECT_EQ(colour(caption), clBlack);
-    EXPECT_EQ(memo_colour(), clInactiveCaption);
-
-    DriveUiFlags = UiFlag::FieldBus;
-    edit.set_access(LINK);
-    EXPECT_FALSE(edit.updown()->isEnabled());
-    EXPECT_EQ(colour(caption), clNavy);
-    EXPECT_EQ(memo_colour(), clInactiveCaption);
-
-    MemoUpDwx<uint8_t> orphan(&panel, MISSING, 0, 10, 0, 0);
-    orphan.set_access(LINK);  // no entry: unchanged
-    EXPECT_TRUE(orphan.memo()->isEnabled());
-    EXPECT_EQ(take_messages().size(), 1u);
-}
-
 TEST_F(UtxgraphTest, AppliersMapTheRuleThroughTheirTables)
 {
     EntryPatch notch(MdbDat, MDB_DAT_COUNT, NOTCH);
@@ -225,6 +175,8 @@ TEST_F(UtxgraphTest, AppliersMapTheRuleThroughTheirTables)
     QComboBox combo;
     QLabel combo_caption;
     QScrollBar bar;
+    FlowPanel flow(QStringLiteral("FlowPanel_freq_notch"), nullptr);
+    MemoUpDwx<uint16_t> edit(&flow, NOTCH, 0, 400, 2, 0);
     struct Case {
         uint16_t access;
         uint8_t ui;
@@ -253,13 +205,21 @@ TEST_F(UtxgraphTest, AppliersMapTheRuleThroughTheirTables)
         EXPECT_EQ(bar.isEnabled(), c.enabled);
         EXPECT_EQ(panel.isEnabled(), c.enabled);
         EXPECT_EQ(combo.isEnabled(), c.enabled);
+        edit.set_access(static_cast<uint8_t>(c.access));
+        EXPECT_EQ(edit.memo()->isEnabled(), c.enabled);
+        EXPECT_EQ(edit.updown()->isEnabled(), c.enabled);
+        EXPECT_EQ(edit.memo()->palette().color(QPalette::Text), text);
+        EXPECT_EQ(colour(flow.captionLabel()), c.caption);
     }
     // A field without an entry leaves every control as it is.
     EXPECT_TRUE(Utxgraph_enable_panel(MISSING, &panel, 0));
     EXPECT_TRUE(Utxgraph_enable_combo(MISSING, &combo, &combo_caption, 0));
     EXPECT_TRUE(Utxgraph_enable_scrollbar(MISSING, &bar, 0));
     EXPECT_EQ(colour(&combo_caption), clBlack);
-    EXPECT_EQ(take_messages().size(), 3u);
+    MemoUpDwx<uint8_t> orphan(&flow, MISSING, 0, 10, 0, 0);
+    orphan.set_access(LINK);
+    EXPECT_TRUE(orphan.memo()->isEnabled());
+    EXPECT_EQ(take_messages().size(), 4u);
 }
 
 // ---- update functions ----
@@ -306,24 +266,20 @@ TEST_F(UtxgraphTest, UpdateCopiesAndShowsOnlyChanges)
 
 TEST_F(UtxgraphTest, PdoTypeShowsNumberAndClass)
 {
+    const struct {
+        uint8_t language, type;
+        const char* text;
+    } cases[] = {{1, 254, "254 - (Async-Munfact)"}, {0, 0, "0 - (Aciclica-Sync)"}, {2, 1, "1 - (Cyclique-Sync)"},
+                 {2, 245, "245 - ---"}};
     QLabel label;
-    uint8_t stored = 0, received = 254;
-    LanguageIndex = 1;
-    Utxgraph_update_pdo_type(&stored, &received, &label);
-    EXPECT_EQ(label.text(), QStringLiteral("254 - (Async-Munfact)"));
-    LanguageIndex = 0;
-    received = 0;
-    Utxgraph_update_pdo_type(&stored, &received, &label);
-    EXPECT_EQ(label.text(), QStringLiteral("0 - (Aciclica-Sync)"));
-    LanguageIndex = 2;
-    received = 1;
-    Utxgraph_update_pdo_type(&stored, &received, &label);
-    EXPECT_EQ(label.text(), QStringLiteral("1 - (Cyclique-Sync)"));
-    received = 245;
-    Utxgraph_update_pdo_type(&stored, &received, &label);
-    EXPECT_EQ(label.text(), QStringLiteral("245 - ---"));
-    Utxgraph_update_pdo_type(&stored, &received, &label);  // unchanged
-    EXPECT_EQ(stored, 245);
+    uint8_t stored = 0;
+    for (const auto& c : cases) {
+        LanguageIndex = c.language;
+        uint8_t received = c.type;
+        Utxgraph_update_pdo_type(&stored, &received, &label);
+        EXPECT_EQ(label.text(), QString::fromUtf8(c.text));
+        EXPECT_EQ(stored, c.type);
+    }
 }
 
 // ---- word bit table ----
