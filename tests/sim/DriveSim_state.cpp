@@ -35,14 +35,6 @@ void DriveSim::set_image(const SimBytes& image)
     image_ = image;
 }
 
-void DriveSim::set_image_bytes(std::size_t offset, const SimBytes& bytes)
-{
-    if (offset > kImageSize || bytes.size() > kImageSize - offset)
-        throw std::invalid_argument("image bytes beyond 2412");
-    std::lock_guard lk(mu_);
-    std::copy(bytes.begin(), bytes.end(), image_.begin() + static_cast<std::ptrdiff_t>(offset));
-}
-
 SimBytes DriveSim::image() const
 {
     std::lock_guard lk(mu_);
@@ -76,12 +68,6 @@ void DriveSim::set_status(const SimBytes& status)
     status_ = status;
 }
 
-SimBytes DriveSim::status() const
-{
-    std::lock_guard lk(mu_);
-    return status_;
-}
-
 void DriveSim::set_alarm_memory(const SimBytes& mem)
 {
     require_size(mem, kAlarmMemSize, "alarm memory");
@@ -96,23 +82,11 @@ void DriveSim::set_info_reply(std::uint8_t sub, const SimBytes& after_status)
     info_[sub] = after_status;
 }
 
-void DriveSim::clear_info_reply(std::uint8_t sub)
-{
-    std::lock_guard lk(mu_);
-    info_.erase(sub);
-}
-
 void DriveSim::set_list_value(std::uint16_t key, std::uint8_t sub, const SimBytes& raw)
 {
     require_max(raw, 247, "list value");
     std::lock_guard lk(mu_);
     list_values_[static_cast<std::uint32_t>(key) << 8 | sub] = raw;
-}
-
-void DriveSim::clear_list_values()
-{
-    std::lock_guard lk(mu_);
-    list_values_.clear();
 }
 
 void DriveSim::queue_text_message(const SimBytes& message)
@@ -159,48 +133,16 @@ void DriveSim::queue_reply(std::uint8_t cmd, const SimBytes& payload)
     queued_replies_[cmd].push_back(payload);
 }
 
-void DriveSim::set_reply(std::uint8_t cmd, const SimBytes& payload)
-{
-    require_max(payload, 251, "reply payload");
-    std::lock_guard lk(mu_);
-    fixed_replies_[cmd] = payload;
-}
-
-void DriveSim::clear_reply(std::uint8_t cmd)
-{
-    std::lock_guard lk(mu_);
-    fixed_replies_.erase(cmd);
-    queued_replies_.erase(cmd);
-}
-
-void DriveSim::set_answer_unknown(bool on)
-{
-    std::lock_guard lk(mu_);
-    answer_unknown_ = on;
-}
-
 std::vector<DriveSim::ParamWrite> DriveSim::param_writes() const
 {
     std::lock_guard lk(mu_);
     return writes_;
 }
 
-std::vector<std::pair<std::uint8_t, std::uint8_t>> DriveSim::drive_functions() const
-{
-    std::lock_guard lk(mu_);
-    return functions_;
-}
-
 SimBytes DriveSim::motor_record() const
 {
     std::lock_guard lk(mu_);
     return motor_;
-}
-
-unsigned DriveSim::block_progress() const
-{
-    std::lock_guard lk(mu_);
-    return progress_at(SimClock::now());
 }
 
 void DriveSim::add_fault(const SimFault& f)
@@ -218,12 +160,6 @@ void DriveSim::clear_faults()
 {
     std::lock_guard lk(mu_);
     faults_.clear();
-}
-
-std::size_t DriveSim::lost_bytes() const
-{
-    std::lock_guard lk(mu_);
-    return lost_bytes_;
 }
 
 void DriveSim::set_pacing(std::uint32_t baud, std::chrono::microseconds turnaround)
