@@ -170,146 +170,107 @@ private:
 
 }  // namespace
 
-// ---------------------------------------------------------------- CANopen power sequence
+// ---------------------------------------------------------------- power sequences
 
-TEST_F(BusCtrlTest, CanopenPowerUpTakesShutdownSwitchOnEnableAndKeepsTheUpperBits)
+// The one table of control-word sequences: each script sets the bus type and the stored word,
+// then runs steps of the profile's enable step (the requests, the drive's status word) and
+// compares the writes queued and the requests left.
+TEST_F(BusCtrlTest, PowerSequences)
 {
-    set_bus_type(BusTypeId::Canopen);
-    BusCtrlWord.can_ctrl = 0x0108;  // halt set, stale command bits from before
-    DriveUiFlags.store(POWER | OPER | REMOTE);
-
-    EXPECT_EQ(can_tick(0x0250), W{0x0106});  // switch on disabled: shutdown
-    EXPECT_EQ(can_tick(0x0231), W{0x0107});  // ready to switch on: switch on
-    EXPECT_EQ(can_tick(0x0233), W{0x010F});  // switched on: enable operation
-    EXPECT_EQ(can_tick(0x0237), W{});        // operation enabled: nothing more
-    EXPECT_EQ(BusCtrlWord.can_ctrl, 0x010F);
-    EXPECT_EQ(DriveUiFlags.load(), POWER | OPER | REMOTE);
-
-    // Operative released: disable operation back to switched on.
-    DriveUiFlags.fetch_and(static_cast<uint8_t>(~OPER));
-    EXPECT_EQ(can_tick(0x0237), W{0x0107});
-    EXPECT_EQ(can_tick(0x0233), W{});
-}
-
-TEST_F(BusCtrlTest, CanopenQuickStopReenablesOnlyWithoutHold)
-{
-    set_bus_type(BusTypeId::Canopen);
-    DriveUiFlags.store(POWER | OPER | HOLD);
-    EXPECT_EQ(can_tick(0x0207), W{});
-    DriveUiFlags.store(POWER | OPER);
-    EXPECT_EQ(can_tick(0x0207), W{0x000F});
-    // Power alone at switched on: nothing to do.
-    DriveUiFlags.store(POWER);
-    EXPECT_EQ(can_tick(0x0233), W{});
-}
-
-TEST_F(BusCtrlTest, CanopenReleasingPowerWritesDisableVoltageOnceAndClearsRequests)
-{
-    set_bus_type(BusTypeId::Canopen);
-    BusCtrlWord.can_ctrl = 0x010F;
-    DriveUiFlags.store(OPER | HOLD | REMOTE);  // power released
-
-    EXPECT_EQ(can_tick(0x0237), W{0x0100});
-    EXPECT_EQ(requests(), 0);
-    EXPECT_EQ(DriveUiFlags.load(), REMOTE);
-    // The drive drops to switch on disabled: nothing more.
-    EXPECT_EQ(can_tick(0x0250), W{});
-    // A drive that shows bits 0-2 outside switch on disabled keeps being told to disable voltage.
-    EXPECT_EQ(can_tick(0x0231), W{0x0100});
-}
-
-TEST_F(BusCtrlTest, CanopenFault0x0028KeepsRequestsFault0x0008ClearsThemAndTheWord)
-{
-    set_bus_type(BusTypeId::Canopen);
-    BusCtrlWord.can_ctrl = 0x000F;
-    DriveUiFlags.store(POWER | OPER);
-
-    EXPECT_EQ(can_tick(0x0028), W{});
-    EXPECT_EQ(requests(), POWER | OPER);
-    EXPECT_EQ(Cancontrol_state(0x0028), CanState::Fault);
-
-    // Fault with bits 0-2 clear: the stored command bits are cleared and written once.
-    EXPECT_EQ(can_tick(0x0008), W{0x0000});
-    EXPECT_EQ(requests(), 0);
-    EXPECT_EQ(BusCtrlWord.can_ctrl, 0x0000);
-    EXPECT_EQ(can_tick(0x0008), W{});
-
-    // The same for fault reaction active, and with the power request already off.
-    BusCtrlWord.can_ctrl = 0x0007;
-    DriveUiFlags.store(POWER);
-    EXPECT_EQ(can_tick(0x000F), W{0x0000});
-    BusCtrlWord.can_ctrl = 0x0006;
-    EXPECT_EQ(can_tick(0x0240), W{0x0000});
-    EXPECT_EQ(can_tick(0x0240), W{});
-}
-
-// ---------------------------------------------------------------- Modbus power sequence
-
-TEST_F(BusCtrlTest, ModbusEnableThenRunAndFaultDropsBoth)
-{
-    set_bus_type(BusTypeId::Modbus);
-    DriveUiFlags.store(POWER);
-    EXPECT_EQ(mdb_tick(0x0000), W{0x0001});
-    DriveUiFlags.fetch_or(OPER);
-    EXPECT_EQ(mdb_tick(0x0001), W{0x0003});
-    EXPECT_EQ(mdb_tick(0x0003), W{});
-
-    // Operative released: run cleared.
-    DriveUiFlags.fetch_and(static_cast<uint8_t>(~OPER));
-    EXPECT_EQ(mdb_tick(0x0003), W{0x0001});
-    EXPECT_EQ(mdb_tick(0x0001), W{});
-
-    // Fault with the drive already showing no enable: requests and both bits cleared, written once.
-    DriveUiFlags.store(POWER | OPER | HOLD);
-    EXPECT_EQ(mdb_tick(0x0010), W{0x0000});
-    EXPECT_EQ(requests(), 0);
-    EXPECT_EQ(mdb_tick(0x0010), W{});
-
-    // The later reset pulse carries neither enable nor run.
-    Busctrl_fault_reset();
-    EXPECT_EQ(pulse_shape(0x0300), "W0000 W0004 P P P P P P P P P W0000 ");
-}
-
-TEST_F(BusCtrlTest, ModbusFromStandstillWritesEnableAndRunInOneStep)
-{
-    set_bus_type(BusTypeId::Modbus);
-    BusCtrlWord.mdb_ctrl = 0x0100;  // absolute/relative bit of the positioner stays
-    DriveUiFlags.store(POWER | OPER);
-    EXPECT_EQ(mdb_tick(0x0000), (W{0x0101, 0x0103}));
-    // Power released with the drive enabled: both bits cleared.
-    DriveUiFlags.store(OPER);
-    EXPECT_EQ(mdb_tick(0x0003), W{0x0100});
-    EXPECT_EQ(requests(), 0);
-    // The drive still shows enable: the clear is repeated.
-    EXPECT_EQ(mdb_tick(0x0001), W{0x0100});
-    EXPECT_EQ(mdb_tick(0x0000), W{});
+    constexpr uint16_t CAN = BusTypeId::Canopen;
+    constexpr uint16_t MDB = BusTypeId::Modbus;
+    struct Step {
+        uint8_t ui;
+        uint16_t status;
+        W writes;
+        uint8_t left;  // the flags after the step
+    };
+    const struct {
+        const char* name;
+        uint16_t bus;
+        uint16_t word;
+        std::vector<Step> steps;
+    } scripts[] = {
+        {"CANopen power up keeps the upper bits", CAN, 0x0108,
+         {{POWER | OPER | REMOTE, 0x0250, {0x0106}, POWER | OPER | REMOTE},  // switch on disabled: shutdown
+          {POWER | OPER | REMOTE, 0x0231, {0x0107}, POWER | OPER | REMOTE},  // ready to switch on: switch on
+          {POWER | OPER | REMOTE, 0x0233, {0x010F}, POWER | OPER | REMOTE},  // switched on: enable operation
+          {POWER | OPER | REMOTE, 0x0237, {}, POWER | OPER | REMOTE},        // operation enabled
+          {POWER | REMOTE, 0x0237, {0x0107}, POWER | REMOTE},                // operative released
+          {POWER | REMOTE, 0x0233, {}, POWER | REMOTE}}},
+        {"CANopen quick stop re-enables only without hold", CAN, 0,
+         {{POWER | OPER | HOLD, 0x0207, {}, POWER | OPER | HOLD},
+          {POWER | OPER, 0x0207, {0x000F}, POWER | OPER},
+          {POWER, 0x0233, {}, POWER}}},
+        {"CANopen power released: disable voltage", CAN, 0x010F,
+         {{OPER | HOLD | REMOTE, 0x0237, {0x0100}, REMOTE},
+          {REMOTE, 0x0250, {}, REMOTE},         // switch on disabled reached
+          {REMOTE, 0x0231, {0x0100}, REMOTE}}},  // bits 0-2 shown outside it: told again
+        {"CANopen stale command bits are written off once", CAN, 0x0006,
+         {{0, 0x0240, {0x0000}, 0}, {0, 0x0240, {}, 0}}},
+        {"CANopen fault 0x0028 keeps the requests, 0x0008 clears them and the word", CAN, 0x000F,
+         {{POWER | OPER, 0x0028, {}, POWER | OPER},
+          {POWER | OPER, 0x0008, {0x0000}, 0},
+          {0, 0x0008, {}, 0}}},
+        {"CANopen fault reaction clears the command bits once", CAN, 0x0007,
+         {{POWER, 0x000F, {0x0000}, 0}, {0, 0x0240, {}, 0}}},
+        {"Modbus enable, run, release, fault", MDB, 0,
+         {{POWER, 0x0000, {0x0001}, POWER},
+          {POWER | OPER, 0x0001, {0x0003}, POWER | OPER},
+          {POWER | OPER, 0x0003, {}, POWER | OPER},
+          {POWER, 0x0003, {0x0001}, POWER},  // operative released: run cleared
+          {POWER, 0x0001, {}, POWER},
+          {POWER | OPER | HOLD, 0x0010, {0x0000}, 0},  // fault: both bits cleared once
+          {0, 0x0010, {}, 0}}},
+        {"Modbus from standstill: enable and run in one step", MDB, 0x0100,
+         {{POWER | OPER, 0x0000, {0x0101, 0x0103}, POWER | OPER},
+          {OPER, 0x0003, {0x0100}, 0},  // power released
+          {0, 0x0001, {0x0100}, 0},     // the drive still shows enable
+          {0, 0x0000, {}, 0}}},
+    };
+    for (const auto& sc : scripts) {
+        SCOPED_TRACE(sc.name);
+        set_bus_type(sc.bus);
+        BusCtrlWord = BusCtrlWords{};
+        (sc.bus == CAN ? BusCtrlWord.can_ctrl : BusCtrlWord.mdb_ctrl) = sc.word;
+        for (std::size_t i = 0; i < sc.steps.size(); ++i) {
+            const Step& st = sc.steps[i];
+            DriveUiFlags.store(st.ui);
+            EXPECT_EQ(sc.bus == CAN ? can_tick(st.status) : mdb_tick(st.status), st.writes) << "step " << i;
+            EXPECT_EQ(DriveUiFlags.load(), st.left) << "step " << i;
+        }
+    }
 }
 
 // ---------------------------------------------------------------- reset pulse and halt
 
+// Clear, set, nine polls, clear; without a power request the pulse carries the power/run bits
+// cleared.
 TEST_F(BusCtrlTest, ResetPulseIsClearSetNinePollsClear)
 {
-    set_bus_type(BusTypeId::Canopen);
-    BusCtrlWord.can_ctrl = 0x000F;
-    DriveUiFlags.store(POWER | OPER);  // requests kept: the pulse keeps the command bits
-    Busctrl_fault_reset();
-    EXPECT_EQ(pulse_shape(0x6040), "W000F W008F P P P P P P P P P W000F ");
-    EXPECT_EQ(BusCtrlWord.can_ctrl, 0x000F);
-    Seriale_clear_queue();
-
-    // Without a power request the pulse carries the command bits cleared.
-    DriveUiFlags.store(0);
-    Busctrl_fault_reset();
-    EXPECT_EQ(pulse_shape(0x6040), "W0000 W0080 P P P P P P P P P W0000 ");
-    EXPECT_EQ(BusCtrlWord.can_ctrl, 0x0000);
-    Seriale_clear_queue();
-
-    // Modbus with power requested: the reset bit is 0x0004.
-    set_bus_type(BusTypeId::Modbus);
-    BusCtrlWord.mdb_ctrl = 0x0005;
-    DriveUiFlags.store(POWER);
-    Busctrl_fault_reset();
-    EXPECT_EQ(pulse_shape(0x0300), "W0001 W0005 P P P P P P P P P W0001 ");
+    const struct {
+        uint16_t bus;
+        uint16_t word;
+        uint8_t ui;
+        const char* shape;
+        uint16_t after;
+    } rows[] = {
+        {BusTypeId::Canopen, 0x000F, POWER | OPER, "W000F W008F P P P P P P P P P W000F ", 0x000F},
+        {BusTypeId::Canopen, 0x010F, 0, "W0100 W0180 P P P P P P P P P W0100 ", 0x0100},
+        {BusTypeId::Modbus, 0x0005, POWER, "W0001 W0005 P P P P P P P P P W0001 ", 0x0001},
+        {BusTypeId::Modbus, 0x0107, 0, "W0100 W0104 P P P P P P P P P W0100 ", 0x0100},
+    };
+    for (const auto& r : rows) {
+        set_bus_type(r.bus);
+        BusCtrlWord = BusCtrlWords{};
+        uint16_t& word = r.bus == BusTypeId::Canopen ? BusCtrlWord.can_ctrl : BusCtrlWord.mdb_ctrl;
+        word = r.word;
+        DriveUiFlags.store(r.ui);
+        Busctrl_fault_reset();
+        EXPECT_EQ(pulse_shape(r.bus == BusTypeId::Canopen ? 0x6040 : 0x0300), r.shape) << r.shape;
+        EXPECT_EQ(word, r.after);
+        Seriale_clear_queue();
+    }
 }
 
 TEST_F(BusCtrlTest, UserWritesAndPulsesAreNeverDeduplicated)

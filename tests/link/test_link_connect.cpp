@@ -198,12 +198,22 @@ TEST_F(SimLink, RepeatedConnectsEachFindTheDriveWithoutLeaks)
     EXPECT_EQ(open_fds(), fds);
 }
 
-TEST_F(SimLink, OpenFailsForAMissingPort)
+// A missing port, and one that another program holds: the open fails, its descriptor is closed
+// at once, and the link connects once the port is there and free.
+TEST_F(SimLink, OpenFailsForAMissingOrHeldPortWithoutLeaks)
 {
     Link_settings_set({"ttyUSB97", 57600, false});
     EXPECT_FALSE(Seriale_open_link(LinkMode::Normal));
     EXPECT_FALSE(link_bits(LinkFlag::Connect));
     Link_settings_set({sim->port_name(), 57600, false});
+    Serport holder;
+    ASSERT_TRUE(holder.open(sim->port_name(), 57600));
+    const std::size_t fds = open_fds();
+    for (int i = 0; i < 20; ++i)
+        EXPECT_FALSE(Seriale_open_link(LinkMode::Normal));
+    EXPECT_EQ(open_fds(), fds);
+    EXPECT_FALSE(Ser_port.is_open());
+    holder.close();
     connect();
     EXPECT_TRUE(wait_until([] { return link_bits(LinkFlag::Answers); }, 2000));
 }

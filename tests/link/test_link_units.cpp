@@ -381,6 +381,17 @@ TEST_F(RxFeed, SplitReplyJoinsWithinTheGapOnly)
     feed(SimBytes(f.begin(), f.begin() + 10));
     feed(SimBytes(f.begin() + 10, f.end()), 100);  // the rest alone is no frame
     EXPECT_FALSE(woken());
+
+    // Bytes left from the previous transmission (a reply cut short) never join the next reply,
+    // even within the gap: a new transmission starts a fresh frame.
+    const SimBytes block = frame_of(3, SimBytes(251, 0x11));
+    feed(SimBytes(block.begin(), block.begin() + 40), 100);
+    EXPECT_EQ(Serrx_count(), 40);
+    arm();
+    feed(frame_of(0, status_payload(0x0021)), 10);
+    EXPECT_TRUE(woken());
+    EXPECT_EQ(Drive_status_word(), 0x0021);
+    EXPECT_EQ(Serrx_count(), 0);
 }
 
 TEST_F(RxFeed, LeadingFrameIsCheckedAndTheRestStartsTheNextFrame)
@@ -624,6 +635,24 @@ TEST_F(RxFeed, ReadListValuesByMask)
     feed(frame_of(30, sim_unhex("00 00 00 01 99 99")), 100);
     EXPECT_TRUE(woken());
     EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 200), 0x1111);
+
+    // The reply goes where the list said when it was sent, whatever the caller's list holds by
+    // then.
+    Seriale_clear_queue();
+    ASSERT_TRUE(Sertx_read_var_list(items, 2));
+    for (PollItem& it : items) {  // the page reuses its list
+        it.readback = {Area::ReadBack, 300};
+        it.flags = 0x0090;
+    }
+    std::memset(DriveReadBack.b + 200, 0, 4);
+    std::memset(DriveReadBack.b + 300, 0xEE, 8);
+    arm();
+    feed(frame_of(30, sim_unhex("00 00 00 03 34 12 78 56")), 100);
+    EXPECT_TRUE(woken());
+    EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 200), 0x1234);
+    EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 202), 0x5678);
+    for (int i = 300; i < 308; ++i)
+        EXPECT_EQ(DriveReadBack.b[i], 0xEE) << i;
 }
 
 TEST_F(RxFeed, AlarmMemoryAndWriteAck)
