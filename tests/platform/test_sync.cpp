@@ -17,7 +17,7 @@ long elapsed_ms(Clock::time_point since)
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
 }
 
-TEST(ReplySignal, IsBinaryAndDrains)
+TEST(ReplySignal, IsBinaryDrainsAndEndsAWaitFromAnotherThread)
 {
     ReplySignal s;
     EXPECT_FALSE(s.wait(0));
@@ -28,23 +28,16 @@ TEST(ReplySignal, IsBinaryAndDrains)
     auto start = Clock::now();
     EXPECT_FALSE(s.wait(40));
     EXPECT_GE(elapsed_ms(start), 35);
-
     s.release();
     s.drain();
     EXPECT_FALSE(s.is_raised());
     EXPECT_FALSE(s.wait(0));
-}
 
-TEST(ReplySignal, ReleaseFromAnotherThreadEndsWait)
-{
-    ReplySignal s;
-    auto start = Clock::now();
     std::thread t([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         s.release();
     });
     EXPECT_TRUE(s.wait(10000));
-    EXPECT_LT(elapsed_ms(start), 5000);
     t.join();
 }
 
@@ -120,7 +113,7 @@ TEST(ParkGate, ParksWhileClosedAndResumes)
     EXPECT_FALSE(gate.wait_parked(10));
 }
 
-TEST(ParkGate, ResumeBeforeParkIsNotLost)
+TEST(ParkGate, ResumeBeforeParkIsNotLostAndStopIsForGood)
 {
     ParkGate gate;
     gate.resume();
@@ -128,12 +121,9 @@ TEST(ParkGate, ResumeBeforeParkIsNotLost)
     ASSERT_EQ(parked.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     EXPECT_TRUE(parked.get());
     EXPECT_FALSE(gate.is_parked());
-}
 
-TEST(ParkGate, StopReleasesParkedThreadForGood)
-{
-    ParkGate gate;
-    auto parked = std::async(std::launch::async, [&] { return gate.park(); });
+    gate.close();
+    parked = std::async(std::launch::async, [&] { return gate.park(); });
     ASSERT_TRUE(gate.wait_parked(5000));
     gate.stop();
     ASSERT_EQ(parked.wait_for(std::chrono::seconds(5)), std::future_status::ready);
