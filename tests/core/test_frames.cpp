@@ -352,6 +352,7 @@ TEST_F(Queue, ClosedQueueRefusesEverything)
     EXPECT_EQ(Seriale_dropped(), dropped + 1);
     Ser_tx_frame tx;
     EXPECT_FALSE(Seriale_next(tx));
+    EXPECT_FALSE(Seriale_pop(1));
     Seriale_clear_queue();
     Seriale_remove_cmd(7);
 

@@ -85,6 +85,7 @@ TEST(Strdec, MessagesFormatLikePrintfWithTheDrivesArguments)
         {Msg("%x %X %o %#x").i32(0xbeef).i32(0xbeef).i32(8).i32(255), "beef BEEF 10 0xff"},
         {Msg("[%-5d][%05d][%+d][% d]").i32(42).i32(42).i32(42).i32(42), "[42   ][00042][+42][ 42]"},
         {Msg("%hd %hx").i32(0x12345).i32(0x1ffff), "9029 ffff"},
+        {Msg("%.3i|%hi|%.3d").i32(5).i32(0x12345).i32(7), "005|9029|007"},
         {Msg("%ld %lu %lf %Lf").i32(-3).i32(3).f64(0.5).f64(2.0), "-3 3 0.500000 2.000000"},
         {Msg("%e|%G|%.3s").f64(1234.5).f64(0.0001).text("abcdef"), "1.234500e+03|0.0001|abc"},
         {Msg("%p").i32(0x1234), "0x1234"},

@@ -528,6 +528,8 @@ TEST_F(RxFeed, InformationSubReplies)
     };
     ASSERT_TRUE(info(1, sim_unhex("00 10 12 A2 01 02 03 04")));
     EXPECT_EQ(BlockTxInfo.first.load(), 0x10);
+    EXPECT_EQ(BlockTxInfo.progress.load(), 0x12A2);
+    EXPECT_EQ(BlockTxInfo.extra[3], 0x04);
     EXPECT_EQ(Ser_block_job.progress.load(), 0x12A2);
     EXPECT_TRUE(data_bits(DataFlag::InfoSub1));
     EXPECT_EQ(Drive_status_word(), 0x0040);
@@ -714,6 +716,12 @@ TEST_F(RxFeed, BlockWriteRepliesChainTheNextChunk)
     EXPECT_EQ(Ser_block_job.chunk.load(), 60);
     ASSERT_EQ(queued().size(), 1u);
     EXPECT_EQ(queued()[0].substr(0, 14), "44 12 01 F0 3C");
+    Seriale_clear_queue();
+    arm();
+    feed(frame_of(18, {}), 100);  // the last chunk acknowledged: nothing more
+    EXPECT_TRUE(woken());
+    EXPECT_EQ(Ser_block_job.offset.load(), 300);
+    EXPECT_TRUE(queued().empty());
 }
 
 TEST_F(RxFeed, ScopeStartAndData)
@@ -746,9 +754,17 @@ TEST_F(RxFeed, ScopeStartAndData)
         ASSERT_TRUE(woken());
     }
     EXPECT_EQ(Drive_status_word(), 0x0060);
+    DriveUiFlags.store(0);
+    arm();
+    feed(frame_of(11, {7}), 100);  // slice 7 carries no status bytes: nothing decoded again
+    ASSERT_TRUE(woken());
+    EXPECT_FALSE(DriveUiFlags.load() & UiFlag::FreshStatus);
+    arm();
+    feed(frame_of(11, {}), 100);  // an empty frame still answers
+    ASSERT_TRUE(woken());
     EXPECT_EQ(ScopeStream.position, (9990 + 7 * 12) % 10000);
     EXPECT_EQ(ScopeStream.leftover, 7 * 12);  // nothing decodable yet: kept for later
-    EXPECT_EQ(queued().size(), 7u);  // an acknowledge per frame while capturing
+    EXPECT_EQ(queued().size(), 8u);  // an acknowledge per frame with a flags byte while capturing
 
     // End of capture with status wanted.
     Seriale_clear_queue();
