@@ -11,19 +11,9 @@
 
 #include "drivedata/Globvar.h"
 #include "link/Seriale.h"
+#include "crc_bitwise.h"
 
 namespace {
-
-uint16_t crc_bitwise(const uint8_t* p, std::size_t n)
-{
-    uint16_t crc = 0xFFFF;
-    for (std::size_t i = 0; i < n; ++i) {
-        crc ^= p[i];
-        for (int b = 0; b < 8; ++b)
-            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
-    }
-    return crc;
-}
 
 Ser_req_ptr req_of(uint8_t cmd, std::vector<uint8_t> payload = {})
 {
@@ -288,11 +278,14 @@ TEST_F(Queue, LimitOf200AndBadLengths)
     Ser_req_ptr huge = std::make_unique<Ser_req>();
     huge->length = 256;
     huge->frame = std::make_unique<uint8_t[]>(256);
+    Ser_req_ptr no_frame = std::make_unique<Ser_req>();
+    no_frame->length = 4;
     EXPECT_FALSE(Seriale_push(std::move(tiny)));
     EXPECT_FALSE(Seriale_push(std::move(huge)));
+    EXPECT_FALSE(Seriale_push(std::move(no_frame)));
     EXPECT_FALSE(Seriale_push(nullptr));
     EXPECT_EQ(Seriale_count(), 0);
-    EXPECT_EQ(Seriale_dropped(), dropped + 5);
+    EXPECT_EQ(Seriale_dropped(), dropped + 6);
 }
 
 TEST_F(Queue, RemoveCmdKeepsHeadAndTailRight)

@@ -1,5 +1,5 @@
-// Fuzzing with fixed seeds: the receive side's frame assembly and dispatch, and the data-file
-// header check. Meant to run under AddressSanitizer and UndefinedBehaviorSanitizer too.
+// Fuzzing with fixed seeds: the receive side's frame assembly and dispatch. Meant to run under
+// AddressSanitizer and UndefinedBehaviorSanitizer too.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,9 +8,7 @@
 #include <vector>
 
 #include "drivedata/Globvar.h"
-#include "drivedata/Init.h"
 #include "drivedata/Record.h"
-#include "drivedata/Versoftw.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
 #include "link/Serrx.h"
@@ -18,21 +16,11 @@
 #include "pages/drive/Frm_output_sizes.h"
 #include "platform/Tick.h"
 #include "scope/Scope_link_core.h"
+#include "crc_bitwise.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-uint16_t crc_bitwise(const uint8_t* p, std::size_t n)
-{
-    uint16_t crc = 0xFFFF;
-    for (std::size_t i = 0; i < n; ++i) {
-        crc ^= p[i];
-        for (int b = 0; b < 8; ++b)
-            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
-    }
-    return crc;
-}
 
 Bytes frame_of(uint8_t cmd, const Bytes& payload)
 {
@@ -263,52 +251,4 @@ TEST_F(RxFuzz, RandomStreamNeverOverrunsTheBuffer)
         ASSERT_LT(Serrx_count(), SER_RX_OVERFLOW);
         (void)woken();
     }
-}
-
-// Header check with random sizes and bytes, and valid files with bytes changed: never a crash,
-// and Ok only for a file of the kind's size that XORs to 0, carries the current family and the
-// program's data major version.
-TEST(DataFileFuzz, OkOnlyForValidFiles)
-{
-    const DriveFamilyRecord* saved = CurrentFamily;
-    std::mt19937 rng(0x5EED3);
-    const DataFileKind kinds[] = {DataFileKind::Drive, DataFileKind::Motor, DataFileKind::Factor};
-    int ok = 0;
-    for (int iter = 0; iter < 6000; ++iter) {
-        CurrentFamily = rng() % 2 ? &FamilyOrvel : &FamilyPelsan;
-        const DataFileKind kind = kinds[rng() % 3];
-        const std::size_t size = DataFile_size(kind);
-        Bytes f;
-        if (iter % 3 == 0) {  // random size and bytes
-            f.resize(rng() % 3000);
-            for (auto& b : f)
-                b = static_cast<uint8_t>(rng());
-        } else {  // a valid file, then some bytes changed and the check byte repaired or not
-            f.assign(size, 0);
-            const DriveFamilyRecord& fam = rng() % 4 ? *CurrentFamily
-                                                       : (CurrentFamily == &FamilyOrvel ? FamilyPelsan : FamilyOrvel);
-            DataFileHeader_build(f.data(), size, nullptr, 0, fam);
-            for (std::size_t i = DATA_FILE_HEADER_SIZE; i < size; ++i)
-                f[i] = static_cast<uint8_t>(rng());
-            for (unsigned k = rng() % 3; k > 0; --k)
-                f[1 + rng() % 27] = static_cast<uint8_t>(rng() % 2 ? rng() : rng() % 5);
-            if (rng() % 5 == 0)
-                f.resize(rng() % 2 ? size + 1 + rng() % 3 : rng() % size);
-            if (!f.empty() && rng() % 4)
-                f[0] ^= DataFile_xor(f.data(), f.size());
-        }
-        const Bytes copy = f;
-        for (DataFileKind k : kinds) {
-            const DataFileCheck c = DataFile_check(k, f.empty() ? nullptr : f.data(), f.size());
-            const bool valid = f.size() == DataFile_size(k) && DataFile_xor(f.data(), f.size()) == 0 &&
-                               f[1] == CurrentFamily->code &&
-                               std::strncmp(reinterpret_cast<const char*>(&f[2]), CurrentFamily->name, 15) == 0 &&
-                               f[17] == ProgramVersion.major;
-            ASSERT_EQ(c == DataFileCheck::Ok, valid) << "iteration " << iter;
-            ok += c == DataFileCheck::Ok;
-        }
-        ASSERT_EQ(f, copy);  // the file is only read
-    }
-    EXPECT_GT(ok, 1000);
-    CurrentFamily = saved;
 }

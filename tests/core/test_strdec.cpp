@@ -181,12 +181,14 @@ TEST(Strdec, FuzzNeverOverrunsOrCrashes)
 TEST(TerminalRingBuffer, WrapsAt4200AndReadsInChunks)
 {
     TerminalRingBuffer ring;
-    uint16_t rd = 0;
+    char chunk[500];
+    uint16_t rd = TERMINAL_RING_SIZE;  // a reader at the end of a fresh ring
+    EXPECT_EQ(ring.read_chunk(rd, ring.write_index(), chunk, 7), 0u);
+    rd = 0;
     ring.append(std::string(TERMINAL_RING_SIZE, 'a').data(), TERMINAL_RING_SIZE);
     EXPECT_EQ(ring.write_index(), TERMINAL_RING_SIZE);
     EXPECT_EQ(drain(ring, rd), std::string(TERMINAL_RING_SIZE, 'a'));
     EXPECT_EQ(rd, TERMINAL_RING_SIZE);
-    char chunk[500];
     EXPECT_EQ(ring.read_chunk(rd, ring.write_index(), chunk, 7), 0u);
     ring.append("bc", 2);
     EXPECT_EQ(ring.byte_at(0), 'b');
