@@ -11,9 +11,20 @@
 
 #include "drivedata/Globvar.h"
 #include "link/Seriale.h"
-#include "crc_bitwise.h"
 
 namespace {
+
+// CRC-16/MODBUS by its definition, bit by bit: the reference for the table CRC.
+uint16_t crc_bitwise(const uint8_t* p, std::size_t n)
+{
+    uint16_t crc = 0xFFFF;
+    for (std::size_t i = 0; i < n; ++i) {
+        crc ^= p[i];
+        for (int b = 0; b < 8; ++b)
+            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+    }
+    return crc;
+}
 
 Ser_req_ptr req_of(uint8_t cmd, std::vector<uint8_t> payload = {})
 {

@@ -152,6 +152,73 @@ inline std::string stop_and_wait_breach(const DriveSim& sim)
     return {};
 }
 
+// Queued frames without their CRC bytes (written at send time).
+inline std::vector<std::string> queued()
+{
+    std::vector<std::string> out;
+    for (const auto& e : Seriale_view().entries)
+        out.push_back(sim_hex(SimBytes(e.frame.begin(), e.frame.end() - 2)));
+    return out;
+}
+
+// A link that is ready as far as the builders can tell; the queue exists, no thread runs.
+class Builders : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sort_dictionaries();
+        reset_link_globals();
+        Seriale_init();
+        Seriale_clear_queue();
+        Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
+    }
+    void TearDown() override { Seriale_queue_close(); }
+};
+
+// Frames fed to the receive side as if read from the port at chosen times.
+class RxFeed : public Builders {
+protected:
+    void SetUp() override
+    {
+        Builders::SetUp();
+        now_ = Tick_ms() + 1000;
+        arm();
+    }
+    // A new transmission waiting for its reply.
+    void arm()
+    {
+        std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
+        const uint32_t seq = Ser_tx_seq.load() + 1;
+        Ser_tx_seq.store(seq);
+        Ser_armed_seq.store(seq);
+        Ser_reply_sem.drain();
+    }
+    void feed(const SimBytes& b, uint32_t after_ms = 0)
+    {
+        now_ += after_ms;
+        Serrx_feed(b.data(), b.size(), now_);
+    }
+    // True when a reply was dispatched (taken back so the next check starts clean).
+    bool woken() { return Ser_reply_sem.wait(0); }
+
+    uint32_t now_ = 0;
+};
+
+inline SimBytes cat(SimBytes a, const SimBytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+inline SimBytes status_payload(uint16_t word)
+{
+    SimBytes s(28, 0);
+    s[0] = static_cast<uint8_t>(word >> 8);
+    s[1] = static_cast<uint8_t>(word);
+    return s;
+}
+
 // A connected link to a drive simulator; torn down after each test.
 class SimLink : public ::testing::Test {
 protected:

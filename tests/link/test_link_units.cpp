@@ -18,73 +18,6 @@ SimBytes frame_of(uint8_t cmd, const SimBytes& payload)
     return sim_frame(cmd, payload);
 }
 
-// Queued frames without their CRC bytes (written at send time).
-std::vector<std::string> queued()
-{
-    std::vector<std::string> out;
-    for (const auto& e : Seriale_view().entries)
-        out.push_back(sim_hex(SimBytes(e.frame.begin(), e.frame.end() - 2)));
-    return out;
-}
-
-// A link that is ready as far as the builders can tell; the queue exists, no thread runs.
-class Builders : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        sort_dictionaries();
-        reset_link_globals();
-        Seriale_init();
-        Seriale_clear_queue();
-        Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
-        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
-    }
-    void TearDown() override { Seriale_queue_close(); }
-};
-
-// Frames fed to the receive side as if read from the port at chosen times.
-class RxFeed : public Builders {
-protected:
-    void SetUp() override
-    {
-        Builders::SetUp();
-        now_ = Tick_ms() + 1000;
-        arm();
-    }
-    // A new transmission waiting for its reply.
-    void arm()
-    {
-        std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
-        const uint32_t seq = Ser_tx_seq.load() + 1;
-        Ser_tx_seq.store(seq);
-        Ser_armed_seq.store(seq);
-        Ser_reply_sem.drain();
-    }
-    void feed(const SimBytes& b, uint32_t after_ms = 0)
-    {
-        now_ += after_ms;
-        Serrx_feed(b.data(), b.size(), now_);
-    }
-    // True when a reply was dispatched (taken back so the next check starts clean).
-    bool woken() { return Ser_reply_sem.wait(0); }
-
-    uint32_t now_ = 0;
-};
-
-SimBytes cat(SimBytes a, const SimBytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-SimBytes status_payload(uint16_t word)
-{
-    SimBytes s(28, 0);
-    s[0] = static_cast<uint8_t>(word >> 8);
-    s[1] = static_cast<uint8_t>(word);
-    return s;
-}
-
 }  // namespace
 
 // ---- time-out table and port list ----
@@ -146,24 +79,31 @@ TEST(LinkPortList, ScansAtMostOncePerSecondAndReportsChanges)
 
 // ---- request builders ----
 
-TEST_F(Builders, FirstContactRequestsInOrder)
+// The requests of the plain builders, without their CRC bytes; out-of-range arguments build
+// nothing or are limited in place.
+TEST_F(Builders, RequestFrames)
 {
     I2tTestActive.store(1);
     SimInputMask.store(0x21);
     Sertx_first_contact();
-    EXPECT_EQ(queued(), (std::vector<std::string>{"06 08 02 00", "06 08 04 00", "07 03 00 00 FB"}));
     EXPECT_EQ(I2tTestActive.load(), 0);
     EXPECT_EQ(SimInputMask.load(), 0);
     EXPECT_EQ(Ser_image_read_pos.count.load(), 251);
     EXPECT_EQ(Ser_image_read_pos.active.load(), 1);
-}
-
-TEST_F(Builders, ReadBlockLimitsTheCountInPlace)
-{
     uint16_t count = 300;
     Sertx_read_block(0x08D3, count);
     EXPECT_EQ(count, 251);
-    EXPECT_EQ(queued(), std::vector<std::string>{"07 03 08 D3 FB"});
+    Sertx_read_alarm_mem();
+    Sertx_read_info(9);
+    Sertx_read_info(0);  // sub-codes are 1..10
+    Sertx_read_info(11);
+    Sertx_drive_func(7, 1);
+    const uint8_t motor[2] = {0xAB, 0xCD};
+    Sertx_write_motor(motor, 2);
+    std::vector<uint8_t> too_long(252, 1);
+    Sertx_write_motor(too_long.data(), 252);
+    EXPECT_EQ(queued(), (std::vector<std::string>{"06 08 02 00", "06 08 04 00", "07 03 00 00 FB", "07 03 08 D3 FB",
+                                                 "04 05", "05 07 09", "06 08 07 01", "06 09 AB CD"}));
 }
 
 TEST_F(Builders, NothingIsBuiltUnlessReady)
@@ -195,20 +135,6 @@ TEST_F(Builders, NothingIsBuiltUnlessReady)
     Sertx_read_status();
     Sertx_terminal_char('x');
     EXPECT_EQ(queued(), (std::vector<std::string>{"04 00", "05 01 78"}));
-}
-
-TEST_F(Builders, SmallRequestFrames)
-{
-    Sertx_read_alarm_mem();
-    Sertx_read_info(9);
-    Sertx_read_info(0);   // sub-codes are 1..10
-    Sertx_read_info(11);
-    Sertx_drive_func(7, 1);
-    const uint8_t motor[2] = {0xAB, 0xCD};
-    Sertx_write_motor(motor, 2);
-    std::vector<uint8_t> too_long(252, 1);
-    Sertx_write_motor(too_long.data(), 252);
-    EXPECT_EQ(queued(), (std::vector<std::string>{"04 05", "05 07 09", "06 08 07 01", "06 09 AB CD"}));
 }
 
 TEST_F(Builders, WriteVarCarriesKeyBitsAndValueBigEndian)

@@ -306,59 +306,31 @@ void DriveSim::add_violation(const std::string& v)
 
 // ---- log queries ----
 
-std::vector<SimLogEntry> DriveSim::log() const
-{
-    std::lock_guard lk(mu_);
-    return log_;
-}
-
-std::vector<SimLogEntry> DriveSim::requests(int cmd) const
+std::vector<SimLogEntry> DriveSim::entries(SimLogEntry::Dir dir, int cmd) const
 {
     std::lock_guard lk(mu_);
     std::vector<SimLogEntry> out;
     for (const auto& e : log_)
-        if (e.dir == SimLogEntry::Request && (cmd < 0 || e.cmd == cmd))
+        if (e.dir == dir && (cmd < 0 || e.cmd == cmd))
             out.push_back(e);
     return out;
 }
 
-std::vector<SimLogEntry> DriveSim::replies(int cmd) const
+std::size_t DriveSim::count(SimLogEntry::Dir dir, int cmd) const
 {
     std::lock_guard lk(mu_);
-    std::vector<SimLogEntry> out;
-    for (const auto& e : log_)
-        if (e.dir == SimLogEntry::Reply && (cmd < 0 || e.cmd == cmd))
-            out.push_back(e);
-    return out;
+    return static_cast<std::size_t>(std::count_if(
+        log_.begin(), log_.end(), [&](const SimLogEntry& e) { return e.dir == dir && (cmd < 0 || e.cmd == cmd); }));
 }
 
-std::size_t DriveSim::request_count(int cmd) const
-{
-    std::lock_guard lk(mu_);
-    return static_cast<std::size_t>(std::count_if(log_.begin(), log_.end(), [cmd](const SimLogEntry& e) {
-        return e.dir == SimLogEntry::Request && (cmd < 0 || e.cmd == cmd);
-    }));
-}
+std::vector<SimLogEntry> DriveSim::requests(int cmd) const { return entries(SimLogEntry::Request, cmd); }
+std::vector<SimLogEntry> DriveSim::replies(int cmd) const { return entries(SimLogEntry::Reply, cmd); }
+std::size_t DriveSim::request_count(int cmd) const { return count(SimLogEntry::Request, cmd); }
+std::size_t DriveSim::reply_count(int cmd) const { return count(SimLogEntry::Reply, cmd); }
+std::vector<SimLogEntry> DriveSim::log() const { return locked_get(log_); }
+std::vector<std::string> DriveSim::violations() const { return locked_get(violations_); }
 
-std::size_t DriveSim::reply_count(int cmd) const
-{
-    std::lock_guard lk(mu_);
-    return static_cast<std::size_t>(std::count_if(log_.begin(), log_.end(), [cmd](const SimLogEntry& e) {
-        return e.dir == SimLogEntry::Reply && (cmd < 0 || e.cmd == cmd);
-    }));
-}
-
-void DriveSim::clear_log()
-{
-    std::lock_guard lk(mu_);
-    log_.clear();
-}
-
-std::vector<std::string> DriveSim::violations() const
-{
-    std::lock_guard lk(mu_);
-    return violations_;
-}
+void DriveSim::clear_log() { locked_set(log_, {}); }
 
 bool DriveSim::wait_for(const std::function<bool()>& pred, std::chrono::milliseconds timeout) const
 {

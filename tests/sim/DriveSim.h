@@ -192,6 +192,23 @@ private:
         SimClock::time_point store_end{};
     };
 
+    // Drive state read or written under the lock.
+    template <typename T>
+    T locked_get(const T& field) const
+    {
+        std::lock_guard lk(mu_);
+        return field;
+    }
+    template <typename T>
+    void locked_set(T& field, T value)
+    {
+        std::lock_guard lk(mu_);
+        field = std::move(value);
+    }
+    // Log entries of one direction, of command cmd (-1: any), and their number.
+    std::vector<SimLogEntry> entries(SimLogEntry::Dir dir, int cmd) const;
+    std::size_t count(SimLogEntry::Dir dir, int cmd) const;
+
     // thread and line (DriveSim.cpp)
     void open_pty();
     void run();

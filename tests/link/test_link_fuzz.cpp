@@ -1,64 +1,41 @@
-// Fuzzing with fixed seeds: the receive side's frame assembly and dispatch. Meant to run under
+// Fuzzing the receive side with fixed seeds: frame assembly and dispatch. Meant to run under
 // AddressSanitizer and UndefinedBehaviorSanitizer too.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <mutex>
 #include <random>
-#include <vector>
 
-#include "drivedata/Globvar.h"
-#include "drivedata/Record.h"
-#include "link/Seriale.h"
-#include "link/Seriale_port.h"
-#include "link/Serrx.h"
-#include "link/Sertx.h"
+#include "LinkTestUtil.h"
 #include "pages/drive/Frm_output_sizes.h"
-#include "platform/Tick.h"
-#include "scope/Scope_link_core.h"
-#include "crc_bitwise.h"
+
+using namespace linktest;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes frame_of(uint8_t cmd, const Bytes& payload)
-{
-    Bytes f = {static_cast<uint8_t>(payload.size() + 4), cmd};
-    f.insert(f.end(), payload.begin(), payload.end());
-    const uint16_t crc = crc_bitwise(f.data(), f.size());
-    f.push_back(static_cast<uint8_t>(crc));
-    f.push_back(static_cast<uint8_t>(crc >> 8));
-    return f;
-}
-
 // A reply can only come from bytes that form a frame somewhere in what was received: a length
 // byte of at least 4 that the bytes reach, a command below 40 and a CRC over all of it of 0.
-bool holds_intact_frame(const Bytes& b)
+bool holds_intact_frame(const SimBytes& b)
 {
     for (std::size_t i = 0; i < b.size(); ++i) {
         const std::size_t len = b[i];
-        if (len >= 4 && i + len <= b.size() && b[i + 1] < 40 && crc_bitwise(&b[i], len) == 0)
+        if (len >= 4 && i + len <= b.size() && b[i + 1] < 40 && sim_crc16(&b[i], len) == 0)
             return true;
     }
     return false;
 }
 
 // Replies with plausible payload sizes for the command.
-Bytes random_reply(std::mt19937& rng)
+SimBytes random_reply(std::mt19937& rng)
 {
     static const uint8_t cmds[] = {0, 1, 3, 4, 5, 6, 7, 7, 7, 10, 11, 11, 12, 18, 19, 30, 30, 2, 8, 39, 40, 200};
     static const uint16_t sizes[] = {0, 1, 2, 3, 17, 28, 29, 40, 52, 53, 251};
     const uint8_t cmd = cmds[rng() % sizeof cmds];
-    Bytes payload(rng() % 3 == 0 ? rng() % 252 : sizes[rng() % (sizeof sizes / sizeof sizes[0])]);
+    SimBytes payload(rng() % 3 == 0 ? rng() % 252 : sizes[rng() % (sizeof sizes / sizeof sizes[0])]);
     for (auto& b : payload)
         b = static_cast<uint8_t>(rng());
     if (cmd == 7 && !payload.empty())
         payload[0] = static_cast<uint8_t>(rng() % 12);  // mostly known sub-replies
-    return frame_of(cmd, payload);
+    return sim_frame(cmd, payload);
 }
 
-void mutate(Bytes& f, std::mt19937& rng)
+void mutate(SimBytes& f, std::mt19937& rng)
 {
     switch (rng() % 7) {
     case 0:  // one bit
@@ -78,7 +55,7 @@ void mutate(Bytes& f, std::mt19937& rng)
         f.insert(f.begin(), 1 + rng() % 5, static_cast<uint8_t>(rng()));
         break;
     case 5: {  // garbage after, or a second frame glued on
-        const Bytes tail = rng() % 2 ? random_reply(rng) : Bytes(1 + rng() % 5, static_cast<uint8_t>(rng()));
+        const SimBytes tail = rng() % 2 ? random_reply(rng) : SimBytes(1 + rng() % 5, static_cast<uint8_t>(rng()));
         f.insert(f.end(), tail.begin(), tail.end());
         break;
     }
@@ -87,67 +64,25 @@ void mutate(Bytes& f, std::mt19937& rng)
     }
 }
 
-// Saves and restores what the reply handlers write, so that other tests see no difference.
-class RxFuzz : public ::testing::Test {
+// The state a reply may meet: an image read somewhere, a block write, a read list, a capture.
+class RxFuzz : public RxFeed {
 protected:
     void SetUp() override
     {
-        std::memcpy(bank_, DriveRecordBank, sizeof bank_);
-        rx_ = DriveRecordRx;
-        readback_ = DriveReadBack;
-        table_ = &CurrentSizeTable.get();
+        RxFeed::SetUp();
         Frm_output_build_size_tables();
-        Seriale_init();
-        Seriale_clear_queue();
-        Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
-        Ser_link_mode.store(LinkMode::Normal);
-        Ser_link_mode_req.store(LinkMode::Normal);
         Ser_data_flags.store(DataFlag::ListReads);
-        Drive_status_publish(Drive_status{});
         ScopeSignalTable = {signals_, 4};
         signals_[1].scaled = 1;
-        now_ = Tick_ms() + 1000;
     }
     void TearDown() override
     {
         ScopeSignalTable = {};
-        ScopeCaptureOn.store(0);
-        Ser_image_read_pos.active.store(0);
+        Scope_stream_reset();
         for (auto* v : {&Ser_block_job.offset, &Ser_block_job.chunk, &Ser_block_job.length, &Ser_block_job.end})
             v->store(0);
-        Scope_stream_reset();
-        Sertx_forget_read_list();
-        Seriale_queue_close();
-        Ser_link_flags.store(0);
-        Ser_data_flags.store(0);
-        DriveUiFlags.store(0);
-        FlashModeFlags.store(0);
-        DriveFwVersion.store(0);
-        CanIdentProductCode = 0;
-        CanIdentRevision = 0;
-        Drive_status_publish(Drive_status{});
-        std::memcpy(DriveRecordBank, bank_, sizeof bank_);
-        DriveRecordRx = rx_;
-        DriveReadBack = readback_;
-        CurrentSizeTable = *table_;
+        RxFeed::TearDown();
     }
-
-    // A new transmission that waits for its reply.
-    void arm()
-    {
-        std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
-        Ser_tx_seq.store(Ser_tx_seq.load() + 1);
-        Ser_armed_seq.store(Ser_tx_seq.load());
-        Ser_reply_sem.drain();
-    }
-    void feed(const Bytes& b, uint32_t after_ms)
-    {
-        now_ += after_ms;
-        Serrx_feed(b.data(), b.size(), now_);
-    }
-    bool woken() { return Ser_reply_sem.wait(0); }
-
-    // The state a reply may meet: an image read somewhere, a block write, a read list, a capture.
     void vary_state(std::mt19937& rng)
     {
         Ser_image_read_pos.offset.store(static_cast<uint16_t>(rng() % 2412));
@@ -178,13 +113,7 @@ protected:
             Seriale_clear_queue();
     }
 
-    uint32_t now_ = 0;
-
 private:
-    DriveRecord bank_[4];
-    DriveRecord rx_;
-    DriveRecord readback_;
-    const DriveSizeTable* table_ = nullptr;
     ScopeSignal signals_[4] = {};
 };
 
@@ -198,8 +127,8 @@ TEST_F(RxFuzz, MutatedRepliesAreDispatchedOnlyWhenIntact)
     int dispatched = 0, intact_unmutated = 0, damaged = 0;
     for (int iter = 0; iter < 20000; ++iter) {
         vary_state(rng);
-        Bytes f = random_reply(rng);
-        const Bytes original = f;
+        SimBytes f = random_reply(rng);
+        const SimBytes original = f;
         if (rng() % 4 != 0)
             mutate(f, rng);
         arm();
@@ -210,7 +139,7 @@ TEST_F(RxFuzz, MutatedRepliesAreDispatchedOnlyWhenIntact)
             uint32_t gap = 100;
             while (at < f.size()) {
                 const std::size_t n = std::min<std::size_t>(f.size() - at, 1 + rng() % 40);
-                feed(Bytes(f.begin() + at, f.begin() + at + n), gap);
+                feed(SimBytes(f.begin() + at, f.begin() + at + n), gap);
                 at += n;
                 gap = rng() % 60;
             }
@@ -244,7 +173,7 @@ TEST_F(RxFuzz, RandomStreamNeverOverrunsTheBuffer)
             vary_state(rng);
         if (rng() % 3 == 0)
             arm();
-        Bytes chunk(rng() % 5 == 0 ? rng() % 4200 : rng() % 64);
+        SimBytes chunk(rng() % 5 == 0 ? rng() % 4200 : rng() % 64);
         for (auto& b : chunk)
             b = static_cast<uint8_t>(rng() % 4 == 0 ? rng() % 8 : rng());  // many short length bytes
         Serrx_feed(chunk.empty() ? nullptr : chunk.data(), chunk.size(), now_ += rng() % 120);
