@@ -244,6 +244,16 @@ protected:
         Msgbox_set_sink(std::move(old_sink_));
     }
     void connect() { ASSERT_TRUE(Seriale_open_link(LinkMode::Normal)); }
+    // Closes the link and puts a new drive on a new line, as between two tests.
+    void restart_sim()
+    {
+        Seriale_close_link();
+        Seriale_wait_stopped(3000);
+        EXPECT_EQ(joined(sim->violations()), "");
+        reset_link_globals();
+        sim = std::make_unique<DriveSim>();
+        Link_settings_set({sim->port_name(), 57600, false});
+    }
     // Connects to a drive holding `image` and waits for the whole image.
     void connect_with_image(const SimBytes& image)
     {

@@ -89,15 +89,6 @@ TEST_F(SimLink, CompatibleDriveIsReadWholeThenPolled)
     EXPECT_GT(Ser_ok_count.load(), 10);
 }
 
-TEST_F(SimLink, StoredVersionIsKept)
-{
-    SimBytes img = test_image(2);
-    img[RecOfs::VersionMajor] = 2;
-    img[RecOfs::VersionMinor] = 7;
-    connect_with_image(img);
-    EXPECT_EQ(slot0_drive_order(), img);
-}
-
 TEST_F(SimLink, IncompatibleDriveIsOnlyPolled)
 {
     sim->set_firmware_version(2, 20);

@@ -1,6 +1,7 @@
 // The link against a misbehaving drive: silence, bad CRC, late, split, echoed and doubled
 // replies, held writes, and an unplugged line.
 #include <ctime>
+#include <functional>
 
 #include "LinkTestUtil.h"
 
@@ -87,37 +88,6 @@ TEST_F(SimLink, SilenceOnlineRetriesOnceThenLosesTheDrive)
     EXPECT_EQ(slot0_drive_order(), expected_image(img));
 }
 
-TEST_F(SimLink, OneBadCrcIsRepeatedTwoLoseTheDrive)
-{
-    const SimBytes img = test_image(6);
-    const uint32_t lost = Ser_lost_count.load();
-    sim->add_fault(SimFault::bad_crc().on(3));
-    connect_with_image(img);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-    const auto offsets = block_offsets(*sim);
-    ASSERT_EQ(offsets.size(), 11u);
-    EXPECT_EQ(offsets[0], 0u);
-    EXPECT_EQ(offsets[1], 0u);
-    EXPECT_EQ(Ser_lost_count.load(), lost);
-}
-
-TEST_F(SimLink, TwoBadCrcsInARowRereadTheImageFromZero)
-{
-    const SimBytes img = test_image(7);
-    const uint32_t lost = Ser_lost_count.load();
-    sim->add_fault(SimFault::bad_crc().on(3).times(2));
-    connect_with_image(img);
-    EXPECT_EQ(Ser_lost_count.load(), lost + 1);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-    const auto offsets = block_offsets(*sim);
-    ASSERT_EQ(offsets.size(), 12u);
-    EXPECT_EQ(offsets[0], 0u);
-    EXPECT_EQ(offsets[1], 0u);
-    EXPECT_EQ(offsets[2], 0u);
-    EXPECT_EQ(offsets[3], 251u);
-    EXPECT_EQ(sim->request_count(10), 2u);
-}
-
 TEST_F(SimLink, LateReplyAndItsRepeatAreNotDispatchedTwice)
 {
     const SimBytes img = test_image(8);
@@ -150,71 +120,60 @@ TEST_F(SimLink, BlockReplyRepeatedAfterTheImageReadIsDropped)
     EXPECT_EQ(Ser_lost_count.load(), lost);
 }
 
-TEST_F(SimLink, SplitReplyJoinsAt30msAndIsRepeatedAt100ms)
+// Damaged replies while the image is read: each row connects to a fresh drive with its faults
+// and checks the image, the identification and block-read requests sent (0: not checked), the
+// first block offsets and the drives lost.
+TEST_F(SimLink, DamagedRepliesAreRetriedOrRereadTheImage)
 {
-    const SimBytes img = test_image(10);
-    sim->add_fault(SimFault::split({10}, 30).on(3));
-    connect_with_image(img);
-    EXPECT_EQ(sim->request_count(3), 10u);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-}
-
-TEST_F(SimLink, SplitReplyAt100msIsRepeatedOnce)
-{
-    const SimBytes img = test_image(11);
-    sim->add_fault(SimFault::split({10}, 100).on(3));
-    connect_with_image(img);
-    EXPECT_EQ(sim->request_count(3), 11u);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-}
-
-TEST_F(SimLink, EchoGluedBeforeTheIdentificationIsFoundAtTheFirstRequest)
-{
-    sim->add_fault(SimFault::echo_first(0).on(10));
-    connect_with_image(test_image(12));
-    EXPECT_EQ(sim->request_count(10), 1u);
-}
-
-TEST_F(SimLink, EchoAloneWakesNothing)
-{
-    sim->queue_reply(10, {3, 20});  // a 6-byte command-10 frame: our own request
-    connect_with_image(test_image(13));
-    EXPECT_EQ(sim->request_count(10), 2u);
-}
-
-TEST_F(SimLink, StrayByteAfterAReplyCausesNoRepeat)
-{
-    const SimBytes img = test_image(14);
-    sim->add_fault(SimFault::garbage_after().on(3).times(4));
-    connect_with_image(img);
-    EXPECT_EQ(sim->request_count(3), 10u);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-}
-
-TEST_F(SimLink, GarbageBeforeAReplyIsRetried)
-{
-    const SimBytes img = test_image(15);
-    sim->add_fault(SimFault::garbage_before().on(3));
-    connect_with_image(img);
-    EXPECT_EQ(sim->request_count(3), 11u);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-}
-
-TEST_F(SimLink, WrongLengthAndTruncatedRepliesAreRetried)
-{
-    const SimBytes img = test_image(16);
-    const uint32_t lost = Ser_lost_count.load();
-    sim->add_fault(SimFault::bad_command(45).on(10));
-    sim->add_fault(SimFault::wrong_length(3).on(3));
-    sim->add_fault(SimFault::truncated(2).on(0));
-    connect_with_image(img);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-    EXPECT_EQ(sim->request_count(10), 2u);
-    EXPECT_EQ(sim->request_count(3), 11u);
-    ASSERT_TRUE(sim->wait_requests(0, 3, 2000ms));
-    const auto polls = sim->requests(0);
-    EXPECT_GE(ms_between(polls[0].start, polls[1].start), 180.0);  // the truncated reply timed out
-    EXPECT_EQ(Ser_lost_count.load(), lost);
+    using Setup = std::function<void(DriveSim&)>;
+    const struct {
+        const char* name;
+        Setup faults;
+        std::size_t idents;
+        std::size_t blocks;
+        std::vector<unsigned> first_offsets;
+        uint32_t lost;
+    } rows[] = {
+        {"one bad CRC is repeated", [](DriveSim& d) { d.add_fault(SimFault::bad_crc().on(3)); }, 1, 11, {0, 0}, 0},
+        {"two bad CRCs lose the drive and reread from zero",
+         [](DriveSim& d) { d.add_fault(SimFault::bad_crc().on(3).times(2)); }, 2, 12, {0, 0, 0, 251}, 1},
+        {"split reply joins at 30 ms", [](DriveSim& d) { d.add_fault(SimFault::split({10}, 30).on(3)); }, 0, 10, {}, 0},
+        {"split reply at 100 ms is repeated once", [](DriveSim& d) { d.add_fault(SimFault::split({10}, 100).on(3)); },
+         0, 11, {}, 0},
+        {"echo glued before the identification is found at once",
+         [](DriveSim& d) { d.add_fault(SimFault::echo_first(0).on(10)); }, 1, 10, {}, 0},
+        {"an echo alone wakes nothing", [](DriveSim& d) { d.queue_reply(10, {3, 20}); }, 2, 10, {}, 0},
+        {"another command does not answer the identification",
+         [](DriveSim& d) { d.add_fault(SimFault::bad_command(SerCmd::Status).on(SerCmd::Ident)); }, 2, 10, {}, 0},
+        {"a stray byte after a reply causes no repeat",
+         [](DriveSim& d) { d.add_fault(SimFault::garbage_after().on(3).times(4)); }, 0, 10, {}, 0},
+        {"garbage before a reply is retried", [](DriveSim& d) { d.add_fault(SimFault::garbage_before().on(3)); }, 0,
+         11, {}, 0},
+        {"wrong command, length and truncation are retried",
+         [](DriveSim& d) {
+             d.add_fault(SimFault::bad_command(45).on(10));
+             d.add_fault(SimFault::wrong_length(3).on(3));
+             d.add_fault(SimFault::truncated(2).on(0));
+         },
+         2, 11, {}, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        restart_sim();
+        const SimBytes img = test_image(10);
+        const uint32_t lost = Ser_lost_count.load();
+        r.faults(*sim);
+        connect_with_image(img);
+        EXPECT_EQ(slot0_drive_order(), expected_image(img));
+        if (r.idents != 0) {
+            EXPECT_EQ(sim->request_count(SerCmd::Ident), r.idents);
+        }
+        const auto offsets = block_offsets(*sim);
+        EXPECT_EQ(offsets.size(), r.blocks);
+        for (std::size_t i = 0; i < r.first_offsets.size() && i < offsets.size(); ++i)
+            EXPECT_EQ(offsets[i], r.first_offsets[i]) << i;
+        EXPECT_EQ(Ser_lost_count.load(), lost + r.lost);
+    }
 }
 
 TEST_F(SimLink, HeldWritesWaitWhileTerminalAndPollsGoOn)
@@ -313,14 +272,4 @@ TEST_F(SimLink, UnpluggedMidImageIsLostQuietlyAndClosesQuickly)
     const auto t1 = std::chrono::steady_clock::now();
     Seriale_close();
     EXPECT_LT(std::chrono::steady_clock::now() - t1, 1000ms);
-}
-
-// A frame of another command while the identification request waits (a reply left over from
-// before a reconnect) is not the drive's answer: the request is repeated and the drive read.
-TEST_F(SimLink, OnlyAnIdentificationAnswersTheIdentificationRequest)
-{
-    sim->add_fault(SimFault::bad_command(SerCmd::Status).on(SerCmd::Ident));
-    connect_with_image(test_image(4));
-    EXPECT_GE(sim->request_count(SerCmd::Ident), 2u);
-    EXPECT_EQ(sim->request_count(SerCmd::ReadBlock), 10u);
 }

@@ -443,6 +443,18 @@ TEST_F(RxFeed, BlockReadOnlyWhileTheImageReadRunsWithTheRequestedCount)
     EXPECT_EQ(PageRefreshByte.load(), 255);
     EXPECT_EQ(Ser_image_read_pos.active.load(), 0);
     EXPECT_EQ(Ser_progress_mark.load(), 2);  // one request queued, plus one
+
+    // A version the drive stored is kept.
+    arm();
+    Ser_image_read_pos.offset.store(2410);
+    Ser_image_read_pos.count.store(2);
+    Ser_image_read_pos.active.store(1);
+    DriveRecordRx.b[RecOfs::VersionMajor] = 2;
+    DriveRecordRx.b[RecOfs::VersionMinor] = 7;
+    feed(frame_of(3, {0xA5, 0xA5}), 100);
+    EXPECT_TRUE(woken());
+    EXPECT_EQ(DriveRecordBank[0].b[RecOfs::VersionMajor], 2);
+    EXPECT_EQ(DriveRecordBank[0].b[RecOfs::VersionMinor], 7);
 }
 
 TEST_F(RxFeed, InformationSubReplies)
