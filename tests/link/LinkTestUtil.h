@@ -102,6 +102,14 @@ inline SimBytes test_image(unsigned seed)
     return img;
 }
 
+// The image as slot 0 holds it after the read: the data version stamped where it was 0.
+inline SimBytes expected_image(SimBytes img)
+{
+    img[RecOfs::VersionMajor] = 3;
+    img[RecOfs::VersionMinor] = 20;
+    return img;
+}
+
 // Slot 0 converted back to drive order.
 inline SimBytes slot0_drive_order()
 {
@@ -192,6 +200,7 @@ protected:
         const uint32_t seq = Ser_tx_seq.load() + 1;
         Ser_tx_seq.store(seq);
         Ser_armed_seq.store(seq);
+        Ser_armed_cmd.store(SerCmd::Status);  // a transmission any reply may answer
         Ser_reply_sem.drain();
     }
     void feed(const SimBytes& b, uint32_t after_ms = 0)

@@ -9,13 +9,6 @@ using namespace linktest;
 
 namespace {
 
-SimBytes expected_image(SimBytes img)
-{
-    img[RecOfs::VersionMajor] = 3;
-    img[RecOfs::VersionMinor] = 20;
-    return img;
-}
-
 double ms_between(SimClock::time_point a, SimClock::time_point b)
 {
     return std::chrono::duration<double, std::milli>(b - a).count();

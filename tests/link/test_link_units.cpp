@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "LinkTestUtil.h"
+#include "drivedata/Messaggi.h"
 #include "pages/fieldbus/Fieldbus_link_core.h"
 #include "tools/Tools_link_core.h"
 
@@ -595,6 +596,20 @@ TEST_F(RxFeed, ReadListValuesByMask)
         EXPECT_EQ(DriveReadBack.b[i], 0xEE) << i;
 }
 
+// A drive text message goes formatted into the terminal ring (the formatting rules are the
+// core suite's).
+TEST_F(RxFeed, TextMessageReachesTheRing)
+{
+    const uint16_t start = TerminalRing.write_index();
+    feed(frame_of(1, SimTextMessage("%s=%d").str("ab").i32(7).bytes()));
+    EXPECT_TRUE(woken());
+    std::string text;
+    for (uint16_t i = 0; i < 4; ++i)
+        text += static_cast<char>(TerminalRing.byte_at(static_cast<uint16_t>((start + i) % TERMINAL_RING_SIZE)));
+    EXPECT_EQ(text, "ab=7");
+    EXPECT_EQ(TerminalRing.write_index() % TERMINAL_RING_SIZE, (start + 4) % TERMINAL_RING_SIZE);
+}
+
 TEST_F(RxFeed, AlarmMemoryAndWriteAck)
 {
     SimBytes mem;
@@ -664,6 +679,7 @@ TEST_F(RxFeed, BlockWriteRepliesChainTheNextChunk)
 
 TEST_F(RxFeed, ScopeStartAndData)
 {
+    Scope_stream_reset();
     ScopeSignal sigs[2] = {};
     sigs[0].scaled = 1;
     sigs[1].numerator = 5;
