@@ -196,51 +196,6 @@ TEST_F(SimLink, HeldWritesWaitWhileTerminalAndPollsGoOn)
     EXPECT_EQ(w[writes + 1].value_u32(), 3u);
 }
 
-TEST_F(SimLink, ReadListAndBlockWriteThroughTheDrive)
-{
-    connect_with_image(test_image(18));
-    Ser_data_flags.fetch_or(DataFlag::ListReads);
-    sim->set_list_value(0x0040, 0, {0x34, 0x12});
-    PollItem items[2] = {};
-    items[0] = {0x0040, 0, RecLoc(94), {Area::ReadBack, 94}, 0x0050};
-    items[1] = {0x0041, 0, RecLoc(96), {Area::ReadBack, 96}, 0x0050};
-    Rec_set<uint16_t>(DriveReadBack, 94, 0);
-    ASSERT_TRUE(Sertx_read_var_list(items, 2));
-    ASSERT_TRUE(wait_until([] { return !Sertx_read_list_outstanding(); }, 1000));
-    EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 94), 0x1234);
-
-    // A drive image written in chunks, then its progress followed to the end.
-    sim->set_store_time(100ms);
-    Ser_block_job.start.store(28);
-    Ser_block_job.offset.store(28);
-    Ser_block_job.length.store(2380);
-    Ser_block_job.end.store(2408);
-    Ser_block_job.progress_max.store(2 * 2380 + 2);
-    for (int i = 0; i < 2412; ++i)
-        Ser_block_job.data[i] = static_cast<uint8_t>(i * 7);
-    Ser_block_job.progress.store(0);
-    Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::InfoSub1));
-    Sertx_write_block(Ser_block_job, 3);
-    ASSERT_TRUE(wait_until(
-        [] {
-            if (Ser_data_flags.load() & DataFlag::InfoSub1) {
-                if (Ser_block_job.progress.load() == Ser_block_job.progress_max.load() &&
-                    !(Drive_status_word() & StatusBit::WritesHeld))
-                    return true;
-                Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::InfoSub1));
-            }
-            if (Seriale_count() < 10)
-                Sertx_read_info(1);
-            std::this_thread::sleep_for(10ms);
-            return false;
-        },
-        5000));
-    EXPECT_EQ(sim->request_count(6), 10u);
-    const SimBytes drive = sim->image();
-    EXPECT_TRUE(std::equal(drive.begin() + 28, drive.begin() + 2408, Ser_block_job.data + 28));
-    EXPECT_EQ(Ser_chunk_sent.load(), 1);
-}
-
 TEST_F(SimLink, UnpluggedMidImageIsLostQuietlyAndClosesQuickly)
 {
     sim->set_pacing(57600);

@@ -163,21 +163,3 @@ TEST_F(RxFuzz, MutatedRepliesAreDispatchedOnlyWhenIntact)
     EXPECT_GT(damaged, 5000);
     EXPECT_GT(intact_unmutated, 50);
 }
-
-// Random bytes with random gaps and no reply expected (armed or not): only robustness.
-TEST_F(RxFuzz, RandomStreamNeverOverrunsTheBuffer)
-{
-    std::mt19937 rng(0x5EED2);
-    for (int iter = 0; iter < 4000; ++iter) {
-        if (iter % 16 == 0)
-            vary_state(rng);
-        if (rng() % 3 == 0)
-            arm();
-        SimBytes chunk(rng() % 5 == 0 ? rng() % 4200 : rng() % 64);
-        for (auto& b : chunk)
-            b = static_cast<uint8_t>(rng() % 4 == 0 ? rng() % 8 : rng());  // many short length bytes
-        Serrx_feed(chunk.empty() ? nullptr : chunk.data(), chunk.size(), now_ += rng() % 120);
-        ASSERT_LT(Serrx_count(), SER_RX_OVERFLOW);
-        (void)woken();
-    }
-}
