@@ -153,20 +153,6 @@ TEST(RecordSwap, EachConverterStaysInsideItsSection)
     EXPECT_EQ(std::memcmp(whole.b + 800, original.b + 800, 1152 - 800), 0);
 }
 
-TEST(RecordSwap, MotorConverterWorksOnALoneMotorRecord)
-{
-    const DriveRecord original = pattern_record();
-    DriveRecord whole = original;
-    Init_swap_image(whole.b);
-
-    MotorRecord m;
-    std::memcpy(m.b, original.b + RecOfs::Motor, MOTOR_RECORD_SIZE);
-    Init_motor_swap(m.b);
-    EXPECT_EQ(std::memcmp(m.b, whole.b + RecOfs::Motor, MOTOR_RECORD_SIZE), 0);
-    Init_motor_swap(m.b);
-    EXPECT_EQ(std::memcmp(m.b, original.b + RecOfs::Motor, MOTOR_RECORD_SIZE), 0);
-}
-
 TEST(Mdb, ControlTypeIndexOutsideRangeGivesZero)
 {
     const std::pair<int16_t, uint16_t> rows[] = {{0, 0}, {1, 1}, {3, 3}, {4, 0}, {32767, 0}, {-1, 0}, {-32768, 0}};

@@ -140,19 +140,6 @@ TEST(Strdec, HostileWidthsAndPrecisionsAreClamped)
     EXPECT_EQ(fmt(Msg("%.100000e").f64(-1e308)).size(), STRDEC_TEXT_MAX);
 }
 
-TEST(Strdec, ConversionLetters)
-{
-    for (char c : std::string("cdieEfgGosuxXpn%")) {
-        char letter = 0;
-        EXPECT_EQ(Strdec_is_conv(c, &letter), 1) << c;
-        EXPECT_EQ(letter, c);
-    }
-    char letter = '?';
-    for (char c : std::string("aAFlhL*.0-"))
-        EXPECT_EQ(Strdec_is_conv(c, &letter), 0) << c;
-    EXPECT_EQ(letter, '?');
-}
-
 TEST(Strdec, FuzzNeverOverrunsOrCrashes)
 {
     std::mt19937 rng(20240611);
