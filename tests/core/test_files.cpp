@@ -2,6 +2,7 @@
 // the conversion of data version 2.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -91,6 +92,12 @@ TEST_F(DataFiles, MotorAndFactorFilesCarryTheirRecordAfterTheHeader)
     EXPECT_EQ(ftl[26] | ftl[27], 0);
     EXPECT_EQ(std::memcmp(&ftl[28], fa.b, 80), 0);
     EXPECT_EQ(DataFile_check(DataFileKind::Factor, ftl.data(), ftl.size()), DataFileCheck::Ok);
+
+    FactorFileImage empty;  // no payload: the header over zeros
+    empty.fill(0xEE);
+    DataFileHeader_build(empty.data(), empty.size(), nullptr, 0, FamilyOrvel);
+    EXPECT_EQ(std::count(empty.begin() + 28, empty.end(), 0), 80);
+    EXPECT_EQ(DataFile_check(DataFileKind::Factor, empty.data(), empty.size()), DataFileCheck::Ok);
 }
 
 TEST_F(DataFiles, EverySingleBitFlipIsCorrupt)

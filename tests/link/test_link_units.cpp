@@ -356,6 +356,8 @@ TEST_F(RxFeed, LeadingFrameIsCheckedAndTheRestStartsTheNextFrame)
 
 TEST_F(RxFeed, BadFramesAreDroppedWithoutWaking)
 {
+    Serrx_feed(nullptr, 5, now_);  // no bytes: nothing happens
+    EXPECT_EQ(Serrx_count(), 0);
     SimBytes bad = frame_of(0, status_payload(0));
     bad.back() ^= 0x01;
     feed(bad);

@@ -88,6 +88,7 @@ TEST(Event, StaysSetUntilReset)
 TEST(ParkGate, ParksWhileClosedResumesAndStopsForGood)
 {
     ParkGate gate;
+    EXPECT_TRUE(gate.is_closed());
     EXPECT_FALSE(gate.wait_parked(10));
     std::atomic<int> rounds{0};
     std::thread t([&] {
