@@ -103,6 +103,8 @@ TEST_F(Builders, RequestFrames)
     Sertx_write_motor(motor, 2);
     std::vector<uint8_t> too_long(252, 1);
     Sertx_write_motor(too_long.data(), 252);
+    Sertx_write_motor(motor, 0);
+    Sertx_write_motor(nullptr, 2);
     EXPECT_EQ(queued(), (std::vector<std::string>{"06 08 02 00", "06 08 04 00", "07 03 00 00 FB", "07 03 08 D3 FB",
                                                  "04 05", "05 07 09", "06 08 07 01", "06 09 AB CD"}));
 }
@@ -672,11 +674,13 @@ TEST_F(RxFeed, BlockWriteRepliesChainTheNextChunk)
     ASSERT_EQ(queued().size(), 1u);
     EXPECT_EQ(queued()[0].substr(0, 14), "44 12 01 F0 3C");
     Seriale_clear_queue();
+    Ser_chunk_sent.store(0);
     arm();
     feed(frame_of(18, {}), 100);  // the last chunk acknowledged: nothing more
     EXPECT_TRUE(woken());
     EXPECT_EQ(Ser_block_job.offset.load(), 300);
     EXPECT_TRUE(queued().empty());
+    EXPECT_EQ(Ser_chunk_sent.load(), 0);
 }
 
 TEST_F(RxFeed, ScopeStartAndData)

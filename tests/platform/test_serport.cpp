@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <future>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -199,6 +200,21 @@ TEST_F(SerportTest, HangUpIsReportedWithoutSpinning)
     port.close();
     EXPECT_FALSE(port.is_open());
     EXPECT_FALSE(port.hung_up());
+}
+
+// A write waiting for room on a full line ends when the line hangs up, and the port says so.
+TEST_F(SerportTest, WriteIntoAFullLineSeesTheHangUp)
+{
+    ASSERT_TRUE(port.open(pty.name, 57600));
+    const std::vector<uint8_t> block(4096, 0x55);
+    while (port.write(block.data(), block.size(), 20)) {
+    }  // nobody reads: the line fills up
+    auto writer = std::async(std::launch::async, [&] { return port.write(block.data(), block.size(), 5000); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    pty.close_master();
+    ASSERT_EQ(writer.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_FALSE(writer.get());
+    EXPECT_TRUE(port.hung_up());
 }
 
 TEST_F(SerportTest, ConcurrentUseAndCloseStaySoundAndLeakNothing)
