@@ -1,6 +1,7 @@
+// Field-bus control words: the power sequences, the fault-reset pulse, the halt bit, the
+// periodic deduplication and the state decoders.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "drivedata/Busx.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
+#include "drivedata/Mdbcontrol.h"
 #include "drivedata/Sortdat.h"
 #include "link/Busctrl_steps.h"
 #include "link/Cancontrol_steps.h"
@@ -23,71 +25,36 @@ constexpr uint8_t POWER = UiFlag::Power;
 constexpr uint8_t OPER = UiFlag::Operative;
 constexpr uint8_t HOLD = UiFlag::QuickStopHold;
 constexpr uint8_t REMOTE = UiFlag::Remote;
+constexpr uint16_t CAN = BusTypeId::Canopen;
+constexpr uint16_t MDB = BusTypeId::Modbus;
 
-// One queued request, decoded: a status poll, or a parameter write (key, subindex, bits, value).
-struct Queued {
-    uint8_t cmd = 0;
-    uint16_t key = 0;
-    uint8_t sub = 0;
-    uint8_t bits = 0;
-    uint32_t value = 0;
-    std::size_t length = 0;
-};
-
-std::vector<Queued> queued()
-{
-    std::vector<Queued> out;
-    for (const Ser_queue_entry& e : Seriale_view().entries) {
-        const std::vector<uint8_t>& f = e.frame;
-        Queued q;
-        q.length = f.size();
-        q.cmd = f.size() > 1 ? f[1] : 0xFF;
-        if (q.cmd == SerCmd::WriteVar && f.size() >= 12) {
-            q.key = static_cast<uint16_t>(f[2] << 8 | f[3]);
-            q.sub = f[4];
-            q.bits = f[5];
-            q.value = uint32_t{f[6]} << 24 | uint32_t{f[7]} << 16 | uint32_t{f[8]} << 8 | f[9];
-        }
-        out.push_back(q);
-    }
-    return out;
-}
-
-// Values of the queued control-word writes of one key; other requests fail the test.
-std::vector<uint32_t> ctrl_writes(uint16_t key)
-{
-    std::vector<uint32_t> out;
-    for (const Queued& q : queued()) {
-        EXPECT_EQ(q.cmd, SerCmd::WriteVar);
-        EXPECT_EQ(q.key, key);
-        EXPECT_EQ(q.sub, 0);
-        EXPECT_EQ(q.bits & BusWriteBit::Store, 0) << "control words are never stored permanently";
-        out.push_back(q.value);
-    }
-    return out;
-}
-
-// The queue as the pulse leaves it: "W<value>" per write of key, "P" per status poll.
-std::string pulse_shape(uint16_t key)
+// The queue as text: "W<value>" per control-word write ("S" appended if it would be stored
+// permanently, "K<key>" for another key), "P" per status poll.
+std::string queue_text()
 {
     std::string s;
-    for (const Queued& q : queued()) {
-        if (q.cmd == SerCmd::Status && q.length == 4) {
-            s += "P";
-        } else if (q.cmd == SerCmd::WriteVar && q.key == key) {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "W%04X", static_cast<unsigned>(q.value));
-            s += buf;
-        } else {
-            s += "?";
+    for (const Ser_queue_entry& e : Seriale_view().entries) {
+        const std::vector<uint8_t>& f = e.frame;
+        char buf[32] = "?";
+        if (f[1] == SerCmd::Status && f.size() == 4) {
+            std::snprintf(buf, sizeof buf, "P");
+        } else if (f[1] == SerCmd::WriteVar && f.size() == 12) {
+            const unsigned key = f[2] << 8 | f[3];
+            const unsigned value = f[6] << 24 | f[7] << 16 | f[8] << 8 | f[9];
+            if ((key == 0x6040 || key == 0x0300) && f[4] == 0)
+                std::snprintf(buf, sizeof buf, "W%04X%s", value, (f[5] & BusWriteBit::Store) ? "S" : "");
+            else
+                std::snprintf(buf, sizeof buf, "K%04X=%X", key, value);
         }
-        s += " ";
+        s += s.empty() ? buf : std::string(" ") + buf;
     }
+    Seriale_clear_queue();
     return s;
 }
 
-// The link is ready (compatible drive, normal mode, status bit 0 clear) and answers; the queue
-// is open and empty; the dictionaries are sorted.
+uint16_t& word_of(uint16_t bus) { return bus == CAN ? BusCtrlWord.can_ctrl : BusCtrlWord.mdb_ctrl; }
+
+// The link is ready and answers; the queue is open and empty; nothing shows a message.
 class BusCtrlTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -99,14 +66,6 @@ protected:
             boxes_.push_back(r.text);
             return MsgOk;
         });
-        saved_link_ = Ser_link_flags.load();
-        saved_mode_ = Ser_link_mode.load();
-        saved_ui_ = DriveUiFlags.load();
-        saved_ctx_ = PageContext.load();
-        saved_status_ = Drive_status_get();
-        saved_words_ = BusCtrlWord;
-        saved_bus_type_ = Rec_get<uint16_t>(DriveRecordBank[0], RecOfs::BusType);
-
         Seriale_init();
         Seriale_clear_queue();
         Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
@@ -120,13 +79,8 @@ protected:
     {
         EXPECT_TRUE(boxes_.empty()) << boxes_.front();
         Seriale_queue_close();
-        Ser_link_flags.store(saved_link_);
-        Ser_link_mode.store(saved_mode_);
-        DriveUiFlags.store(saved_ui_);
-        PageContext.store(saved_ctx_);
-        Drive_status_publish(saved_status_);
-        BusCtrlWord = saved_words_;
-        set_bus_type(saved_bus_type_);
+        Ser_link_flags.store(0);
+        DriveUiFlags.store(0);
         Msgbox_set_sink(std::move(saved_sink_));
     }
 
@@ -138,329 +92,195 @@ protected:
         s.bus_status = bus_status;
         Drive_status_publish(s);
     }
-    // One tick of the CANopen step at the given status; returns the values written, as the send
-    // thread would take them off the queue.
-    static std::vector<uint32_t> can_tick(uint16_t status)
+    // One step of the bus type's enable step at the given status: what it queued.
+    static std::string tick(uint16_t bus, uint16_t status)
     {
         set_status(status);
-        Cancontrol_enable_step();
-        std::vector<uint32_t> w = ctrl_writes(0x6040);
-        Seriale_clear_queue();
-        return w;
+        (bus == CAN ? Cancontrol_enable_step : Mdbcontrol_enable_step)();
+        return queue_text();
     }
-    static std::vector<uint32_t> mdb_tick(uint16_t status)
-    {
-        set_status(status);
-        Mdbcontrol_enable_step();
-        std::vector<uint32_t> w = ctrl_writes(0x0300);
-        Seriale_clear_queue();
-        return w;
-    }
-    static uint8_t requests() { return DriveUiFlags.load() & (POWER | OPER | HOLD); }
-
-    using W = std::vector<uint32_t>;
 
 private:
     std::vector<std::string> boxes_;
     MsgSink saved_sink_;
-    uint8_t saved_link_ = 0, saved_mode_ = 0, saved_ui_ = 0;
-    uint16_t saved_ctx_ = 0, saved_bus_type_ = 0;
-    Drive_status saved_status_{};
-    BusCtrlWords saved_words_{};
 };
 
 }  // namespace
 
-// ---------------------------------------------------------------- CANopen power sequence
-
-TEST_F(BusCtrlTest, CanopenPowerUpTakesShutdownSwitchOnEnableAndKeepsTheUpperBits)
+// The one table of control-word sequences: each script sets the bus type and the stored word,
+// then runs the profile's enable step with the requests and the drive's status word given, and
+// compares what it queued and the flags it left.
+TEST_F(BusCtrlTest, PowerSequences)
 {
-    set_bus_type(BusTypeId::Canopen);
-    BusCtrlWord.can_ctrl = 0x0108;  // halt set, stale command bits from before
-    DriveUiFlags.store(POWER | OPER | REMOTE);
-
-    EXPECT_EQ(can_tick(0x0250), W{0x0106});  // switch on disabled: shutdown
-    EXPECT_EQ(can_tick(0x0231), W{0x0107});  // ready to switch on: switch on
-    EXPECT_EQ(can_tick(0x0233), W{0x010F});  // switched on: enable operation
-    EXPECT_EQ(can_tick(0x0237), W{});        // operation enabled: nothing more
-    EXPECT_EQ(BusCtrlWord.can_ctrl, 0x010F);
-    EXPECT_EQ(DriveUiFlags.load(), POWER | OPER | REMOTE);
-
-    // Operative released: disable operation back to switched on.
-    DriveUiFlags.fetch_and(static_cast<uint8_t>(~OPER));
-    EXPECT_EQ(can_tick(0x0237), W{0x0107});
-    EXPECT_EQ(can_tick(0x0233), W{});
-}
-
-TEST_F(BusCtrlTest, CanopenQuickStopReenablesOnlyWithoutHold)
-{
-    set_bus_type(BusTypeId::Canopen);
-    DriveUiFlags.store(POWER | OPER | HOLD);
-    EXPECT_EQ(can_tick(0x0207), W{});
-    DriveUiFlags.store(POWER | OPER);
-    EXPECT_EQ(can_tick(0x0207), W{0x000F});
-    // Power alone at switched on: nothing to do.
-    DriveUiFlags.store(POWER);
-    EXPECT_EQ(can_tick(0x0233), W{});
-}
-
-TEST_F(BusCtrlTest, CanopenReleasingPowerWritesDisableVoltageOnceAndClearsRequests)
-{
-    set_bus_type(BusTypeId::Canopen);
-    BusCtrlWord.can_ctrl = 0x010F;
-    DriveUiFlags.store(OPER | HOLD | REMOTE);  // power released
-
-    EXPECT_EQ(can_tick(0x0237), W{0x0100});
-    EXPECT_EQ(requests(), 0);
-    EXPECT_EQ(DriveUiFlags.load(), REMOTE);
-    // The drive drops to switch on disabled: nothing more.
-    EXPECT_EQ(can_tick(0x0250), W{});
-    // A drive that shows bits 0-2 outside switch on disabled keeps being told to disable voltage.
-    EXPECT_EQ(can_tick(0x0231), W{0x0100});
-}
-
-TEST_F(BusCtrlTest, CanopenFault0x0028KeepsRequestsFault0x0008ClearsThemAndTheWord)
-{
-    set_bus_type(BusTypeId::Canopen);
-    BusCtrlWord.can_ctrl = 0x000F;
-    DriveUiFlags.store(POWER | OPER);
-
-    EXPECT_EQ(can_tick(0x0028), W{});
-    EXPECT_EQ(requests(), POWER | OPER);
-    EXPECT_EQ(Cancontrol_state(0x0028), CanState::Fault);
-
-    // Fault with bits 0-2 clear: the stored command bits are cleared and written once.
-    EXPECT_EQ(can_tick(0x0008), W{0x0000});
-    EXPECT_EQ(requests(), 0);
-    EXPECT_EQ(BusCtrlWord.can_ctrl, 0x0000);
-    EXPECT_EQ(can_tick(0x0008), W{});
-
-    // The same for fault reaction active, and with the power request already off.
-    BusCtrlWord.can_ctrl = 0x0007;
-    DriveUiFlags.store(POWER);
-    EXPECT_EQ(can_tick(0x000F), W{0x0000});
-    BusCtrlWord.can_ctrl = 0x0006;
-    EXPECT_EQ(can_tick(0x0240), W{0x0000});
-    EXPECT_EQ(can_tick(0x0240), W{});
-}
-
-// ---------------------------------------------------------------- Modbus power sequence
-
-TEST_F(BusCtrlTest, ModbusEnableThenRunAndFaultDropsBoth)
-{
-    set_bus_type(BusTypeId::Modbus);
-    DriveUiFlags.store(POWER);
-    EXPECT_EQ(mdb_tick(0x0000), W{0x0001});
-    DriveUiFlags.fetch_or(OPER);
-    EXPECT_EQ(mdb_tick(0x0001), W{0x0003});
-    EXPECT_EQ(mdb_tick(0x0003), W{});
-
-    // Operative released: run cleared.
-    DriveUiFlags.fetch_and(static_cast<uint8_t>(~OPER));
-    EXPECT_EQ(mdb_tick(0x0003), W{0x0001});
-    EXPECT_EQ(mdb_tick(0x0001), W{});
-
-    // Fault with the drive already showing no enable: requests and both bits cleared, written once.
-    DriveUiFlags.store(POWER | OPER | HOLD);
-    EXPECT_EQ(mdb_tick(0x0010), W{0x0000});
-    EXPECT_EQ(requests(), 0);
-    EXPECT_EQ(mdb_tick(0x0010), W{});
-
-    // The later reset pulse carries neither enable nor run.
-    Busctrl_fault_reset();
-    EXPECT_EQ(pulse_shape(0x0300), "W0000 W0004 P P P P P P P P P W0000 ");
-}
-
-TEST_F(BusCtrlTest, ModbusFromStandstillWritesEnableAndRunInOneStep)
-{
-    set_bus_type(BusTypeId::Modbus);
-    BusCtrlWord.mdb_ctrl = 0x0100;  // absolute/relative bit of the positioner stays
-    DriveUiFlags.store(POWER | OPER);
-    EXPECT_EQ(mdb_tick(0x0000), (W{0x0101, 0x0103}));
-    // Power released with the drive enabled: both bits cleared.
-    DriveUiFlags.store(OPER);
-    EXPECT_EQ(mdb_tick(0x0003), W{0x0100});
-    EXPECT_EQ(requests(), 0);
-    // The drive still shows enable: the clear is repeated.
-    EXPECT_EQ(mdb_tick(0x0001), W{0x0100});
-    EXPECT_EQ(mdb_tick(0x0000), W{});
-}
-
-// ---------------------------------------------------------------- reset pulse and halt
-
-TEST_F(BusCtrlTest, ResetPulseIsClearSetNinePollsClear)
-{
-    set_bus_type(BusTypeId::Canopen);
-    BusCtrlWord.can_ctrl = 0x000F;
-    DriveUiFlags.store(POWER | OPER);  // requests kept: the pulse keeps the command bits
-    Busctrl_fault_reset();
-    EXPECT_EQ(pulse_shape(0x6040), "W000F W008F P P P P P P P P P W000F ");
-    EXPECT_EQ(BusCtrlWord.can_ctrl, 0x000F);
-    Seriale_clear_queue();
-
-    // Without a power request the pulse carries the command bits cleared.
-    DriveUiFlags.store(0);
-    Busctrl_fault_reset();
-    EXPECT_EQ(pulse_shape(0x6040), "W0000 W0080 P P P P P P P P P W0000 ");
-    EXPECT_EQ(BusCtrlWord.can_ctrl, 0x0000);
-    Seriale_clear_queue();
-
-    // Modbus with power requested: the reset bit is 0x0004.
-    set_bus_type(BusTypeId::Modbus);
-    BusCtrlWord.mdb_ctrl = 0x0005;
-    DriveUiFlags.store(POWER);
-    Busctrl_fault_reset();
-    EXPECT_EQ(pulse_shape(0x0300), "W0001 W0005 P P P P P P P P P W0001 ");
-}
-
-TEST_F(BusCtrlTest, UserWritesAndPulsesAreNeverDeduplicated)
-{
-    set_bus_type(BusTypeId::Canopen);
-    DriveUiFlags.store(POWER);
-    Busctrl_fault_reset();
-    Busctrl_fault_reset();
-    EXPECT_EQ(queued().size(), 2u * (3 + BUSCTRL_RESET_POLLS));
-    Seriale_clear_queue();
-    Busctrl_write_ctrl_word(0);
-    Busctrl_write_ctrl_word(0);
-    EXPECT_EQ(ctrl_writes(0x6040), (W{0, 0}));
-}
-
-TEST_F(BusCtrlTest, HaltBitPerProfile)
-{
-    set_bus_type(BusTypeId::Canopen);
-    BusCtrlWord.can_ctrl = 0x000F;
-    Busctrl_set_halt(1);
-    Busctrl_set_halt(0);
-    EXPECT_EQ(ctrl_writes(0x6040), (W{0x010F, 0x000F}));
-    Seriale_clear_queue();
-    set_bus_type(BusTypeId::Modbus);
-    BusCtrlWord.mdb_ctrl = 0x0003;
-    Busctrl_set_halt(7);
-    Busctrl_set_halt(0);
-    EXPECT_EQ(ctrl_writes(0x0300), (W{0x000B, 0x0003}));
-    EXPECT_EQ(BusCtrlWord.can_ctrl, 0x000F);  // the other profile's word untouched
-}
-
-TEST_F(BusCtrlTest, ControlWordsFollowTheDriveWhileTheArchiveWindowIsOpen)
-{
-    set_bus_type(BusTypeId::Canopen);
-    PageContext.store(1);
-    Busctrl_write_ctrl_word(0x0006);
-    EXPECT_EQ(ctrl_writes(0x6040), (W{0x0006}));
-}
-
-// ---------------------------------------------------------------- other bus types
-
-TEST_F(BusCtrlTest, IoAndUnknownBusTypesWriteNothing)
-{
-    for (uint16_t type : {uint16_t{0}, uint16_t{3}, uint16_t{4}, uint16_t{0xFFFF}}) {
-        SCOPED_TRACE(type);
-        set_bus_type(type);
-        BusCtrlWord = BusCtrlWords{0x000F, 0, 0x000F, 0};
-        DriveUiFlags.store(POWER | OPER);
-        set_status(0x0250);
-        Busctrl_write_ctrl_word(0x1234);
-        Busctrl_write_ctrl_word_periodic(0x1234);
-        Busctrl_fault_reset();
-        Busctrl_set_halt(1);
-        Cancontrol_enable_step();
-        Mdbcontrol_enable_step();
-        EXPECT_EQ(Seriale_count(), 0u);
-        EXPECT_EQ(BusCtrlWord.mdb_ctrl, 0x000F);
-        EXPECT_EQ(BusCtrlWord.can_ctrl, 0x000F);
-        EXPECT_EQ(requests(), POWER | OPER);
+    struct Step {
+        uint8_t ui;
+        uint16_t status;
+        const char* writes;
+        uint8_t left;
+    };
+    const struct {
+        const char* name;
+        uint16_t bus;
+        uint16_t word;
+        std::vector<Step> steps;
+    } scripts[] = {
+        {"CANopen power up keeps the upper bits", CAN, 0x0108,
+         {{POWER | OPER | REMOTE, 0x0250, "W0106", POWER | OPER | REMOTE},  // switch on disabled: shutdown
+          {POWER | OPER | REMOTE, 0x0231, "W0107", POWER | OPER | REMOTE},  // ready to switch on: switch on
+          {POWER | OPER | REMOTE, 0x0233, "W010F", POWER | OPER | REMOTE},  // switched on: enable operation
+          {POWER | OPER | REMOTE, 0x0237, "", POWER | OPER | REMOTE},       // operation enabled
+          {POWER | REMOTE, 0x0237, "W0107", POWER | REMOTE},                // operative released
+          {POWER | REMOTE, 0x0233, "", POWER | REMOTE}}},
+        {"CANopen quick stop re-enables only without hold", CAN, 0,
+         {{POWER | OPER | HOLD, 0x0207, "", POWER | OPER | HOLD},
+          {POWER | OPER, 0x0207, "W000F", POWER | OPER},
+          {POWER, 0x0233, "", POWER}}},
+        {"CANopen power released: disable voltage", CAN, 0x010F,
+         {{OPER | HOLD | REMOTE, 0x0237, "W0100", REMOTE},
+          {REMOTE, 0x0250, "", REMOTE},         // switch on disabled reached
+          {REMOTE, 0x0231, "W0100", REMOTE}}},  // bits 0-2 shown outside it: told again
+        {"CANopen stale command bits are written off once", CAN, 0x0006,
+         {{0, 0x0240, "W0000", 0}, {0, 0x0240, "", 0}}},
+        {"CANopen fault 0x0028 keeps the requests, 0x0008 clears them and the word", CAN, 0x000F,
+         {{POWER | OPER, 0x0028, "", POWER | OPER}, {POWER | OPER, 0x0008, "W0000", 0}, {0, 0x0008, "", 0}}},
+        {"CANopen fault reaction clears the command bits once", CAN, 0x0007,
+         {{POWER, 0x000F, "W0000", 0}, {0, 0x0240, "", 0}}},
+        {"Modbus enable, run, release, fault", MDB, 0,
+         {{POWER, 0x0000, "W0001", POWER},
+          {POWER | OPER, 0x0001, "W0003", POWER | OPER},
+          {POWER | OPER, 0x0003, "", POWER | OPER},
+          {POWER, 0x0003, "W0001", POWER},  // operative released: run cleared
+          {POWER, 0x0001, "", POWER},
+          {POWER | OPER | HOLD, 0x0010, "W0000", 0},  // fault: both bits cleared once
+          {0, 0x0010, "", 0}}},
+        {"Modbus from standstill: enable and run in one step", MDB, 0x0100,
+         {{POWER | OPER, 0x0000, "W0101 W0103", POWER | OPER},
+          {OPER, 0x0003, "W0100", 0},  // power released
+          {0, 0x0001, "W0100", 0},     // the drive still shows enable
+          {0, 0x0000, "", 0}}},
+        {"no profile: I/O bus type", 0, 0x000F, {{POWER | OPER, 0x0250, "", POWER | OPER}}},
+        {"no profile: unknown bus type", 4, 0x000F, {{POWER | OPER, 0x0000, "", POWER | OPER}}},
+    };
+    for (const auto& sc : scripts) {
+        SCOPED_TRACE(sc.name);
+        set_bus_type(sc.bus);
+        BusCtrlWord = BusCtrlWords{};
+        word_of(sc.bus) = sc.word;
+        for (std::size_t i = 0; i < sc.steps.size(); ++i) {
+            const Step& st = sc.steps[i];
+            DriveUiFlags.store(st.ui);
+            // Only the bus type's own step acts.
+            EXPECT_EQ(tick(sc.bus == CAN ? MDB : CAN, st.status), "") << "step " << i;
+            EXPECT_EQ(DriveUiFlags.load(), st.ui) << "step " << i;
+            EXPECT_EQ(tick(sc.bus, st.status), st.writes) << "step " << i;
+            EXPECT_EQ(DriveUiFlags.load(), st.left) << "step " << i;
+        }
     }
-    // A step of the other profile does nothing either.
-    set_bus_type(BusTypeId::Modbus);
-    Cancontrol_enable_step();
-    set_bus_type(BusTypeId::Canopen);
-    Mdbcontrol_enable_step();
-    EXPECT_EQ(Seriale_count(), 0u);
-    EXPECT_EQ(requests(), POWER | OPER);
 }
 
-// ---------------------------------------------------------------- periodic deduplication
+// Clear, set, nine polls, clear; without a power request the pulse carries the power/run bits
+// cleared. The halt bit is set and cleared alone. Neither is deduplicated, nor are user writes;
+// without a profile nothing is written.
+TEST_F(BusCtrlTest, ResetPulseHaltAndUserWrites)
+{
+    const struct {
+        uint16_t bus;
+        uint16_t word;
+        uint8_t ui;
+        const char* pulse;
+        uint16_t after;
+        const char* halt;
+    } rows[] = {
+        {CAN, 0x000F, POWER | OPER, "W000F W008F P P P P P P P P P W000F", 0x000F, "W010F W000F"},
+        {CAN, 0x010F, 0, "W0100 W0180 P P P P P P P P P W0100", 0x0100, "W0100 W0000"},
+        {MDB, 0x0005, POWER, "W0001 W0005 P P P P P P P P P W0001", 0x0001, "W0009 W0001"},
+        {MDB, 0x0107, 0, "W0100 W0104 P P P P P P P P P W0100", 0x0100, "W0108 W0100"},
+        {0, 0x000F, POWER, "", 0x000F, ""},
+        {3, 0x000F, POWER, "", 0x000F, ""},
+    };
+    for (const auto& r : rows) {
+        set_bus_type(r.bus);
+        BusCtrlWord = BusCtrlWords{0x1234, 0, 0x1234, 0};
+        word_of(r.bus) = r.word;
+        DriveUiFlags.store(r.ui);
+        Busctrl_fault_reset();
+        EXPECT_EQ(queue_text(), r.pulse) << r.bus << " " << r.word;
+        EXPECT_EQ(word_of(r.bus), r.after);
+        Busctrl_set_halt(7);
+        Busctrl_set_halt(0);
+        EXPECT_EQ(queue_text(), r.halt) << r.bus << " " << r.word;
+        Busctrl_write_ctrl_word(0x0006);
+        Busctrl_write_ctrl_word(0x0006);
+        Busctrl_write_ctrl_word_periodic(0x1234);
+        EXPECT_EQ(queue_text(), r.bus == CAN || r.bus == MDB ? "W0006 W0006 W1234" : "");
+        EXPECT_EQ(word_of(r.bus == CAN ? MDB : CAN), 0x1234);  // the other profile's word untouched
+    }
+    set_bus_type(CAN);
+    PageContext.store(1);  // control words follow the drive while the archive window is open
+    Busctrl_write_ctrl_word(0x0006);
+    EXPECT_EQ(queue_text(), "W0006");
+}
 
+// The periodic step queues no copy of a waiting write of the same value; other queued requests
+// do not count.
 TEST_F(BusCtrlTest, PeriodicStepQueuesNoCopyOfAWaitingWrite)
 {
-    set_bus_type(BusTypeId::Canopen);
+    set_bus_type(CAN);
     DriveUiFlags.store(POWER | OPER);
     set_status(0x0250);  // a drive that never leaves switch on disabled
     for (int i = 0; i < 100; ++i)
         Cancontrol_enable_step();
-    EXPECT_EQ(ctrl_writes(0x6040), W{0x0006});
-
     // A later user write of another value is queued; the step then queues its value again,
     // because the word would otherwise end at the user's value.
     Busctrl_write_ctrl_word(0x0000);
     Cancontrol_enable_step();
     Cancontrol_enable_step();
-    EXPECT_EQ(ctrl_writes(0x6040), (W{0x0006, 0x0000, 0x0006}));
+    EXPECT_EQ(queue_text(), "W0006 W0000 W0006");
+    Cancontrol_enable_step();  // the waiting write taken off: the step writes again
+    EXPECT_EQ(queue_text(), "W0006");
 
-    // Once the waiting write is taken off the queue, the step writes again.
-    Seriale_clear_queue();
-    Cancontrol_enable_step();
-    EXPECT_EQ(ctrl_writes(0x6040), W{0x0006});
-    Seriale_clear_queue();
-
-    // Other queued requests do not count: a Modbus write of another register, status polls.
-    set_bus_type(BusTypeId::Modbus);
-    DriveUiFlags.store(POWER | OPER);
+    set_bus_type(MDB);
     set_status(0x0001);
     BusCtrlWord.mdb_ctrl = 0x0001;
     Sertx_read_status();
+    Rec_set<uint16_t>(DriveRecordBank[0], 94, 7);
+    Sertx_write_var_ex(RecLoc(94), 0, 0);
     for (int i = 0; i < 50; ++i)
         Mdbcontrol_enable_step();
-    const std::vector<Queued> q = queued();
-    ASSERT_EQ(q.size(), 2u);
-    EXPECT_EQ(q[0].cmd, SerCmd::Status);
-    EXPECT_EQ(q[1].key, 0x0300);
-    EXPECT_EQ(q[1].value, 0x0003u);
-
-    // The periodic write alone: same value waiting -> stored, not queued.
     Busctrl_write_ctrl_word_periodic(0x0003);
     Busctrl_write_ctrl_word_periodic(0x0001);
-    EXPECT_EQ(queued().size(), 3u);
+    EXPECT_EQ(queue_text(), "P K0040=7 W0003 W0001");
+    Busctrl_write_ctrl_word_periodic(0x0001);
+    Busctrl_write_ctrl_word_periodic(0x0001);
+    EXPECT_EQ(queue_text(), "W0001");
     EXPECT_EQ(BusCtrlWord.mdb_ctrl, 0x0001);
 }
 
-// ---------------------------------------------------------------- state decoders
-
-TEST(BusStateDecoders, CanopenRowsInOrder)
+// First match wins, in the order of the rows.
+TEST(BusStateDecoders, RowsInOrder)
 {
     const struct {
+        bool can;
         uint16_t s;
         uint16_t state;
     } rows[] = {
-        {0x0008, 8}, {0x0028, 8}, {0x0208, 8},   // fault (bit 5 ignored)
-        {0x000F, 7}, {0x002F, 7}, {0x001F, 7},   // fault reaction active
-        {0x0000, 1}, {0x0020, 1}, {0xFF90, 1},   // not ready to switch on
-        {0x0040, 2}, {0x0060, 2}, {0x0250, 2},   // switch on disabled
-        {0x0007, 6}, {0x0017, 6},                // quick stop active
-        {0x0021, 3}, {0x0231, 3},                // ready to switch on
-        {0x0023, 4}, {0x0233, 4},                // switched on
-        {0x0027, 5}, {0x0237, 5},                // operation enabled
-        {0x0001, 0}, {0x0048, 0}, {0x0067, 0}, {0x0003, 0}, {0x0041, 0},  // undefined
+        {true, 0x0008, 8}, {true, 0x0028, 8}, {true, 0x0208, 8},  // fault (bit 5 ignored)
+        {true, 0x000F, 7}, {true, 0x002F, 7}, {true, 0x001F, 7},  // fault reaction active
+        {true, 0x0000, 1}, {true, 0x0020, 1}, {true, 0xFF90, 1},  // not ready to switch on
+        {true, 0x0040, 2}, {true, 0x0060, 2}, {true, 0x0250, 2},  // switch on disabled
+        {true, 0x0007, 6}, {true, 0x0017, 6},                     // quick stop active
+        {true, 0x0021, 3}, {true, 0x0231, 3},                     // ready to switch on
+        {true, 0x0023, 4}, {true, 0x0233, 4},                     // switched on
+        {true, 0x0027, 5}, {true, 0x0237, 5},                     // operation enabled
+        {true, 0x0001, 0}, {true, 0x0048, 0}, {true, 0x0067, 0}, {true, 0x0003, 0}, {true, 0x0041, 0},
+        {false, 0x0000, 1}, {false, 0x8000, 1}, {false, 0x3FE0, 1},  // none of the bits
+        {false, 0x0001, 2}, {false, 0x0002, 3}, {false, 0x0003, 3},  // bit 1 before bit 0
+        {false, 0x0004, 4}, {false, 0x0008, 5}, {false, 0x000C, 4},  // bit 2 before bit 3
+        {false, 0x4000, 6}, {false, 0x400F, 6},                      // bit 14 before bits 0-3
+        {false, 0x0010, 7}, {false, 0x4010, 7}, {false, 0xFFFF, 7},  // bit 4 first
     };
     for (const auto& r : rows)
-        EXPECT_EQ(Cancontrol_state(r.s), r.state) << std::hex << r.s;
-}
-
-TEST(BusStateDecoders, ModbusRowsInOrder)
-{
-    const struct {
-        uint16_t s;
-        uint16_t state;
-    } rows[] = {
-        {0x0000, 1}, {0x8000, 1}, {0x3FE0, 1},  // none of the bits
-        {0x0001, 2}, {0x0002, 3}, {0x0003, 3},  // bit 1 before bit 0
-        {0x0004, 4}, {0x0008, 5}, {0x000C, 4},  // bit 2 before bit 3
-        {0x4000, 6}, {0x400F, 6},               // bit 14 before bits 0-3
-        {0x0010, 7}, {0x4010, 7}, {0xFFFF, 7},  // bit 4 first
-    };
-    for (const auto& r : rows)
-        EXPECT_EQ(Mdbcontrol_state(r.s), r.state) << std::hex << r.s;
+        EXPECT_EQ(r.can ? Cancontrol_state(r.s) : Mdbcontrol_state(r.s), r.state) << r.can << std::hex << r.s;
 }
 
 TEST(BusStateDecoders, DependOnlyOnTheirMasksAndStayInRange)

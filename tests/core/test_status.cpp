@@ -71,20 +71,25 @@ protected:
 
 }  // namespace
 
-TEST_F(Status, OldLayoutBefore309)
+// Before 3.09: speed as i16 at 14, inputs at 8-9, bus words at 10-13; from 3.09: speed as i32 at
+// 12, bus words at 8-11, inputs at 26-27. The bytes are only read.
+TEST_F(Status, LayoutsBeforeAndFrom309)
 {
     DriveFwVersion.store(0x308);
     Block b = sample_block();
     b[14] = 0xFF;
     b[15] = 0xFE;
+    const Block raw = b;
     ASSERT_TRUE(Serrx_status_decode(b.data(), b.size()));
-    const Drive_status s = Drive_status_get();
+    Drive_status s = Drive_status_get();
+    EXPECT_EQ(b, raw);
     EXPECT_EQ(s.speed, -2);
     EXPECT_EQ(s.status_word, 0x1268);
+    EXPECT_EQ(Drive_status_word(), 0x1268);
     EXPECT_EQ(s.outputs, 0x12);
     EXPECT_EQ(s.control_mode, 0x13);
     EXPECT_EQ(s.alarm_word, 0x14151617u);
-    EXPECT_EQ(s.inputs[0], 0x18);  // bytes 8-9, unswapped
+    EXPECT_EQ(s.inputs[0], 0x18);
     EXPECT_EQ(s.inputs[1], 0x19);
     EXPECT_EQ(s.bus_status, 0x1A1B);
     EXPECT_EQ(s.bus_second, 0x1C1D);
@@ -93,48 +98,31 @@ TEST_F(Status, OldLayoutBefore309)
     EXPECT_EQ(s.turns, 0x2425);
     EXPECT_EQ(s.turn_pos, 0x2627);
     EXPECT_EQ(s.heat_sink, 0x2829);
-    EXPECT_EQ(Drive_status_word(), 0x1268);
-}
 
-TEST_F(Status, NewLayoutFrom309)
-{
-    Block b = sample_block();
-    b[12] = 0xFF;
-    b[13] = 0xFE;
-    b[14] = 0xFF;
-    b[15] = 0xFE;
-    b[16] = 0xFF;  // negative current
-    b[17] = 0x38;
-    ASSERT_TRUE(Serrx_status_decode(b.data(), b.size()));
-    Drive_status s = Drive_status_get();
-    EXPECT_EQ(s.speed, int32_t(0xFFFEFFFE));
-    EXPECT_EQ(s.bus_status, 0x1819);
-    EXPECT_EQ(s.bus_second, 0x1A1B);
-    EXPECT_EQ(s.inputs[0], 0x2A);  // bytes 26-27
-    EXPECT_EQ(s.inputs[1], 0x2B);
-    EXPECT_EQ(s.current, -200);
-
+    DriveFwVersion.store(0x309);
     b[12] = 0x00;
     b[13] = 0x01;
     b[14] = 0x86;
     b[15] = 0xA0;
-    Serrx_status_decode(b.data(), b.size());
-    EXPECT_EQ(Drive_status_get().speed, 100000);
-}
-
-TEST_F(Status, BootLoaderKeepsOnlyTheStatusWordAndFlagsFreshStatus)
-{
-    Serrx_status_decode(sample_block().data(), 28);
-    Block b = sample_block();
-    b[1] = 0x05;  // bits 0 and 2
+    b[16] = 0xFF;  // negative current
+    b[17] = 0x38;
     ASSERT_TRUE(Serrx_status_decode(b.data(), b.size()));
-    Drive_status zero{};
-    zero.status_word = 0x1205;
-    EXPECT_TRUE(same(Drive_status_get(), zero));
-    EXPECT_TRUE(DriveUiFlags.load() & UiFlag::FreshStatus);
+    s = Drive_status_get();
+    EXPECT_EQ(s.speed, 100000);
+    EXPECT_EQ(s.bus_status, 0x1819);
+    EXPECT_EQ(s.bus_second, 0x1A1B);
+    EXPECT_EQ(s.inputs[0], 0x2A);
+    EXPECT_EQ(s.inputs[1], 0x2B);
+    EXPECT_EQ(s.current, -200);
+    b[12] = 0xFF;
+    b[13] = 0xFE;
+    Serrx_status_decode(b.data(), b.size());
+    EXPECT_EQ(Drive_status_get().speed, int32_t(0xFFFE86A0));
 }
 
-TEST_F(Status, ShortBlockChangesNothing)
+// A short block changes nothing; in the boot loader only the status word is kept. Either way a
+// whole block flags fresh status.
+TEST_F(Status, ShortBlocksAndTheBootLoader)
 {
     const Block b = sample_block();
     EXPECT_FALSE(Serrx_status_decode(b.data(), 27));
@@ -146,17 +134,15 @@ TEST_F(Status, ShortBlockChangesNothing)
     EXPECT_FALSE(Serrx_status_pre309(b.data(), 10, out));
     EXPECT_FALSE(Serrx_status_309(b.data(), 10, out));
     EXPECT_EQ(out.speed, 5);
-}
 
-TEST_F(Status, DecodingTwiceGivesTheSameAndLeavesTheBytes)
-{
-    const Block b = sample_block();
-    Block raw = b;
-    Serrx_status_decode(raw.data(), raw.size());
-    const Drive_status first = Drive_status_get();
-    Serrx_status_decode(raw.data(), raw.size());
-    EXPECT_TRUE(same(first, Drive_status_get()));
-    EXPECT_EQ(raw, b);
+    Serrx_status_decode(b.data(), 28);
+    Block boot = b;
+    boot[1] = 0x05;  // bits 0 and 2
+    ASSERT_TRUE(Serrx_status_decode(boot.data(), boot.size()));
+    Drive_status zero{};
+    zero.status_word = 0x1205;
+    EXPECT_TRUE(same(Drive_status_get(), zero));
+    EXPECT_TRUE(DriveUiFlags.load() & UiFlag::FreshStatus);
 }
 
 TEST_F(Status, Identification309OfTheFirstFamily)
@@ -212,39 +198,29 @@ TEST_F(Status, IdentificationReadyNeedsMajor3NormalModeAndNoBootLoader)
     EXPECT_TRUE(FlashModeFlags.load() & FlashModeFlag::DriveKnown);
 }
 
-TEST_F(Status, OtherDriveTypesGetFiveSizes)
+// Other drive types get the second family's five sizes; the name keeps 31 characters; a short
+// identification changes nothing.
+TEST_F(Status, SizesNameAndShortIdentification)
 {
     for (uint32_t type : {0xC0465u, 0x12345u}) {
         FlashModeFlags.store(0);
         const Ident id = ident_of(type, 3, 9, 0);
         Serrx_reply_ident(id.data(), id.size());
-        EXPECT_EQ(CurrentSizeTable->count, 5);
         EXPECT_EQ(CurrentSizeTable->src, SizeTablePelsan.src);
         EXPECT_TRUE(FlashModeFlags.load() & FlashModeFlag::DriveKnown);
     }
-}
-
-TEST_F(Status, NameTextHoldsAtMost31Characters)
-{
     Ident id = ident_of(0xC0458, 3, 9, 0);
     for (std::size_t i = 16; i < 52; ++i)
         id[i] = uint8_t('A' + i % 26);
     Serrx_reply_ident(id.data(), id.size());
-    EXPECT_EQ(std::strlen(DriveNameText), 31u);
-    EXPECT_EQ(DriveNameText[31], '\0');
     EXPECT_EQ(std::string(DriveNameText), std::string(id.begin() + 16, id.begin() + 47));
-}
 
-TEST_F(Status, ShortIdentificationChangesNothing)
-{
-    const Ident ok = ident_of(0xC0458, 3, 9, 0);
-    Serrx_reply_ident(ok.data(), ok.size());
     const Ident other = ident_of(0xC0465, 2, 1, IdentFlag::BootLoader, "OTHER");
     EXPECT_FALSE(Serrx_reply_ident(other.data(), 51));
     EXPECT_EQ(DriveFwVersion.load(), 0x309);
     EXPECT_EQ(DriveDeviceId.load(), 0xC0458u);
-    EXPECT_STREQ(DriveNameText, "DRIVE");
-    EXPECT_EQ(CurrentSizeTable->count, 6);
+    EXPECT_EQ(std::string(DriveNameText), std::string(id.begin() + 16, id.begin() + 47));
+    EXPECT_EQ(CurrentSizeTable->src, SizeTableOrvel.src);
     EXPECT_TRUE(Ser_link_flags.load() & LinkFlag::Ready);
     EXPECT_FALSE(Drive_status_word() & StatusBit::Boot);
 }

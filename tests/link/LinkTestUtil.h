@@ -103,6 +103,14 @@ inline SimBytes test_image(unsigned seed)
     return img;
 }
 
+// The image as slot 0 holds it after the read: the data version stamped where it was 0.
+inline SimBytes expected_image(SimBytes img)
+{
+    img[RecOfs::VersionMajor] = 3;
+    img[RecOfs::VersionMinor] = 20;
+    return img;
+}
+
 // Slot 0 converted back to drive order.
 inline SimBytes slot0_drive_order()
 {
@@ -153,6 +161,74 @@ inline std::string stop_and_wait_breach(const DriveSim& sim)
     return {};
 }
 
+// Queued frames without their CRC bytes (written at send time).
+inline std::vector<std::string> queued()
+{
+    std::vector<std::string> out;
+    for (const auto& e : Seriale_view().entries)
+        out.push_back(sim_hex(SimBytes(e.frame.begin(), e.frame.end() - 2)));
+    return out;
+}
+
+// A link that is ready as far as the builders can tell; the queue exists, no thread runs.
+class Builders : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sort_dictionaries();
+        reset_link_globals();
+        Seriale_init();
+        Seriale_clear_queue();
+        Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
+    }
+    void TearDown() override { Seriale_queue_close(); }
+};
+
+// Frames fed to the receive side as if read from the port at chosen times.
+class RxFeed : public Builders {
+protected:
+    void SetUp() override
+    {
+        Builders::SetUp();
+        now_ = Tick_ms() + 1000;
+        arm();
+    }
+    // A new transmission of a command waiting for its reply.
+    void arm(uint8_t cmd = SerCmd::Status)
+    {
+        std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
+        const uint32_t seq = Ser_tx_seq.load() + 1;
+        Ser_tx_seq.store(seq);
+        Ser_armed_seq.store(seq);
+        Ser_armed_cmd.store(cmd);
+        Ser_reply_sem.drain();
+    }
+    void feed(const SimBytes& b, uint32_t after_ms = 0)
+    {
+        now_ += after_ms;
+        Serrx_feed(b.data(), b.size(), now_);
+    }
+    // True when a reply was dispatched (taken back so the next check starts clean).
+    bool woken() { return Ser_reply_sem.wait(0); }
+
+    uint32_t now_ = 0;
+};
+
+inline SimBytes cat(SimBytes a, const SimBytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+inline SimBytes status_payload(uint16_t word)
+{
+    SimBytes s(28, 0);
+    s[0] = static_cast<uint8_t>(word >> 8);
+    s[1] = static_cast<uint8_t>(word);
+    return s;
+}
+
 // A connected link to a drive simulator; torn down after each test.
 class SimLink : public ::testing::Test {
 protected:
@@ -178,6 +254,16 @@ protected:
         Msgbox_set_sink(std::move(old_sink_));
     }
     void connect() { ASSERT_TRUE(Seriale_open_link(LinkMode::Normal)); }
+    // Closes the link and puts a new drive on a new line, as between two tests.
+    void restart_sim()
+    {
+        Seriale_close_link();
+        Seriale_wait_stopped(3000);
+        EXPECT_EQ(joined(sim->violations()), "");
+        reset_link_globals();
+        sim = std::make_unique<DriveSim>();
+        Link_settings_set({sim->port_name(), 57600, false});
+    }
     // Connects to a drive holding `image` and waits for the whole image.
     void connect_with_image(const SimBytes& image)
     {

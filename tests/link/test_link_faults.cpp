@@ -1,19 +1,13 @@
 // The link against a misbehaving drive: silence, bad CRC, late, split, echoed and doubled
 // replies, held writes, and an unplugged line.
 #include <ctime>
+#include <functional>
 
 #include "LinkTestUtil.h"
 
 using namespace linktest;
 
 namespace {
-
-SimBytes expected_image(SimBytes img)
-{
-    img[RecOfs::VersionMajor] = 3;
-    img[RecOfs::VersionMinor] = 20;
-    return img;
-}
 
 double ms_between(SimClock::time_point a, SimClock::time_point b)
 {
@@ -87,37 +81,6 @@ TEST_F(SimLink, SilenceOnlineRetriesOnceThenLosesTheDrive)
     EXPECT_EQ(slot0_drive_order(), expected_image(img));
 }
 
-TEST_F(SimLink, OneBadCrcIsRepeatedTwoLoseTheDrive)
-{
-    const SimBytes img = test_image(6);
-    const uint32_t lost = Ser_lost_count.load();
-    sim->add_fault(SimFault::bad_crc().on(3));
-    connect_with_image(img);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-    const auto offsets = block_offsets(*sim);
-    ASSERT_EQ(offsets.size(), 11u);
-    EXPECT_EQ(offsets[0], 0u);
-    EXPECT_EQ(offsets[1], 0u);
-    EXPECT_EQ(Ser_lost_count.load(), lost);
-}
-
-TEST_F(SimLink, TwoBadCrcsInARowRereadTheImageFromZero)
-{
-    const SimBytes img = test_image(7);
-    const uint32_t lost = Ser_lost_count.load();
-    sim->add_fault(SimFault::bad_crc().on(3).times(2));
-    connect_with_image(img);
-    EXPECT_EQ(Ser_lost_count.load(), lost + 1);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-    const auto offsets = block_offsets(*sim);
-    ASSERT_EQ(offsets.size(), 12u);
-    EXPECT_EQ(offsets[0], 0u);
-    EXPECT_EQ(offsets[1], 0u);
-    EXPECT_EQ(offsets[2], 0u);
-    EXPECT_EQ(offsets[3], 251u);
-    EXPECT_EQ(sim->request_count(10), 2u);
-}
-
 TEST_F(SimLink, LateReplyAndItsRepeatAreNotDispatchedTwice)
 {
     const SimBytes img = test_image(8);
@@ -150,71 +113,60 @@ TEST_F(SimLink, BlockReplyRepeatedAfterTheImageReadIsDropped)
     EXPECT_EQ(Ser_lost_count.load(), lost);
 }
 
-TEST_F(SimLink, SplitReplyJoinsAt30msAndIsRepeatedAt100ms)
+// Damaged replies while the image is read: each row connects to a fresh drive with its faults
+// and checks the image, the identification and block-read requests sent (0: not checked), the
+// first block offsets and the drives lost.
+TEST_F(SimLink, DamagedRepliesAreRetriedOrRereadTheImage)
 {
-    const SimBytes img = test_image(10);
-    sim->add_fault(SimFault::split({10}, 30).on(3));
-    connect_with_image(img);
-    EXPECT_EQ(sim->request_count(3), 10u);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-}
-
-TEST_F(SimLink, SplitReplyAt100msIsRepeatedOnce)
-{
-    const SimBytes img = test_image(11);
-    sim->add_fault(SimFault::split({10}, 100).on(3));
-    connect_with_image(img);
-    EXPECT_EQ(sim->request_count(3), 11u);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-}
-
-TEST_F(SimLink, EchoGluedBeforeTheIdentificationIsFoundAtTheFirstRequest)
-{
-    sim->add_fault(SimFault::echo_first(0).on(10));
-    connect_with_image(test_image(12));
-    EXPECT_EQ(sim->request_count(10), 1u);
-}
-
-TEST_F(SimLink, EchoAloneWakesNothing)
-{
-    sim->queue_reply(10, {3, 20});  // a 6-byte command-10 frame: our own request
-    connect_with_image(test_image(13));
-    EXPECT_EQ(sim->request_count(10), 2u);
-}
-
-TEST_F(SimLink, StrayByteAfterAReplyCausesNoRepeat)
-{
-    const SimBytes img = test_image(14);
-    sim->add_fault(SimFault::garbage_after().on(3).times(4));
-    connect_with_image(img);
-    EXPECT_EQ(sim->request_count(3), 10u);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-}
-
-TEST_F(SimLink, GarbageBeforeAReplyIsRetried)
-{
-    const SimBytes img = test_image(15);
-    sim->add_fault(SimFault::garbage_before().on(3));
-    connect_with_image(img);
-    EXPECT_EQ(sim->request_count(3), 11u);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-}
-
-TEST_F(SimLink, WrongLengthAndTruncatedRepliesAreRetried)
-{
-    const SimBytes img = test_image(16);
-    const uint32_t lost = Ser_lost_count.load();
-    sim->add_fault(SimFault::bad_command(45).on(10));
-    sim->add_fault(SimFault::wrong_length(3).on(3));
-    sim->add_fault(SimFault::truncated(2).on(0));
-    connect_with_image(img);
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-    EXPECT_EQ(sim->request_count(10), 2u);
-    EXPECT_EQ(sim->request_count(3), 11u);
-    ASSERT_TRUE(sim->wait_requests(0, 3, 2000ms));
-    const auto polls = sim->requests(0);
-    EXPECT_GE(ms_between(polls[0].start, polls[1].start), 180.0);  // the truncated reply timed out
-    EXPECT_EQ(Ser_lost_count.load(), lost);
+    using Setup = std::function<void(DriveSim&)>;
+    const struct {
+        const char* name;
+        Setup faults;
+        std::size_t idents;
+        std::size_t blocks;
+        std::vector<unsigned> first_offsets;
+        uint32_t lost;
+    } rows[] = {
+        {"one bad CRC is repeated", [](DriveSim& d) { d.add_fault(SimFault::bad_crc().on(3)); }, 1, 11, {0, 0}, 0},
+        {"two bad CRCs lose the drive and reread from zero",
+         [](DriveSim& d) { d.add_fault(SimFault::bad_crc().on(3).times(2)); }, 2, 12, {0, 0, 0, 251}, 1},
+        {"split reply joins at 30 ms", [](DriveSim& d) { d.add_fault(SimFault::split({10}, 30).on(3)); }, 0, 10, {}, 0},
+        {"split reply at 100 ms is repeated once", [](DriveSim& d) { d.add_fault(SimFault::split({10}, 100).on(3)); },
+         0, 11, {}, 0},
+        {"echo glued before the identification is found at once",
+         [](DriveSim& d) { d.add_fault(SimFault::echo_first(0).on(10)); }, 1, 10, {}, 0},
+        {"an echo alone wakes nothing", [](DriveSim& d) { d.queue_reply(10, {3, 20}); }, 2, 10, {}, 0},
+        {"another command does not answer the identification",
+         [](DriveSim& d) { d.add_fault(SimFault::bad_command(SerCmd::Status).on(SerCmd::Ident)); }, 2, 10, {}, 0},
+        {"a stray byte after a reply causes no repeat",
+         [](DriveSim& d) { d.add_fault(SimFault::garbage_after().on(3).times(4)); }, 0, 10, {}, 0},
+        {"garbage before a reply is retried", [](DriveSim& d) { d.add_fault(SimFault::garbage_before().on(3)); }, 0,
+         11, {}, 0},
+        {"wrong command, length and truncation are retried",
+         [](DriveSim& d) {
+             d.add_fault(SimFault::bad_command(45).on(10));
+             d.add_fault(SimFault::wrong_length(3).on(3));
+             d.add_fault(SimFault::truncated(2).on(0));
+         },
+         2, 11, {}, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        restart_sim();
+        const SimBytes img = test_image(10);
+        const uint32_t lost = Ser_lost_count.load();
+        r.faults(*sim);
+        connect_with_image(img);
+        EXPECT_EQ(slot0_drive_order(), expected_image(img));
+        if (r.idents != 0) {
+            EXPECT_EQ(sim->request_count(SerCmd::Ident), r.idents);
+        }
+        const auto offsets = block_offsets(*sim);
+        EXPECT_EQ(offsets.size(), r.blocks);
+        for (std::size_t i = 0; i < r.first_offsets.size() && i < offsets.size(); ++i)
+            EXPECT_EQ(offsets[i], r.first_offsets[i]) << i;
+        EXPECT_EQ(Ser_lost_count.load(), lost + r.lost);
+    }
 }
 
 TEST_F(SimLink, HeldWritesWaitWhileTerminalAndPollsGoOn)
@@ -244,51 +196,6 @@ TEST_F(SimLink, HeldWritesWaitWhileTerminalAndPollsGoOn)
     EXPECT_EQ(w[writes + 1].value_u32(), 3u);
 }
 
-TEST_F(SimLink, ReadListAndBlockWriteThroughTheDrive)
-{
-    connect_with_image(test_image(18));
-    Ser_data_flags.fetch_or(DataFlag::ListReads);
-    sim->set_list_value(0x0040, 0, {0x34, 0x12});
-    PollItem items[2] = {};
-    items[0] = {0x0040, 0, RecLoc(94), {Area::ReadBack, 94}, 0x0050};
-    items[1] = {0x0041, 0, RecLoc(96), {Area::ReadBack, 96}, 0x0050};
-    Rec_set<uint16_t>(DriveReadBack, 94, 0);
-    ASSERT_TRUE(Sertx_read_var_list(items, 2));
-    ASSERT_TRUE(wait_until([] { return !Sertx_read_list_outstanding(); }, 1000));
-    EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 94), 0x1234);
-
-    // A drive image written in chunks, then its progress followed to the end.
-    sim->set_store_time(100ms);
-    Ser_block_job.start.store(28);
-    Ser_block_job.offset.store(28);
-    Ser_block_job.length.store(2380);
-    Ser_block_job.end.store(2408);
-    Ser_block_job.progress_max.store(2 * 2380 + 2);
-    for (int i = 0; i < 2412; ++i)
-        Ser_block_job.data[i] = static_cast<uint8_t>(i * 7);
-    Ser_block_job.progress.store(0);
-    Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::InfoSub1));
-    Sertx_write_block(Ser_block_job, 3);
-    ASSERT_TRUE(wait_until(
-        [] {
-            if (Ser_data_flags.load() & DataFlag::InfoSub1) {
-                if (Ser_block_job.progress.load() == Ser_block_job.progress_max.load() &&
-                    !(Drive_status_word() & StatusBit::WritesHeld))
-                    return true;
-                Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::InfoSub1));
-            }
-            if (Seriale_count() < 10)
-                Sertx_read_info(1);
-            std::this_thread::sleep_for(10ms);
-            return false;
-        },
-        5000));
-    EXPECT_EQ(sim->request_count(6), 10u);
-    const SimBytes drive = sim->image();
-    EXPECT_TRUE(std::equal(drive.begin() + 28, drive.begin() + 2408, Ser_block_job.data + 28));
-    EXPECT_EQ(Ser_chunk_sent.load(), 1);
-}
-
 TEST_F(SimLink, UnpluggedMidImageIsLostQuietlyAndClosesQuickly)
 {
     sim->set_pacing(57600);
@@ -313,14 +220,4 @@ TEST_F(SimLink, UnpluggedMidImageIsLostQuietlyAndClosesQuickly)
     const auto t1 = std::chrono::steady_clock::now();
     Seriale_close();
     EXPECT_LT(std::chrono::steady_clock::now() - t1, 1000ms);
-}
-
-// A frame of another command while the identification request waits (a reply left over from
-// before a reconnect) is not the drive's answer: the request is repeated and the drive read.
-TEST_F(SimLink, OnlyAnIdentificationAnswersTheIdentificationRequest)
-{
-    sim->add_fault(SimFault::bad_command(SerCmd::Status).on(SerCmd::Ident));
-    connect_with_image(test_image(4));
-    EXPECT_GE(sim->request_count(SerCmd::Ident), 2u);
-    EXPECT_EQ(sim->request_count(SerCmd::ReadBlock), 10u);
 }

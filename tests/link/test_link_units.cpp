@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "LinkTestUtil.h"
+#include "drivedata/Messaggi.h"
 #include "link/Fieldbus_link.h"
 #include "link/Tools_link.h"
 
@@ -16,74 +17,6 @@ namespace {
 SimBytes frame_of(uint8_t cmd, const SimBytes& payload)
 {
     return sim_frame(cmd, payload);
-}
-
-// Queued frames without their CRC bytes (written at send time).
-std::vector<std::string> queued()
-{
-    std::vector<std::string> out;
-    for (const auto& e : Seriale_view().entries)
-        out.push_back(sim_hex(SimBytes(e.frame.begin(), e.frame.end() - 2)));
-    return out;
-}
-
-// A link that is ready as far as the builders can tell; the queue exists, no thread runs.
-class Builders : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        sort_dictionaries();
-        reset_link_globals();
-        Seriale_init();
-        Seriale_clear_queue();
-        Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
-        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
-    }
-    void TearDown() override { Seriale_queue_close(); }
-};
-
-// Frames fed to the receive side as if read from the port at chosen times.
-class RxFeed : public Builders {
-protected:
-    void SetUp() override
-    {
-        Builders::SetUp();
-        now_ = Tick_ms() + 1000;
-        arm();
-    }
-    // A new transmission of a command waiting for its reply.
-    void arm(uint8_t cmd = SerCmd::Status)
-    {
-        std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
-        const uint32_t seq = Ser_tx_seq.load() + 1;
-        Ser_tx_seq.store(seq);
-        Ser_armed_seq.store(seq);
-        Ser_armed_cmd.store(cmd);
-        Ser_reply_sem.drain();
-    }
-    void feed(const SimBytes& b, uint32_t after_ms = 0)
-    {
-        now_ += after_ms;
-        Serrx_feed(b.data(), b.size(), now_);
-    }
-    // True when a reply was dispatched (taken back so the next check starts clean).
-    bool woken() { return Ser_reply_sem.wait(0); }
-
-    uint32_t now_ = 0;
-};
-
-SimBytes cat(SimBytes a, const SimBytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-SimBytes status_payload(uint16_t word)
-{
-    SimBytes s(28, 0);
-    s[0] = static_cast<uint8_t>(word >> 8);
-    s[1] = static_cast<uint8_t>(word);
-    return s;
 }
 
 }  // namespace
@@ -147,24 +80,33 @@ TEST(LinkPortList, ScansAtMostOncePerSecondAndReportsChanges)
 
 // ---- request builders ----
 
-TEST_F(Builders, FirstContactRequestsInOrder)
+// The requests of the plain builders, without their CRC bytes; out-of-range arguments build
+// nothing or are limited in place.
+TEST_F(Builders, RequestFrames)
 {
     I2tTestActive.store(1);
     SimInputMask.store(0x21);
     Sertx_first_contact();
-    EXPECT_EQ(queued(), (std::vector<std::string>{"06 08 02 00", "06 08 04 00", "07 03 00 00 FB"}));
     EXPECT_EQ(I2tTestActive.load(), 0);
     EXPECT_EQ(SimInputMask.load(), 0);
     EXPECT_EQ(Ser_image_read_pos.count.load(), 251);
     EXPECT_EQ(Ser_image_read_pos.active.load(), 1);
-}
-
-TEST_F(Builders, ReadBlockLimitsTheCountInPlace)
-{
     uint16_t count = 300;
     Sertx_read_block(0x08D3, count);
     EXPECT_EQ(count, 251);
-    EXPECT_EQ(queued(), std::vector<std::string>{"07 03 08 D3 FB"});
+    Sertx_read_alarm_mem();
+    Sertx_read_info(9);
+    Sertx_read_info(0);  // sub-codes are 1..10
+    Sertx_read_info(11);
+    Sertx_drive_func(7, 1);
+    const uint8_t motor[2] = {0xAB, 0xCD};
+    Sertx_write_motor(motor, 2);
+    std::vector<uint8_t> too_long(252, 1);
+    Sertx_write_motor(too_long.data(), 252);
+    Sertx_write_motor(motor, 0);
+    Sertx_write_motor(nullptr, 2);
+    EXPECT_EQ(queued(), (std::vector<std::string>{"06 08 02 00", "06 08 04 00", "07 03 00 00 FB", "07 03 08 D3 FB",
+                                                 "04 05", "05 07 09", "06 08 07 01", "06 09 AB CD"}));
 }
 
 TEST_F(Builders, NothingIsBuiltUnlessReady)
@@ -196,20 +138,6 @@ TEST_F(Builders, NothingIsBuiltUnlessReady)
     Sertx_read_status();
     Sertx_terminal_char('x');
     EXPECT_EQ(queued(), (std::vector<std::string>{"04 00", "05 01 78"}));
-}
-
-TEST_F(Builders, SmallRequestFrames)
-{
-    Sertx_read_alarm_mem();
-    Sertx_read_info(9);
-    Sertx_read_info(0);   // sub-codes are 1..10
-    Sertx_read_info(11);
-    Sertx_drive_func(7, 1);
-    const uint8_t motor[2] = {0xAB, 0xCD};
-    Sertx_write_motor(motor, 2);
-    std::vector<uint8_t> too_long(252, 1);
-    Sertx_write_motor(too_long.data(), 252);
-    EXPECT_EQ(queued(), (std::vector<std::string>{"04 05", "05 07 09", "06 08 07 01", "06 09 AB CD"}));
 }
 
 TEST_F(Builders, WriteVarCarriesKeyBitsAndValueBigEndian)
@@ -382,6 +310,17 @@ TEST_F(RxFeed, SplitReplyJoinsWithinTheGapOnly)
     feed(SimBytes(f.begin(), f.begin() + 10));
     feed(SimBytes(f.begin() + 10, f.end()), 100);  // the rest alone is no frame
     EXPECT_FALSE(woken());
+
+    // Bytes left from the previous transmission (a reply cut short) never join the next reply,
+    // even within the gap: a new transmission starts a fresh frame.
+    const SimBytes block = frame_of(3, SimBytes(251, 0x11));
+    feed(SimBytes(block.begin(), block.begin() + 40), 100);
+    EXPECT_EQ(Serrx_count(), 40);
+    arm();
+    feed(frame_of(0, status_payload(0x0021)), 10);
+    EXPECT_TRUE(woken());
+    EXPECT_EQ(Drive_status_word(), 0x0021);
+    EXPECT_EQ(Serrx_count(), 0);
 }
 
 TEST_F(RxFeed, LeadingFrameIsCheckedAndTheRestStartsTheNextFrame)
@@ -425,6 +364,8 @@ TEST_F(RxFeed, LeadingFrameIsCheckedAndTheRestStartsTheNextFrame)
 
 TEST_F(RxFeed, BadFramesAreDroppedWithoutWaking)
 {
+    Serrx_feed(nullptr, 5, now_);  // no bytes: nothing happens
+    EXPECT_EQ(Serrx_count(), 0);
     SimBytes bad = frame_of(0, status_payload(0));
     bad.back() ^= 0x01;
     feed(bad);
@@ -513,6 +454,18 @@ TEST_F(RxFeed, BlockReadOnlyWhileTheImageReadRunsWithTheRequestedCount)
     EXPECT_EQ(PageRefreshByte.load(), 255);
     EXPECT_EQ(Ser_image_read_pos.active.load(), 0);
     EXPECT_EQ(Ser_progress_mark.load(), 2);  // one request queued, plus one
+
+    // A version the drive stored is kept.
+    arm();
+    Ser_image_read_pos.offset.store(2410);
+    Ser_image_read_pos.count.store(2);
+    Ser_image_read_pos.active.store(1);
+    DriveRecordRx.b[RecOfs::VersionMajor] = 2;
+    DriveRecordRx.b[RecOfs::VersionMinor] = 7;
+    feed(frame_of(3, {0xA5, 0xA5}), 100);
+    EXPECT_TRUE(woken());
+    EXPECT_EQ(DriveRecordBank[0].b[RecOfs::VersionMajor], 2);
+    EXPECT_EQ(DriveRecordBank[0].b[RecOfs::VersionMinor], 7);
 }
 
 TEST_F(RxFeed, InformationSubReplies)
@@ -524,6 +477,8 @@ TEST_F(RxFeed, InformationSubReplies)
     };
     ASSERT_TRUE(info(1, sim_unhex("00 10 12 A2 01 02 03 04")));
     EXPECT_EQ(BlockTxInfo.first.load(), 0x10);
+    EXPECT_EQ(BlockTxInfo.progress.load(), 0x12A2);
+    EXPECT_EQ(BlockTxInfo.extra[3], 0x04);
     EXPECT_EQ(Ser_block_job.progress.load(), 0x12A2);
     EXPECT_TRUE(data_bits(DataFlag::InfoSub1));
     EXPECT_EQ(Drive_status_word(), 0x0040);
@@ -631,6 +586,38 @@ TEST_F(RxFeed, ReadListValuesByMask)
     feed(frame_of(30, sim_unhex("00 00 00 01 99 99")), 100);
     EXPECT_TRUE(woken());
     EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 200), 0x1111);
+
+    // The reply goes where the list said when it was sent, whatever the caller's list holds by
+    // then.
+    Seriale_clear_queue();
+    ASSERT_TRUE(Sertx_read_var_list(items, 2));
+    for (PollItem& it : items) {  // the page reuses its list
+        it.readback = {Area::ReadBack, 300};
+        it.flags = 0x0090;
+    }
+    std::memset(DriveReadBack.b + 200, 0, 4);
+    std::memset(DriveReadBack.b + 300, 0xEE, 8);
+    arm();
+    feed(frame_of(30, sim_unhex("00 00 00 03 34 12 78 56")), 100);
+    EXPECT_TRUE(woken());
+    EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 200), 0x1234);
+    EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 202), 0x5678);
+    for (int i = 300; i < 308; ++i)
+        EXPECT_EQ(DriveReadBack.b[i], 0xEE) << i;
+}
+
+// A drive text message goes formatted into the terminal ring (the formatting rules are the
+// core suite's).
+TEST_F(RxFeed, TextMessageReachesTheRing)
+{
+    const uint16_t start = TerminalRing.write_index();
+    feed(frame_of(1, SimTextMessage("%s=%d").str("ab").i32(7).bytes()));
+    EXPECT_TRUE(woken());
+    std::string text;
+    for (uint16_t i = 0; i < 4; ++i)
+        text += static_cast<char>(TerminalRing.byte_at(static_cast<uint16_t>((start + i) % TERMINAL_RING_SIZE)));
+    EXPECT_EQ(text, "ab=7");
+    EXPECT_EQ(TerminalRing.write_index() % TERMINAL_RING_SIZE, (start + 4) % TERMINAL_RING_SIZE);
 }
 
 TEST_F(RxFeed, AlarmMemoryAndWriteAck)
@@ -692,10 +679,19 @@ TEST_F(RxFeed, BlockWriteRepliesChainTheNextChunk)
     EXPECT_EQ(Ser_block_job.chunk.load(), 60);
     ASSERT_EQ(queued().size(), 1u);
     EXPECT_EQ(queued()[0].substr(0, 14), "44 12 01 F0 3C");
+    Seriale_clear_queue();
+    Ser_chunk_sent.store(0);
+    arm();
+    feed(frame_of(18, {}), 100);  // the last chunk acknowledged: nothing more
+    EXPECT_TRUE(woken());
+    EXPECT_EQ(Ser_block_job.offset.load(), 300);
+    EXPECT_TRUE(queued().empty());
+    EXPECT_EQ(Ser_chunk_sent.load(), 0);
 }
 
 TEST_F(RxFeed, ScopeStartAndData)
 {
+    Scope_stream_reset();
     ScopeSignal sigs[2] = {};
     sigs[0].scaled = 1;
     sigs[1].numerator = 5;
@@ -724,9 +720,17 @@ TEST_F(RxFeed, ScopeStartAndData)
         ASSERT_TRUE(woken());
     }
     EXPECT_EQ(Drive_status_word(), 0x0060);
+    DriveUiFlags.store(0);
+    arm();
+    feed(frame_of(11, {7}), 100);  // slice 7 carries no status bytes: nothing decoded again
+    ASSERT_TRUE(woken());
+    EXPECT_FALSE(DriveUiFlags.load() & UiFlag::FreshStatus);
+    arm();
+    feed(frame_of(11, {}), 100);  // an empty frame still answers
+    ASSERT_TRUE(woken());
     EXPECT_EQ(ScopeStream.position, (9990 + 7 * 12) % 10000);
     EXPECT_EQ(ScopeStream.leftover, 7 * 12);  // nothing decodable yet: kept for later
-    EXPECT_EQ(queued().size(), 7u);  // an acknowledge per frame while capturing
+    EXPECT_EQ(queued().size(), 8u);  // an acknowledge per frame with a flags byte while capturing
 
     // End of capture with status wanted.
     Seriale_clear_queue();

@@ -201,22 +201,11 @@ void DriveSim::handle_frame(const SimRawFrame& f)
         e.end = std::max(f.last, e.start + sim_wire_time(f.bytes.size(), baud_));
         rx_free_ = e.end;
     }
-    std::string err = f.error.empty() ? check_request(f.bytes) : f.error;
-    if (!err.empty()) {
-        e.valid = false;
-        e.note = err;
+    const std::string err = f.error.empty() ? check_request(f.bytes) : f.error;
+    if (!err.empty())
         add_violation(err + ": " + sim_hex(f.bytes));
-        append_log(std::move(e));
-        return;
-    }
-    std::string note;
-    if (auto reply = answer(f.bytes, e.end, note)) {
-        auto faults = take_faults(e.cmd);
-        for (const auto& fault : faults)
-            note += (note.empty() ? "" : ", ") + fault_name(fault);
-        schedule_reply(f.bytes, *reply, std::move(faults), e.end + turnaround_);
-    }
-    e.note = std::move(note);
+    else if (auto reply = answer(f.bytes, e.end))
+        schedule_reply(f.bytes, *reply, take_faults(e.cmd), e.end + turnaround_);
     append_log(std::move(e));
 }
 
@@ -226,10 +215,6 @@ void DriveSim::promote_due(SimClock::time_point now)
     while (!pending_.empty() && pending_.front().ready <= now) {
         Transmission t = std::move(pending_.front());
         pending_.pop_front();
-        if (t.hang_up) {
-            close_line();
-            return;
-        }
         auto at = std::max(t.ready, tx_free_);
         std::size_t before = pieces_.size();
         for (auto& seg : t.segments) {
@@ -254,7 +239,7 @@ void DriveSim::promote_due(SimClock::time_point now)
 }
 
 // Writes the pieces that are due. A line nobody reads drops what does not fit, as a real
-// line would; the reply is then logged with the bytes that did go out.
+// line would.
 void DriveSim::write_due(SimClock::time_point now)
 {
     while (master_ >= 0 && !pieces_.empty() && pieces_.front().at <= now) {
@@ -270,8 +255,6 @@ void DriveSim::write_due(SimClock::time_point now)
                 break;
             done += static_cast<std::size_t>(w);
         }
-        if (done < p.bytes.size())
-            lost_bytes_ += p.bytes.size() - done;
         if (p.entry) {
             p.entry->start = piece_started_;
             p.entry->end = SimClock::now();
@@ -307,12 +290,6 @@ void DriveSim::hang_up()
     cv_.wait_for(lk, std::chrono::seconds(2), [this] { return hung_; });
 }
 
-bool DriveSim::hung_up() const
-{
-    std::lock_guard lk(mu_);
-    return hung_;
-}
-
 void DriveSim::append_log(SimLogEntry e)
 {
     log_.push_back(std::move(e));
@@ -329,65 +306,31 @@ void DriveSim::add_violation(const std::string& v)
 
 // ---- log queries ----
 
-std::vector<SimLogEntry> DriveSim::log() const
-{
-    std::lock_guard lk(mu_);
-    return log_;
-}
-
-std::vector<SimLogEntry> DriveSim::requests(int cmd) const
+std::vector<SimLogEntry> DriveSim::entries(SimLogEntry::Dir dir, int cmd) const
 {
     std::lock_guard lk(mu_);
     std::vector<SimLogEntry> out;
     for (const auto& e : log_)
-        if (e.dir == SimLogEntry::Request && (cmd < 0 || e.cmd == cmd))
+        if (e.dir == dir && (cmd < 0 || e.cmd == cmd))
             out.push_back(e);
     return out;
 }
 
-std::vector<SimLogEntry> DriveSim::replies(int cmd) const
+std::size_t DriveSim::count(SimLogEntry::Dir dir, int cmd) const
 {
     std::lock_guard lk(mu_);
-    std::vector<SimLogEntry> out;
-    for (const auto& e : log_)
-        if (e.dir == SimLogEntry::Reply && (cmd < 0 || e.cmd == cmd))
-            out.push_back(e);
-    return out;
+    return static_cast<std::size_t>(std::count_if(
+        log_.begin(), log_.end(), [&](const SimLogEntry& e) { return e.dir == dir && (cmd < 0 || e.cmd == cmd); }));
 }
 
-std::size_t DriveSim::request_count(int cmd) const
-{
-    std::lock_guard lk(mu_);
-    return static_cast<std::size_t>(std::count_if(log_.begin(), log_.end(), [cmd](const SimLogEntry& e) {
-        return e.dir == SimLogEntry::Request && (cmd < 0 || e.cmd == cmd);
-    }));
-}
+std::vector<SimLogEntry> DriveSim::requests(int cmd) const { return entries(SimLogEntry::Request, cmd); }
+std::vector<SimLogEntry> DriveSim::replies(int cmd) const { return entries(SimLogEntry::Reply, cmd); }
+std::size_t DriveSim::request_count(int cmd) const { return count(SimLogEntry::Request, cmd); }
+std::size_t DriveSim::reply_count(int cmd) const { return count(SimLogEntry::Reply, cmd); }
+std::vector<SimLogEntry> DriveSim::log() const { return locked_get(log_); }
+std::vector<std::string> DriveSim::violations() const { return locked_get(violations_); }
 
-std::size_t DriveSim::reply_count(int cmd) const
-{
-    std::lock_guard lk(mu_);
-    return static_cast<std::size_t>(std::count_if(log_.begin(), log_.end(), [cmd](const SimLogEntry& e) {
-        return e.dir == SimLogEntry::Reply && (cmd < 0 || e.cmd == cmd);
-    }));
-}
-
-void DriveSim::clear_log()
-{
-    std::lock_guard lk(mu_);
-    log_.clear();
-}
-
-std::vector<std::string> DriveSim::violations() const
-{
-    std::lock_guard lk(mu_);
-    return violations_;
-}
-
-void DriveSim::clear_violations()
-{
-    std::lock_guard lk(mu_);
-    violations_.clear();
-}
+void DriveSim::clear_log() { locked_set(log_, {}); }
 
 bool DriveSim::wait_for(const std::function<bool()>& pred, std::chrono::milliseconds timeout) const
 {

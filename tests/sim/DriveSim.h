@@ -32,7 +32,6 @@ enum class SimFaultKind {
     BadCommand,     // command byte set to `amount` (40 or more; CRC kept valid)
     Twice,          // the reply sent again `amount` ms after the first
     EchoFirst,      // the request echoed before the reply, `amount` ms apart (0: glued)
-    HangUp,         // the line is unplugged instead of replying
 };
 
 // A fault applies to the next `count` replies (kForever: until cleared) to requests of
@@ -61,7 +60,6 @@ struct SimFault {
     static SimFault bad_command(int code = 40) { return make(SimFaultKind::BadCommand, code); }
     static SimFault twice(int gap = 0) { return make(SimFaultKind::Twice, gap); }
     static SimFault echo_first(int gap = 0) { return make(SimFaultKind::EchoFirst, gap); }
-    static SimFault hang_up() { return make(SimFaultKind::HangUp, 0); }
 
     SimFault& on(int cmd) { command = cmd; return *this; }
     SimFault& times(int n) { count = n; return *this; }
@@ -86,9 +84,7 @@ struct SimLogEntry {
     SimClock::time_point start{};
     SimClock::time_point end{};
     SimBytes bytes;
-    int cmd = -1;        // command byte (request: as received; reply: as intended)
-    bool valid = true;   // request passed every check / reply left unspoilt by faults
-    std::string note;    // violation text, faults applied, "unknown command", ...
+    int cmd = -1;  // command byte (request: as received; reply: as intended)
 };
 
 class DriveSim {
@@ -118,18 +114,14 @@ public:
 
     // --- Drive state: raw bytes in drive order. Wrong sizes throw std::invalid_argument.
     void set_image(const SimBytes& image);
-    void set_image_bytes(std::size_t offset, const SimBytes& bytes);
     SimBytes image() const;
     void set_identification(const SimBytes& ident);
     SimBytes identification() const;
     void set_firmware_version(std::uint8_t major, std::uint8_t minor);  // identification bytes 12-13
-    void set_status(const SimBytes& status);
-    SimBytes status() const;  // as set, without the bits the simulator adds
+    void set_status(const SimBytes& status);  // without the bits the simulator adds
     void set_alarm_memory(const SimBytes& mem);
     void set_info_reply(std::uint8_t sub, const SimBytes& after_status);
-    void clear_info_reply(std::uint8_t sub);
     void set_list_value(std::uint16_t key, std::uint8_t sub, const SimBytes& raw);
-    void clear_list_values();
     void queue_text_message(const SimBytes& message);
     std::size_t queued_text_messages() const;
     void set_terminal_echo(bool on);  // without a queued message a character is echoed as "%c"
@@ -137,22 +129,15 @@ public:
     void set_write_hold(bool on);     // status bit 3
     void set_store_time(std::chrono::milliseconds t);  // storing phase after a block or motor write
     void queue_reply(std::uint8_t cmd, const SimBytes& payload);  // next reply to cmd carries it
-    void set_reply(std::uint8_t cmd, const SimBytes& payload);    // every reply to cmd carries it
-    void clear_reply(std::uint8_t cmd);
-    void set_answer_unknown(bool on);  // unknown commands below 40: answered with an empty payload
 
     // --- What the drive was told.
     std::vector<ParamWrite> param_writes() const;
-    std::vector<std::pair<std::uint8_t, std::uint8_t>> drive_functions() const;
     SimBytes motor_record() const;
-    unsigned block_progress() const;  // the progress count information sub-reply 1 reports now
 
     // --- Faults.
     void add_fault(const SimFault& f);
     void clear_faults();
     void hang_up();  // unplug now: the master side is closed
-    bool hung_up() const;
-    std::size_t lost_bytes() const;  // reply bytes dropped because nobody read the line
 
     // --- Line pacing: 10 bits per byte at `baud` both ways (0: off), plus a turnaround.
     void set_pacing(std::uint32_t baud, std::chrono::microseconds turnaround = {});
@@ -168,7 +153,6 @@ public:
     // order, reads or writes beyond 2412, a block-write chunk out of sequence, a write
     // (commands 4, 6, 9) after the last intact status reply reported bit 3. Tests assert empty.
     std::vector<std::string> violations() const;
-    void clear_violations();
     // Waits until pred() holds; pred is re-evaluated on every logged event and every 10 ms
     // and may call into the simulator. Returns false when the time-out passed first.
     bool wait_for(const std::function<bool()>& pred, std::chrono::milliseconds timeout) const;
@@ -183,7 +167,6 @@ private:
     struct Transmission {
         SimClock::time_point ready{};
         std::vector<Segment> segments;
-        bool hang_up = false;
         int hold_report = -1;                // status bit 3 this reply reports (-1: none)
         std::shared_ptr<SimLogEntry> entry;  // logged when the last piece is written
     };
@@ -209,6 +192,23 @@ private:
         SimClock::time_point store_end{};
     };
 
+    // Drive state read or written under the lock.
+    template <typename T>
+    T locked_get(const T& field) const
+    {
+        std::lock_guard lk(mu_);
+        return field;
+    }
+    template <typename T>
+    void locked_set(T& field, T value)
+    {
+        std::lock_guard lk(mu_);
+        field = std::move(value);
+    }
+    // Log entries of one direction, of command cmd (-1: any), and their number.
+    std::vector<SimLogEntry> entries(SimLogEntry::Dir dir, int cmd) const;
+    std::size_t count(SimLogEntry::Dir dir, int cmd) const;
+
     // thread and line (DriveSim.cpp)
     void open_pty();
     void run();
@@ -224,7 +224,7 @@ private:
 
     // drive behaviour (DriveSim_answer.cpp)
     std::string check_request(const SimBytes& f) const;
-    std::optional<Reply> answer(const SimBytes& f, SimClock::time_point now, std::string& note);
+    std::optional<Reply> answer(const SimBytes& f, SimClock::time_point now);
     SimBytes status_now(SimClock::time_point now) const;
     SimBytes terminal_reply(std::uint8_t ch);
     SimBytes info_reply(std::uint8_t sub, SimClock::time_point now);
@@ -235,7 +235,6 @@ private:
 
     // faults (DriveSim_fault.cpp)
     std::vector<SimFault> take_faults(int cmd);
-    static std::string fault_name(const SimFault& f);
     void schedule_reply(const SimBytes& request, const Reply& r, std::vector<SimFault> faults,
                         SimClock::time_point ready);
 
@@ -259,7 +258,6 @@ private:
     SimClock::time_point rx_free_{};
     SimClock::time_point tx_free_{};
     SimClock::time_point piece_started_{};
-    std::size_t lost_bytes_ = 0;  // reply bytes the line could not take (nobody reading)
     std::uint32_t baud_ = 0;
     SimClock::duration turnaround_{};
     bool hung_ = false;
@@ -273,11 +271,9 @@ private:
     std::map<std::uint32_t, SimBytes> list_values_;
     std::deque<SimBytes> texts_;
     std::map<std::uint8_t, std::deque<SimBytes>> queued_replies_;
-    std::map<std::uint8_t, SimBytes> fixed_replies_;
     bool echo_ = true;
     bool boot_ = false;
     bool hold_ = false;
-    bool answer_unknown_ = false;
     bool reported_hold_ = false;  // status bit 3 in the last status-carrying reply sent
     SimClock::duration store_time_{};
     Transfer transfer_;
@@ -287,5 +283,4 @@ private:
     std::vector<SimLogEntry> log_;
     std::vector<std::string> violations_;
     std::vector<ParamWrite> writes_;
-    std::vector<std::pair<std::uint8_t, std::uint8_t>> functions_;
 };

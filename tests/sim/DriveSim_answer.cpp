@@ -113,21 +113,17 @@ std::string DriveSim::check_request(const SimBytes& f) const
     }
 }
 
-std::optional<DriveSim::Reply> DriveSim::answer(const SimBytes& f, SimClock::time_point now, std::string& note)
+std::optional<DriveSim::Reply> DriveSim::answer(const SimBytes& f, SimClock::time_point now)
 {
     const std::uint8_t cmd = f[1];
     const std::uint8_t* p = f.data() + 2;
     const std::size_t payload_len = f.size() - 4;
-    if (boot_ && cmd != 0 && cmd != 10) {
-        note = "not answered in the boot loader";
+    if (boot_ && cmd != 0 && cmd != 10)  // the boot loader answers polls only
         return std::nullopt;
-    }
     std::optional<SimBytes> forced;
     if (auto q = queued_replies_.find(cmd); q != queued_replies_.end() && !q->second.empty()) {
         forced = std::move(q->second.front());
         q->second.pop_front();
-    } else if (auto fx = fixed_replies_.find(cmd); fx != fixed_replies_.end()) {
-        forced = fx->second;
     }
 
     Reply r{cmd, {}};
@@ -136,7 +132,6 @@ std::optional<DriveSim::Reply> DriveSim::answer(const SimBytes& f, SimClock::tim
         if (!forced && !texts_.empty()) {
             r = {1, std::move(texts_.front())};
             texts_.pop_front();
-            note = "text message";
         } else {
             r.payload = status_now(now);
         }
@@ -163,7 +158,6 @@ std::optional<DriveSim::Reply> DriveSim::answer(const SimBytes& f, SimClock::tim
         r.payload = info_reply(p[0], now);
         break;
     case 8:
-        functions_.emplace_back(p[0], p[1]);
         r.payload = {p[0], p[1]};
         break;
     case 9:
@@ -193,17 +187,12 @@ std::optional<DriveSim::Reply> DriveSim::answer(const SimBytes& f, SimClock::tim
         r.payload = read_list_reply(f);
         break;
     default:
-        if (!forced && !answer_unknown_) {
-            note = "unknown command, not answered";
+        if (!forced)  // unknown command
             return std::nullopt;
-        }
-        note = "unknown command";
         break;
     }
-    if (forced) {
+    if (forced)
         r = {cmd, std::move(*forced)};
-        note = "reply set by the test";
-    }
     return r;
 }
 

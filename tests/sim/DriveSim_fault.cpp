@@ -25,25 +25,6 @@ SimFault SimFault::garbage_after(SimBytes b)
     return f;
 }
 
-std::string DriveSim::fault_name(const SimFault& f)
-{
-    switch (f.kind) {
-    case SimFaultKind::Silence: return "silence";
-    case SimFaultKind::BadCrc: return "bad CRC";
-    case SimFaultKind::Late: return "late " + std::to_string(f.amount) + " ms";
-    case SimFaultKind::Split: return "split, gaps " + std::to_string(f.gap_ms) + " ms";
-    case SimFaultKind::GarbageBefore: return "garbage before";
-    case SimFaultKind::GarbageAfter: return "garbage after";
-    case SimFaultKind::WrongLength: return "length byte " + std::to_string(f.amount);
-    case SimFaultKind::Truncated: return "truncated by " + std::to_string(f.amount);
-    case SimFaultKind::BadCommand: return "command " + std::to_string(f.amount);
-    case SimFaultKind::Twice: return "twice";
-    case SimFaultKind::EchoFirst: return "request echoed first";
-    case SimFaultKind::HangUp: return "hang-up";
-    }
-    return "?";
-}
-
 std::vector<SimFault> DriveSim::take_faults(int cmd)
 {
     std::vector<SimFault> out;
@@ -139,19 +120,10 @@ void DriveSim::schedule_reply(const SimBytes& request, const Reply& r, std::vect
         entry->dir = SimLogEntry::Reply;
         entry->bytes = request;
         entry->cmd = request[1];
-        entry->valid = false;
-        entry->note = "request echoed, reply silenced";
         Transmission t;
         t.ready = ready;
         t.segments.push_back({request, {}});
         t.entry = std::move(entry);
-        enqueue(std::move(t));
-        return;
-    }
-    if (has(faults, SimFaultKind::HangUp)) {
-        Transmission t;
-        t.ready = ready;
-        t.hang_up = true;
         enqueue(std::move(t));
         return;
     }
@@ -206,16 +178,12 @@ void DriveSim::schedule_reply(const SimBytes& request, const Reply& r, std::vect
     entry->dir = SimLogEntry::Reply;
     entry->bytes = std::move(logged);
     entry->cmd = r.cmd;
-    entry->valid = intact;
-    for (const auto& f : faults)
-        entry->note += (entry->note.empty() ? "" : ", ") + fault_name(f);
     t.entry = entry;
 
     if (const SimFault* tw = find(faults, SimFaultKind::Twice)) {
         Transmission again = t;
         again.ready = ready + ms(tw->amount);
         again.entry = std::make_shared<SimLogEntry>(*entry);
-        again.entry->note += " (second copy)";
         enqueue(std::move(t));
         enqueue(std::move(again), false);
         return;

@@ -31,35 +31,13 @@ std::uint32_t DriveSim::ParamWrite::value_u32() const
 void DriveSim::set_image(const SimBytes& image)
 {
     require_size(image, kImageSize, "image");
-    std::lock_guard lk(mu_);
-    image_ = image;
-}
-
-void DriveSim::set_image_bytes(std::size_t offset, const SimBytes& bytes)
-{
-    if (offset > kImageSize || bytes.size() > kImageSize - offset)
-        throw std::invalid_argument("image bytes beyond 2412");
-    std::lock_guard lk(mu_);
-    std::copy(bytes.begin(), bytes.end(), image_.begin() + static_cast<std::ptrdiff_t>(offset));
-}
-
-SimBytes DriveSim::image() const
-{
-    std::lock_guard lk(mu_);
-    return image_;
+    locked_set(image_, image);
 }
 
 void DriveSim::set_identification(const SimBytes& ident)
 {
     require_size(ident, kIdentSize, "identification");
-    std::lock_guard lk(mu_);
-    ident_ = ident;
-}
-
-SimBytes DriveSim::identification() const
-{
-    std::lock_guard lk(mu_);
-    return ident_;
+    locked_set(ident_, ident);
 }
 
 void DriveSim::set_firmware_version(std::uint8_t major, std::uint8_t minor)
@@ -72,21 +50,13 @@ void DriveSim::set_firmware_version(std::uint8_t major, std::uint8_t minor)
 void DriveSim::set_status(const SimBytes& status)
 {
     require_size(status, kStatusSize, "status block");
-    std::lock_guard lk(mu_);
-    status_ = status;
-}
-
-SimBytes DriveSim::status() const
-{
-    std::lock_guard lk(mu_);
-    return status_;
+    locked_set(status_, status);
 }
 
 void DriveSim::set_alarm_memory(const SimBytes& mem)
 {
     require_size(mem, kAlarmMemSize, "alarm memory");
-    std::lock_guard lk(mu_);
-    alarm_mem_ = mem;
+    locked_set(alarm_mem_, mem);
 }
 
 void DriveSim::set_info_reply(std::uint8_t sub, const SimBytes& after_status)
@@ -96,23 +66,11 @@ void DriveSim::set_info_reply(std::uint8_t sub, const SimBytes& after_status)
     info_[sub] = after_status;
 }
 
-void DriveSim::clear_info_reply(std::uint8_t sub)
-{
-    std::lock_guard lk(mu_);
-    info_.erase(sub);
-}
-
 void DriveSim::set_list_value(std::uint16_t key, std::uint8_t sub, const SimBytes& raw)
 {
     require_max(raw, 247, "list value");
     std::lock_guard lk(mu_);
     list_values_[static_cast<std::uint32_t>(key) << 8 | sub] = raw;
-}
-
-void DriveSim::clear_list_values()
-{
-    std::lock_guard lk(mu_);
-    list_values_.clear();
 }
 
 void DriveSim::queue_text_message(const SimBytes& message)
@@ -122,36 +80,6 @@ void DriveSim::queue_text_message(const SimBytes& message)
     texts_.push_back(message);
 }
 
-std::size_t DriveSim::queued_text_messages() const
-{
-    std::lock_guard lk(mu_);
-    return texts_.size();
-}
-
-void DriveSim::set_terminal_echo(bool on)
-{
-    std::lock_guard lk(mu_);
-    echo_ = on;
-}
-
-void DriveSim::set_boot_loader(bool on)
-{
-    std::lock_guard lk(mu_);
-    boot_ = on;
-}
-
-void DriveSim::set_write_hold(bool on)
-{
-    std::lock_guard lk(mu_);
-    hold_ = on;
-}
-
-void DriveSim::set_store_time(std::chrono::milliseconds t)
-{
-    std::lock_guard lk(mu_);
-    store_time_ = t;
-}
-
 void DriveSim::queue_reply(std::uint8_t cmd, const SimBytes& payload)
 {
     require_max(payload, 251, "reply payload");
@@ -159,49 +87,16 @@ void DriveSim::queue_reply(std::uint8_t cmd, const SimBytes& payload)
     queued_replies_[cmd].push_back(payload);
 }
 
-void DriveSim::set_reply(std::uint8_t cmd, const SimBytes& payload)
-{
-    require_max(payload, 251, "reply payload");
-    std::lock_guard lk(mu_);
-    fixed_replies_[cmd] = payload;
-}
-
-void DriveSim::clear_reply(std::uint8_t cmd)
-{
-    std::lock_guard lk(mu_);
-    fixed_replies_.erase(cmd);
-    queued_replies_.erase(cmd);
-}
-
-void DriveSim::set_answer_unknown(bool on)
-{
-    std::lock_guard lk(mu_);
-    answer_unknown_ = on;
-}
-
-std::vector<DriveSim::ParamWrite> DriveSim::param_writes() const
-{
-    std::lock_guard lk(mu_);
-    return writes_;
-}
-
-std::vector<std::pair<std::uint8_t, std::uint8_t>> DriveSim::drive_functions() const
-{
-    std::lock_guard lk(mu_);
-    return functions_;
-}
-
-SimBytes DriveSim::motor_record() const
-{
-    std::lock_guard lk(mu_);
-    return motor_;
-}
-
-unsigned DriveSim::block_progress() const
-{
-    std::lock_guard lk(mu_);
-    return progress_at(SimClock::now());
-}
+SimBytes DriveSim::image() const { return locked_get(image_); }
+SimBytes DriveSim::identification() const { return locked_get(ident_); }
+std::size_t DriveSim::queued_text_messages() const { return locked_get(texts_).size(); }
+void DriveSim::set_terminal_echo(bool on) { locked_set(echo_, on); }
+void DriveSim::set_boot_loader(bool on) { locked_set(boot_, on); }
+void DriveSim::set_write_hold(bool on) { locked_set(hold_, on); }
+void DriveSim::set_store_time(std::chrono::milliseconds t) { locked_set<SimClock::duration>(store_time_, t); }
+std::vector<DriveSim::ParamWrite> DriveSim::param_writes() const { return locked_get(writes_); }
+SimBytes DriveSim::motor_record() const { return locked_get(motor_); }
+void DriveSim::clear_faults() { locked_set(faults_, {}); }
 
 void DriveSim::add_fault(const SimFault& f)
 {
@@ -212,18 +107,6 @@ void DriveSim::add_fault(const SimFault& f)
         copy.count = SimFault::kForever;
     std::lock_guard lk(mu_);
     faults_.push_back(std::move(copy));
-}
-
-void DriveSim::clear_faults()
-{
-    std::lock_guard lk(mu_);
-    faults_.clear();
-}
-
-std::size_t DriveSim::lost_bytes() const
-{
-    std::lock_guard lk(mu_);
-    return lost_bytes_;
 }
 
 void DriveSim::set_pacing(std::uint32_t baud, std::chrono::microseconds turnaround)

@@ -151,9 +151,3 @@ SimTextMessage& SimTextMessage::str(std::string_view s)
     bytes_.push_back(0);
     return *this;
 }
-
-SimTextMessage& SimTextMessage::raw(const SimBytes& b)
-{
-    bytes_.insert(bytes_.end(), b.begin(), b.end());
-    return *this;
-}

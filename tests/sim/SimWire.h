@@ -62,7 +62,6 @@ public:
     SimTextMessage& i32(std::int32_t v);
     SimTextMessage& f64(double v);
     SimTextMessage& str(std::string_view s);
-    SimTextMessage& raw(const SimBytes& b);
     const SimBytes& bytes() const { return bytes_; }
 
 private:
