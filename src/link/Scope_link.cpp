@@ -72,3 +72,9 @@ uint32_t Frame_length_average_value()
 {
     return frame_length_avg.load(std::memory_order_relaxed) >> 8;
 }
+
+void Oscx_apply_channels()
+{
+    if (ScopeEntries.apply_channels != nullptr)
+        ScopeEntries.apply_channels();
+}

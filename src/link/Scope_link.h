@@ -150,6 +150,8 @@ struct ScopeEntriesRec {
     void (*apply_channels)() = nullptr;
 };
 extern ScopeEntriesRec ScopeEntries;
+// Calls ScopeEntries.apply_channels when installed.
+void Oscx_apply_channels();
 
 // Calls ScopeEntries.apply_scales when installed; the main window calls it once after each
 // whole-image read.

@@ -99,8 +99,8 @@ void TForm_main::Main_apply_brand(QTreeWidget* tree)
     TForm_main* f = Form_main;
     if (f == nullptr)
         return;
-    if ((Form_Oscx || Toolwin_open(ToolWin::Oscx)) && ScopeEntries.apply_channels != nullptr)
-        ScopeEntries.apply_channels();
+    if (Form_Oscx || Toolwin_open(ToolWin::Oscx))
+        Oscx_apply_channels();
     f->Main_io_image_layout(f->Image_Output, f->IoGeometryOutput, "O.0", f->OutputRows[second ? 1 : 0],
                             f->GroupBox_Output);
     const Drive_status st = Drive_status_get();
@@ -125,9 +125,9 @@ void TForm_main::Main_family_from_drive()
         SettingsBlock.flags |= SettingsFlag::FamilyPelsan;
         Menu_PELSAN1->setChecked(true);
     }
-    Main_apply_brand(TreeView_menu);
+    ApplyBrand(TreeView_menu);
     if (QTreeWidget* archive = PageTreeOf(1))
-        Main_apply_brand(archive);
+        ApplyBrand(archive);
 }
 
 namespace {
@@ -140,7 +140,7 @@ void choose_family(TForm_main& f, bool second)
         SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::FamilyPelsan);
     (second ? f.Menu_PELSAN1 : f.Menu_ORVEL1)->setChecked(true);
     SaveSettings();
-    TForm_main::Main_apply_brand(f.TreeView_menu);
+    ApplyBrand(f.TreeView_menu);
     f.RefreshCurrentPage();
 }
 

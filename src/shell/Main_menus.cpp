@@ -191,7 +191,7 @@ void TForm_main::BitBtn_load_dati_motorClick()
     if (name.isEmpty() || !QFileInfo::exists(name))
         return;
     FileDialogSpec save = motor_dialog(SaveDialog_dati_motor, true);
-    if (!ToolsEntries.load_motor_file(name, &MotorEditCopy, save))
+    if (!Load_motor_load_file(name, &MotorEditCopy, save))
         return;
     MotorEditRef = MotorEditCopy;
     run_modal(ToolWin::LoadMotor, this);
@@ -313,4 +313,9 @@ void TForm_main::Menu_Autosalva1Click()
         SettingsBlock.flags &= static_cast<uint8_t>(~SettingsFlag::AutoSave);
     Settings_publish_link();
     Stbarx_repaint_pane(MainStb, MAIN_PANE_AUTO_SAVE);
+}
+
+bool Load_motor_load_file(const QString& file_name, MotorRecord* destination, FileDialogSpec& save_dialog)
+{
+    return ToolsEntries.load_motor_file != nullptr && ToolsEntries.load_motor_file(file_name, destination, save_dialog);
 }

@@ -21,6 +21,8 @@ struct ToolsEntriesRec {
     MotorFileLoader load_motor_file = nullptr;
 };
 extern ToolsEntriesRec ToolsEntries;
+// The motor file reader of the motor editor (ToolsEntries.load_motor_file); false without it.
+bool Load_motor_load_file(const QString& file_name, MotorRecord* destination, FileDialogSpec& save_dialog);
 
 // The motor file filter of the open and save dialogs.
 constexpr const char* MOTOR_FILE_FILTER = "Motor  files (*.mot)|*.mot";

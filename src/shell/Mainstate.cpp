@@ -21,6 +21,29 @@ DriveSizeReadRec DriveSizeRead{};
 
 DiagramEntriesRec DiagramEntries;
 
+void Main_enable_drive_commands(uint8_t edit_state)
+{
+    if (Form_main != nullptr)
+        Form_main->Main_apply_drive_commands(edit_state);
+}
+
+void Main_arrange_bus_toolbars()
+{
+    if (Form_main != nullptr)
+        Form_main->ArrangeBusToolbars();
+}
+
+void Main_show_control_type()
+{
+    if (Form_main != nullptr)
+        Form_main->ShowControlType();
+}
+
+void ApplyBrand(QTreeWidget* tree)
+{
+    TForm_main::Main_apply_brand(tree);
+}
+
 namespace {
 
 constexpr uint16_t STATUS_BITS = StatusBit::State5 | StatusBit::State6;
@@ -36,16 +59,8 @@ uint16_t last_bus_type = 0;
 // The main window's drive command buttons and control-type texts.
 void main_window_follow(uint8_t edit_state)
 {
-    if (Form_main == nullptr)
-        return;
-    Form_main->Main_apply_drive_commands(edit_state);
-    Form_main->ShowControlType();
-}
-
-void arrange_bus_toolbars()
-{
-    if (Form_main != nullptr)
-        Form_main->ArrangeBusToolbars();
+    Main_enable_drive_commands(edit_state);
+    Main_show_control_type();
 }
 
 void set_ui_flag(uint8_t bit, bool on)
@@ -80,7 +95,7 @@ void UpdateEditState(uint8_t mode)
         EditStateFlags = 0;
         set_page_access(CurrentPageNode[0], 0);
         set_page_access(Main_popup_page(), 0);
-        arrange_bus_toolbars();
+        Main_arrange_bus_toolbars();
         main_window_follow(0);
         return;
     }
@@ -101,7 +116,7 @@ void UpdateEditState(uint8_t mode)
 
     set_ui_flag(UiFlag::FieldBus, bus_type != 0);
     set_ui_flag(UiFlag::Remote, remote);
-    arrange_bus_toolbars();
+    Main_arrange_bus_toolbars();
 
     const uint16_t shown = StatusShown.status_word;
     EditStateFlags = static_cast<uint8_t>(((Ser_link_flags.load() & LinkFlag::Ready) ? EditState::Linked : 0) |

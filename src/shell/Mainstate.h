@@ -12,6 +12,8 @@
 
 #include <QColor>
 
+class QTreeWidget;
+
 #include "drivedata/Globvar.h"
 
 struct PageNode;
@@ -84,6 +86,13 @@ uint8_t Main_first_alarm();
 // ---- entries of the control diagrams ----
 // Filled by the shell at start-up from the diagrams' unit; null until then, and no pop-up page
 // follows the edit state or the language.
+// The main window's parts that the state rules and the pages drive (nothing without a main window).
+void Main_enable_drive_commands(uint8_t edit_state);  // Load Default, Send and calibration commands
+void Main_arrange_bus_toolbars();
+void Main_show_control_type();
+// The drive-family switch applied to the global tables and to a page tree (null: tables only).
+void ApplyBrand(QTreeWidget* tree);
+
 struct DiagramEntriesRec {
     PageNode* (*popup_page)() = nullptr;  // the page node of the diagram pop-up, null while it is closed
 };

@@ -54,7 +54,7 @@ void grant_reserved()
     AccessFlags |= Access::Reserved;
     PasswordAddReservedPages();
     if (QTreeWidget* tree = Main_page_tree())
-        TForm_main::Main_apply_brand(tree);
+        ApplyBrand(tree);
     Main_show_monitor_menu();
 }
 

@@ -340,7 +340,7 @@ void InitPageTree(QTreeWidget* tree, PageNode* const* roots, uint16_t context)
         if (tree->topLevelItemCount() > 0)
             tree->setCurrentItem(tree->topLevelItem(0));
     }
-    TForm_main::Main_apply_brand(tree);
+    ApplyBrand(tree);
 }
 
 void BuildPageTree(uint8_t context)
