@@ -116,15 +116,7 @@ protected:
             return (r.buttons & MsgOk) ? MsgOk : MsgYes;
         });
         linktest::sort_dictionaries();
-        linktest::reset_link_globals();
-        Drive_status_publish(Drive_status{});
-        CommandLine.clear();
-        AccessFlags = 0;
-        CloseRequested = 0;
-        WritePending = 0;
-        WriteReplyFlag = 0;
-        CurrentPageNode[0] = CurrentPageNode[1] = nullptr;
-        std::memset(DriveRecordBank, 0, sizeof DriveRecordBank);
+        State_reset_all();
         SplashDurationMs = 10;
         page_calls() = PageCalls{};
         nodes_.push_back(CountingNode::make<1>(PageNode_field_bus));

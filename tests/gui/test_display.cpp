@@ -70,7 +70,7 @@ protected:
     void TearDown() override
     {
         Ser_tx_state.store(LinkState::Stop);
-        linktest::reset_link_globals();
+        State_reset_all();
         FlashPhase.store(0);
         FlashProgressCount.store(0);
         QLocale::setDefault(saved_locale_);

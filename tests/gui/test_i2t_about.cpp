@@ -39,7 +39,7 @@ protected:
     void SetUp() override
     {
         gui_app();
-        linktest::reset_link_globals();
+        State_reset_all();
         Seriale_init();
         Seriale_clear_queue();
         Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
@@ -51,7 +51,7 @@ protected:
     {
         delete monitor.data();
         Seriale_clear_queue();
-        linktest::reset_link_globals();
+        State_reset_all();
     }
     QString drive_text() const { return monitor->Panel_I2t_drive->text(); }
     QString motor_text() const { return monitor->Panel_I2t_motore->text(); }
