@@ -122,21 +122,6 @@ TEST_F(Archive, OpenFromTheMainWindowShowsTheFileInContextOne)
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(Archive, RefusedFileOpensNoWindow)
-{
-    const QString file = folder_file("bad.ivt");
-    ASSERT_TRUE(write_file(file, QByteArray(2440, '\x01')));  // XOR 0, zero family code
-    dialogs.names = {file};
-    DriveRecordBank[1] = pattern_record(21);
-    const DriveRecord before = DriveRecordBank[1];
-    main->BitBtn_load_dati_driveClick();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Incompatible data file!");
-    EXPECT_EQ(std::memcmp(DriveRecordBank[1].b, before.b, DRIVE_RECORD_SIZE), 0);
-    EXPECT_EQ(PageContext.load(), 0);
-    EXPECT_TRUE(DriveDataFileName.isEmpty());
-}
-
 TEST_F(Archive, ModifiedStaysUntilSavedAndTheStatusPanesShowIt)
 {
     DriveRecordBank[1] = pattern_record(22);
@@ -334,20 +319,6 @@ TEST_F(Archive, OpenLoadsAnotherFileOrLeavesEverythingOnRefusal)
     EXPECT_EQ(BuiltBusType[1], 2) << "the bus pages follow the loaded data set";
     EXPECT_NE(FindPageNode(archive->TreeView_menu, &PageNode_cands402_stm), nullptr);
     EXPECT_FALSE(archive->modified());
-}
-
-TEST_F(Archive, CaptionsAndTheCloseQuestionFollowTheLanguage)
-{
-    LanguageIndex = 0;
-    show_archive();
-    EXPECT_EQ(archive->windowTitle(), "Carica Dati Drive");
-    EXPECT_EQ(archive->BitBtn_invia->toolTip(), "Invia dati drive");
-    edit_slot1(700, static_cast<uint8_t>(DriveRecordBank[1].b[700] + 1));
-    answers = {MsgNo};
-    archive->close();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Vuoi Salvare i  Dati su File ?");
-    EXPECT_FALSE(archive->isVisible());
 }
 
 // ---- printout seam ----

@@ -311,17 +311,6 @@ TEST_F(DisplayTimer, InputSetsAndOutputSelectionsOutOfRangeDrawNoFunction)
     EXPECT_EQ(pixel(main->Image_Input, lamp(gi, 5).x(), lamp(gi, 5).y()), rgb(clBtnFace));
 }
 
-TEST_F(DisplayTimer, ImagePanelResizeRedrawsAtTheNewWidth)
-{
-    read_image(Drive_status{});
-    const int before = main->Panel_Image_Input->width();
-    main->Panel_Image_Input->resize(before + 40, main->Panel_Image_Input->height());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(main->IoGeometryInput.image_width, main->Panel_Image_Input->width());
-    EXPECT_EQ(main->Image_Input->image().width(), main->Panel_Image_Input->width());
-    EXPECT_EQ(main->Image_Input->image().height(), main->Panel_Image_Input->height());
-}
-
 TEST_F(DisplayTimer, IdleTickPaintsNothingAndAChangePaintsOnlyItsField)
 {
     read_image(values(100, 200, 3, 4, 250, 300));

@@ -31,12 +31,6 @@ constexpr uint8_t CMD_WRITE_VAR = 4;
 constexpr uint8_t CMD_ALARM_MEM = 5;
 constexpr uint8_t CMD_WRITE_BLOCK = 6;
 
-void put_be32(SimBytes& b, std::size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
-
 QRgb text_colour(const QLabel* l) { return l->palette().color(QPalette::WindowText).rgb(); }
 
 uint8_t xor_all(const DriveRecord& r)

@@ -175,15 +175,6 @@ TEST(AboutBox, VersionPictureAndWebLabel)
     EXPECT_EQ(about.result(), QDialog::Accepted);
 }
 
-TEST(AboutPicture, IsADecodableJpegAndADamagedCopyDrawsNothing)
-{
-    gui_app();
-    ImageBox box;
-    box.resize(420, 260);
-    EXPECT_TRUE(Graph_draw_jpeg_from_memory(&box, AboutPicture, AboutPictureSize));
-    EXPECT_FALSE(Graph_draw_jpeg_from_memory(&box, AboutPicture, 300));
-}
-
 TEST(Splash, ClosesItselfAndIsGone)
 {
     gui_app();
