@@ -220,40 +220,6 @@ TEST_F(Transfer, SaveAllCountsOnlyTheProgressOfItsOwnTransfer)
     ASSERT_TRUE(ran);
     EXPECT_EQ(chunks_when_finished, 10) << "finished only once the whole record is written";
     EXPECT_EQ(sim_payload(), drive_order_payload(sent));
-
-    // The drive falls silent as the dialog starts: what is queued of that transfer does not go out
-    // when the drive is back, and only the restarted transfer counts.
-    DriveRecordBank[0].b[1001] ^= 0xFF;
-    sent = DriveRecordBank[0];
-    chunks_when_finished = -1;
-    bool dropped = false;
-    ran = false;
-    when_modal<TForm_send_dat>(
-        [&](TForm_send_dat* d) {
-            pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000);
-            dropped = pump_until(
-                [] {
-                    for (const Ser_queue_entry& e : Seriale_view().entries)
-                        if (e.frame.size() > 1 && (e.frame[1] == 6 || e.frame[1] == 7))
-                            return false;
-                    return true;
-                },
-                1000);
-            sim->clear_log();
-            sim->clear_faults();
-            sim->add_fault(SimFault::late(150).on(7));
-            follow(d);
-        },
-        &ran);
-    sim->add_fault(SimFault::silence().times(SimFault::kForever));
-    EXPECT_TRUE(Main_send_all_and_save());
-    ASSERT_TRUE(ran);
-    EXPECT_TRUE(dropped) << "no chunk or progress request of the interrupted transfer left queued";
-    EXPECT_EQ(chunks_when_finished, 10);
-    const auto chunks = sim->requests(6);
-    ASSERT_FALSE(chunks.empty());
-    EXPECT_TRUE(chunks[0].bytes[5] & 8) << "the first chunk sent after the loss starts the transfer";
-    EXPECT_EQ(sim_payload(), drive_order_payload(sent));
     EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
 }
 
