@@ -284,6 +284,15 @@ TEST_F(TerminalWindow, CloseHidesKeepsTheTextAndClearsTheOpenFlag)
     EXPECT_EQ(text(), "kept");
     terminal->SpeedButton9->click();
     EXPECT_TRUE(text().isEmpty());
+
+    // Clearing also forgets a line end that was waiting for its line feed.
+    Ser_link_flags.store(LinkFlag::Answers);
+    TerminalRing.append("a\r", 2);
+    TerminalRefresh();
+    terminal->SpeedButton9->click();
+    TerminalRing.append("\nb", 2);
+    TerminalRefresh();
+    EXPECT_EQ(text(), "\nb");
 }
 
 TEST_F(TerminalWindow, RatePaneIsLiveWhileAnsweringAndRepaintedOnceAfterTheLinkDrops)

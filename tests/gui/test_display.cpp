@@ -218,6 +218,7 @@ TEST_F(DisplayTimer, SilentDriveBlinksThenPortClosedForgetsEverything)
     read_image(values(1500, 100, 2, 3, 250, 300));
     ASSERT_EQ(main->Panel_speed->text(), "1500");
     AlarmListCount = 3;
+    main->BitBtn_oscx->setEnabled(true);  // as with a scope window registered
 
     Ser_link_flags.fetch_and(static_cast<uint8_t>(~(LinkFlag::Answers | LinkFlag::Ready)));
     tick();

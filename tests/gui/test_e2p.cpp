@@ -237,6 +237,7 @@ TEST_F(E2pDialog, OffsetMessagesAndTheirBlink)
     d.show();
     d.Timer_com->stop();
     EXPECT_EQ(d.windowTitle(), "ALARM");
+    EXPECT_GT(d.BitBtn_close->y(), d.GroupBox_attenzione->y());  // the close button below the texts
     EXPECT_EQ(d.Panel_str_e2p_chk_er_line2->text(), "Error: Offset currents. Contact support!");
     E2pOffsetBlinkTime = Tick_ms() - 1001;
     d.Timer_comTimer();
@@ -407,6 +408,7 @@ TEST(E2pRegistry, BothDialogsAreRegisteredAsTheirKinds)
         std::unique_ptr<QWidget> w(Toolwin_create(kind, nullptr));
         EXPECT_TRUE(kind == ToolWin::E2pChks ? qobject_cast<TForm_e2p_chks*>(w.get()) != nullptr
                                              : qobject_cast<TForm_e2p_offset_er*>(w.get()) != nullptr);
+        EXPECT_EQ(w->objectName(), kind == ToolWin::E2pChks ? "Form_e2p_chks" : "Form_e2p_offset_er");
         Toolwin_unregister(kind);
     }
 }

@@ -193,7 +193,7 @@ TEST(GraphProgress, ClampsToTheMaximumAndComputesInSixtyFourBits)
     const auto render = [](uint32_t max, uint32_t pos) {
         QImage img = blank(200, 40, clLime);
         Canvas c(&img);
-        c.brush.setColor(clRed);
+        c.brush = QBrush(clRed, Qt::NoBrush);  // the bar fills whatever brush the canvas has
         Graph_draw_progress_bar(c, {0, 0, 200, 40}, clBlue, max, pos, 9);
         EXPECT_EQ(c.brush.color(), clRed);
         return img;

@@ -71,8 +71,10 @@ TEST_F(MainLink, ConnectShowsTheDriveAndDisconnectReversesTheControls)
     put_be32(status, 12, 1500);   // speed
     sim->set_status(status);
 
-    connect_and_read();
-    EXPECT_TRUE(linktest::data_bits(DataFlag::ListReads));
+    main->SpeedButton_bus_remote->setChecked(true);
+    main->BitBtn_connect->click();
+    EXPECT_FALSE(main->SpeedButton_bus_remote->isChecked()) << "every contact starts without remote control";
+    ASSERT_TRUE(pump_until([] { return linktest::data_bits(DataFlag::ListReads); }, 8000));
     ASSERT_TRUE(pump_until([] { return Form_allarmi->Panel_alarm->text() == "DRIVE - OK"; }, 2000));
     const QString size_text = QString(SizeTableOrvel.src[1].name).trimmed() + " [60 V]";
     EXPECT_TRUE(pump_until([&] { return main->Panel_speed->text() == "1500"; }, 2000));

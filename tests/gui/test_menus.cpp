@@ -115,6 +115,8 @@ TEST_F(Menus, UnregisteredCommandsStayDisabledAndTestFactoriesEnableThem)
     TestFactories f;
     for (ToolWin k : {ToolWin::Oscx, ToolWin::OscxLoadDat, ToolWin::FlashSH, ToolWin::LoadMotor})
         f.add(k, k != ToolWin::Oscx);
+    main->Main_menus_update();
+    EXPECT_EQ(ui("e:BitBtn_open_dati_motor_def e:Menu_Carica_Motore"), "1 0");  // no file loader yet
     ToolsEntries.load_motor_file = loader;
     main->Main_menus_update();
     EXPECT_EQ(ui("e:BitBtn_oscx_open e:BitBtn_open_dati_motor_def e:Menu_Carica_Motore e:BitBtn_oscx"),

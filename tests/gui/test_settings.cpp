@@ -131,6 +131,18 @@ TEST_F(SettingsFile, SystemLanguageChoosesTheDefaultLanguage)
     LoadSettings();
     EXPECT_EQ(LanguageIndex, 1);
     EXPECT_EQ(read_bytes(file())[1 + 276], 1);
+
+    // Without a language source the locale variables decide.
+    Settings_set_system_language_id(nullptr);
+    const QByteArray saved = qgetenv("LC_ALL");
+    for (const auto& [locale, id] : {std::pair{"it_IT.UTF-8", 1040}, std::pair{"en_GB.UTF-8", 1033}}) {
+        qputenv("LC_ALL", locale);
+        EXPECT_EQ(Settings_system_language_id(), id) << locale;
+    }
+    if (saved.isNull())
+        qunsetenv("LC_ALL");
+    else
+        qputenv("LC_ALL", saved);
 }
 
 TEST_F(SettingsFile, DamagedFilesAreKeptAsBadAndReplaced)
