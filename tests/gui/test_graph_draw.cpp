@@ -166,6 +166,7 @@ TEST(GraphButton, OutlineOnlyWhenAskedAndTheBrushIsKept)
     QImage img = blank(60, 30);
     Canvas c(&img);
     c.brush.setColor(clLime);
+    c.pen.setStyle(Qt::NoPen);  // the outline is drawn whatever pen the canvas had
     for (uint8_t outline : {0, 1}) {
         img.fill(Qt::white);
         Graph_draw_button(c, {0, 0, 60, 30}, clYellow, 2, 1, outline, AlignCentre, "Ab");

@@ -41,6 +41,7 @@ TEST_F(MainLifecycle, StartsInAnEmptyFolderAndWaitsForTheSplash)
     EXPECT_EQ(LanguageIndex, 1);
     EXPECT_EQ(ui("t:TForm_main t:Menu_Ver_Drive c:Menu_Inglese c:Menu_ORVEL1"),
               "Pendrix[ORVEL] Version: 3.20 Orvel Drive 1 1");
+    EXPECT_EQ(ui("v:GroupBox_Input v:GroupBoxmonitor_dati"), "1 1");  // found by name
     // Service items hidden.
     EXPECT_EQ(ui("v:Menu_Terminal v:Panel_debug v:Menu_Monitor v:FlashWrite v:Panel_filedat_flashx"), "0 0 0 0 0");
     EXPECT_EQ(AccessFlags, 0);

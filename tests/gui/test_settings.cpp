@@ -205,7 +205,7 @@ TEST_F(SettingsFile, OutOfRangeIndexFieldsGetOnlyTheirDefault)
 
     SettingsBlockRec r = fresh_record();
     std::strcpy(r.port_name, "ttyS1");
-    r.language = 7;
+    r.language = 3;  // one past the last language
     r.scope.channel[0].signal_index = 4;  // last valid
     r.scope.channel[2].signal_index = 5;  // one past the catalogue
     r.scope.trigger_channel = 4;
