@@ -67,7 +67,7 @@ protected:
             Toolwin_unregister(static_cast<ToolWin>(k));
         Ser_tx_state.store(LinkState::Stop);
         Seriale_clear_queue();
-        linktest::reset_link_globals();
+        State_reset_all();
         BusCtrlWord = BusCtrlWords{};
         MainWindowTest::TearDown();
     }

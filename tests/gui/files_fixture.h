@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "drivedata/Init.h"
 #include "drivedata/Versoftw.h"
 #include "shell/Filedlg.h"
 #include "shell/Main_files.h"
@@ -83,6 +84,15 @@ inline DriveRecord pattern_record(unsigned seed)
     DriveRecord r;
     for (std::size_t i = 0; i < DRIVE_RECORD_SIZE; ++i)
         r.b[i] = static_cast<uint8_t>(i * 7 + seed * 13 + 1);
+    return r;
+}
+
+// A drive image in host order from the simulator's drive-order bytes.
+inline DriveRecord host_image(const SimBytes& drive_order)
+{
+    DriveRecord r;
+    std::memcpy(r.b, drive_order.data(), DRIVE_RECORD_SIZE);
+    Init_swap_image(r.b);
     return r;
 }
 

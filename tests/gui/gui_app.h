@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "link/Link_state.h"
+
 // The user's folders of the test process: a temporary home, so that no test writes to the real one.
 inline QString test_home()
 {

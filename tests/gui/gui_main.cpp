@@ -3,6 +3,7 @@
 
 #include "controls/Fonts.h"
 #include "gui_app.h"
+#include "shell/Mainstate.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Fonts_install();
+    ShellState::install();  // State_reset_all resets the shell's state too
     gui_app();
     ::testing::UnitTest::GetInstance()->listeners().Append(new EndTestObjects);
     return RUN_ALL_TESTS();

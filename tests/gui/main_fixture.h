@@ -36,6 +36,18 @@ namespace maintest {
 using ::pump_for;
 using ::pump_until;
 
+// Big-endian fields of the simulator's image and status.
+inline void put_be16(SimBytes& b, std::size_t at, uint16_t v)
+{
+    b[at] = static_cast<uint8_t>(v >> 8);
+    b[at + 1] = static_cast<uint8_t>(v);
+}
+inline void put_be32(SimBytes& b, std::size_t at, uint32_t v)
+{
+    put_be16(b, at, static_cast<uint16_t>(v >> 16));
+    put_be16(b, at + 2, static_cast<uint16_t>(v));
+}
+
 // ---- counting pages: entry points that log what the shell calls ----
 struct PageCalls {
     std::vector<std::string> log;  // "C<n>/<ctx>", "D<n>/<ctx>", "L<n>/<ctx>", "R<n>/<ctx>"
@@ -116,15 +128,7 @@ protected:
             return (r.buttons & MsgOk) ? MsgOk : MsgYes;
         });
         linktest::sort_dictionaries();
-        linktest::reset_link_globals();
-        Drive_status_publish(Drive_status{});
-        CommandLine.clear();
-        AccessFlags = 0;
-        CloseRequested = 0;
-        WritePending = 0;
-        WriteReplyFlag = 0;
-        CurrentPageNode[0] = CurrentPageNode[1] = nullptr;
-        std::memset(DriveRecordBank, 0, sizeof DriveRecordBank);
+        State_reset_all();
         SplashDurationMs = 10;
         page_calls() = PageCalls{};
         nodes_.push_back(CountingNode::make<1>(PageNode_field_bus));

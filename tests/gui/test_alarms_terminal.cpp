@@ -32,7 +32,7 @@ protected:
     void SetUp() override
     {
         gui_app();
-        linktest::reset_link_globals();
+        State_reset_all();
         saved_language_ = LanguageIndex;
         LanguageIndex = 1;
         Allarmi_clear_list();
@@ -43,7 +43,7 @@ protected:
     void TearDown() override
     {
         alarms.reset();
-        linktest::reset_link_globals();
+        State_reset_all();
         Allarmi_clear_list();
         LanguageIndex = saved_language_;
     }
@@ -137,7 +137,7 @@ protected:
     void SetUp() override
     {
         gui_app();
-        linktest::reset_link_globals();
+        State_reset_all();
         saved_locale_ = QLocale();
         QLocale::setDefault(QLocale::c());
         terminal = std::make_unique<TForm_terminal>();
@@ -151,7 +151,7 @@ protected:
         Seriale_clear_queue();
         terminal.reset();
         Ser_tx_state.store(LinkState::Stop);
-        linktest::reset_link_globals();
+        State_reset_all();
         QLocale::setDefault(saved_locale_);
     }
     QString text() const { return terminal->RichEdit_ser_rx->toPlainText(); }
@@ -284,6 +284,15 @@ TEST_F(TerminalWindow, CloseHidesKeepsTheTextAndClearsTheOpenFlag)
     EXPECT_EQ(text(), "kept");
     terminal->SpeedButton9->click();
     EXPECT_TRUE(text().isEmpty());
+
+    // Clearing also forgets a line end that was waiting for its line feed.
+    Ser_link_flags.store(LinkFlag::Answers);
+    TerminalRing.append("a\r", 2);
+    TerminalRefresh();
+    terminal->SpeedButton9->click();
+    TerminalRing.append("\nb", 2);
+    TerminalRefresh();
+    EXPECT_EQ(text(), "\nb");
 }
 
 TEST_F(TerminalWindow, RatePaneIsLiveWhileAnsweringAndRepaintedOnceAfterTheLinkDrops)

@@ -218,28 +218,15 @@ TEST_F(Buttons, ToolBarsAndControlTypeFollowBusTypeAndControlMode)
 
 namespace {
 
-void put_be16(SimBytes& b, std::size_t at, uint16_t v)
-{
-    b[at] = static_cast<uint8_t>(v >> 8);
-    b[at + 1] = static_cast<uint8_t>(v);
-}
-
-uint32_t write_value(const SimLogEntry& e)
-{
-    return uint32_t(e.bytes[6]) << 24 | uint32_t(e.bytes[7]) << 16 | uint32_t(e.bytes[8]) << 8 | e.bytes[9];
-}
-
 // "W<value>" per write of the CANopen control word, "F<code>,<value>" per drive function.
 std::vector<std::string> control_requests(const std::vector<SimLogEntry>& log)
 {
     std::vector<std::string> out;
     for (const SimLogEntry& e : log) {
         if (e.cmd == 4 && e.bytes.size() >= 12 && (e.bytes[2] << 8 | e.bytes[3]) == KEY_CAN_CTRL)
-            out.push_back("W" + std::to_string(write_value(e)));
+            out.push_back("W" + std::to_string(e.bytes[6] << 24 | e.bytes[7] << 16 | e.bytes[8] << 8 | e.bytes[9]));
         else if (e.cmd == 8)
             out.push_back("F" + std::to_string(e.bytes[2]) + "," + std::to_string(e.bytes[3]));
-        else if (e.cmd == 3)
-            out.push_back("image");
     }
     return out;
 }
@@ -274,35 +261,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ButtonsSim, DriveLostAndBackStartsWithoutStaleCommandsAndPowerUp)
-{
-    connect_in_control();
-    sim->add_fault(SimFault::silence().times(SimFault::kForever));
-    main->SpeedButton_bus_halt->click();  // still queued when the drive is marked lost
-    Sertx_drive_func(3, 0);
-    Sertx_drive_func(4, 1);
-    ASSERT_TRUE(pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000));
-    pump_for(150);
-    sim->clear_log();
-    sim->clear_faults();
-    ASSERT_TRUE(pump_until([] { return linktest::data_bits(DataFlag::ListReads); }, 8000));
-    pump_for(100);
-    // Before the image is read again: no power bits, no remote switch, no simulated inputs.
-    const auto seen = control_requests(sim->requests());
-    ASSERT_NE(std::find(seen.begin(), seen.end(), "image"), seen.end());
-    for (const std::string& r : seen) {
-        if (r == "image")
-            break;
-        const bool power = r[0] == 'W' && (std::stoul(r.substr(1)) & 0xF) != 0;
-        const bool remote = r.rfind("F3,", 0) == 0;
-        const bool inputs = r.rfind("F4,", 0) == 0 && r != "F4,0";
-        EXPECT_FALSE(power || remote || inputs) << r;
-    }
-    EXPECT_FALSE(main->SpeedButton_bus_power->isChecked());
-    EXPECT_TRUE(main->SpeedButton_bus_remote->isChecked());
-    EXPECT_EQ(linktest::joined(sim->violations()), "");
-}
-
 TEST_F(ButtonsSim, DisconnectWhileInControlGivesControlBackBeforeThePortCloses)
 {
     connect_in_control();
@@ -316,32 +274,4 @@ TEST_F(ButtonsSim, DisconnectWhileInControlGivesControlBackBeforeThePortCloses)
     EXPECT_EQ(seen, (std::vector<std::string>{"W0", "F4,0", "F3,1"}));
     EXPECT_EQ(sim->reply_count(8), sim->request_count(8));  // answered before the port closed
     EXPECT_FALSE(main->SpeedButton_bus_remote->isChecked());
-}
-
-TEST_F(ButtonsSim, ControlIsGivenBackOnlyOnAStatusReadInThisContact)
-{
-    // A paced line: the image read spans many display ticks, none of which may act on the
-    // status zeroed at connect. Bit 9 clear: the drive follows the program.
-    open_controlled(true);
-    attach_simulator();
-    sim->set_pacing(57600);
-    SimBytes image = linktest::test_image(12);
-    put_be16(image, RecOfs::BusType, BusTypeId::Canopen);
-    sim->set_image(image);
-    sim->set_status(SimBytes(DriveSim::kStatusSize, 0));
-    connect_and_read();
-    const auto is_release = [](const SimLogEntry& e) { return e.cmd == 8 && e.bytes[2] == 3 && e.bytes[3] == 1; };
-    ASSERT_TRUE(pump_until([&] {
-        for (const SimLogEntry& e : sim->requests())
-            if (is_release(e))
-                return true;
-        return false;
-    }, 3000));
-    const auto status = sim->replies(0);
-    ASSERT_FALSE(status.empty());
-    for (const SimLogEntry& e : sim->requests(8)) {
-        if (e.bytes[2] == 3)  // function 4 value 0 also belongs to the first contact
-            EXPECT_GT(e.start, status.front().end) << sim_hex(e.bytes);
-    }
-    EXPECT_EQ(linktest::joined(sim->violations()), "");
 }

@@ -4,10 +4,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextEdit>
@@ -85,15 +83,6 @@ protected:
         else
             QDialog::closeEvent(e);
     }
-};
-
-// Receives the addresses the desktop services are asked to open.
-class UrlSpy : public QObject {
-    Q_OBJECT
-public:
-    QStringList opened;
-public Q_SLOTS:
-    void open(const QUrl& url) { opened << url.toString(); }
 };
 
 class ControlTimer : public ControlTest {
@@ -177,15 +166,10 @@ TEST_F(ControlTimer, BootLoaderDriveGetsNoIncompatibleWindowAndAWindowThatRefuse
     EXPECT_EQ(watcher.seen, (std::vector<std::string>{"Form_com_off"}));
 }
 
-TEST_F(ControlTimer, TheIncompatibleWindowsTextsPaneAndWebLabel)
+TEST_F(ControlTimer, TheIncompatibleWindowsTextsAndPane)
 {
     EXPECT_EQ(ComOffBuildText(3, 4), "\nVersion Pendrix e drive, incompatible!\nPerform Pendrix update to version: 4\n"
                                      "Check updating on internet site.");
-    LanguageIndex = 0;
-    EXPECT_EQ(ComOffBuildText(3, 0), "\nVersione Pendrix e drive  incompatibili!\n"
-                                     "Eseguire aggiornamento firmware a versione: 3\n"
-                                     "Controllare aggiornamenti sul sito internet.");
-    LanguageIndex = 1;
     EXPECT_EQ(ComOffPaneValue(false).text, "-----");
     EXPECT_FALSE(ComOffPaneValue(true).active);
     Ser_tx_state.store(LinkState::Run);
@@ -196,15 +180,8 @@ TEST_F(ControlTimer, TheIncompatibleWindowsTextsPaneAndWebLabel)
     EXPECT_TRUE(ComOffPaneValue(true).active);
 
     open_controlled();
-    UrlSpy spy;
-    QDesktopServices::setUrlHandler("https", &spy, "open");
     TForm_com_off dialog(main.get());
     EXPECT_EQ(main->OtherStb[TForm_main::BarComOff], dialog.Stb);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(dialog.Label_sito_internet, &release);
-    QDesktopServices::unsetUrlHandler("https");
-    EXPECT_EQ(spy.opened, QStringList{COM_OFF_WEB_ADDRESS});
     // Closed while the drive does not answer: the link is left alone.
     Ser_tx_state.store(LinkState::Run);
     Ser_link_flags.store(0);
@@ -377,5 +354,3 @@ TEST_F(LinkWait, ClosesByItsOwnClockWhenTheWaitNeverAdvances)
     EXPECT_GE(t.elapsed(), 1000);
     EXPECT_FALSE(watcher.timed_out);
 }
-
-#include "test_control_timer.moc"

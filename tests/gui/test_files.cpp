@@ -271,37 +271,25 @@ TEST_F(DataFiles, Version2IsConvertedAfterTheQuestionAndSavedAtOnce)
     EXPECT_EQ(saved[28 + 20], 3);
     EXPECT_EQ(std::memcmp(saved.constData() + 48, dest.b + 20, DRIVE_RECORD_SIZE - 20), 0);
 
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 120), 0u);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 124), 10000u);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 128), 0x1234);
-    EXPECT_EQ(dest.b[130], 0xFD);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 152), 0xBEEFu);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 164), 12);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 166), 0);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 548), 0x8554u);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 552), 0xFFFFFFFEu);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 556), 0x0560u);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 560), 0x9564u);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 564), 0xFFFFFFFDu);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 568), 0x0568u);
-    const uint16_t moved32[] = {572, 576, 580, 584, 588};
-    const uint16_t from32[] = {576, 580, 584, 588, 592};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(Rec_get<uint32_t>(dest, moved32[i]), 0xA0000000u + from32[i]) << moved32[i];
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 592), 0x0562);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 594), 0x0548);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 596), 0x0550);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 598), 0x0552);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 600), 0x0558);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 602), 0x0570);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 604), 0x0572);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 660), 0xF662u);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 664), 0xFFFFFFFEu);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 668), 0x0664);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 670), 0x0660);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 700), 0xF702u);
-    EXPECT_EQ(Rec_get<uint32_t>(dest, 704), 0xF704u);
-    EXPECT_EQ(Rec_get<uint16_t>(dest, 712), 0x0700);
+    // Moved, widened and defaulted fields: offset, width in bytes, value.
+    const struct {
+        uint16_t at;
+        uint8_t width;
+        uint32_t value;
+    } fields[] = {{120, 4, 0},          {124, 4, 10000},      {128, 2, 0x1234},     {130, 1, 0xFD},
+                  {152, 4, 0xBEEF},     {164, 2, 12},         {166, 2, 0},          {548, 4, 0x8554},
+                  {552, 4, 0xFFFFFFFE}, {556, 4, 0x0560},     {560, 4, 0x9564},     {564, 4, 0xFFFFFFFD},
+                  {568, 4, 0x0568},     {572, 4, 0xA0000240}, {576, 4, 0xA0000244}, {580, 4, 0xA0000248},
+                  {584, 4, 0xA000024C}, {588, 4, 0xA0000250}, {592, 2, 0x0562},     {594, 2, 0x0548},
+                  {596, 2, 0x0550},     {598, 2, 0x0552},     {600, 2, 0x0558},     {602, 2, 0x0570},
+                  {604, 2, 0x0572},     {660, 4, 0xF662},     {664, 4, 0xFFFFFFFE}, {668, 2, 0x0664},
+                  {670, 2, 0x0660},     {700, 4, 0xF702},     {704, 4, 0xF704},     {712, 2, 0x0700}};
+    for (const auto& f : fields) {
+        const uint32_t v = f.width == 4 ? Rec_get<uint32_t>(dest, f.at)
+                           : f.width == 2 ? Rec_get<uint16_t>(dest, f.at)
+                                          : dest.b[f.at];
+        EXPECT_EQ(v, f.value) << f.at;
+    }
     // Untouched ranges keep the old bytes; the positioning table has its defaults.
     EXPECT_EQ(std::memcmp(dest.b + 132, old.b + 132, 20), 0);
     EXPECT_EQ(std::memcmp(dest.b + 616, old.b + 616, 44), 0);

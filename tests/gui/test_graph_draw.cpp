@@ -166,6 +166,7 @@ TEST(GraphButton, OutlineOnlyWhenAskedAndTheBrushIsKept)
     QImage img = blank(60, 30);
     Canvas c(&img);
     c.brush.setColor(clLime);
+    c.pen.setStyle(Qt::NoPen);  // the outline is drawn whatever pen the canvas had
     for (uint8_t outline : {0, 1}) {
         img.fill(Qt::white);
         Graph_draw_button(c, {0, 0, 60, 30}, clYellow, 2, 1, outline, AlignCentre, "Ab");
@@ -193,7 +194,7 @@ TEST(GraphProgress, ClampsToTheMaximumAndComputesInSixtyFourBits)
     const auto render = [](uint32_t max, uint32_t pos) {
         QImage img = blank(200, 40, clLime);
         Canvas c(&img);
-        c.brush.setColor(clRed);
+        c.brush = QBrush(clRed, Qt::NoBrush);  // the bar fills whatever brush the canvas has
         Graph_draw_progress_bar(c, {0, 0, 200, 40}, clBlue, max, pos, 9);
         EXPECT_EQ(c.brush.color(), clRed);
         return img;

@@ -39,7 +39,7 @@ protected:
     void SetUp() override
     {
         gui_app();
-        linktest::reset_link_globals();
+        State_reset_all();
         Seriale_init();
         Seriale_clear_queue();
         Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
@@ -51,7 +51,7 @@ protected:
     {
         delete monitor.data();
         Seriale_clear_queue();
-        linktest::reset_link_globals();
+        State_reset_all();
     }
     QString drive_text() const { return monitor->Panel_I2t_drive->text(); }
     QString motor_text() const { return monitor->Panel_I2t_motore->text(); }
@@ -173,15 +173,6 @@ TEST(AboutBox, VersionPictureAndWebLabel)
     EXPECT_EQ(catcher.urls[0].toString(), "https://" + about.Label_sito_internet->text());
     about.BitBtn_ok->click();
     EXPECT_EQ(about.result(), QDialog::Accepted);
-}
-
-TEST(AboutPicture, IsADecodableJpegAndADamagedCopyDrawsNothing)
-{
-    gui_app();
-    ImageBox box;
-    box.resize(420, 260);
-    EXPECT_TRUE(Graph_draw_jpeg_from_memory(&box, AboutPicture, AboutPictureSize));
-    EXPECT_FALSE(Graph_draw_jpeg_from_memory(&box, AboutPicture, 300));
 }
 
 TEST(Splash, ClosesItselfAndIsGone)

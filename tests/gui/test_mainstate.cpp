@@ -30,29 +30,21 @@ protected:
         gui_app();
         page_calls.clear();
         popup_calls.clear();
+        State_reset_all();
         page_.PageSetAccess = page_access;
         popup_node.PageSetAccess = popup_access;
         CurrentPageNode[0] = &page_;
         DiagramEntries.popup_page = popup_page;
-        PageContext = 0;
         Ser_link_flags = LinkFlag::Answers | LinkFlag::Ready;
-        Ser_data_flags = 0;
-        DriveUiFlags = 0;
         std::memset(&StatusShown, 0, sizeof StatusShown);
-        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 0);
         status_ = {};
         status_.bus_status = 1u << 9;  // remote control off
         publish();
     }
     void TearDown() override
     {
-        CurrentPageNode[0] = nullptr;
+        State_reset_all();
         DiagramEntries = {};
-        Drive_status_publish(Drive_status{});
-        Ser_link_flags = 0;
-        Ser_data_flags = 0;
-        DriveUiFlags = 0;
-        PageContext = 0;
         SettingsBlock.flags = 0;
     }
     void publish() { Drive_status_publish(status_); }

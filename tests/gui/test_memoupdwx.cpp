@@ -327,31 +327,6 @@ TEST_F(MemoTest, ValidatorRefusalIsSilent)
 
 // ---- size, limits and lifetime ----
 
-TEST_F(MemoTest, WidthComesFromTheRawLimitsAndTheUpDownFollowsTheHeight)
-{
-    const QFontMetrics fm(panel_->font());
-    const int w0 = fm.horizontalAdvance(QLatin1Char('0')) + 5;
-    struct Case {
-        double max, min;
-        int width;
-    };
-    const Case cases[] = {
-        {3000, 0, 4 * w0}, {1000, 0, 4 * w0}, {999, 0, 3 * w0}, {5, 0, 2 * w0},
-        {100, -100, 3 * w0 + w0 / 2}, {0, -500, 2 * w0 + w0 / 2}, {5, -100000, 2 * w0 + w0 / 2},
-    };
-    for (const Case& c : cases) {
-        Edit e = make(Ty::I32, c.max, c.min, 0);
-        EXPECT_EQ(e->memo()->width(), c.width) << c.max << " " << c.min;
-        EXPECT_EQ(e->memo()->height(), fm.height() + 6);
-    }
-    EXPECT_EQ(make(Ty::U16, 3000, 0, 0, 0, 70)->memo()->width(), 70);
-    Edit tall = make(Ty::U16, 3000, 0, 0, 0, 0, 30);
-    EXPECT_EQ(tall->memo()->height(), 30);
-    EXPECT_EQ(tall->updown()->height(), 30);
-    EXPECT_EQ(tall->updown()->focusPolicy(), Qt::NoFocus);
-    EXPECT_EQ(panel_->findChild<QLineEdit*>(QStringLiteral("memo")), tall->memo());
-}
-
 TEST_F(MemoTest, LimitsAndDecimalsAreKeptWithinTheType)
 {
     MemoUpDwx<uint8_t> e(panel_, field_of(Ty::U8), 0, 300, -5, 0);

@@ -1,7 +1,7 @@
 // Main window menus and tool buttons: commands bound to one action each, commands enabled only
 // with their windows registered, new defaults, motor files, print and preview, send all, auto-save
 // and the tool windows.
-#include "main_fixture.h"
+#include "files_fixture.h"
 #include "FullDisk.h"
 
 #include <QAction>
@@ -37,17 +37,9 @@ template <typename W>
 bool on_modal(const std::function<void()>& run, const std::function<void(W&)>& check)
 {
     bool seen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
-        if (w == nullptr || seen)
-            return;
-        seen = true;
-        check(*w);
-        static_cast<QDialog*>(w)->reject();
-    });
-    poll.start(5);
+    filestest::when_modal<W>([&](W* w) { check(*w), w->reject(); }, &seen);
     run();
+    end_test_objects();
     return seen;
 }
 
@@ -114,27 +106,21 @@ protected:
 TEST_F(Menus, UnregisteredCommandsStayDisabledAndTestFactoriesEnableThem)
 {
     image_read();
-    EXPECT_FALSE(main->BitBtn_oscx->isEnabled());
-    EXPECT_FALSE(main->BitBtn_oscx_open->isEnabled());
-    EXPECT_FALSE(main->FlashWrite->isEnabled());
-    EXPECT_FALSE(main->BitBtn_open_dati_motor_def->isEnabled());
-    EXPECT_FALSE(main->BitBtn_load_dati_motor->isEnabled());
-    EXPECT_FALSE(main->Menu_Carica_Motore->isEnabled());
-    EXPECT_FALSE(main->BitBtn_print->isEnabled());
-    EXPECT_FALSE(main->Menu_AnteprimadiStampa->isEnabled());
-    EXPECT_TRUE(main->BitBtn_salva_dati_motor->isEnabled());
-    EXPECT_TRUE(main->Menu_Salva_Motore->isEnabled());
+    EXPECT_EQ(ui("e:BitBtn_oscx e:BitBtn_oscx_open e:FlashWrite e:BitBtn_open_dati_motor_def e:BitBtn_load_dati_motor "
+                 "e:Menu_Carica_Motore e:BitBtn_print e:Menu_AnteprimadiStampa e:BitBtn_salva_dati_motor "
+                 "e:Menu_Salva_Motore"),
+              "0 0 0 0 0 0 0 0 1 1");
     main->BitBtn_oscx_openClick();  // nothing to open: nothing happens
 
     TestFactories f;
     for (ToolWin k : {ToolWin::Oscx, ToolWin::OscxLoadDat, ToolWin::FlashSH, ToolWin::LoadMotor})
         f.add(k, k != ToolWin::Oscx);
+    main->Main_menus_update();
+    EXPECT_EQ(ui("e:BitBtn_open_dati_motor_def e:Menu_Carica_Motore"), "1 0");  // no file loader yet
     ToolsEntries.load_motor_file = loader;
     main->Main_menus_update();
-    EXPECT_TRUE(main->BitBtn_oscx_open->isEnabled());
-    EXPECT_TRUE(main->BitBtn_open_dati_motor_def->isEnabled());
-    EXPECT_TRUE(main->Menu_Carica_Motore->isEnabled());
-    EXPECT_FALSE(main->BitBtn_oscx->isEnabled());  // waits for the next image
+    EXPECT_EQ(ui("e:BitBtn_oscx_open e:BitBtn_open_dati_motor_def e:Menu_Carica_Motore e:BitBtn_oscx"),
+              "1 1 1 0");  // the scope waits for the next image
     Ser_data_flags.fetch_or(DataFlag::ImageRead);
     main->Timer_comTimer();
     main->Timer_com->stop();
@@ -363,75 +349,21 @@ TEST_F(Menus, HelpAndMonitorWindows)
     EXPECT_EQ(TerminalOpen, 0);
 }
 
-// ---- send all, with a drive ----
-
-namespace {
-class SendAll : public MainWindowTest {};
-
-DriveRecord host_image(const SimBytes& drive_order)
+TEST_F(Menus, SendAllOpensTheSendDialogOnlyWithADrive)
 {
-    DriveRecord r;
-    std::memcpy(r.b, drive_order.data(), DRIVE_RECORD_SIZE);
-    Init_swap_image(r.b);
-    return r;
-}
-}  // namespace
-
-TEST_F(SendAll, TheWorkingCopyIsWrittenAndTheModifiedMarkCleared)
-{
-    LanguageIndex = 1;
-    open_window();
-    main->Main_menus_connect();
-    attach_simulator();
-
-    // Not linked: nothing opens.
-    bool opened = false;
-    QTimer guard;
-    QObject::connect(&guard, &QTimer::timeout, [&] {
-        if (Form_send_drive) {
-            opened = true;
-            Form_send_drive->close();
-        }
-    });
-    guard.start(5);
-    main->Act_invia->trigger();
-    EXPECT_FALSE(opened);
-    guard.stop();
-
-    SimBytes image = linktest::test_image(5);
-    sim->set_image(image);
-    connect_and_read();
-    DriveRecordBank[0].b[RecOfs::Motor] ^= 0xFF;
-    DriveUiFlags.fetch_or(UiFlag::Modified);
-    sim->clear_log();
-
     QString title;
-    bool pressed = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        TForm_send_drive* d = Form_send_drive;
-        if (!d || !d->isVisible())
-            return;
-        if (!pressed) {
+    bool ran = false;
+    filestest::when_modal<TForm_send_drive>(
+        [&](TForm_send_drive* d) {
             title = d->Panel_dat_send->text();
-            if (d->BitBtn_send_all->isEnabled()) {
-                d->BitBtn_send_all->click();
-                pressed = true;
-            }
-        } else if (!d->sending()) {
             d->close();
-        }
-    });
-    poll.start(10);
-    main->BitBtn_invia->setEnabled(true);
-    main->BitBtn_invia->click();
-    poll.stop();
-    ASSERT_TRUE(pressed);
+        },
+        &ran);
+    main->Act_invia->trigger();
+    EXPECT_FALSE(ran);
+    image_read();
+    Ser_data_flags.fetch_or(DataFlag::ListReads);
+    main->Act_invia->trigger();
+    ASSERT_TRUE(ran);
     EXPECT_EQ(title, "Saves all data");
-
-    EXPECT_FALSE(DriveUiFlags.load() & UiFlag::Modified);
-    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b, DriveRecordBank[2].b, DRIVE_RECORD_SIZE), 0);
-    const DriveRecord written = host_image(sim->image());
-    EXPECT_EQ(std::memcmp(written.b + 28, DriveRecordBank[0].b + 28, 2380), 0);
-    EXPECT_EQ(sim->violations(), std::vector<std::string>{});
 }

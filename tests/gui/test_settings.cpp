@@ -131,6 +131,18 @@ TEST_F(SettingsFile, SystemLanguageChoosesTheDefaultLanguage)
     LoadSettings();
     EXPECT_EQ(LanguageIndex, 1);
     EXPECT_EQ(read_bytes(file())[1 + 276], 1);
+
+    // Without a language source the locale variables decide.
+    Settings_set_system_language_id(nullptr);
+    const QByteArray saved = qgetenv("LC_ALL");
+    for (const auto& [locale, id] : {std::pair{"it_IT.UTF-8", 1040}, std::pair{"en_GB.UTF-8", 1033}}) {
+        qputenv("LC_ALL", locale);
+        EXPECT_EQ(Settings_system_language_id(), id) << locale;
+    }
+    if (saved.isNull())
+        qunsetenv("LC_ALL");
+    else
+        qputenv("LC_ALL", saved);
 }
 
 TEST_F(SettingsFile, DamagedFilesAreKeptAsBadAndReplaced)
@@ -193,7 +205,7 @@ TEST_F(SettingsFile, OutOfRangeIndexFieldsGetOnlyTheirDefault)
 
     SettingsBlockRec r = fresh_record();
     std::strcpy(r.port_name, "ttyS1");
-    r.language = 7;
+    r.language = 3;  // one past the last language
     r.scope.channel[0].signal_index = 4;  // last valid
     r.scope.channel[2].signal_index = 5;  // one past the catalogue
     r.scope.trigger_channel = 4;

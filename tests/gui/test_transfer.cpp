@@ -1,5 +1,5 @@
-// Data transfer dialogs against the drive simulator: the archive send, load defaults, the save-all
-// dialog, the motor record, the queue wait, and what a link loss does to each.
+// Data transfer dialogs: one flow against the drive simulator for each of the archive send, the
+// save-all and the motor record dialog; the send dialog's tick and the queue wait without a drive.
 #include "files_fixture.h"
 
 #include <QLabel>
@@ -20,20 +20,12 @@ using namespace filestest;
 
 namespace {
 
-std::vector<uint8_t> refreshed;  // contexts of the first page's PageRefresh calls
-void count_refresh(uint8_t context)
-{
-    refreshed.push_back(context);
-}
-
 class Transfer : public MainWindowTest {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        refreshed.clear();
         DriveDataFileName.clear();
-        PageNode_field_bus.PageRefresh = count_refresh;  // restored by the fixture
         open_window();
         main->Main_files_connect();
         LanguageIndex = 1;
@@ -97,15 +89,6 @@ protected:
             return false;
         d->BitBtn_send_all->click();
         return pump_until([d] { return d->message_lines().value(1) == "Write Finished"; }, timeout_ms);
-    }
-
-    bool link_lost_and_back()
-    {
-        sim->add_fault(SimFault::silence().times(SimFault::kForever));
-        if (!pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000))
-            return false;
-        sim->clear_faults();
-        return pump_until([] { return linktest::data_bits(DataFlag::ListReads); }, 8000);
     }
 
     TForm_load_data_drive* show_archive()
@@ -177,61 +160,6 @@ TEST_F(Transfer, ArchiveSendKeepsTheDrivesVoltageDataAndTheDriveTakesTheRecord)
     EXPECT_EQ(sim->request_count(6), 0u);
 }
 
-TEST_F(Transfer, LoadDefaultsFinishesOnlyWhenTheDriveAcceptsWritesAgain)
-{
-    connect_and_read();
-    const DriveRecord slot0_before = DriveRecordBank[0];
-    DriveRecord defaults;
-    Init_default_image(defaults, DriveSizeRead.size_index, DriveSizeRead.voltage_class,
-                       Settings_second_family() ? FAMILY_FLAG_PELSAN : FAMILY_FLAG_ORVEL);
-    sim->set_store_time(std::chrono::milliseconds(300));
-    sim->clear_log();
-    refreshed.clear();
-    QString title;
-    bool writing = false, held_not_finished = false, finished = false;
-    uint32_t gauge = 0;
-    bool ran = false;
-    when_modal<TForm_send_drive>(
-        [&](TForm_send_drive* d) {
-            title = d->Panel_dat_send->text();
-            if (!pump_until([d] { return d->BitBtn_send_all->isEnabled(); }, 3000))
-                return d->BitBtn_close->click();
-            d->BitBtn_send_all->click();
-            writing = d->message_lines().value(1) == "Data Writing..." && d->message_colour() == clRed;
-            // Writes held once the last chunk is in: the count reaches its target, the drive is busy.
-            sim->wait_for([&] { return !sim->requests(6).empty() && (sim->requests(6).back().bytes[5] & 2); },
-                          std::chrono::milliseconds(3000));
-            sim->set_write_hold(true);
-            pump_until([d] { return d->CGauge_dat_check->position() == 4762; }, 3000);
-            pump_for(100);
-            held_not_finished = d->sending() && d->message_lines().value(1) != "Write Finished";
-            gauge = d->CGauge_dat_check->position() == d->CGauge_dat_check->maximum() ? 4762 : 0;
-            sim->set_write_hold(false);
-            finished = pump_until([d] { return d->message_lines().value(1) == "Write Finished"; }, 3000) &&
-                       d->message_colour() == clGreen;
-            d->BitBtn_close->click();
-        },
-        &ran);
-    main->BitBtn_carica_defaultClick();
-    ASSERT_TRUE(ran);
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(title, "Load Data Default");
-    EXPECT_TRUE(writing);
-    EXPECT_TRUE(held_not_finished);
-    EXPECT_EQ(gauge, 4762u);
-    ASSERT_TRUE(finished);
-    // The size parameter, stored, goes before the first chunk.
-    ASSERT_EQ(sim->param_writes().size(), 1u);
-    EXPECT_TRUE(sim->param_writes()[0].bits & 0x80);
-    EXPECT_LE(sim->requests(4).front().end, sim->requests(6).front().start);
-    EXPECT_EQ(sim_payload(), drive_order_payload(defaults));
-    EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
-    expect_slot0_took(defaults, slot0_before);
-    EXPECT_EQ(BuiltBusType[0], Rec_get<uint16_t>(defaults, RecOfs::BusType)) << "tree rebuilt for the new bus type";
-    ASSERT_FALSE(refreshed.empty());
-    EXPECT_EQ(refreshed[0], 0);
-}
-
 TEST_F(Transfer, SendButtonsWaitForThisConnectionsImageAndFollowStatusBit5)
 {
     show_archive();
@@ -263,140 +191,6 @@ TEST_F(Transfer, SendButtonsWaitForThisConnectionsImageAndFollowStatusBit5)
     send.close();
 }
 
-namespace {
-int completions = 0;
-void count_completion()
-{
-    ++completions;
-}
-}  // namespace
-
-TEST_F(Transfer, ReconnectDuringTheDialogThenSendAllAdoptsTheRecordSent)
-{
-    connect_and_read();
-    DriveRecord defaults;
-    Init_default_image(defaults, DriveSizeRead.size_index, DriveSizeRead.voltage_class,
-                       Settings_second_family() ? FAMILY_FLAG_PELSAN : FAMILY_FLAG_ORVEL);
-    struct Seen {
-        bool disabled_while_lost = false;
-        bool reread = false;
-        bool finished = false;
-    } seen;
-    bool ran = false;
-    when_modal<TForm_send_drive>(
-        [&](TForm_send_drive* d) {
-            pump_until([d] { return d->BitBtn_send_all->isEnabled(); }, 3000);
-            sim->add_fault(SimFault::silence().times(SimFault::kForever));
-            pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000);
-            seen.disabled_while_lost = pump_until([d] { return !d->BitBtn_send_all->isEnabled(); }, 2000);
-            sim->clear_faults();
-            pump_until([] { return linktest::data_bits(DataFlag::ListReads); }, 8000);
-            seen.reread = std::memcmp(DriveRecordBank[0].b + 28, defaults.b + 28, 2380) != 0;
-            seen.finished = send_all_and_wait(d);
-            d->BitBtn_close->click();
-        },
-        &ran);
-    main->BitBtn_carica_defaultClick();
-    ASSERT_TRUE(ran);
-    EXPECT_TRUE(seen.disabled_while_lost);
-    EXPECT_TRUE(seen.reread);
-    ASSERT_TRUE(seen.finished);
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + 28, defaults.b + 28, 2380), 0)
-        << "slot 0 holds the record sent, not the image read at the reconnect";
-    EXPECT_EQ(sim_payload(), drive_order_payload(defaults));
-}
-
-TEST_F(Transfer, LinkLossEndsTheSendSilentlyWithoutCompletion)
-{
-    connect_and_read();
-    Main_prepare_drive_job(pattern_record(42), count_completion);
-    completions = 0;
-    struct Seen {
-        bool ended = false;
-        bool back = false;
-        QString line;
-    } seen;
-    bool ran = false;
-    when_modal<TForm_send_drive>(
-        [&](TForm_send_drive* d) {
-            pump_until([d] { return d->BitBtn_send_all->isEnabled(); }, 3000);
-            sim->add_fault(SimFault::silence().times(SimFault::kForever).after(3));
-            d->BitBtn_send_all->click();
-            pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000);
-            seen.ended = pump_until([d] { return !d->sending() && !d->BitBtn_send_all->isEnabled(); }, 2000);
-            seen.line = d->message_lines().value(1);
-            sim->clear_log();
-            sim->clear_faults();
-            seen.back = pump_until([d] { return d->BitBtn_send_all->isEnabled(); }, 8000);
-            pump_for(300);
-            d->BitBtn_close->click();
-        },
-        &ran);
-    TForm_send_drive dialog(main.get());
-    dialog.exec();
-    ASSERT_TRUE(ran);
-    EXPECT_TRUE(sim->requests(6).empty()) << "no chunk of the interrupted write goes out after the reconnect";
-    EXPECT_TRUE(seen.ended);
-    EXPECT_EQ(seen.line, "Data Writing...");
-    EXPECT_TRUE(seen.back) << "the button is back when the link returns";
-    EXPECT_EQ(completions, 0);
-    EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(Transfer, SaveAllClosesItselfOnlyAfterASecondWithoutProgress)
-{
-    connect_and_read();
-    DriveRecordBank[0].b[1000] ^= 0xFF;
-    sim->set_store_time(std::chrono::milliseconds(150));
-    uint32_t last_reply = 0, closed_at = 0;
-    QString finished_text;
-    bool ran = false;
-    when_modal<TForm_send_dat>(
-        [&](TForm_send_dat* d) {
-            QObject::connect(d, &QDialog::finished, [&, d] {
-                closed_at = Tick_ms();
-                last_reply = d->LastReplyMs;
-                finished_text = d->Panel_dat_send->text();
-            });
-        },
-        &ran);
-    const bool done = Main_send_all_and_save();
-    ASSERT_TRUE(ran);
-    EXPECT_TRUE(done);
-    EXPECT_GT(Tick_diff(closed_at, last_reply), 1000u);
-    EXPECT_EQ(finished_text, "Write Finished");
-    EXPECT_EQ(sim_payload(), drive_order_payload(DriveRecordBank[0]));
-    EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(Transfer, SaveAllRestartsTheWholeTransferAfterADriveLoss)
-{
-    connect_and_read();
-    // Restart: the whole transfer again once the drive answers.
-    bool ran = false;
-    bool restarted = false;
-    when_modal<TForm_send_dat>(
-        [&](TForm_send_dat* d) {
-            sim->wait_requests(6, 2, std::chrono::milliseconds(3000));
-            d->reject();  // the drive answers: the dialog stays
-            sim->add_fault(SimFault::silence().times(SimFault::kForever));
-            pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000);
-            restarted = pump_until([d] { return d->Restart == 1; }, 2000);
-            sim->clear_faults();
-        },
-        &ran);
-    sim->clear_log();
-    EXPECT_TRUE(Main_send_all_and_save());
-    ASSERT_TRUE(ran);
-    EXPECT_TRUE(restarted);
-    int starts = 0;
-    for (const auto& e : sim->requests(6))
-        starts += (e.bytes[5] & 8) ? 1 : 0;
-    EXPECT_EQ(starts, 2);
-
-}
-
 TEST_F(Transfer, SaveAllCountsOnlyTheProgressOfItsOwnTransfer)
 {
     connect_and_read();
@@ -425,40 +219,6 @@ TEST_F(Transfer, SaveAllCountsOnlyTheProgressOfItsOwnTransfer)
     EXPECT_TRUE(Main_send_all_and_save());
     ASSERT_TRUE(ran);
     EXPECT_EQ(chunks_when_finished, 10) << "finished only once the whole record is written";
-    EXPECT_EQ(sim_payload(), drive_order_payload(sent));
-
-    // The drive falls silent as the dialog starts: what is queued of that transfer does not go out
-    // when the drive is back, and only the restarted transfer counts.
-    DriveRecordBank[0].b[1001] ^= 0xFF;
-    sent = DriveRecordBank[0];
-    chunks_when_finished = -1;
-    bool dropped = false;
-    ran = false;
-    when_modal<TForm_send_dat>(
-        [&](TForm_send_dat* d) {
-            pump_until([] { return !linktest::link_bits(LinkFlag::Answers); }, 5000);
-            dropped = pump_until(
-                [] {
-                    for (const Ser_queue_entry& e : Seriale_view().entries)
-                        if (e.frame.size() > 1 && (e.frame[1] == 6 || e.frame[1] == 7))
-                            return false;
-                    return true;
-                },
-                1000);
-            sim->clear_log();
-            sim->clear_faults();
-            sim->add_fault(SimFault::late(150).on(7));
-            follow(d);
-        },
-        &ran);
-    sim->add_fault(SimFault::silence().times(SimFault::kForever));
-    EXPECT_TRUE(Main_send_all_and_save());
-    ASSERT_TRUE(ran);
-    EXPECT_TRUE(dropped) << "no chunk or progress request of the interrupted transfer left queued";
-    EXPECT_EQ(chunks_when_finished, 10);
-    const auto chunks = sim->requests(6);
-    ASSERT_FALSE(chunks.empty());
-    EXPECT_TRUE(chunks[0].bytes[5] & 8) << "the first chunk sent after the loss starts the transfer";
     EXPECT_EQ(sim_payload(), drive_order_payload(sent));
     EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
 }
@@ -496,30 +256,6 @@ TEST_F(Transfer, MotorRecordIsWrittenAndTakenIntoSlot0)
     EXPECT_EQ(sim->motor_record(), SimBytes(wire.b, wire.b + MOTOR_RECORD_SIZE));
     EXPECT_EQ(std::memcmp(DriveRecordBank[0].b + RecOfs::Motor, motor.b, MOTOR_RECORD_SIZE), 0);
     EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
-}
-
-TEST_F(Transfer, QueueWaitEndsWhenTheQueueDrainsOrTheDriveStopsAnswering)
-{
-    connect_and_read();
-    // An empty queue: threshold 0 counts as 1.
-    EXPECT_EQ(Formdattxrx_wait_queue(0), 0);
-    EXPECT_EQ(Seriale_count(), 0);
-
-    // Requests that never drain: the wait ends when the drive is lost.
-    sim->add_fault(SimFault::silence().times(SimFault::kForever));
-    for (int i = 0; i < 5; ++i)
-        Sertx_drive_func(5, static_cast<uint8_t>(i));
-    int bar = -1;
-    QString title;
-    when_modal<TForm_DatTxRx>([&](TForm_DatTxRx* d) {
-        bar = d->ProgressBar_DatTxRx->maximum();
-        title = d->windowTitle();
-    });
-    EXPECT_EQ(Formdattxrx_wait_queue(0), 0);
-    EXPECT_FALSE(linktest::link_bits(LinkFlag::Answers));
-    EXPECT_GE(bar, 4);
-    EXPECT_EQ(title, "Data transfer");
-    sim->clear_faults();
 }
 
 // ---- the send dialog's tick and the queue wait, without a drive ----

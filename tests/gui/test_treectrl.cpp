@@ -43,17 +43,14 @@ protected:
     {
         gui_app();
         LanguageIndex = 1;
-        AccessFlags = 0;
+        State_reset_all();
         SettingsBlock.flags = 0;
-        set_bus(0, 0);
-        set_bus(1, 0);
     }
     void TearDown() override
     {
-        AccessFlags = 0;
+        State_reset_all();
         SettingsBlock.flags = 0;
         ImageList_tree.clear();
-        CurrentPageNode[0] = nullptr;
     }
     void init(uint16_t bus)
     {

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -77,6 +78,10 @@ TEST_F(UtxgraphTest, CaptionsCarryTheAddressTagNameAndUnit)
     EXPECT_EQ(panel.caption(), QStringLiteral("[6081h,0] Speed [rpm]"));
     Utxgraph_set_caption_txt3(SlotLoc(1, 2116), &panel, "Speed", nullptr, 1);
     EXPECT_EQ(panel.caption(), QStringLiteral("[6081h,0] Speed"));
+
+    QLineEdit line;  // every kind of control takes the caption as its text
+    Utxgraph_set_caption(SlotLoc(1, 2116), &line, 1);
+    EXPECT_EQ(line.text(), QStringLiteral("[6081h,0] N"));
 
     Utxgraph_set_caption(MISSING, &label, 0);
     EXPECT_EQ(label.text(), QStringLiteral("N [U]"));
