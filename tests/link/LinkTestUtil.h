@@ -18,6 +18,7 @@
 #include "drivedata/Record.h"
 #include "drivedata/Sortdat.h"
 #include "link/Scope_link.h"
+#include "link/Link_state.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
 #include "link/Serrx.h"
@@ -48,33 +49,6 @@ inline bool link_bits(uint8_t bits)
 inline bool data_bits(uint8_t bits)
 {
     return (Ser_data_flags.load(std::memory_order_acquire) & bits) == bits;
-}
-
-// The link's shared state as at program start (counters excepted).
-inline void reset_link_globals()
-{
-    Ser_link_flags.store(0);
-    Ser_data_flags.store(0);
-    DriveUiFlags.store(0);
-    FlashModeFlags.store(0);
-    FlashProgressFlags.store(0);
-    Ser_link_mode.store(LinkMode::Normal);
-    Ser_link_mode_req.store(LinkMode::Normal);
-    Ser_mode_changed.store(0);
-    Ser_image_read_pos.offset.store(0);
-    Ser_image_read_pos.count.store(0);
-    Ser_image_read_pos.active.store(0);
-    PageContext.store(0);
-    SimInputMask.store(0);
-    I2tTestActive.store(0);
-    ScopeCaptureOn.store(0);
-    ScopeGenLive.store(0);
-    DriveFwVersion.store(0);
-    Drive_status_publish(Drive_status{});
-    Ser_status_seen.store(0);
-    Sertx_forget_read_list();
-    Ser_write_ack.flag.store(0);
-    Ser_chunk_sent.store(0);
 }
 
 inline void sort_dictionaries()
@@ -176,7 +150,7 @@ protected:
     void SetUp() override
     {
         sort_dictionaries();
-        reset_link_globals();
+        State_reset_all();
         Seriale_init();
         Seriale_clear_queue();
         Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
@@ -239,7 +213,7 @@ protected:
             boxes.push_back(r.text);
             return MsgOk;
         });
-        reset_link_globals();
+        State_reset_all();
         sim = std::make_unique<DriveSim>();
         Link_settings_set({sim->port_name(), 57600, false});
         Seriale_init_link();
@@ -260,7 +234,7 @@ protected:
         Seriale_close_link();
         Seriale_wait_stopped(3000);
         EXPECT_EQ(joined(sim->violations()), "");
-        reset_link_globals();
+        State_reset_all();
         sim = std::make_unique<DriveSim>();
         Link_settings_set({sim->port_name(), 57600, false});
     }
