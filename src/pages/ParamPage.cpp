@@ -1,7 +1,9 @@
 #include "pages/ParamPage.h"
 
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -60,6 +62,24 @@ int32_t Combo_value_of(const ComboSpec& spec, int index)
     if (index < 0 || index >= spec.count)
         return -1;
     return spec.values != nullptr ? spec.values[index] : index;
+}
+
+void Combo_fill(QComboBox* combo, const ComboSpec& spec)
+{
+    if (combo == nullptr)
+        return;
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    for (uint16_t i = 0; i < spec.count; ++i)
+        combo->addItem(QString::fromUtf8(spec.items[Lang_index()][i]));
+}
+
+void Combo_select(QComboBox* combo, const ComboSpec& spec, int32_t value)
+{
+    if (combo == nullptr)
+        return;
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(Combo_index_of(spec, value));
 }
 
 ParamPage::ParamPage(const PageSpec& spec) : spec_(spec) {}
@@ -258,7 +278,7 @@ void ParamPage::fill_lists()
         const PollList& list = spec_.lists[l];
         for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i)
             items_[l][i] = PollItem{0, 0, RecLoc(list.items[i].field), {Area::ReadBack, list.items[i].readback}, 0};
-        if (bus_known())
+        if (bus_known() && (list.bus_types >> bus_type_of(0) & 1))
             Busx_fill_poll_list(items_[l].data(), std::min<uint16_t>(list.count, SER_READ_LIST_MAX));
     }
 }

@@ -18,6 +18,7 @@
 #include "link/Sertx.h"
 #include "pages/Page_host.h"
 
+class QComboBox;
 class QGroupBox;
 class QTimer;
 class QVBoxLayout;
@@ -55,6 +56,7 @@ struct PollSpec {
 struct PollList {
     const PollSpec* items;
     uint16_t count;
+    uint8_t bus_types = 0x07;  // bit n: filled at Create when slot 0's BusType is n
 };
 
 // Bits of a flags word edited one per control.
@@ -75,6 +77,10 @@ struct ComboSpec {
 int Combo_index_of(const ComboSpec& spec, int32_t value);
 // Value of item index; -1 for an index out of range.
 int32_t Combo_value_of(const ComboSpec& spec, int index);
+// The combo's items in LanguageIndex / the item of value selected (none when no item stands for
+// it); signals blocked. A null combo is skipped.
+void Combo_fill(QComboBox* combo, const ComboSpec& spec);
+void Combo_select(QComboBox* combo, const ComboSpec& spec, int32_t value);
 
 // A live value shown in a label.
 struct LiveSpec {

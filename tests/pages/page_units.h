@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/drive/Frm_motore.h"
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
@@ -25,6 +26,14 @@ struct UnitRow {
 inline const std::vector<UnitRow>& page_units()
 {
     static const std::vector<UnitRow> rows = {
+        {"motore", &PageNode_motore, Frm_motore_page, "TFrame_motore", "GroupBox_dati_motore",
+         {"FlowPanel_vel_nom", "FlowPanel_corr_nom", "FlowPanel_corr_picco", "FlowPanel_corr_stallo",
+          "FlowPanel_volt_nom", "FlowPanel_resist_fase", "FlowPanel_indutt_sincrona", "FlowPanel_flux_magnete",
+          "FlowPanel_I2t_time", "FlowPanel_passo_polare"},
+         {"4Dh", "0150h", "0151h", "0152h", "0153h", "0154h", "0155h", "0156h", "015Ah", "0157h", "0158h", "0159h",
+          "0165h", "0166h"},
+         {"8Ch", "2031h,0", "2030h,0", "2000h,0", "2001h,0", "2002h,0", "2033h,0", "2034h,0", "2003h,0", "2035h,0",
+          "2036h,0", "2037h,0", "2043h,0"}},
         {"pid_vel", &PageNode_pid_vel, Frm_pid_vel_page, "TFrame_pid_vel", "GroupBox_PID_vel",
          {"FlowPanel_PID_speed_kp", "FlowPanel_PID_speed_ki", "FlowPanel_PID_speed_kd"},
          {"43h", "0202h", "0203h", "0204h"},
