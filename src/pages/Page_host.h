@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class QCheckBox;
+class QColor;
 class QLabel;
 class QWidget;
 
@@ -43,6 +44,8 @@ struct PageHostRec {
     void (*mark_image_display)() = nullptr;                     // Main_mark_image_display
     void (*set_check_on_off)(QCheckBox* box, QLabel* label, bool on) = nullptr;
     uint8_t (*get_check_on_off)(QCheckBox* box, QLabel* label) = nullptr;
+    // Main_enable_by_state2: enabled flags and font colours of two related controls.
+    void (*enable_by_state2)(uint8_t edit_state, bool enabled[2], QColor colour[2]) = nullptr;
 };
 extern PageHostRec PagesHost;
 

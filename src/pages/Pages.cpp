@@ -1,5 +1,6 @@
 #include "pages/Pages.h"
 
+#include "pages/drive/Frm_field_bus.h"
 #include "pages/drive/Frm_motore.h"
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
@@ -14,6 +15,7 @@ void Pages_install(const PageHostRec& host)
     PagesHost = host;
     if (host.install == nullptr)
         return;
+    host.install(PageUnit::field_bus, Frm_field_bus_entries());
     host.install(PageUnit::motore, Frm_motore_entries());
     host.install(PageUnit::pid_vel, Frm_pid_vel_entries());
     host.install(PageUnit::pid_cor, Frm_pid_cor_entries());

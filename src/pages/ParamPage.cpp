@@ -180,7 +180,7 @@ void ParamPage::set_language(uint8_t ctx)
         return;
     if (auto* box = find<QGroupBox>(ctx, spec_.group_box))
         box->setTitle(QString::fromUtf8(spec_.title[Lang_index()]));
-    if (bus_known(ctx))
+    if (bus_known(ctx) && spec_.hooks.edit_captions)
         for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i)
             if (edits_[ctx][i])
                 edits_[ctx][i]->set_language(ctx);

@@ -113,6 +113,8 @@ struct PageHooks {
     void (*set_access)(ParamPage& page, uint8_t edit_state) = nullptr;
     // Own SetAccess rule in place of the edits' one.
     bool own_access = false;
+    // The edits' captions come from the dictionary at SetLanguage (else the page sets them).
+    bool edit_captions = true;
     // The poll stamp is set at Create (the first poll waits a whole interval).
     bool stamp_at_create = false;
     // Size reported by a frame without Panel_frm.

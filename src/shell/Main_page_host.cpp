@@ -53,5 +53,12 @@ PageHostRec Main_page_host()
     host.mark_image_display = Main_mark_image_display;
     host.set_check_on_off = Main_set_check_on_off;
     host.get_check_on_off = Main_get_check_on_off;
+    host.enable_by_state2 = [](uint8_t state, bool enabled[2], QColor colour[2]) {
+        const auto e = Main_enable_by_state2(state);
+        for (int i = 0; i < 2; ++i) {
+            enabled[i] = e[i].enabled;
+            colour[i] = e[i].colour;
+        }
+    };
     return host;
 }

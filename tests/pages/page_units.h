@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/drive/Frm_field_bus.h"
 #include "pages/drive/Frm_motore.h"
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
@@ -19,13 +20,17 @@ struct UnitRow {
     const char* frame_class;
     const char* group_box;
     std::vector<const char*> panels;
-    std::vector<std::string> modbus;   // request of bus types 0 and 1
+    std::vector<std::string> modbus;   // request of bus types 0 and 1 (none: the unit polls nothing)
     std::vector<std::string> canopen;  // request of bus type 2
 };
 
 inline const std::vector<UnitRow>& page_units()
 {
     static const std::vector<UnitRow> rows = {
+        {"field_bus", &PageNode_field_bus, Frm_field_bus_page, "TFrame_field_bus", "GroupBox_bus_campo",
+         {"FlowPanel_canbus_node_id", "FlowPanel_mdb_addr_mem", "FlowPanel_mdb_timeout", "FlowPanel_can_timeout"},
+         {},
+         {}},
         {"motore", &PageNode_motore, Frm_motore_page, "TFrame_motore", "GroupBox_dati_motore",
          {"FlowPanel_vel_nom", "FlowPanel_corr_nom", "FlowPanel_corr_picco", "FlowPanel_corr_stallo",
           "FlowPanel_volt_nom", "FlowPanel_resist_fase", "FlowPanel_indutt_sincrona", "FlowPanel_flux_magnete",

@@ -78,14 +78,21 @@ TEST_P(PageUnitTest, PollsItsListPerBusType)
         SCOPED_TRACE(bus);
         connect_drive(bus);
         sim->clear_log();
+        const auto start = SimClock::now();
         u.node->PageCreate(0, host());
-        ASSERT_TRUE(pump_until([this] { return sim->request_count(30) >= 4; }, 3000));
+        if (u.modbus.empty()) {
+            pump_for(400);
+            EXPECT_EQ(sim->request_count(30), 0u);
+        } else {
+            ASSERT_TRUE(pump_until([this] { return sim->request_count(30) >= 4; }, 3000));
+        }
         u.node->PageDestroy(0);
+        const auto window = SimClock::now() - start;
         const auto reqs = sim->requests(30);
         for (const SimLogEntry& e : reqs)
             EXPECT_EQ(list_keys(e), bus == 2 ? u.canopen : u.modbus);
-        for (std::size_t i = 1; i < reqs.size(); ++i)
-            EXPECT_GE(reqs[i].start - reqs[i - 1].start, std::chrono::milliseconds(90));
+        // At most one list per 100 ms is queued; the line may bunch two of them.
+        EXPECT_LE(reqs.size(), static_cast<std::size_t>(window / std::chrono::milliseconds(90)) + 2);
         for (const MsgRequest& m : boxes)
             ADD_FAILURE() << m.text;
         close_window();
@@ -97,6 +104,8 @@ TEST_P(PageUnitTest, ArchiveEditsChangeSlotOneOnly)
 {
     const UnitRow& u = GetParam();
     connect_drive(1);
+    if (PageNode* shown = CurrentPageNode[0]; shown != nullptr && shown->PageDestroy != nullptr)
+        shown->PageDestroy(0);  // the main window's page and its requests
     const DriveRecord slot0 = DriveRecordBank[0];
     DriveRecordBank[1] = slot0;
     PageContext = 1;

@@ -7,6 +7,7 @@
 
 #include "controls/Utxgraph.h"
 #include "drivedata/Globvar.h"
+#include "pages/Page_controls.h"
 
 namespace {
 
@@ -104,22 +105,12 @@ void poles_chosen(int index)
 
 void build(ParamPage&, uint8_t, QGroupBox* box, QVBoxLayout* layout)
 {
-    auto* type_panel = new FlowPanel(QStringLiteral("Panel_motor_type"), box);
-    type_panel->setCaption(QStringLiteral("Type Motor"));
-    auto* type_combo = new QComboBox(type_panel);
-    type_combo->setObjectName(QStringLiteral("ComboBox_motor_type"));
-    type_panel->addRightToLeft(type_combo);
+    FlowPanel* type_panel = Page_flow(box, nullptr, "Panel_motor_type", "Type Motor");
     layout->insertWidget(0, type_panel);
-
-    auto* poles_panel = new FlowPanel(QStringLiteral("Panel_poli_motore"), box);
-    poles_panel->setCaption(QStringLiteral("Motor Poles"));
-    auto* poles_combo = new QComboBox(poles_panel);
-    poles_combo->setObjectName(QStringLiteral("ComboBox_poli_motore_rotativo"));
-    auto* linear = new QLabel(poles_panel);
-    linear->setObjectName(QStringLiteral("Panel_poli_motore_linear"));
-    poles_panel->addRightToLeft(poles_combo);
-    poles_panel->addRightToLeft(linear);
-    layout->addWidget(poles_panel);
+    auto* type_combo = Page_combo(type_panel, "ComboBox_motor_type");
+    FlowPanel* poles_panel = Page_flow(box, layout, "Panel_poli_motore", "Motor Poles");
+    auto* poles_combo = Page_combo(poles_panel, "ComboBox_poli_motore_rotativo");
+    poles_panel->addRightToLeft(Page_label(poles_panel, nullptr, "Panel_poli_motore_linear"));
 
     QObject::connect(type_combo, &QComboBox::activated, type_combo, motor_type_chosen);
     QObject::connect(poles_combo, &QComboBox::activated, poles_combo, poles_chosen);
@@ -176,22 +167,17 @@ void copy_controls(ParamPage& p)
 
 int select_list(uint16_t bus_type) { return bus_type == 2 ? 1 : 0; }
 
-PageHooks hooks()
-{
-    PageHooks h;
-    h.select_list = select_list;
-    h.copy_controls = copy_controls;
-    h.build = build;
-    h.refresh = refresh;
-    h.set_language = set_language;
-    h.set_access = set_access;
-    return h;
-}
+const PageHooks HOOKS = {.select_list = select_list,
+                         .copy_controls = copy_controls,
+                         .build = build,
+                         .refresh = refresh,
+                         .set_language = set_language,
+                         .set_access = set_access};
 
 const PageSpec SPEC = {
     "TFrame_motore", "GroupBox_dati_motore",
     {"Dati Motore", "Motor Data", "Données Moteur"},
-    FIELDS, std::size(FIELDS), LISTS, std::size(LISTS), hooks(),
+    FIELDS, std::size(FIELDS), LISTS, std::size(LISTS), HOOKS,
 };
 
 }  // namespace
