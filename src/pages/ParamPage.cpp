@@ -280,6 +280,11 @@ void ParamPage::fill_lists()
             items_[l][i] = PollItem{0, 0, RecLoc(list.items[i].field), {Area::ReadBack, list.items[i].readback}, 0};
         if (bus_known() && (list.bus_types >> bus_type_of(0) & 1))
             Busx_fill_poll_list(items_[l].data(), std::min<uint16_t>(list.count, SER_READ_LIST_MAX));
+        for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i)
+            if (list.items[i].key != 0) {
+                items_[l][i].key = list.items[i].key;
+                items_[l][i].subindex = list.items[i].subindex;
+            }
     }
 }
 
@@ -309,11 +314,10 @@ bool ParamPage::polled(uint16_t ofs) const
     return false;
 }
 
-bool ParamPage::may_copy() const
+bool ParamPage::default_may_copy()
 {
     return (Ser_data_flags.load(std::memory_order_acquire) & DataFlag::ListReads) &&
-           !(DriveUiFlags.load(std::memory_order_acquire) & UiFlag::Remote) && bus_type_of(0) != 0 && bus_known() &&
-           (spec_.hooks.may_copy == nullptr || spec_.hooks.may_copy());
+           !(DriveUiFlags.load(std::memory_order_acquire) & UiFlag::Remote) && bus_type_of(0) != 0 && bus_known();
 }
 
 void ParamPage::copy_edits()
@@ -350,7 +354,7 @@ void ParamPage::tick()
 {
     if (!frame_[0])
         return;
-    if (may_copy()) {
+    if (spec_.hooks.may_copy != nullptr ? spec_.hooks.may_copy() : default_may_copy()) {
         if (spec_.hooks.copy != nullptr) {
             spec_.hooks.copy(*this);
         } else {

@@ -52,6 +52,9 @@ struct PollSpec {
     uint16_t field;
     uint16_t readback;
     bool pair_half = false;
+    // Fixed key for a live value with two key pairs (0: from the dictionary).
+    uint16_t key = 0;
+    uint8_t subindex = 0;
 };
 struct PollList {
     const PollSpec* items;
@@ -96,7 +99,7 @@ struct PageHooks {
     int (*select_list)(uint16_t bus_type) = nullptr;
     uint32_t poll_ms = 100;
     uint32_t timer_ms = 10;
-    // Copy condition beyond the default one (both must hold).
+    // Copy condition in place of ParamPage::default_may_copy (for example list reads alone).
     bool (*may_copy)() = nullptr;
     // Replaces the copy step (the page keeps the read-back rule itself: ParamPage::polled).
     void (*copy)(ParamPage& page) = nullptr;
@@ -173,6 +176,8 @@ public:
     bool polled(uint16_t ofs) const;
     // The BusType of slot `slot` (0 or 1) has a dictionary (0 to 2).
     static bool bus_known(uint8_t slot = 0);
+    // List reads on, Remote clear (bus status bit 9 set), slot 0 on a known field bus.
+    static bool default_may_copy();
     // Show every edit of ctx (ready byte 0 meanwhile).
     void show_values(uint8_t ctx);
 
@@ -181,7 +186,6 @@ private:
     void free_edits(uint8_t ctx);
     void fill_lists();
     int current_list() const;
-    bool may_copy() const;
     void copy_edits();
     void poll();
 

@@ -139,6 +139,40 @@ TEST_F(FieldBusTest, BusChangeWritesTheTypeRereadsTheImageAndRebuildsTheTree)
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], RecOfs::BusType), 2);
 }
 
+// Source from memory or from the selector decides which group is live; without the link
+// every control is off and every group grey.
+TEST_F(FieldBusTest, AccessFollowsTheSourceAndTheLink)
+{
+    set(0, RecOfs::BusType, 1);
+    Frm_field_bus_create(0, host());
+    struct Row {
+        uint8_t state;
+        uint16_t flags;
+        bool memory_on, memory_look, selector_look, type_on;
+    };
+    for (const Row r : {Row{EditState::Linked, 1, true, true, false, true},
+                        Row{EditState::Linked, 0, false, false, true, true},
+                        Row{EditState::Linked | EditState::Status5, 1, false, true, false, false},
+                        Row{0, 1, false, false, false, false}}) {
+        SCOPED_TRACE(r.state * 10 + r.flags);
+        set(0, 108, r.flags);
+        EditStateFlags = r.state;
+        Frm_field_bus_set_access(0);
+        EXPECT_EQ(Frm_field_bus_page().edit_of(0, 94)->memo()->isEnabled(), r.memory_on);
+        EXPECT_EQ(find("ComboBox_canopen_bit_rate")->isEnabled(), r.memory_on);
+        EXPECT_EQ(find("ComboBox_bus_control_type")->isEnabled(), r.type_on);
+        EXPECT_EQ(find("CheckBox_can_timeout_enable")->isEnabled(), r.type_on);
+        for (const char* group : {"GroupBox_mdb_memoria", "GroupBox_can_memoria"}) {
+            EXPECT_EQ(find(group)->font().bold(), r.memory_look) << group;
+            EXPECT_EQ(find(group)->palette().color(QPalette::WindowText), bgr(r.memory_look ? 0x008000 : 0x808080));
+        }
+        for (const char* group : {"GroupBox_mdb_selettore", "GroupBox_can_selettore"})
+            EXPECT_EQ(find(group)->font().bold(), r.selector_look) << group;
+    }
+    EditStateFlags = 0;
+    Frm_field_bus_destroy(0);
+}
+
 TEST_F(FieldBusTest, RepairsAnUnknownBusType)
 {
     set(0, RecOfs::BusType, 3);
