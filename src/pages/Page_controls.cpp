@@ -7,6 +7,7 @@
 
 #include "controls/FlowPanel.h"
 #include "controls/Graph_draw.h"
+#include "controls/MemoUpDwx.h"
 
 FlowPanel* Page_flow(QWidget* parent, QBoxLayout* layout, const char* name, const char* caption)
 {
@@ -60,6 +61,14 @@ void Page_set_state(QWidget* w, bool enabled, const QColor& colour)
         return;
     w->setEnabled(enabled);
     Page_set_colour(w, colour);
+}
+
+void Page_set_state(MemoUpDwxBase* edit, bool enabled, const QColor& colour)
+{
+    if (edit == nullptr)
+        return;
+    Page_set_state(edit->memo(), enabled, colour);
+    edit->updown()->setEnabled(enabled);
 }
 
 void Page_group_look(QGroupBox* box, bool active)

@@ -5,6 +5,7 @@
 #include <QColor>
 
 class FlowPanel;
+class MemoUpDwxBase;
 class QBoxLayout;
 class QComboBox;
 class QGroupBox;
@@ -22,5 +23,7 @@ QGroupBox* Page_group(QWidget* parent, QBoxLayout* layout, const char* name);
 void Page_set_colour(QWidget* w, const QColor& colour);
 // Enabled state and font colour; null is skipped.
 void Page_set_state(QWidget* w, bool enabled, const QColor& colour);
+// An edit takes a state: memo and up-down button enabled or not, the memo's font colour.
+void Page_set_state(MemoUpDwxBase* edit, bool enabled, const QColor& colour);
 // Group caption green (008000h) and bold when active, grey (808080h) and regular otherwise.
 void Page_group_look(QGroupBox* box, bool active);

@@ -75,15 +75,6 @@ void set_field(uint8_t ctx, uint16_t ofs, uint16_t v) { Rec_set<uint16_t>(DriveR
 template <typename W>
 W* find(uint8_t ctx, const char* name) { return page().find<W>(ctx, name); }
 
-void set_edit_state(uint16_t ofs, bool enabled, const QColor& colour)
-{
-    if (MemoUpDwxBase* e = page().edit_of(0, ofs)) {
-        e->memo()->setEnabled(enabled);
-        e->updown()->setEnabled(enabled);
-        Page_set_colour(e->memo(), colour);
-    }
-}
-
 void show_selector(uint8_t ctx)
 {
     const uint8_t b = selector_shown;
@@ -127,6 +118,10 @@ void show_tab(uint8_t ctx, const BusTab& t)
     page().set_ready(was);
 }
 
+// Tab show handlers: the tab's values of PageContext.
+void TabSheet_ModBusShow() { show_tab(PageContext.load() & 1, TABS[0]); }
+void TabSheet_CanOpenShow() { show_tab(PageContext.load() & 1, TABS[1]); }
+
 // ---- handlers (record of PageContext; sent only in context 0) ----
 
 uint8_t handler_context()
@@ -145,7 +140,7 @@ void store_index(uint16_t ofs, int index)
         Sertx_write_var(RecLoc(ofs));
 }
 
-void source_chosen(int index)
+void ComboBox_mode_addr_bit_rateChange(int index)
 {
     const uint8_t ctx = handler_context();
     if (ctx > 1 || index < 0)
@@ -171,7 +166,7 @@ void timeout_clicked(const BusTab& t)
 }
 
 // A second change while the first waits for its image read is ignored.
-void bus_type_chosen(int index)
+void ComboBox_bus_control_typeChange(int index)
 {
     const uint8_t ctx = handler_context();
     if (ctx > 1 || index < 0 || bus_change_running || index == field(ctx, RecOfs::BusType))
@@ -234,18 +229,19 @@ void build_tab(QTabWidget* tabs, const BusTab& t, QGroupBox* box)
 void build(ParamPage&, uint8_t, QGroupBox* box, QVBoxLayout* layout)
 {
     auto* type = Page_combo(Page_flow(box, layout, "Panel_bus_control_type"), "ComboBox_bus_control_type");
-    QObject::connect(type, &QComboBox::activated, type, bus_type_chosen);
+    QObject::connect(type, &QComboBox::activated, type, ComboBox_bus_control_typeChange);
     auto* source = Page_combo(Page_flow(box, layout, "Panel_mode_addr_bit_rate"), "ComboBox_mode_addr_bit_rate");
-    QObject::connect(source, &QComboBox::activated, source, source_chosen);
+    QObject::connect(source, &QComboBox::activated, source, ComboBox_mode_addr_bit_rateChange);
     auto* tabs = new QTabWidget(box);
     tabs->setObjectName(QStringLiteral("PageControl_filed_bus"));
     layout->addWidget(tabs);
     for (const BusTab& t : TABS)
         build_tab(tabs, t, box);
     QObject::connect(tabs, &QTabWidget::currentChanged, tabs, [](int index) {
-        const uint16_t ctx = PageContext.load();
-        if (index >= 0 && index < 2 && ctx <= 1)
-            show_tab(static_cast<uint8_t>(ctx), TABS[index]);
+        if (index == 0)
+            TabSheet_ModBusShow();
+        else if (index == 1)
+            TabSheet_CanOpenShow();
     });
 }
 
@@ -297,7 +293,7 @@ void set_access(ParamPage&, uint8_t state)
     for (const BusTab& t : TABS) {
         const bool on = memory && en[0];
         const QColor& c = memory ? col[0] : clInactiveCaption;
-        set_edit_state(t.address_ofs, on, c);
+        Page_set_state(page().edit_of(0, t.address_ofs), on, c);
         Page_set_state(find<QWidget>(0, t.rate_panel), on, c);
         Page_set_state(find<QWidget>(0, t.rate_combo), on, c);
         for (const char* name : t.sel_panels)
@@ -309,10 +305,10 @@ void set_access(ParamPage&, uint8_t state)
     Page_set_state(find<QWidget>(0, "Panel_modbus_parity"), en[0], col[0]);
     Page_set_state(find<QWidget>(0, "ComboBox_modbus_parity"), en[0], col[0]);
     for (const BusTab& t : TABS)
-        set_edit_state(t.timeout_ofs, en[0], col[0]);
+        Page_set_state(page().edit_of(0, t.timeout_ofs), en[0], col[0]);
 }
 
-void tick(ParamPage&)
+void Timer_comTimer(ParamPage&)
 {
     const uint8_t b = FieldBusInfoByte.load();
     if (Ser_port.is_open() && Ser_tx_state.load() == LinkState::Run &&
@@ -329,7 +325,7 @@ void tick(ParamPage&)
 }
 
 const PageHooks HOOKS = {.select_list = [](uint16_t) { return -1; },
-                         .tick = tick,
+                         .tick = Timer_comTimer,
                          .build = build,
                          .refresh = refresh,
                          .set_language = set_language,

@@ -76,7 +76,7 @@ void show_by_type(uint8_t ctx)
     }
 }
 
-void motor_type_chosen(int index)
+void ComboBox_motor_typeChange(int index)
 {
     const uint16_t ctx = PageContext.load();
     if (page().ready() != 1 || ctx > 1 || Combo_value_of(MotorTypeCombo, index) < 0)
@@ -92,7 +92,7 @@ void motor_type_chosen(int index)
     Sertx_write_var(RecLoc(OFS_MOTOR_TYPE));
 }
 
-void poles_chosen(int index)
+void ComboBox_poli_motore_rotativoChange(int index)
 {
     const uint16_t ctx = PageContext.load();
     const int32_t pairs = Combo_value_of(MotorPolesCombo, index);
@@ -112,8 +112,8 @@ void build(ParamPage&, uint8_t, QGroupBox* box, QVBoxLayout* layout)
     auto* poles_combo = Page_combo(poles_panel, "ComboBox_poli_motore_rotativo");
     poles_panel->addRightToLeft(Page_label(poles_panel, nullptr, "Panel_poli_motore_linear"));
 
-    QObject::connect(type_combo, &QComboBox::activated, type_combo, motor_type_chosen);
-    QObject::connect(poles_combo, &QComboBox::activated, poles_combo, poles_chosen);
+    QObject::connect(type_combo, &QComboBox::activated, type_combo, ComboBox_motor_typeChange);
+    QObject::connect(poles_combo, &QComboBox::activated, poles_combo, ComboBox_poli_motore_rotativoChange);
 }
 
 void refresh(ParamPage& p, uint8_t ctx)
