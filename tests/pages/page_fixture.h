@@ -47,6 +47,7 @@ protected:
         QLocale::setDefault(QLocale::c());
         LanguageIndex = 1;
         PageContext = 0;
+        EditStateFlags = 0;
         Pages_install(Main_page_host());
         host_ = std::make_unique<QWidget>();
         host_->resize(800, 600);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "link/Serrx.h"
 #include "page_fixture.h"
 #include "page_units.h"
 
@@ -71,6 +72,29 @@ TEST_F(MotoreTest, UnknownBusTypeOpensSilentlyWithoutAList)
     EXPECT_EQ(Frm_motore_page().next_list(nullptr), nullptr);
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(combo("ComboBox_motor_type")->isEnabled());
+    EXPECT_FALSE(combo("ComboBox_poli_motore_rotativo")->isEnabled());
+    Frm_motore_destroy(0);
+}
+
+// A polled motor type and pole count reach the combos and the controls by type.
+TEST_F(MotoreTest, PolledMotorTypeAndPolesAreShown)
+{
+    set(0, RecOfs::BusType, 1);
+    set(0, RecOfs::MotorType, 0);
+    Ser_data_flags.fetch_or(DataFlag::ListReads);
+    DriveUiFlags.fetch_and(static_cast<uint8_t>(~UiFlag::Remote));
+    Frm_motore_create(0, host());
+    DriveReadBack = DriveRecordBank[0];
+    std::this_thread::sleep_for(std::chrono::milliseconds(110));
+    Frm_motore_page().tick();  // the list goes out (no link: at once)
+    Rec_set<uint16_t>(DriveReadBack, RecOfs::MotorType, 1);
+    Rec_set<uint16_t>(DriveReadBack, 150, 3);
+    Ser_list_reply_count.fetch_add(1);
+    Frm_motore_page().tick();
+    EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], RecOfs::MotorType), 1);
+    EXPECT_EQ(combo("ComboBox_motor_type")->currentIndex(), 1);
+    EXPECT_TRUE(shown("FlowPanel_passo_polare"));
+    EXPECT_EQ(combo("ComboBox_poli_motore_rotativo")->currentText(), "6");
     Frm_motore_destroy(0);
 }
 
