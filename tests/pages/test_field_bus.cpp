@@ -36,6 +36,11 @@ TEST_F(FieldBusTest, TabsFollowTheBusTypeAndUnknownValuesSelectNothing)
     set(0, 96, 3);  // parity out of range
     Frm_field_bus_create(0, host());
     EXPECT_EQ(find<QComboBox>("ComboBox_modbus_parity")->currentIndex(), -1);
+    set(0, 108, 4);  // CANopen time-out on
+    Frm_field_bus_refresh(0);
+    EXPECT_FALSE(find<QCheckBox>("CheckBox_mdb_timeout_enable")->isChecked());
+    EXPECT_TRUE(find<QCheckBox>("CheckBox_can_timeout_enable")->isChecked());
+    EXPECT_EQ(find<QLabel>("Panel_can_timeout_enable_on_off")->text(), "On");
     struct Row {
         uint16_t bus;
         const char* tab;  // null: tabs and source hidden
@@ -66,6 +71,9 @@ TEST_F(FieldBusTest, ArchiveBusChangeSendsNothingAndShowsNoSelector)
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[1], RecOfs::BusType), 2);
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], RecOfs::BusType), 1);
     EXPECT_EQ(find<QTabWidget>("PageControl_filed_bus", 1)->currentWidget()->objectName(), "TabSheet_CanOpen");
+    Q_EMIT find<QComboBox>("ComboBox_mode_addr_bit_rate", 1)->activated(1);
+    EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[1], 108) & 1, 1);
+    pump_for(100);
     EXPECT_EQ(sim->request_count(3) + sim->request_count(4), 0u);
     for (const char* name : {"Panel_mdb_addr_selector_dat", "Panel_mdb_bit_rate_selector_dat",
                              "Panel_can_addr_selector_dat", "Panel_can_bit_rate_selector_dat"})

@@ -48,6 +48,8 @@ TEST_F(MotoreTest, ControlsFollowTheMotorType)
         EXPECT_EQ(poles->currentText(), text);
     }
     EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(Frm_motore_page().find<FlowPanel>(0, "Panel_motor_type")->caption(), "[0151h] Type Motor");
+    EXPECT_EQ(Frm_motore_page().find<FlowPanel>(0, "Panel_poli_motore")->caption(), "[015Ah] Motor Poles");
     Frm_motore_destroy(0);
 }
 
