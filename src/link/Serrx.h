@@ -117,4 +117,7 @@ extern char DriveDeviceName[32];            // sub-reply 4, not terminated when 
 extern char DriveSoftwareName[32];          // sub-reply 5, idem
 extern uint8_t Ser_scope_status[DRIVE_STATUS_BLOCK_LEN];  // status block gathered from scope slices
 extern std::atomic<uint8_t> PageRefreshByte;     // 255 after a whole image was read
+// Read-list replies whose values were stored (receive thread, release); pages compare it with the
+// count at which they sent their list, so they copy only values read after that.
+extern std::atomic<uint32_t> Ser_list_reply_count;
 extern std::atomic<uint16_t> Ser_progress_mark;  // queue count + 1 when the image was committed

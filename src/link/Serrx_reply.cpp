@@ -24,6 +24,7 @@ char DriveDeviceName[32] = {};
 char DriveSoftwareName[32] = {};
 uint8_t Ser_scope_status[DRIVE_STATUS_BLOCK_LEN] = {};
 std::atomic<uint8_t> PageRefreshByte{0};
+std::atomic<uint32_t> Ser_list_reply_count{0};
 std::atomic<uint16_t> Ser_progress_mark{0};
 
 namespace {
@@ -428,7 +429,9 @@ bool Serrx_reply_scope_start(const uint8_t* frame, uint16_t len)
 bool Serrx_reply_var_list(const uint8_t* frame, uint16_t len)
 {
     Ser_read_list list;
-    if (Sertx_take_read_list(list))
+    if (Sertx_take_read_list(list)) {
         store_list_values(list, Payload(frame, len));
+        Ser_list_reply_count.fetch_add(1, std::memory_order_release);
+    }
     return true;
 }

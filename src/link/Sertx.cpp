@@ -272,12 +272,21 @@ void Sertx_first_contact()
     Sertx_drive_func(2, 0);
     SimInputMask.store(0);
     Sertx_drive_func(4, 0);
+    Ser_image_read_pos.active.store(0);  // a new drive: any earlier read is over
+    Sertx_read_image();
+}
+
+bool Sertx_read_image()
+{
+    if (!Sertx_ready() || Ser_image_read_pos.active.load() != 0)
+        return false;
     uint16_t count = DRIVE_RECORD_SIZE;
     Ser_image_read_pos.session.store(Serrx_new_session());
     Ser_image_read_pos.offset.store(0);
     Ser_image_read_pos.active.store(1);
     Sertx_read_block(0, count);
     Ser_image_read_pos.count.store(count);
+    return true;
 }
 
 void Sertx_link_lost()

@@ -92,6 +92,9 @@ bool Sertx_hello_step();
 void Sertx_online_step();
 // First contact with a compatible drive: i2t test and input simulation off, whole-image read.
 void Sertx_first_contact();
+// Starts a whole-image read (first block, position 0, the rest chained by the reply handler).
+// False, nothing queued, when the link is not ready or a whole-image read runs.
+bool Sertx_read_image();
 // Link loss: block reads dequeued, link bits 0, 2, 5 and data bits 1, 2 cleared, read list
 // forgotten, FlashModeFlags bit 3 cleared, Ser_lost_count + 1.
 void Sertx_link_lost();

@@ -6,6 +6,8 @@
 
 #include "controls/Fonts.h"
 #include "platform/Msgbox.h"
+#include "pages/Pages.h"
+#include "shell/Main_page_host.h"
 #include "shell/Allarmi.h"
 #include "shell/E2p_dialogs.h"
 #include "link/Link_state.h"
@@ -55,6 +57,7 @@ QString join_arguments(int argc, char** argv)
 int main(int argc, char** argv)
 {
     ShellState::install();
+    Pages_install(Main_page_host());
     State_reset_all();
     CommandLine = join_arguments(argc, argv);
     Fonts_install();

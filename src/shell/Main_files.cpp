@@ -157,13 +157,19 @@ void FinishDefaultsSend()
             if (PageNode* node = CurrentPageNode[0]; node != nullptr && node->PageRefresh != nullptr)
                 node->PageRefresh(0);
         }
-        // The monitor shows size and voltage class anew.
+    }
+    Main_mark_image_display();
+    Ser_data_flags.fetch_or(DataFlag::ImageRead);
+    Sertx_read_alarm_mem();
+}
+
+void Main_mark_image_display()
+{
+    if (TForm_main* f = Form_main) {
         f->SizeShown[0] = static_cast<uint8_t>(~DriveRecordBank[0].b[RecOfs::SizeIndex]);
         f->SizeShown[1] = static_cast<uint8_t>(~DriveRecordBank[0].b[RecOfs::VoltageClass]);
     }
     PageRefreshByte.store(255);
-    Ser_data_flags.fetch_or(DataFlag::ImageRead);
-    Sertx_read_alarm_mem();
 }
 
 void Main_archive_send_done()

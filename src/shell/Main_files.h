@@ -41,6 +41,9 @@ void Main_send_done();
 // Completion of the load-defaults send: the same, then the page tree and page of context 0 are
 // brought up to date, PageRefreshByte 255, image-complete set and the alarm memory read again.
 void FinishDefaultsSend();
+// Display markers of a whole-image read: PageRefreshByte 255 and the monitor's size and voltage
+// class complemented, so both are shown anew once the image is in.
+void Main_mark_image_display();
 // Completion of the archive window's send: the same as FinishDefaultsSend.
 void Main_archive_send_done();
 

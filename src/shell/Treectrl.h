@@ -10,23 +10,14 @@
 #include <QList>
 #include <QMetaType>
 
+#include "pages/Page_host.h"
+
 class QGroupBox;
 class QScrollArea;
 class QString;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
-
-struct PageSize {
-    int32_t height;
-    int32_t width;
-};
-
-// Entry points of a page; a null entry point is not called.
-using PageCreateFn = void (*)(uint8_t context, QWidget* parent);
-using PageContextFn = void (*)(uint8_t context);
-using PageSetAccessFn = void (*)(uint8_t edit_state);
-using PageGetSizeFn = void (*)(uint8_t context, PageSize* size);
 
 namespace PageFlag {
 constexpr uint16_t Reserved = 1u << 0;  // shown only with AccessFlags bit 0

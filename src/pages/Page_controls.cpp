@@ -1,0 +1,82 @@
+#include "pages/Page_controls.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "controls/FlowPanel.h"
+#include "controls/Graph_draw.h"
+#include "controls/MemoUpDwx.h"
+
+FlowPanel* Page_flow(QWidget* parent, QBoxLayout* layout, const char* name, const char* caption)
+{
+    auto* p = new FlowPanel(QString::fromLatin1(name), parent);
+    if (caption != nullptr)
+        p->setCaption(QString::fromUtf8(caption));
+    if (layout != nullptr)
+        layout->addWidget(p);
+    return p;
+}
+
+QComboBox* Page_combo(FlowPanel* panel, const char* name)
+{
+    auto* c = new QComboBox(panel);
+    c->setObjectName(QString::fromLatin1(name));
+    panel->addRightToLeft(c);
+    return c;
+}
+
+QLabel* Page_label(QWidget* parent, QBoxLayout* layout, const char* name)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    if (layout != nullptr)
+        layout->addWidget(l);
+    return l;
+}
+
+QGroupBox* Page_group(QWidget* parent, QBoxLayout* layout, const char* name)
+{
+    auto* g = new QGroupBox(parent);
+    g->setObjectName(QString::fromLatin1(name));
+    if (layout != nullptr)
+        layout->addWidget(g);
+    return g;
+}
+
+void Page_set_colour(QWidget* w, const QColor& colour)
+{
+    if (w == nullptr)
+        return;
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Text, colour);
+    w->setPalette(p);
+}
+
+void Page_set_state(QWidget* w, bool enabled, const QColor& colour)
+{
+    if (w == nullptr)
+        return;
+    w->setEnabled(enabled);
+    Page_set_colour(w, colour);
+}
+
+void Page_set_state(MemoUpDwxBase* edit, bool enabled, const QColor& colour)
+{
+    if (edit == nullptr)
+        return;
+    Page_set_state(edit->memo(), enabled, colour);
+    edit->updown()->setEnabled(enabled);
+}
+
+void Page_group_look(QGroupBox* box, bool active)
+{
+    if (box == nullptr)
+        return;
+    Page_set_colour(box, active ? bgr(0x008000) : bgr(0x808080));
+    QFont f = box->font();
+    f.setBold(active);
+    box->setFont(f);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Small builders and looks shared by the page units that lay out controls beyond their bound
+// edits: named panels, combos, labels and group boxes added to a layout, and the enabled state
+// and font colour of a plain control.
+#include <QColor>
+
+class FlowPanel;
+class MemoUpDwxBase;
+class QBoxLayout;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QWidget;
+
+// Named controls, added to layout when one is given.
+FlowPanel* Page_flow(QWidget* parent, QBoxLayout* layout, const char* name, const char* caption = nullptr);
+// A combo named `name` at the right end of panel.
+QComboBox* Page_combo(FlowPanel* panel, const char* name);
+QLabel* Page_label(QWidget* parent, QBoxLayout* layout, const char* name);
+QGroupBox* Page_group(QWidget* parent, QBoxLayout* layout, const char* name);
+
+// Font colour (window text and text) of a control; null is skipped.
+void Page_set_colour(QWidget* w, const QColor& colour);
+// Enabled state and font colour; null is skipped.
+void Page_set_state(QWidget* w, bool enabled, const QColor& colour);
+// An edit takes a state: memo and up-down button enabled or not, the memo's font colour.
+void Page_set_state(MemoUpDwxBase* edit, bool enabled, const QColor& colour);
+// Group caption green (008000h) and bold when active, grey (808080h) and regular otherwise.
+void Page_group_look(QGroupBox* box, bool active);

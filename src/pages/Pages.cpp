@@ -1,0 +1,23 @@
+#include "pages/Pages.h"
+
+#include "pages/drive/Frm_field_bus.h"
+#include "pages/drive/Frm_motore.h"
+#include "pages/drive/Frm_pid_cor.h"
+#include "pages/drive/Frm_pid_pos.h"
+#include "pages/drive/Frm_pid_vel.h"
+
+PageHostRec PagesHost;
+
+uint8_t Page_edit_state() { return PagesHost.edit_state != nullptr ? PagesHost.edit_state() : 0; }
+
+void Pages_install(const PageHostRec& host)
+{
+    PagesHost = host;
+    if (host.install == nullptr)
+        return;
+    host.install(PageUnit::field_bus, Frm_field_bus_entries());
+    host.install(PageUnit::motore, Frm_motore_entries());
+    host.install(PageUnit::pid_vel, Frm_pid_vel_entries());
+    host.install(PageUnit::pid_cor, Frm_pid_cor_entries());
+    host.install(PageUnit::pid_pos, Frm_pid_pos_entries());
+}

@@ -1,0 +1,233 @@
+#pragma once
+// The parameter page: one static ParamPage per page unit holds the frame of each page context
+// (0 main window, slot 0; 1 archive window, slot 1), the ready byte, the bound edits of each
+// context, the poll lists and one poll stamp, and runs the six entry points and Timer_com from
+// the unit's tables. A unit adds its own controls and rules through the hooks of its PageSpec.
+//
+// Read-back rule: the timer copies a field only when the list it now polls requests it, and only
+// after a read-list reply that arrived since it sent that list (Ser_list_reply_count), so a
+// value read before an edit never overwrites it. GUI thread only.
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include <QPointer>
+#include <QString>
+
+#include "controls/MemoUpDwx.h"
+#include "link/Sertx.h"
+#include "pages/Page_host.h"
+
+class QComboBox;
+class QGroupBox;
+class QTimer;
+class QVBoxLayout;
+class ParamPage;
+
+enum class EditType : uint8_t { U8, I16, U16, I32, U32 };
+constexpr uint16_t Edit_size(EditType t)
+{
+    return t == EditType::U8 ? 1 : (t == EditType::I32 || t == EditType::U32) ? 4 : 2;
+}
+
+using PageCheckFn = uint8_t (*)(Loc field, double candidate, uint16_t record, double max, double min);
+
+// One bound numeric edit, in construction order.
+struct FieldSpec {
+    const char* panel;    // FlowPanel objectName
+    const char* caption;  // designed caption until SetLanguage
+    uint16_t ofs;         // DriveRecord offset
+    EditType type;
+    double min;
+    double max;
+    uint8_t decimals;
+    int width = 0;  // 0 automatic
+    PageCheckFn check = nullptr;
+    bool zero_excluded = false;
+};
+
+// One poll item: the field and where its value is received. pair_half marks the second register
+// of a Modbus 32-bit pair (its value is copied with the first).
+struct PollSpec {
+    uint16_t field;
+    uint16_t readback;
+    bool pair_half = false;
+    // Fixed key for a live value with two key pairs (0: from the dictionary).
+    uint16_t key = 0;
+    uint8_t subindex = 0;
+};
+struct PollList {
+    const PollSpec* items;
+    uint16_t count;
+    uint8_t bus_types = 0x07;  // bit n: filled at Create when slot 0's BusType is n
+};
+
+// Bits of a flags word edited one per control.
+struct BitSpec {
+    const char* control;  // check box or combo objectName
+    uint16_t mask;
+    bool combo;
+    const char* hex_label;  // label showing the whole word ("0006h"), or null
+};
+
+// Combo items by language, and the value each item stands for (null: value = item index).
+struct ComboSpec {
+    const char* const* items[3];
+    uint16_t count;
+    const uint16_t* values = nullptr;
+};
+// Item index of value, -1 when no item stands for it.
+int Combo_index_of(const ComboSpec& spec, int32_t value);
+// Value of item index; -1 for an index out of range.
+int32_t Combo_value_of(const ComboSpec& spec, int index);
+// The combo's items in LanguageIndex / the item of value selected (none when no item stands for
+// it); signals blocked. A null combo is skipped.
+void Combo_fill(QComboBox* combo, const ComboSpec& spec);
+void Combo_select(QComboBox* combo, const ComboSpec& spec, int32_t value);
+
+// A live value shown in a label.
+struct LiveSpec {
+    Loc value;
+    const char* label;
+    enum Format : uint8_t { Int, Uint, Hex } format;
+    uint16_t size;
+};
+
+// Hooks a unit may give; a null hook keeps the default.
+struct PageHooks {
+    // Index of the list to poll (default 0); -1 polls nothing.
+    int (*select_list)(uint16_t bus_type) = nullptr;
+    uint32_t poll_ms = 100;
+    uint32_t timer_ms = 10;
+    // Copy condition in place of ParamPage::default_may_copy (for example list reads alone).
+    bool (*may_copy)() = nullptr;
+    // Replaces the copy step (the page keeps the read-back rule itself: ParamPage::polled).
+    void (*copy)(ParamPage& page) = nullptr;
+    // Copy of the page's plain controls, before the edits.
+    void (*copy_controls)(ParamPage& page) = nullptr;
+    // Extra work of a tick, after copy and poll.
+    void (*tick)(ParamPage& page) = nullptr;
+    // Builds the unit's own controls into the group box (context ctx) / frees what build made.
+    void (*build)(ParamPage& page, uint8_t ctx, QGroupBox* box, QVBoxLayout* layout) = nullptr;
+    void (*unbuild)(ParamPage& page, uint8_t ctx) = nullptr;
+    // Own steps after the pattern's: Refresh (ready byte 0), SetLanguage, SetAccess (context 0).
+    void (*refresh)(ParamPage& page, uint8_t ctx) = nullptr;
+    void (*set_language)(ParamPage& page, uint8_t ctx) = nullptr;
+    void (*set_access)(ParamPage& page, uint8_t edit_state) = nullptr;
+    // Own SetAccess rule in place of the edits' one.
+    bool own_access = false;
+    // The edits' captions come from the dictionary at SetLanguage (else the page sets them).
+    bool edit_captions = true;
+    // The poll stamp is set at Create (the first poll waits a whole interval).
+    bool stamp_at_create = false;
+    // Size reported by a frame without Panel_frm.
+    PageSize (*size)(ParamPage& page, uint8_t ctx) = nullptr;
+};
+
+struct PageSpec {
+    const char* frame_class;  // "TFrame_pid_vel"
+    const char* group_box;    // objectName of the page's group box
+    const char* title[3];
+    const FieldSpec* fields;
+    uint16_t field_count;
+    const PollList* lists;
+    uint16_t list_count;
+    PageHooks hooks = {};
+};
+
+class ParamPage {
+public:
+    static constexpr int MAX_LISTS = 4;
+    static constexpr int MAX_FIELDS = 32;
+
+    explicit ParamPage(const PageSpec& spec);
+    ~ParamPage();
+    ParamPage(const ParamPage&) = delete;
+    ParamPage& operator=(const ParamPage&) = delete;
+
+    // The six entry points.
+    void create(uint8_t ctx, QWidget* parent);
+    void destroy(uint8_t ctx);
+    void refresh(uint8_t ctx);
+    void set_language(uint8_t ctx);
+    void set_access(uint8_t unused);
+    void get_size(uint8_t ctx, PageSize* out);
+
+    // Timer_com's work (also the test's direct tick).
+    void tick();
+
+    // ---- for the unit's hooks and the tests ----
+    const PageSpec& spec() const { return spec_; }
+    QWidget* frame(uint8_t ctx) const { return ctx < 2 ? frame_[ctx].data() : nullptr; }
+    uint8_t ready() const { return ready_; }
+    void set_ready(uint8_t r) { ready_ = r; }
+    // A named control of the frame of ctx, or null.
+    template <typename W>
+    W* find(uint8_t ctx, const char* name) const
+    {
+        QWidget* f = frame(ctx);
+        return f == nullptr ? nullptr : f->findChild<W*>(QString::fromLatin1(name));
+    }
+    MemoUpDwxBase* edit(uint8_t ctx, int index) const;
+    MemoUpDwxBase* edit_of(uint8_t ctx, uint16_t ofs) const;
+    // The list the next poll sends (null when none), filled at Create.
+    const PollItem* next_list(uint16_t* count) const;
+    // True when the list now polled requests field ofs and a reply to it has arrived since it was sent.
+    bool polled(uint16_t ofs) const;
+    // The BusType of slot `slot` (0 or 1) has a dictionary (0 to 2).
+    static bool bus_known(uint8_t slot = 0);
+    // List reads on, Remote clear (bus status bit 9 set), slot 0 on a known field bus.
+    static bool default_may_copy();
+    // Show every edit of ctx (ready byte 0 meanwhile).
+    void show_values(uint8_t ctx);
+
+private:
+    void build_frame(uint8_t ctx, QWidget* parent);
+    void free_edits(uint8_t ctx);
+    void fill_lists();
+    int current_list() const;
+    void copy_edits();
+    void poll();
+
+    const PageSpec& spec_;
+    QPointer<QWidget> frame_[2];
+    QPointer<QTimer> timer_;
+    MemoUpDwxBase* edits_[2][MAX_FIELDS] = {};  // owned; freed by free_edits
+    std::array<PollItem, SER_READ_LIST_MAX> items_[MAX_LISTS] = {};
+    uint8_t ready_ = 1;
+    uint32_t stamp_ = 0;
+    int sent_list_ = -1;        // list sent since the choice, -1 none
+    uint32_t sent_count_ = 0;   // Ser_list_reply_count when it was sent
+};
+
+// A unit's ParamPage over its PageSpec `spec` (Frm_<unit>_page()) and its six functions:
+// Frm_<unit>_create, _destroy, _refresh, _set_language, _set_access, _get_size, and
+// Frm_<unit>_entries() for Pages_install.
+#define PARAM_PAGE_UNIT(unit, spec)                                                                   \
+    ParamPage& Frm_##unit##_page()                                                                    \
+    {                                                                                                 \
+        static ParamPage page_(spec);                                                                 \
+        return page_;                                                                                 \
+    }                                                                                                 \
+    void Frm_##unit##_create(uint8_t ctx, QWidget* parent) { Frm_##unit##_page().create(ctx, parent); }            \
+    void Frm_##unit##_destroy(uint8_t ctx) { Frm_##unit##_page().destroy(ctx); }                                   \
+    void Frm_##unit##_refresh(uint8_t ctx) { Frm_##unit##_page().refresh(ctx); }                                   \
+    void Frm_##unit##_set_language(uint8_t ctx) { Frm_##unit##_page().set_language(ctx); }                         \
+    void Frm_##unit##_set_access(uint8_t access) { Frm_##unit##_page().set_access(access); }                       \
+    void Frm_##unit##_get_size(uint8_t ctx, PageSize* size) { Frm_##unit##_page().get_size(ctx, size); }           \
+    PageEntryPoints Frm_##unit##_entries()                                                            \
+    {                                                                                                 \
+        return {Frm_##unit##_create,       Frm_##unit##_destroy,    Frm_##unit##_refresh,             \
+                Frm_##unit##_set_language, Frm_##unit##_set_access, Frm_##unit##_get_size};           \
+    }
+
+// Declarations of the same functions, for a unit's header.
+#define PARAM_PAGE_UNIT_DECL(unit)                           \
+    void Frm_##unit##_create(uint8_t ctx, QWidget* parent);  \
+    void Frm_##unit##_destroy(uint8_t ctx);                  \
+    void Frm_##unit##_refresh(uint8_t ctx);                  \
+    void Frm_##unit##_set_language(uint8_t ctx);             \
+    void Frm_##unit##_set_access(uint8_t access);            \
+    void Frm_##unit##_get_size(uint8_t ctx, PageSize* size); \
+    PageEntryPoints Frm_##unit##_entries();                  \
+    ParamPage& Frm_##unit##_page();

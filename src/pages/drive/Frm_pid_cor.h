@@ -1,0 +1,5 @@
+#pragma once
+// Current Regulator page. The regulator panel of the oscilloscope calls Frm_pid_cor_refresh(0) after it changed gains.
+#include "pages/ParamPage.h"
+
+PARAM_PAGE_UNIT_DECL(pid_cor)

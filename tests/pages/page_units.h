@@ -1,0 +1,60 @@
+#pragma once
+// The page units under test, one row each: node, frame, group box, flow panels and the poll
+// request per bus type (count byte first).
+#include <string>
+#include <vector>
+
+#include "pages/drive/Frm_field_bus.h"
+#include "pages/drive/Frm_motore.h"
+#include "pages/drive/Frm_pid_cor.h"
+#include "pages/drive/Frm_pid_pos.h"
+#include "pages/drive/Frm_pid_vel.h"
+#include "shell/Treectrl.h"
+
+namespace pagetest {
+
+struct UnitRow {
+    const char* name;
+    PageNode* node;
+    ParamPage& (*page)();
+    const char* frame_class;
+    const char* group_box;
+    std::vector<const char*> panels;
+    std::vector<std::string> modbus;   // request of bus types 0 and 1 (none: the unit polls nothing)
+    std::vector<std::string> canopen;  // request of bus type 2
+};
+
+inline const std::vector<UnitRow>& page_units()
+{
+    static const std::vector<UnitRow> rows = {
+        {"field_bus", &PageNode_field_bus, Frm_field_bus_page, "TFrame_field_bus", "GroupBox_bus_campo",
+         {"FlowPanel_canbus_node_id", "FlowPanel_mdb_addr_mem", "FlowPanel_mdb_timeout", "FlowPanel_can_timeout"},
+         {},
+         {}},
+        {"motore", &PageNode_motore, Frm_motore_page, "TFrame_motore", "GroupBox_dati_motore",
+         {"FlowPanel_vel_nom", "FlowPanel_corr_nom", "FlowPanel_corr_picco", "FlowPanel_corr_stallo",
+          "FlowPanel_volt_nom", "FlowPanel_resist_fase", "FlowPanel_indutt_sincrona", "FlowPanel_flux_magnete",
+          "FlowPanel_I2t_time", "FlowPanel_passo_polare"},
+         {"4Dh", "0150h", "0151h", "0152h", "0153h", "0154h", "0155h", "0156h", "015Ah", "0157h", "0158h", "0159h",
+          "0165h", "0166h"},
+         {"8Ch", "2031h,0", "2030h,0", "2000h,0", "2001h,0", "2002h,0", "2033h,0", "2034h,0", "2003h,0", "2035h,0",
+          "2036h,0", "2037h,0", "2043h,0"}},
+        {"pid_vel", &PageNode_pid_vel, Frm_pid_vel_page, "TFrame_pid_vel", "GroupBox_PID_vel",
+         {"FlowPanel_PID_speed_kp", "FlowPanel_PID_speed_ki", "FlowPanel_PID_speed_kd"},
+         {"43h", "0202h", "0203h", "0204h"},
+         {"83h", "2008h,0", "2009h,0", "2038h,0"}},
+        {"pid_pos", &PageNode_pid_pos, Frm_pid_pos_page, "TFrame_pid_pos", "GroupBox_PID_position",
+         {"FlowPanel_PID_kp_pos"},
+         {"41h", "0205h"},
+         {"81h", "2007h,0"}},
+        {"pid_cor", &PageNode_pid_cor, Frm_pid_cor_page, "TFrame_pid_cor", "GroupBox_BR_PID_corrente",
+         {"FlowPanel_PID_corr_kp", "FlowPanel_PID_corr_ki", "FlowPanel_PID_corr_kd"},
+         {"43h", "015Dh", "015Eh", "015Fh"},
+         {"83h", "200Ah,0", "200Bh,0", "2039h,0"}},
+    };
+    return rows;
+}
+
+inline std::string PrintToString(const UnitRow& r) { return r.name; }
+
+}  // namespace pagetest

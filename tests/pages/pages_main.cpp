@@ -1,0 +1,2 @@
+// The page tests run under the GUI tests' entry.
+#include "gui/gui_main.cpp"
