@@ -114,6 +114,7 @@ public:
 
     // --- Drive state: raw bytes in drive order. Wrong sizes throw std::invalid_argument.
     void set_image(const SimBytes& image);
+    void set_image_bytes(std::size_t offset, const SimBytes& bytes);
     SimBytes image() const;
     void set_identification(const SimBytes& ident);
     SimBytes identification() const;
@@ -122,6 +123,7 @@ public:
     void set_alarm_memory(const SimBytes& mem);
     void set_info_reply(std::uint8_t sub, const SimBytes& after_status);
     void set_list_value(std::uint16_t key, std::uint8_t sub, const SimBytes& raw);
+    void clear_list_values();
     void queue_text_message(const SimBytes& message);
     std::size_t queued_text_messages() const;
     void set_terminal_echo(bool on);  // without a queued message a character is echoed as "%c"

@@ -115,3 +115,17 @@ void DriveSim::set_pacing(std::uint32_t baud, std::chrono::microseconds turnarou
     baud_ = baud;
     turnaround_ = turnaround;
 }
+
+void DriveSim::set_image_bytes(std::size_t offset, const SimBytes& bytes)
+{
+    if (offset > kImageSize || bytes.size() > kImageSize - offset)
+        throw std::invalid_argument("image bytes beyond 2412");
+    std::lock_guard lk(mu_);
+    std::copy(bytes.begin(), bytes.end(), image_.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+void DriveSim::clear_list_values()
+{
+    std::lock_guard lk(mu_);
+    list_values_.clear();
+}
