@@ -33,7 +33,7 @@ namespace {
 constexpr uint32_t HELLO_WAIT_MS = 100;
 constexpr uint32_t BOOT_POLL_WAIT_MS = 100;
 constexpr uint8_t BOOT_MISSES = 10;
-constexpr uint64_t QUIET_MARGIN_US = 500;     // wake-up slack of the receive thread
+constexpr uint64_t QUIET_MARGIN_US = 0;       // the turnaround seen includes the reader's wake-up
 constexpr uint64_t QUIET_POLL_US = 1000;
 constexpr uint64_t BITS_PER_BYTE = 10;        // 8N1
 constexpr uint8_t TRIES = 2;
