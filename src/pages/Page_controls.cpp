@@ -27,22 +27,29 @@ QComboBox* Page_combo(FlowPanel* panel, const char* name)
     return c;
 }
 
+namespace {
+
+// A widget named `name` in parent, added to layout when one is given.
+template <typename W>
+W* named_widget(QWidget* parent, QBoxLayout* layout, const char* name)
+{
+    auto* w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    if (layout != nullptr)
+        layout->addWidget(w);
+    return w;
+}
+
+}  // namespace
+
 QLabel* Page_label(QWidget* parent, QBoxLayout* layout, const char* name)
 {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QString::fromLatin1(name));
-    if (layout != nullptr)
-        layout->addWidget(l);
-    return l;
+    return named_widget<QLabel>(parent, layout, name);
 }
 
 QGroupBox* Page_group(QWidget* parent, QBoxLayout* layout, const char* name)
 {
-    auto* g = new QGroupBox(parent);
-    g->setObjectName(QString::fromLatin1(name));
-    if (layout != nullptr)
-        layout->addWidget(g);
-    return g;
+    return named_widget<QGroupBox>(parent, layout, name);
 }
 
 void Page_set_colour(QWidget* w, const QColor& colour)
