@@ -1,12 +1,17 @@
 #include "pages/ParamPage.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QLabel>
 #include <QGroupBox>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstring>
+
+#include "controls/Utxgraph.h"
 #include "drivedata/Globvar.h"
 #include "link/Serrx.h"
 #include "platform/Tick.h"
@@ -131,14 +136,18 @@ void ParamPage::create(uint8_t ctx, QWidget* parent)
         build_frame(ctx, parent);
     frame_[ctx]->setParent(parent);
     frame_[ctx]->show();
-    refresh(ctx);
-    ready_ = 0;
-    set_language(ctx);
-    if (ctx == 0) {
-        set_access(Page_edit_state());
-        if (spec_.hooks.stamp_at_create)
-            stamp_ = Tick_ms();
+    creating_ = true;
+    if (spec_.hooks.create_steps != nullptr) {
+        spec_.hooks.create_steps(*this, ctx);
+    } else {
+        refresh(ctx);
+        set_language(ctx);
+        if (ctx == 0)
+            set_access(Page_edit_state());
     }
+    creating_ = false;
+    if (ctx == 0 && spec_.hooks.stamp_at_create)
+        stamp_ = Tick_ms();
     ready_ = 1;
 }
 
@@ -158,11 +167,32 @@ void ParamPage::refresh(uint8_t ctx)
     if (ctx > 1 || !frame_[ctx])
         return;
     ready_ = 0;
-    for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i)
-        if (edits_[ctx][i])
-            edits_[ctx][i]->show();
+    if (spec_.hooks.refresh_steps != nullptr)
+        spec_.hooks.refresh_steps(*this, ctx);
+    else
+        step_refresh(ctx);
+    ready_ = creating_ ? 0 : 1;
+}
+
+void ParamPage::step_refresh(uint8_t ctx)
+{
+    step_show_edits(ctx);
+    step_show_bits(ctx);
+    step_show_lives(ctx);
     if (spec_.hooks.refresh != nullptr)
         spec_.hooks.refresh(*this, ctx);
+    step_timer(ctx);
+}
+
+void ParamPage::step_show_edits(uint8_t ctx)
+{
+    for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i)
+        if (edits_[ctx & 1][i])
+            edits_[ctx & 1][i]->show();
+}
+
+void ParamPage::step_timer(uint8_t ctx)
+{
     if (QTimer* t = find<QTimer>(ctx, "Timer_com")) {
         if (ctx == 0) {
             t->setInterval(static_cast<int>(spec_.hooks.timer_ms));
@@ -171,21 +201,39 @@ void ParamPage::refresh(uint8_t ctx)
             t->stop();
         }
     }
-    ready_ = 1;
 }
 
 void ParamPage::set_language(uint8_t ctx)
 {
     if (ctx > 1 || !frame_[ctx])
         return;
-    if (auto* box = find<QGroupBox>(ctx, spec_.group_box))
-        box->setTitle(QString::fromUtf8(spec_.title[Lang_index()]));
-    if (bus_known(ctx) && spec_.hooks.edit_captions)
-        for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i)
-            if (edits_[ctx][i])
-                edits_[ctx][i]->set_language(ctx);
+    if (spec_.hooks.language_steps != nullptr)
+        spec_.hooks.language_steps(*this, ctx);
+    else
+        step_set_language(ctx);
+}
+
+void ParamPage::step_set_language(uint8_t ctx)
+{
+    step_title(ctx);
+    step_caption_edits(ctx);
     if (spec_.hooks.set_language != nullptr)
         spec_.hooks.set_language(*this, ctx);
+}
+
+void ParamPage::step_title(uint8_t ctx)
+{
+    if (auto* box = find<QGroupBox>(ctx, spec_.group_box))
+        box->setTitle(QString::fromUtf8(spec_.title[Lang_index()]));
+}
+
+void ParamPage::step_caption_edits(uint8_t ctx)
+{
+    if (!bus_known(ctx) || !spec_.hooks.edit_captions)
+        return;
+    for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i)
+        if (edits_[ctx & 1][i])
+            edits_[ctx & 1][i]->set_language(ctx);
 }
 
 void ParamPage::set_access(uint8_t)
@@ -193,21 +241,45 @@ void ParamPage::set_access(uint8_t)
     if (!frame_[0])
         return;
     const uint8_t state = Page_edit_state();
-    if (!spec_.hooks.own_access) {
-        for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i) {
-            MemoUpDwxBase* e = edits_[0][i];
-            if (e == nullptr)
-                continue;
-            if (bus_known()) {
-                e->set_access(state);
-            } else {
-                e->memo()->setEnabled(false);
-                e->updown()->setEnabled(false);
-            }
-        }
-    }
+    if (spec_.hooks.access_steps != nullptr)
+        spec_.hooks.access_steps(*this, state);
+    else
+        step_set_access(state);
+}
+
+void ParamPage::step_set_access(uint8_t state)
+{
+    if (!spec_.hooks.own_access)
+        step_access_edits(state);
     if (spec_.hooks.set_access != nullptr)
         spec_.hooks.set_access(*this, state);
+}
+
+void ParamPage::step_access_edits(uint8_t state)
+{
+    const bool known = bus_known();
+    for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i) {
+        MemoUpDwxBase* e = edits_[0][i];
+        if (e == nullptr)
+            continue;
+        if (known) {
+            e->set_access(state);
+        } else {
+            e->memo()->setEnabled(false);
+            e->updown()->setEnabled(false);
+        }
+    }
+    for (uint16_t i = 0; i < spec_.bit_count; ++i) {
+        const BitSpec& b = spec_.bits[i];
+        if (!known) {
+            if (auto* w = find<QWidget>(0, b.control))
+                w->setEnabled(false);
+        } else if (b.combo) {
+            Utxgraph_enable_combo(RecLoc(b.ofs), find<QComboBox>(0, b.control), nullptr, state);
+        } else {
+            Utxgraph_enable_check(RecLoc(b.ofs), find<QCheckBox>(0, b.control), state);
+        }
+    }
 }
 
 void ParamPage::get_size(uint8_t ctx, PageSize* out)
@@ -228,10 +300,177 @@ void ParamPage::show_values(uint8_t ctx)
         return;
     const uint8_t was = ready_;
     ready_ = 0;
-    for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i)
-        if (edits_[ctx][i])
-            edits_[ctx][i]->show();
+    step_show_edits(ctx);
     ready_ = was;
+}
+
+// ---- bit controls ----
+
+QString Page_hex_text(uint32_t value, uint8_t size)
+{
+    const int digits = size == 1 ? 2 : size == 4 ? 8 : 4;
+    const uint32_t mask = size == 4 ? 0xFFFFFFFFu : (1u << (digits * 4)) - 1;
+    return QStringLiteral("%1").arg(value & mask, digits, 16, QLatin1Char('0')).toUpper() + QLatin1Char('h');
+}
+
+namespace {
+
+uint16_t word_of(uint8_t ctx, const BitSpec& b)
+{
+    return b.size == 1 ? DriveRecordBank[ctx & 1].b[b.ofs] : Rec_get<uint16_t>(DriveRecordBank[ctx & 1], b.ofs);
+}
+
+void set_word(uint8_t ctx, const BitSpec& b, uint16_t v)
+{
+    if (b.size == 1)
+        DriveRecordBank[ctx & 1].b[b.ofs] = static_cast<uint8_t>(v);
+    else
+        Rec_set<uint16_t>(DriveRecordBank[ctx & 1], b.ofs, v);
+}
+
+uint16_t readback_of(const BitSpec& b)
+{
+    return b.size == 1 ? DriveReadBack.b[b.ofs] : Rec_get<uint16_t>(DriveReadBack, b.ofs);
+}
+
+}  // namespace
+
+void ParamPage::connect_bits(uint8_t ctx)
+{
+    for (uint16_t i = 0; i < spec_.bit_count; ++i) {
+        const int index = i;
+        if (auto* box = find<QCheckBox>(ctx, spec_.bits[i].control))
+            QObject::connect(box, &QCheckBox::clicked, box, [this, index] { bit_clicked(index, -1); });
+        else if (auto* combo = find<QComboBox>(ctx, spec_.bits[i].control))
+            QObject::connect(combo, &QComboBox::activated, combo, [this, index](int item) { bit_clicked(index, item); });
+    }
+}
+
+void ParamPage::bit_clicked(int index, int item)
+{
+    const uint16_t pc = PageContext.load();
+    if (ready_ != 1 || pc > 1 || index < 0 || index >= spec_.bit_count)
+        return;
+    const auto ctx = static_cast<uint8_t>(pc);
+    const BitSpec& b = spec_.bits[index];
+    bool on = false;
+    if (b.combo) {
+        if (item < 0)
+            return;
+        on = item != 0;
+    } else {
+        auto* box = find<QCheckBox>(ctx, b.control);
+        if (box == nullptr || !box->isEnabled())
+            return;
+        auto* label = b.on_off != nullptr ? find<QLabel>(ctx, b.on_off) : nullptr;
+        on = PagesHost.get_check_on_off != nullptr ? PagesHost.get_check_on_off(box, label) != 0 : box->isChecked();
+    }
+    const uint16_t word = word_of(ctx, b);
+    set_word(ctx, b, static_cast<uint16_t>(on ? word | b.mask : word & ~b.mask));
+    show_hex(ctx, b.ofs);
+    if (spec_.hooks.bit_changed != nullptr)
+        spec_.hooks.bit_changed(*this, ctx, index);
+    if (ctx == 0)
+        Sertx_write_var(RecLoc(b.ofs));
+}
+
+void ParamPage::set_bit_control(uint8_t ctx, int index)
+{
+    const BitSpec& b = spec_.bits[index];
+    const bool on = (word_of(ctx, b) & b.mask) != 0;
+    if (b.combo) {
+        if (auto* combo = find<QComboBox>(ctx, b.control)) {
+            const QSignalBlocker quiet(combo);
+            combo->setCurrentIndex(on ? 1 : 0);
+        }
+    } else if (auto* box = find<QCheckBox>(ctx, b.control)) {
+        auto* label = b.on_off != nullptr ? find<QLabel>(ctx, b.on_off) : nullptr;
+        const QSignalBlocker quiet(box);
+        if (PagesHost.set_check_on_off != nullptr)
+            PagesHost.set_check_on_off(box, label, on);
+        else
+            box->setChecked(on);
+    }
+}
+
+void ParamPage::show_hex(uint8_t ctx, uint16_t ofs)
+{
+    for (uint16_t i = 0; i < spec_.bit_count; ++i) {
+        const BitSpec& b = spec_.bits[i];
+        if (b.ofs == ofs && b.hex_label != nullptr)
+            Utxgraph_set_text(find<QWidget>(ctx, b.hex_label), Page_hex_text(word_of(ctx, b), b.size));
+    }
+}
+
+void ParamPage::step_show_bits(uint8_t ctx)
+{
+    for (uint16_t i = 0; i < spec_.bit_count; ++i) {
+        set_bit_control(ctx, i);
+        show_hex(ctx, spec_.bits[i].ofs);
+    }
+}
+
+void ParamPage::step_copy_bits()
+{
+    for (uint16_t i = 0; i < spec_.bit_count; ++i) {
+        const BitSpec& b = spec_.bits[i];
+        const uint16_t word = word_of(0, b);
+        const uint16_t got = readback_of(b);
+        if (!polled(b.ofs) || ((word ^ got) & b.mask) == 0)
+            continue;
+        set_word(0, b, static_cast<uint16_t>((word & ~b.mask) | (got & b.mask)));
+        set_bit_control(0, i);
+        show_hex(0, b.ofs);
+    }
+}
+
+// ---- live values ----
+
+QString Live_text(Loc loc, LiveSpec::Format format, uint16_t size)
+{
+    const uint8_t* p = (size == 1 || size == 2 || size == 4) ? Loc_ptr_n(loc, size) : nullptr;
+    if (p == nullptr)
+        return QString::fromLatin1(PAGE_NO_VALUE);
+    uint32_t u = 0;
+    int32_t i = 0;
+    switch (size) {
+    case 1: u = p[0]; i = static_cast<int8_t>(p[0]); break;
+    case 2: { uint16_t v; std::memcpy(&v, p, 2); u = v; i = static_cast<int16_t>(v); break; }
+    default: { std::memcpy(&u, p, 4); i = static_cast<int32_t>(u); break; }
+    }
+    switch (format) {
+    case LiveSpec::Int: return QString::number(i);
+    case LiveSpec::Uint: return QString::number(u);
+    default: return Page_hex_text(u, static_cast<uint8_t>(size));
+    }
+}
+
+namespace {
+bool drive_answers() { return (Ser_link_flags.load(std::memory_order_acquire) & LinkFlag::Answers) != 0; }
+}  // namespace
+
+void ParamPage::step_show_lives(uint8_t ctx)
+{
+    const bool values = ctx == 0 && drive_answers();
+    for (uint16_t i = 0; i < spec_.live_count; ++i) {
+        const LiveSpec& l = spec_.lives[i];
+        Utxgraph_set_text(find<QWidget>(ctx, l.label),
+                          values ? Live_text(l.value, l.format, l.size) : QString::fromLatin1(PAGE_NO_VALUE));
+    }
+    if (ctx == 0)
+        lives_shown_ = values;
+}
+
+void ParamPage::step_copy_lives()
+{
+    for (uint16_t i = 0; i < spec_.live_count; ++i) {
+        const LiveSpec& l = spec_.lives[i];
+        if (!polled(l.value))
+            continue;
+        using Update = void (*)(Loc, Loc, QWidget*, uint16_t);
+        constexpr Update UPDATES[] = {Utxgraph_update_int, Utxgraph_update_uint, Utxgraph_update_hex};
+        UPDATES[l.format](l.value, Loc_readback(l.value), find<QWidget>(0, l.label), l.size);
+    }
 }
 
 // ---- frame ----
@@ -264,6 +503,7 @@ void ParamPage::build_frame(uint8_t ctx, QWidget* parent)
     frame_[ctx] = frame;
     if (spec_.hooks.build != nullptr)
         spec_.hooks.build(*this, ctx, box, fields);
+    connect_bits(ctx);
     for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i)
         edits_[ctx][i] = EDIT_MAKERS[static_cast<int>(spec_.fields[i].type)].make(spec_.fields[i], panels[i], ctx);
     panel->adjustSize();
@@ -276,8 +516,10 @@ void ParamPage::fill_lists()
 {
     for (uint16_t l = 0; l < spec_.list_count && l < MAX_LISTS; ++l) {
         const PollList& list = spec_.lists[l];
-        for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i)
-            items_[l][i] = PollItem{0, 0, RecLoc(list.items[i].field), {Area::ReadBack, list.items[i].readback}, 0};
+        for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i) {
+            const Loc var{list.items[i].area, list.items[i].field};
+            items_[l][i] = PollItem{0, 0, var, {Loc_readback(var).area, list.items[i].readback}, 0};
+        }
         if (bus_known() && (list.bus_types >> bus_type_of(0) & 1))
             Busx_fill_poll_list(items_[l].data(), std::min<uint16_t>(list.count, SER_READ_LIST_MAX));
         for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i)
@@ -302,14 +544,16 @@ const PollItem* ParamPage::next_list(uint16_t* count) const
     return l < 0 ? nullptr : items_[l].data();
 }
 
-bool ParamPage::polled(uint16_t ofs) const
+bool ParamPage::polled(uint16_t ofs) const { return polled(RecLoc(ofs)); }
+
+bool ParamPage::polled(Loc loc) const
 {
     const int l = current_list();
     if (l < 0 || l != sent_list_ || Ser_list_reply_count.load(std::memory_order_acquire) == sent_count_)
         return false;
     const PollList& list = spec_.lists[l];
     for (uint16_t i = 0; i < list.count; ++i)
-        if (list.items[i].field == ofs && !list.items[i].pair_half)
+        if (Loc{list.items[i].area, list.items[i].field} == loc && !list.items[i].pair_half)
             return true;
     return false;
 }
@@ -320,7 +564,7 @@ bool ParamPage::default_may_copy()
            !(DriveUiFlags.load(std::memory_order_acquire) & UiFlag::Remote) && bus_type_of(0) != 0 && bus_known();
 }
 
-void ParamPage::copy_edits()
+void ParamPage::step_copy_edits()
 {
     for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i) {
         const FieldSpec& f = spec_.fields[i];
@@ -354,13 +598,17 @@ void ParamPage::tick()
 {
     if (!frame_[0])
         return;
+    if (spec_.live_count != 0 && lives_shown_ != drive_answers())
+        step_show_lives(0);
     if (spec_.hooks.may_copy != nullptr ? spec_.hooks.may_copy() : default_may_copy()) {
         if (spec_.hooks.copy != nullptr) {
             spec_.hooks.copy(*this);
         } else {
             if (spec_.hooks.copy_controls != nullptr)
                 spec_.hooks.copy_controls(*this);
-            copy_edits();
+            step_copy_edits();
+            step_copy_bits();
+            step_copy_lives();
         }
     }
     poll();

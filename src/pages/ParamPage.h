@@ -55,6 +55,9 @@ struct PollSpec {
     // Fixed key for a live value with two key pairs (0: from the dictionary).
     uint16_t key = 0;
     uint8_t subindex = 0;
+    // Area of field: a record field of slot 0, or a live value (Area::Live; its received copy
+    // lies at readback in Area::LiveReadBack).
+    Area area = Area::Slot0;
 };
 struct PollList {
     const PollSpec* items;
@@ -62,13 +65,25 @@ struct PollList {
     uint8_t bus_types = 0x07;  // bit n: filled at Create when slot 0's BusType is n
 };
 
-// Bits of a flags word edited one per control.
+// Bits of a flags word edited one per control. The base connects the control after the unit's
+// build (check box `clicked`, combo `activated`), shows it at Refresh, copies only its own bits at
+// the tick, applies access to it in context 0 and, on a user change, stores its bits in the record
+// of PageContext, shows the word in hex_label, runs the bit_changed hook and sends the word in
+// context 0. A check box acts only while enabled; a combo's item 0 clears the bits, any other sets them.
 struct BitSpec {
     const char* control;  // check box or combo objectName
     uint16_t mask;
     bool combo;
     const char* hex_label;  // label showing the whole word ("0006h"), or null
+    uint16_t ofs = 0;               // the word's DriveRecord offset
+    const char* on_off = nullptr;   // a check box's "On"/"Off" label
+    uint8_t size = 2;               // bytes of the word: 2, or 1 for a byte ("06h")
 };
+
+// "0006h" (size 2) or "06h" (size 1), "00000006h" (size 4): upper-case hex digits and "h".
+QString Page_hex_text(uint32_t value, uint8_t size);
+// The text a page shows for a value it cannot show (archive, link down).
+inline constexpr const char* PAGE_NO_VALUE = "-----";
 
 // Combo items by language, and the value each item stands for (null: value = item index).
 struct ComboSpec {
@@ -85,13 +100,16 @@ int32_t Combo_value_of(const ComboSpec& spec, int index);
 void Combo_fill(QComboBox* combo, const ComboSpec& spec);
 void Combo_select(QComboBox* combo, const ComboSpec& spec, int32_t value);
 
-// A live value shown in a label.
+// A live value shown in a label: in context 0 its value while the drive answers, copied at the
+// tick when the polled list delivered it; "-----" in context 1 and while the drive is silent.
 struct LiveSpec {
     Loc value;
     const char* label;
     enum Format : uint8_t { Int, Uint, Hex } format;
     uint16_t size;
 };
+// The value of size 1, 2 or 4 at loc as text in format; "-----" when it cannot be read.
+QString Live_text(Loc loc, LiveSpec::Format format, uint16_t size);
 
 // Hooks a unit may give; a null hook keeps the default.
 struct PageHooks {
@@ -122,6 +140,16 @@ struct PageHooks {
     bool stamp_at_create = false;
     // Size reported by a frame without Panel_frm.
     PageSize (*size)(ParamPage& page, uint8_t ctx) = nullptr;
+    // After a user change of bit control `index` was stored (before it is sent).
+    void (*bit_changed)(ParamPage& page, uint8_t ctx, int index) = nullptr;
+    // Own order: each runs in place of the base's steps of its entry point and calls the steps it
+    // keeps itself (ParamPage::step_*). The base keeps the guards and the ready byte. Create's runs
+    // after the frame is in place (default: Refresh, SetLanguage, SetAccess for context 0; the
+    // ready byte stays 0 until Create ends, also through the entry points it calls).
+    void (*create_steps)(ParamPage& page, uint8_t ctx) = nullptr;
+    void (*refresh_steps)(ParamPage& page, uint8_t ctx) = nullptr;
+    void (*language_steps)(ParamPage& page, uint8_t ctx) = nullptr;
+    void (*access_steps)(ParamPage& page, uint8_t edit_state) = nullptr;
 };
 
 struct PageSpec {
@@ -133,6 +161,10 @@ struct PageSpec {
     const PollList* lists;
     uint16_t list_count;
     PageHooks hooks = {};
+    const BitSpec* bits = nullptr;
+    uint16_t bit_count = 0;
+    const LiveSpec* lives = nullptr;
+    uint16_t live_count = 0;
 };
 
 class ParamPage {
@@ -180,14 +212,35 @@ public:
     static bool default_may_copy();
     // Show every edit of ctx (ready byte 0 meanwhile).
     void show_values(uint8_t ctx);
+    // True when the list now polled requests the variable at loc (see polled).
+    bool polled(Loc loc) const;
+
+    // ---- the base's steps, for a unit's own order (frame of ctx present) ----
+    void step_show_edits(uint8_t ctx);     // every edit's value
+    void step_show_bits(uint8_t ctx);      // bit controls and hex labels
+    void step_show_lives(uint8_t ctx);     // live labels
+    void step_timer(uint8_t ctx);          // Timer_com: context 0 started, context 1 stopped
+    void step_title(uint8_t ctx);          // group box title
+    void step_caption_edits(uint8_t ctx);  // edits' dictionary captions (known bus type)
+    void step_access_edits(uint8_t edit_state);  // context-0 edits and bit controls
+    void step_refresh(uint8_t ctx);        // Refresh's whole default order
+    void step_set_language(uint8_t ctx);   // SetLanguage's
+    void step_set_access(uint8_t edit_state);  // SetAccess's
+    // The tick's copy steps (the conditions already checked).
+    void step_copy_edits();
+    void step_copy_bits();
+    void step_copy_lives();
 
 private:
     void build_frame(uint8_t ctx, QWidget* parent);
     void free_edits(uint8_t ctx);
     void fill_lists();
     int current_list() const;
-    void copy_edits();
     void poll();
+    void connect_bits(uint8_t ctx);
+    void bit_clicked(int index, int item);  // item: the combo's chosen item
+    void set_bit_control(uint8_t ctx, int index);
+    void show_hex(uint8_t ctx, uint16_t ofs);
 
     const PageSpec& spec_;
     QPointer<QWidget> frame_[2];
@@ -198,6 +251,8 @@ private:
     uint32_t stamp_ = 0;
     int sent_list_ = -1;        // list sent since the choice, -1 none
     uint32_t sent_count_ = 0;   // Ser_list_reply_count when it was sent
+    bool lives_shown_ = false;
+    bool creating_ = false;     // Create runs: the ready byte stays 0 until its end  // context 0's live labels show values (not "-----")
 };
 
 // A unit's ParamPage over its PageSpec `spec` (Frm_<unit>_page()) and its six functions:

@@ -6,6 +6,9 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+#include <thread>
+
+#include "link/Seriale.h"
 #include "page_fixture.h"
 #include "page_units.h"
 
@@ -179,6 +182,52 @@ TEST_F(FieldBusTest, AccessFollowsTheSourceAndTheLink)
     }
     EditStateFlags = 0;
     Frm_field_bus_destroy(0);
+}
+
+TEST_F(FieldBusTest, ArchiveBusChangeRebuildsTheArchiveTree)
+{
+    auto archive = std::make_unique<QTreeWidget>();
+    set(1, RecOfs::BusType, 1);
+    InitPageTree(archive.get(), DrivePageRoots, 1);
+    ASSERT_NE(FindPageNode(archive.get(), &PageNode_mdb_stm), nullptr);
+    PageContext = 1;
+    Frm_field_bus_create(1, host());
+    Q_EMIT find<QComboBox>("ComboBox_bus_control_type", 1)->activated(2);
+    EXPECT_EQ(FindPageNode(archive.get(), &PageNode_mdb_stm), nullptr);
+    EXPECT_NE(FindPageNode(archive.get(), &PageNode_cands402_stm), nullptr);
+    EXPECT_EQ(BuiltBusType[1], 2);
+    Frm_field_bus_destroy(1);
+    PageContext = 0;
+}
+
+// The selector request waits while ten requests wait; the link is "ready" without a thread, so
+// the queue only grows.
+TEST_F(FieldBusTest, NoSelectorRequestWhileTenRequestsWait)
+{
+    Seriale_init();
+    Seriale_clear_queue();
+    Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+    set(0, RecOfs::BusType, 1);
+    Frm_field_bus_create(0, host());
+    auto selector_requests = [] {
+        std::size_t n = 0;
+        for (const auto& e : Seriale_view().entries)
+            n += e.frame.size() > 2 && e.frame[1] == 7 && e.frame[2] == 7;
+        return n;
+    };
+    for (const std::size_t waiting : {10u, 9u}) {
+        SCOPED_TRACE(waiting);
+        Seriale_clear_queue();
+        for (std::size_t i = 0; i < waiting; ++i)
+            Sertx_read_info(1);
+        ASSERT_EQ(Seriale_count(), waiting);
+        std::this_thread::sleep_for(std::chrono::milliseconds(110));
+        Frm_field_bus_page().tick();
+        EXPECT_EQ(selector_requests(), waiting < 10 ? 1u : 0u);
+    }
+    Frm_field_bus_destroy(0);
+    Seriale_clear_queue();
+    Ser_link_flags.store(0);
 }
 
 TEST_F(FieldBusTest, RepairsAnUnknownBusType)

@@ -48,7 +48,6 @@ struct BusTab {
     uint16_t timeout_ofs;
     const char* check;
     const char* on_off;
-    uint16_t check_bit;
 };
 const BusTab TABS[2] = {
     {"TabSheet_ModBus", "ModBus", "GroupBox_mdb_memoria", "FlowPanel_mdb_addr_mem", 94, "Panel_modbus_bit_rate",
@@ -56,13 +55,13 @@ const BusTab TABS[2] = {
      {"Panel_mdb_addr_selector", "Panel_mdb_addr_selector_dat", "Panel_mdb_bit_rate_selector",
       "Panel_mdb_bit_rate_selector_dat"},
      SelectorModbusRates, "GroupBox_mdb_alarm_timeout", "FlowPanel_mdb_timeout", 100, "CheckBox_mdb_timeout_enable",
-     "Panel_mdb_timeout_enable_on_off", 1u << 1},
+     "Panel_mdb_timeout_enable_on_off"},
     {"TabSheet_CanOpen", "CanOpen", "GroupBox_can_memoria", "FlowPanel_canbus_node_id", 102, "Panel_canopen_bit_rate",
      "ComboBox_canopen_bit_rate", &CanRateCombo, 104, "GroupBox_can_selettore",
      {"Panel_can_addr_selector", "Panel_can_addr_selector_dat", "Panel_can_bit_rate_selector",
       "Panel_can_bit_rate_selector_dat"},
      SelectorCanRates, "GroupBox_can_alarm_timeout", "FlowPanel_can_timeout", 106, "CheckBox_can_timeout_enable",
-     "Panel_can_timeout_enable_on_off", 1u << 2},
+     "Panel_can_timeout_enable_on_off"},
 };
 
 uint8_t selector_shown = 0;  // the selector byte last shown in context 0
@@ -112,9 +111,7 @@ void show_tab(uint8_t ctx, const BusTab& t)
     Combo_select(find<QComboBox>(ctx, t.rate_combo), *t.rates, field(ctx, t.rate_ofs));
     if (&t == &TABS[0])
         Combo_select(find<QComboBox>(ctx, "ComboBox_modbus_parity"), ParityCombo, field(ctx, OFS_PARITY));
-    if (PagesHost.set_check_on_off != nullptr)
-        PagesHost.set_check_on_off(find<QCheckBox>(ctx, t.check), find<QLabel>(ctx, t.on_off),
-                                   (field(ctx, OFS_FLAGS) & t.check_bit) != 0);
+    page().step_show_bits(ctx);
     page().set_ready(was);
 }
 
@@ -140,29 +137,20 @@ void store_index(uint16_t ofs, int index)
         Sertx_write_var(RecLoc(ofs));
 }
 
-void ComboBox_mode_addr_bit_rateChange(int index)
-{
-    const uint8_t ctx = handler_context();
-    if (ctx > 1 || index < 0)
-        return;
-    set_field(ctx, OFS_FLAGS, static_cast<uint16_t>((field(ctx, OFS_FLAGS) & ~1u) | (index & 1)));
-    if (ctx != 0)
-        return;
-    Sertx_write_var(RecLoc(OFS_FLAGS));
-    page().set_access(0);
-}
+// Bits of offset 108: the source combo (bit 0) and the two time-out check boxes; the base stores
+// and sends them.
+const BitSpec BITS[] = {
+    {"ComboBox_mode_addr_bit_rate", 1u << 0, true, nullptr, OFS_FLAGS},
+    {"CheckBox_mdb_timeout_enable", 1u << 1, false, nullptr, OFS_FLAGS, "Panel_mdb_timeout_enable_on_off"},
+    {"CheckBox_can_timeout_enable", 1u << 2, false, nullptr, OFS_FLAGS, "Panel_can_timeout_enable_on_off"},
+};
+constexpr int BIT_SOURCE = 0;
 
-void timeout_clicked(const BusTab& t)
+// A new source changes which settings are live: access again (context 0).
+void bit_changed(ParamPage& p, uint8_t ctx, int index)
 {
-    const uint8_t ctx = handler_context();
-    auto* box = find<QCheckBox>(ctx, t.check);
-    if (ctx > 1 || box == nullptr || !box->isEnabled() || PagesHost.get_check_on_off == nullptr)
-        return;
-    const bool on = PagesHost.get_check_on_off(box, find<QLabel>(ctx, t.on_off)) != 0;
-    const uint16_t flags = field(ctx, OFS_FLAGS);
-    set_field(ctx, OFS_FLAGS, static_cast<uint16_t>(on ? flags | t.check_bit : flags & ~t.check_bit));
-    if (ctx == 0)
-        Sertx_write_var(RecLoc(OFS_FLAGS));
+    if (index == BIT_SOURCE && ctx == 0)
+        p.set_access(0);
 }
 
 // A second change while the first waits for its image read is ignored.
@@ -223,15 +211,13 @@ void build_tab(QTabWidget* tabs, const BusTab& t, QGroupBox* box)
     check->setObjectName(QString::fromLatin1(t.check));
     timeout_column->addWidget(check);
     Page_label(timeout, timeout_column, t.on_off);
-    QObject::connect(check, &QCheckBox::clicked, check, [&t] { timeout_clicked(t); });
 }
 
 void build(ParamPage&, uint8_t, QGroupBox* box, QVBoxLayout* layout)
 {
     auto* type = Page_combo(Page_flow(box, layout, "Panel_bus_control_type"), "ComboBox_bus_control_type");
     QObject::connect(type, &QComboBox::activated, type, ComboBox_bus_control_typeChange);
-    auto* source = Page_combo(Page_flow(box, layout, "Panel_mode_addr_bit_rate"), "ComboBox_mode_addr_bit_rate");
-    QObject::connect(source, &QComboBox::activated, source, ComboBox_mode_addr_bit_rateChange);
+    Page_combo(Page_flow(box, layout, "Panel_mode_addr_bit_rate"), "ComboBox_mode_addr_bit_rate");
     auto* tabs = new QTabWidget(box);
     tabs->setObjectName(QStringLiteral("PageControl_filed_bus"));
     layout->addWidget(tabs);
@@ -250,7 +236,6 @@ void build(ParamPage&, uint8_t, QGroupBox* box, QVBoxLayout* layout)
 void refresh(ParamPage&, uint8_t ctx)
 {
     Combo_select(find<QComboBox>(ctx, "ComboBox_bus_control_type"), BusTypeCombo, field(ctx, RecOfs::BusType));
-    Combo_select(find<QComboBox>(ctx, "ComboBox_mode_addr_bit_rate"), BusSourceCombo, field(ctx, OFS_FLAGS) & 1);
     for (const BusTab& t : TABS)
         show_tab(ctx, t);
     show_by_bus(ctx);
@@ -331,12 +316,13 @@ const PageHooks HOOKS = {.select_list = [](uint16_t) { return -1; },
                          .set_language = set_language,
                          .set_access = set_access,
                          .own_access = true,
-                         .edit_captions = false};
+                         .edit_captions = false,
+                         .bit_changed = bit_changed};
 
 const PageSpec SPEC = {
     "TFrame_field_bus", "GroupBox_bus_campo",
     {"Bus di Campo", "Field Bus", "Bus de Terrain"},
-    FIELDS, std::size(FIELDS), nullptr, 0, HOOKS,
+    FIELDS, std::size(FIELDS), nullptr, 0, HOOKS, BITS, std::size(BITS),
 };
 
 }  // namespace

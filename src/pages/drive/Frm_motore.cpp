@@ -123,32 +123,37 @@ void refresh(ParamPage& p, uint8_t ctx)
     show_by_type(ctx);
 }
 
-void set_language(ParamPage& p, uint8_t ctx)
+// Type caption, title, both combos' items, then the captions of the edits and the poles panel.
+void language_steps(ParamPage& p, uint8_t ctx)
 {
     const bool known = ParamPage::bus_known(ctx);
     if (known)
         Utxgraph_set_caption(SlotLoc(ctx, OFS_MOTOR_TYPE), p.find<QWidget>(ctx, "Panel_motor_type"), ctx);
+    p.step_title(ctx);
     auto* poles = p.find<QComboBox>(ctx, "ComboBox_poli_motore_rotativo");
     Combo_fill(poles, MotorPolesCombo);
     Combo_select(poles, MotorPolesCombo, field(ctx, OFS_POLE_PAIRS));
     auto* type = p.find<QComboBox>(ctx, "ComboBox_motor_type");
     Combo_fill(type, MotorTypeCombo);
     Combo_select(type, MotorTypeCombo, field(ctx, OFS_MOTOR_TYPE));
+    p.step_caption_edits(ctx);
     if (known)
         Utxgraph_set_caption(SlotLoc(ctx, OFS_POLE_PAIRS), p.find<QWidget>(ctx, "Panel_poli_motore"), ctx);
 }
 
-void set_access(ParamPage& p, uint8_t state)
+// The two combos with their panels, then the edits.
+void access_steps(ParamPage& p, uint8_t state)
 {
     auto* type = p.find<QComboBox>(0, "ComboBox_motor_type");
     auto* poles = p.find<QComboBox>(0, "ComboBox_poli_motore_rotativo");
-    if (!ParamPage::bus_known(0)) {
+    if (ParamPage::bus_known(0)) {
+        Utxgraph_enable_combo(RecLoc(OFS_MOTOR_TYPE), type, p.find<QWidget>(0, "Panel_motor_type"), state);
+        Utxgraph_enable_combo(RecLoc(OFS_POLE_PAIRS), poles, p.find<QWidget>(0, "Panel_poli_motore"), state);
+    } else {
         type->setEnabled(false);
         poles->setEnabled(false);
-        return;
     }
-    Utxgraph_enable_combo(RecLoc(OFS_MOTOR_TYPE), type, p.find<QWidget>(0, "Panel_motor_type"), state);
-    Utxgraph_enable_combo(RecLoc(OFS_POLE_PAIRS), poles, p.find<QWidget>(0, "Panel_poli_motore"), state);
+    p.step_access_edits(state);
 }
 
 // Motor type and pole pairs before the edits.
@@ -171,8 +176,8 @@ const PageHooks HOOKS = {.select_list = select_list,
                          .copy_controls = copy_controls,
                          .build = build,
                          .refresh = refresh,
-                         .set_language = set_language,
-                         .set_access = set_access};
+                         .language_steps = language_steps,
+                         .access_steps = access_steps};
 
 const PageSpec SPEC = {
     "TFrame_motore", "GroupBox_dati_motore",
