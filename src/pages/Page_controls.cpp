@@ -8,6 +8,8 @@
 #include "controls/FlowPanel.h"
 #include "controls/Graph_draw.h"
 #include "controls/MemoUpDwx.h"
+#include "controls/Utxgraph.h"
+#include "drivedata/Globvar.h"
 
 FlowPanel* Page_flow(QWidget* parent, QBoxLayout* layout, const char* name, const char* caption)
 {
@@ -86,4 +88,13 @@ void Page_group_look(QGroupBox* box, bool active)
     QFont f = box->font();
     f.setBold(active);
     box->setFont(f);
+}
+
+void Page_set_captions(QWidget* frame, const PageCaption* captions, std::size_t count)
+{
+    if (frame == nullptr)
+        return;
+    for (std::size_t i = 0; i < count; ++i)
+        Utxgraph_set_text(frame->findChild<QWidget*>(QString::fromLatin1(captions[i].control)),
+                          QString::fromUtf8(captions[i].text[Lang_index()]));
 }

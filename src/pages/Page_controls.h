@@ -2,6 +2,8 @@
 // Small builders and looks shared by the page units that lay out controls beyond their bound
 // edits: named panels, combos, labels and group boxes added to a layout, and the enabled state
 // and font colour of a plain control.
+#include <cstddef>
+
 #include <QColor>
 
 class FlowPanel;
@@ -27,3 +29,11 @@ void Page_set_state(QWidget* w, bool enabled, const QColor& colour);
 void Page_set_state(MemoUpDwxBase* edit, bool enabled, const QColor& colour);
 // Group caption green (008000h) and bold when active, grey (808080h) and regular otherwise.
 void Page_group_look(QGroupBox* box, bool active);
+
+// A fixed caption of a named control, by language.
+struct PageCaption {
+    const char* control;
+    const char* text[3];
+};
+// Sets each caption found under frame in LanguageIndex (Utxgraph_set_text); a null frame is skipped.
+void Page_set_captions(QWidget* frame, const PageCaption* captions, std::size_t count);

@@ -5,6 +5,7 @@
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
+#include "pages/drive/Frm_taglia_drive.h"
 
 PageHostRec PagesHost;
 
@@ -20,4 +21,5 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::pid_vel, Frm_pid_vel_entries());
     host.install(PageUnit::pid_cor, Frm_pid_cor_entries());
     host.install(PageUnit::pid_pos, Frm_pid_pos_entries());
+    host.install(PageUnit::taglia_drive, Frm_taglia_drive_entries());
 }

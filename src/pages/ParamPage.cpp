@@ -131,9 +131,12 @@ void ParamPage::create(uint8_t ctx, QWidget* parent)
         build_frame(ctx, parent);
     frame_[ctx]->setParent(parent);
     frame_[ctx]->show();
+    if (spec_.hooks.language_first)
+        set_language(ctx);
     refresh(ctx);
     ready_ = 0;
-    set_language(ctx);
+    if (!spec_.hooks.language_first)
+        set_language(ctx);
     if (ctx == 0) {
         set_access(Page_edit_state());
         if (spec_.hooks.stamp_at_create)
@@ -257,10 +260,12 @@ void ParamPage::build_frame(uint8_t ctx, QWidget* parent)
         panels[i]->setCaption(QString::fromUtf8(spec_.fields[i].caption));
         fields->addWidget(panels[i]);
     }
-    auto* timer = new QTimer(frame);
-    timer->setObjectName(QStringLiteral("Timer_com"));
-    timer->setInterval(100);
-    QObject::connect(timer, &QTimer::timeout, frame, [this] { tick(); });
+    if (!spec_.hooks.no_timer) {
+        auto* timer = new QTimer(frame);
+        timer->setObjectName(QStringLiteral("Timer_com"));
+        timer->setInterval(100);
+        QObject::connect(timer, &QTimer::timeout, frame, [this] { tick(); });
+    }
     frame_[ctx] = frame;
     if (spec_.hooks.build != nullptr)
         spec_.hooks.build(*this, ctx, box, fields);
@@ -276,8 +281,11 @@ void ParamPage::fill_lists()
 {
     for (uint16_t l = 0; l < spec_.list_count && l < MAX_LISTS; ++l) {
         const PollList& list = spec_.lists[l];
-        for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i)
-            items_[l][i] = PollItem{0, 0, RecLoc(list.items[i].field), {Area::ReadBack, list.items[i].readback}, 0};
+        for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i) {
+            const PollSpec& p = list.items[i];
+            items_[l][i] = p.live ? PollItem{0, 0, {Area::Live, p.field}, {Area::LiveReadBack, p.readback}, 0}
+                                  : PollItem{0, 0, RecLoc(p.field), {Area::ReadBack, p.readback}, 0};
+        }
         if (bus_known() && (list.bus_types >> bus_type_of(0) & 1))
             Busx_fill_poll_list(items_[l].data(), std::min<uint16_t>(list.count, SER_READ_LIST_MAX));
         for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i)
@@ -302,14 +310,17 @@ const PollItem* ParamPage::next_list(uint16_t* count) const
     return l < 0 ? nullptr : items_[l].data();
 }
 
-bool ParamPage::polled(uint16_t ofs) const
+bool ParamPage::polled(uint16_t ofs) const { return polled(RecLoc(ofs)); }
+
+bool ParamPage::polled(Loc var) const
 {
     const int l = current_list();
     if (l < 0 || l != sent_list_ || Ser_list_reply_count.load(std::memory_order_acquire) == sent_count_)
         return false;
     const PollList& list = spec_.lists[l];
+    const bool live = var.area == Area::Live;
     for (uint16_t i = 0; i < list.count; ++i)
-        if (list.items[i].field == ofs && !list.items[i].pair_half)
+        if (list.items[i].field == var.ofs && list.items[i].live == live && !list.items[i].pair_half)
             return true;
     return false;
 }
@@ -332,7 +343,8 @@ void ParamPage::copy_edits()
 void ParamPage::poll()
 {
     const uint32_t now = Tick_ms();
-    if (Tick_diff(now, stamp_) <= spec_.hooks.poll_ms)
+    const uint32_t interval = spec_.hooks.poll_interval != nullptr ? spec_.hooks.poll_interval() : spec_.hooks.poll_ms;
+    if (Tick_diff(now, stamp_) <= interval)
         return;
     uint16_t count = 0;
     const PollItem* list = next_list(&count);

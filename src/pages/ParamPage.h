@@ -55,6 +55,8 @@ struct PollSpec {
     // Fixed key for a live value with two key pairs (0: from the dictionary).
     uint16_t key = 0;
     uint8_t subindex = 0;
+    // field and readback are offsets of a live value (BusLiveValues, BusLiveReadBack).
+    bool live = false;
 };
 struct PollList {
     const PollSpec* items;
@@ -122,6 +124,12 @@ struct PageHooks {
     bool stamp_at_create = false;
     // Size reported by a frame without Panel_frm.
     PageSize (*size)(ParamPage& page, uint8_t ctx) = nullptr;
+    // Poll interval in ms in place of poll_ms, asked at each tick.
+    uint32_t (*poll_interval)() = nullptr;
+    // The frame has no Timer_com.
+    bool no_timer = false;
+    // Create runs SetLanguage before Refresh.
+    bool language_first = false;
 };
 
 struct PageSpec {
@@ -137,7 +145,7 @@ struct PageSpec {
 
 class ParamPage {
 public:
-    static constexpr int MAX_LISTS = 4;
+    static constexpr int MAX_LISTS = 16;
     static constexpr int MAX_FIELDS = 32;
 
     explicit ParamPage(const PageSpec& spec);
@@ -174,6 +182,8 @@ public:
     const PollItem* next_list(uint16_t* count) const;
     // True when the list now polled requests field ofs and a reply to it has arrived since it was sent.
     bool polled(uint16_t ofs) const;
+    // The same for a record field (Area::Slot0) or a live value (Area::Live).
+    bool polled(Loc var) const;
     // The BusType of slot `slot` (0 or 1) has a dictionary (0 to 2).
     static bool bus_known(uint8_t slot = 0);
     // List reads on, Remote clear (bus status bit 9 set), slot 0 on a known field bus.

@@ -70,6 +70,7 @@ protected:
         attach_simulator();
         SimBytes image = linktest::test_image(7);
         put_be16(image, RecOfs::BusType, bus_type);
+        image[RecOfs::SizeIndex] = 0;  // a size both families' tables hold
         sim->set_image(image);
         SimBytes status(DriveSim::kStatusSize, 0);
         put_be16(status, 8, frozen ? 0 : 0x0200);

@@ -9,6 +9,7 @@
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
+#include "pages/drive/Frm_taglia_drive.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -22,6 +23,7 @@ struct UnitRow {
     std::vector<const char*> panels;
     std::vector<std::string> modbus;   // request of bus types 0 and 1 (none: the unit polls nothing)
     std::vector<std::string> canopen;  // request of bus type 2
+    bool timer = true;                 // the frame has Timer_com
 };
 
 inline const std::vector<UnitRow>& page_units()
@@ -51,6 +53,12 @@ inline const std::vector<UnitRow>& page_units()
          {"FlowPanel_PID_corr_kp", "FlowPanel_PID_corr_ki", "FlowPanel_PID_corr_kd"},
          {"43h", "015Dh", "015Eh", "015Fh"},
          {"83h", "200Ah,0", "200Bh,0", "2039h,0"}},
+        {"taglia_drive", &PageNode_taglia_drive, Frm_taglia_drive_page, "TFrame_taglia_drive",
+         "GroupBox_lista_taglia_correnti",
+         {"FlowPanel_time_i2t_drive", "FlowPanel_lim_freq_I2t", "FlowPanel_overtemp_alarm"},
+         {},
+         {},
+         false},
     };
     return rows;
 }
