@@ -3,11 +3,16 @@
 // edits: named panels, combos, labels and group boxes added to a layout, and the enabled state
 // and font colour of a plain control.
 #include <cstddef>
+#include <cstdint>
 
 #include <QColor>
 
+class Canvas;
 class FlowPanel;
 class MemoUpDwxBase;
+class QAbstractItemDelegate;
+class QObject;
+struct DrawRect;
 class QBoxLayout;
 class QComboBox;
 class QGroupBox;
@@ -37,3 +42,9 @@ struct PageCaption {
 };
 // Sets each caption found under frame in LanguageIndex (Utxgraph_set_text); a null frame is skipped.
 void Page_set_captions(QWidget* frame, const PageCaption* captions, std::size_t count);
+
+// A grid cell painter: the frame's context, the cell's canvas and rectangle, its row and column,
+// and whether it is selected.
+using PageCellPaint = void (*)(uint8_t ctx, Canvas& canvas, const DrawRect& rect, int row, int column, bool selected);
+// A delegate for a grid of the frame of ctx that paints every cell through paint.
+QAbstractItemDelegate* Page_cell_delegate(uint8_t ctx, PageCellPaint paint, QObject* parent);

@@ -81,7 +81,7 @@ TEST_P(PageUnitTest, PollsItsListPerBusType)
     const UnitRow& u = GetParam();
     for (uint16_t bus : {1, 2}) {
         SCOPED_TRACE(bus);
-        connect_drive(bus);
+        connect_drive(bus, false, u.image);
         sim->clear_log();
         const auto start = SimClock::now();
         u.node->PageCreate(0, host());
@@ -108,7 +108,7 @@ TEST_P(PageUnitTest, PollsItsListPerBusType)
 TEST_P(PageUnitTest, ArchiveEditsChangeSlotOneOnly)
 {
     const UnitRow& u = GetParam();
-    connect_drive(1);
+    connect_drive(1, false, u.image);
     if (PageNode* shown = CurrentPageNode[0]; shown != nullptr && shown->PageDestroy != nullptr)
         shown->PageDestroy(0);  // the main window's page and its requests
     const DriveRecord slot0 = DriveRecordBank[0];

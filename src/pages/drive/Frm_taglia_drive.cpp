@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -27,6 +26,8 @@ constexpr uint16_t OFS_SIZE = RecOfs::SizeIndex;  // u8, the size code
 constexpr uint16_t OFS_OVERTEMP = 48;
 constexpr uint16_t VOLTAGE_CLASSES = 2;  // classes the size rows hold an over-temperature limit for
 constexpr int GRID_COLUMNS = 7;
+constexpr int COLUMN_WIDTHS[GRID_COLUMNS] = {30, 72, 64, 64, 64, 56, 30};
+constexpr int ROW_HEIGHT = 18;
 constexpr int TIMER_CTRL_MS = 30;
 const char* const NO_NAME = "-----";
 const char* const NO_POSITION = "--";
@@ -93,31 +94,16 @@ void show_size(uint8_t ctx, const SizePanels& panels, int row)
 
 // ---- grid ----
 
-void StringGrid_taglia_correnteDrawCell(uint8_t ctx, QPainter* painter, const QStyleOptionViewItem& option,
-                                        const QModelIndex& index)
+void StringGrid_taglia_correnteDrawCell(uint8_t ctx, Canvas& canvas, const DrawRect& rect, int row, int column,
+                                        bool selected)
 {
-    const int row = index.row();
-    const SizeGridCell cell = Frm_taglia_drive_cell(CurrentSizeTable, row, index.column(), voltage_class(ctx));
-    const bool selected = row > 0 && (option.state & QStyle::State_Selected);
-    Canvas canvas(painter);
+    const SizeGridCell cell = Frm_taglia_drive_cell(CurrentSizeTable, row, column, voltage_class(ctx));
+    const bool highlight = row > 0 && selected;
     canvas.font = QFont(QStringLiteral("Arial"), 9);
-    canvas.brush = QBrush(row == 0 ? clBtnFace : selected ? option.palette.color(QPalette::Highlight) : clWhite);
-    canvas.font_colour = selected ? clWhite : cell.colour;
-    const QRect& r = option.rect;
-    Graph_draw_text_rect(canvas, {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, cell.align, cell.text);
+    canvas.brush = QBrush(row == 0 ? clBtnFace : highlight ? QPalette().color(QPalette::Highlight) : clWhite);
+    canvas.font_colour = highlight ? clWhite : cell.colour;
+    Graph_draw_text_rect(canvas, rect, cell.align, cell.text);
 }
-
-class SizeGridCells : public QStyledItemDelegate {
-public:
-    SizeGridCells(uint8_t ctx, QObject* parent) : QStyledItemDelegate(parent), ctx_(ctx) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        StringGrid_taglia_correnteDrawCell(ctx_, painter, option, index);
-    }
-
-private:
-    uint8_t ctx_;
-};
 
 // One header row and one row per size; the header cannot be selected.
 void fill_grid(QTableWidget* grid)
@@ -127,6 +113,7 @@ void fill_grid(QTableWidget* grid)
     if (grid->rowCount() == rows)
         return;
     grid->setRowCount(rows);
+    grid->setFixedHeight(rows * ROW_HEIGHT + 2 * grid->frameWidth());
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < GRID_COLUMNS; ++c) {
             auto* item = new QTableWidgetItem;
@@ -231,10 +218,19 @@ void build(ParamPage& p, uint8_t ctx, QGroupBox* box, QVBoxLayout* layout)
     (new QVBoxLayout(grid_panel))->addWidget(grid);
     grid->horizontalHeader()->hide();
     grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(ROW_HEIGHT);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    int width = 2 * grid->frameWidth();
+    for (int c = 0; c < GRID_COLUMNS; ++c) {
+        grid->setColumnWidth(c, COLUMN_WIDTHS[c]);
+        width += COLUMN_WIDTHS[c];
+    }
+    grid->setFixedWidth(width);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setItemDelegate(new SizeGridCells(ctx, grid));
+    grid->setItemDelegate(Page_cell_delegate(ctx, StringGrid_taglia_correnteDrawCell, grid));
     grid->installEventFilter(new StringGrid_taglia_correnteKeyPress(grid));
     QObject::connect(grid, &QTableWidget::currentCellChanged, grid, [] { StringGrid_taglia_correnteClick(); });
 
