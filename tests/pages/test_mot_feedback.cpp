@@ -180,6 +180,17 @@ TEST_F(FeedbackTest, BitCountsAreRefusedAboveThirtyOneWithALateMessage)
               "The sum of 'Bit single magnet pitch'  and  'Bit multi magnet pitch'\n must not exceed the value 31!");
 }
 
+TEST_F(FeedbackTest, UnknownBusTypeOpensSilentlyWithControlsLocked)
+{
+    set(0, RecOfs::BusType, 3);
+    Toolwin_register(ToolWin::CogDat, [](QWidget* parent) -> QWidget* { return new QDialog(parent); });
+    Frm_mot_feedback_create(0, host());
+    EXPECT_EQ(page().next_list(nullptr), nullptr);
+    for (const char* c : {"ComboBox_feedback_type", "CheckBox_feedback_reverse", "BitBtn_home", "ComboBox_zero_cross"})
+        EXPECT_FALSE(find<QWidget>(c)->isEnabled()) << c;
+    EXPECT_TRUE(boxes.empty());
+}
+
 // A test factory: a dialog whose modal run returns a scripted result and is counted.
 class ScriptedDialog : public QDialog {
 public:

@@ -225,6 +225,12 @@ TEST_F(TagliaTest, AccessFollowsTheLinkAndTheDriveState)
         EXPECT_EQ(Frm_taglia_drive_page().edit(0, 0)->memo()->isEnabled(), state & 1);
         EXPECT_EQ(button->isEnabled(), (state & 1) != 0);
     }
+    // A bus type without a dictionary: locked, silently.
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 3);
+    EditStateFlags = 1;
+    Frm_taglia_drive_set_access(0);
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_TRUE(boxes.empty());
     EditStateFlags = 0;
 }
 

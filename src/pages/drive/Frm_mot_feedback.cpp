@@ -193,25 +193,26 @@ struct ToolButton {
     const char* name;
     PageTool first;   // check dialog, or the window itself
     PageTool second;  // tool window after the check (same as first when none)
+    QStyle::StandardPixmap glyph;
     const char* hint[3];
 };
 #define HINT_COGGING {"Acquisizione cogging motore", "Acquisition motor cogging", "Acquisition moteur cogging"}
 #define HINT_COG_DATA {"Dati cogging", "Cogging data", "Données Cogging"}
 #define HINT_ZEROING {"Azzera encoder", "Reset encoder", "Réinitialiser encodeur"}
 const ToolButton ZEROING[] = {
-    {"BitBtn_azzera_encoder_and_hall", PageTool::AzzeraEncCk, PageTool::AzzeraEnc, HINT_ZEROING},
-    {"BitBtn_azzera_encoder_only_hall", PageTool::AzzeraEncCk, PageTool::AzzeraEnc, HINT_ZEROING},
-    {"BitBtn_azzera_encoder_SSI", PageTool::AzzeraEncCk, PageTool::AzzeraEncAbs, HINT_ZEROING},
+    {"BitBtn_azzera_encoder_and_hall", PageTool::AzzeraEncCk, PageTool::AzzeraEnc, QStyle::SP_BrowserReload, HINT_ZEROING},
+    {"BitBtn_azzera_encoder_only_hall", PageTool::AzzeraEncCk, PageTool::AzzeraEnc, QStyle::SP_BrowserReload, HINT_ZEROING},
+    {"BitBtn_azzera_encoder_SSI", PageTool::AzzeraEncCk, PageTool::AzzeraEncAbs, QStyle::SP_BrowserReload, HINT_ZEROING},
 };
 const ToolButton COGGING[] = {
-    {"BitBtn_cmp_cog_encoder_only", PageTool::TarCogCk, PageTool::TarCog, HINT_COGGING},
-    {"BitBtn_cmp_cog_encoder_and_hall", PageTool::TarCogCk, PageTool::TarCog, HINT_COGGING},
-    {"BitBtn_cmp_cog_SSI", PageTool::TarCogCk, PageTool::TarCog, HINT_COGGING},
+    {"BitBtn_cmp_cog_encoder_only", PageTool::TarCogCk, PageTool::TarCog, QStyle::SP_MediaPlay, HINT_COGGING},
+    {"BitBtn_cmp_cog_encoder_and_hall", PageTool::TarCogCk, PageTool::TarCog, QStyle::SP_MediaPlay, HINT_COGGING},
+    {"BitBtn_cmp_cog_SSI", PageTool::TarCogCk, PageTool::TarCog, QStyle::SP_MediaPlay, HINT_COGGING},
 };
 const ToolButton COG_DATA[] = {
-    {"BitBtn_cog_dat_encoder_only", PageTool::CogDat, PageTool::CogDat, HINT_COG_DATA},
-    {"BitBtn_cog_dat_encoder_and_hall", PageTool::CogDat, PageTool::CogDat, HINT_COG_DATA},
-    {"BitBtn_cog_dat_SSI", PageTool::CogDat, PageTool::CogDat, HINT_COG_DATA},
+    {"BitBtn_cog_dat_encoder_only", PageTool::CogDat, PageTool::CogDat, QStyle::SP_FileDialogDetailedView, HINT_COG_DATA},
+    {"BitBtn_cog_dat_encoder_and_hall", PageTool::CogDat, PageTool::CogDat, QStyle::SP_FileDialogDetailedView, HINT_COG_DATA},
+    {"BitBtn_cog_dat_SSI", PageTool::CogDat, PageTool::CogDat, QStyle::SP_FileDialogDetailedView, HINT_COG_DATA},
 };
 #undef HINT_COGGING
 #undef HINT_COG_DATA
@@ -537,18 +538,9 @@ void add_flag_combo(QWidget* parent, QBoxLayout* layout, const char* panel, cons
     QObject::connect(combo, &QComboBox::activated, combo, change);
 }
 
-QPushButton* add_button(QWidget* parent, QBoxLayout* layout, const char* name, QStyle::StandardPixmap glyph)
-{
-    auto* b = new QPushButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setIcon(b->style()->standardIcon(glyph));
-    layout->addWidget(b);
-    return b;
-}
-
-// A tool bar of the given buttons; each opens its tool through the handler.
+// A tool bar of the given buttons; each opens its tool through its handler.
 QFrame* add_tool_bar(QWidget* parent, QBoxLayout* layout, const char* name,
-                     std::initializer_list<std::pair<const char*, void (*)()>> buttons)
+                     std::initializer_list<std::pair<const ToolButton*, void (*)()>> buttons)
 {
     auto* bar = new QFrame(parent);
     bar->setObjectName(QString::fromLatin1(name));
@@ -556,12 +548,10 @@ QFrame* add_tool_bar(QWidget* parent, QBoxLayout* layout, const char* name,
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     for (const auto& [button, click] : buttons) {
-        const bool zeroing = std::string_view(button).find("azzera") != std::string_view::npos;
-        const bool data = std::string_view(button).find("cog_dat") != std::string_view::npos;
-        QPushButton* b = add_button(bar, row, button,
-                                    zeroing ? QStyle::SP_BrowserReload
-                                    : data  ? QStyle::SP_FileDialogDetailedView
-                                            : QStyle::SP_MediaPlay);
+        auto* b = new QPushButton(bar);
+        b->setObjectName(QString::fromLatin1(button->name));
+        b->setIcon(b->style()->standardIcon(button->glyph));
+        row->addWidget(b);
         QObject::connect(b, &QPushButton::clicked, b, click);
     }
     row->addStretch();
@@ -591,8 +581,7 @@ void build_sheets(uint8_t ctx, QGroupBox* box, QStackedWidget* stack)
     autophasing->addRightToLeft(Page_label(autophasing, nullptr, "Panel_encoder_autofasa_dat"));
     QObject::connect(reset, &QPushButton::clicked, reset, BitBtn_reset_encoder_autofasaClick);
     add_tool_bar(sheet, col, "ToolBar_encoder_only",
-                 {{COGGING[0].name, BitBtn_cmp_cog_encoder_and_hallClick},
-                  {COG_DATA[0].name, BitBtn_cog_dat_encoder_and_hallClick}});
+                 {{&COGGING[0], BitBtn_cmp_cog_encoder_and_hallClick}, {&COG_DATA[0], BitBtn_cog_dat_encoder_and_hallClick}});
     add_check(sheet, col, COG_ENCODER_ONLY, CheckBox_cogging_compensa_encoder_onlyClick);
     add_flag_combo(sheet, col, "Panel_enc_type_input_no_hall", INPUT_NO_HALL, ComboBox_enc_type_input_no_hallChange);
     col->addStretch();
@@ -605,9 +594,9 @@ void build_sheets(uint8_t ctx, QGroupBox* box, QStackedWidget* stack)
     add_resolution(sheet, col, "Panel_resolution_encoder_and_hall", "Panel_resolution_encoder_and_hall_dat");
     move_edit(box, OFFSET_HALL, sheet, col);
     add_tool_bar(sheet, col, "ToolBar_encoder_and_hall",
-                 {{COGGING[1].name, BitBtn_cmp_cog_encoder_and_hallClick},
-                  {COG_DATA[1].name, BitBtn_cog_dat_encoder_and_hallClick},
-                  {ZEROING[0].name, BitBtn_azzera_encoder_and_hallClick}});
+                 {{&COGGING[1], BitBtn_cmp_cog_encoder_and_hallClick},
+                  {&COG_DATA[1], BitBtn_cog_dat_encoder_and_hallClick},
+                  {&ZEROING[0], BitBtn_azzera_encoder_and_hallClick}});
     add_check(sheet, col, COG_ENCODER_AND_HALL, CheckBox_cogging_compensa_encoder_and_hallClick);
     add_flag_combo(sheet, col, "Panel_enc_type_input_hall", INPUT_HALL, ComboBox_enc_type_input_hallChange);
     col->addStretch();
@@ -617,7 +606,7 @@ void build_sheets(uint8_t ctx, QGroupBox* box, QStackedWidget* stack)
     stack->addWidget(sheet);
     QVBoxLayout* hall = add_group(sheet, col, "GroupBox_hall_only", &group);
     Frm_mot_feedback_build_hall(ctx, group, hall, false);
-    add_tool_bar(sheet, col, "ToolBar_hall_only", {{ZEROING[1].name, BitBtn_azzera_encoder_and_hallClick}});
+    add_tool_bar(sheet, col, "ToolBar_hall_only", {{&ZEROING[1], BitBtn_azzera_encoder_and_hallClick}});
     move_edit(box, OFFSET_ONLY_HALLS, sheet, col);
     col->addStretch();
 
@@ -639,9 +628,9 @@ void build_sheets(uint8_t ctx, QGroupBox* box, QStackedWidget* stack)
         QObject::connect(home, &QPushButton::clicked, home, Frm_mot_feedback_home_click);
     }
     add_tool_bar(sheet, col, "ToolBar_SSI",
-                 {{COGGING[2].name, BitBtn_cmp_cog_encoder_and_hallClick},
-                  {COG_DATA[2].name, BitBtn_cog_dat_encoder_and_hallClick},
-                  {ZEROING[2].name, BitBtn_azzera_encoder_SSIClick}});
+                 {{&COGGING[2], BitBtn_cmp_cog_encoder_and_hallClick},
+                  {&COG_DATA[2], BitBtn_cog_dat_encoder_and_hallClick},
+                  {&ZEROING[2], BitBtn_azzera_encoder_SSIClick}});
     add_check(sheet, col, COG_SSI, CheckBox_cogging_compensa_SSIClick);
     col->addStretch();
 
@@ -828,12 +817,18 @@ void set_access(ParamPage&, uint8_t state)
     Frm_mot_feedback_show_autophasing(0);
     // Home and the tool buttons: the field-bus lock does not apply to them.
     const uint8_t tools = state | EDIT_REMOTE;
-    Utxgraph_enable_button(RecLoc(OFS_APP_OFFSET), find<QWidget>(0, "BitBtn_home"), tools);
+    if (auto* home = find<QWidget>(0, "BitBtn_home")) {
+        if (known)
+            Utxgraph_enable_button(RecLoc(OFS_APP_OFFSET), home, tools);
+        else
+            home->setEnabled(false);
+    }
     for (const auto* set : {ZEROING, COGGING})
         for (int i = 0; i < 3; ++i)
             if (auto* b = find<QWidget>(0, set[i].name)) {
-                Utxgraph_enable_button(RecLoc(OFS_PULSES), b, tools);
-                if (!tools_available(set[i]))
+                if (known)
+                    Utxgraph_enable_button(RecLoc(OFS_PULSES), b, tools);
+                if (!known || !tools_available(set[i]))
                     b->setEnabled(false);
             }
 }
@@ -976,19 +971,22 @@ void Frm_mot_feedback_show_type(uint8_t ctx)
         return;
     }
     stack->setCurrentIndex(type);
-    static const std::initializer_list<int> EDITS_OF_TYPE[FEEDBACK_TYPES] = {
-        {PULSES_ONLY},
-        {PULSES_HALL, OFFSET_HALL},
-        {OFFSET_ONLY_HALLS},
-        {SINGLE_TURN, MULTI_TURN, OFFSET_SSI, APP_OFFSET},
-        {COV_COR, COV_VEL, COV_THX, NOISE, COR_START, COR_RAMP, W_START, W_IST, W_RAMP, DELAY_START, W_FAULT, COR_STOP},
+    // The edits (up to the first -1) and flag controls each type shows.
+    static constexpr int EDITS_OF_TYPE[FEEDBACK_TYPES][EDIT_COUNT] = {
+        {PULSES_ONLY, -1},
+        {PULSES_HALL, OFFSET_HALL, -1},
+        {OFFSET_ONLY_HALLS, -1},
+        {SINGLE_TURN, MULTI_TURN, OFFSET_SSI, APP_OFFSET, -1},
+        {COV_COR, COV_VEL, COV_THX, NOISE, COR_START, COR_RAMP, W_START, W_IST, W_RAMP, DELAY_START, W_FAULT, COR_STOP,
+         -1},
     };
-    for (int i : EDITS_OF_TYPE[type])
-        show_edit(ctx, i);
-    static const std::initializer_list<const FlagControl*> FLAGS_OF_TYPE[FEEDBACK_TYPES] = {
+    for (int i = 0; i < EDIT_COUNT && EDITS_OF_TYPE[type][i] >= 0; ++i)
+        show_edit(ctx, EDITS_OF_TYPE[type][i]);
+    static const FlagControl* const FLAGS_OF_TYPE[FEEDBACK_TYPES][2] = {
         {&INPUT_NO_HALL, &COG_ENCODER_ONLY}, {&INPUT_HALL, &COG_ENCODER_AND_HALL}, {}, {&COG_SSI}, {}};
     for (const FlagControl* c : FLAGS_OF_TYPE[type])
-        show_flag_control(ctx, *c);
+        if (c != nullptr)
+            show_flag_control(ctx, *c);
     if (type == 4)
         show_zero_cross(ctx);
     refresh_flag_labels(ctx);

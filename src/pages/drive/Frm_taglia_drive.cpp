@@ -299,7 +299,11 @@ void set_access(ParamPage&, uint8_t state)
     Page_set_colour(find<QWidget>(0, "Panel_num_taglia_corrente_select"), col[0]);
     Page_set_colour(find<QWidget>(0, "Panel_tens_rete"), col[1]);
     Page_set_colour(find<QWidget>(0, "Panel_tensione_drive"), col[1]);
-    Utxgraph_enable_button(RecLoc(OFS_SIZE), find<QWidget>(0, "BitBtn_carica_drive"), state);
+    auto* apply = find<QWidget>(0, "BitBtn_carica_drive");
+    if (ParamPage::bus_known())
+        Utxgraph_enable_button(RecLoc(OFS_SIZE), apply, state);
+    else if (apply != nullptr)
+        apply->setEnabled(false);
 }
 
 const PageHooks HOOKS = {.select_list = [](uint16_t) { return -1; },
