@@ -350,7 +350,27 @@ TEST_F(FeedbackTest, CaptionsFollowTheMotorType)
     set(0, RecOfs::MotorType, 5);
     Frm_mot_feedback_refresh(0);
     EXPECT_EQ(text("Panel_motor_type_dat"), "-----");
+    EXPECT_EQ(find<QWidget>("BitBtn_cmp_cog_encoder_only")->toolTip(), "Acquisition motor cogging");
     EXPECT_TRUE(boxes.empty());
+}
+
+// The autophasing panel: hidden for a brushed DC motor and in the archive; Reset only while
+// list reads are on.
+TEST_F(FeedbackTest, AutophasingResetNeedsListReads)
+{
+    Frm_mot_feedback_create(0, host());
+    auto* reset = find<QWidget>("BitBtn_reset_encoder_autofasa");
+    EXPECT_TRUE(reset->isEnabled());
+    Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::ListReads));
+    Frm_mot_feedback_set_access(0);
+    EXPECT_FALSE(reset->isEnabled());
+    EXPECT_FALSE(find<QWidget>("Panel_encoder_autofasa")->isHidden());
+    set(0, RecOfs::MotorType, 2);
+    Frm_mot_feedback_refresh(0);
+    EXPECT_TRUE(find<QWidget>("Panel_encoder_autofasa")->isHidden());
+    PageContext = 1;
+    Frm_mot_feedback_create(1, host());
+    EXPECT_TRUE(find<QWidget>("Panel_encoder_autofasa", 1)->isHidden());
 }
 
 TEST_F(FeedbackTest, ArchiveHandlersChangeSlotOneOnlyAndMainWindowWrites)
@@ -424,6 +444,9 @@ TEST_F(FeedbackTest, HallDisplayFollowsIndexAngleAndOffset)
         EXPECT_EQ(pixel_at(image, 48, 105), qRgb(255, 255, 255)) << image;
     }
     EXPECT_EQ(Frm_mot_feedback_hall_sector(4), 0);
+    // The rotor at 90 degrees: dark red half-ring there, grey opposite (radii 20 to 27).
+    EXPECT_EQ(pixel_at("Image_encoder_and_hall", 24, 90), qRgb(128, 0, 0));
+    EXPECT_EQ(pixel_at("Image_encoder_and_hall", 24, 270), qRgb(128, 128, 128));
 
     // Nothing changed: nothing painted.
     page().tick();
