@@ -104,21 +104,22 @@ constexpr uint16_t LIVE_POSITION = LiveLoc::EncoderPosition.ofs;
 #define MDB_PAIR(ofs) {ofs, ofs + 2}, {ofs + 2, ofs, true}
 #define COMMON_ITEMS {OFS_FLAGS, OFS_FLAGS}, {OFS_TYPE, OFS_TYPE}
 #define ITEM(ofs) {ofs, ofs}
+#define LIVE(ofs, into) {ofs, into, false, 0, 0, true}
 const PollSpec MDB_TYPE0[] = {COMMON_ITEMS, MDB_PAIR(OFS_PULSES)};
-const PollSpec MDB_TYPE1[] = {COMMON_ITEMS, ITEM(OFS_OFFSET), MDB_PAIR(OFS_PULSES), {LIVE_ANGLE, LIVE_ANGLE, false, 0, 0, true}};
+const PollSpec MDB_TYPE1[] = {COMMON_ITEMS, ITEM(OFS_OFFSET), MDB_PAIR(OFS_PULSES), LIVE(LIVE_ANGLE, LIVE_ANGLE)};
 const PollSpec MDB_TYPE2[] = {COMMON_ITEMS};
 const PollSpec MDB_TYPE3[] = {COMMON_ITEMS,
                               MDB_PAIR(OFS_PULSES),
                               MDB_PAIR(OFS_APP_OFFSET),
                               ITEM(OFS_SINGLE_TURN),
                               ITEM(OFS_MULTI_TURN),
-                              {LIVE_POSITION, LIVE_POSITION + 2, false, 0, 0, true},
-                              {LIVE_POSITION + 2, LIVE_POSITION, true, 0, 0, true}};
+                              LIVE(LIVE_POSITION, LIVE_POSITION + 2),
+                              {LIVE_POSITION + 2, LIVE_POSITION, true, 0, 0, true}};  // second register
 const PollSpec CAN_TYPE0[] = {COMMON_ITEMS, ITEM(OFS_PULSES)};
-const PollSpec CAN_TYPE1[] = {COMMON_ITEMS, ITEM(OFS_PULSES), ITEM(OFS_OFFSET), {LIVE_ANGLE, LIVE_ANGLE, false, 0, 0, true}};
+const PollSpec CAN_TYPE1[] = {COMMON_ITEMS, ITEM(OFS_PULSES), ITEM(OFS_OFFSET), LIVE(LIVE_ANGLE, LIVE_ANGLE)};
 const PollSpec CAN_TYPE2[] = {COMMON_ITEMS, ITEM(OFS_OFFSET)};
-const PollSpec CAN_TYPE3[] = {COMMON_ITEMS,          ITEM(OFS_OFFSET),     ITEM(OFS_SINGLE_TURN),
-                              ITEM(OFS_MULTI_TURN),  ITEM(OFS_APP_OFFSET), {LIVE_POSITION, LIVE_POSITION, false, 0, 0, true}};
+const PollSpec CAN_TYPE3[] = {COMMON_ITEMS,         ITEM(OFS_OFFSET),     ITEM(OFS_SINGLE_TURN),
+                              ITEM(OFS_MULTI_TURN), ITEM(OFS_APP_OFFSET), LIVE(LIVE_POSITION, LIVE_POSITION)};
 // The observer tabs: the same items on both buses.
 const PollSpec OBS_COVARIANCE[] = {COMMON_ITEMS, ITEM(224), ITEM(226), ITEM(228), ITEM(230)};
 const PollSpec OBS_START[] = {COMMON_ITEMS, ITEM(234), ITEM(236), ITEM(240), ITEM(242), ITEM(244), ITEM(248)};
@@ -126,6 +127,7 @@ const PollSpec OBS_SETTINGS[] = {COMMON_ITEMS, ITEM(OFS_OBSERVER_FLAGS), ITEM(24
 #undef MDB_PAIR
 #undef COMMON_ITEMS
 #undef ITEM
+#undef LIVE
 
 constexpr uint8_t MODBUS_SET = 0x03;  // bus types 0 and 1
 constexpr uint8_t CANOPEN_SET = 0x04;
