@@ -30,7 +30,12 @@ struct PageEntryPoints {
 };
 
 // The page units that Pages_install puts into their nodes, named after the units.
-enum class PageUnit : uint8_t { field_bus, motore, pid_vel, pid_cor, pid_pos };
+enum class PageUnit : uint8_t { field_bus, motore, pid_vel, pid_cor, pid_pos, taglia_drive, mot_feedback };
+
+// The tool windows a page opens through the shell's window registry (ToolWin kinds of the same
+// names): zeroing check, encoder zeroing, absolute-encoder zeroing, cogging confirmation, cogging
+// acquisition, cogging table view.
+enum class PageTool : uint8_t { AzzeraEncCk, AzzeraEnc, AzzeraEncAbs, TarCogCk, TarCog, CogDat };
 
 struct PageHostRec {
     // Puts a unit's entry points into its page node.
@@ -46,6 +51,11 @@ struct PageHostRec {
     uint8_t (*get_check_on_off)(QCheckBox* box, QLabel* label) = nullptr;
     // Main_enable_by_state2: enabled flags and font colours of two related controls.
     void (*enable_by_state2)(uint8_t edit_state, bool enabled[2], QColor colour[2]) = nullptr;
+    bool (*second_family)() = nullptr;  // Settings_second_family
+    uint8_t (*access_flags)() = nullptr;  // AccessFlags
+    // The registry's factory of a tool window exists / creates the window (null without one).
+    bool (*tool_available)(PageTool tool) = nullptr;
+    QWidget* (*tool_create)(PageTool tool, QWidget* parent) = nullptr;
 };
 extern PageHostRec PagesHost;
 

@@ -1,10 +1,12 @@
 #include "pages/Pages.h"
 
 #include "pages/drive/Frm_field_bus.h"
+#include "pages/drive/Frm_mot_feedback.h"
 #include "pages/drive/Frm_motore.h"
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
+#include "pages/drive/Frm_taglia_drive.h"
 
 PageHostRec PagesHost;
 
@@ -20,4 +22,6 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::pid_vel, Frm_pid_vel_entries());
     host.install(PageUnit::pid_cor, Frm_pid_cor_entries());
     host.install(PageUnit::pid_pos, Frm_pid_pos_entries());
+    host.install(PageUnit::taglia_drive, Frm_taglia_drive_entries());
+    host.install(PageUnit::mot_feedback, Frm_mot_feedback_entries());
 }

@@ -496,10 +496,12 @@ void ParamPage::build_frame(uint8_t ctx, QWidget* parent)
         panels[i]->setCaption(QString::fromUtf8(spec_.fields[i].caption));
         fields->addWidget(panels[i]);
     }
-    auto* timer = new QTimer(frame);
-    timer->setObjectName(QStringLiteral("Timer_com"));
-    timer->setInterval(100);
-    QObject::connect(timer, &QTimer::timeout, frame, [this] { tick(); });
+    if (!spec_.hooks.no_timer) {
+        auto* timer = new QTimer(frame);
+        timer->setObjectName(QStringLiteral("Timer_com"));
+        timer->setInterval(100);
+        QObject::connect(timer, &QTimer::timeout, frame, [this] { tick(); });
+    }
     frame_[ctx] = frame;
     if (spec_.hooks.build != nullptr)
         spec_.hooks.build(*this, ctx, box, fields);
@@ -576,7 +578,8 @@ void ParamPage::step_copy_edits()
 void ParamPage::poll()
 {
     const uint32_t now = Tick_ms();
-    if (Tick_diff(now, stamp_) <= spec_.hooks.poll_ms)
+    const uint32_t interval = spec_.hooks.poll_interval != nullptr ? spec_.hooks.poll_interval() : spec_.hooks.poll_ms;
+    if (Tick_diff(now, stamp_) <= interval)
         return;
     uint16_t count = 0;
     const PollItem* list = next_list(&count);

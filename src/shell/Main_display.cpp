@@ -135,7 +135,7 @@ QString size_text(uint8_t size_index, uint8_t vclass)
     const DriveSizeTable& table = CurrentSizeTable;
     if (!table.src || size_index >= table.count)
         return NO_VALUE;
-    const DriveSizeSource& row = table.src[size_index];
+    const DriveSizeRow& row = table.src[size_index];
     QString text = QString::fromUtf8(row.name, static_cast<qsizetype>(strnlen(row.name, sizeof row.name)));
     const bool second = Settings_second_family();
     const unsigned volts = second ? 2 : 1;

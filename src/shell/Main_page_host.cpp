@@ -1,9 +1,13 @@
 #include "shell/Main_page_host.h"
 
+#include <iterator>
+
 #include "shell/Formdattxrx.h"
 #include "shell/Main.h"
 #include "shell/Main_files.h"
 #include "shell/Mainstate.h"
+#include "shell/Settings.h"
+#include "shell/Toolwin.h"
 #include "shell/Treectrl.h"
 
 namespace {
@@ -16,6 +20,8 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::pid_vel: return &PageNode_pid_vel;
     case PageUnit::pid_cor: return &PageNode_pid_cor;
     case PageUnit::pid_pos: return &PageNode_pid_pos;
+    case PageUnit::taglia_drive: return &PageNode_taglia_drive;
+    case PageUnit::mot_feedback: return &PageNode_mot_feedback;
     }
     return nullptr;
 }
@@ -32,6 +38,12 @@ void install(PageUnit unit, const PageEntryPoints& e)
     node->PageSetAccess = e.set_access;
     node->PageGetSize = e.get_size;
 }
+
+// The registry kind of each page tool, in PageTool order.
+constexpr ToolWin PAGE_TOOLS[] = {ToolWin::AzzeraEncCk, ToolWin::AzzeraEnc, ToolWin::AzzeraEncAbs,
+                                  ToolWin::TarCogCk,    ToolWin::TarCog,    ToolWin::CogDat};
+static_assert(std::size(PAGE_TOOLS) == static_cast<std::size_t>(PageTool::CogDat) + 1);
+ToolWin tool_kind(PageTool tool) { return PAGE_TOOLS[static_cast<uint8_t>(tool)]; }
 
 }  // namespace
 
@@ -60,5 +72,9 @@ PageHostRec Main_page_host()
             colour[i] = e[i].colour;
         }
     };
+    host.second_family = Settings_second_family;
+    host.access_flags = [] { return AccessFlags; };
+    host.tool_available = [](PageTool tool) { return Toolwin_available(tool_kind(tool)); };
+    host.tool_create = [](PageTool tool, QWidget* parent) { return Toolwin_create(tool_kind(tool), parent); };
     return host;
 }

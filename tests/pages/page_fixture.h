@@ -62,14 +62,18 @@ protected:
         MainWindowTest::TearDown();
     }
 
-    // Main window connected to a simulator whose image has bus_type; bus status bit 9 set
-    // (remote) unless frozen.
-    void connect_drive(uint16_t bus_type, bool frozen = false)
+    // Main window connected to a simulator whose image has bus_type and the given 16-bit fields
+    // (offset, value); bus status bit 9 set (remote) unless frozen.
+    void connect_drive(uint16_t bus_type, bool frozen = false,
+                       const std::vector<std::pair<std::size_t, uint16_t>>& fields = {})
     {
         open_window();
         attach_simulator();
         SimBytes image = linktest::test_image(7);
         put_be16(image, RecOfs::BusType, bus_type);
+        image[RecOfs::SizeIndex] = 0;  // a size both families' tables hold
+        for (const auto& [ofs, value] : fields)
+            put_be16(image, ofs, value);
         sim->set_image(image);
         SimBytes status(DriveSim::kStatusSize, 0);
         put_be16(status, 8, frozen ? 0 : 0x0200);

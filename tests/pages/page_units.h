@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "pages/drive/Frm_field_bus.h"
+#include "pages/drive/Frm_mot_feedback.h"
 #include "pages/drive/Frm_motore.h"
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
+#include "pages/drive/Frm_taglia_drive.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -22,6 +24,8 @@ struct UnitRow {
     std::vector<const char*> panels;
     std::vector<std::string> modbus;   // request of bus types 0 and 1 (none: the unit polls nothing)
     std::vector<std::string> canopen;  // request of bus type 2
+    bool timer = true;                 // the frame has Timer_com
+    std::vector<std::pair<std::size_t, uint16_t>> image = {};  // 16-bit fields of the drive's image
 };
 
 inline const std::vector<UnitRow>& page_units()
@@ -51,6 +55,24 @@ inline const std::vector<UnitRow>& page_units()
          {"FlowPanel_PID_corr_kp", "FlowPanel_PID_corr_ki", "FlowPanel_PID_corr_kd"},
          {"43h", "015Dh", "015Eh", "015Fh"},
          {"83h", "200Ah,0", "200Bh,0", "2039h,0"}},
+        {"taglia_drive", &PageNode_taglia_drive, Frm_taglia_drive_page, "TFrame_taglia_drive",
+         "GroupBox_lista_taglia_correnti",
+         {"FlowPanel_time_i2t_drive", "FlowPanel_lim_freq_I2t", "FlowPanel_overtemp_alarm"},
+         {},
+         {},
+         false},
+        // Encoder only, bit counts 0 (a typed count keeps the sum within 31).
+        {"mot_feedback", &PageNode_mot_feedback, Frm_mot_feedback_page, "TFrame_mot_feedback", "GroupBox_feedback",
+         {"FlowPanel_encoder_imp_increment_only", "FlowPanel_encoder_imp_increment_and_halls",
+          "FlowPanel_encoder_offset_increment_and_halls", "FlowPanel_encoder_offset_only_halls",
+          "FlowPanel_encoder_offset_serial_ssi", "FlowPanel_encoder_bit_single_turn", "FlowPanel_encoder_bit_multi_turn",
+          "FlowPanel_offset_multigiro", "FlowPanel_cov_cor", "FlowPanel_cov_vel", "FlowPanel_cov_thx", "FlowPanel_noise",
+          "FlowPanel_cor_start", "FlowPanel_cor_ramp", "FlowPanel_w_start", "FlowPanel_w_ist", "FlowPanel_w_ramp",
+          "FlowPanel_delay_start", "FlowPanel_w_fault", "FlowPanel_cor_stop"},
+         {"44h", "0150h", "0161h", "015Bh", "015Ch"},
+         {"83h", "2031h,0", "2040h,0", "2032h,0"},
+         true,
+         {{162, 0}, {164, 0}, {166, 0}}},
     };
     return rows;
 }
