@@ -201,7 +201,7 @@ public:
             chart_->Resize();
             return false;
         }
-        if (watched != chart_->plot_image)
+        if (watched != plot_)
             return false;
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -242,6 +242,9 @@ public:
         s |= buttons.testFlag(Qt::MiddleButton) ? 1u << ShiftMiddle : 0;
         return s;
     }
+
+    // The watched plot image, compared as an object: it may be in its destructor.
+    const QObject* plot_ = nullptr;
 
 private:
     Diagramx* chart_;
@@ -306,6 +309,7 @@ void Diagramx::build(QWidget* parent_widget, uint8_t count, uint32_t cap)
     plot_image = new ImageBox(parent);
     plot_image->setObjectName("Diagramx_plot");
     plot_image->installEventFilter(hooks_);
+    hooks_->plot_ = plot_image.data();
     layout_children();
     plot_image->set_image_size(plot_image->width(), plot_image->height());
     plot_canvas = &plot_image->canvas();
@@ -371,10 +375,10 @@ Diagramx::~Diagramx()
         pan_timer->stop();
     if (scroll_timer)
         scroll_timer->stop();
+    delete hooks_;  // with both timers; leaves the filter lists
     delete plot_image.data();
     delete overview.data();
     delete bottom_panel.data();  // with its scroll bar
-    delete hooks_;               // with both timers; leaves the parent's filter list
 }
 
 void Diagramx::layout_children()

@@ -204,6 +204,12 @@ TEST_F(ChartTest, ConstructionDefaultsAndRefusals)
     EXPECT_EQ(d.Sample_count(), 0u);
     EXPECT_EQ(d.ring_end, 0u);
 
+    // Names and units are cut at their fields.
+    d.view.channels[0].set_name(QString(60, 'n'));
+    d.view.channels[0].set_unit(QString(30, 'u'));
+    EXPECT_EQ(std::string(d.view.channels[0].name), std::string(49, 'n'));
+    EXPECT_EQ(std::string(d.view.channels[0].unit), std::string(19, 'u'));
+
     // Channel 10 on a four-channel chart changes nothing.
     d.Set_channel_show(0, 10);
     EXPECT_EQ(d.shown[3], 1);
