@@ -158,6 +158,7 @@ TEST(ChartTicks, TimeRule)
         {0, 1, 0, 0.1, "0.0", 11},
         {0.25, 0.75, 0.25, 0.05, "0.00", 11},
         {0.135, 0.405, 0.15, 0.025, "0.000", 11},  // no tick at the base step: finer decades tried
+        {0, 0.01, 0, 0.001, "0.000", 11},
     };
     for (const auto& c : cases) {
         const ChartAxisTicks t = Diagramx_time_ticks(c.start, c.end, 500, 14, six_per_char());
@@ -373,6 +374,37 @@ TEST_F(ChartTest, PaintsTracesGridAndRecordsTicks)
         widest = std::max(widest, axis.horizontalAdvance(Diagramx_tick_label(d.left_ticks, d.left_grid[i].value)));
     EXPECT_EQ(d.left_ticks.widest, widest);
 
+    // Frame: a black line one pixel above the plot; axis marks: majors reach 4 pixels below the
+    // plot, minors 2, with the first divisor of 5, 4, 3, 2 whose parts are 8 pixels or more.
+    const int top = d.view.plot_bottom - d.view.plot_height;
+    const auto black_in_row = [&](int y) {
+        int n = 0;
+        for (int x = d.view.plot_left; x <= d.view.plot_left + d.view.plot_width; ++x)
+            n += (img.pixel(x, y) | 0xFF000000u) == 0xFF000000u;
+        return n;
+    };
+    EXPECT_EQ(black_in_row(top - 1), d.view.plot_width + 1);
+    EXPECT_EQ(black_in_row(d.view.plot_bottom + 4), d.time_grid_count);
+    const double step_px = d.view.plot_width * d.time_ticks.step / (d.view.time_end - d.view.time_start);
+    int div = 1;
+    for (int k : {5, 4, 3, 2})
+        if (div == 1 && step_px / k >= 8)
+            div = k;
+    ASSERT_GT(div, 1);
+    EXPECT_NEAR(black_in_row(d.view.plot_bottom + 2), (d.time_grid_count - 1) * div + 1, div);
+    // Texts: the title, the left labels and the right axis's labels beside the plot.
+    const auto dark_in = [&](const QRect& r) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += qGray(img.pixel(x, y)) < 100;
+        return n;
+    };
+    const int right = d.view.plot_left + d.view.plot_width;
+    EXPECT_GT(dark_in(QRect(right + 6, top, img.width() - right - 6, d.view.plot_height)), 20);
+    EXPECT_GT(dark_in(QRect(0, top, d.view.plot_left - 6, d.view.plot_height)), 20);
+    EXPECT_GT(dark_in(QRect(img.width() / 3, 0, img.width() / 3, d.top_band)), 20);
+
     // A target too small: background only.
     parent->resize(60, 600);
     d.Resize();
@@ -460,6 +492,16 @@ TEST_F(ChartTest, ZoomBoxSetsTheManualView)
     d.Image_mouse_move(LEFT, pl + pw / 2, top + 40);  // the box is drawn without a full paint
     EXPECT_EQ(d.paint_count, paints);
     EXPECT_GT(count_colour(d.plot_image->image(), 0xFFFFFF), 0);
+    // Shrinking the box restores the old outline from the clean copy.
+    d.Image_mouse_move(LEFT, pl + pw - 5, bottom - 5);
+    d.Image_mouse_move(LEFT, pl + pw / 2, top + 60);
+    const QImage& img = d.plot_image->image();
+    const QRect kept = d.zoom_rect.adjusted(-1, -1, 2, 2);
+    int stray = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            stray += !kept.contains(x, y) && (img.pixel(x, y) | 0xFF000000u) == 0xFFFFFFFFu;
+    EXPECT_EQ(stray, 0);
     d.Image_mouse_move(LEFT, pl + 3 * pw / 4, bottom - 10);
     d.Image_mouse_up();
     EXPECT_EQ(d.view.automatic, 0);
@@ -675,6 +717,17 @@ TEST_F(ChartTest, TriggerMarksShowArrowsOutsideTheView)
     int red = 0;
     for (int y = right_edge.top(); y <= right_edge.bottom(); ++y)
         for (int x2 = right_edge.left(); x2 <= right_edge.right(); ++x2)
+            red += (img.pixel(x2, y) | 0xFF000000u) == bgr_to_rgb(0x0000FF);
+    EXPECT_GT(red, 20);
+    // Zoomed to the last part: the trigger point lies before the view's start, an arrow at the left.
+    d.Rescale();
+    d.Image_mouse_down(ChartButtonLeft, LEFT, d.view.plot_left + 3 * d.view.plot_width / 4, top);
+    d.Image_mouse_move(LEFT, d.view.plot_left + d.view.plot_width, d.view.plot_bottom);
+    d.Image_mouse_up();
+    ASSERT_GT(d.view.time_start, 0.5);
+    red = 0;
+    for (int y = top; y < top + 40; ++y)
+        for (int x2 = d.view.plot_left; x2 < d.view.plot_left + 40; ++x2)
             red += (img.pixel(x2, y) | 0xFF000000u) == bgr_to_rgb(0x0000FF);
     EXPECT_GT(red, 20);
     d.trigger_shown = 0;
