@@ -618,6 +618,40 @@ TEST_F(ChartTest, ScrollBarFollowsTheView)
     EXPECT_NEAR(d.view.time_start, d.scroll_bar->value() / 10000.0, 1e-9);
 }
 
+TEST_F(ChartTest, OverviewShowsHeldAndViewedTime)
+{
+    Diagramx& d = make();
+    d.view.record_length = 2000;
+    fill(d, 1001);
+    d.Redraw();
+    const QImage& strip = d.overview->image();
+    const auto in_row = [&](uint32_t colour) {
+        int n = 0;
+        for (int x = 0; x < strip.width(); ++x)
+            n += (strip.pixel(x, 16) | 0xFF000000u) == bgr_to_rgb(colour);
+        return n;
+    };
+    const int held = (strip.width() - 24) * 1000 / 2000;  // inner width x held rows / record length
+    EXPECT_NEAR(in_row(0x008000), held, 3);               // the whole held time in view
+    EXPECT_NEAR(in_row(0xFF0000), 0, 3);
+    int dark = 0;
+    for (int y = 23; y < strip.height(); ++y)
+        for (int x = 0; x < strip.width(); ++x)
+            dark += qGray(strip.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 30);  // bracket and held-time labels
+
+    d.Image_mouse_down(ChartButtonLeft, LEFT, d.view.plot_left, plot_top());
+    d.Image_mouse_move(LEFT, d.view.plot_left + d.view.plot_width / 2, d.view.plot_bottom);
+    d.Image_mouse_up();
+    EXPECT_NEAR(in_row(0x008000), held / 2, 4);
+    EXPECT_NEAR(in_row(0xFF0000), held / 2, 4);
+
+    // Record length 0: no bar, no division.
+    d.view.record_length = 0;
+    d.Rescale();
+    EXPECT_EQ(in_row(0xFF0000) + in_row(0x008000), 0);
+}
+
 // ---- cursors and readouts ----
 
 TEST_F(ChartTest, CursorsPlaceMoveAndRead)
