@@ -7,6 +7,7 @@
 #include <limits>
 
 #include <QEvent>
+#include <QFrame>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -22,6 +23,7 @@ constexpr uint32_t DEFAULT_COLOURS[CHART_MAX_CHANNELS] = {0x008000, 0xFF0000, 0x
 constexpr uint32_t CHART_BACKGROUND = 0xDDDDDD;
 constexpr int OVERVIEW_HEIGHT = 44;
 constexpr int PANEL_HEIGHT = 36;
+constexpr int PANEL_BORDER = 6;  // border 5 inside a bevel of 1
 constexpr int TIMER_MS = 5;
 constexpr int HANDLE_SIZE = 20;
 constexpr double TICK_ZERO = 1e-16;
@@ -292,7 +294,10 @@ void Diagramx::build(QWidget* parent_widget, uint8_t count, uint32_t cap)
     if (options_.strip_and_scroll) {
         overview = new ImageBox(parent);
         overview->setObjectName("Diagramx_overview");
-        bottom_panel = new QWidget(parent);
+        auto* panel = new QFrame(parent);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);  // lowered inner bevel, border 5
+        panel->setLineWidth(1);
+        bottom_panel = panel;
         bottom_panel->setObjectName("Diagramx_panel");
         scroll_bar = new QScrollBar(Qt::Horizontal, bottom_panel);
         scroll_bar->setObjectName("Diagramx_scroll");
@@ -390,7 +395,8 @@ void Diagramx::layout_children()
     if (bottom_panel) {
         bottom_panel->setGeometry(0, h - PANEL_HEIGHT, w, PANEL_HEIGHT);
         if (scroll_bar)
-            scroll_bar->setGeometry(5, 5, std::max(0, w - 10), PANEL_HEIGHT - 10);
+            scroll_bar->setGeometry(PANEL_BORDER, PANEL_BORDER, std::max(0, w - 2 * PANEL_BORDER),
+                                    PANEL_HEIGHT - 2 * PANEL_BORDER);
         h -= PANEL_HEIGHT;
     }
     if (overview) {
