@@ -392,6 +392,19 @@ TEST_F(ChartTest, PaintsTracesGridAndRecordsTicks)
             div = k;
     ASSERT_GT(div, 1);
     EXPECT_NEAR(black_in_row(d.view.plot_bottom + 2), (d.time_grid_count - 1) * div + 1, div);
+    const auto black_in_column = [&](int x) {
+        int n = 0;
+        for (int y = top; y <= d.view.plot_bottom; ++y)
+            n += (img.pixel(x, y) | 0xFF000000u) == 0xFF000000u;
+        return n;
+    };
+    EXPECT_EQ(black_in_column(d.view.plot_left - 5), d.left_grid_count);
+    const double left_px = d.view.plot_height * d.left_ticks.step / (c.maximum - c.minimum);
+    int left_div = 1;
+    for (int k : {5, 4, 3, 2})
+        if (left_div == 1 && left_px / k >= 8)
+            left_div = k;
+    EXPECT_NEAR(black_in_column(d.view.plot_left - 3), (d.left_grid_count - 1) * left_div + 1, 2 * left_div);
     // Texts: the title, the left labels and the right axis's labels beside the plot.
     const auto dark_in = [&](const QRect& r) {
         int n = 0;
@@ -492,16 +505,22 @@ TEST_F(ChartTest, ZoomBoxSetsTheManualView)
     d.Image_mouse_move(LEFT, pl + pw / 2, top + 40);  // the box is drawn without a full paint
     EXPECT_EQ(d.paint_count, paints);
     EXPECT_GT(count_colour(d.plot_image->image(), 0xFFFFFF), 0);
-    // Shrinking the box restores the old outline from the clean copy.
+    // Moving the box restores the old outline from the clean copy, on every side.
+    const QImage& img = d.plot_image->image();
+    const auto stray_white = [&] {
+        const QRect kept = d.zoom_rect.adjusted(-1, -1, 2, 2);
+        int stray = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                stray += !kept.contains(x, y) && (img.pixel(x, y) | 0xFF000000u) == 0xFFFFFFFFu;
+        return stray;
+    };
     d.Image_mouse_move(LEFT, pl + pw - 5, bottom - 5);
     d.Image_mouse_move(LEFT, pl + pw / 2, top + 60);
-    const QImage& img = d.plot_image->image();
-    const QRect kept = d.zoom_rect.adjusted(-1, -1, 2, 2);
-    int stray = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            stray += !kept.contains(x, y) && (img.pixel(x, y) | 0xFF000000u) == 0xFFFFFFFFu;
-    EXPECT_EQ(stray, 0);
+    EXPECT_EQ(stray_white(), 0);
+    d.Image_mouse_move(LEFT, pl + 5, top + 1);  // past the anchor, up and left
+    d.Image_mouse_move(LEFT, pl + pw / 2, top + 60);
+    EXPECT_EQ(stray_white(), 0);
     d.Image_mouse_move(LEFT, pl + 3 * pw / 4, bottom - 10);
     d.Image_mouse_up();
     EXPECT_EQ(d.view.automatic, 0);
@@ -509,6 +528,14 @@ TEST_F(ChartTest, ZoomBoxSetsTheManualView)
     EXPECT_NEAR(d.view.time_end, 0.75, 1.5 * pixel_time);
     EXPECT_FALSE(d.zoom_active);
     EXPECT_EQ(count_colour(d.plot_image->image(), 0xFFFFFF), 0);
+    // The window covers whole samples; the trims are the parts of a period outside the view.
+    for (double trim : {d.view.start_trim, d.view.end_trim}) {
+        EXPECT_GE(trim, 0);
+        EXPECT_LT(trim, d.sample_period);
+    }
+    EXPECT_EQ(d.view.window_offset, uint32_t(std::trunc(d.view.time_start / d.sample_period)));
+    EXPECT_EQ(d.view.window_offset + d.view.window_width,
+              uint32_t(std::trunc(d.view.time_end / d.sample_period)) + 1);
 
     // A drag up and left goes back to automatic.
     d.Image_mouse_down(ChartButtonLeft, LEFT, pl + 300, top + 100);
