@@ -544,6 +544,12 @@ TEST_F(ChartTest, ZoomBoxSetsTheManualView)
     EXPECT_EQ(d.view.automatic, 1);
     EXPECT_DOUBLE_EQ(d.view.time_end, 1.0);
 
+    // So does a drag right and up.
+    d.Image_mouse_down(ChartButtonLeft, LEFT, pl + pw / 4, top + 200);
+    d.Image_mouse_move(LEFT, pl + pw / 2, top + 20);
+    d.Image_mouse_up();
+    EXPECT_EQ(d.view.automatic, 1);
+
     // A box started left of the plot is clamped to its left edge.
     d.Image_mouse_down(ChartButtonLeft, LEFT, 1, top + 10);
     d.Image_mouse_move(LEFT, pl + pw / 2, bottom - 10);
@@ -704,6 +710,15 @@ TEST_F(ChartTest, CursorsPlaceMoveAndRead)
     EXPECT_DOUBLE_EQ(d.cursors[3].value, range * 0.75);
     EXPECT_FALSE(t1.text().isEmpty());
     EXPECT_FALSE(other1.text().isEmpty());
+    // Each handle is drawn where its region lies.
+    for (int r = 1; r <= 4; ++r) {
+        const ChartRegion& reg = d.regions[r];
+        int yellow = 0;
+        for (int y = std::max(0, reg.top); y < std::min(reg.top + reg.height, d.plot_image->image().height()); ++y)
+            for (int x = std::max(0, reg.left); x < std::min(reg.left + reg.width, d.plot_image->image().width()); ++x)
+                yellow += (d.plot_image->image().pixel(x, y) | 0xFF000000u) == bgr_to_rgb(0x00FFFF);
+        EXPECT_GT(yellow, 20) << r;
+    }
 
     // Level cursor 1 dragged onto a recorded grid row reads that tick's value exactly.
     const uint32_t paints = d.paint_count;
@@ -850,6 +865,9 @@ TEST_F(ChartTest, DegenerateFieldsNeverHang)
         d.Image_mouse_move(RIGHT, pl + 80, top + 60);
         d.Pan_step(&d.regions[0], &d.view);
         d.Image_mouse_up();
+        if (!(c.period > 0)) {
+            EXPECT_EQ(d.view.automatic, 1);  // no window from a period that is not positive
+        }
         d.Scroll_apply(5000, 10000);
         d.Rescale();
         if (c.inverted_fixed) {
