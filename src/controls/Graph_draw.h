@@ -159,5 +159,7 @@ void Graph_draw_gauge(Canvas& canvas, const DrawRect& r, double value, double no
                       double warning, const QString& format, const QString& unit);
 
 // Formats a number with a pattern of '0' (digit), '#' (optional digit), '.' (decimal separator),
-// ',' (thousands grouping) and literal text ('...' or "..." quoted, or plain). Locale separators.
+// ',' (thousands grouping), "e+" / "e-" (scientific: a mantissa of one integer digit, 'e', the
+// exponent's sign always or only when negative, then at least as many exponent digits as '0's
+// follow) and literal text ('...' or "..." quoted, or plain). Locale separators; never "-0".
 QString Graph_format_float(const QString& pattern, double value);
