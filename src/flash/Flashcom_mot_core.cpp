@@ -845,6 +845,7 @@ void Flashsh7047_reset_state(bool verify)
     FlashRun.sub_phase.store(0);
     FlashRun.result_copy.store(0);
     FlashRun.verify.store(verify ? 1 : 0);
+    line_touched.store(false);  // a run stopped by closing the link left no line to put back
     verify_mismatch.store(false);
     bit_rate_refused.store(false);
     std::lock_guard<std::mutex> hold(rx.lock);
