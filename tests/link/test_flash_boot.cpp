@@ -185,9 +185,16 @@ TEST_F(FlashBoot, AWholeRunWritesTheImageAndReturnsToTheApplication)
 
     EXPECT_EQ(sim->boot_flash(), expected_flash());
     EXPECT_EQ(sim->line_baud(), 57600u);
+    EXPECT_EQ(FlashRun.prog_unit.load(), 0x0080);  // the simulator's programming unit
     const auto ev = events();
-    ASSERT_FALSE(ev.empty());
+    ASSERT_GE(ev.size(), 3u);
     EXPECT_EQ(ev.back().kind, FlashLineEvent::BootExit);
+    const FlashLineEvent& raised = ev[ev.size() - 3];  // the bit-rate change: DTR off, RTS kept set
+    EXPECT_EQ(raised.kind, FlashLineEvent::Port);
+    EXPECT_EQ(raised.baud, 57600u);
+    EXPECT_EQ(raised.dtr, 0);
+    EXPECT_EQ(raised.rts, 1);
+    EXPECT_EQ(Ser_rts_state.load(), 0);
     EXPECT_TRUE(FlashProgressFlags.load() & FlashProgressFlag::AllWritten);
     EXPECT_TRUE(boxes.empty());
     // Back in the application: the normal link finds the drive.
@@ -329,6 +336,19 @@ TEST_F(FlashBoot, LeavingInTheMiddleOfARunPutsTheLineBack)
     EXPECT_EQ(sim->line_baud(), 57600u);
     sim->clear_faults();
     EXPECT_TRUE(wait_until([] { return link_bits(LinkFlag::Ready); }, 5000));
+}
+
+TEST_F(FlashBoot, TheResetButtonPulsesRtsAndLeavesItCleared)
+{
+    Flashcom_mot_reset_drive();  // port closed: nothing
+    EXPECT_TRUE(events().empty());
+    connect();
+    const auto start = std::chrono::steady_clock::now();
+    Flashcom_mot_reset_drive();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
+    ASSERT_EQ(events().size(), 1u);
+    EXPECT_EQ(events()[0].kind, FlashLineEvent::DriveReset);
+    EXPECT_EQ(Ser_rts_state.load(), 0);
 }
 
 TEST_F(FlashBoot, ALatePageAcknowledgementStillWritesTheWholeImage)
