@@ -296,6 +296,7 @@ bool read_ok(bool ok, const std::string& path)
     if (ok) {
         img.known_age.store(img.loaded_age);
         img.failed_age = 0;
+        img.first_poll_done = 1;  // the file was just read: the watch's first poll need not read it again
         FlashFileLoaded.store(1, std::memory_order_release);
     } else {
         img.failed_age = age;

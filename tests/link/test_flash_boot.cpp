@@ -39,6 +39,21 @@ TEST(FlashBootRules, ChecksumSumAndKernelWaits)
         EXPECT_EQ(Flashcom_mot_wait_ms(57600, r.bytes), r.ms) << r.bytes;
 }
 
+TEST(FlashBootRules, AResetBeforeARunKeepsOnlyTheBitRateErrorShown)
+{
+    FlashRun.errors.store(FlashError::BitRate | FlashError::Verify);
+    FlashRun.errors_shown.store(FlashError::BitRate | FlashError::Verify);
+    FlashRun.step.store(7);
+    Flashsh7047_reset_state(true);
+    EXPECT_EQ(FlashRun.errors.load(), FlashError::BitRate);
+    EXPECT_EQ(FlashRun.errors_shown.load(), FlashError::BitRate);
+    EXPECT_EQ(FlashRun.step.load(), 0);
+    EXPECT_EQ(FlashRun.prev_phase.load(), 255);
+    EXPECT_EQ(FlashRun.verify.load(), 1);
+    FlashRun.errors.store(0);
+    FlashRun.errors_shown.store(0);
+}
+
 class FlashBoot : public SimLink {
 protected:
     void SetUp() override

@@ -410,6 +410,9 @@ TEST_F(FlashImage, ABootProgramImageIsFoundByItsBlockAndPatchedWithTheSelection)
     const Bytes before = image_bytes(0x244, 108);
     patchDeviceData(FirmwareImage, {2, 7, 7});  // no such device
     EXPECT_EQ(image_bytes(0x244, 108), before);
+    const uint8_t bytes[2] = {1, 2};  // the end entry and beyond are not the image
+    EXPECT_FALSE(writeImageBytes(FirmwareImage, 64 * 128 - 1, bytes, 2));
+    EXPECT_TRUE(page_all(64, 0xFF));
 }
 
 TEST_F(FlashImage, AnotherIdentifierOrABlockBeyondTheImageIsAPlainImage)
@@ -428,8 +431,15 @@ TEST_F(FlashImage, AnotherIdentifierOrABlockBeyondTheImageIsAPlainImage)
 
 // ---- loading by extension ----
 
+std::vector<int> loaded_calls;  // what the firmware window's hooks were told
+std::vector<int> state_calls;
+
 TEST_F(FlashImage, LoadingTakesTheExtensionInAnyCaseAndSetsTheLoadedFlagAndAge)
 {
+    loaded_calls.clear();
+    state_calls.clear();
+    Flashctrl_on_image_loaded = [](bool ok) { loaded_calls.push_back(ok); };
+    Flashctrl_on_file_state = [](uint8_t st) { state_calls.push_back(st); };
     const fs::path p = write(objcopy(pattern(256, 15), 0), "FW.MOT");
     Flash_settings_set({p.string(), false, {0, 0, 0}});
     ASSERT_TRUE(Flashsh7047_load_file(p.string()));
@@ -445,6 +455,10 @@ TEST_F(FlashImage, LoadingTakesTheExtensionInAnyCaseAndSetsTheLoadedFlagAndAge)
     EXPECT_FALSE(Flashsh7047_load_file(write("x", "fw.cdx").string()));
     EXPECT_EQ(messages(), std::string(MSG_NOT_SREC) + "|");
     EXPECT_TRUE(FlashModeFlags.load() & FlashModeFlag::Container);
+    Flashctrl_on_image_loaded = nullptr;
+    Flashctrl_on_file_state = nullptr;
+    EXPECT_EQ(loaded_calls, (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(state_calls, (std::vector<int>{FlashFileState::Current}));
 }
 
 TEST_F(FlashImage, NoLoadWhileARunMayUseTheImage)
