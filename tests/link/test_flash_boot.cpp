@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <set>
 
 #include "LinkTestUtil.h"
 #include "flash/Flashcom_mot.h"
@@ -160,7 +161,7 @@ protected:
 
 TEST_F(FlashBoot, AWholeRunWritesTheImageAndReturnsToTheApplication)
 {
-    sim->add_fault(SimFault::late(300).on(DriveSim::kBootKernel).times(1));
+    sim->add_fault(SimFault::late(600).on(DriveSim::kBootKernel).times(1));  // within its 844 ms
     start(false);
     // The first kernel's acknowledgement is held back: the boot phase's progress is complete.
     ASSERT_TRUE(sim->wait_for([&] { return count_sent([](const auto& e) { return e.bytes.size() == 990; }) == 1; },
@@ -169,10 +170,19 @@ TEST_F(FlashBoot, AWholeRunWritesTheImageAndReturnsToTheApplication)
     EXPECT_EQ(FlashProgressMax.load(), 164u);
     ASSERT_TRUE(wait_until([&] { return run_ended(); }, RUN_MS));
 
+    // From the last sync on (a loaded machine may have started over), a repeated try once.
     const auto s = sent();
+    const auto last_sync = std::find_if(s.rbegin(), s.rend(), is_sync);
+    ASSERT_NE(last_sync, s.rend());
     std::vector<std::string> at9600, at57600;
-    for (const auto& e : s)
-        (e.baud == 9600 ? at9600 : at57600).push_back(hex(e.bytes, 4) + "/" + std::to_string(e.bytes.size()));
+    std::string bit_rate;
+    for (auto it = last_sync.base() - 1; it != s.end(); ++it) {
+        if (it != last_sync.base() - 1 && it->bytes == (it - 1)->bytes)
+            continue;
+        (it->baud == 9600 ? at9600 : at57600).push_back(hex(it->bytes, 4) + "/" + std::to_string(it->bytes.size()));
+        if (it->bytes[0] == 0x3F)
+            bit_rate = hex(it->bytes);
+    }
     ASSERT_EQ(at9600.size(), 3u + 155 + 1 + 3) << joined(at9600);
     EXPECT_EQ(std::vector<std::string>(at9600.begin(), at9600.begin() + 3),
               (std::vector<std::string>{"00 00 00/3", "55/1", "08 7C/2"}));
@@ -181,9 +191,9 @@ TEST_F(FlashBoot, AWholeRunWritesTheImageAndReturnsToTheApplication)
     EXPECT_EQ(at9600[158].substr(at9600[158].find('/')), "/2");
     EXPECT_EQ(std::vector<std::string>(at9600.end() - 3, at9600.end()),
               (std::vector<std::string>{"27/1", "11 01 03 EB/4", "3F 07 02 40/10"}));
-    EXPECT_EQ(hex(s[161].bytes), "3F 07 02 40 04 B0 02 04 02 BC");
+    EXPECT_EQ(bit_rate, "3F 07 02 40 04 B0 02 04 02 BC");
 
-    std::vector<std::string> fast = {"4F/1", "4F/1", "40/1", "00 00 03 D9/990", "48/1", "00 00 05 11/1302"};
+    std::vector<std::string> fast = {"4F/1", "40/1", "00 00 03 D9/990", "48/1", "00 00 05 11/1302"};
     const char* const erase[] = {"48 01 00 B7", "48 01 01 B6", "48 01 02 B5", "48 01 03 B4", "48 01 04 B3",
                                  "48 01 05 B2", "48 01 06 B1", "48 01 07 B0", "48 01 08 AF", "48 01 09 AE",
                                  "48 01 0A AD", "48 01 0B AC", "48 01 FF B8"};
@@ -197,6 +207,7 @@ TEST_F(FlashBoot, AWholeRunWritesTheImageAndReturnsToTheApplication)
     }
     fast.push_back("4F/1");
     EXPECT_EQ(joined(at57600), joined(fast));
+    EXPECT_GE(std::count_if(last_sync.base(), s.end(), [](const auto& e) { return e.bytes == SimBytes{0x4F}; }), 3);
 
     EXPECT_EQ(sim->boot_flash(), expected_flash());
     EXPECT_EQ(sim->line_baud(), 57600u);
@@ -220,9 +231,9 @@ TEST_F(FlashBoot, VerifyReadsTheImageBackInPiecesOf2048)
 {
     start(true);
     ASSERT_TRUE(wait_until([&] { return run_ended(); }, RUN_MS));
-    std::vector<std::string> reads;
+    std::vector<std::string> reads;  // a repeated try once
     for (const auto& e : sent())
-        if (is_read(e))
+        if (is_read(e) && (reads.empty() || reads.back() != hex(e.bytes)))
             reads.push_back(hex(e.bytes));
     ASSERT_EQ(reads.size(), 4u) << joined(reads);
     EXPECT_EQ(reads[0], "52 09 01 00 00 00 00 00 00 08 00 9C");
@@ -240,7 +251,11 @@ TEST_F(FlashBoot, AFlippedByteStopsTheVerifyWithTheMismatchShown)
     ASSERT_TRUE(wait_until([] { return FlashRun.errors.load() & FlashError::Verify; }, RUN_MS));
     EXPECT_EQ(FlashPhase.load(), FlashUiPhase::Boot);
     std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(count_sent(is_read), 2u);
+    std::set<std::string> reads;  // the first two, however often tried
+    for (const auto& e : sent())
+        if (is_read(e))
+            reads.insert(hex(e.bytes));
+    EXPECT_EQ(reads.size(), 2u);
     EXPECT_FALSE(FlashRun.result2.load() & FlashResult2::VerifyDone);
 }
 

@@ -1,7 +1,7 @@
 // DriveSim: the SH7047's boot mode on the same line. The boot ROM synchronises at 9600 baud and
 // echoes the boot program; the boot program answers the inquiries, changes the bit rate to 57600
 // and takes three kernels; the kernels erase, write and read a 256 KB flash. Commands at the wrong
-// rate, unknown commands and writes over unerased flash are violations.
+// rate get no answer; unknown commands and writes over unerased flash are violations.
 #include "DriveSim.h"
 
 #include <termios.h>
@@ -165,8 +165,13 @@ void DriveSim::boot_command(const SimBytes& cmd, SimClock::time_point now)
         add_violation("boot: " + why + ": " + sim_hex(cmd));
         b.part.clear();
     };
-    if (baud != b.rate())
-        return fail("command at " + std::to_string(baud) + " baud, expected " + std::to_string(b.rate()));
+    // At another rate a drive sees garbage and stays silent. Not a violation: the rate is read when
+    // the bytes are, so a port closed (its settings put back) just after writing shows another one.
+    // The log keeps the rate for the tests to check.
+    if (baud != b.rate()) {
+        b.part.clear();
+        return;
+    }
     SimClock::time_point ready = now;
     if (baud_)
         ready = std::max(now, rx_free_) + sim_wire_time(cmd.size(), baud);
