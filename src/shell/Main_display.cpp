@@ -420,8 +420,7 @@ void TForm_main::Timer_comTimer()
     if (Seriale_poll_ports(Tick_ms()))
         Main_fill_port_box();
     CompleteDeferredClose();
-    if (Flashctrl_file_loaded())
-        Flashctrl_poll_file();
+    Flashctrl_poll_file();  // also before a file is loaded: its first poll loads the settings' file
     Main_close_e2p_chks_if_lost();
     Main_close_e2p_offset_if_lost();
     Main_show_link_wait();
