@@ -4,6 +4,9 @@
 // host entry is null and the pages skip what it would do.
 #include <cstdint>
 
+#include <QString>
+
+struct FactorApplicationRec;
 class QCheckBox;
 class QColor;
 class QLabel;
@@ -30,7 +33,24 @@ struct PageEntryPoints {
 };
 
 // The page units that Pages_install puts into their nodes, named after the units.
-enum class PageUnit : uint8_t { field_bus, motore, pid_vel, pid_cor, pid_pos };
+enum class PageUnit : uint8_t {
+    field_bus,
+    motore,
+    pid_vel,
+    pid_cor,
+    pid_pos,
+    mdb_factor,
+    cands402_factor,
+};
+
+// An open or save dialog asked of the shell (Filedlg_run's FileDialogSpec).
+struct PageFileDialog {
+    QString title;
+    QString folder;  // initial folder (absolute)
+    QString filter;  // "Factor files (*.ftl)|*.ftl"
+    QString suffix;  // default extension of a save
+    bool save = false;
+};
 
 struct PageHostRec {
     // Puts a unit's entry points into its page node.
@@ -46,6 +66,12 @@ struct PageHostRec {
     uint8_t (*get_check_on_off)(QCheckBox* box, QLabel* label) = nullptr;
     // Main_enable_by_state2: enabled flags and font colours of two related controls.
     void (*enable_by_state2)(uint8_t edit_state, bool enabled[2], QColor colour[2]) = nullptr;
+    // The unit-factor application records of page contexts 0 and 1 (SettingsBlock.factor).
+    FactorApplicationRec* factor_records = nullptr;
+    // The drive-data folder (DriveDataFolder), created when missing; empty when there is none.
+    QString (*data_folder)() = nullptr;
+    // Filedlg_run: the chosen absolute file name, empty when cancelled.
+    QString (*file_dialog)(QWidget* parent, const PageFileDialog& spec) = nullptr;
 };
 extern PageHostRec PagesHost;
 

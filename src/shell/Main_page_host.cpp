@@ -1,9 +1,13 @@
 #include "shell/Main_page_host.h"
 
+#include <filesystem>
+
+#include "shell/Filedlg.h"
 #include "shell/Formdattxrx.h"
 #include "shell/Main.h"
 #include "shell/Main_files.h"
 #include "shell/Mainstate.h"
+#include "shell/Settings.h"
 #include "shell/Treectrl.h"
 
 namespace {
@@ -16,6 +20,8 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::pid_vel: return &PageNode_pid_vel;
     case PageUnit::pid_cor: return &PageNode_pid_cor;
     case PageUnit::pid_pos: return &PageNode_pid_pos;
+    case PageUnit::mdb_factor: return &PageNode_mdb_factor;
+    case PageUnit::cands402_factor: return &PageNode_cands402_factor;
     }
     return nullptr;
 }
@@ -59,6 +65,16 @@ PageHostRec Main_page_host()
             enabled[i] = e[i].enabled;
             colour[i] = e[i].colour;
         }
+    };
+    host.factor_records = SettingsBlock.factor;
+    host.data_folder = [] {
+        std::error_code ec;
+        if (!DriveDataFolder.empty())
+            std::filesystem::create_directories(DriveDataFolder, ec);
+        return QString::fromStdString(DriveDataFolder.string());
+    };
+    host.file_dialog = [](QWidget* parent, const PageFileDialog& d) {
+        return Filedlg_run(parent, FileDialogSpec{d.title, d.folder, d.filter, d.suffix, d.save});
     };
     return host;
 }
