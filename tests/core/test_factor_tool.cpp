@@ -236,3 +236,35 @@ TEST(FactorModel, LabelIsReadAtMostFiveCharacters)
 }
 
 }  // namespace
+
+namespace {
+
+// Random records (lengths and revolutions 0 included): every quantity ends, and a pair reported
+// as reduced is made of whole numbers from 1 to 2^31 - 2.
+TEST(FactorModel, RandomRecordsEndWithPairsInBounds)
+{
+    uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    for (int n = 0; n < 3000; ++n) {
+        FactorApplicationRec rec;
+        DriveRecord drive{};
+        for (uint8_t& b : rec.b)
+            b = static_cast<uint8_t>(next());
+        for (std::size_t i = FactorOfs::Selection; i <= FactorOfs::RotaryUnit + 2; ++i)
+            rec.b[i] %= 24;  // mostly inside the tables, some beyond
+        Rec_set<uint16_t>(drive, RecOfs::MotorType, static_cast<uint16_t>(next() % 3));
+        Rec_set<uint32_t>(drive, DRIVE_POLE_PITCH_OFS, next() % 3 == 0 ? 0 : next());
+        for (uint16_t q = 0; q < FACTOR_QUANTITIES; ++q) {
+            double num = 7, den = 3;
+            if (Factor_tool_quantity_factor(rec, drive, q, &num, &den)) {
+                EXPECT_TRUE(num >= 1 && num < 2147483647.0 && num == std::floor(num)) << num;
+                EXPECT_TRUE(den >= 1 && den < 2147483647.0 && den == std::floor(den)) << den;
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -422,9 +422,9 @@ void show_application(const FactorTwin& t, uint8_t ctx)
     find<QWidget>(t, ctx, "Panel_type_appl_mot_linerare")->setVisible(linear);
     find<QWidget>(t, ctx, "GroupBox_unita_mis_applicazione")->setVisible(!linear);
     Combo_select(find<QComboBox>(t, ctx, "ComboBox_appl_mot_rotativo"), FactorAppTypeCombo, type);
-    const int tab = linear ? LINEAR_TAB : type;
-    tabs->setVisible(tab <= LINEAR_TAB);  // a type outside the list has no tab
-    if (tab <= LINEAR_TAB)
+    const int tab = linear ? LINEAR_TAB : type < FACTOR_APP_TYPES ? type : -1;
+    tabs->setVisible(tab >= 0);  // a type outside the list has no tab
+    if (tab >= 0)
         tabs->setCurrentIndex(tab);
     const double pitch = Rec_get<uint32_t>(DriveRecordBank[ctx & 1], DRIVE_POLE_PITCH_OFS) * 0.001;
     Utxgraph_set_text(find<QWidget>(t, ctx, "Panel_passo_polare_dat"), Graph_format_float(QStringLiteral("0.000"), pitch));
