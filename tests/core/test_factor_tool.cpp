@@ -108,6 +108,9 @@ TEST_P(ModelTable, PairAndFlag)
     const FactorApplicationRec rec = app(c.puts, &drive);
     double num = KEEP_NUM, den = KEEP_DEN;
     EXPECT_EQ(Factor_tool_quantity_factor(rec, drive, c.quantity, &num, &den), c.ok);
+    double n3 = KEEP_NUM, d3 = KEEP_DEN;
+    EXPECT_EQ(Factor_tool_quantity_factor(rec, drive, FACTOR_QUANTITIES, &n3, &d3), 0);  // no fourth quantity
+    EXPECT_EQ(n3, KEEP_NUM);
     EXPECT_DOUBLE_EQ(num, c.num);
     EXPECT_DOUBLE_EQ(den, c.den);
 }

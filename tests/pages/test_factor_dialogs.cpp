@@ -148,6 +148,7 @@ TEST_F(FactorDialogTest, CaptionsCarryTheTagOfTheContextsBusType)
         EXPECT_EQ(d->findChild<QLabel*>(r.name)->text(), r.first);
         EXPECT_EQ(d->windowTitle(), "Result calculation factors");
         EXPECT_EQ(d->BitBtn_aggiorna->text(), "Updates");
+        EXPECT_EQ(d->BitBtn_close->text(), "Close");
     }
     EXPECT_TRUE(boxes.empty());
 }

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,6 +69,8 @@ TEST_F(FactorPageTest, ApplicationPartFollowsTheMotorType)
     EXPECT_EQ(items("ComboBox_vel_unit_mis").size(), 19);
     EXPECT_EQ(items("ComboBox_acc_unit_mis").at(18), "[18] RPS/(10³s) (motor shaft)");
     EXPECT_EQ(find<QComboBox>("ComboBox_vel_unit_mis")->currentIndex(), 11);
+    EXPECT_EQ(find<QComboBox>("ComboBox_app_unit_mis_acc_list")->currentText(), "rpm/s");  // byte 52
+    EXPECT_EQ(find<QComboBox>("ComboBox_app_unit_mis_vel_list")->count(), 16);
     EXPECT_EQ(text("Panel_label_unit_mis_rev"), "Motor revolutions");
     EXPECT_EQ(::ui("v:Panel_type_appl_mot_linerare v:Panel_application_type v:GroupBox_unita_mis_applicazione "
                  "v:Panel_type_appl_mot_rotativo_vel_acc",
@@ -119,8 +122,10 @@ TEST_F(FactorPageTest, CombosStoreIntoTheRecordOfThePageContext)
 {
     open_archive();
     const FactorApplicationRec before0 = rec(0);
+    rec(1).b[FactorOfs::LengthUnit] = 1;
     Q_EMIT find<QComboBox>("ComboBox_appl_mot_rotativo")->activated(6);
     EXPECT_EQ(rec(1).b[FactorOfs::AppType], 6);
+    EXPECT_EQ(text("Panel_unita_mis_06_asse_rotativo_vite_senza_fine"), "mm");
     EXPECT_EQ(find<QTabWidget>("PageControl_factor_tool")->currentWidget()->objectName(),
               "TabSheet_06_asse_rotativo_vite_senza_fine");
     EXPECT_TRUE(find("Panel_type_appl_mot_rotativo_vel_acc")->isHidden());
@@ -171,6 +176,43 @@ TEST_F(FactorPageTest, ApplicationEditsAreBoundToTheContextsRecordAndNeverLocked
     EXPECT_FALSE(Frm_mdb_factor_page().edit(0, 0)->memo()->isEnabled());  // factor edit: no link
     EXPECT_TRUE(boxes.empty());
     Frm_mdb_factor_destroy(0);
+}
+
+TEST_F(FactorPageTest, CaptionsFollowTheLanguage)
+{
+    open_archive();
+    struct Row {
+        uint8_t lang;
+        const char* load;
+        const char* accel;
+        const char* revs;
+        const char* box;
+    };
+    for (const Row r : {Row{0, "Carico", "Accel.", "Giri motore", "Fattori"},
+                        Row{2, "Charger", "Accél.", "Tours de moteur", "Facteurs"},
+                        Row{1, "Load", "Accel.", "Motor revolutions", "Factors"}}) {
+        LanguageIndex = r.lang;
+        Frm_mdb_factor_set_language(1);
+        EXPECT_EQ(text("FlowPanel_gear_load_03_asse_nastro_cinghia_dentata"), r.load);
+        EXPECT_EQ(text("Label_app_unit_mis_acc_list"), r.accel);
+        EXPECT_EQ(text("Panel_label_unit_mis_rev"), r.revs);
+        EXPECT_EQ(find<QGroupBox>("GroupBox_mdb_factor")->title(), r.box);
+    }
+    EXPECT_EQ(items("ComboBox_pos_unit_mis").at(3), "[03] Radian (motor shaft)");
+    Frm_mdb_factor_destroy(1);
+}
+
+TEST_F(FactorPageTest, UnknownBusTypeLocksThePolarityWithoutMessages)
+{
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 3);
+    EditStateFlags = EditState::Linked | EditState::Remote;
+    PageContext = 0;
+    Frm_cands402_factor_create(0, host());
+    EXPECT_FALSE(Frm_cands402_factor_page().find<QCheckBox>(0, "CheckBox_polarity_pos")->isEnabled());
+    EXPECT_EQ(Utxgraph_text(Frm_cands402_factor_page().find<QWidget>(0, "Panel_position_factor")), "Pos factor");
+    EXPECT_TRUE(boxes.empty());
+    EditStateFlags = 0;
+    Frm_cands402_factor_destroy(0);
 }
 
 TEST_F(FactorPageTest, LabelEditKeepsFiveLettersAndRenamesTheCustomUnits)
