@@ -15,6 +15,7 @@
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
+#include "pages/fieldbus/Factor_page.h"
 #include "platform/Msgbox.h"
 #include "shell/Main_page_host.h"
 
@@ -27,7 +28,7 @@ struct BenchUnit {
 const BenchUnit UNITS[] = {{"field_bus", Frm_field_bus_page}, {"motore", Frm_motore_page},
                            {"pid_vel", Frm_pid_vel_page},     {"pid_cor", Frm_pid_cor_page},
                            {"pid_pos", Frm_pid_pos_page},     {"taglia_drive", Frm_taglia_drive_page},
-                           {"mot_feedback", Frm_mot_feedback_page}};
+                           {"mot_feedback", Frm_mot_feedback_page}, {"mdb_factor", Frm_mdb_factor_page}};
 
 // Sorted dictionaries, a silent message sink, the pages installed, slot 0 on Modbus with its
 // read-back equal and list reads on.

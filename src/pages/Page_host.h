@@ -4,6 +4,9 @@
 // host entry is null and the pages skip what it would do.
 #include <cstdint>
 
+#include <QString>
+
+struct FactorApplicationRec;
 class QCheckBox;
 class QColor;
 class QLabel;
@@ -30,12 +33,31 @@ struct PageEntryPoints {
 };
 
 // The page units that Pages_install puts into their nodes, named after the units.
-enum class PageUnit : uint8_t { field_bus, motore, pid_vel, pid_cor, pid_pos, taglia_drive, mot_feedback };
+enum class PageUnit : uint8_t {
+    field_bus,
+    motore,
+    pid_vel,
+    pid_cor,
+    pid_pos,
+    taglia_drive,
+    mot_feedback,
+    mdb_factor,
+    cands402_factor,
+};
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same
 // names): zeroing check, encoder zeroing, absolute-encoder zeroing, cogging confirmation, cogging
 // acquisition, cogging table view.
 enum class PageTool : uint8_t { AzzeraEncCk, AzzeraEnc, AzzeraEncAbs, TarCogCk, TarCog, CogDat };
+
+// An open or save dialog asked of the shell (Filedlg_run's FileDialogSpec).
+struct PageFileDialog {
+    QString title;
+    QString folder;  // initial folder (absolute)
+    QString filter;  // "Factor files (*.ftl)|*.ftl"
+    QString suffix;  // default extension of a save
+    bool save = false;
+};
 
 struct PageHostRec {
     // Puts a unit's entry points into its page node.
@@ -56,6 +78,12 @@ struct PageHostRec {
     // The registry's factory of a tool window exists / creates the window (null without one).
     bool (*tool_available)(PageTool tool) = nullptr;
     QWidget* (*tool_create)(PageTool tool, QWidget* parent) = nullptr;
+    // The unit-factor application records of page contexts 0 and 1 (SettingsBlock.factor).
+    FactorApplicationRec* factor_records = nullptr;
+    // The drive-data folder (DriveDataFolder), created when missing; empty when there is none.
+    QString (*data_folder)() = nullptr;
+    // Filedlg_run: the chosen absolute file name, empty when cancelled.
+    QString (*file_dialog)(QWidget* parent, const PageFileDialog& spec) = nullptr;
 };
 extern PageHostRec PagesHost;
 

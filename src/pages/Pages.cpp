@@ -7,6 +7,8 @@
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
+#include "pages/fieldbus/Factor_page.h"
+#include "factors/Factor_tool.h"
 
 PageHostRec PagesHost;
 
@@ -15,6 +17,7 @@ uint8_t Page_edit_state() { return PagesHost.edit_state != nullptr ? PagesHost.e
 void Pages_install(const PageHostRec& host)
 {
     PagesHost = host;
+    Factor_tool_install({host.factor_records, host.wait_queue});
     if (host.install == nullptr)
         return;
     host.install(PageUnit::field_bus, Frm_field_bus_entries());
@@ -24,4 +27,6 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::pid_pos, Frm_pid_pos_entries());
     host.install(PageUnit::taglia_drive, Frm_taglia_drive_entries());
     host.install(PageUnit::mot_feedback, Frm_mot_feedback_entries());
+    host.install(PageUnit::mdb_factor, Frm_mdb_factor_entries());
+    host.install(PageUnit::cands402_factor, Frm_cands402_factor_entries());
 }

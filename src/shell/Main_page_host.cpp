@@ -1,7 +1,9 @@
 #include "shell/Main_page_host.h"
 
+#include <filesystem>
 #include <iterator>
 
+#include "shell/Filedlg.h"
 #include "shell/Formdattxrx.h"
 #include "shell/Main.h"
 #include "shell/Main_files.h"
@@ -22,6 +24,8 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::pid_pos: return &PageNode_pid_pos;
     case PageUnit::taglia_drive: return &PageNode_taglia_drive;
     case PageUnit::mot_feedback: return &PageNode_mot_feedback;
+    case PageUnit::mdb_factor: return &PageNode_mdb_factor;
+    case PageUnit::cands402_factor: return &PageNode_cands402_factor;
     }
     return nullptr;
 }
@@ -76,5 +80,15 @@ PageHostRec Main_page_host()
     host.access_flags = [] { return AccessFlags; };
     host.tool_available = [](PageTool tool) { return Toolwin_available(tool_kind(tool)); };
     host.tool_create = [](PageTool tool, QWidget* parent) { return Toolwin_create(tool_kind(tool), parent); };
+    host.factor_records = SettingsBlock.factor;
+    host.data_folder = [] {
+        std::error_code ec;
+        if (!DriveDataFolder.empty())
+            std::filesystem::create_directories(DriveDataFolder, ec);
+        return QString::fromStdString(DriveDataFolder.string());
+    };
+    host.file_dialog = [](QWidget* parent, const PageFileDialog& d) {
+        return Filedlg_run(parent, FileDialogSpec{d.title, d.folder, d.filter, d.suffix, d.save});
+    };
     return host;
 }

@@ -11,6 +11,7 @@
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
+#include "pages/fieldbus/Factor_page.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -26,6 +27,7 @@ struct UnitRow {
     std::vector<std::string> canopen;  // request of bus type 2
     bool timer = true;                 // the frame has Timer_com
     std::vector<std::pair<std::size_t, uint16_t>> image = {};  // 16-bit fields of the drive's image
+    std::vector<uint16_t> buses = {1, 2};  // bus types whose page tree holds the unit
 };
 
 inline const std::vector<UnitRow>& page_units()
@@ -73,6 +75,24 @@ inline const std::vector<UnitRow>& page_units()
          {"83h", "2031h,0", "2040h,0", "2032h,0"},
          true,
          {{162, 0}, {164, 0}, {166, 0}}},
+        {"mdb_factor", &PageNode_mdb_factor, Frm_mdb_factor_page, "TFrame_mdb_factor", "GroupBox_mdb_factor",
+         {"FlowPanel_pos_factor_num", "FlowPanel_pos_factor_den", "FlowPanel_vel_factor_num", "FlowPanel_vel_factor_den",
+          "FlowPanel_acc_factor_num", "FlowPanel_acc_factor_den"},
+         {"4Fh", "0400h", "0609h", "060Ah", "060Bh", "060Ch", "0406h", "0407h", "0408h", "0409h", "040Ah", "040Bh",
+          "040Ch", "040Dh", "0400h", "0600h"},
+         {},
+         true,
+         {},
+         {1}},
+        {"cands402_factor", &PageNode_cands402_factor, Frm_cands402_factor_page, "TFrame_CanDS402_Factor",
+         "GroupBox_DS402_Factor",
+         {"FlowPanel_position_factor_num", "FlowPanel_position_factor_feed", "FlowPanel_vel_enc_factor_num",
+          "FlowPanel_vel_enc_factor_div", "FlowPanel_accel_factor_num", "FlowPanel_accel_factor_div"},
+         {},
+         {"87h", "6093h,1", "6093h,2", "6094h,1", "6094h,2", "6097h,1", "6097h,2", "607Eh,0"},
+         true,
+         {},
+         {2}},
     };
     return rows;
 }

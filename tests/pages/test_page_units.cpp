@@ -26,7 +26,7 @@ TEST_P(PageUnitTest, CreateRecreateSizeAndDestroyInBothContexts)
     ParamPage& page = u.page();
     for (uint8_t ctx = 0; ctx < 2; ++ctx) {
         SCOPED_TRACE(ctx);
-        set_bus(ctx, 1);
+        set_bus(ctx, u.buses.front());
         PageContext = ctx;
         node.PageCreate(ctx, host());
         QWidget* frame = page.frame(ctx);
@@ -79,13 +79,13 @@ TEST_P(PageUnitTest, CreateRecreateSizeAndDestroyInBothContexts)
 TEST_P(PageUnitTest, PollsItsListPerBusType)
 {
     const UnitRow& u = GetParam();
-    for (uint16_t bus : {1, 2}) {
+    for (uint16_t bus : u.buses) {
         SCOPED_TRACE(bus);
         connect_drive(bus, false, u.image);
         sim->clear_log();
         const auto start = SimClock::now();
         u.node->PageCreate(0, host());
-        if (u.modbus.empty()) {
+        if ((bus == 2 ? u.canopen : u.modbus).empty()) {
             pump_for(400);
             EXPECT_EQ(sim->request_count(30), 0u);
         } else {
@@ -108,7 +108,7 @@ TEST_P(PageUnitTest, PollsItsListPerBusType)
 TEST_P(PageUnitTest, ArchiveEditsChangeSlotOneOnly)
 {
     const UnitRow& u = GetParam();
-    connect_drive(1, false, u.image);
+    connect_drive(u.buses.front(), false, u.image);
     if (PageNode* shown = CurrentPageNode[0]; shown != nullptr && shown->PageDestroy != nullptr)
         shown->PageDestroy(0);  // the main window's page and its requests
     const DriveRecord slot0 = DriveRecordBank[0];
