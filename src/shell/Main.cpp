@@ -77,7 +77,7 @@ QToolButton* make_button(QWidget* parent, QLayout* layout, const char* name, QSt
 {
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
-    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIcon(Graph_tool_icon(parent->style()->standardIcon(icon)));
     b->setAutoRaise(true);
     layout->addWidget(b);
     return b;
