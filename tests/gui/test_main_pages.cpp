@@ -129,8 +129,9 @@ TEST_F(MainPages, LanguageSwitchRewritesTheWindowsAndThePageAndSavesAtOnce)
         EXPECT_TRUE((main.get()->*c.item)->isChecked());
         EXPECT_EQ(main->windowTitle(), QString::fromUtf8(c.title));
         EXPECT_EQ(main->TreeView_menu->topLevelItem(0)->text(0), QString::fromUtf8(c.tree_top));
-        if (c.alarms_title)
+        if (c.alarms_title) {
             EXPECT_EQ(Form_allarmi->windowTitle(), QString::fromUtf8(c.alarms_title));
+        }
     }
     EXPECT_FALSE(main->Menu_Francese->isChecked());
     EXPECT_EQ(log_since(mark), (std::vector<std::string>{"L1/0", "L1/0", "L1/0"}));

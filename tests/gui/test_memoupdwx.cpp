@@ -283,8 +283,9 @@ TEST_F(MemoTest, KeystrokeScripts)
         for (const Loc& w : writes_)
             EXPECT_EQ(w, f);
         EXPECT_EQ(message_texts(), s.messages);
-        if (s.look >= 0)
+        if (s.look >= 0) {
             EXPECT_EQ(editing_look(e->memo()), s.look == 1);
+        }
         EXPECT_EQ(get_raw(after, {0, 4, false}), 0xA5A5A5A5) << "only the field's bytes are written";
     }
 }
