@@ -1,5 +1,6 @@
 #include "pages/Pages.h"
 
+#include "diagrams/Diagram_host.h"
 #include "pages/drive/Frm_field_bus.h"
 #include "pages/drive/Frm_motore.h"
 #include "pages/drive/Frm_pid_cor.h"
@@ -13,6 +14,7 @@ uint8_t Page_edit_state() { return PagesHost.edit_state != nullptr ? PagesHost.e
 void Pages_install(const PageHostRec& host)
 {
     PagesHost = host;
+    DiagramHost.edit_state = host.edit_state;
     if (host.install == nullptr)
         return;
     host.install(PageUnit::field_bus, Frm_field_bus_entries());
