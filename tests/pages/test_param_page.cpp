@@ -161,12 +161,16 @@ TEST_F(ParamPageTest, BitControlsChangeOnlyTheirBitShowTheWordAndSendOnlyInConte
     PageContext = 0;
 }
 
-TEST_F(ParamPageTest, DisabledCheckBoxAndRefreshChangeNothing)
+TEST_F(ParamPageTest, DisabledCheckBoxBusyPageAndRefreshChangeNothing)
 {
     Rec_set<uint16_t>(DriveRecordBank[0], OFS_WORD, 0x0000);
     page_.create(0, host());
     Seriale_clear_queue();
+    EXPECT_EQ(find<QTimer>("Timer_com")->interval(), 10);
     auto* box = find<QCheckBox>("CheckBox_test");
+    page_.set_ready(0);  // the page sets its controls
+    box->click();
+    page_.set_ready(1);
     box->setEnabled(false);
     Q_EMIT box->clicked(true);
     Rec_set<uint16_t>(DriveRecordBank[0], OFS_WORD, 0x0003);
