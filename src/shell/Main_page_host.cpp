@@ -1,5 +1,8 @@
 #include "shell/Main_page_host.h"
 
+#include "diagrams/Blocks_dat.h"
+#include "diagrams/Diagram_host.h"
+#include "diagrams/Form_block.h"
 #include "shell/Formdattxrx.h"
 #include "shell/Main.h"
 #include "shell/Main_files.h"
@@ -33,10 +36,46 @@ void install(PageUnit unit, const PageEntryPoints& e)
     node->PageGetSize = e.get_size;
 }
 
+// The pages the diagram blocks open.
+void link_block_pages()
+{
+    const struct {
+        BlockRec* block;
+        PageNode* node;
+    } links[] = {
+        {&Block_aux_speed, &PageNode_mdb_speed_aux},  {&Block_main_speed, &PageNode_mdb_speed_main},
+        {&Block_torque, &PageNode_mdb_torque},        {&Block_ramps, &PageNode_mdb_speed_rampe},
+        {&Block_speed_limit, &PageNode_limiti},       {&Block_current_limit, &PageNode_limiti},
+        {&Block_notch, &PageNode_filtro_notch},       {&Block_iq_filter, &PageNode_fpb_iq},
+        {&Block_motor, &PageNode_motore},             {&Block_positioner, &PageNode_mdb_pos},
+        {&Block_gear_box, &PageNode_mdb_gearbox},     {&Block_speed_regulator, &PageNode_pid_vel},
+        {&Block_current_regulator, &PageNode_pid_cor}, {&Block_position_regulator, &PageNode_pid_pos},
+    };
+    for (const auto& l : links)
+        l.block->node = l.node;
+}
+
+void install_diagram_host()
+{
+    link_block_pages();
+    DiagramHost.page_of = [](PageNode* n) { return DiagramPage{n->PageCreate, n->PageDestroy, n->PageRefresh}; };
+    DiagramHost.page_size = [](PageNode* n, uint8_t ctx, int32_t* height, int32_t* width) {
+        if (n == nullptr || n->PageGetSize == nullptr)
+            return false;
+        PageSize size{*height, *width};
+        n->PageGetSize(ctx, &size);
+        *height = size.height;
+        *width = size.width;
+        return true;
+    };
+    DiagramEntries.popup_page = [] { return Form_block_node; };
+}
+
 }  // namespace
 
 PageHostRec Main_page_host()
 {
+    install_diagram_host();
     PageHostRec host;
     host.install = install;
     host.edit_state = [] { return EditStateFlags; };
