@@ -30,7 +30,18 @@ struct PageEntryPoints {
 };
 
 // The page units that Pages_install puts into their nodes, named after the units.
-enum class PageUnit : uint8_t { field_bus, motore, pid_vel, pid_cor, pid_pos };
+enum class PageUnit : uint8_t {
+    field_bus,
+    motore,
+    pid_vel,
+    pid_cor,
+    pid_pos,
+    limiti,
+    filtro_notch,
+    fpb_iq,
+    inout_control,
+    mdb_control,
+};
 
 struct PageHostRec {
     // Puts a unit's entry points into its page node.
@@ -46,6 +57,8 @@ struct PageHostRec {
     uint8_t (*get_check_on_off)(QCheckBox* box, QLabel* label) = nullptr;
     // Main_enable_by_state2: enabled flags and font colours of two related controls.
     void (*enable_by_state2)(uint8_t edit_state, bool enabled[2], QColor colour[2]) = nullptr;
+    // Main_enable_by_state3: the same for three related controls.
+    void (*enable_by_state3)(uint8_t edit_state, bool enabled[3], QColor colour[3]) = nullptr;
 };
 extern PageHostRec PagesHost;
 

@@ -2,6 +2,9 @@
 
 #include "diagrams/Diagram_host.h"
 #include "pages/drive/Frm_field_bus.h"
+#include "pages/drive/Frm_filtro_notch.h"
+#include "pages/drive/Frm_fpb_iq.h"
+#include "pages/drive/Frm_limiti.h"
 #include "pages/drive/Frm_motore.h"
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
@@ -22,4 +25,7 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::pid_vel, Frm_pid_vel_entries());
     host.install(PageUnit::pid_cor, Frm_pid_cor_entries());
     host.install(PageUnit::pid_pos, Frm_pid_pos_entries());
+    host.install(PageUnit::limiti, Frm_limiti_entries());
+    host.install(PageUnit::filtro_notch, Frm_filtro_notch_entries());
+    host.install(PageUnit::fpb_iq, Frm_fpb_iq_entries());
 }

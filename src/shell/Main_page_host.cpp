@@ -19,6 +19,11 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::pid_vel: return &PageNode_pid_vel;
     case PageUnit::pid_cor: return &PageNode_pid_cor;
     case PageUnit::pid_pos: return &PageNode_pid_pos;
+    case PageUnit::limiti: return &PageNode_limiti;
+    case PageUnit::filtro_notch: return &PageNode_filtro_notch;
+    case PageUnit::fpb_iq: return &PageNode_fpb_iq;
+    case PageUnit::inout_control: return &PageNode_inout_control;
+    case PageUnit::mdb_control: return &PageNode_mdb_control;
     }
     return nullptr;
 }
@@ -34,6 +39,15 @@ void install(PageUnit unit, const PageEntryPoints& e)
     node->PageSetLanguage = e.set_language;
     node->PageSetAccess = e.set_access;
     node->PageGetSize = e.get_size;
+}
+
+template <std::size_t N>
+void split_enables(const std::array<ControlEnable, N>& e, bool* enabled, QColor* colour)
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        enabled[i] = e[i].enabled;
+        colour[i] = e[i].colour;
+    }
 }
 
 // The pages the diagram blocks open.
@@ -93,11 +107,10 @@ PageHostRec Main_page_host()
     host.set_check_on_off = Main_set_check_on_off;
     host.get_check_on_off = Main_get_check_on_off;
     host.enable_by_state2 = [](uint8_t state, bool enabled[2], QColor colour[2]) {
-        const auto e = Main_enable_by_state2(state);
-        for (int i = 0; i < 2; ++i) {
-            enabled[i] = e[i].enabled;
-            colour[i] = e[i].colour;
-        }
+        split_enables(Main_enable_by_state2(state), enabled, colour);
+    };
+    host.enable_by_state3 = [](uint8_t state, bool enabled[3], QColor colour[3]) {
+        split_enables(Main_enable_by_state3(state), enabled, colour);
     };
     return host;
 }

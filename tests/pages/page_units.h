@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "pages/drive/Frm_field_bus.h"
+#include "pages/drive/Frm_filtro_notch.h"
+#include "pages/drive/Frm_fpb_iq.h"
+#include "pages/drive/Frm_limiti.h"
 #include "pages/drive/Frm_motore.h"
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
@@ -51,6 +54,18 @@ inline const std::vector<UnitRow>& page_units()
          {"FlowPanel_PID_corr_kp", "FlowPanel_PID_corr_ki", "FlowPanel_PID_corr_kd"},
          {"43h", "015Dh", "015Eh", "015Fh"},
          {"83h", "200Ah,0", "200Bh,0", "2039h,0"}},
+        {"limiti", &PageNode_limiti, Frm_limiti_page, "TFrame_limiti", "GroupBox_limiti",
+         {"FlowPanel_limite_corrente", "FlowPanel_limite_vel"},
+         {"42h", "0206h", "0207h"},
+         {"82h", "2005h,0", "2006h,0"}},
+        {"filtro_notch", &PageNode_filtro_notch, Frm_filtro_notch_page, "TFrame_filtro_notch", "GroupBox_filtro_notch",
+         {"FlowPanel_freq_notch"},
+         {"43h", "0208h", "0209h", "0200h"},
+         {"83h", "200Dh,0", "200Eh,0", "200Ch,0"}},
+        {"fpb_iq", &PageNode_fpb_iq, Frm_fpb_iq_page, "TFrame_FPB_iq", "GroupBox_FPB_iq",
+         {"FlowPanel_time_FPB_iq"},
+         {"42h", "020Ah", "0200h"},
+         {"82h", "203Ah,0", "200Ch,0"}},
     };
     return rows;
 }

@@ -25,18 +25,9 @@ protected:
     void SetUp() override
     {
         PagesTest::SetUp();
-        Seriale_init();
-        Seriale_clear_queue();
-        for (uint8_t slot : {0, 1})
-            Rec_set<uint16_t>(DriveRecordBank[slot], RecOfs::BusType, 1);
-    }
-    void TearDown() override
-    {
-        Seriale_clear_queue();
+        quiet_link();
         Ser_link_flags.store(0);
-        EditStateFlags = 0;
-        PageContext = 0;
-        PagesTest::TearDown();
+        Rec_set<uint16_t>(DriveRecordBank[1], RecOfs::BusType, 1);
     }
     std::size_t queued_writes() const { return Seriale_view().entries.size(); }
 };
