@@ -160,8 +160,7 @@ void Blockgraph_click(ImageBox* image, QScrollArea* scroll, const DiagramTableEn
     BlockRec* cur = Blockgraph_current[ctx];
     if (image == nullptr || cur == nullptr || cur->kind != BlockKind::Selector || cur->set == nullptr)
         return;
-    if (ctx == 0 && !(link_ready() && cur->field >= 0 &&
-                      Utxgraph_is_editable(Blockx_field(*cur, 0), Diagram_edit_state()) != 0))
+    if (ctx == 0 && !(link_ready() && Blockx_editable(*cur, 0)))
         return;
     cur->set(*cur, ctx);
     if (cur->id == 1)  // the aux selector's value changes the speed diagram's layout

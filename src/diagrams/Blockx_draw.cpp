@@ -46,12 +46,18 @@ void set_font(Canvas& canvas, int points, bool bold, uint32_t colour, const char
 
 bool link_ready() { return (Ser_link_flags.load(std::memory_order_acquire) & LinkFlag::Ready) != 0; }
 
-bool editable_in(const BlockRec& b, uint16_t ctx)
-{
-    return ctx != 0 || (b.field >= 0 && Utxgraph_is_editable(Blockx_field(b, 0), Diagram_edit_state()) != 0);
-}
-
 }  // namespace
+
+bool Blockx_editable(const BlockRec& b, uint16_t ctx)
+{
+    if (ctx != 0)
+        return true;
+    if (b.field < 0)
+        return false;
+    const Loc field = Blockx_field(b, 0);
+    return Busx_find(Rec_get<uint16_t>(DriveRecordBank[0], RecOfs::BusType), field).entry() != nullptr &&
+           Utxgraph_is_editable(field, Diagram_edit_state()) != 0;
+}
 
 // ---- regulator block ----
 
@@ -203,7 +209,7 @@ void Blockx_draw_sum_node(Canvas& canvas, const BlockRec& b, uint16_t, const Dra
 void Blockx_draw_caption_block(Canvas& canvas, const BlockRec& b, uint16_t ctx, const DrawRect& r,
                                uint8_t highlighted)
 {
-    const bool editable = editable_in(b, ctx);
+    const bool editable = Blockx_editable(b, ctx);
     const int32_t current = b.get != nullptr ? b.get(b, ctx) : 0;
     solid(canvas, 0x000000, 0xFFFFFF);
     canvas.rectangle(r);
@@ -278,7 +284,7 @@ bool Blockx_hand_cursor() { return hand_cursor; }
 bool Blockx_scale_hover(BlockRec& b, int py)
 {
     const uint16_t ctx = PageContext.load();
-    const bool allowed = ctx != 0 || (link_ready() && editable_in(b, 0));
+    const bool allowed = ctx != 0 || (link_ready() && Blockx_editable(b, 0));
     const int top = b.y + 21;
     const int bottom = b.y + b.h - 5;
     if (!allowed || py < 1 || b.step_count == 0 || !(top < py && py < bottom)) {

@@ -15,6 +15,10 @@ void Blockx_draw_block(Canvas& canvas, const BlockRec& block, uint16_t ctx, cons
 // Allowed in context 1 always, in context 0 with the link ready and the field editable.
 bool Blockx_scale_hover(BlockRec& block, int py);
 void Blockx_scale_leave(BlockRec& block);
+// The selector may be set: always in the archive (ctx 1); in context 0 when its field is in the
+// drive's dictionary (looked up silently: a diagram of another bus type shows no message) and
+// editable with the current edit state.
+bool Blockx_editable(const BlockRec& block, uint16_t ctx);
 // The cursor the last hover asked for: hand over a new step, default otherwise.
 bool Blockx_hand_cursor();
 

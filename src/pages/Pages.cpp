@@ -9,6 +9,8 @@
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
+#include "pages/fieldbus/Frm_inout_control.h"
+#include "pages/fieldbus/Frm_mdb_control.h"
 
 PageHostRec PagesHost;
 
@@ -18,6 +20,9 @@ void Pages_install(const PageHostRec& host)
 {
     PagesHost = host;
     DiagramHost.edit_state = host.edit_state;
+    DiagramHost.control_frame = [](uint16_t bus_type, uint8_t ctx) -> QWidget* {
+        return bus_type == 0 ? Frm_inout_control_frame(ctx) : bus_type == 1 ? Frm_mdb_control_frame(ctx) : nullptr;
+    };
     if (host.install == nullptr)
         return;
     host.install(PageUnit::field_bus, Frm_field_bus_entries());
@@ -28,4 +33,6 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::limiti, Frm_limiti_entries());
     host.install(PageUnit::filtro_notch, Frm_filtro_notch_entries());
     host.install(PageUnit::fpb_iq, Frm_fpb_iq_entries());
+    host.install(PageUnit::inout_control, Frm_inout_control_entries());
+    host.install(PageUnit::mdb_control, Frm_mdb_control_entries());
 }

@@ -541,8 +541,11 @@ void ParamPage::fill_lists()
 
 int ParamPage::current_list() const
 {
-    const int l = spec_.hooks.select_list != nullptr ? spec_.hooks.select_list(bus_type_of(0)) : 0;
-    return (l < 0 || l >= spec_.list_count || l >= MAX_LISTS) ? -1 : l;
+    const uint16_t bus = bus_type_of(0);
+    const int l = spec_.hooks.select_list != nullptr ? spec_.hooks.select_list(bus) : 0;
+    if (l < 0 || l >= spec_.list_count || l >= MAX_LISTS || bus > 2)
+        return -1;
+    return (spec_.lists[l].bus_types >> bus & 1) ? l : -1;  // a list is sent only on its bus types
 }
 
 const PollItem* ParamPage::next_list(uint16_t* count) const

@@ -12,6 +12,8 @@
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
+#include "pages/fieldbus/Frm_inout_control.h"
+#include "pages/fieldbus/Frm_mdb_control.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -25,6 +27,7 @@ struct UnitRow {
     std::vector<const char*> panels;
     std::vector<std::string> modbus;   // request of bus types 0 and 1 (none: the unit polls nothing)
     std::vector<std::string> canopen;  // request of bus type 2
+    bool bare = false;                 // no Panel_frm: the frame's own size
 };
 
 inline const std::vector<UnitRow>& page_units()
@@ -66,6 +69,11 @@ inline const std::vector<UnitRow>& page_units()
          {"FlowPanel_time_FPB_iq"},
          {"42h", "020Ah", "0200h"},
          {"82h", "203Ah,0", "200Ch,0"}},
+        {"inout_control", &PageNode_inout_control, Frm_inout_control_page, "TFrame_inout_control", nullptr, {}, {}, {},
+         true},
+        // The Modbus profile's page polls on Modbus only.
+        {"mdb_control", &PageNode_mdb_control, Frm_mdb_control_page, "TFrame_mdb_control", nullptr, {},
+         {"46h", "0401h", "0500h", "0800h", "0501h", "0502h", "0200h"}, {}, true},
     };
     return rows;
 }

@@ -7,6 +7,7 @@
 
 #include <thread>
 
+#include "diagrams/Blocks_dat.h"
 #include "link/Seriale.h"
 #include "page_fixture.h"
 #include "page_units.h"
@@ -20,6 +21,10 @@ protected:
     W* notch(const char* name, uint8_t ctx = 0)
     {
         return Frm_filtro_notch_page().find<W>(ctx, name);
+    }
+    static bool listed(const BlockRec* b)
+    {
+        return std::find(Blocks_speed, Blocks_speed + BLOCKS_SPEED, b) != Blocks_speed + BLOCKS_SPEED;
     }
 };
 
@@ -95,11 +100,17 @@ TEST_F(FilterTest, UserChangesOfTheNotchPageReachTheDriveOnlyFromTheMainWindow)
     EditStateFlags = EditState::Linked | EditState::Remote;
     Rec_set<uint16_t>(DriveRecordBank[0], 182, 0x0002);
     Rec_set<uint16_t>(DriveRecordBank[0], 200, 9500);
+    Rec_set<uint16_t>(DriveRecordBank[0], 466, 0);
+    QWidget control_set(host());
+    Frm_mdb_control_create(0, &control_set);  // the diagram follows the switch
+    EXPECT_FALSE(listed(&Block_notch));
     Frm_filtro_notch_create(0, host());
     auto* box = notch<QCheckBox>("CheckBox_enable_filtro_notch");
     ASSERT_TRUE(box->isEnabled());
     box->click();
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 182), 0x0003);
+    EXPECT_TRUE(listed(&Block_notch));
+    Frm_mdb_control_destroy(0);
     EXPECT_EQ(notch<QLabel>("Panel_par_cm_var_flg_dat")->text(), "0003h");
     EXPECT_EQ(notch<QLabel>("Panel_dato_filtro_notch")->text(), "On");
     notch<QScrollBar>("ScrollBar_r_notch")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
