@@ -112,3 +112,31 @@ TEST(Blockx, BoundsAndHitTestStopAtTheFirstNullAndIncludeTheOrigin)
 }
 
 }  // namespace
+
+namespace {
+
+const char* const STATE_TEXT[3] = {"Pronto", "Ready", "Prêt"};
+
+TEST_F(BlockxTest, StateBoxesAndTheDetourArrowBetweenStates)
+{
+    StateRec a{4, STATE_TEXT, nullptr, 0, 0xC0C0C0, 0x00FF00, 0, 0x000000, 10, 10, 60, 40};
+    StateRec b{5, STATE_TEXT, STATE_TEXT, 0, 0, 0x0000FF, 0, 0xFFFFFF, 10, 120, 60, 40};
+    Blockx_stm_draw_state(canvas_, a, 0, Blockx_stm_state_rect(a, 0, 0));
+    Blockx_stm_draw_state(canvas_, b, 0, Blockx_stm_state_rect(b, 0, 0));
+    EXPECT_EQ(at(16, 16), 0x00FF00u);  // fill inside the bevel
+    EXPECT_EQ(at(11, 30), 0xFFFFFFu);  // white bevel edge
+    EXPECT_EQ(at(15, 125), 0x0000FFu);
+    StateRec other{7, nullptr, nullptr, 0, 0, 0xFF0000, 0, 0, 120, 10, 40, 40};
+    Blockx_stm_draw_state(canvas_, other, 0, Blockx_stm_state_rect(other, 0, 0));
+    EXPECT_EQ(at(140, 30), 0xFFFFFFu);  // another kind draws nothing
+    // Out of a's right side and into b's right side, 30 px out.
+    Blockx_stm_connect_wide_arrow(canvas_, a, b, 1, 1, 1, 10, 30, GREEN, BlockPen::Solid, 0, 0);
+    EXPECT_EQ(at(100, 80), GREEN);  // the vertical leg at x 70 + 30
+    EXPECT_EQ(at(85, 30), GREEN);
+    const StateRec* states[3] = {&a, &b, nullptr};
+    const DrawRect u = Blockx_stm_bounds(states, 3);
+    EXPECT_EQ(u.right, 70);
+    EXPECT_EQ(u.bottom, 160);
+}
+
+}  // namespace
