@@ -93,26 +93,32 @@ TEST_F(BlockSelectorTest, AStepOffTheScaleIsNeverWritten)
     EXPECT_EQ(queued_writes(), 1u);
 }
 
-// Light yellow marks the current row; a value off the scale marks none.
-TEST_F(BlockSelectorTest, CurrentRowIsMarkedOnlyForAValueOnTheScale)
+// Light yellow marks the current row, a value off the scale marks none; the hovered step's label
+// is blue only while the block is highlighted.
+TEST_F(BlockSelectorTest, CurrentRowAndHoveredStepAreMarked)
 {
-    auto yellow_pixels = [](uint16_t value) {
+    auto pixels = [](uint16_t value, uint16_t hovered, uint8_t highlighted, uint32_t rgb) {
         Rec_set<uint16_t>(DriveRecordBank[1], 598, value);
         QImage image(120, 100, QImage::Format_RGB32);
         image.fill(Qt::white);
         Canvas canvas(&image);
         BlockRec b = selector(598, Blockx_value_get, Blockx_value_set);
-        Blockx_draw_caption_block(canvas, b, 1, Blockx_block_rect(b, 0, 0), 1);
+        b.hovered = hovered;
+        Blockx_draw_caption_block(canvas, b, 1, Blockx_block_rect(b, 0, 0), highlighted);
         canvas.end();
         int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                n += (image.pixel(x, y) & 0xFFFFFFu) == 0xFCFBDCu;
+        for (int y = 25; y < 84; ++y)  // the rows, inside the bevel
+            for (int x = 8; x < 100; ++x)
+                n += (image.pixel(x, y) & 0xFFFFFFu) == rgb;
         return n;
     };
-    EXPECT_GT(yellow_pixels(1), 100);
-    EXPECT_EQ(yellow_pixels(3), 0);
-    EXPECT_EQ(yellow_pixels(0xFFFF), 0);
+    constexpr uint32_t YELLOW = 0xFCFBDC, BLUE = 0x0000FF;
+    EXPECT_GT(pixels(1, BLOCK_NO_STEP, 1, YELLOW), 100);
+    EXPECT_EQ(pixels(3, BLOCK_NO_STEP, 1, YELLOW), 0);
+    EXPECT_EQ(pixels(0xFFFF, BLOCK_NO_STEP, 1, YELLOW), 0);
+    EXPECT_GT(pixels(0, 2, 1, BLUE), 5);
+    EXPECT_EQ(pixels(0, 2, 0, BLUE), 0);
+    EXPECT_EQ(pixels(0, BLOCK_NO_STEP, 1, BLUE), 0);
 }
 
 TEST(BlockDraw, EveryKindDrawsInsideItsRectangleAndAFlatChartShowsTheAxesOnly)

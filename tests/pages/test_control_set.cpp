@@ -92,6 +92,38 @@ TEST_F(ControlSetTest, ControlTypeOutsideTheItemsDrawsTheSpeedDiagramAndSelectsN
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(ControlSetTest, AccessFollowsTheFieldsRuleOrTheLinkAndTheDriveState)
+{
+    for (uint8_t slot : {0, 1})
+        Rec_set<uint16_t>(DriveRecordBank[slot], RecOfs::BusType, 1);
+    Frm_mdb_control_create(0, host());
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 0);
+    Frm_inout_control_create(0, host());
+    auto* mdb_combo = mdb<QComboBox>("ComboBox_type_control");
+    auto* io_combo = Frm_inout_control_page().find<QComboBox>(0, "ComboBox_type_control");
+    struct Row {
+        uint8_t state;
+        bool mdb_on, io_on;
+    };
+    for (const Row r : {Row{0, false, false}, Row{EditState::Linked | EditState::Remote, true, true},
+                        Row{EditState::Linked | EditState::Remote | EditState::Status5, true, false}}) {
+        SCOPED_TRACE(r.state);
+        EditStateFlags = r.state;
+        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
+        Frm_mdb_control_set_access(0);
+        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 0);
+        Frm_inout_control_set_access(0);
+        EXPECT_EQ(mdb_combo->isEnabled(), r.mdb_on);
+        EXPECT_EQ(io_combo->isEnabled(), r.io_on);
+    }
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 2);  // no such field on CANopen
+    Frm_mdb_control_set_access(0);
+    EXPECT_FALSE(mdb_combo->isEnabled());
+    EXPECT_TRUE(boxes.empty());
+    Frm_inout_control_destroy(0);
+    Frm_mdb_control_destroy(0);
+}
+
 // Real mouse events: a double-click on the speed limit opens the archive's Limit page; the
 // Control Set page may go while the popup is open.
 TEST_F(ControlSetTest, DoubleClickOpensTheBlocksPageInThePopup)
