@@ -82,6 +82,7 @@ protected:
 TEST_F(BlockgraphTest, ADiagramIsCentredWhenItFitsElseStartsAtTheMargin)
 {
     draw(0);
+    EXPECT_TRUE(image_->isEnabled());
     EXPECT_EQ(image_->image().size(), QSize(800, 400));
     EXPECT_EQ(Blockgraph_origin[0], QPoint(87, 55));
     scroll_->resize(500, 400);

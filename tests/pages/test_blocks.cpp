@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "diagrams/Blocks_dat.h"
+#include "diagrams/Blockx_draw.h"
 
 namespace {
 
@@ -121,6 +122,34 @@ TEST(Blocks, PicturesAreBitmapsOfTheirSize)
         EXPECT_EQ(p.size(), QSize(r.w, r.h)) << r.w;
     }
     EXPECT_EQ(Block_current_limit.data[0], Block_speed_limit.data[0]);
+}
+
+// The bitmap's background (its bottom-left pixel's colour) lets the picture area show through.
+TEST(Blocks, PictureBackgroundIsTransparent)
+{
+    QImage image(100, 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    Canvas canvas(&image);
+    BlockRec motor = Block_motor;
+    motor.x = motor.y = 0;
+    Blockx_draw_block(canvas, motor, 0, Blockx_block_rect(motor, 0, 0));
+    canvas.end();
+    const QImage picture = QImage::fromData(static_cast<const uchar*>(motor.data[0]),
+                                            static_cast<int>(motor.picture_size), "BMP");
+    // Where the bitmap lies, centred in the picture area: its black lines, no white.
+    ASSERT_FALSE(picture.isNull());
+    int white = 0, black = 0;
+    const QPoint centre(45, 52);
+    const QRect at(centre.x() - picture.width() / 2 + 2, centre.y() - picture.height() / 2 + 2, picture.width() - 4,
+                   picture.height() - 4);
+    for (int y = at.top(); y <= at.bottom(); ++y)
+        for (int x = at.left(); x <= at.right(); ++x) {
+            const uint32_t c = image.pixel(x, y) & 0xFFFFFFu;
+            white += c == 0xFFFFFFu;
+            black += c == 0u;
+        }
+    EXPECT_EQ(white, 0);
+    EXPECT_GT(black, 50);
 }
 
 }  // namespace
