@@ -2,6 +2,8 @@
 // is not on the scale, bit-0 selectors, and the drawing of every block kind.
 #include <QImage>
 
+#include <cstring>
+
 #include "diagrams/Blockx_draw.h"
 #include "link/Seriale.h"
 #include "page_fixture.h"
@@ -91,6 +93,38 @@ TEST_F(BlockSelectorTest, AStepOffTheScaleIsNeverWritten)
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 792), 0x0005);
     EXPECT_EQ(Blockx_bit_get(bit, 0), 1);
     EXPECT_EQ(queued_writes(), 1u);
+}
+
+TEST_F(BlockSelectorTest, ValueTypesWriteTheirSizeOnly)
+{
+    PageContext = 1;
+    struct Row {
+        uint8_t type;
+        int bytes;
+    };
+    for (const Row r : {Row{0, 1}, Row{1, 1}, Row{2, 2}, Row{3, 2}, Row{4, 4}, Row{5, 4}, Row{6, 0}}) {
+        SCOPED_TRACE(r.type);
+        std::memset(DriveRecordBank[1].b + 596, 0xEE, 8);
+        BlockRec b = selector(598, Blockx_value_get, Blockx_value_set);
+        b.value_type = r.type;
+        b.hovered = 2;
+        Blockx_value_set(b, 1);
+        const uint8_t* p = DriveRecordBank[1].b + 598;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(p[i], i < r.bytes ? (i == 0 ? 2 : 0) : 0xEE) << i;
+        EXPECT_EQ(p[-1], 0xEE);
+        if (r.bytes != 0) {
+            EXPECT_EQ(Blockx_value_get(b, 1), 2);
+        }
+    }
+    std::memset(DriveRecordBank[1].b + 598, 0xFF, 2);
+    BlockRec b = selector(598, Blockx_value_get, Blockx_value_set);
+    b.value_type = 1;
+    EXPECT_EQ(Blockx_value_get(b, 1), -1);
+    b.value_type = 3;
+    EXPECT_EQ(Blockx_value_get(b, 1), -1);
+    b.value_type = 2;
+    EXPECT_EQ(Blockx_value_get(b, 1), 0xFFFF);
 }
 
 // Light yellow marks the current row, a value off the scale marks none; the hovered step's label

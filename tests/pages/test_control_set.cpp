@@ -92,6 +92,23 @@ TEST_F(ControlSetTest, ControlTypeOutsideTheItemsDrawsTheSpeedDiagramAndSelectsN
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(ControlSetTest, ResizingTheBuiltPageDrawsTheDiagramCentredAgain)
+{
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
+    Frm_mdb_control_create(0, host());
+    QWidget* frame = Frm_mdb_control_page().frame(0);
+    auto* scroll = mdb<QScrollArea>("ScrollBox_Block");
+    frame->resize(1200, 700);
+    pump_for(50);
+    const int w = scroll->viewport()->width();
+    EXPECT_EQ(Blockgraph_origin[0].x(), (w - (626 + 20)) / 2 + 10);
+    frame->resize(1000, 700);
+    pump_for(50);
+    EXPECT_EQ(Blockgraph_origin[0].x(), (scroll->viewport()->width() - (626 + 20)) / 2 + 10);
+    EXPECT_NE(scroll->viewport()->width(), w);
+    Frm_mdb_control_destroy(0);
+}
+
 TEST_F(ControlSetTest, AccessFollowsTheFieldsRuleOrTheLinkAndTheDriveState)
 {
     for (uint8_t slot : {0, 1})

@@ -56,7 +56,7 @@ protected:
         const uint8_t ctx = page_context();
         auto* image = qobject_cast<ImageBox*>(watched);
         switch (event->type()) {
-        case QEvent::Resize:  // ScrollBox_BlockResize
+        case QEvent::Resize:  // ScrollBox_BlockResize (the box's viewport)
             if (image == nullptr && Control_set_built(u_, ctx))
                 Control_set_draw(u_, ctx);
             break;
@@ -122,7 +122,7 @@ void Control_set_build(const ControlSetUnit& u, ParamPage& page, uint8_t ctx, QV
     layout->addWidget(scroll, 1);
 
     auto* events = new DiagramEvents(u, frame);
-    scroll->installEventFilter(events);
+    scroll->viewport()->installEventFilter(events);  // its size is the one the diagram fills
     image->installEventFilter(events);
     QObject::connect(combo, &QComboBox::activated, combo, [&u](int index) { ComboBox_type_controlChange(u, index); });
 }
