@@ -154,6 +154,9 @@ struct PageHooks {
     uint32_t (*poll_interval)() = nullptr;
     // The frame has no Timer_com.
     bool no_timer = false;
+    // The frame holds only what build makes (no Panel_frm, group box or flow panels): build gets a
+    // null group box and the frame's layout.
+    bool bare_frame = false;
 };
 
 struct PageSpec {
@@ -232,6 +235,7 @@ public:
     void step_set_access(uint8_t edit_state);  // SetAccess's
     // The tick's copy steps (the conditions already checked).
     void step_copy_edits();
+    void step_copy_field(uint16_t ofs);  // the edit of field ofs alone
     void step_copy_bits();
     void step_copy_lives();
 
