@@ -221,3 +221,109 @@ TEST_F(SimLink, UnpluggedMidImageIsLostQuietlyAndClosesQuickly)
     Seriale_close();
     EXPECT_LT(std::chrono::steady_clock::now() - t1, 1000ms);
 }
+
+// ---- a drive that answers one request late, then its repeat in order ----
+// Paced 57600 baud, 2 ms turnaround. The late answer runs into the time-out, the repeat or the
+// settle after it; the drive's second answer follows one turnaround after the late one.
+
+namespace {
+
+std::vector<int> late_points()
+{
+    std::vector<int> ms;
+    for (int m = 195; m <= 215; ++m)
+        ms.push_back(m);
+    for (int m = 220; m <= 260; m += 5)
+        ms.push_back(m);
+    return ms;
+}
+
+// Requests after which the link waited at least most of a time-out for an answer (a time-out,
+// or a reply awaited past it).
+std::size_t timeout_waits(const DriveSim& sim)
+{
+    const auto reqs = sim.requests();
+    const auto wait = std::chrono::milliseconds(Ser_timeout_ms.load()) * 9 / 10;
+    std::size_t n = 0;
+    for (std::size_t i = 0; i + 1 < reqs.size(); ++i)
+        n += reqs[i + 1].start - reqs[i].start >= wait;
+    return n;
+}
+
+}  // namespace
+
+class SimLinkLate : public SimLink, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override
+    {
+        SimLink::SetUp();
+        sim->set_pacing(57600, 2ms);
+    }
+    // The drive caused one time-out at most; no link loss; stop-and-wait kept.
+    void expect_only_the_drives_timeout(uint32_t lost)
+    {
+        EXPECT_LE(timeout_waits(*sim), 1u);
+        EXPECT_EQ(Ser_lost_count.load(), lost);
+        EXPECT_EQ(stop_and_wait_breach(*sim), "");
+    }
+};
+
+TEST_P(SimLinkLate, BlockReadAnsweredLateKeepsTheImageExact)
+{
+    const SimBytes img = test_image(40 + GetParam());
+    const uint32_t lost = Ser_lost_count.load();
+    sim->add_fault(SimFault::late(GetParam()).on(SerCmd::ReadBlock).after(2));
+    connect_with_image(img);
+    const std::size_t polls = sim->request_count(SerCmd::Status);
+    ASSERT_TRUE(sim->wait_requests(SerCmd::Status, polls + 5, 2000ms));  // the second answer is long gone
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+    EXPECT_GE(sim->reply_count(SerCmd::ReadBlock), 10u);
+    expect_only_the_drives_timeout(lost);
+}
+
+TEST_P(SimLinkLate, StatusPollAnsweredLateKeepsTheImageReadAfterItExact)
+{
+    connect_with_image(test_image(1));
+    const SimBytes img = test_image(60 + GetParam());
+    sim->set_image(img);
+    ASSERT_TRUE(sim->wait_requests(SerCmd::Status, 3, 2000ms));
+    sim->clear_log();
+    const uint32_t lost = Ser_lost_count.load();
+    sim->add_fault(SimFault::late(GetParam()).on(SerCmd::Status));
+    ASSERT_TRUE(sim->wait_for([&] { return sim->faults_pending() == 0; }, 2000ms));
+    ASSERT_TRUE(Sertx_read_image());  // the block reads follow the late poll
+    ASSERT_TRUE(wait_until([] { return Ser_image_read_pos.active.load() == 0; }, 5000));
+    const std::size_t polls = sim->request_count(SerCmd::Status);
+    ASSERT_TRUE(sim->wait_requests(SerCmd::Status, polls + 5, 2000ms));
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+    EXPECT_EQ(sim->request_count(SerCmd::ReadBlock), 10u);
+    expect_only_the_drives_timeout(lost);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ms, SimLinkLate, ::testing::ValuesIn(late_points()));
+
+// A late reply is not a turnaround: after a reply 380 ms late the quiet window after a lost reply
+// is what the drive's turnaround asks for, not the lateness (which would add about 180 ms).
+TEST_F(SimLink, LateReplyDoesNotLengthenTheSettleAfterALaterLostReply)
+{
+    sim->set_pacing(57600, 2ms);
+    connect_with_image(test_image(21));
+    const uint32_t lost = Ser_lost_count.load();
+    sim->add_fault(SimFault::late(380).on(SerCmd::Status));
+    ASSERT_TRUE(sim->wait_for([&] { return sim->faults_pending() == 0; }, 2000ms));
+    ASSERT_TRUE(sim->wait_replies(SerCmd::Status, sim->reply_count(SerCmd::Status) + 5, 3000ms));
+    EXPECT_LT(Ser_line_timing.turnaround_us.load(), 100000u);
+
+    sim->clear_log();
+    sim->add_fault(SimFault::silence().on(SerCmd::Status));
+    ASSERT_TRUE(sim->wait_for([&] { return sim->faults_pending() == 0; }, 2000ms));
+    ASSERT_TRUE(sim->wait_requests(SerCmd::Status, sim->request_count(SerCmd::Status) + 5, 3000ms));
+    const auto reqs = sim->requests();
+    const auto timeout = std::chrono::milliseconds(Ser_timeout_ms.load());
+    std::size_t k = 0;
+    while (k + 2 < reqs.size() && reqs[k + 1].start - reqs[k].start < timeout * 9 / 10)
+        ++k;
+    ASSERT_LT(k + 2, reqs.size());
+    EXPECT_LT(reqs[k + 2].start - reqs[k].start - timeout, 100ms);
+    EXPECT_EQ(Ser_lost_count.load(), lost);
+}

@@ -420,6 +420,7 @@ TEST_F(RxFeed, OneReplyPerTransmissionAndOverflow)
 
 TEST_F(RxFeed, BlockReadOnlyWhileTheImageReadRunsWithTheRequestedCount)
 {
+    arm(SerCmd::ReadBlock);
     feed(frame_of(3, SimBytes(251, 1)));
     EXPECT_FALSE(woken());  // no image read
 
@@ -434,6 +435,12 @@ TEST_F(RxFeed, BlockReadOnlyWhileTheImageReadRunsWithTheRequestedCount)
 
     Ser_image_read_pos.offset.store(2159);
     Ser_image_read_pos.count.store(251);
+    arm(SerCmd::Status);  // a block reply answers a block read only, and only a block reply does
+    feed(frame_of(3, SimBytes(251, 7)), 100);
+    EXPECT_FALSE(woken());
+    arm(SerCmd::ReadBlock);
+    feed(frame_of(SerCmd::Status, SimBytes(28, 0)), 100);
+    EXPECT_FALSE(woken());
     feed(frame_of(3, SimBytes(251, 7)), 100);
     EXPECT_TRUE(woken());
     EXPECT_EQ(Ser_image_read_pos.offset.load(), 2410);
@@ -441,7 +448,7 @@ TEST_F(RxFeed, BlockReadOnlyWhileTheImageReadRunsWithTheRequestedCount)
     EXPECT_EQ(queued(), std::vector<std::string>{"07 03 09 6A 02"});
     EXPECT_EQ(DriveRecordRx.b[2409], 7);
 
-    arm();
+    arm(SerCmd::ReadBlock);
     DriveUiFlags.store(UiFlag::Modified);
     DriveRecordRx.b[RecOfs::VersionMajor] = 0;
     feed(frame_of(3, {0xA5, 0xA5}), 100);
@@ -456,7 +463,7 @@ TEST_F(RxFeed, BlockReadOnlyWhileTheImageReadRunsWithTheRequestedCount)
     EXPECT_EQ(Ser_progress_mark.load(), 2);  // one request queued, plus one
 
     // A version the drive stored is kept.
-    arm();
+    arm(SerCmd::ReadBlock);
     Ser_image_read_pos.offset.store(2410);
     Ser_image_read_pos.count.store(2);
     Ser_image_read_pos.active.store(1);
@@ -566,6 +573,7 @@ TEST_F(RxFeed, ReadListValuesByMask)
     items[2] = {0x0303, 0, RecLoc(204), {Area::ReadBack, 204}, 0x0050};
     Ser_data_flags.store(DataFlag::ListReads);
     ASSERT_TRUE(Sertx_read_var_list(items, 3));
+    arm(SerCmd::ReadList);
     std::memset(DriveReadBack.b + 200, 0, 6);
     feed(frame_of(30, sim_unhex("00 00 00 05 34 12 78 56")));
     EXPECT_TRUE(woken());
@@ -577,12 +585,12 @@ TEST_F(RxFeed, ReadListValuesByMask)
     // A reply that ends early stores the whole values only; a stray reply only wakes.
     Seriale_clear_queue();
     ASSERT_TRUE(Sertx_read_var_list(items, 3));
-    arm();
+    arm(SerCmd::ReadList);
     feed(frame_of(30, sim_unhex("00 00 00 07 11 11 22")), 100);
     EXPECT_TRUE(woken());
     EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 200), 0x1111);
     EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 202), 0);
-    arm();
+    arm(SerCmd::ReadList);
     feed(frame_of(30, sim_unhex("00 00 00 01 99 99")), 100);
     EXPECT_TRUE(woken());
     EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 200), 0x1111);
@@ -597,7 +605,7 @@ TEST_F(RxFeed, ReadListValuesByMask)
     }
     std::memset(DriveReadBack.b + 200, 0, 4);
     std::memset(DriveReadBack.b + 300, 0xEE, 8);
-    arm();
+    arm(SerCmd::ReadList);
     feed(frame_of(30, sim_unhex("00 00 00 03 34 12 78 56")), 100);
     EXPECT_TRUE(woken());
     EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 200), 0x1234);

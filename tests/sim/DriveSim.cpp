@@ -215,7 +215,7 @@ void DriveSim::promote_due(SimClock::time_point now)
     while (!pending_.empty() && pending_.front().ready <= now) {
         Transmission t = std::move(pending_.front());
         pending_.pop_front();
-        auto at = std::max(t.ready, tx_free_);
+        auto at = std::max(t.ready, t.in_order ? tx_free_ + turnaround_ : tx_free_);
         std::size_t before = pieces_.size();
         for (auto& seg : t.segments) {
             at += seg.gap;
