@@ -760,3 +760,35 @@ TEST(LinkScope, RebuildUsesTheArithmeticHalfDifference)
     EXPECT_EQ(Fz_cmp_add_mod(9990, 84, 10000), 74);
     EXPECT_EQ(Fz_cmp_add_mod(1, 2, 10000), 3);
 }
+
+// ---- line timing of the settle after a repeat ----
+
+TEST(LineTiming, TurnaroundsOfFirstTriesOnlyAndOneSlowAnswerFades)
+{
+    Sertx_line_timing_reset();
+    const uint64_t end = 10'000'000;
+    Ser_line_timing.request_end_us.store(end);
+    Sertx_note_answer(end + 2000, false);
+    Sertx_note_answer(end + 380'000, true);  // taken for a repeat: maybe a late answer
+    Sertx_note_answer(end - 500, false);     // before the request's end: no turnaround
+    EXPECT_EQ(Ser_line_timing.turnaround_us.load(), 2000u);
+    EXPECT_EQ(Ser_line_timing.min_turnaround_us.load(), 2000u);
+    EXPECT_EQ(Sertx_quiet_window_us(UINT64_MAX), 7000u);  // twice the turnaround and 3 ms
+    EXPECT_EQ(Sertx_quiet_window_us(5000), 5000u);
+
+    Sertx_note_answer(end + 150'000, false);  // one slow answer within the time-out
+    EXPECT_EQ(Ser_line_timing.turnaround_us.load(), 150'000u);
+    for (int i = 0; i < 20; ++i)
+        Sertx_note_answer(end + 2000, false);
+    EXPECT_LT(Ser_line_timing.turnaround_us.load(), 2500u);
+
+    // Began before the request could have been answered: earlier than half the shortest turnaround.
+    EXPECT_TRUE(Sertx_answer_early(end + 999));
+    EXPECT_FALSE(Sertx_answer_early(end + 1000));
+    Sertx_line_timing_reset();
+    EXPECT_FALSE(Sertx_answer_early(0));  // no turnaround seen: cannot tell
+    Ser_line_timing.request_end_us.store(end);
+    Sertx_note_answer(end + 600, false);  // too short to tell a late answer from its repeat's
+    EXPECT_FALSE(Sertx_answer_early(end));
+    Sertx_line_timing_reset();
+}
