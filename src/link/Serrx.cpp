@@ -90,6 +90,12 @@ void drop_front(uint16_t n)
     Rx.first_us = Rx.chunk_us - std::min(Rx.chunk_us, Sertx_wire_us(Rx.count));
 }
 
+void drop_all()
+{
+    std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
+    Rx.count = 0;
+}
+
 bool parse_mode()
 {
     const uint8_t mode = Ser_link_mode.load();
@@ -209,10 +215,10 @@ void Serrx_receive()
         break;
     case PortWait::LineError:
         Ser_port.purge();
-        Rx.count = 0;
+        drop_all();
         break;
     case PortWait::HangUp:  // the port reports it again only after a pause
-        Rx.count = 0;
+        drop_all();
         break;
     case PortWait::Stop:
         if (Ser_rx_state.load() == LinkState::Run)

@@ -55,11 +55,13 @@ extern std::atomic<uint8_t> Ser_chunk_sent;  // set when a reply handler queued 
 // the same way, so a reply and a time-out never both count.
 extern std::atomic<uint32_t> Ser_tx_seq;
 extern std::atomic<uint32_t> Ser_armed_seq;
-// Command of the armed transmission. An identification request is answered only by an
-// identification: a reply left over from before a reconnect must not pass for the drive's answer.
+// Command of the armed transmission. Identification, block and list requests are answered only
+// by their own replies: a reply left over from before a reconnect or a time-out must not pass for
+// the drive's answer.
 extern std::atomic<uint8_t> Ser_armed_cmd;
-// Held while a transmission is armed, while a reply is claimed, handled and signalled, and while
-// a wait decides between reply and time-out.
+// Held while a transmission is armed (the line checked quiet first), while the receive thread
+// reads a chunk and assembles, claims, handles and signals a reply, and while a wait decides
+// between reply and time-out.
 extern std::mutex Ser_dispatch_lock;
 
 // Line timing (microseconds of Tick_us). A turnaround is the time from a request's end on the
