@@ -318,7 +318,7 @@ bool Sertx_hello_step()
     return true;
 }
 
-// A time-out neither purges the port: a purge can cut a late reply whose tail would then start
+// A time-out does not purge the port: a purge can cut a late reply whose tail would then start
 // the next frame; the next send waits while a frame arrives and starts a fresh one.
 void Sertx_online_step()
 {
