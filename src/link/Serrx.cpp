@@ -30,6 +30,7 @@ struct RxAssembly {
     uint32_t seq = 0;
     uint64_t chunk_us = 0;  // when the last chunk was read
     uint64_t first_us = 0;  // when the first byte of the frame at buf[0] reached the line
+    uint32_t overslept_ms = 0;  // the reader woke this much later than it meant to (receive thread)
 };
 RxAssembly Rx;
 
@@ -111,8 +112,11 @@ bool begin_chunk(std::size_t n, uint32_t now)
         Rx.seq = seq;
         Rx.count = 0;
     }
-    if (Tick_diff(now, Rx.last_chunk_ms) > SER_RX_GAP_MS)
+    // The silence the line kept: not the time the reader itself was held up after its pause.
+    const uint32_t since = Tick_diff(now, Rx.last_chunk_ms);
+    if (since - std::min(since, Rx.overslept_ms) > SER_RX_GAP_MS)
         Rx.count = 0;
+    Rx.overslept_ms = 0;
     Rx.last_chunk_ms = now;
     if (Rx.count + n >= SER_RX_OVERFLOW) {
         Ser_port.purge();
@@ -166,8 +170,12 @@ void receive_data(uint32_t now)
     }
     // While a frame is incomplete its missing bytes need their wire time to arrive: waiting that
     // long takes them in one read instead of waking for every few bytes.
-    if (rest_us != 0)
+    if (rest_us != 0) {
+        const uint64_t wake = Tick_us() + rest_us;
         std::this_thread::sleep_for(std::chrono::microseconds(rest_us));
+        const uint64_t woke = Tick_us();
+        Rx.overslept_ms = woke > wake ? static_cast<uint32_t>((woke - wake) / 1000u) : 0;
+    }
 }
 
 }  // namespace

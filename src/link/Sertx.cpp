@@ -35,8 +35,7 @@ constexpr uint32_t BOOT_POLL_WAIT_MS = 100;
 constexpr uint8_t BOOT_MISSES = 10;
 constexpr uint64_t QUIET_BASE_US = 3000;       // added to twice the turnaround: the reader's wake-up
 constexpr uint64_t QUIET_POLL_US = 1000;
-constexpr uint64_t EARLY_MIN_TURN_US = 1000;   // shorter turnarounds cannot tell early answers apart
-constexpr uint64_t REST_OF_FRAME_US = 20000;   // the receive thread gathers a frame's rest this late
+constexpr uint64_t FRAME_GAP_US = uint64_t{SER_RX_GAP_MS} * 1000u;  // a frame may pause this long
 constexpr std::size_t FRAME_MAX = 255;
 constexpr uint64_t BITS_PER_BYTE = 10;        // 8N1
 constexpr uint8_t TRIES = 2;
@@ -164,6 +163,7 @@ void Sertx_line_timing_reset()
     Ser_line_timing.min_turnaround_us.store(0);
     Ser_line_timing.answer_first_us.store(0);
     Ser_line_timing.answer_frame.store(Ser_line_timing.frames.load());
+    Ser_line_timing.faster_than_wire.store(false);
 }
 
 void Sertx_note_answer(uint64_t first_us, bool repeat)
@@ -171,8 +171,12 @@ void Sertx_note_answer(uint64_t first_us, bool repeat)
     Ser_line_timing.answer_first_us.store(first_us);
     Ser_line_timing.answer_frame.store(Ser_line_timing.frames.load());
     const uint64_t end = Ser_line_timing.request_end_us.load();
-    if (repeat || first_us <= end)
+    if (repeat)
         return;  // an answer taken for a repeat may be a late one: not a turnaround
+    if (first_us <= end) {  // bytes came faster than the wire carries them (a pseudo-terminal)
+        Ser_line_timing.faster_than_wire.store(true);
+        return;
+    }
     const uint32_t t = static_cast<uint32_t>(std::min<uint64_t>(first_us - end, UINT32_MAX));
     const uint32_t recent = Ser_line_timing.turnaround_us.load();
     Ser_line_timing.turnaround_us.store(t >= recent ? t : recent - (recent - t) / 4);
@@ -183,8 +187,8 @@ void Sertx_note_answer(uint64_t first_us, bool repeat)
 
 bool Sertx_answer_early(uint64_t first_us)
 {
-    const uint64_t shortest = Ser_line_timing.min_turnaround_us.load();
-    return shortest >= EARLY_MIN_TURN_US && first_us < Ser_line_timing.request_end_us.load() + shortest / 2;
+    return Ser_line_timing.min_turnaround_us.load() != 0 && !Ser_line_timing.faster_than_wire.load() &&
+           first_us < Ser_line_timing.request_end_us.load();
 }
 
 uint64_t Sertx_quiet_window_us(uint64_t limit_us)
@@ -197,7 +201,7 @@ bool Sertx_line_busy(uint64_t now_us)
     if (Ser_port.bytes_waiting() > 0)
         return true;
     const uint64_t quiet = now_us - std::min(now_us, Ser_line_timing.last_rx_us.load());
-    return Serrx_count() > 0 && quiet < Sertx_quiet_window_us(UINT64_MAX);
+    return Serrx_count() > 0 && quiet <= FRAME_GAP_US;
 }
 
 bool Sertx_armed_repeat()
@@ -247,11 +251,11 @@ bool Sertx_wait_reply(uint32_t seq, uint32_t ms)
             return true;
         }
         // Not answered. A frame arriving as the time runs out is awaited to its end (at most the
-        // wire time of the longest frame and the time the reader takes for a frame's rest).
+        // wire time of the longest frame and one pause inside it).
         if (!raised && seq != 0 && link_running()) {
             const uint64_t now = Tick_us();
             if (grace_end == 0)
-                grace_end = now + Sertx_wire_us(FRAME_MAX) + Sertx_quiet_window_us(UINT64_MAX) + REST_OF_FRAME_US;
+                grace_end = now + Sertx_wire_us(FRAME_MAX) + FRAME_GAP_US;
             if (now < grace_end && Sertx_line_busy(now)) {
                 hold.unlock();
                 raised = Ser_reply_sem.wait(1);

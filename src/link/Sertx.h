@@ -76,6 +76,7 @@ struct Ser_line_timing_rec {
     std::atomic<uint64_t> answer_first_us{0};    // first byte of the answer dispatched last
     std::atomic<uint32_t> frames{0};             // frames ended on the receive side (taken or not)
     std::atomic<uint32_t> answer_frame{0};       // `frames` when the last answer was dispatched
+    std::atomic<bool> faster_than_wire{false};   // an answer seemed to begin before its request ended
 };
 extern Ser_line_timing_rec Ser_line_timing;
 // Forgets every figure (a port opened: another line, maybe another drive).
@@ -84,14 +85,16 @@ void Sertx_line_timing_reset();
 // dispatched to the armed transmission (a repeat or not).
 void Sertx_note_answer(uint64_t first_us, bool repeat);
 // True when a frame whose first byte reached the line at first_us began before the armed request
-// could have been answered (earlier than its end plus half the shortest turnaround seen). False
-// while no turnaround has been seen: the line's timing is then unknown.
+// had left the line: the drive cannot have answered that request with it. The time of a first byte
+// is estimated from the bytes read and their wire time, never earlier than the truth on a line that
+// carries bytes at its rate; so false while no turnaround has been seen, and on a line that
+// delivered an answer faster than the wire could (a pseudo-terminal).
 bool Sertx_answer_early(uint64_t first_us);
 // How long the line must be quiet before the drive can owe no further answer: twice the recent
 // turnaround plus 2 ms (the drive's pause between two answers is one turnaround), at most limit_us.
 uint64_t Sertx_quiet_window_us(uint64_t limit_us);
-// Dispatch lock held: the receive side has bytes that are not a whole frame yet, or the driver
-// holds unread bytes, and the line has not been quiet for the window since: a frame is arriving.
+// Dispatch lock held: the driver holds unread bytes, or the receive side has bytes that are not a
+// whole frame yet and the line has not been silent long enough to end it (80 ms): a frame arrives.
 bool Sertx_line_busy(uint64_t now_us);
 // Whether the armed transmission repeats a timed-out one (dispatch lock held).
 bool Sertx_armed_repeat();

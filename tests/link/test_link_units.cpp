@@ -770,7 +770,6 @@ TEST(LineTiming, TurnaroundsOfFirstTriesOnlyAndOneSlowAnswerFades)
     Ser_line_timing.request_end_us.store(end);
     Sertx_note_answer(end + 2000, false);
     Sertx_note_answer(end + 380'000, true);  // taken for a repeat: maybe a late answer
-    Sertx_note_answer(end - 500, false);     // before the request's end: no turnaround
     EXPECT_EQ(Ser_line_timing.turnaround_us.load(), 2000u);
     EXPECT_EQ(Ser_line_timing.min_turnaround_us.load(), 2000u);
     EXPECT_EQ(Sertx_quiet_window_us(UINT64_MAX), 7000u);  // twice the turnaround and 3 ms
@@ -782,13 +781,15 @@ TEST(LineTiming, TurnaroundsOfFirstTriesOnlyAndOneSlowAnswerFades)
         Sertx_note_answer(end + 2000, false);
     EXPECT_LT(Ser_line_timing.turnaround_us.load(), 2500u);
 
-    // Began before the request could have been answered: earlier than half the shortest turnaround.
-    EXPECT_TRUE(Sertx_answer_early(end + 999));
-    EXPECT_FALSE(Sertx_answer_early(end + 1000));
+    // Began before the request had left the line: the drive cannot have answered it with that.
+    EXPECT_TRUE(Sertx_answer_early(end - 1));
+    EXPECT_FALSE(Sertx_answer_early(end));
     Sertx_line_timing_reset();
     EXPECT_FALSE(Sertx_answer_early(0));  // no turnaround seen: cannot tell
     Ser_line_timing.request_end_us.store(end);
-    Sertx_note_answer(end + 600, false);  // too short to tell a late answer from its repeat's
-    EXPECT_FALSE(Sertx_answer_early(end));
+    Sertx_note_answer(end + 600, false);
+    Sertx_note_answer(end - 600, false);  // faster than the wire: estimates cannot be trusted
+    EXPECT_FALSE(Sertx_answer_early(end - 1000));
+    EXPECT_EQ(Ser_line_timing.min_turnaround_us.load(), 600u);
     Sertx_line_timing_reset();
 }

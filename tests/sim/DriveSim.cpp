@@ -2,6 +2,8 @@
 #include "DriveSim.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <termios.h>
@@ -130,6 +132,11 @@ std::optional<SimClock::time_point> DriveSim::next_deadline() const
 
 void DriveSim::run()
 {
+    // A drive keeps its timing whatever else the machine runs: real-time scheduling when the
+    // process may have it (as root), else the normal one.
+    sched_param param{};
+    param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 1;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
     while (!stop_.load()) {
         if (hang_up_req_.exchange(false)) {
             std::lock_guard lk(mu_);
