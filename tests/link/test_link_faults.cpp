@@ -366,3 +366,20 @@ TEST_F(SimLink, LateReplyDoesNotLengthenTheSettleAfterALaterLostReply)
     EXPECT_LT(reqs[k + 2].start - reqs[k].start - timeout, 100ms);
     EXPECT_EQ(Ser_lost_count.load(), lost);
 }
+
+// A reply that begins before the time-out runs out and ends after it is taken whole: no repeat.
+TEST_F(SimLink, AReplyArrivingAsTheTimeOutRunsOutIsAwaited)
+{
+    sim->set_pacing(57600, 2ms);
+    const SimBytes img = test_image(23);
+    sim->add_fault(SimFault::late(170).on(SerCmd::ReadBlock).after(1));  // 255 bytes: 44 ms on the line
+    connect_with_image(img);
+    EXPECT_EQ(slot0_drive_order(), expected_image(img));
+    const auto blocks = sim->requests(SerCmd::ReadBlock);
+    const auto replies = sim->replies(SerCmd::ReadBlock);
+    ASSERT_GE(replies.size(), 2u);
+    const auto timeout = std::chrono::milliseconds(Ser_timeout_ms.load());
+    if (replies[1].start - blocks[1].start >= timeout || replies[1].end - blocks[1].start <= timeout)
+        GTEST_SKIP() << "the simulated drive did not answer across the time-out";
+    EXPECT_EQ(blocks.size(), 10u);
+}
