@@ -127,4 +127,8 @@ extern std::atomic<uint8_t> PageRefreshByte;     // 255 after a whole image was 
 // Read-list replies whose values were stored (receive thread, release); pages compare it with the
 // count at which they sent their list, so they copy only values read after that.
 extern std::atomic<uint32_t> Ser_list_reply_count;
+// Ser_list_reply_count up to which list replies may hold values read before the last parameter
+// write or block write was queued (a list already asked for is answered before the write goes
+// out); pages copy read-backs only from later replies.
+extern std::atomic<uint32_t> Ser_list_write_mark;
 extern std::atomic<uint16_t> Ser_progress_mark;  // queue count + 1 when the image was committed
