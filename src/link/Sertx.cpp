@@ -401,6 +401,10 @@ void Sertx_link_lost()
     Serrx_new_session();
     Ser_status_seen.store(0);
     Seriale_remove_cmd(SerCmd::ReadBlock);
+    // A data-set or motor transfer ends with the drive: a chunk of it must not reach whatever drive
+    // answers next.
+    Seriale_remove_cmd(SerCmd::WriteBlock);
+    Seriale_remove_cmd(SerCmd::WriteMotor);
     clear_link(LinkFlag::Answers | LinkFlag::IdentReceived | LinkFlag::Ready);
     Ser_data_flags.fetch_and(static_cast<uint8_t>(~(DataFlag::ImageRead | DataFlag::ListReads)),
                              std::memory_order_acq_rel);

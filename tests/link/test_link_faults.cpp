@@ -41,6 +41,9 @@ TEST_F(SimLink, SilenceOnlineRetriesOnceThenLosesTheDrive)
     sim->add_fault(SimFault::silence().forever());
     Rec_set<uint16_t>(DriveRecordBank[0], 94, 0x0BAD);
     Sertx_write_var_nosave(RecLoc(94));
+    Ser_block_job.offset.store(28);  // a chunk of a data-set transfer behind it
+    Ser_block_job.end.store(2408);
+    Sertx_write_block(Ser_block_job, 3);
     const auto t0 = std::chrono::steady_clock::now();
 
     ASSERT_TRUE(wait_until([&] { return Ser_lost_count.load() == lost + 1; }, 2000));
@@ -64,7 +67,7 @@ TEST_F(SimLink, SilenceOnlineRetriesOnceThenLosesTheDrive)
     EXPECT_LE(gap, 320.0);
 
     ASSERT_TRUE(sim->wait_requests(10, 2, 1000ms));  // identification requests resume
-    EXPECT_EQ(Seriale_count(), 1);                   // the write waits
+    EXPECT_EQ(Seriale_count(), 1);                   // the write waits, the transfer's chunk is gone
 
     const std::size_t before = sim->request_count();
     sim->clear_faults();
@@ -78,6 +81,7 @@ TEST_F(SimLink, SilenceOnlineRetriesOnceThenLosesTheDrive)
     EXPECT_EQ(sim_hex(reqs[i + 1].bytes), "06 08 02 00 80 0E");
     ASSERT_FALSE(sim->param_writes().empty());
     EXPECT_EQ(sim->param_writes().back().value_u32(), 0x0BADu);
+    EXPECT_EQ(sim->request_count(SerCmd::WriteBlock), 0u);
     EXPECT_EQ(slot0_drive_order(), expected_image(img));
 }
 
