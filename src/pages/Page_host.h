@@ -43,6 +43,7 @@ enum class PageUnit : uint8_t {
     mot_feedback,
     mdb_factor,
     cands402_factor,
+    setup_avanzato,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same
@@ -84,6 +85,10 @@ struct PageHostRec {
     QString (*data_folder)() = nullptr;
     // Filedlg_run: the chosen absolute file name, empty when cancelled.
     QString (*file_dialog)(QWidget* parent, const PageFileDialog& spec) = nullptr;
+    // Name of drive alarm bit `bit` (0-31) in `language` (AlarmTexts, UTF-8); null for another bit.
+    const char* (*alarm_text)(int bit, unsigned language) = nullptr;
+    // MainStatusShadow = complement of the status block's outputs: the I/O display redraws.
+    void (*mark_io_display)() = nullptr;
 };
 extern PageHostRec PagesHost;
 

@@ -7,6 +7,7 @@
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
+#include "pages/drive/Frm_setup_avanzato.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "factors/Factor_tool.h"
 
@@ -29,4 +30,5 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::mot_feedback, Frm_mot_feedback_entries());
     host.install(PageUnit::mdb_factor, Frm_mdb_factor_entries());
     host.install(PageUnit::cands402_factor, Frm_cands402_factor_entries());
+    host.install(PageUnit::setup_avanzato, Frm_setup_avanzato_entries());
 }

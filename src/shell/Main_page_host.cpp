@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iterator>
 
+#include "shell/Allarmi.h"
 #include "shell/Filedlg.h"
 #include "shell/Formdattxrx.h"
 #include "shell/Main.h"
@@ -26,6 +27,7 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::mot_feedback: return &PageNode_mot_feedback;
     case PageUnit::mdb_factor: return &PageNode_mdb_factor;
     case PageUnit::cands402_factor: return &PageNode_cands402_factor;
+    case PageUnit::setup_avanzato: return &PageNode_setup_avanzato;
     }
     return nullptr;
 }
@@ -90,5 +92,9 @@ PageHostRec Main_page_host()
     host.file_dialog = [](QWidget* parent, const PageFileDialog& d) {
         return Filedlg_run(parent, FileDialogSpec{d.title, d.folder, d.filter, d.suffix, d.save});
     };
+    host.alarm_text = [](int bit, unsigned language) -> const char* {
+        return bit >= 0 && bit < 32 && language < 3 ? AlarmTexts[bit][language] : nullptr;
+    };
+    host.mark_io_display = [] { MainStatusShadow = static_cast<uint8_t>(~Drive_status_get().outputs); };
     return host;
 }
