@@ -44,6 +44,7 @@ enum class PageUnit : uint8_t {
     mdb_factor,
     cands402_factor,
     setup_avanzato,
+    mem_alarm,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same

@@ -28,6 +28,7 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::mdb_factor: return &PageNode_mdb_factor;
     case PageUnit::cands402_factor: return &PageNode_cands402_factor;
     case PageUnit::setup_avanzato: return &PageNode_setup_avanzato;
+    case PageUnit::mem_alarm: return &PageNode_mem_alarm;
     }
     return nullptr;
 }

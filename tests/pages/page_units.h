@@ -11,6 +11,7 @@
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
+#include "pages/drive/Frm_mem_alarm.h"
 #include "pages/drive/Frm_setup_avanzato.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "shell/Treectrl.h"
@@ -96,6 +97,8 @@ inline const std::vector<UnitRow>& page_units()
          {2}},
         {"setup_avanzato", &PageNode_setup_avanzato, Frm_setup_avanzato_page, "TFrame_setup_avanzato",
          "GroupBox_setup_avanzato", {}, {}, {}, false},
+        {"mem_alarm", &PageNode_mem_alarm, Frm_mem_alarm_page, "TFrame_mem_alarm", "GroupBox_lista_alarm", {}, {}, {},
+         false},
     };
     return rows;
 }
