@@ -45,6 +45,7 @@ enum class PageUnit : uint8_t {
     cands402_factor,
     setup_avanzato,
     mem_alarm,
+    test_i2t,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same

@@ -29,6 +29,7 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::cands402_factor: return &PageNode_cands402_factor;
     case PageUnit::setup_avanzato: return &PageNode_setup_avanzato;
     case PageUnit::mem_alarm: return &PageNode_mem_alarm;
+    case PageUnit::test_i2t: return &PageNode_test_i2t;
     }
     return nullptr;
 }

@@ -13,6 +13,7 @@
 #include "pages/drive/Frm_taglia_drive.h"
 #include "pages/drive/Frm_mem_alarm.h"
 #include "pages/drive/Frm_setup_avanzato.h"
+#include "pages/drive/Frm_test_i2t.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "shell/Treectrl.h"
 
@@ -98,6 +99,12 @@ inline const std::vector<UnitRow>& page_units()
         {"setup_avanzato", &PageNode_setup_avanzato, Frm_setup_avanzato_page, "TFrame_setup_avanzato",
          "GroupBox_setup_avanzato", {}, {}, {}, false},
         {"mem_alarm", &PageNode_mem_alarm, Frm_mem_alarm_page, "TFrame_mem_alarm", "GroupBox_lista_alarm", {}, {}, {},
+         false},
+        {"test_i2t", &PageNode_test_i2t, Frm_test_i2t_page, "TFrame_test_I2t", "GroupBox_test_I2t",
+         {"FlowPanel_I2t_corr_high", "FlowPanel_I2t_time_corr_high", "FlowPanel_I2t_corr_low",
+          "FlowPanel_I2t_time_corr_low"},
+         {},
+         {},
          false},
     };
     return rows;
