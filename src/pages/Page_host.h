@@ -46,6 +46,7 @@ enum class PageUnit : uint8_t {
     setup_avanzato,
     mem_alarm,
     test_i2t,
+    output,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same

@@ -10,6 +10,7 @@
 #include "pages/drive/Frm_setup_avanzato.h"
 #include "pages/drive/Frm_mem_alarm.h"
 #include "pages/drive/Frm_test_i2t.h"
+#include "pages/drive/Frm_output.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "factors/Factor_tool.h"
 
@@ -35,4 +36,5 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::setup_avanzato, Frm_setup_avanzato_entries());
     host.install(PageUnit::mem_alarm, Frm_mem_alarm_entries());
     host.install(PageUnit::test_i2t, Frm_test_i2t_entries());
+    host.install(PageUnit::output, Frm_output_entries());
 }

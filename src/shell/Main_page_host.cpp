@@ -30,6 +30,7 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::setup_avanzato: return &PageNode_setup_avanzato;
     case PageUnit::mem_alarm: return &PageNode_mem_alarm;
     case PageUnit::test_i2t: return &PageNode_test_i2t;
+    case PageUnit::output: return &PageNode_output;
     }
     return nullptr;
 }

@@ -12,6 +12,7 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
 #include "pages/drive/Frm_mem_alarm.h"
+#include "pages/drive/Frm_output.h"
 #include "pages/drive/Frm_setup_avanzato.h"
 #include "pages/drive/Frm_test_i2t.h"
 #include "pages/fieldbus/Factor_page.h"
@@ -106,6 +107,14 @@ inline const std::vector<UnitRow>& page_units()
          {},
          {},
          false},
+        {"output", &PageNode_output, Frm_output_page, "TFrame_output", "GroupBox_Output",
+         // The Speed 0 tab is shown first; output functions every family has.
+         {"FlowPanel_vel0set_win", "FlowPanel_vel0set_dtime", "FlowPanel_time_brake_on", "FlowPanel_time_brake_off",
+          "FlowPanel_decel", "FlowPanel_vel_brake_on", "FlowPanel_speed_1kHz"},
+         {"45h", "0223h", "0212h", "0213h", "0210h", "0211h"},
+         {"85h", "2070h,0", "203Bh,0", "203Ch,0", "2017h,0", "2018h,0"},
+         true,
+         {{262, 0}, {216, 0}, {218, 0}}},
     };
     return rows;
 }
