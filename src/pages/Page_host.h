@@ -47,6 +47,7 @@ enum class PageUnit : uint8_t {
     mem_alarm,
     test_i2t,
     output,
+    soglie_tensione,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same

@@ -11,6 +11,7 @@
 #include "pages/drive/Frm_mem_alarm.h"
 #include "pages/drive/Frm_test_i2t.h"
 #include "pages/drive/Frm_output.h"
+#include "pages/drive/Frm_soglie_tensione.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "factors/Factor_tool.h"
 
@@ -37,4 +38,5 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::mem_alarm, Frm_mem_alarm_entries());
     host.install(PageUnit::test_i2t, Frm_test_i2t_entries());
     host.install(PageUnit::output, Frm_output_entries());
+    host.install(PageUnit::soglie_tensione, Frm_soglie_tensione_entries());
 }

@@ -31,6 +31,7 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::mem_alarm: return &PageNode_mem_alarm;
     case PageUnit::test_i2t: return &PageNode_test_i2t;
     case PageUnit::output: return &PageNode_output;
+    case PageUnit::soglie_tensione: return &PageNode_soglie_tensione;
     }
     return nullptr;
 }

@@ -14,6 +14,7 @@
 #include "pages/drive/Frm_mem_alarm.h"
 #include "pages/drive/Frm_output.h"
 #include "pages/drive/Frm_setup_avanzato.h"
+#include "pages/drive/Frm_soglie_tensione.h"
 #include "pages/drive/Frm_test_i2t.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "shell/Treectrl.h"
@@ -115,6 +116,13 @@ inline const std::vector<UnitRow>& page_units()
          {"85h", "2070h,0", "203Bh,0", "203Ch,0", "2017h,0", "2018h,0"},
          true,
          {{262, 0}, {216, 0}, {218, 0}}},
+        {"soglie_tensione", &PageNode_soglie_tensione, Frm_soglie_tensione_page, "TFrame_soglie_tensione",
+         "GroupBox_soglie_tensioni_DCBUS",
+         {"FlowPanel_tens_max_over_voltage", "FlowPanel_ist_tens_max_over_voltage", "FlowPanel_tens_min_under_voltage",
+          "FlowPanel_ist_tens_min_under_voltage", "FlowPanel_tens_max", "FlowPanel_ist_tens_max"},
+         {},
+         {},
+         false},
     };
     return rows;
 }
