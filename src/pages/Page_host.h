@@ -48,6 +48,7 @@ enum class PageUnit : uint8_t {
     test_i2t,
     output,
     soglie_tensione,
+    modo_allarmi,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same

@@ -12,6 +12,7 @@
 #include "pages/drive/Frm_test_i2t.h"
 #include "pages/drive/Frm_output.h"
 #include "pages/drive/Frm_soglie_tensione.h"
+#include "pages/drive/Frm_modo_allarmi.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "factors/Factor_tool.h"
 
@@ -39,4 +40,5 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::test_i2t, Frm_test_i2t_entries());
     host.install(PageUnit::output, Frm_output_entries());
     host.install(PageUnit::soglie_tensione, Frm_soglie_tensione_entries());
+    host.install(PageUnit::modo_allarmi, Frm_modo_allarmi_entries());
 }

@@ -32,6 +32,7 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::test_i2t: return &PageNode_test_i2t;
     case PageUnit::output: return &PageNode_output;
     case PageUnit::soglie_tensione: return &PageNode_soglie_tensione;
+    case PageUnit::modo_allarmi: return &PageNode_modo_allarmi;
     }
     return nullptr;
 }

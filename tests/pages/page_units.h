@@ -12,6 +12,7 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
 #include "pages/drive/Frm_mem_alarm.h"
+#include "pages/drive/Frm_modo_allarmi.h"
 #include "pages/drive/Frm_output.h"
 #include "pages/drive/Frm_setup_avanzato.h"
 #include "pages/drive/Frm_soglie_tensione.h"
@@ -123,6 +124,10 @@ inline const std::vector<UnitRow>& page_units()
          {},
          {},
          false},
+        {"modo_allarmi", &PageNode_modo_allarmi, Frm_modo_allarmi_page, "TFrame_modo_allarmi", "GroupBox_modo_alarm",
+         {},
+         {"41h", "0201h"},
+         {"81h", "200Fh,0"}},
     };
     return rows;
 }
