@@ -49,6 +49,8 @@ enum class PageUnit : uint8_t {
     output,
     soglie_tensione,
     modo_allarmi,
+    resistenza_fren,
+    fan_ctrl,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same

@@ -13,6 +13,8 @@
 #include "pages/drive/Frm_output.h"
 #include "pages/drive/Frm_soglie_tensione.h"
 #include "pages/drive/Frm_modo_allarmi.h"
+#include "pages/drive/Frm_resistenza_fren.h"
+#include "pages/drive/Frm_fan_ctrl.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "factors/Factor_tool.h"
 
@@ -41,4 +43,6 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::output, Frm_output_entries());
     host.install(PageUnit::soglie_tensione, Frm_soglie_tensione_entries());
     host.install(PageUnit::modo_allarmi, Frm_modo_allarmi_entries());
+    host.install(PageUnit::resistenza_fren, Frm_resistenza_fren_entries());
+    host.install(PageUnit::fan_ctrl, Frm_fan_ctrl_entries());
 }

@@ -33,6 +33,8 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::output: return &PageNode_output;
     case PageUnit::soglie_tensione: return &PageNode_soglie_tensione;
     case PageUnit::modo_allarmi: return &PageNode_modo_allarmi;
+    case PageUnit::resistenza_fren: return &PageNode_resistenza_fren;
+    case PageUnit::fan_ctrl: return &PageNode_fan_ctrl;
     }
     return nullptr;
 }

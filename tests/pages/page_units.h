@@ -11,9 +11,11 @@
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
+#include "pages/drive/Frm_fan_ctrl.h"
 #include "pages/drive/Frm_mem_alarm.h"
 #include "pages/drive/Frm_modo_allarmi.h"
 #include "pages/drive/Frm_output.h"
+#include "pages/drive/Frm_resistenza_fren.h"
 #include "pages/drive/Frm_setup_avanzato.h"
 #include "pages/drive/Frm_soglie_tensione.h"
 #include "pages/drive/Frm_test_i2t.h"
@@ -128,6 +130,16 @@ inline const std::vector<UnitRow>& page_units()
          {},
          {"41h", "0201h"},
          {"81h", "200Fh,0"}},
+        {"resistenza_fren", &PageNode_resistenza_fren, Frm_resistenza_fren_page, "TFrame_resistenza_fren",
+         "GroupBox_resistenza_fren",
+         {"FlowPanel_resistenza", "FlowPanel_power_nom", "FlowPanel_time_overload"},
+         {"43h", "0120h", "0121h", "0122h"},
+         {"83h", "2046h,0", "2047h,0", "2048h,0"}},
+        {"fan_ctrl", &PageNode_fan_ctrl, Frm_fan_ctrl_page, "TFrame_fan_ctrl", "GroupBox_fan_ctrl",
+         {"FlowPanel_fan_temp_max", "FlowPanel_fan_temp_ist"},
+         {},
+         {},
+         false},
     };
     return rows;
 }
