@@ -51,6 +51,7 @@ enum class PageUnit : uint8_t {
     modo_allarmi,
     resistenza_fren,
     fan_ctrl,
+    input_flt,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same

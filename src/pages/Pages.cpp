@@ -15,6 +15,7 @@
 #include "pages/drive/Frm_modo_allarmi.h"
 #include "pages/drive/Frm_resistenza_fren.h"
 #include "pages/drive/Frm_fan_ctrl.h"
+#include "pages/drive/Frm_input_flt.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "factors/Factor_tool.h"
 
@@ -45,4 +46,5 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::modo_allarmi, Frm_modo_allarmi_entries());
     host.install(PageUnit::resistenza_fren, Frm_resistenza_fren_entries());
     host.install(PageUnit::fan_ctrl, Frm_fan_ctrl_entries());
+    host.install(PageUnit::input_flt, Frm_input_flt_entries());
 }

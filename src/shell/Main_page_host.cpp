@@ -35,6 +35,7 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::modo_allarmi: return &PageNode_modo_allarmi;
     case PageUnit::resistenza_fren: return &PageNode_resistenza_fren;
     case PageUnit::fan_ctrl: return &PageNode_fan_ctrl;
+    case PageUnit::input_flt: return &PageNode_input_flt;
     }
     return nullptr;
 }

@@ -12,6 +12,7 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
 #include "pages/drive/Frm_fan_ctrl.h"
+#include "pages/drive/Frm_input_flt.h"
 #include "pages/drive/Frm_mem_alarm.h"
 #include "pages/drive/Frm_modo_allarmi.h"
 #include "pages/drive/Frm_output.h"
@@ -140,6 +141,11 @@ inline const std::vector<UnitRow>& page_units()
          {},
          {},
          false},
+        {"input_flt", &PageNode_input_flt, Frm_input_flt_page, "TFrame_input_flt", "GroupBox_input_digitali",
+         {"FlowPanel_input_flt_timer0", "FlowPanel_input_flt_timer1", "FlowPanel_input_flt_timer2",
+          "FlowPanel_input_flt_timer3", "FlowPanel_input_flt_timer4", "FlowPanel_input_flt_timer5"},
+         {"46h", "0423h", "0424h", "0425h", "0426h", "0427h", "0428h"},
+         {"86h", "2055h,1", "2055h,2", "2055h,3", "2055h,4", "2055h,5", "2055h,6"}},
     };
     return rows;
 }
