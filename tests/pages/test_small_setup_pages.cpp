@@ -17,6 +17,8 @@ struct TypedRow {
     const char* refusal = "";
 };
 
+std::string PrintToString(const TypedRow& r) { return r.name; }
+
 class SmallSetupPagesTest : public PagesTest, public ::testing::WithParamInterface<TypedRow> {};
 
 // In the archive, whose edits are never locked.
