@@ -95,6 +95,18 @@ TEST_F(MemAlarmTest, ClearButtonOnlyInTheMainWindowWithExtendedAccess)
     EXPECT_EQ(grid->columnCount(), 4);
 }
 
+TEST_F(MemAlarmTest, RepaintsWhenTheLinkGoesAndComesBack)
+{
+    Frm_mem_alarm_create(0, host());
+    for (const bool ready : {true, false, true}) {
+        SCOPED_TRACE(ready);
+        const uint32_t before = Frm_mem_alarm_repaints();
+        set_link(LinkFlag::Ready, ready);
+        EXPECT_TRUE(pump_until([&] { return Frm_mem_alarm_repaints() > before; }, 1000));
+    }
+    set_link(LinkFlag::Ready, false);
+}
+
 TEST_F(MemAlarmTest, AsksEveryTwoHundredMillisecondsAndRepaintsOnANewOrder)
 {
     connect_drive(1);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QTabWidget>
 
+#include "controls/Utxgraph.h"
 #include "drive_page_helpers.h"
 #include "pages/drive/Frm_output.h"
 #include "shell/Mainstate.h"
@@ -66,6 +67,8 @@ TEST_F(OutputTest, ChosenFunctionBringsItsTabAndTheTabsList)
     connect_drive(1, false, {{262, 0}, {216, 0}, {218, 0}, {264, 12}});
     Frm_output_create(0, host());
     EXPECT_EQ(combo("ComboBox_freq_pos_div_out")->currentIndex(), -1);  // divider 12: no item
+    EXPECT_TRUE(Frm_output_page().edit(0, 0)->panel()->caption().startsWith("[0210h] "));
+    EXPECT_EQ(Utxgraph_text(Frm_output_page().find<QWidget>(0, "Panel_out1set")), "[0212h] Set out 1");
     MainStatusShadow = Drive_status_get().outputs;
     Q_EMIT combo("ComboBox_out1set")->activated(5);
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 216), 5);
