@@ -1,5 +1,5 @@
 # Two entry points: `make run` and `make test`. Both install missing Debian packages first (as root).
-PACKAGES := qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make fonts-dejavu-core fonts-liberation libfontconfig-dev
+PACKAGES := qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make fonts-dejavu-core fonts-liberation libfontconfig-dev libssl-dev
 BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 
