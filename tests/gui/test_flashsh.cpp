@@ -373,6 +373,42 @@ TEST_F(FlashWindow, ErrorMessagesOncePerRunAndEveryRefusalClosesTheLink)
     EXPECT_EQ(CdxDownload.bits.load() & CdxBit::BootTimeout, 0);
 }
 
+// The phase pane's lamp: red for a verify error, lime for a verified run, yellow while writing.
+TEST_F(FlashWindow, ThePhasePaneLampFollowsTheRun)
+{
+    open_window();
+    attach_simulator();
+    TForm_FlashSH* w = open_flash();
+    main->OpenLink(LinkMode::Normal);
+    ASSERT_TRUE(pump_until([] { return linktest::link_bits(LinkFlag::Answers); }, 8000));
+    auto lamp_in_phase_pane = [w](const QColor& c) {
+        const QImage img = w->Stb->picture()->image();
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 142; x < 140 + 140 && x < img.width(); ++x)
+                if (img.pixel(x, y) == c.rgb())
+                    return true;
+        return false;
+    };
+    struct Case {
+        uint8_t phase;
+        uint32_t errors;
+        uint8_t result2;
+        QColor lamp;
+    };
+    for (const Case& c : {Case{FlashUiPhase::Boot, FlashError::Verify, 0, QColor(255, 0, 0)},
+                          Case{FlashUiPhase::Boot, 0, FlashResult2::VerifyDone, QColor(0, 255, 0)},
+                          Case{FlashUiPhase::Write, 0, 0, QColor(255, 255, 0)}}) {
+        FlashPhase.store(c.phase);
+        FlashRun.errors.store(c.errors);
+        FlashRun.result2.store(c.result2);
+        Stbarx_repaint(w->Stb);
+        EXPECT_TRUE(lamp_in_phase_pane(c.lamp)) << int(c.phase) << " " << c.errors;
+    }
+    FlashPhase.store(0);
+    FlashRun.errors.store(0);
+    FlashRun.result2.store(0);
+}
+
 TEST_F(FlashWindow, AContainerForAnotherDriveIsRefusedOnce)
 {
     open_window();

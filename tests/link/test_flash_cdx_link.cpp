@@ -205,6 +205,21 @@ TEST_F(CdxDownloadRun, ALatePageReplyCountsForItsOwnPageOnly)
     EXPECT_GT(last_reply->end, last_page->end);
 }
 
+TEST_F(CdxDownloadRun, ASilentDriveIsReconnectedAndTheRunStartsAgainFromPageZero)
+{
+    sim->set_cdx_boot_program(true);
+    load(4, 0xC0458);
+    sim->add_fault(SimFault::silence().times(40).after(4));  // from page 1's reply on, 40 silent
+    start();
+    ASSERT_TRUE(wait_until([&] { return finished(); }, RUN_MS));
+    const auto frames = hex_requests(*sim, 2);
+    EXPECT_GE(std::count(frames.begin(), frames.end(), "05 02 00 60 A1"), 2);
+    EXPECT_GE(std::count(frames.begin(), frames.end(), page_frame(0)), 2);
+    EXPECT_EQ(frames.back(), "05 02 02 E1 60");
+    EXPECT_EQ(FlashRun.current_page.load(), 4u);
+    expect_pages_received();
+}
+
 TEST_F(CdxDownloadRun, ARefusedPageStopsTheProgress)
 {
     sim->set_cdx_boot_program(true);
