@@ -106,12 +106,16 @@ protected:
 
 TEST_F(CdxDownloadRun, ThreeRecordsToADriveInItsBootProgram)
 {
+    sim->set_pacing(57600);  // the pages take their wire time: the write phase lasts long enough to see
     sim->set_cdx_boot_program(true);
     load(3, 0xC0458);
     uint32_t max_at_end = 0, count_at_end = 0;
+    bool writing_shown = false;
     start();
     ASSERT_TRUE(wait_until(
         [&] {
+            if (CdxDownload.state.load() == CdxState::Sending && FlashPhase.load() == FlashUiPhase::Write)
+                writing_shown = true;
             if (CdxDownload.state.load() == CdxState::EndSent && max_at_end == 0) {
                 max_at_end = FlashProgressMax.load();
                 count_at_end = FlashProgressCount.load();
@@ -123,6 +127,8 @@ TEST_F(CdxDownloadRun, ThreeRecordsToADriveInItsBootProgram)
                                            "05 02 02 E1 60"};
     EXPECT_EQ(hex_requests(*sim, 2), want);
     EXPECT_EQ(stop_and_wait(), "");
+    EXPECT_TRUE(writing_shown);
+    EXPECT_EQ(FlashPhase.load(), FlashUiPhase::Idle);
     EXPECT_EQ(max_at_end, 3u);
     EXPECT_EQ(count_at_end, 3u);
     expect_pages_received();
