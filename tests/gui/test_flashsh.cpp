@@ -427,4 +427,27 @@ TEST_F(FlashWindow, AContainerForAnotherDriveIsRefusedOnce)
     EXPECT_EQ(sim->request_count(2), 0u);
 }
 
+TEST_F(FlashWindow, ADriveThatNeverEntersItsBootProgramTimesOut)
+{
+    open_window();
+    attach_simulator();
+    SimBytes ident = sim->identification();
+    ident[7] = 0x65;  // a 0xC0465 drive in its application
+    sim->set_identification(ident);
+    sim->set_cdx_ignore_end(true);
+    TForm_FlashSH* w = open_flash();
+    ASSERT_TRUE(Flashsh7047_load_file(write_container(0xC0465)));
+    w->BitBtn_prog->click();
+    w->Timer_aggiorna->start();
+    w->Timer_message->start();
+    ASSERT_TRUE(pump_until([this] { return !boxes.empty(); }, 15000));
+    pump_for(100);
+    EXPECT_EQ(box_texts(), "Time out inizializzazione scrittura flash!\nManca BootLoader!");
+    EXPECT_EQ(boxes[0].title, "Errore");
+    EXPECT_NE(Ser_tx_state.load(), LinkState::Run);
+    EXPECT_EQ(text(w->Panel_riga_1), "-----");
+    EXPECT_EQ(text(w->Panel_riga_2), "-----");
+    EXPECT_EQ(sim->request_count(2), 1u);  // the one boot request
+}
+
 }  // namespace
