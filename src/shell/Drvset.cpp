@@ -17,6 +17,7 @@
 #include "shell/Mainstate.h"
 #include "shell/Msgbox_qt.h"
 #include "shell/Terminal.h"
+#include "tools/Tools.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ int main(int argc, char** argv)
     Flashcom_mot_set_kernel_folder((QCoreApplication::applicationDirPath() + "/bootloader").toStdString());
     try {
         Main_register_eeprom_dialogs();
+        Tools_install();
         auto* main_window = new TForm_main;
         auto* terminal = new TForm_terminal;
         auto* alarms = new TForm_allarmi;

@@ -1,0 +1,129 @@
+#include "tools/Tool_common.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include "controls/Graph_draw.h"
+#include "drivedata/Globvar.h"
+#include "platform/Msgbox.h"
+#include "shell/Main.h"
+#include "shell/Stbarcmx.h"
+
+Text3 TOOL_CLOSE = {"Chiudi", "Close", "Fermer"};
+Text3 TOOL_CONTINUE = {"Continua", "Continue", "Continuer"};
+Text3 TOOL_ATTENTION = {"Attenzione", "Attention", "Attention"};
+Text3 TOOL_INCOMPLETE = {"Attenzione: Taratura Incompleta!", "Attention: Incomplete Tuning!",
+                         "Attention: Réglage Incomplet"};
+Text3 TOOL_DONE = {"Procedura terminata", "Procedure completed", "Procédure terminée"};
+Text3 TOOL_MOVE_SENSOR = {"Ora è possibile muovere il sensore", "Now you can move the sensor",
+                          "Maintenant, vous pouvez déplacer le capteur"};
+
+namespace {
+constexpr int STATUS_PANE_WIDTH = 115;
+constexpr uint32_t LINK_LOST_MS = 300;
+}  // namespace
+
+QString Tool_text(const char* const text[3]) { return QString::fromUtf8(text[Lang_index()]); }
+
+QString Tool_colour_name(uint32_t bgr_value) { return bgr(bgr_value).name(); }
+
+QTextEdit* Tool_message_box(QWidget* parent, const char* name)
+{
+    auto* box = new QTextEdit(parent);
+    box->setObjectName(name);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    return box;
+}
+
+void Tool_message(QTextEdit* box, const ToolMsgStyle& style, std::initializer_list<QString> lines)
+{
+    if (box == nullptr)
+        return;
+    box->clear();
+    QPalette pal = box->palette();
+    pal.setColor(QPalette::Base, box->palette().color(style.info ? QPalette::ToolTipBase : QPalette::Window));
+    box->setPalette(pal);
+    QFont font = box->font();
+    font.setPointSize(style.size);
+    font.setBold(style.bold);
+    box->setFont(font);
+    box->setTextColor(bgr(style.colour));
+    box->setCurrentFont(font);
+    for (const QString& line : lines) {
+        box->append(line);
+        box->setAlignment(Qt::AlignCenter);
+    }
+}
+
+QString Tool_message_text(const QTextEdit* box) { return box ? box->toPlainText() : QString(); }
+
+void Tool_warn(const QString& text)
+{
+    Msgbox_show({MsgIcon::Warning, Msgbox_title(Lang_index()), text.toStdString(), MsgOk});
+}
+
+QPushButton* Tool_button(QWidget* parent, const char* name, const QString& text)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+void Tool_enable(QWidget* w, bool on)
+{
+    if (w != nullptr && w->isEnabled() != on)
+        w->setEnabled(on);
+}
+
+void Tool_progress_step(QProgressBar* bar)
+{
+    if (bar == nullptr)
+        return;
+    bar->setValue(bar->value() < bar->maximum() ? std::min(bar->value() + 5, bar->maximum()) : 0);
+}
+
+ToolStatusBar::ToolStatusBar(QWidget* panel, uint8_t which, uint8_t option) : which_(which)
+{
+    link_.width = STATUS_PANE_WIDTH;
+    link_.paint = Stbarcmx_paint_link;
+    drive_.width = STATUS_PANE_WIDTH;
+    drive_.paint = Stbarcmx_paint_drive;
+    panes_[0] = &link_;
+    panes_[1] = &drive_;
+    panes_[2] = nullptr;
+    bar_ = new Stbarx(panel, panes_, option);
+    Main_attach_bar(static_cast<TForm_main::OtherBar>(which_), bar_);
+}
+
+ToolStatusBar::~ToolStatusBar()
+{
+    Main_detach_bar(static_cast<TForm_main::OtherBar>(which_), bar_);
+    delete bar_;
+}
+
+bool ToolLinkWatch::lost(uint32_t now)
+{
+    if (Ser_link_flags.load() & LinkFlag::Ready) {
+        link_tick = now;
+        return false;
+    }
+    return static_cast<uint32_t>(now - link_tick) >= LINK_LOST_MS;
+}
+
+ToolDialog::ToolDialog(QWidget* parent, const char* name) : QDialog(parent)
+{
+    setObjectName(name);
+    setWindowModality(Qt::WindowModal);
+}
+
+void ToolDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
