@@ -42,14 +42,10 @@ Text3 CK_SETTINGS = {"Impostazioni", "Setting", "Configurations"};
 Text3 CK_MODE = {"Modo", "Mode", "Mode"};
 Text3 MODE_ITEMS[2] = {{"Poli Motore + Offset", "Motor Poles + Offset", "Pôles Moteur + Offset"},
                        {"Poli Motore", "Motor Poles", "Pôles Moteur"}};
-Text3 CK_CONFIRM = {"Conferma corrente", "Current confirmation", "Curren de confirm."};
 Text3 CK_FREE = {"Il rotore deve essere libero di ruotare", "Rotor must be free to rotate",
                  "Le Rotor doit être libre de tourner"};
 Text3 CK_BEFORE = {"prima di iniziare la Taratura!", "berore start Tuning!", "avant d’effectuer le réglage!"};
 Text3 CK_CURRENT = {"Corrente nominale motore", "Motor nominal current", "Courant nominal moteur"};
-Text3 CK_CURRENT_WARNING = {"L'errata impostazione della corrente\n può danneggiare il motore!",
-                            "Incorrect setting of the current\n can damage the motor!",
-                            "Mauvais réglage du courant\n peut endommager le moteur!"};
 // Labels by motor type (row 0 other types, row 1 linear): pulses, resolution, single, multi.
 Text3 LABELS[2][4] = {
     {{"Impulsi/giro", "Pulses/revolution", "Impulsions/Tour"},
@@ -184,22 +180,16 @@ void ToolSettingsEdits::watch_motor_page()
     Frm_motore_show_values(0);
 }
 
-// ---- pre-check dialog ----
+// ---- settings check dialogs ----
 
-TForm_tar_pos_sensor_ck::TForm_tar_pos_sensor_ck(QWidget* parent) : ToolDialog(parent, "Form_tar_pos_sensor_ck")
+ToolSettingsDialog::ToolSettingsDialog(QWidget* parent, const char* name) : ToolDialog(parent, name)
 {
     auto* root = new QVBoxLayout(this);
-
     GroupBox_impostazioni = new QGroupBox(this);
     GroupBox_impostazioni->setObjectName("GroupBox_impostazioni");
     auto* settings = new QVBoxLayout(GroupBox_impostazioni);
-    auto* mode_row = new QHBoxLayout;
-    Panel_modo = label(GroupBox_impostazioni, "Panel_modo");
-    ComboBox_modo_tar = new QComboBox(GroupBox_impostazioni);
-    ComboBox_modo_tar->setObjectName("ComboBox_modo_tar");
-    mode_row->addWidget(Panel_modo);
-    mode_row->addWidget(ComboBox_modo_tar, 1);
-    settings->addLayout(mode_row);
+    top_row_ = new QHBoxLayout;
+    settings->addLayout(top_row_);
     FlowPanel_corr_nom = new FlowPanel("FlowPanel_corr_nom", GroupBox_impostazioni);
     settings->addWidget(FlowPanel_corr_nom);
 
@@ -256,36 +246,28 @@ TForm_tar_pos_sensor_ck::TForm_tar_pos_sensor_ck(QWidget* parent) : ToolDialog(p
     edits = std::make_unique<ToolSettingsEdits>(FlowPanel_corr_nom, FlowPanel_encoder_imp,
                                                 FlowPanel_encoder_bit_single_turn, FlowPanel_encoder_bit_multi_turn,
                                                 Panel_encoder_risoluzione_giro_dat_increment, Timer_chk);
-
-    connect(ComboBox_modo_tar, &QComboBox::activated, this, &TForm_tar_pos_sensor_ck::ComboBox_modo_tarChange);
-    connect(BitBtn_conferma_corrente, &QPushButton::clicked, this,
-            &TForm_tar_pos_sensor_ck::BitBtn_conferma_correnteClick);
+    connect(BitBtn_conferma_corrente, &QPushButton::clicked, this, [this] { BitBtn_conferma_correnteClick(); });
     connect(BitBtn_continua, &QPushButton::clicked, this, [this] { done(1); });
     connect(BitBtn_close, &QPushButton::clicked, this, [this] { done(7); });
-    connect(Timer_monitor_seriale, &QTimer::timeout, this, &TForm_tar_pos_sensor_ck::Timer_monitor_serialeTimer);
-    connect(Timer_chk, &QTimer::timeout, this, &TForm_tar_pos_sensor_ck::Timer_chkTimer);
+    connect(Timer_monitor_seriale, &QTimer::timeout, this, &ToolSettingsDialog::Timer_monitor_serialeTimer);
+    connect(Timer_chk, &QTimer::timeout, this, &ToolSettingsDialog::Timer_chkTimer);
     Timer_monitor_seriale->start();
 }
 
-TForm_tar_pos_sensor_ck::~TForm_tar_pos_sensor_ck() = default;
+ToolSettingsDialog::~ToolSettingsDialog() = default;
 
-void TForm_tar_pos_sensor_ck::done(int result)
+void ToolSettingsDialog::done(int result)
 {
     Timer_monitor_seriale->stop();
     Timer_chk->stop();
     edits.reset();
-    QDialog::done(result);
+    ToolDialog::done(result);
 }
 
-void TForm_tar_pos_sensor_ck::FormShow()
+void ToolSettingsDialog::show_settings(bool hide_for_halls)
 {
     setWindowTitle(Tool_text(CK_CAPTION));
     GroupBox_impostazioni->setTitle(Tool_text(CK_SETTINGS));
-    Panel_modo->setText(Tool_text(CK_MODE));
-    ComboBox_modo_tar->clear();
-    for (Text3& item : MODE_ITEMS)
-        ComboBox_modo_tar->addItem(Tool_text(item));
-    BitBtn_conferma_corrente->setText(Tool_text(CK_CONFIRM));
     Tool_message(RichEdit_dialog, ToolStyle::Stopped, {"      ", Tool_text(CK_FREE), Tool_text(CK_BEFORE)});
     BitBtn_close->setText(Tool_text(TOOL_CLOSE));
     BitBtn_continua->setText(Tool_text(TOOL_CONTINUE));
@@ -296,7 +278,61 @@ void TForm_tar_pos_sensor_ck::FormShow()
     FlowPanel_encoder_bit_single_turn->setCaption(ToolSettingsEdits::label(LabelSingle));
     FlowPanel_encoder_bit_multi_turn->setCaption(ToolSettingsEdits::label(LabelMulti));
     edits->show_resolution(rec32(MotorOfs::Pulses));
+    edits->current->show();
+    edits->pulses->show();
+    const uint16_t feedback = rec16(MotorOfs::FeedbackType);
+    if (feedback == 0 || feedback == 1) {
+        PageControl_feedback_type->setCurrentWidget(TabSheet_mot_feedback_encoder_increment);
+        edits->pulses->show();
+    } else if (feedback == 3) {
+        PageControl_feedback_type->setCurrentWidget(TabSheet_mot_feedback_encoder_serial_ssi);
+        edits->single_turn->show();
+        edits->multi_turn->show();
+    } else if (feedback == 2 && hide_for_halls) {
+        PageControl_feedback_type->hide();
+    }
+}
 
+void ToolSettingsDialog::confirm(const QString& warning)
+{
+    Tool_warn(warning);
+    BitBtn_continua->setEnabled(true);
+}
+
+void ToolSettingsDialog::Timer_monitor_serialeTimer()
+{
+    if (edits)
+        edits->watch_motor_page();
+}
+
+void ToolSettingsDialog::Timer_chkTimer()
+{
+    Timer_chk->stop();
+    Tool_warn(ToolSettingsEdits::bit_sum_text());
+}
+
+// ---- pre-check dialog of the calibration ----
+
+TForm_tar_pos_sensor_ck::TForm_tar_pos_sensor_ck(QWidget* parent)
+    : ToolSettingsDialog(parent, "Form_tar_pos_sensor_ck")
+{
+    Panel_modo = label(GroupBox_impostazioni, "Panel_modo");
+    ComboBox_modo_tar = new QComboBox(GroupBox_impostazioni);
+    ComboBox_modo_tar->setObjectName("ComboBox_modo_tar");
+    top_row()->addWidget(Panel_modo);
+    top_row()->addWidget(ComboBox_modo_tar, 1);
+    connect(ComboBox_modo_tar, &QComboBox::activated, this, &TForm_tar_pos_sensor_ck::ComboBox_modo_tarChange);
+}
+
+TForm_tar_pos_sensor_ck::~TForm_tar_pos_sensor_ck() = default;
+
+void TForm_tar_pos_sensor_ck::FormShow()
+{
+    Panel_modo->setText(Tool_text(CK_MODE));
+    ComboBox_modo_tar->clear();
+    for (Text3& item : MODE_ITEMS)
+        ComboBox_modo_tar->addItem(Tool_text(item));
+    BitBtn_conferma_corrente->setText(Tool_text(TOOL_CONFIRM_CURRENT));
     const uint16_t feedback = rec16(MotorOfs::FeedbackType);
     const bool with_offset = feedback == 1 || feedback == 3;
     ComboBox_modo_tar->setEnabled(with_offset);
@@ -308,17 +344,7 @@ void TForm_tar_pos_sensor_ck::FormShow()
         DriveUiFlags.fetch_or(UiFlag::CalibVariant);
     }
     ComboBox_modo_tar->setCurrentIndex((DriveUiFlags.load() & UiFlag::CalibVariant) ? 1 : 0);
-
-    edits->current->show();
-    edits->pulses->show();
-    if (feedback == 0 || feedback == 1) {
-        PageControl_feedback_type->setCurrentWidget(TabSheet_mot_feedback_encoder_increment);
-        edits->pulses->show();
-    } else if (feedback == 3) {
-        PageControl_feedback_type->setCurrentWidget(TabSheet_mot_feedback_encoder_serial_ssi);
-        edits->single_turn->show();
-        edits->multi_turn->show();
-    }
+    show_settings(false);
 }
 
 void TForm_tar_pos_sensor_ck::ComboBox_modo_tarChange(int index)
@@ -329,23 +355,7 @@ void TForm_tar_pos_sensor_ck::ComboBox_modo_tarChange(int index)
         DriveUiFlags.fetch_and(static_cast<uint8_t>(~UiFlag::CalibVariant));
 }
 
-void TForm_tar_pos_sensor_ck::BitBtn_conferma_correnteClick()
-{
-    Tool_warn(Tool_text(CK_CURRENT_WARNING));
-    BitBtn_continua->setEnabled(true);
-}
-
-void TForm_tar_pos_sensor_ck::Timer_monitor_serialeTimer()
-{
-    if (edits)
-        edits->watch_motor_page();
-}
-
-void TForm_tar_pos_sensor_ck::Timer_chkTimer()
-{
-    Timer_chk->stop();
-    Tool_warn(ToolSettingsEdits::bit_sum_text());
-}
+void TForm_tar_pos_sensor_ck::BitBtn_conferma_correnteClick() { confirm(Tool_text(TOOL_CURRENT_WARNING)); }
 
 // ---- calibration window ----
 

@@ -13,6 +13,7 @@
 class ImageBox;
 class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -63,21 +64,22 @@ private:
     uint32_t pulses_copy_;
 };
 
-class TForm_tar_pos_sensor_ck : public ToolDialog {
+// The settings check before a procedure: a top row of the caller's, the nominal current, the
+// encoder page of the feedback type, the warning with the current confirmation, Close (7) and
+// Continue (1, enabled by the confirmation).
+class ToolSettingsDialog : public ToolDialog {
     Q_OBJECT
 public:
-    explicit TForm_tar_pos_sensor_ck(QWidget* parent = nullptr);
-    ~TForm_tar_pos_sensor_ck() override;
+    ToolSettingsDialog(QWidget* parent, const char* name);
+    ~ToolSettingsDialog() override;
 
-    void FormShow() override;
-    void ComboBox_modo_tarChange(int index);
-    void BitBtn_conferma_correnteClick();
+    virtual void BitBtn_conferma_correnteClick() = 0;
     void Timer_monitor_serialeTimer();
     void Timer_chkTimer();
+    // Closing (FormClose) deletes the bound edits.
+    void done(int result) override;
 
     QGroupBox* GroupBox_impostazioni;
-    QLabel* Panel_modo;
-    QComboBox* ComboBox_modo_tar;
     FlowPanel* FlowPanel_corr_nom;
     QTabWidget* PageControl_feedback_type;
     QWidget* TabSheet_mot_feedback_encoder_increment;
@@ -96,9 +98,31 @@ public:
     QTimer* Timer_chk;
     std::unique_ptr<ToolSettingsEdits> edits;
 
-    // Closing (FormClose) runs once, whatever closes the window.
-    void done(int result) override;
+protected:
+    // The row above the nominal current.
+    QHBoxLayout* top_row() const { return top_row_; }
+    // Texts, labels by motor type, edit values; the page of the feedback type (0, 1 increments,
+    // 3 SSI); with Halls only (2) the page control is hidden when hide_for_halls, else kept.
+    void show_settings(bool hide_for_halls);
+    // The warning message, then Continue enabled.
+    void confirm(const QString& warning);
 
+private:
+    QHBoxLayout* top_row_;
+};
+
+class TForm_tar_pos_sensor_ck : public ToolSettingsDialog {
+    Q_OBJECT
+public:
+    explicit TForm_tar_pos_sensor_ck(QWidget* parent = nullptr);
+    ~TForm_tar_pos_sensor_ck() override;
+
+    void FormShow() override;
+    void ComboBox_modo_tarChange(int index);
+    void BitBtn_conferma_correnteClick() override;
+
+    QLabel* Panel_modo;
+    QComboBox* ComboBox_modo_tar;
 };
 
 class TForm_tar_pos_sensor : public ToolDialog {

@@ -2,6 +2,8 @@
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTextBlockFormat>
+#include <QTextCursor>
 #include <QTextEdit>
 
 #include "controls/Graph_draw.h"
@@ -16,6 +18,10 @@ Text3 TOOL_ATTENTION = {"Attenzione", "Attention", "Attention"};
 Text3 TOOL_INCOMPLETE = {"Attenzione: Taratura Incompleta!", "Attention: Incomplete Tuning!",
                          "Attention: Réglage Incomplet"};
 Text3 TOOL_DONE = {"Procedura terminata", "Procedure completed", "Procédure terminée"};
+Text3 TOOL_CONFIRM_CURRENT = {"Conferma corrente", "Current confirmation", "Curren de confirm."};
+Text3 TOOL_CURRENT_WARNING = {"L'errata impostazione della corrente\n può danneggiare il motore!",
+                              "Incorrect setting of the current\n can damage the motor!",
+                              "Mauvais réglage du courant\n peut endommager le moteur!"};
 Text3 TOOL_MOVE_SENSOR = {"Ora è possibile muovere il sensore", "Now you can move the sensor",
                           "Maintenant, vous pouvez déplacer le capteur"};
 
@@ -41,20 +47,23 @@ void Tool_message(QTextEdit* box, const ToolMsgStyle& style, std::initializer_li
 {
     if (box == nullptr)
         return;
-    box->clear();
     QPalette pal = box->palette();
-    pal.setColor(QPalette::Base, box->palette().color(style.info ? QPalette::ToolTipBase : QPalette::Window));
+    pal.setColor(QPalette::Base, pal.color(style.info ? QPalette::ToolTipBase : QPalette::Window));
+    pal.setColor(QPalette::Text, bgr(style.colour));
     box->setPalette(pal);
     QFont font = box->font();
     font.setPointSize(style.size);
     font.setBold(style.bold);
     box->setFont(font);
-    box->setTextColor(bgr(style.colour));
-    box->setCurrentFont(font);
-    for (const QString& line : lines) {
-        box->append(line);
-        box->setAlignment(Qt::AlignCenter);
-    }
+    QStringList text;
+    for (const QString& line : lines)
+        text << line;
+    box->setPlainText(text.join('\n'));
+    QTextCursor all(box->document());
+    all.select(QTextCursor::Document);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignCenter);
+    all.mergeBlockFormat(centred);
 }
 
 QString Tool_message_text(const QTextEdit* box) { return box ? box->toPlainText() : QString(); }

@@ -50,6 +50,8 @@ extern Text3 TOOL_ATTENTION;   // "Attenzione"
 extern Text3 TOOL_INCOMPLETE;  // "Attenzione: Taratura Incompleta!"
 extern Text3 TOOL_DONE;        // "Procedura terminata"
 extern Text3 TOOL_MOVE_SENSOR; // "Ora è possibile muovere il sensore"
+extern Text3 TOOL_CONFIRM_CURRENT;  // "Conferma corrente"
+extern Text3 TOOL_CURRENT_WARNING;  // "L'errata impostazione della corrente ..."
 
 // A push button with its objectName and text.
 QPushButton* Tool_button(QWidget* parent, const char* name, const QString& text);

@@ -1,6 +1,8 @@
 #include "tools/Tools.h"
 
 #include "shell/Toolwin.h"
+#include "tools/Formx_azzera_enc.h"
+#include "tools/Formx_azzera_enc_abs.h"
 #include "tools/Tar_pos_sensor.h"
 
 namespace {
@@ -15,4 +17,7 @@ void Tools_install()
 {
     register_window<TForm_tar_pos_sensor_ck>(ToolWin::TarPosSensorCk);
     register_window<TForm_tar_pos_sensor>(ToolWin::TarPosSensor);
+    register_window<TForm_Azzera_Enc_Ck>(ToolWin::AzzeraEncCk);
+    register_window<TForm_Azzera_Enc>(ToolWin::AzzeraEnc);
+    register_window<TForm_Azzera_Enc_ABS>(ToolWin::AzzeraEncAbs);
 }

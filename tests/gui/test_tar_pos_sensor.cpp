@@ -240,7 +240,7 @@ TEST_F(TarPosSensorTest, DriveLeavingTheModeOrTheLinkEndsTheFollowing)
     w->TarPosSensorMonitor(102);
     EXPECT_FALSE(w->TarPosSensorRunning);
     EXPECT_EQ(Tool_message_text(w->RichEdit_taratura), "Attenzione: Taratura Incompleta!");
-    EXPECT_TRUE(w->RichEdit_taratura->currentFont().bold());
+    EXPECT_TRUE(w->RichEdit_taratura->font().bold());
     w.reset();
 
     auto lost = started();
