@@ -68,27 +68,6 @@ uint16_t rec16(std::size_t ofs) { return Rec_get<uint16_t>(DriveRecordBank[0], o
 bool alarm() { return Drive_status_get().alarm_word != 0; }
 bool power_on() { return Drive_status_word() & StatusBit::State5; }
 
-QLabel* label(QWidget* parent, const char* name, bool value = false)
-{
-    auto* l = new QLabel(parent);
-    l->setObjectName(name);
-    if (value) {
-        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        l->setAlignment(Qt::AlignCenter);
-        l->setMinimumWidth(80);
-    }
-    return l;
-}
-
-QTimer* timer(QObject* parent, const char* name, int ms)
-{
-    auto* t = new QTimer(parent);
-    t->setObjectName(name);
-    t->setInterval(ms);
-    t->setTimerType(Qt::PreciseTimer);
-    return t;
-}
-
 double counts_to_radians(uint16_t counts) { return counts * 2.0 * M_PI / TURN_COUNTS; }
 
 }  // namespace
@@ -110,7 +89,7 @@ QString Zeroing_degrees_text(double degrees) { return Graph_format_float("0.00",
 
 TForm_Azzera_Enc_Ck::TForm_Azzera_Enc_Ck(QWidget* parent) : ToolSettingsDialog(parent, "Form_Azzera_Enc_Ck")
 {
-    Panel_poli_motore = label(GroupBox_impostazioni, "Panel_poli_motore");
+    Panel_poli_motore = Tool_label(GroupBox_impostazioni, "Panel_poli_motore");
     ComboBox_poli_motore_rotativo = new QComboBox(GroupBox_impostazioni);
     ComboBox_poli_motore_rotativo->setObjectName("ComboBox_poli_motore_rotativo");
     top_row()->addWidget(Panel_poli_motore);
@@ -154,12 +133,12 @@ ZeroingWindow::ZeroingWindow(QWidget* parent, const ZeroingKind& kind) : ToolDia
     values_ = new QWidget(GroupBox_azzera_offset_encoder);
     auto* values = new QVBoxLayout(values_);
     values->setContentsMargins(0, 0, 0, 0);
-    Panel_offset_sensor = label(values_, "Panel_offset_sensor");
-    Panel_offset_pos_sensor_count = label(values_, "Panel_offset_pos_sensor_count", true);
-    Panel_offset_pos_sensor_grad = label(values_, "Panel_offset_pos_sensor_grad", true);
-    Panel_angolo_elettrico = label(values_, "Panel_angolo_elettrico");
-    Panel_angolo_elettrico_count = label(values_, "Panel_angolo_elettrico_count", true);
-    Panel_angolo_elettrico_grad = label(values_, "Panel_angolo_elettrico_grad", true);
+    Panel_offset_sensor = Tool_label(values_, "Panel_offset_sensor");
+    Panel_offset_pos_sensor_count = Tool_label(values_, "Panel_offset_pos_sensor_count", true);
+    Panel_offset_pos_sensor_grad = Tool_label(values_, "Panel_offset_pos_sensor_grad", true);
+    Panel_angolo_elettrico = Tool_label(values_, "Panel_angolo_elettrico");
+    Panel_angolo_elettrico_count = Tool_label(values_, "Panel_angolo_elettrico_count", true);
+    Panel_angolo_elettrico_grad = Tool_label(values_, "Panel_angolo_elettrico_grad", true);
     for (QLabel* l : {Panel_offset_sensor, Panel_offset_pos_sensor_count, Panel_offset_pos_sensor_grad,
                       Panel_angolo_elettrico, Panel_angolo_elettrico_count, Panel_angolo_elettrico_grad})
         values->addWidget(l);
@@ -171,34 +150,19 @@ ZeroingWindow::ZeroingWindow(QWidget* parent, const ZeroingKind& kind) : ToolDia
     group->addWidget(Image_bar_current);
     root->addWidget(GroupBox_azzera_offset_encoder);
 
-    ProgressBar_tar_sensor = new QProgressBar(this);
-    ProgressBar_tar_sensor->setObjectName("ProgressBar_tar_sensor");
-    ProgressBar_tar_sensor->setRange(0, 100);
-    ProgressBar_tar_sensor->setValue(0);
-    root->addWidget(ProgressBar_tar_sensor);
-    RichEdit_taratura = Tool_message_box(this, "RichEdit_taratura");
-    root->addWidget(RichEdit_taratura);
-    auto* buttons = new QHBoxLayout;
-    BitBtn_start = Tool_button(this, "BitBtn_start", " Start");
-    BitBtn_stop = Tool_button(this, "BitBtn_stop", "Stop");
-    BitBtn_terminal = Tool_button(this, "BitBtn_terminal", "Terminal");
-    BitBtn_close = Tool_button(this, "BitBtn_close", QString());
-    buttons->addWidget(BitBtn_start);
-    buttons->addWidget(BitBtn_stop);
-    buttons->addWidget(BitBtn_terminal);
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn_close);
-    root->addLayout(buttons);
-    PanelTar_Pos_SensorStb = new QWidget(this);
-    PanelTar_Pos_SensorStb->setObjectName("PanelTar_Pos_SensorStb");
-    PanelTar_Pos_SensorStb->setFixedHeight(22);
-    root->addWidget(PanelTar_Pos_SensorStb);
+    const ToolRunControls run = Tool_run_controls(this, root, "ProgressBar_tar_sensor", true);
+    ProgressBar_tar_sensor = run.progress;
+    RichEdit_taratura = run.message;
+    BitBtn_start = run.start;
+    BitBtn_stop = run.stop;
+    BitBtn_terminal = run.terminal;
+    BitBtn_close = run.close;
+    PanelTar_Pos_SensorStb = run.status_panel;
 
     status_ = std::make_unique<ToolStatusBar>(PanelTar_Pos_SensorStb, kind.bar, 0);
-    Timer_monitor_seriale = timer(this, "Timer_monitor_seriale", 1);
+    Timer_monitor_seriale = Tool_timer(this, "Timer_monitor_seriale", 1);
     connect(BitBtn_start, &QPushButton::clicked, this, &ZeroingWindow::BitBtn_startClick);
     connect(BitBtn_stop, &QPushButton::clicked, this, &ZeroingWindow::BitBtn_stopClick);
-    connect(BitBtn_terminal, &QPushButton::clicked, this, [] { Terminal_show(); });
     connect(BitBtn_close, &QPushButton::clicked, this, [this] { done(2); });
     connect(Timer_monitor_seriale, &QTimer::timeout, this, [this] { monitor_tick(Tick_ms()); });
     Timer_monitor_seriale->start();
@@ -445,8 +409,8 @@ const ZeroingKind ENCODER_KIND = {"Form_Azzera_Enc", 8, ProcMode::Zeroing, 7, 0,
 TForm_Azzera_Enc::TForm_Azzera_Enc(QWidget* parent) : ZeroingWindow(parent, ENCODER_KIND)
 {
     auto* rows = qobject_cast<QVBoxLayout*>(values_box()->layout());
-    Panel_encoder_and_hall_indice_hall = label(values_box(), "Panel_encoder_and_hall_indice_hall");
-    Panel_encoder_and_hall_indice_hall_dat = label(values_box(), "Panel_encoder_and_hall_indice_hall_dat", true);
+    Panel_encoder_and_hall_indice_hall = Tool_label(values_box(), "Panel_encoder_and_hall_indice_hall");
+    Panel_encoder_and_hall_indice_hall_dat = Tool_label(values_box(), "Panel_encoder_and_hall_indice_hall_dat", true);
     StringGrid_encoder_and_hall_indice_hall = new QTableWidget(2, 3, values_box());
     StringGrid_encoder_and_hall_indice_hall->setObjectName("StringGrid_encoder_and_hall_indice_hall");
     StringGrid_encoder_and_hall_indice_hall->horizontalHeader()->hide();

@@ -78,32 +78,6 @@ uint32_t rec32(std::size_t ofs) { return Rec_get<uint32_t>(DriveRecordBank[0], o
 bool alarm() { return Drive_status_get().alarm_word != 0; }
 bool power_on() { return Drive_status_word() & StatusBit::State5; }  // power stage enabled
 
-QLabel* label(QWidget* parent, const char* name)
-{
-    auto* l = new QLabel(parent);
-    l->setObjectName(name);
-    return l;
-}
-
-// A value panel: sunken, centred.
-QLabel* value_panel(QWidget* parent, const char* name)
-{
-    QLabel* l = label(parent, name);
-    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    l->setAlignment(Qt::AlignCenter);
-    l->setMinimumWidth(90);
-    return l;
-}
-
-QTimer* timer(QObject* parent, const char* name, int ms)
-{
-    auto* t = new QTimer(parent);
-    t->setObjectName(name);
-    t->setInterval(ms);
-    t->setTimerType(Qt::PreciseTimer);
-    return t;
-}
-
 }  // namespace
 
 uint32_t Tool_position_hundredths(uint16_t position) { return (uint32_t{position} * 36000u) >> 16; }
@@ -203,9 +177,9 @@ ToolSettingsDialog::ToolSettingsDialog(QWidget* parent, const char* name) : Tool
     inc->addWidget(FlowPanel_encoder_imp);
     auto* res_row = new QHBoxLayout;
     Panel_encoder_risoluzione_giro_increment =
-        label(TabSheet_mot_feedback_encoder_increment, "Panel_encoder_risoluzione_giro_increment");
+        Tool_label(TabSheet_mot_feedback_encoder_increment, "Panel_encoder_risoluzione_giro_increment");
     Panel_encoder_risoluzione_giro_dat_increment =
-        value_panel(TabSheet_mot_feedback_encoder_increment, "Panel_encoder_risoluzione_giro_dat_increment");
+        Tool_label(TabSheet_mot_feedback_encoder_increment, "Panel_encoder_risoluzione_giro_dat_increment", true);
     res_row->addWidget(Panel_encoder_risoluzione_giro_increment, 1);
     res_row->addWidget(Panel_encoder_risoluzione_giro_dat_increment);
     inc->addLayout(res_row);
@@ -241,8 +215,8 @@ ToolSettingsDialog::ToolSettingsDialog(QWidget* parent, const char* name) : Tool
     buttons->addWidget(BitBtn_continua);
     root->addLayout(buttons);
 
-    Timer_monitor_seriale = timer(this, "Timer_monitor_seriale", 50);
-    Timer_chk = timer(this, "Timer_chk", 50);
+    Timer_monitor_seriale = Tool_timer(this, "Timer_monitor_seriale", 50);
+    Timer_chk = Tool_timer(this, "Timer_chk", 50);
     edits = std::make_unique<ToolSettingsEdits>(FlowPanel_corr_nom, FlowPanel_encoder_imp,
                                                 FlowPanel_encoder_bit_single_turn, FlowPanel_encoder_bit_multi_turn,
                                                 Panel_encoder_risoluzione_giro_dat_increment, Timer_chk);
@@ -316,7 +290,7 @@ void ToolSettingsDialog::Timer_chkTimer()
 TForm_tar_pos_sensor_ck::TForm_tar_pos_sensor_ck(QWidget* parent)
     : ToolSettingsDialog(parent, "Form_tar_pos_sensor_ck")
 {
-    Panel_modo = label(GroupBox_impostazioni, "Panel_modo");
+    Panel_modo = Tool_label(GroupBox_impostazioni, "Panel_modo");
     ComboBox_modo_tar = new QComboBox(GroupBox_impostazioni);
     ComboBox_modo_tar->setObjectName("ComboBox_modo_tar");
     top_row()->addWidget(Panel_modo);
@@ -371,12 +345,12 @@ TForm_tar_pos_sensor::TForm_tar_pos_sensor(QWidget* parent) : ToolDialog(parent,
     Image_rotor->set_image_size(DIAL_SIZE, DIAL_SIZE);
     group->addWidget(Image_rotor);
     auto* values = new QVBoxLayout;
-    Panel_str_position = label(GroupBox_taratura_pos_sensor, "Panel_str_position");
-    Panel_posizione = value_panel(GroupBox_taratura_pos_sensor, "Panel_posizione");
-    Panel_str_coppie = label(GroupBox_taratura_pos_sensor, "Panel_str_coppie");
-    Panel_poli_motore = value_panel(GroupBox_taratura_pos_sensor, "Panel_poli_motore");
-    Panel_offset_pos_sensor = value_panel(GroupBox_taratura_pos_sensor, "Panel_offset_pos_sensor");
-    Panel_offset_pos_sensor_grad = value_panel(GroupBox_taratura_pos_sensor, "Panel_offset_pos_sensor_grad");
+    Panel_str_position = Tool_label(GroupBox_taratura_pos_sensor, "Panel_str_position");
+    Panel_posizione = Tool_label(GroupBox_taratura_pos_sensor, "Panel_posizione", true);
+    Panel_str_coppie = Tool_label(GroupBox_taratura_pos_sensor, "Panel_str_coppie");
+    Panel_poli_motore = Tool_label(GroupBox_taratura_pos_sensor, "Panel_poli_motore", true);
+    Panel_offset_pos_sensor = Tool_label(GroupBox_taratura_pos_sensor, "Panel_offset_pos_sensor", true);
+    Panel_offset_pos_sensor_grad = Tool_label(GroupBox_taratura_pos_sensor, "Panel_offset_pos_sensor_grad", true);
     for (QWidget* w : {static_cast<QWidget*>(Panel_str_position), static_cast<QWidget*>(Panel_posizione),
                        static_cast<QWidget*>(Panel_str_coppie), static_cast<QWidget*>(Panel_poli_motore),
                        static_cast<QWidget*>(Panel_offset_pos_sensor),
@@ -385,31 +359,17 @@ TForm_tar_pos_sensor::TForm_tar_pos_sensor(QWidget* parent) : ToolDialog(parent,
     group->addLayout(values);
     root->addWidget(GroupBox_taratura_pos_sensor);
 
-    ProgressBar_tar_resolv = new QProgressBar(this);
-    ProgressBar_tar_resolv->setObjectName("ProgressBar_tar_resolv");
-    ProgressBar_tar_resolv->setRange(0, 100);
-    ProgressBar_tar_resolv->setValue(0);
-    root->addWidget(ProgressBar_tar_resolv);
-    RichEdit_taratura = Tool_message_box(this, "RichEdit_taratura");
-    root->addWidget(RichEdit_taratura);
-
-    auto* buttons = new QHBoxLayout;
-    BitBtn_start = Tool_button(this, "BitBtn_start", " Start");
-    BitBtn_stop = Tool_button(this, "BitBtn_stop", "Stop");
-    BitBtn_close = Tool_button(this, "BitBtn_close", QString());
+    const ToolRunControls run = Tool_run_controls(this, root, "ProgressBar_tar_resolv", false);
+    ProgressBar_tar_resolv = run.progress;
+    RichEdit_taratura = run.message;
+    BitBtn_start = run.start;
+    BitBtn_stop = run.stop;
+    BitBtn_close = run.close;
     BitBtn_close->setEnabled(false);
-    buttons->addWidget(BitBtn_start);
-    buttons->addWidget(BitBtn_stop);
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn_close);
-    root->addLayout(buttons);
-    PanelTar_Pos_SensorStb = new QWidget(this);
-    PanelTar_Pos_SensorStb->setObjectName("PanelTar_Pos_SensorStb");
-    PanelTar_Pos_SensorStb->setFixedHeight(22);
-    root->addWidget(PanelTar_Pos_SensorStb);
+    PanelTar_Pos_SensorStb = run.status_panel;
 
     status_ = std::make_unique<ToolStatusBar>(PanelTar_Pos_SensorStb, TForm_main::BarTarPosSensor, 0);
-    Timer_monitor_seriale = timer(this, "Timer_monitor_seriale", 1);
+    Timer_monitor_seriale = Tool_timer(this, "Timer_monitor_seriale", 1);
     connect(BitBtn_start, &QPushButton::clicked, this, &TForm_tar_pos_sensor::BitBtn_startClick);
     connect(BitBtn_stop, &QPushButton::clicked, this, &TForm_tar_pos_sensor::BitBtn_stopClick);
     connect(BitBtn_close, &QPushButton::clicked, this, [this] { done(2); });

@@ -1,16 +1,20 @@
 #include "tools/Tool_common.h"
 
+#include <QBoxLayout>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "controls/Graph_draw.h"
 #include "drivedata/Globvar.h"
 #include "platform/Msgbox.h"
 #include "shell/Main.h"
 #include "shell/Stbarcmx.h"
+#include "shell/Terminal.h"
 
 Text3 TOOL_CLOSE = {"Chiudi", "Close", "Fermer"};
 Text3 TOOL_CONTINUE = {"Continua", "Continue", "Continuer"};
@@ -79,6 +83,59 @@ QPushButton* Tool_button(QWidget* parent, const char* name, const QString& text)
     b->setObjectName(name);
     b->setAutoDefault(false);
     return b;
+}
+
+QLabel* Tool_label(QWidget* parent, const char* name, bool value_panel)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    if (value_panel) {
+        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setAlignment(Qt::AlignCenter);
+        l->setMinimumWidth(80);
+    }
+    return l;
+}
+
+QTimer* Tool_timer(QObject* parent, const char* name, int ms)
+{
+    auto* t = new QTimer(parent);
+    t->setObjectName(name);
+    t->setInterval(ms);
+    t->setTimerType(Qt::PreciseTimer);
+    return t;
+}
+
+ToolRunControls Tool_run_controls(QWidget* window, QBoxLayout* root, const char* progress_name, bool terminal,
+                                  const char* status_name)
+{
+    ToolRunControls c{};
+    c.progress = new QProgressBar(window);
+    c.progress->setObjectName(progress_name);
+    c.progress->setRange(0, 100);
+    c.progress->setValue(0);
+    root->addWidget(c.progress);
+    c.message = Tool_message_box(window, "RichEdit_taratura");
+    root->addWidget(c.message);
+    auto* buttons = new QHBoxLayout;
+    c.start = Tool_button(window, "BitBtn_start", " Start");
+    c.stop = Tool_button(window, "BitBtn_stop", "Stop");
+    buttons->addWidget(c.start);
+    buttons->addWidget(c.stop);
+    if (terminal) {
+        c.terminal = Tool_button(window, "BitBtn_terminal", "Terminal");
+        QObject::connect(c.terminal, &QPushButton::clicked, window, [] { Terminal_show(); });
+        buttons->addWidget(c.terminal);
+    }
+    c.close = Tool_button(window, "BitBtn_close", QString());
+    buttons->addStretch(1);
+    buttons->addWidget(c.close);
+    root->addLayout(buttons);
+    c.status_panel = new QWidget(window);
+    c.status_panel->setObjectName(status_name);
+    c.status_panel->setFixedHeight(22);
+    root->addWidget(c.status_panel);
+    return c;
 }
 
 void Tool_enable(QWidget* w, bool on)

@@ -8,6 +8,8 @@
 #include <QString>
 
 class QAbstractButton;
+class QBoxLayout;
+class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTextEdit;
@@ -55,6 +57,25 @@ extern Text3 TOOL_CURRENT_WARNING;  // "L'errata impostazione della corrente ...
 
 // A push button with its objectName and text.
 QPushButton* Tool_button(QWidget* parent, const char* name, const QString& text);
+// A label; as a value panel sunken and centred.
+QLabel* Tool_label(QWidget* parent, const char* name, bool value_panel = false);
+// A precise timer of the interval (not started).
+QTimer* Tool_timer(QObject* parent, const char* name, int ms);
+
+// The lower part of a procedure window: progress bar (0 to 100), message box, Start, Stop, the
+// terminal button when asked for, Close, and the status-bar panel.
+struct ToolRunControls {
+    QProgressBar* progress;
+    QTextEdit* message;
+    QPushButton* start;
+    QPushButton* stop;
+    QPushButton* terminal;  // null without
+    QPushButton* close;
+    QWidget* status_panel;
+};
+ToolRunControls Tool_run_controls(QWidget* window, QBoxLayout* root, const char* progress_name, bool terminal,
+                                  const char* status_name = "PanelTar_Pos_SensorStb");
+
 // Sets the enabled state only when it differs.
 void Tool_enable(QWidget* w, bool on);
 // Steps the bar by 5, or back to 0 at its maximum.
