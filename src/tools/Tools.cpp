@@ -3,6 +3,7 @@
 #include "shell/Toolwin.h"
 #include "tools/Formx_azzera_enc.h"
 #include "tools/Formx_azzera_enc_abs.h"
+#include "tools/Formx_tar_cog.h"
 #include "tools/Tar_pos_sensor.h"
 
 namespace {
@@ -20,4 +21,6 @@ void Tools_install()
     register_window<TForm_Azzera_Enc_Ck>(ToolWin::AzzeraEncCk);
     register_window<TForm_Azzera_Enc>(ToolWin::AzzeraEnc);
     register_window<TForm_Azzera_Enc_ABS>(ToolWin::AzzeraEncAbs);
+    register_window<TForm_tar_cog_ck>(ToolWin::TarCogCk);
+    register_window<TForm_tar_cog>(ToolWin::TarCog);
 }
