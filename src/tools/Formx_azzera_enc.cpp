@@ -38,7 +38,6 @@ constexpr uint16_t SECTOR_COUNTS = 10923;
 constexpr uint16_t HALLS_REFERENCE_ANGLE = 49152;
 constexpr uint32_t BLINK_MS = 1000;
 constexpr uint32_t PROGRESS_MS = 300;
-constexpr int QUEUE_ROOM = 10;
 constexpr double TURN_COUNTS = 65536.0;
 
 Text3 CK_POLES = {"Poli Motore", "Motor Poles", "Pôles Moteur"};
@@ -284,7 +283,7 @@ void ZeroingWindow::monitor_tick(uint32_t now)
         if (BitBtn_close->isEnabled() != BitBtn_start->isEnabled())
             BitBtn_close->setEnabled(BitBtn_start->isEnabled());
     }
-    if (Seriale_count() < QUEUE_ROOM)
+    if (Seriale_count() < TOOL_QUEUE_ROOM)
         Sertx_read_info(kind_.info_sub);
     running = DriveProcMode.load() == kind_.mode;
     if (!running) {

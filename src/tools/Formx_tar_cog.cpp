@@ -36,12 +36,9 @@ constexpr int32_t SEARCH_LIMIT = 196608;
 constexpr uint16_t STEADY_ARROW_FROM = 0xFC00;
 constexpr uint16_t STATUS_POLL_RELEASE = 1u << 7;  // lets an encoder-only drive be followed
 constexpr uint32_t STEP_MS = 300;
-constexpr int QUEUE_ROOM = 10;
 constexpr int DIAL_SIZE = 162;
 
 Text3 CK_CAPTION = {"Acquisizione cogging motore", "Acquisition motor cogging", "Acquisition moteur cogging"};
-Text3 CK_FREE = {"Il rotore deve essere libero di ruotare", "Rotor must be free to rotate",
-                 "Le Rotor doit être libre de tourner"};
 Text3 CK_BEFORE = {"prima di iniziare l'acquisizione!", "berore start Acquisition!",
                    "avant d’effectuer le acquisition!"};
 Text3 COG_CAPTION = {"Taratura cogging motore", "Calibration motor cogging", "Calibration moteur cogging"};
@@ -161,7 +158,7 @@ void TForm_tar_cog_ck::FormShow()
 {
     setWindowTitle(Tool_text(CK_CAPTION));
     GroupBox_attenzione->setTitle(Tool_text(TOOL_ATTENTION));
-    Tool_message(RichEdit_dialog, ToolStyle::Stopped, {"      ", Tool_text(CK_FREE), Tool_text(CK_BEFORE)});
+    Tool_message(RichEdit_dialog, ToolStyle::Stopped, {"      ", Tool_text(TOOL_ROTOR_FREE), Tool_text(CK_BEFORE)});
     BitBtn_close->setText(Tool_text(TOOL_CLOSE));
     BitBtn_continua->setText(Tool_text(TOOL_CONTINUE));
 }
@@ -341,7 +338,7 @@ void TForm_tar_cog::CoggingMonitorTick(uint32_t now)
         link_seen = true;
         return;
     }
-    if (Seriale_count() < QUEUE_ROOM)
+    if (Seriale_count() < TOOL_QUEUE_ROOM)
         Sertx_read_info(INFO_COGGING);
     if (Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::ProcReply)) & DataFlag::ProcReply)
         follow_reply(now);

@@ -33,7 +33,6 @@ constexpr uint8_t CALIB_FINISHED = 6;
 constexpr uint16_t STEADY_ARROW_FROM = 0xFC00;
 constexpr uint32_t BLINK_MS = 300;
 constexpr uint32_t PROGRESS_MS = 300;
-constexpr int QUEUE_ROOM = 10;
 constexpr int DIAL_SIZE = 162;
 
 // ---- texts ----
@@ -42,8 +41,6 @@ Text3 CK_SETTINGS = {"Impostazioni", "Setting", "Configurations"};
 Text3 CK_MODE = {"Modo", "Mode", "Mode"};
 Text3 MODE_ITEMS[2] = {{"Poli Motore + Offset", "Motor Poles + Offset", "Pôles Moteur + Offset"},
                        {"Poli Motore", "Motor Poles", "Pôles Moteur"}};
-Text3 CK_FREE = {"Il rotore deve essere libero di ruotare", "Rotor must be free to rotate",
-                 "Le Rotor doit être libre de tourner"};
 Text3 CK_BEFORE = {"prima di iniziare la Taratura!", "berore start Tuning!", "avant d’effectuer le réglage!"};
 Text3 CK_CURRENT = {"Corrente nominale motore", "Motor nominal current", "Courant nominal moteur"};
 // Labels by motor type (row 0 other types, row 1 linear): pulses, resolution, single, multi.
@@ -242,7 +239,7 @@ void ToolSettingsDialog::show_settings(bool hide_for_halls)
 {
     setWindowTitle(Tool_text(CK_CAPTION));
     GroupBox_impostazioni->setTitle(Tool_text(CK_SETTINGS));
-    Tool_message(RichEdit_dialog, ToolStyle::Stopped, {"      ", Tool_text(CK_FREE), Tool_text(CK_BEFORE)});
+    Tool_message(RichEdit_dialog, ToolStyle::Stopped, {"      ", Tool_text(TOOL_ROTOR_FREE), Tool_text(CK_BEFORE)});
     BitBtn_close->setText(Tool_text(TOOL_CLOSE));
     BitBtn_continua->setText(Tool_text(TOOL_CONTINUE));
     GroupBox_attenzione->setTitle(Tool_text(TOOL_ATTENTION));
@@ -475,7 +472,7 @@ void TForm_tar_pos_sensor::TarPosSensorMonitor(uint32_t now)
     if (!TarPosSensorRunning) {
         Tool_enable(BitBtn_close, true);
     } else {
-        if (Seriale_count() < QUEUE_ROOM)
+        if (Seriale_count() < TOOL_QUEUE_ROOM)
             Sertx_read_info(2);
         if (Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::ProcReply)) & DataFlag::ProcReply) {
             Tool_enable(BitBtn_close, false);

@@ -22,6 +22,8 @@ Text3 TOOL_ATTENTION = {"Attenzione", "Attention", "Attention"};
 Text3 TOOL_INCOMPLETE = {"Attenzione: Taratura Incompleta!", "Attention: Incomplete Tuning!",
                          "Attention: Réglage Incomplet"};
 Text3 TOOL_DONE = {"Procedura terminata", "Procedure completed", "Procédure terminée"};
+Text3 TOOL_ROTOR_FREE = {"Il rotore deve essere libero di ruotare", "Rotor must be free to rotate",
+                         "Le Rotor doit être libre de tourner"};
 Text3 TOOL_CONFIRM_CURRENT = {"Conferma corrente", "Current confirmation", "Curren de confirm."};
 Text3 TOOL_CURRENT_WARNING = {"L'errata impostazione della corrente\n può danneggiare il motore!",
                               "Incorrect setting of the current\n can damage the motor!",

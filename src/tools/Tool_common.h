@@ -17,6 +17,9 @@ class QTimer;
 
 #include "shell/Stbar.h"
 
+// The monitors queue a request only while fewer than this many wait.
+constexpr int TOOL_QUEUE_ROOM = 10;
+
 // A text in Italian, English and French.
 using Text3 = const char* const[3];
 QString Tool_text(const char* const text[3]);
@@ -52,6 +55,7 @@ extern Text3 TOOL_ATTENTION;   // "Attenzione"
 extern Text3 TOOL_INCOMPLETE;  // "Attenzione: Taratura Incompleta!"
 extern Text3 TOOL_DONE;        // "Procedura terminata"
 extern Text3 TOOL_MOVE_SENSOR; // "Ora è possibile muovere il sensore"
+extern Text3 TOOL_ROTOR_FREE;       // "Il rotore deve essere libero di ruotare"
 extern Text3 TOOL_CONFIRM_CURRENT;  // "Conferma corrente"
 extern Text3 TOOL_CURRENT_WARNING;  // "L'errata impostazione della corrente ..."
 
