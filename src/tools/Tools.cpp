@@ -3,6 +3,7 @@
 #include "shell/Toolwin.h"
 #include "tools/Formx_azzera_enc.h"
 #include "tools/Formx_azzera_enc_abs.h"
+#include "tools/Formx_cog_dat.h"
 #include "tools/Formx_tar_cog.h"
 #include "tools/Tar_pos_sensor.h"
 
@@ -23,4 +24,5 @@ void Tools_install()
     register_window<TForm_Azzera_Enc_ABS>(ToolWin::AzzeraEncAbs);
     register_window<TForm_tar_cog_ck>(ToolWin::TarCogCk);
     register_window<TForm_tar_cog>(ToolWin::TarCog);
+    register_window<TForm_cog_dat>(ToolWin::CogDat);
 }
