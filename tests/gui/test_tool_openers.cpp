@@ -4,6 +4,11 @@
 
 #include <QPushButton>
 
+#include "shell/Main_page_host.h"
+#include "tools/Formx_azzera_enc.h"
+#include "tools/Formx_azzera_enc_abs.h"
+#include "tools/Formx_cog_dat.h"
+#include "tools/Formx_tar_cog.h"
 #include "tools/Tar_pos_sensor.h"
 #include "tools/Tools.h"
 
@@ -54,6 +59,33 @@ TEST_F(ToolOpenerTest, CalibrationCommand)
     main->BitBtn_tar_sensor_posClick();
     EXPECT_TRUE(confirmed);
     EXPECT_TRUE(calibrating);
+}
+
+// The Feedback page reaches the six windows through the host's registry mapping.
+TEST_F(ToolOpenerTest, PageToolsAreTheToolWindows)
+{
+    const PageHostRec host = Main_page_host();
+    struct Row {
+        PageTool tool;
+        const char* name;
+    };
+    const Row rows[] = {{PageTool::AzzeraEncCk, "Form_Azzera_Enc_Ck"}, {PageTool::AzzeraEnc, "Form_Azzera_Enc"},
+                        {PageTool::AzzeraEncAbs, "Form_Azzera_Enc_ABS"}, {PageTool::TarCogCk, "Form_tar_cog_ck"},
+                        {PageTool::TarCog, "Form_tar_cog"},           {PageTool::CogDat, "Form_cog_dat"}};
+    for (const Row& r : rows) {
+        ASSERT_TRUE(host.tool_available(r.tool)) << r.name;
+        std::unique_ptr<QWidget> w(host.tool_create(r.tool, main.get()));
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->objectName(), r.name);
+    }
+}
+
+TEST_F(ToolOpenerTest, TerminalButtonShowsTheTerminal)
+{
+    TForm_Azzera_Enc w(main.get());
+    terminal->hide();
+    w.BitBtn_terminal->click();
+    EXPECT_TRUE(terminal->isVisible());
 }
 
 }  // namespace
