@@ -141,10 +141,12 @@ void store_be16(const Payload& s, std::size_t i, std::atomic<uint16_t>& field)
 
 void info_calibration(const Payload& s)
 {
+    Proc_reply_begin();
     store_u8(s, 0, CalibReply.CalibPhase);
     store_u8(s, 1, CalibReply.CalibPolePairs);
     store_be16(s, 2, CalibReply.CalibPosition);
     store_u8(s, 4, DriveProcMode);
+    Proc_reply_end();
     set_data_flag(DataFlag::ProcReply);
 }
 
@@ -166,16 +168,19 @@ void info_store_state(const Payload& s)
 
 void info_zeroing(const Payload& s, std::atomic<uint8_t>& phase)
 {
+    Proc_reply_begin();
     store_u8(s, 0, phase);
     store_u8(s, 1, DriveProcMode);
     store_be16(s, 2, ZeroingReply.ZeroingOffset);
     store_be16(s, 4, ZeroingReply.ZeroingAngle);
+    Proc_reply_end();
     set_data_flag(DataFlag::ProcReply);
 }
 
 void info_cogging(const Payload& s)
 {
     CoggingMonitorRec& m = CoggingMonitor;
+    Proc_reply_begin();
     store_u8(s, 0, m.phase);
     store_u8(s, 1, DriveProcMode);
     store_be16(s, 2, m.position);
@@ -194,6 +199,7 @@ void info_cogging(const Payload& s)
             }
         }
     }
+    Proc_reply_end();
     set_data_flag(DataFlag::ProcReply);
 }
 

@@ -54,6 +54,26 @@ struct CoggingMonitorRec {
 };
 extern CoggingMonitorRec CoggingMonitor;
 
+// One reply's fields read together: the receive thread stores a reply between Proc_reply_begin
+// and Proc_reply_end, and a snapshot taken meanwhile is taken again, so a window never mixes the
+// fields of two replies.
+void Proc_reply_begin();
+void Proc_reply_end();
+struct ProcReplySnapshot {
+    uint8_t mode;
+    uint8_t calib_phase;
+    uint8_t calib_poles;
+    uint16_t calib_position;
+    uint8_t zero_phase;
+    uint8_t abs_phase;
+    uint16_t zero_offset;
+    uint16_t zero_angle;
+    uint8_t cog_phase;
+    uint16_t cog_position;
+    int32_t cog_counter;
+};
+ProcReplySnapshot Proc_reply_snapshot();
+
 // Table bytes of sub-reply 9 wait in a staging copy until the GUI takes them (the receive thread
 // never writes the image the GUI paints). Stage: entries from `index` on, wrapping within 256.
 void Cogging_stage(uint16_t index, const uint8_t* bytes, std::size_t n);

@@ -298,7 +298,8 @@ void ZeroingWindow::monitor_tick(uint32_t now)
 void ZeroingWindow::follow_reply(uint32_t now)
 {
     show_values();
-    if (kind_.phase->load() < kind_.move_phase) {
+    const ProcReplySnapshot r = Proc_reply_snapshot();
+    if ((kind_.halls ? r.zero_phase : r.abs_phase) < kind_.move_phase) {
         if (static_cast<uint32_t>(now - blink_tick) > BLINK_MS) {
             flags = static_cast<uint8_t>((flags & ~2u) ^ 1u);
             blink_tick = now;

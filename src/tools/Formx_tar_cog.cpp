@@ -348,15 +348,16 @@ void TForm_tar_cog::CoggingMonitorTick(uint32_t now)
 void TForm_tar_cog::follow_reply(uint32_t now)
 {
     CoggingMonitorRec& m = CoggingMonitor;
-    const uint8_t phase = m.phase.load();
-    const uint16_t position = m.position.load();
-    if (phase == PHASE_SEARCH && m.counter.load() > SEARCH_LIMIT) {
+    const ProcReplySnapshot r = Proc_reply_snapshot();
+    const uint8_t phase = r.cog_phase;
+    const uint16_t position = r.cog_position;
+    if (phase == PHASE_SEARCH && r.cog_counter > SEARCH_LIMIT) {
         if (!(m.flags.fetch_or(CoggingFlag::SearchFailed) & CoggingFlag::FailureReported))
             Timer_ctrl->start();
     }
     Tool_enable(BitBtn_close, false);
     if (phase >= PHASE_END) {
-        finish();
+        finish(position);
     } else if (static_cast<uint32_t>(now - progress_tick) > STEP_MS) {
         progress_tick = now;
         Tool_progress_step(ProgressBar_tar_sensor);
@@ -364,15 +365,15 @@ void TForm_tar_cog::follow_reply(uint32_t now)
     take_table();
     if (phase <= PHASE_END)
         show_dial(phase, position, now);
-    phase_words(phase);
+    phase_words(phase, r.mode);
 }
 
-void TForm_tar_cog::finish()
+void TForm_tar_cog::finish(uint16_t position)
 {
     running = false;
     Tool_enable(BitBtn_start, true);
     Tool_enable(BitBtn_close, true);
-    Graph_rotx_dial(Image_rotor, Tool_position_angle(CoggingMonitor.position.load()), DialFlag::Arrow);
+    Graph_rotx_dial(Image_rotor, Tool_position_angle(position), DialFlag::Arrow);
     ProgressBar_tar_sensor->setValue(ProgressBar_tar_sensor->maximum());
     Tool_message(RichEdit_taratura, ToolStyle::Progress, {Tool_text(CK_CAPTION) + " Ok!"});
     Frm_motore_refresh(0);
@@ -420,9 +421,8 @@ void TForm_tar_cog::show_dial(uint8_t phase, uint16_t position, uint32_t now)
     Panel_posizione->setText(Tool_position_text(position));
 }
 
-void TForm_tar_cog::phase_words(uint8_t phase)
+void TForm_tar_cog::phase_words(uint8_t phase, uint8_t mode)
 {
-    const uint8_t mode = DriveProcMode.load();
     const bool failed = CoggingMonitor.flags.load() & CoggingFlag::SearchFailed;
     if (mode == last_mode && !alarm() && !failed) {
         if (phase != last_phase && phase < PHASE_END) {

@@ -97,10 +97,10 @@ public:
 
 private:
     void follow_reply(uint32_t now);
-    void finish();
+    void finish(uint16_t position);
     void take_table();
     void show_dial(uint8_t phase, uint16_t position, uint32_t now);
-    void phase_words(uint8_t phase);
+    void phase_words(uint8_t phase, uint8_t mode);
     void incomplete();
 
     std::unique_ptr<ToolStatusBar> status_;

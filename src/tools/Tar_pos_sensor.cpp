@@ -482,9 +482,9 @@ void TForm_tar_pos_sensor::TarPosSensorMonitor(uint32_t now)
     TarPosSensorArmed = true;
 }
 
-void TForm_tar_pos_sensor::finish()
+void TForm_tar_pos_sensor::finish(const ProcReplySnapshot& r)
 {
-    const uint16_t position = CalibReply.CalibPosition.load();
+    const uint16_t position = r.calib_position;
     TarPosSensorRunning = false;
     Tool_enable(BitBtn_start, true);
     Tool_enable(BitBtn_close, true);
@@ -494,7 +494,7 @@ void TForm_tar_pos_sensor::finish()
         Panel_offset_pos_sensor_grad->setText(Tool_position_text(position));
         Panel_offset_pos_sensor->setText(QString::number(position));
     }
-    Rec_set<uint16_t>(DriveRecordBank[0], MotorOfs::PolePairs, CalibReply.CalibPolePairs.load());
+    Rec_set<uint16_t>(DriveRecordBank[0], MotorOfs::PolePairs, r.calib_poles);
     if (!poles_only())
         Rec_set<uint16_t>(DriveRecordBank[0], MotorOfs::SensorOffset, static_cast<uint16_t>(offset));
     Graph_rotx_dial(Image_rotor, Tool_position_angle(position), DialFlag::Arrow);
@@ -506,10 +506,11 @@ void TForm_tar_pos_sensor::finish()
 
 void TForm_tar_pos_sensor::follow_reply(uint32_t now)
 {
-    const uint8_t phase = CalibReply.CalibPhase.load();
-    const uint16_t position = CalibReply.CalibPosition.load();
+    const ProcReplySnapshot r = Proc_reply_snapshot();
+    const uint8_t phase = r.calib_phase;
+    const uint16_t position = r.calib_position;
     if (phase >= CALIB_FINISHED) {
-        finish();
+        finish(r);
     } else {
         if (static_cast<uint32_t>(now - TarPosSensorProgressTick) > PROGRESS_MS) {
             TarPosSensorProgressTick = now;
@@ -527,13 +528,13 @@ void TForm_tar_pos_sensor::follow_reply(uint32_t now)
             Graph_rotx_dial(Image_rotor, Tool_position_angle(position), flags);
             Panel_posizione->setText(Tool_position_text(position));
         }
-        const uint8_t poles = CalibReply.CalibPolePairs.load();
+        const uint8_t poles = r.calib_poles;
         if ((phase == 2 || phase == 3) && poles != TarPosSensorLastPoles) {
             TarPosSensorLastPoles = poles;
             Panel_poli_motore->setText(QString::number(2 * poles) + "  ");
         }
     }
-    const uint8_t mode = DriveProcMode.load();
+    const uint8_t mode = r.mode;
     if (mode != TarPosSensorLastMode || alarm()) {
         TarPosSensorLastMode = mode;
         if (alarm() || (mode != ProcMode::Calibration && phase != CALIB_FINISHED))

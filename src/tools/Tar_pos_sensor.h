@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include "controls/MemoUpDwx.h"
+#include "link/Tools_link.h"
 #include "tools/Tool_common.h"
 
 class ImageBox;
@@ -168,7 +169,7 @@ public:
 
 private:
     void follow_reply(uint32_t now);
-    void finish();
+    void finish(const ProcReplySnapshot& reply);
     void incomplete();
     bool poles_only() const;
     QString mode_name() const;
