@@ -113,7 +113,11 @@ void Graph_rotx_flood_fill(Canvas& canvas, int x, int y)
         return;
     const int w = image->width();
     const int h = image->height();
-    auto open = [&](int px, int py) { return (image->pixel(px, py) & 0xFFFFFFu) != 0; };
+    const bool direct = image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32;
+    auto open = [&](int px, int py) {
+        const QRgb v = direct ? reinterpret_cast<const QRgb*>(image->constScanLine(py))[px] : image->pixel(px, py);
+        return (v & 0xFFFFFFu) != 0;
+    };
     if (!open(x, y))
         return;
     std::vector<uint8_t> seen(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
