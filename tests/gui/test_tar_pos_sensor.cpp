@@ -60,7 +60,11 @@ TEST_F(TarPosSensorTest, ModeRuleByFeedbackType)
     const Row rows[] = {{0, false, 1, true}, {1, true, 0, false}, {3, true, 0, false}, {4, false, 1, true}};
     for (const Row& r : rows) {
         Rec_set<uint16_t>(DriveRecordBank[0], MotorOfs::FeedbackType, r.feedback);
-        DriveUiFlags.fetch_xor(UiFlag::CalibVariant);  // whatever it was: the rule decides
+        // The opposite of what the rule gives: the rule decides.
+        if (r.poles_only)
+            DriveUiFlags.fetch_and(static_cast<uint8_t>(~UiFlag::CalibVariant));
+        else
+            DriveUiFlags.fetch_or(UiFlag::CalibVariant);
         TForm_tar_pos_sensor_ck d;
         d.show();
         EXPECT_EQ(d.ComboBox_modo_tar->isEnabled(), r.enabled) << r.feedback;
@@ -208,6 +212,18 @@ TEST_F(TarPosSensorTest, RepliesShowPositionPolesAndTheResult)
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], MotorOfs::PolePairs), 3);
     EXPECT_EQ(poles->Panel_offset_pos_sensor->text(), "-----");
     EXPECT_EQ(Tool_message_text(poles->RichEdit_taratura), "Taratura Poli Motore Ok!");
+}
+
+TEST_F(TarPosSensorTest, StartForgetsAReplyThatCameBefore)
+{
+    TForm_tar_pos_sensor w;
+    stop_timers(&w);
+    w.show();
+    reply(2, 4, 16384);
+    w.BitBtn_startClick();
+    w.TarPosSensorMonitor(100);
+    EXPECT_EQ(w.Panel_posizione->text(), "-----");
+    EXPECT_EQ(CalibReply.CalibPolePairs.load(), 0);
 }
 
 TEST_F(TarPosSensorTest, ArrowBlinksInTheFirstPhasesBelowTheSteadyPosition)
