@@ -164,8 +164,10 @@ TEST_F(ZeroingTest, StopEndsTheProcedure)
     auto w = shown<TForm_Azzera_Enc>();
     w->BitBtn_startClick();
     Seriale_clear_queue();
+    w->ProgressBar_tar_sensor->setValue(50);
     w->BitBtn_stopClick();
     EXPECT_EQ(queued(), std::vector<std::string>{"06 08 00 00"});
+    EXPECT_EQ(w->ProgressBar_tar_sensor->value(), 0);
     EXPECT_EQ(Tool_message_text(w->RichEdit_taratura), "Procedura terminata");
     EXPECT_FALSE(w->BitBtn_stop->isEnabled());
     EXPECT_TRUE(w->BitBtn_start->isEnabled());
