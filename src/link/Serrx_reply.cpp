@@ -1,7 +1,8 @@
 // Reply handlers of the receive thread. Each stores what the drive sent, then (in the caller)
 // the send thread is woken. Numbers are big-endian except the capture-start values and the
 // read-list values. A handler never reads past the payload: missing numbers count as 0 and
-// copies stop at the payload end.
+// copies stop at the payload end; the procedure sub-replies store only the fields a frame holds
+// whole.
 #include <algorithm>
 #include <cstring>
 
@@ -45,6 +46,7 @@ public:
     uint16_t be16(std::size_t i) const { return static_cast<uint16_t>(u8(i) << 8 | u8(i + 1)); }
     uint16_t le16(std::size_t i) const { return static_cast<uint16_t>(u8(i + 1) << 8 | u8(i)); }
     uint32_t be32(std::size_t i) const { return uint32_t{be16(i)} << 16 | be16(i + 2); }
+    bool holds(std::size_t i, std::size_t n) const { return i + n <= n_; }
     // Copies up to n bytes from i; returns how many were there.
     std::size_t copy(uint8_t* dst, std::size_t i, std::size_t n) const
     {
@@ -125,11 +127,27 @@ void info_block_tx(const Payload& s)
     set_data_flag(DataFlag::InfoSub1);
 }
 
+// Stores a procedure field only when the frame holds it whole.
+void store_u8(const Payload& s, std::size_t i, std::atomic<uint8_t>& field)
+{
+    if (s.holds(i, 1))
+        field.store(s.u8(i));
+}
+
+void store_be16(const Payload& s, std::size_t i, std::atomic<uint16_t>& field)
+{
+    if (s.holds(i, 2))
+        field.store(s.be16(i));
+}
+
 void info_calibration(const Payload& s)
 {
-    ProcReply.calib_value1 = s.be16(0);
-    ProcReply.calib_value2 = s.be16(2);
-    ProcState.store(s.u8(4));
+    Proc_reply_begin();
+    store_u8(s, 0, CalibReply.CalibPhase);
+    store_u8(s, 1, CalibReply.CalibPolePairs);
+    store_be16(s, 2, CalibReply.CalibPosition);
+    store_u8(s, 4, DriveProcMode);
+    Proc_reply_end();
     set_data_flag(DataFlag::ProcReply);
 }
 
@@ -149,34 +167,40 @@ void info_store_state(const Payload& s)
     }
 }
 
-void info_zeroing(const Payload& s, uint8_t& result)
+void info_zeroing(const Payload& s, std::atomic<uint8_t>& phase)
 {
-    result = s.u8(0);
-    ProcState.store(s.u8(1));
-    ProcReply.zero_value1 = s.be16(2);
-    ProcReply.zero_value2 = s.be16(4);
+    Proc_reply_begin();
+    store_u8(s, 0, phase);
+    store_u8(s, 1, DriveProcMode);
+    store_be16(s, 2, ZeroingReply.ZeroingOffset);
+    store_be16(s, 4, ZeroingReply.ZeroingAngle);
+    Proc_reply_end();
     set_data_flag(DataFlag::ProcReply);
 }
 
 void info_cogging(const Payload& s)
 {
-    ProcReply.cog_step = s.u8(0);
-    ProcState.store(s.u8(1));
-    ProcReply.cog_value16 = s.be16(2);
-    ProcReply.cog_value32 = s.be32(4);
-    const uint16_t index = s.be16(8);
-    const uint16_t count = s.be16(10);
-    ProcReply.cog_index = index;
-    ProcReply.cog_count = count;
-    if (count != 0) {
-        uint8_t* table = DriveRecordBank[0].b + RecOfs::CoggingTable;
-        const Payload entries = s.from(12);
-        const std::size_t n = std::min<std::size_t>(std::size_t{count} + 1, entries.size());
-        for (std::size_t i = 0; i < n; ++i)
-            table[(index + i) & 0xFF] = entries.u8(i);
-        CoggingFlags.fetch_or(CoggingFlag::TableUpdated, std::memory_order_release);
-        ProcReply.cog_end_mark = static_cast<uint16_t>(index + count);
+    CoggingMonitorRec& m = CoggingMonitor;
+    Proc_reply_begin();
+    store_u8(s, 0, m.phase);
+    store_u8(s, 1, DriveProcMode);
+    store_be16(s, 2, m.position);
+    if (s.holds(4, 4))
+        m.counter.store(static_cast<int32_t>(s.be32(4)));
+    store_be16(s, 8, m.index);
+    if (s.holds(10, 2)) {
+        const uint16_t count = s.be16(10);
+        m.count.store(count);
+        if (count != 0 && s.holds(8, 2)) {
+            const Payload entries = s.from(12);
+            const std::size_t n = std::min<std::size_t>(std::size_t{count} + 1, entries.size());
+            if (n != 0) {
+                Cogging_stage(s.be16(8), entries.data(), n);
+                m.flags.fetch_or(CoggingFlag::TableArrived, std::memory_order_release);
+            }
+        }
     }
+    Proc_reply_end();
     set_data_flag(DataFlag::ProcReply);
 }
 
@@ -190,9 +214,9 @@ void info_sub(uint8_t sub, const Payload& s)
     case 5: info_name(s, DriveSoftwareName); break;
     case 6: info_store_state(s); break;
     case 7: FieldBusInfoByte.store(s.u8(0)); break;
-    case 8: info_zeroing(s, ProcReply.zero_result); break;
+    case 8: info_zeroing(s, ZeroingReply.ZeroingPhase); break;
     case 9: info_cogging(s); break;
-    case 10: info_zeroing(s, ProcReply.abs_zero_result); break;
+    case 10: info_zeroing(s, AbsZeroingReply.AbsZeroingPhase); break;
     default: break;
     }
 }

@@ -18,6 +18,7 @@
 #include "shell/Mainstate.h"
 #include "shell/Msgbox_qt.h"
 #include "shell/Terminal.h"
+#include "tools/Tools.h"
 
 namespace {
 
@@ -72,6 +73,7 @@ int main(int argc, char** argv)
     try {
         Main_register_eeprom_dialogs();
         Flashsh7047_register();
+        Tools_install();
         auto* main_window = new TForm_main;
         auto* terminal = new TForm_terminal;
         auto* alarms = new TForm_allarmi;

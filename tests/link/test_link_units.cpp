@@ -490,10 +490,11 @@ TEST_F(RxFeed, InformationSubReplies)
     EXPECT_TRUE(data_bits(DataFlag::InfoSub1));
     EXPECT_EQ(Drive_status_word(), 0x0040);
 
-    ASSERT_TRUE(info(2, sim_unhex("01 02 03 04 05")));
-    EXPECT_EQ(ProcReply.calib_value1, 0x0102);
-    EXPECT_EQ(ProcReply.calib_value2, 0x0304);
-    EXPECT_EQ(ProcState.load(), 5);
+    ASSERT_TRUE(info(2, sim_unhex("03 04 FF FF 03")));
+    EXPECT_EQ(CalibReply.CalibPhase.load(), 3);
+    EXPECT_EQ(CalibReply.CalibPolePairs.load(), 4);
+    EXPECT_EQ(CalibReply.CalibPosition.load(), 65535);
+    EXPECT_EQ(DriveProcMode.load(), 3);
     EXPECT_TRUE(data_bits(DataFlag::ProcReply));
 
     ASSERT_TRUE(info(3, sim_unhex("AB CD")));
@@ -517,49 +518,69 @@ TEST_F(RxFeed, InformationSubReplies)
 
     ASSERT_TRUE(info(7, {0x5C}));
     EXPECT_EQ(FieldBusInfoByte.load(), 0x5C);
-    ASSERT_TRUE(info(8, sim_unhex("01 02 00 03 00 04")));
-    EXPECT_EQ(ProcReply.zero_result, 1);
-    EXPECT_EQ(ProcState.load(), 2);
-    EXPECT_EQ(ProcReply.zero_value2, 4);
-    ASSERT_TRUE(info(10, sim_unhex("09 03 00 05 00 06")));
-    EXPECT_EQ(ProcReply.abs_zero_result, 9);
-    EXPECT_EQ(ProcReply.zero_value1, 5);
-    EXPECT_EQ(ProcReply.zero_result, 1);
+    ASSERT_TRUE(info(8, sim_unhex("01 05 00 03 00 04")));
+    EXPECT_EQ(ZeroingReply.ZeroingPhase.load(), 1);
+    EXPECT_EQ(DriveProcMode.load(), 5);
+    EXPECT_EQ(ZeroingReply.ZeroingOffset.load(), 3);
+    EXPECT_EQ(ZeroingReply.ZeroingAngle.load(), 4);
+    ASSERT_TRUE(info(10, sim_unhex("09 07 00 05 00 06")));
+    EXPECT_EQ(AbsZeroingReply.AbsZeroingPhase.load(), 9);
+    EXPECT_EQ(DriveProcMode.load(), 7);
+    EXPECT_EQ(ZeroingReply.ZeroingOffset.load(), 5);
+    EXPECT_EQ(ZeroingReply.ZeroingPhase.load(), 1);
 
-    // A truncated sub-reply reads missing bytes as 0 and never beyond the frame.
-    ASSERT_TRUE(info(2, {0x07}));
-    EXPECT_EQ(ProcReply.calib_value1, 0x0700);
-    EXPECT_EQ(ProcState.load(), 0);
+    // A sub-reply shorter than its layout stores the whole fields only: the others keep their values.
+    ASSERT_TRUE(info(2, {0x07, 0x02, 0x11}));
+    EXPECT_EQ(CalibReply.CalibPhase.load(), 7);
+    EXPECT_EQ(CalibReply.CalibPolePairs.load(), 2);
+    EXPECT_EQ(CalibReply.CalibPosition.load(), 65535);
+    EXPECT_EQ(DriveProcMode.load(), 7);
+    EXPECT_TRUE(data_bits(DataFlag::ProcReply));
+    ASSERT_TRUE(info(8, {0x02, 0x05, 0x00}));
+    EXPECT_EQ(ZeroingReply.ZeroingOffset.load(), 5);
+    EXPECT_EQ(ZeroingReply.ZeroingAngle.load(), 6);
     ASSERT_TRUE(info(0, {}));
     ASSERT_TRUE(info(31, {1, 2, 3}));
 }
 
 TEST_F(RxFeed, CoggingEntriesWrapAndComeOnlyFromTheFrame)
 {
-    uint8_t* table = DriveRecordBank[0].b + RecOfs::CoggingTable;
-    std::memset(table, 0xEE, 256);
-    CoggingFlags.store(0);
-    SimBytes rest = sim_unhex("01 02 00 03 00 00 00 04 00 FA 00 09");
+    uint8_t table[256];
+    std::memset(table, 0xEE, sizeof table);
+    Cogging_clear_staged();
+    CoggingMonitor.flags.store(0);
+    DriveRecordBank[0].b[RecOfs::CoggingTable + 250] = 0x5A;
+    SimBytes rest = sim_unhex("02 06 00 03 00 03 00 04 00 FA 00 09");
     for (uint8_t i = 0; i < 10; ++i)
         rest.push_back(static_cast<uint8_t>(0x10 + i));
     feed(frame_of(7, cat(cat({9}, status_payload(0)), rest)));
     ASSERT_TRUE(woken());
+    EXPECT_EQ(CoggingMonitor.phase.load(), 2);
+    EXPECT_EQ(DriveProcMode.load(), 6);
+    EXPECT_EQ(CoggingMonitor.position.load(), 3);
+    EXPECT_EQ(CoggingMonitor.counter.load(), 0x30004);
+    EXPECT_EQ(CoggingMonitor.index.load(), 250);
+    EXPECT_EQ(CoggingMonitor.count.load(), 9);
+    EXPECT_TRUE(CoggingMonitor.flags.load() & CoggingFlag::TableArrived);
+    // Nothing reaches the image until the window takes the staged entries.
+    EXPECT_EQ(DriveRecordBank[0].b[RecOfs::CoggingTable + 250], 0x5A);
+    ASSERT_TRUE(Cogging_take(table));
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(table[250 + i], 0x10 + i);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(table[i], 0x16 + i);
     EXPECT_EQ(table[4], 0xEE);
     EXPECT_EQ(table[249], 0xEE);
-    EXPECT_TRUE(CoggingFlags.load() & CoggingFlag::TableUpdated);
-    EXPECT_EQ(ProcReply.cog_end_mark, 250 + 9);
-    EXPECT_EQ(ProcReply.cog_value32, 4u);
+    EXPECT_FALSE(Cogging_take(table));
 
-    // A count beyond the bytes present: only the entries in the frame are written.
+    // A count beyond the bytes present: only the entries in the frame are staged.
     arm();
-    std::memset(table, 0xEE, 256);
-    SimBytes short_rest = sim_unhex("01 02 00 03 00 00 00 04 01 05 00 C8 AA BB");
+    std::memset(table, 0xEE, sizeof table);
+    SimBytes short_rest = sim_unhex("01 06 00 03 FF FF FF FF 01 05 00 C8 AA BB");
     feed(frame_of(7, cat(cat({9}, status_payload(0)), short_rest)), 100);
     ASSERT_TRUE(woken());
+    EXPECT_EQ(CoggingMonitor.counter.load(), -1);
+    ASSERT_TRUE(Cogging_take(table));
     EXPECT_EQ(table[5], 0xAA);  // index 0x105 mod 256
     EXPECT_EQ(table[6], 0xBB);
     EXPECT_EQ(table[7], 0xEE);

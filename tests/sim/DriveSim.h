@@ -139,6 +139,11 @@ public:
     void set_status(const SimBytes& status);  // without the bits the simulator adds
     void set_alarm_memory(const SimBytes& mem);
     void set_info_reply(std::uint8_t sub, const SimBytes& after_status);
+    // A procedure: drive function (code, 1) starts it; from then on each information request of
+    // `sub` is answered with the next step (bytes after the status block; the last one repeats).
+    // Drive function (code, 0) or (0, 0) stops it: the last step answered again with its procedure
+    // mode byte (byte 4 of sub-reply 2, byte 1 of the others) 0.
+    void set_procedure_script(std::uint8_t code, std::uint8_t sub, std::vector<SimBytes> steps);
     void set_list_value(std::uint16_t key, std::uint8_t sub, const SimBytes& raw);
     void clear_list_values();
     void queue_text_message(const SimBytes& message);
@@ -333,6 +338,17 @@ private:
     SimBytes status_;
     SimBytes alarm_mem_;
     std::map<std::uint8_t, SimBytes> info_;
+    struct ProcedureScript {
+        std::uint8_t code = 0;
+        std::uint8_t sub = 0;
+        std::vector<SimBytes> steps;
+        std::size_t next = 0;
+        bool running = false;
+        bool stopped = false;
+    };
+    std::optional<ProcedureScript> script_;
+    void procedure_function(std::uint8_t code, std::uint8_t value);
+    std::optional<SimBytes> procedure_step(std::uint8_t sub);
     std::map<std::uint32_t, SimBytes> list_values_;
     std::deque<SimBytes> texts_;
     std::map<std::uint8_t, std::deque<SimBytes>> queued_replies_;

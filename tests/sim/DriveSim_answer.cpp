@@ -160,6 +160,7 @@ std::optional<DriveSim::Reply> DriveSim::answer(const SimBytes& f, SimClock::tim
         r.payload = info_reply(p[0], now);
         break;
     case 8:
+        procedure_function(p[0], p[1]);
         r.payload = {p[0], p[1]};
         break;
     case 9:
@@ -220,12 +221,44 @@ SimBytes DriveSim::terminal_reply(std::uint8_t ch)
     return SimBytes{0};
 }
 
+void DriveSim::procedure_function(std::uint8_t code, std::uint8_t value)
+{
+    if (!script_)
+        return;
+    if (value == 1 && code == script_->code) {
+        script_->running = true;
+        script_->stopped = false;
+        script_->next = 0;
+    } else if (value == 0 && script_->running && (code == script_->code || code == 0)) {
+        script_->running = false;
+        script_->stopped = true;
+    }
+}
+
+std::optional<SimBytes> DriveSim::procedure_step(std::uint8_t sub)
+{
+    if (!script_ || sub != script_->sub || script_->steps.empty() || !(script_->running || script_->stopped))
+        return std::nullopt;
+    const std::size_t at = std::min(script_->next, script_->steps.size() - 1);
+    SimBytes step = script_->steps[at];
+    if (script_->running) {
+        ++script_->next;
+    } else {
+        const std::size_t mode_at = sub == 2 ? 4 : 1;
+        if (step.size() > mode_at)
+            step[mode_at] = 0;
+    }
+    return step;
+}
+
 SimBytes DriveSim::info_reply(std::uint8_t sub, SimClock::time_point now)
 {
     SimBytes out{sub};
     SimBytes st = status_now(now);
     out.insert(out.end(), st.begin(), st.end());
-    if (auto it = info_.find(sub); it != info_.end()) {
+    if (auto step = procedure_step(sub)) {
+        out.insert(out.end(), step->begin(), step->end());
+    } else if (auto it = info_.find(sub); it != info_.end()) {
         out.insert(out.end(), it->second.begin(), it->second.end());
     } else if (sub == 1) {
         put_be16(out, transfer_.received);

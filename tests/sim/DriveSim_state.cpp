@@ -66,6 +66,12 @@ void DriveSim::set_info_reply(std::uint8_t sub, const SimBytes& after_status)
     info_[sub] = after_status;
 }
 
+void DriveSim::set_procedure_script(std::uint8_t code, std::uint8_t sub, std::vector<SimBytes> steps)
+{
+    std::lock_guard lk(mu_);
+    script_ = ProcedureScript{code, sub, std::move(steps)};
+}
+
 void DriveSim::set_list_value(std::uint16_t key, std::uint8_t sub, const SimBytes& raw)
 {
     require_max(raw, 247, "list value");
