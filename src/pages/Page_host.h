@@ -30,7 +30,10 @@ struct PageEntryPoints {
 };
 
 // The page units that Pages_install puts into their nodes, named after the units.
-enum class PageUnit : uint8_t { field_bus, motore, pid_vel, pid_cor, pid_pos };
+enum class PageUnit : uint8_t {
+    field_bus, motore, pid_vel, pid_cor, pid_pos,
+    mdb_gearbox, cands402_gearbox,
+};
 
 struct PageHostRec {
     // Puts a unit's entry points into its page node.

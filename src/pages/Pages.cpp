@@ -5,6 +5,8 @@
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
+#include "pages/fieldbus/Frm_cands402_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_gearbox.h"
 
 PageHostRec PagesHost;
 
@@ -20,4 +22,6 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::pid_vel, Frm_pid_vel_entries());
     host.install(PageUnit::pid_cor, Frm_pid_cor_entries());
     host.install(PageUnit::pid_pos, Frm_pid_pos_entries());
+    host.install(PageUnit::mdb_gearbox, Frm_mdb_gearbox_entries());
+    host.install(PageUnit::cands402_gearbox, Frm_cands402_gearbox_entries());
 }

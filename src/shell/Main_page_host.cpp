@@ -16,6 +16,8 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::pid_vel: return &PageNode_pid_vel;
     case PageUnit::pid_cor: return &PageNode_pid_cor;
     case PageUnit::pid_pos: return &PageNode_pid_pos;
+    case PageUnit::mdb_gearbox: return &PageNode_mdb_gearbox;
+    case PageUnit::cands402_gearbox: return &PageNode_cands402_gearbox;
     }
     return nullptr;
 }

@@ -9,6 +9,8 @@
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
+#include "pages/fieldbus/Frm_cands402_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_gearbox.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -51,6 +53,19 @@ inline const std::vector<UnitRow>& page_units()
          {"FlowPanel_PID_corr_kp", "FlowPanel_PID_corr_ki", "FlowPanel_PID_corr_kd"},
          {"43h", "015Dh", "015Eh", "015Fh"},
          {"83h", "200Ah,0", "200Bh,0", "2039h,0"}},
+        {"mdb_gearbox", &PageNode_mdb_gearbox, Frm_mdb_gearbox_page, "TFrame_mdb_gearbox", "GroupBox_mdb_gearbox",
+         {"FlowPanel_grbx_ratio_num", "FlowPanel_grbx_ratio_den", "FlowPanel_grbx_enc_imp", "FlowPanel_pos_reach",
+          "FlowPanel_grbx_imp_sfasa", "FlowPanel_grbx_sfasa_vel", "FlowPanel_grbx_sfasa_acc"},
+         {"4Ch", "0701h", "0702h", "0705h", "0706h", "0707h", "0719h", "071Ah", "071Bh", "071Ch", "0716h", "0717h",
+          "0718h"},
+         {}},
+        {"cands402_gearbox", &PageNode_cands402_gearbox, Frm_cands402_gearbox_page, "TFrame_CanDS402_GearBox",
+         "GroupBox_DS402_GearBox",
+         {"FlowPanel_grbx_ratio_num", "FlowPanel_grbx_ratio_den", "FlowPanel_grbx_enc_imp", "FlowPanel_grbx_imp_sfasa",
+          "FlowPanel_grbx_sfasa_vel", "FlowPanel_grbx_sfasa_acc"},
+         {},
+         {"8Ah", "2200h,0", "2201h,0", "2204h,0", "220Fh,0", "2210h,0", "2211h,0", "2212h,0", "220Eh,0", "6064h,0",
+          "60F4h,0"}},
     };
     return rows;
 }
