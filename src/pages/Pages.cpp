@@ -7,6 +7,10 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_gearbox_aggc.h"
+#include "pages/fieldbus/Frm_cands402_gearbox_aggc.h"
+#include "pages/fieldbus/Frm_mdb_gearbox_sgnc.h"
+#include "pages/fieldbus/Frm_cands402_gearbox_sgnc.h"
 
 PageHostRec PagesHost;
 
@@ -24,4 +28,8 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::pid_pos, Frm_pid_pos_entries());
     host.install(PageUnit::mdb_gearbox, Frm_mdb_gearbox_entries());
     host.install(PageUnit::cands402_gearbox, Frm_cands402_gearbox_entries());
+    host.install(PageUnit::mdb_gearbox_aggc, Frm_mdb_gearbox_aggc_entries());
+    host.install(PageUnit::cands402_gearbox_aggc, Frm_cands402_gearbox_aggc_entries());
+    host.install(PageUnit::mdb_gearbox_sgnc, Frm_mdb_gearbox_sgnc_entries());
+    host.install(PageUnit::cands402_gearbox_sgnc, Frm_cands402_gearbox_sgnc_entries());
 }

@@ -18,6 +18,10 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::pid_pos: return &PageNode_pid_pos;
     case PageUnit::mdb_gearbox: return &PageNode_mdb_gearbox;
     case PageUnit::cands402_gearbox: return &PageNode_cands402_gearbox;
+    case PageUnit::mdb_gearbox_aggc: return &PageNode_mdb_gearbox_aggc;
+    case PageUnit::cands402_gearbox_aggc: return &PageNode_cands402_gearbox_aggc;
+    case PageUnit::mdb_gearbox_sgnc: return &PageNode_mdb_gearbox_sgnc;
+    case PageUnit::cands402_gearbox_sgnc: return &PageNode_cands402_gearbox_sgnc;
     }
     return nullptr;
 }

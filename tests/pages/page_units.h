@@ -11,6 +11,10 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_gearbox_aggc.h"
+#include "pages/fieldbus/Frm_cands402_gearbox_aggc.h"
+#include "pages/fieldbus/Frm_mdb_gearbox_sgnc.h"
+#include "pages/fieldbus/Frm_cands402_gearbox_sgnc.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -65,6 +69,30 @@ inline const std::vector<UnitRow>& page_units()
           "FlowPanel_grbx_sfasa_vel", "FlowPanel_grbx_sfasa_acc"},
          {},
          {"8Ah", "2200h,0", "2201h,0", "2204h,0", "220Fh,0", "2210h,0", "2211h,0", "2212h,0", "220Eh,0", "6064h,0",
+          "60F4h,0"}},
+        {"mdb_gearbox_aggc", &PageNode_mdb_gearbox_aggc, Frm_mdb_gearbox_aggc_page, "TFrame_mdb_gearbox_aggc",
+         "GroupBox_mdb_gearbox_aggc",
+         {"FlowPanel_grbx_vel_aggc_acc", "FlowPanel_grbx_vel_aggc_jerk", "FlowPanel_grbx_pos_aggc_quota"},
+         {"49h", "0703h", "0708h", "0709h", "070Ah", "070Bh", "070Ch", "070Dh", "0716h", "0717h"},
+         {}},
+        {"cands402_gearbox_aggc", &PageNode_cands402_gearbox_aggc, Frm_cands402_gearbox_aggc_page,
+         "TFrame_CanDS402_GearBox_aggc", "GroupBox_DS402_GearBox_aggc",
+         {"FlowPanel_grbx_vel_aggc_acc", "FlowPanel_grbx_vel_aggc_jerk", "FlowPanel_grbx_pos_aggc_quota"},
+         {},
+         {"87h", "2202h,0", "2206h,0", "2207h,0", "2208h,0", "220Eh,0", "6064h,0", "60F4h,0"}},
+        {"mdb_gearbox_sgnc", &PageNode_mdb_gearbox_sgnc, Frm_mdb_gearbox_sgnc_page, "TFrame_mdb_gearbox_sgnc",
+         "GroupBox_mdb_gearbox_sgnc",
+         {"FlowPanel_grbx_vel_sgnc_acc", "FlowPanel_grbx_vel_sgnc_jerk", "FlowPanel_grbx_pos_sgnc_vel",
+          "FlowPanel_grbx_pos_sgnc_acc", "FlowPanel_grbx_pos_sgnc_quota"},
+         {"4Ch", "0700h", "0704h", "070Eh", "070Fh", "0710h", "0711h", "0714h", "0715h", "0712h", "0713h", "0716h",
+          "0717h"},
+         {}},
+        {"cands402_gearbox_sgnc", &PageNode_cands402_gearbox_sgnc, Frm_cands402_gearbox_sgnc_page,
+         "TFrame_CanDS402_GearBox_sgnc", "GroupBox_DS402_GearBox_sgnc",
+         {"FlowPanel_grbx_vel_sgnc_acc", "FlowPanel_grbx_vel_sgnc_jerk", "FlowPanel_grbx_pos_sgnc_vel",
+          "FlowPanel_grbx_pos_sgnc_acc", "FlowPanel_grbx_pos_sgnc_quota"},
+         {},
+         {"8Ah", "2203h,0", "2209h,0", "2205h,0", "220Ah,0", "220Bh,0", "220Ch,0", "220Dh,0", "220Eh,0", "6064h,0",
           "60F4h,0"}},
     };
     return rows;

@@ -181,6 +181,14 @@ void Fieldbus_set_language(const FieldbusUnit& u, ParamPage& page, uint8_t ctx)
         if (known)
             Utxgraph_set_caption(SlotLoc(ctx, c.ofs), page.find<QWidget>(ctx, c.panel), ctx);
     }
+    for (uint16_t i = 0; i < u.bit_combo_count; ++i)
+        Combo_fill(page.find<QComboBox>(ctx, u.bit_combos[i].combo), *u.bit_combos[i].items);
+    if (u.bit_combo_count != 0) {
+        const uint8_t was = page.ready();
+        page.set_ready(0);
+        page.step_show_bits(ctx);
+        page.set_ready(was);
+    }
     for (uint16_t i = 0; i < u.text_count; ++i) {
         QWidget* w = page.find<QWidget>(ctx, u.texts[i].control);
         QWidget* stack = w != nullptr ? w->parentWidget() : nullptr;

@@ -50,6 +50,12 @@ struct LiveCaption {
     uint16_t key = 0;
 };
 
+// Items of a combo that edits bits of a flags word (a BitSpec of the page).
+struct BitComboItems {
+    const char* combo;
+    const ComboSpec* items;
+};
+
 struct FieldbusUnit {
     const FieldCombo* combos = nullptr;
     uint16_t combo_count = 0;
@@ -60,6 +66,8 @@ struct FieldbusUnit {
     uint16_t text_count = 0;
     const FixedText* hints = nullptr;
     uint16_t hint_count = 0;
+    const BitComboItems* bit_combos = nullptr;
+    uint16_t bit_combo_count = 0;
 };
 
 // ---- field combos ----
@@ -89,7 +97,7 @@ int Fieldbus_modbus_list(uint16_t bus_type);
 int Fieldbus_canopen_list(uint16_t bus_type);
 // Combos from the record of ctx.
 void Fieldbus_refresh(const FieldbusUnit& u, ParamPage& page, uint8_t ctx);
-// Combo items and captions, fixed texts, hints, flag captions, live captions.
+// Combo items (bit combos too) and captions, fixed texts, hints, flag captions, live captions.
 void Fieldbus_set_language(const FieldbusUnit& u, ParamPage& page, uint8_t ctx);
 // Combos of context 0 and their caption panels by the edit rule.
 void Fieldbus_set_access(const FieldbusUnit& u, ParamPage& page, uint8_t state);
@@ -103,3 +111,20 @@ struct FieldbusHooks {
     static void set_access(ParamPage& p, uint8_t state) { Fieldbus_set_access(U, p, state); }
     static void copy_controls(ParamPage& p) { Fieldbus_copy_combos(U, p); }
 };
+
+// The hooks of a unit that runs its tables through FieldbusHooks<U>: the list of its profile,
+// its build, and live values copied under list reads alone.
+template <const FieldbusUnit& U>
+constexpr PageHooks Fieldbus_hooks(int (*select_list)(uint16_t),
+                                   void (*build)(ParamPage&, uint8_t, QGroupBox*, QVBoxLayout*))
+{
+    PageHooks h;
+    h.select_list = select_list;
+    h.copy_controls = FieldbusHooks<U>::copy_controls;
+    h.lives_on_list_reads = true;
+    h.build = build;
+    h.refresh = FieldbusHooks<U>::refresh;
+    h.set_language = FieldbusHooks<U>::set_language;
+    h.set_access = FieldbusHooks<U>::set_access;
+    return h;
+}

@@ -55,7 +55,6 @@ const FieldbusUnit UNIT = {.combos = COMBOS,
                            .live_captions = LIVE_CAPTIONS,
                            .hints = GearboxHints,
                            .hint_count = std::size(GearboxHints)};
-using Hooks = FieldbusHooks<UNIT>;
 
 void build(ParamPage& p, uint8_t, QGroupBox* box, QVBoxLayout* layout)
 {
@@ -63,13 +62,7 @@ void build(ParamPage& p, uint8_t, QGroupBox* box, QVBoxLayout* layout)
     QObject::connect(send, &QPushButton::clicked, send, BitBtn_invia_sfasamentoClick);
 }
 
-const PageHooks HOOKS = {.select_list = Fieldbus_canopen_list,
-                         .copy_controls = Hooks::copy_controls,
-                         .lives_on_list_reads = true,
-                         .build = build,
-                         .refresh = Hooks::refresh,
-                         .set_language = Hooks::set_language,
-                         .set_access = Hooks::set_access};
+const PageHooks HOOKS = Fieldbus_hooks<UNIT>(Fieldbus_canopen_list, build);
 
 const PageSpec SPEC = {
     "TFrame_CanDS402_GearBox", "GroupBox_DS402_GearBox", {"Asse Elettrico", "GearBox Mode", "Axe Électrique"},

@@ -46,7 +46,6 @@ const FieldbusUnit UNIT = {.combos = COMBOS,
                            .live_captions = LIVE_CAPTIONS,
                            .hints = GearboxHints,
                            .hint_count = std::size(GearboxHints)};
-using Hooks = FieldbusHooks<UNIT>;
 
 // The Modbus twin's send button has no action.
 void build(ParamPage& p, uint8_t, QGroupBox* box, QVBoxLayout* layout)
@@ -54,13 +53,7 @@ void build(ParamPage& p, uint8_t, QGroupBox* box, QVBoxLayout* layout)
     Gearbox_build(p, COMBOS[0], box, layout, LIVE_CAPTIONS);
 }
 
-const PageHooks HOOKS = {.select_list = Fieldbus_modbus_list,
-                         .copy_controls = Hooks::copy_controls,
-                         .lives_on_list_reads = true,
-                         .build = build,
-                         .refresh = Hooks::refresh,
-                         .set_language = Hooks::set_language,
-                         .set_access = Hooks::set_access};
+const PageHooks HOOKS = Fieldbus_hooks<UNIT>(Fieldbus_modbus_list, build);
 
 const PageSpec SPEC = {
     "TFrame_mdb_gearbox", "GroupBox_mdb_gearbox", {"Asse Elettrico", "GearBox Mode", "Axe Électrique"},
