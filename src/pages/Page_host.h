@@ -34,6 +34,7 @@ enum class PageUnit : uint8_t {
     field_bus, motore, pid_vel, pid_cor, pid_pos,
     mdb_gearbox, cands402_gearbox,
     mdb_gearbox_aggc, cands402_gearbox_aggc, mdb_gearbox_sgnc, cands402_gearbox_sgnc,
+    mdb_pos, cands402_position,
 };
 
 struct PageHostRec {

@@ -7,6 +7,8 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_pos.h"
+#include "pages/fieldbus/Frm_cands402_position.h"
 #include "pages/fieldbus/Frm_mdb_gearbox_aggc.h"
 #include "pages/fieldbus/Frm_cands402_gearbox_aggc.h"
 #include "pages/fieldbus/Frm_mdb_gearbox_sgnc.h"
@@ -32,4 +34,6 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::cands402_gearbox_aggc, Frm_cands402_gearbox_aggc_entries());
     host.install(PageUnit::mdb_gearbox_sgnc, Frm_mdb_gearbox_sgnc_entries());
     host.install(PageUnit::cands402_gearbox_sgnc, Frm_cands402_gearbox_sgnc_entries());
+    host.install(PageUnit::mdb_pos, Frm_mdb_pos_entries());
+    host.install(PageUnit::cands402_position, Frm_cands402_position_entries());
 }

@@ -22,6 +22,8 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::cands402_gearbox_aggc: return &PageNode_cands402_gearbox_aggc;
     case PageUnit::mdb_gearbox_sgnc: return &PageNode_mdb_gearbox_sgnc;
     case PageUnit::cands402_gearbox_sgnc: return &PageNode_cands402_gearbox_sgnc;
+    case PageUnit::mdb_pos: return &PageNode_mdb_pos;
+    case PageUnit::cands402_position: return &PageNode_cands402_position;
     }
     return nullptr;
 }

@@ -11,6 +11,8 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_pos.h"
+#include "pages/fieldbus/Frm_cands402_position.h"
 #include "pages/fieldbus/Frm_mdb_gearbox_aggc.h"
 #include "pages/fieldbus/Frm_cands402_gearbox_aggc.h"
 #include "pages/fieldbus/Frm_mdb_gearbox_sgnc.h"
@@ -93,6 +95,19 @@ inline const std::vector<UnitRow>& page_units()
           "FlowPanel_grbx_pos_sgnc_acc", "FlowPanel_grbx_pos_sgnc_quota"},
          {},
          {"8Ah", "2203h,0", "2209h,0", "2205h,0", "220Ah,0", "220Bh,0", "220Ch,0", "220Dh,0", "220Eh,0", "6064h,0",
+          "60F4h,0"}},
+        {"mdb_pos", &PageNode_mdb_pos, Frm_mdb_pos_page, "TFrame_mdb_pos", "GroupBox_posizionatore",
+         {"FlowPanel_pos_rif", "FlowPanel_pos_speed", "FlowPanel_pos_accel", "FlowPanel_pos_decel", "FlowPanel_pos_jerk",
+          "FlowPanel_pos_time_smooth"},
+         {"4Eh", "0611h", "060Fh", "0610h", "0601h", "0602h", "0603h", "0604h", "0605h", "0606h", "0607h", "0608h",
+          "061Ch", "061Dh", "061Eh"},
+         {}},
+        {"cands402_position", &PageNode_cands402_position, Frm_cands402_position_page, "TFrame_CanDS402_Position",
+         "GroupBox_DS402_Position",
+         {"FlowPanel_pos_rif", "FlowPanel_pos_speed", "FlowPanel_pos_accel", "FlowPanel_pos_decel", "FlowPanel_pos_jerk",
+          "FlowPanel_pos_time_smooth"},
+         {},
+         {"8Ah", "6086h,0", "607Ah,0", "6081h,0", "6083h,0", "6084h,0", "201Ah,0", "2011h,0", "2021h,0", "6064h,0",
           "60F4h,0"}},
     };
     return rows;

@@ -1,5 +1,4 @@
-// Gear box, engage and disengage pages: typed limits of both twins, the master count with I/O
-// control, the disengage position type bit, combos without an item, the phase-shift button.
+// Gear box, engage and disengage pages: the master count with I/O control, the disengage position type bit, combos without an item, the phase-shift button.
 #include <QComboBox>
 #include <QPushButton>
 
@@ -10,55 +9,6 @@ namespace pagetest {
 namespace {
 
 class GearboxTest : public FieldbusTest {};
-
-// Typed values in the archive (no link needed): stored, or refused with the range message.
-TEST_F(GearboxTest, TypedLimitsOfBothTwins)
-{
-    struct Row {
-        ParamPage& (*page)();
-        uint16_t bus;
-        const char* panel;
-        const char* text;
-        int64_t stored;        // raw value after leaving the field
-        const char* message;   // null: no message
-    };
-    const Row rows[] = {
-        {Frm_mdb_gearbox_page, 1, "FlowPanel_grbx_ratio_den", "0", 9, "Value must be between : [1  and  32767] !"},
-        {Frm_mdb_gearbox_page, 1, "FlowPanel_grbx_ratio_num", "-5", -5, nullptr},
-        {Frm_mdb_gearbox_page, 1, "FlowPanel_grbx_enc_imp", "100000", 100000, nullptr},
-        {Frm_cands402_gearbox_page, 2, "FlowPanel_grbx_enc_imp", "99999", 9,  // 100000 is too long to type
-         "Value must be between : [100  and  65536] !"},
-        {Frm_mdb_gearbox_aggc_page, 1, "FlowPanel_grbx_vel_aggc_acc", "6000001", 6000001, nullptr},
-        {Frm_cands402_gearbox_aggc_page, 2, "FlowPanel_grbx_vel_aggc_acc", "6000001", 9,
-         "Value must be between : [1  and  6000000] !"},
-        {Frm_mdb_gearbox_aggc_page, 1, "FlowPanel_grbx_pos_aggc_quota", "-1", 1, nullptr},  // "-" cannot be typed
-        {Frm_cands402_gearbox_aggc_page, 2, "FlowPanel_grbx_pos_aggc_quota", "-1", 1, nullptr},
-        {Frm_mdb_gearbox_sgnc_page, 1, "FlowPanel_grbx_pos_sgnc_quota", "-1", -1, nullptr},
-        {Frm_cands402_gearbox_sgnc_page, 2, "FlowPanel_grbx_pos_sgnc_quota", "-1", -1, nullptr},
-    };
-    PageContext = 1;
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.panel);
-        Rec_set<uint16_t>(DriveRecordBank[1], RecOfs::BusType, r.bus);
-        ParamPage& page = r.page();
-        page.create(1, host());
-        const int i = field_index(page, r.panel);
-        ASSERT_GE(i, 0);
-        const FieldSpec& f = page.spec().fields[i];
-        set_raw(1, f, 9);  // a refused value leaves 9
-        page.refresh(1);
-        boxes.clear();
-        enter(page, 1, r.panel, r.text);
-        EXPECT_EQ(static_cast<int64_t>(page.edit(1, i)->bound_value()), r.stored);
-        if (r.message != nullptr) {
-            ASSERT_EQ(boxes.size(), 1u);
-            EXPECT_EQ(boxes[0].text, r.message);
-        } else {
-            EXPECT_TRUE(boxes.empty());
-        }
-        page.destroy(1);
-    }
-}
 
 // With I/O control the edits keep their values; the master count, polled under list reads
 // alone, is shown.
