@@ -7,6 +7,9 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_pos_ctrl.h"
+#include "pages/fieldbus/Frm_mdb_pos_par.h"
+#include "pages/fieldbus/Frm_cands402_pos_crtl.h"
 #include "pages/fieldbus/Frm_mdb_pos.h"
 #include "pages/fieldbus/Frm_cands402_position.h"
 #include "pages/fieldbus/Frm_mdb_gearbox_aggc.h"
@@ -36,4 +39,7 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::cands402_gearbox_sgnc, Frm_cands402_gearbox_sgnc_entries());
     host.install(PageUnit::mdb_pos, Frm_mdb_pos_entries());
     host.install(PageUnit::cands402_position, Frm_cands402_position_entries());
+    host.install(PageUnit::mdb_pos_ctrl, Frm_mdb_pos_ctrl_entries());
+    host.install(PageUnit::mdb_pos_par, Frm_mdb_pos_par_entries());
+    host.install(PageUnit::cands402_pos_crtl, Frm_cands402_pos_crtl_entries());
 }

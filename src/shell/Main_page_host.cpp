@@ -24,6 +24,9 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::cands402_gearbox_sgnc: return &PageNode_cands402_gearbox_sgnc;
     case PageUnit::mdb_pos: return &PageNode_mdb_pos;
     case PageUnit::cands402_position: return &PageNode_cands402_position;
+    case PageUnit::mdb_pos_ctrl: return &PageNode_mdb_pos_ctrl;
+    case PageUnit::mdb_pos_par: return &PageNode_mdb_pos_par;
+    case PageUnit::cands402_pos_crtl: return &PageNode_cands402_pos_crtl;
     }
     return nullptr;
 }

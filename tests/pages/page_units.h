@@ -11,6 +11,9 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_pos_ctrl.h"
+#include "pages/fieldbus/Frm_mdb_pos_par.h"
+#include "pages/fieldbus/Frm_cands402_pos_crtl.h"
 #include "pages/fieldbus/Frm_mdb_pos.h"
 #include "pages/fieldbus/Frm_cands402_position.h"
 #include "pages/fieldbus/Frm_mdb_gearbox_aggc.h"
@@ -109,6 +112,20 @@ inline const std::vector<UnitRow>& page_units()
          {},
          {"8Ah", "6086h,0", "607Ah,0", "6081h,0", "6083h,0", "6084h,0", "201Ah,0", "2011h,0", "2021h,0", "6064h,0",
           "60F4h,0"}},
+        {"mdb_pos_ctrl", &PageNode_mdb_pos_ctrl, Frm_mdb_pos_ctrl_page, "TFrame_mdb_pos_ctrl", "GroupBox_pos_set",
+         {"FlowPanel_error_max", "FlowPanel_error_time"},
+         {"43h", "040Eh", "040Fh", "0410h"},
+         {}},
+        {"mdb_pos_par", &PageNode_mdb_pos_par, Frm_mdb_pos_par_page, "TFrame_mdb_pos_par", "GroupBox_pos_par",
+         {"FlowPanel_pos_home_offset", "FlowPanel_pos_limit_max", "FlowPanel_pos_limit_min"},
+         {"47h", "060Dh", "060Eh", "061Ah", "061Bh", "0618h", "0619h", "0600h"},
+         {}},
+        {"cands402_pos_crtl", &PageNode_cands402_pos_crtl, Frm_cands402_pos_crtl_page, "TFrame_CanDS402_Pos_Crtl",
+         "GroupBox_DS402_Pos_crtl",
+         {"FlowPanel_pos_error_win", "FlowPanel_pos_error_time_out", "FlowPanel_pos_LimitPosMax",
+          "FlowPanel_pos_LimitPosMin", "FlowPanel_pos_home_offset"},
+         {},
+         {"88h", "6065h,0", "6066h,0", "607Dh,2", "607Dh,1", "607Ch,0", "201Ah,0", "6064h,0", "60F4h,0"}},
     };
     return rows;
 }

@@ -132,6 +132,13 @@ QCheckBox* Fieldbus_check_row(QWidget* parent, QBoxLayout* layout, const char* c
     return box;
 }
 
+void Fieldbus_check_rows(const PageSpec& spec, QWidget* parent, QBoxLayout* layout)
+{
+    for (uint16_t i = 0; i < spec.bit_count; ++i)
+        if (!spec.bits[i].combo)
+            Fieldbus_check_row(parent, layout, spec.bits[i].control, spec.bits[i].on_off, spec.bits[i].hex_label);
+}
+
 // ---- the unit's tables ----
 
 int Fieldbus_modbus_list(uint16_t bus_type) { return bus_type <= 1 ? 0 : -1; }

@@ -4,14 +4,15 @@
 // the standard hooks that run these tables for a unit (FieldbusHooks<unit>).
 #include <cstdint>
 
+#include <QGroupBox>
+#include <QVBoxLayout>
+
 #include "pages/ParamPage.h"
 
 class FlowPanel;
 class QBoxLayout;
 class QCheckBox;
-class QGroupBox;
 class QLabel;
-class QVBoxLayout;
 class QWidget;
 
 // A combo whose item stands for the value of a record field (1 or 2 bytes). A user choice stores
@@ -90,6 +91,9 @@ void Fieldbus_live_row(QWidget* parent, QBoxLayout* layout, const char* caption,
 // A check box with its "On"/"Off" label and, when hex is given, a hex label.
 QCheckBox* Fieldbus_check_row(QWidget* parent, QBoxLayout* layout, const char* check, const char* on_off,
                               const char* hex);
+
+// A check row (Fieldbus_check_row) for each check box of the page's BitSpecs.
+void Fieldbus_check_rows(const PageSpec& spec, QWidget* parent, QBoxLayout* layout);
 
 // ---- the unit's tables through the pattern ----
 // Select the list for Modbus (bus types 0, 1) or CANopen (2) units: 0, or -1 on another bus.
