@@ -36,6 +36,7 @@ enum class PageUnit : uint8_t {
     mdb_gearbox_aggc, cands402_gearbox_aggc, mdb_gearbox_sgnc, cands402_gearbox_sgnc,
     mdb_pos, cands402_position,
     mdb_pos_ctrl, mdb_pos_par, cands402_pos_crtl,
+    mdb_pos_hp, cands402_homing,
 };
 
 struct PageHostRec {

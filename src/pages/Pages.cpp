@@ -7,6 +7,8 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_pos_hp.h"
+#include "pages/fieldbus/Frm_cands402_homing.h"
 #include "pages/fieldbus/Frm_mdb_pos_ctrl.h"
 #include "pages/fieldbus/Frm_mdb_pos_par.h"
 #include "pages/fieldbus/Frm_cands402_pos_crtl.h"
@@ -42,4 +44,6 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::mdb_pos_ctrl, Frm_mdb_pos_ctrl_entries());
     host.install(PageUnit::mdb_pos_par, Frm_mdb_pos_par_entries());
     host.install(PageUnit::cands402_pos_crtl, Frm_cands402_pos_crtl_entries());
+    host.install(PageUnit::mdb_pos_hp, Frm_mdb_pos_hp_entries());
+    host.install(PageUnit::cands402_homing, Frm_cands402_homing_entries());
 }

@@ -27,6 +27,8 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::mdb_pos_ctrl: return &PageNode_mdb_pos_ctrl;
     case PageUnit::mdb_pos_par: return &PageNode_mdb_pos_par;
     case PageUnit::cands402_pos_crtl: return &PageNode_cands402_pos_crtl;
+    case PageUnit::mdb_pos_hp: return &PageNode_mdb_pos_hp;
+    case PageUnit::cands402_homing: return &PageNode_cands402_homing;
     }
     return nullptr;
 }

@@ -11,6 +11,8 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_pos_hp.h"
+#include "pages/fieldbus/Frm_cands402_homing.h"
 #include "pages/fieldbus/Frm_mdb_pos_ctrl.h"
 #include "pages/fieldbus/Frm_mdb_pos_par.h"
 #include "pages/fieldbus/Frm_cands402_pos_crtl.h"
@@ -126,6 +128,15 @@ inline const std::vector<UnitRow>& page_units()
           "FlowPanel_pos_LimitPosMin", "FlowPanel_pos_home_offset"},
          {},
          {"88h", "6065h,0", "6066h,0", "607Dh,2", "607Dh,1", "607Ch,0", "201Ah,0", "6064h,0", "60F4h,0"}},
+        {"mdb_pos_hp", &PageNode_mdb_pos_hp, Frm_mdb_pos_hp_page, "TFrame_mdb_pos_hp", "GroupBox_pos_hp",
+         {"FlowPanel_pos_hp_vel_search", "FlowPanel_pos_hp_vel_sensor", "FlowPanel_pos_hp_accel_decel"},
+         {"47h", "0640h", "0641h", "0642h", "0643h", "0644h", "0645h", "0646h"},
+         {}},
+        {"cands402_homing", &PageNode_cands402_homing, Frm_cands402_homing_page, "TFrame_CanDS402_Homing",
+         "GroupBox_DS402_Homing",
+         {"FlowPanel_hp_speed_switch_search", "FlowPanel_hp_speed_zero_search", "FlowPanel_hp_accel"},
+         {},
+         {"85h", "6098h,0", "6099h,1", "6099h,2", "609Ah,0", "6064h,0"}},
     };
     return rows;
 }
