@@ -37,6 +37,7 @@ enum class PageUnit : uint8_t {
     mdb_pos, cands402_position,
     mdb_pos_ctrl, mdb_pos_par, cands402_pos_crtl,
     mdb_pos_hp, cands402_homing,
+    mdb_pos_in1_tac, cands402_pos_in1_tac, mdb_pos_jog, cands402_interp,
 };
 
 struct PageHostRec {

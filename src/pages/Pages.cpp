@@ -7,6 +7,10 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_pos_in1_tac.h"
+#include "pages/fieldbus/Frm_cands402_pos_in1_tac.h"
+#include "pages/fieldbus/Frm_mdb_pos_jog.h"
+#include "pages/fieldbus/Frm_cands402_interp.h"
 #include "pages/fieldbus/Frm_mdb_pos_hp.h"
 #include "pages/fieldbus/Frm_cands402_homing.h"
 #include "pages/fieldbus/Frm_mdb_pos_ctrl.h"
@@ -46,4 +50,8 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::cands402_pos_crtl, Frm_cands402_pos_crtl_entries());
     host.install(PageUnit::mdb_pos_hp, Frm_mdb_pos_hp_entries());
     host.install(PageUnit::cands402_homing, Frm_cands402_homing_entries());
+    host.install(PageUnit::mdb_pos_in1_tac, Frm_mdb_pos_in1_tac_entries());
+    host.install(PageUnit::cands402_pos_in1_tac, Frm_cands402_pos_in1_tac_entries());
+    host.install(PageUnit::mdb_pos_jog, Frm_mdb_pos_jog_entries());
+    host.install(PageUnit::cands402_interp, Frm_cands402_interp_entries());
 }

@@ -29,6 +29,10 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::cands402_pos_crtl: return &PageNode_cands402_pos_crtl;
     case PageUnit::mdb_pos_hp: return &PageNode_mdb_pos_hp;
     case PageUnit::cands402_homing: return &PageNode_cands402_homing;
+    case PageUnit::mdb_pos_in1_tac: return &PageNode_mdb_pos_in1_tac;
+    case PageUnit::cands402_pos_in1_tac: return &PageNode_cands402_pos_in1_tac;
+    case PageUnit::mdb_pos_jog: return &PageNode_mdb_pos_jog;
+    case PageUnit::cands402_interp: return &PageNode_cands402_interp;
     }
     return nullptr;
 }

@@ -11,6 +11,10 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_pos_in1_tac.h"
+#include "pages/fieldbus/Frm_cands402_pos_in1_tac.h"
+#include "pages/fieldbus/Frm_mdb_pos_jog.h"
+#include "pages/fieldbus/Frm_cands402_interp.h"
 #include "pages/fieldbus/Frm_mdb_pos_hp.h"
 #include "pages/fieldbus/Frm_cands402_homing.h"
 #include "pages/fieldbus/Frm_mdb_pos_ctrl.h"
@@ -137,6 +141,25 @@ inline const std::vector<UnitRow>& page_units()
          {"FlowPanel_hp_speed_switch_search", "FlowPanel_hp_speed_zero_search", "FlowPanel_hp_accel"},
          {},
          {"85h", "6098h,0", "6099h,1", "6099h,2", "609Ah,0", "6064h,0"}},
+        {"mdb_pos_in1_tac", &PageNode_mdb_pos_in1_tac, Frm_mdb_pos_in1_tac_page, "TFrame_mdb_pos_in1_tac",
+         "GroupBox_In1_posizionamento",
+         {"FlowPanel_pos_tac"},
+         {"45h", "0600h", "061Fh", "0620h", "061Ch", "061Dh"},
+         {}},
+        {"cands402_pos_in1_tac", &PageNode_cands402_pos_in1_tac, Frm_cands402_pos_in1_tac_page,
+         "TFrame_CanDS402_Pos_In1_Tac", "GroupBox_In1_posizionamento",
+         {"FlowPanel_pos_tac"},
+         {},
+         {"84h", "2019h,0", "201Ah,0", "6064h,0", "60F4h,0"}},
+        {"mdb_pos_jog", &PageNode_mdb_pos_jog, Frm_mdb_pos_jog_page, "TFrame_mdb_pos_jog", "GroupBox_pos_jog",
+         {"FlowPanel_pos_jog_rif", "FlowPanel_pos_jog_acc", "FlowPanel_pos_jog_dec"},
+         {"46h", "0612h", "0613h", "0614h", "0615h", "0616h", "0617h"},
+         {}},
+        {"cands402_interp", &PageNode_cands402_interp, Frm_cands402_interp_page, "TFrame_CanDS402_Interp",
+         "GroupBox_DS402_Interpol",
+         {},
+         {},
+         {"86h", "60C0h,0", "60C1h,1", "60C2h,1", "60C2h,2", "6064h,0", "60F4h,0"}},
     };
     return rows;
 }

@@ -38,6 +38,10 @@ TEST_F(FieldbusLimitsTest, TypedValuesStoredOrRefusedWithTheRangeMessage)
         {Frm_mdb_pos_ctrl_page, 1, "FlowPanel_error_time", "9", 7, "Value must be between : [10  and  10000] !"},
         {Frm_cands402_pos_crtl_page, 2, "FlowPanel_pos_error_time_out", "1", 1, nullptr},
         {Frm_mdb_pos_par_page, 1, "FlowPanel_pos_limit_min", "2000", 2000, nullptr},  // above the maximum limit
+        {Frm_mdb_pos_in1_tac_page, 1, "FlowPanel_pos_tac", "-1", 1, nullptr},
+        {Frm_cands402_pos_in1_tac_page, 2, "FlowPanel_pos_tac", "-1", 1, nullptr},
+        {Frm_mdb_pos_jog_page, 1, "FlowPanel_pos_jog_rif", "0", 7, "Value must be between : [1  and  2147483647] !"},
+        {Frm_mdb_pos_jog_page, 1, "FlowPanel_pos_jog_rif", "500", 500, nullptr},
     };
     PageContext = 1;
     for (const Row& r : rows) {

@@ -1,4 +1,4 @@
-// Position setting pages: a limit box changes its own bit and sends the whole flags, both hex
+// Position setting and Input-1 pages: a flag box changes its own bit and sends the whole flags, both hex
 // panels follow; the tick takes the whole flags word; the archive keeps to slot 1.
 #include <QCheckBox>
 #include <QLabel>
@@ -12,7 +12,7 @@ namespace {
 
 class PositionSettingTest : public FieldbusTest {};
 
-TEST_F(PositionSettingTest, ALimitBoxSendsTheWholeFlags)
+TEST_F(PositionSettingTest, AFlagBoxSendsTheWholeFlags)
 {
     struct Row {
         uint16_t bus;
@@ -29,6 +29,8 @@ TEST_F(PositionSettingTest, ALimitBoxSendsTheWholeFlags)
          0x000A},
         {2, Frm_cands402_pos_crtl_page, "CheckBox_enable_pos_limit", "[201Ah,0] Enable position limits",
          {"Panel_posflg_lim_pos", "Panel_posflg_torque_lim"}, 0x201A, 0x00, 0x01},
+        {2, Frm_cands402_pos_in1_tac_page, "CheckBox_enable_in1_tac", "[201Ah,0] Enable positioning - input 1",
+         {"Panel_flgx_pos", "Panel_flgx_pos"}, 0x201A, 0x05, 0x0D},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.box);
@@ -76,6 +78,27 @@ TEST_F(PositionSettingTest, TheTickTakesTheWholeFlagsWord)
     EXPECT_EQ(text(page, "Panel_par_pos_flg_dat_enable_torque_limit"), "0016h");
     EXPECT_EQ(text(page, "Panel_pos_torque_limit"), "On");
     Frm_mdb_pos_par_destroy(0);
+}
+
+// A flags change made elsewhere reaches the Input-1 box within one poll; the measured position
+// comes by its 061Ch/061Dh pair.
+TEST_F(PositionSettingTest, InputOneFollowsTheDrivesFlags)
+{
+    connect_drive(1);
+    if (PageNode* shown = CurrentPageNode[0]; shown != nullptr && shown->PageDestroy != nullptr)
+        shown->PageDestroy(0);
+    Rec_set<uint16_t>(DriveRecordBank[0], 670, 0x0000);
+    sim->set_list_value(0x0600, 0, {0x18, 0x00});
+    sim->set_list_value(0x061C, 0, {0x01, 0x00});
+    sim->set_list_value(0x061D, 0, {0x02, 0x00});
+    ParamPage& page = Frm_mdb_pos_in1_tac_page();
+    Frm_mdb_pos_in1_tac_create(0, host());
+    EXPECT_TRUE(pump_until([&] { return text(page, "Panel_flgx_pos") == "0018h"; }, 1000));
+    EXPECT_TRUE(find<QCheckBox>(page, "CheckBox_enable_in1_tac")->isChecked());
+    EXPECT_EQ(text(page, "Panel_enable_in1_tac_on_off"), "On");
+    EXPECT_TRUE(pump_until([&] { return text(page, "Panel_mdb_pos_mis_dat") == QString::number(0x00010002); }, 1000));
+    Frm_mdb_pos_in1_tac_destroy(0);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(PositionSettingTest, ArchiveClickChangesSlotOneOnly)
