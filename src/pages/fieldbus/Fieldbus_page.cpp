@@ -132,6 +132,13 @@ QCheckBox* Fieldbus_check_row(QWidget* parent, QBoxLayout* layout, const char* c
     return box;
 }
 
+void Fieldbus_live_rows(const PageSpec& spec, const LiveCaption* captions, QWidget* parent, QBoxLayout* layout,
+                        uint16_t first, uint16_t count)
+{
+    for (uint16_t i = first; i < spec.live_count && i - first < count; ++i)
+        Fieldbus_live_row(parent, layout, captions[i].panel, spec.lives[i].label);
+}
+
 void Fieldbus_check_rows(const PageSpec& spec, QWidget* parent, QBoxLayout* layout)
 {
     for (uint16_t i = 0; i < spec.bit_count; ++i)

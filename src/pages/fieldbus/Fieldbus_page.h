@@ -57,6 +57,14 @@ struct BitComboItems {
     const ComboSpec* items;
 };
 
+// Measured position 6064h and position error 60F4h of the connected drive (slot 0), shown in
+// both contexts, with their caption panels.
+inline const LiveSpec CanPositionLives[] = {
+    {RecLoc(2064), "Panel_pos_mis_dat", LiveSpec::Int, 4, true},
+    {RecLoc(2224), "Panel_pos_error_dat", LiveSpec::Int, 4, true},
+};
+inline const LiveCaption CanPositionCaptions[] = {{"Panel_pos_mis_str"}, {"Panel_pos_error_str"}};
+
 struct FieldbusUnit {
     const FieldCombo* combos = nullptr;
     uint16_t combo_count = 0;
@@ -92,6 +100,9 @@ void Fieldbus_live_row(QWidget* parent, QBoxLayout* layout, const char* caption,
 QCheckBox* Fieldbus_check_row(QWidget* parent, QBoxLayout* layout, const char* check, const char* on_off,
                               const char* hex);
 
+// Live rows for the page's live values first .. first + count - 1, captioned by captions.
+void Fieldbus_live_rows(const PageSpec& spec, const LiveCaption* captions, QWidget* parent, QBoxLayout* layout,
+                        uint16_t first = 0, uint16_t count = 0xFFFF);
 // A check row (Fieldbus_check_row) for each check box of the page's BitSpecs.
 void Fieldbus_check_rows(const PageSpec& spec, QWidget* parent, QBoxLayout* layout);
 

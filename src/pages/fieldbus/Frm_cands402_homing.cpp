@@ -30,7 +30,7 @@ const FieldbusUnit UNIT = {.combos = COMBOS, .combo_count = std::size(COMBOS), .
 void build(ParamPage& p, uint8_t, QGroupBox* box, QVBoxLayout* layout)
 {
     layout->insertWidget(0, Field_combo_build(p, COMBOS[0], box, nullptr));
-    Fieldbus_live_row(box, layout, LIVE_CAPTIONS[0].panel, LIVES[0].label);
+    Fieldbus_live_rows(p.spec(), LIVE_CAPTIONS, box, layout);
 }
 
 const PageSpec SPEC = {

@@ -24,10 +24,9 @@ const LiveCaption LIVE_CAPTIONS[] = {
 
 const FieldbusUnit UNIT = {.live_captions = LIVE_CAPTIONS};
 
-void build(ParamPage&, uint8_t, QGroupBox* box, QVBoxLayout* layout)
+void build(ParamPage& p, uint8_t, QGroupBox* box, QVBoxLayout* layout)
 {
-    for (uint16_t i = 0; i < std::size(LIVES); ++i)
-        Fieldbus_live_row(box, layout, LIVE_CAPTIONS[i].panel, LIVES[i].label);
+    Fieldbus_live_rows(p.spec(), LIVE_CAPTIONS, box, layout);
 }
 
 const PageSpec SPEC = {

@@ -19,26 +19,19 @@ const BitSpec BITS[] = {
 const FlagCaption FLAG_CAPTIONS[] = {
     {"CheckBox_enable_in1_tac", PosFlagsCanopen.ofs, {In1EnableText[0], In1EnableText[1], In1EnableText[2]}},
 };
-// The connected drive's values in both contexts.
-const LiveSpec LIVES[] = {
-    {RecLoc(2064), "Panel_pos_mis_dat", LiveSpec::Int, 4, true},
-    {RecLoc(2224), "Panel_pos_error_dat", LiveSpec::Int, 4, true},
-};
-const LiveCaption LIVE_CAPTIONS[] = {{"Panel_pos_mis_str"}, {"Panel_pos_error_str"}};
 
-const FieldbusUnit UNIT = {.live_captions = LIVE_CAPTIONS, .flags = FLAG_CAPTIONS, .flag_count = std::size(FLAG_CAPTIONS)};
+const FieldbusUnit UNIT = {.live_captions = CanPositionCaptions, .flags = FLAG_CAPTIONS, .flag_count = std::size(FLAG_CAPTIONS)};
 
 void build(ParamPage& p, uint8_t, QGroupBox* box, QVBoxLayout* layout)
 {
     Fieldbus_check_rows(p.spec(), box, layout);
-    for (uint16_t i = 0; i < std::size(LIVES); ++i)
-        Fieldbus_live_row(box, layout, LIVE_CAPTIONS[i].panel, LIVES[i].label);
+    Fieldbus_live_rows(p.spec(), CanPositionCaptions, box, layout);
 }
 
 const PageSpec SPEC = {
     "TFrame_CanDS402_Pos_In1_Tac", "GroupBox_In1_posizionamento", {In1Title[0], In1Title[1], In1Title[2]},
     FIELDS, std::size(FIELDS), LISTS, std::size(LISTS), Fieldbus_hooks<UNIT>(Fieldbus_canopen_list, build),
-    BITS, std::size(BITS), LIVES, std::size(LIVES),
+    BITS, std::size(BITS), CanPositionLives, std::size(CanPositionLives),
 };
 
 }  // namespace

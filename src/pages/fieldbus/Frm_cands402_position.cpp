@@ -107,10 +107,8 @@ void build(ParamPage& p, uint8_t, QGroupBox* box, QVBoxLayout* layout)
     Positioner_rounding_build(box, data_column);
 
     auto* view_column = new QVBoxLayout(view);
-    for (int i = 2; i < 5; ++i)
-        Fieldbus_live_row(view, view_column, LIVE_CAPTIONS[i].panel, LIVES[i].label);
-    for (int i = 0; i < 2; ++i)
-        Fieldbus_live_row(box, layout, LIVE_CAPTIONS[i].panel, LIVES[i].label);
+    Fieldbus_live_rows(p.spec(), LIVE_CAPTIONS, view, view_column, 2);
+    Fieldbus_live_rows(p.spec(), LIVE_CAPTIONS, box, layout, 0, 2);
     QObject::connect(tabs, &QTabWidget::currentChanged, tabs, [](int index) {
         if (index == 0)
             TabSheet_pos_datShow();

@@ -78,8 +78,6 @@ QPushButton* Gearbox_build(ParamPage& page, const FieldCombo& encoder, QGroupBox
     send->setObjectName(QStringLiteral("BitBtn_invia_sfasamento"));
     shift->addWidget(send_panel);
     send_panel->hide();
-    const PageSpec& spec = page.spec();
-    for (uint16_t i = 0; i < spec.live_count; ++i)
-        Fieldbus_live_row(box, layout, captions[i].panel, spec.lives[i].label);
+    Fieldbus_live_rows(page.spec(), captions, box, layout);
     return send;
 }

@@ -65,7 +65,7 @@ void build(ParamPage& p, uint8_t, QGroupBox* box, QVBoxLayout* layout)
 {
     layout->insertWidget(0, Field_combo_build(p, COMBOS[0], box, nullptr));
     Positioner_rounding_build(box, layout);
-    Fieldbus_live_row(box, layout, LIVE_CAPTIONS[0].panel, LIVES[0].label);
+    Fieldbus_live_rows(p.spec(), LIVE_CAPTIONS, box, layout);
 }
 
 // This page's language comes before its values.

@@ -31,7 +31,7 @@ const FieldbusUnit UNIT = {.live_captions = LIVE_CAPTIONS, .flags = FLAG_CAPTION
 void build(ParamPage& p, uint8_t, QGroupBox* box, QVBoxLayout* layout)
 {
     Fieldbus_check_rows(p.spec(), box, layout);
-    Fieldbus_live_row(box, layout, LIVE_CAPTIONS[0].panel, LIVES[0].label);
+    Fieldbus_live_rows(p.spec(), LIVE_CAPTIONS, box, layout);
 }
 
 const PageSpec SPEC = {
