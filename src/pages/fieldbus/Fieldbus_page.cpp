@@ -246,6 +246,14 @@ void Fieldbus_set_access(const FieldbusUnit& u, ParamPage& page, uint8_t state)
         else if (combo != nullptr)
             combo->setEnabled(false);
     }
+    if (!known)
+        return;
+    const PageSpec& spec = page.spec();
+    for (uint16_t i = 0; i < u.bit_combo_count; ++i)
+        for (uint16_t b = 0; b < spec.bit_count; ++b)
+            if (std::strcmp(spec.bits[b].control, u.bit_combos[i].combo) == 0)
+                Utxgraph_enable_combo(RecLoc(spec.bits[b].ofs), page.find<QComboBox>(0, u.bit_combos[i].combo),
+                                      page.find<QWidget>(0, u.bit_combos[i].panel), state);
 }
 
 void Fieldbus_copy_combos(const FieldbusUnit& u, ParamPage& page)

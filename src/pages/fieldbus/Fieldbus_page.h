@@ -51,10 +51,11 @@ struct LiveCaption {
     uint16_t key = 0;
 };
 
-// Items of a combo that edits bits of a flags word (a BitSpec of the page).
+// Items of a combo that edits bits of a flags word (a BitSpec of the page), and its caption panel.
 struct BitComboItems {
     const char* combo;
     const ComboSpec* items;
+    const char* panel;
 };
 
 // Measured position 6064h and position error 60F4h of the connected drive (slot 0), shown in
@@ -114,7 +115,7 @@ int Fieldbus_canopen_list(uint16_t bus_type);
 void Fieldbus_refresh(const FieldbusUnit& u, ParamPage& page, uint8_t ctx);
 // Combo items (bit combos too) and captions, fixed texts, hints, flag captions, live captions.
 void Fieldbus_set_language(const FieldbusUnit& u, ParamPage& page, uint8_t ctx);
-// Combos of context 0 and their caption panels by the edit rule.
+// Combos of context 0 (bit combos too) and their caption panels by the edit rule.
 void Fieldbus_set_access(const FieldbusUnit& u, ParamPage& page, uint8_t state);
 // Tick: each combo's polled field copied and re-selected when it differs.
 void Fieldbus_copy_combos(const FieldbusUnit& u, ParamPage& page);

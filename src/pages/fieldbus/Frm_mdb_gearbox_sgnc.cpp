@@ -32,7 +32,9 @@ const PollList LISTS[] = {{POLL, std::size(POLL), 0x03}};
 const BitSpec BITS[] = {
     {"ComboBox_grbx_pos_sgnc_as_rel", 1u << 0, true, "Panel_par_cm_vel_flg_dat_pos_sgnc_as_rel", OFS_GEAR_FLAGS},
 };
-const BitComboItems BIT_COMBOS[] = {{"ComboBox_grbx_pos_sgnc_as_rel", &GearboxPosTypeCombo}};
+const BitComboItems BIT_COMBOS[] = {
+    {"ComboBox_grbx_pos_sgnc_as_rel", &GearboxPosTypeCombo, "Panel_grbx_pos_sgnc_as_rel"},
+};
 const FlagCaption FLAG_CAPTIONS[] = {
     {"Panel_grbx_pos_sgnc_as_rel", OFS_GEAR_FLAGS, {"Tipo Posizione", "Position type", "Type Position"}},
 };

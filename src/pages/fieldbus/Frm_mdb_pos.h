@@ -17,7 +17,7 @@ inline const char* const RoundingItemsEn[] = {"Jerk", "Time"};
 inline const char* const RoundingItemsFr[] = {"Jerk", "Temps"};
 inline const ComboSpec RoundingCombo = {{RoundingItemsIt, RoundingItemsEn, RoundingItemsFr}, 2};
 inline const char* const RoundingModeText[3] = {"Modo arrotondamento", "Mode rounding", "mode d'arrondi"};
-inline const BitComboItems RoundingBitCombo[] = {{"ComboBox_pos_jerk_time", &RoundingCombo}};
+inline const BitComboItems RoundingBitCombo[] = {{"ComboBox_pos_jerk_time", &RoundingCombo, "Panel_rounding_mode"}};
 
 // GroupBox_rounding of both twins: the jerk and time edits (moved from box), the rounding combo
 // in Panel_rounding_mode and the flags' hex panel Panel_flgx_pos_jerk_time; added to layout.
