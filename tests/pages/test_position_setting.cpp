@@ -78,6 +78,16 @@ TEST_F(PositionSettingTest, TheTickTakesTheWholeFlagsWord)
     EXPECT_EQ(text(page, "Panel_par_pos_flg_dat_enable_torque_limit"), "0016h");
     EXPECT_EQ(text(page, "Panel_pos_torque_limit"), "On");
     Frm_mdb_pos_par_destroy(0);
+
+    // The Input-1 boxes too take the whole word, not only their own bit.
+    copy_on(2);
+    DriveRecordBank[0].b[2265] = 0x00;
+    ParamPage& in1 = Frm_cands402_pos_in1_tac_page();
+    Frm_cands402_pos_in1_tac_create(0, host());
+    reply(in1, [] { DriveReadBack.b[2265] = 0x0D; });
+    EXPECT_EQ(DriveRecordBank[0].b[2265], 0x0D);
+    EXPECT_EQ(text(in1, "Panel_flgx_pos"), "0Dh");
+    Frm_cands402_pos_in1_tac_destroy(0);
 }
 
 // A flags change made elsewhere reaches the Input-1 box within one poll; the measured position
