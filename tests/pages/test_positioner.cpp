@@ -59,19 +59,39 @@ TEST_F(PositionerTest, RoundingByTimeSetsItsBitAndWritesTheWholeFlags)
     EXPECT_TRUE(boxes.empty());
 }
 
+// In the archive the Modbus pages show no live value, the CiA 402 pages the connected drive's
+// record values as they stand at Refresh.
 TEST_F(PositionerTest, ArchiveShowsNoModbusPositionButTheDrivesCanopenValues)
 {
-    Rec_set<uint16_t>(DriveRecordBank[1], RecOfs::BusType, 1);
-    PageContext = 1;
-    Frm_mdb_pos_create(1, host());
-    EXPECT_EQ(text(Frm_mdb_pos_page(), "Panel_mdb_pos_mis_dat", 1), "-----");
-    Frm_mdb_pos_destroy(1);
-    Rec_set<uint16_t>(DriveRecordBank[1], RecOfs::BusType, 2);
+    struct Row {
+        ParamPage& (*page)();
+        uint16_t bus;
+        const char* label;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {Frm_mdb_pos_page, 1, "Panel_mdb_pos_mis_dat", "-----"},
+        {Frm_mdb_pos_in1_tac_page, 1, "Panel_mdb_pos_mis_dat", "-----"},
+        {Frm_mdb_gearbox_page, 1, "Panel_grbx_enc_master_dat", "-----"},
+        {Frm_cands402_gearbox_page, 2, "Panel_grbx_enc_master_dat", "-----"},
+        {Frm_cands402_gearbox_page, 2, "Panel_pos_mis_dat", "1234"},
+        {Frm_cands402_position_page, 2, "Panel_pos_mis_dat", "1234"},
+        {Frm_cands402_pos_crtl_page, 2, "Panel_pos_error_dat", "-56"},
+        {Frm_cands402_pos_in1_tac_page, 2, "Panel_pos_mis_dat", "1234"},
+        {Frm_cands402_homing_page, 2, "Panel_pos_mis_dat", "1234"},
+    };
     Rec_set<int32_t>(DriveRecordBank[0], 2064, 1234);
+    Rec_set<int32_t>(DriveRecordBank[0], 2224, -56);
     Rec_set<int32_t>(DriveRecordBank[1], 2064, 99);
-    Frm_cands402_position_create(1, host());
-    EXPECT_EQ(text(Frm_cands402_position_page(), "Panel_pos_mis_dat", 1), "1234");
-    Frm_cands402_position_destroy(1);
+    Rec_set<int32_t>(DriveRecordBank[1], 2224, 99);
+    PageContext = 1;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.label);
+        Rec_set<uint16_t>(DriveRecordBank[1], RecOfs::BusType, r.bus);
+        r.page().create(1, host());
+        EXPECT_EQ(text(r.page(), r.label, 1), r.shown);
+        r.page().destroy(1);
+    }
 }
 
 // The tab shown picks the list; back on "Position" the edits show the record at once.
