@@ -52,6 +52,10 @@ TEST_F(GearboxTest, DisengagePositionTypeIsBitZeroOfTheGearWord)
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 728), 0x0007);
     EXPECT_EQ(text(page, "Panel_par_cm_vel_flg_dat_pos_sgnc_as_rel"), "0007h");
     EXPECT_EQ(combo->currentIndex(), 1);
+    LanguageIndex = 2;  // refilled items keep the choice
+    Frm_mdb_gearbox_sgnc_set_language(0);
+    EXPECT_EQ(combo->currentText(), "[1] Rélative");
+    LanguageIndex = 1;
     Q_EMIT combo->activated(0);
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 728), 0x0006);
     EXPECT_EQ(text(page, "Panel_par_cm_vel_flg_dat_pos_sgnc_as_rel"), "0006h");
