@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QFontMetrics>
+#include <QPixmap>
 #include <QLocale>
 
 namespace {
@@ -275,6 +277,12 @@ struct NumberPattern {
     int dec_hashes = 0;  // optional decimals
     bool grouping = false;
     bool has_digits = false;
+    // Scientific: "e+" / "E+" writes the exponent's sign always, "e-" / "E-" only when negative;
+    // '0's after the sign give the exponent's minimum digits.
+    bool scientific = false;
+    QChar exp_letter;
+    bool exp_sign_always = false;
+    int exp_zeros = 0;
 };
 
 NumberPattern parse_pattern(const QString& pattern)
@@ -282,7 +290,8 @@ NumberPattern parse_pattern(const QString& pattern)
     NumberPattern np;
     bool in_decimals = false;
     QChar quote;
-    for (QChar ch : pattern) {
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar ch = pattern[i];
         if (!quote.isNull()) {
             if (ch == quote)
                 quote = QChar();
@@ -292,6 +301,15 @@ NumberPattern parse_pattern(const QString& pattern)
         }
         if (ch == '\'' || ch == '"') {
             quote = ch;
+        } else if ((ch == 'e' || ch == 'E') && np.has_digits && !np.scientific && i + 1 < pattern.size() &&
+                   (pattern[i + 1] == '+' || pattern[i + 1] == '-')) {
+            np.scientific = true;
+            np.exp_letter = ch;
+            np.exp_sign_always = pattern[++i] == '+';
+            while (i + 1 < pattern.size() && pattern[i + 1] == '0') {
+                ++np.exp_zeros;
+                ++i;
+            }
         } else if (ch == '0' || ch == '#') {
             np.has_digits = true;
             if (in_decimals)
@@ -320,7 +338,63 @@ QString group_digits(const QString& digits, const QString& separator)
     return out;
 }
 
+// Mantissa of one integer digit and the decimal exponent of |value| rounded to `decimals`.
+std::pair<double, int> split_exponent(double magnitude, int decimals)
+{
+    if (magnitude == 0)
+        return {0.0, 0};
+    int exponent = int(std::floor(std::log10(magnitude)));
+    double mantissa = magnitude / std::pow(10.0, exponent);
+    const double scale = std::pow(10.0, decimals);
+    if (std::round(mantissa * scale) / scale >= 10.0) {
+        ++exponent;
+        mantissa = magnitude / std::pow(10.0, exponent);
+    } else if (mantissa < 1.0) {  // log10 rounded up
+        --exponent;
+        mantissa = magnitude / std::pow(10.0, exponent);
+    }
+    return {mantissa, exponent};
+}
+
+QString exponent_text(const NumberPattern& np, int exponent)
+{
+    QString digits = QString::number(std::abs(exponent));
+    while (digits.size() < np.exp_zeros)
+        digits.prepend('0');
+    const QString sign = exponent < 0 ? "-" : (np.exp_sign_always ? "+" : "");
+    return np.exp_letter + sign + digits;
+}
+
 }  // namespace
+
+QImage Graph_disabled_picture(const QImage& picture)
+{
+    QImage out = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const int grey = (qGray(line[x]) + 2 * clBtnFace.red()) / 3;
+            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) / 2);
+        }
+    }
+    return out;
+}
+
+QIcon Graph_tool_icon(const QIcon& picture)
+{
+    QList<QSize> sizes = picture.availableSizes();
+    if (sizes.isEmpty())
+        sizes = {QSize(16, 16), QSize(24, 24), QSize(32, 32)};
+    QIcon icon;
+    for (const QSize& size : sizes) {
+        const QPixmap normal = picture.pixmap(size);
+        if (normal.isNull())
+            continue;
+        icon.addPixmap(normal, QIcon::Normal);
+        icon.addPixmap(QPixmap::fromImage(Graph_disabled_picture(normal.toImage())), QIcon::Disabled);
+    }
+    return icon;
+}
 
 QString Graph_format_float(const QString& pattern, double value)
 {
@@ -333,7 +407,14 @@ QString Graph_format_float(const QString& pattern, double value)
         return np.prefix + np.suffix;
     const QLocale locale;
     const int decimals = np.dec_zeros + np.dec_hashes;
-    const QString fixed = QString::number(std::fabs(value), 'f', decimals);
+    QString exponent;
+    double magnitude = std::fabs(value);
+    if (np.scientific) {
+        const auto [mantissa, e] = split_exponent(magnitude, decimals);
+        magnitude = mantissa;
+        exponent = exponent_text(np, e);
+    }
+    const QString fixed = QString::number(magnitude, 'f', decimals);
     const qsizetype dot = fixed.indexOf('.');
     QString int_part = dot < 0 ? fixed : fixed.left(dot);
     QString frac = dot < 0 ? QString() : fixed.mid(dot + 1);
@@ -349,5 +430,5 @@ QString Graph_format_float(const QString& pattern, double value)
     if (!frac.isEmpty())
         number += locale.decimalPoint().at(0) + frac;
     const bool zero = fixed.count('0') + fixed.count('.') == fixed.size();
-    return np.prefix + (value < 0 && !zero ? "-" : "") + number + np.suffix;
+    return np.prefix + (value < 0 && !zero ? "-" : "") + number + exponent + np.suffix;
 }

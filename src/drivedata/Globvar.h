@@ -157,17 +157,26 @@ static_assert(Flag_bits_disjoint({UiFlag::Power, UiFlag::Operative, UiFlag::Quic
 
 // FlashModeFlags.
 namespace FlashModeFlag {
-constexpr uint8_t Container = 1u << 0;   // a firmware container is loaded
-constexpr uint8_t DriveKnown = 1u << 3;  // set by identification and whole-image read
+constexpr uint8_t Container = 1u << 0;    // a firmware container is loaded
+constexpr uint8_t BootProgram = 1u << 1;  // the loaded S-record image is a boot-program image
+constexpr uint8_t DriveKnown = 1u << 3;   // set by identification and whole-image read
 }  // namespace FlashModeFlag
-static_assert(Flag_bits_disjoint({FlashModeFlag::Container, FlashModeFlag::DriveKnown}));
+static_assert(Flag_bits_disjoint({FlashModeFlag::Container, FlashModeFlag::BootProgram, FlashModeFlag::DriveKnown}));
 
 // FlashProgressFlags.
 namespace FlashProgressFlag {
 constexpr uint8_t Waiting = 1u << 0;   // link check before programming waits for the drive
-constexpr uint8_t Answered = 1u << 1;  // the link check ended with the drive answering
+constexpr uint8_t Answered = 1u << 1;  // the link check ended with the drive answering (not accepted)
+constexpr uint8_t StartRequested = 1u << 2;   // container download: start requested
+constexpr uint8_t BitRateAccepted = 1u << 3;  // boot loader: 57600 baud accepted
+constexpr uint8_t BitRateRefused = 1u << 4;   // boot loader: bit rate refused
+constexpr uint8_t KernelAccepted = 1u << 5;   // boot loader: first kernel accepted
+constexpr uint8_t AllWritten = 1u << 7;       // every page written
 }  // namespace FlashProgressFlag
-static_assert(Flag_bits_disjoint({FlashProgressFlag::Waiting, FlashProgressFlag::Answered}));
+static_assert(Flag_bits_disjoint({FlashProgressFlag::Waiting, FlashProgressFlag::Answered,
+                                  FlashProgressFlag::StartRequested, FlashProgressFlag::BitRateAccepted,
+                                  FlashProgressFlag::BitRateRefused, FlashProgressFlag::KernelAccepted,
+                                  FlashProgressFlag::AllWritten}));
 
 extern std::atomic<uint8_t> Ser_link_flags;
 extern std::atomic<uint8_t> Ser_data_flags;

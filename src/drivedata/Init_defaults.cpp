@@ -139,8 +139,8 @@ uint16_t Init_overtemp_limit(const DriveSizeTable& table, uint8_t size_index, ui
     if (table.src == nullptr || table.count == 0)
         return 0;
     // An index outside the family's table (another family's size, an unknown code) takes row 0.
-    const DriveSizeSource& row = table.src[size_index < table.count ? size_index : 0];
-    return row.f[(voltage_class & 3) == 0 ? 8 : 9];
+    const DriveSizeRow& row = table.src[size_index < table.count ? size_index : 0];
+    return row.overtemp[(voltage_class & 3) == 0 ? 0 : 1];
 }
 
 void Init_header_defaults(uint8_t* header)

@@ -15,8 +15,6 @@ FlashProgressRec Flash_progress_get()
     return {FlashProgressCount.load(), FlashProgressMax.load(), FlashBarColour.load()};
 }
 
-bool Flashctrl_file_loaded() { return FlashFileLoaded.load() != 0; }
-
 void Flashctrl_poll_file()
 {
     if (FlashEntries.poll_file != nullptr)

@@ -24,10 +24,8 @@ struct FlashProgressRec {
 };
 FlashProgressRec Flash_progress_get();
 
-// True while a firmware file is loaded. No file can be loaded until the firmware window exists.
-bool Flashctrl_file_loaded();
-// Watches the loaded firmware file for changes (FlashEntries.poll_file, skipped while not
-// installed); called on every display tick while one is loaded.
+// Watches the settings' firmware file and reads it when it appears or changes
+// (FlashEntries.poll_file, skipped while not installed); called on every display tick.
 void Flashctrl_poll_file();
 // Redraws the firmware window's progress bar (FlashEntries.draw_buf_bar, skipped while not
 // installed).

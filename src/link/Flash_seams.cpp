@@ -1,6 +1,8 @@
 // Firmware-update entries of the drive link and the boot-loader condition.
 #include "link/Flash_seams.h"
 
+#include <mutex>
+
 #include "drivedata/Globvar.h"
 #include "platform/Tick.h"
 
@@ -10,6 +12,29 @@ constexpr uint32_t IDLE_STEP_MS = 5;  // keeps the send thread from spinning
 
 FlashEntriesRec FlashEntries;
 std::atomic<uint8_t> FlashFileLoaded{0};
+
+namespace {
+std::mutex settings_lock;
+FlashSettingsRec settings;
+}  // namespace
+
+FlashSettingsRec Flash_settings()
+{
+    std::lock_guard<std::mutex> hold(settings_lock);
+    return settings;
+}
+
+void Flash_settings_set(const FlashSettingsRec& s)
+{
+    std::lock_guard<std::mutex> hold(settings_lock);
+    settings = s;
+}
+
+void Flashcom_mot_leave()
+{
+    if (FlashEntries.mot_leave != nullptr)
+        FlashEntries.mot_leave();
+}
 
 void Flashcom_mot_step()
 {

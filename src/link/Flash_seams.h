@@ -5,6 +5,7 @@
 // below do what their comments say for that case (the link idles in mode 0).
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 struct FlashEntriesRec {
     void (*mot_step)() = nullptr;  // Flashcom_mot_step
@@ -13,6 +14,7 @@ struct FlashEntriesRec {
     bool (*cdx_block_reply)(const uint8_t* frame, uint16_t len) = nullptr;  // CdxBlockReply
     void (*poll_file)() = nullptr;  // Flashctrl_poll_file
     void (*draw_buf_bar)(uint32_t maximum, uint32_t value, uint32_t colour) = nullptr;  // Flashsh7047_draw_buf_bar
+    void (*mot_leave)() = nullptr;  // Flashcom_mot_leave
 };
 extern FlashEntriesRec FlashEntries;
 
@@ -47,3 +49,19 @@ void Flashcom_mot_on_reply(uint8_t* buf, uint16_t& count);
 // False drops the frame like a bad one (the send thread is not woken). Without the entry the
 // reply is accepted without effect.
 bool CdxBlockReply(const uint8_t* frame, uint16_t len);
+
+// Send thread, at a change of the link mode away from mode 0: a boot-loader run left before its
+// last step puts the port back (settings' baud, DTR off) and resets the drive out of its boot
+// mode. Without the entry nothing happens.
+void Flashcom_mot_leave();
+
+// What the firmware update keeps in the settings record: the firmware file's path, the read-back
+// verify flag and the device selection of a boot-program image (device, current size, voltage).
+// The settings file feeds them (GUI thread); any thread may read a copy.
+struct FlashSettingsRec {
+    std::string path;
+    bool verify = false;
+    uint8_t selection[3] = {0, 0, 0};
+};
+FlashSettingsRec Flash_settings();
+void Flash_settings_set(const FlashSettingsRec& s);

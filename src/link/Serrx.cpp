@@ -230,3 +230,13 @@ uint16_t Serrx_count()
 {
     return Rx.count;
 }
+
+bool Serrx_raw_reply_done()
+{
+    std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
+    if (Rx.seq == 0 || Ser_armed_seq.load() != Rx.seq)
+        return false;
+    Ser_armed_seq.store(0);
+    Ser_reply_sem.release();
+    return true;
+}

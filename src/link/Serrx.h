@@ -48,6 +48,11 @@ void Serrx_feed(const uint8_t* bytes, std::size_t n, uint32_t now_ms);
 void Serrx_parse();
 // Bytes gathered so far (receive thread).
 uint16_t Serrx_count();
+// Receive thread, link mode 0 without a container: the boot-loader receiver found the complete,
+// valid answer of the raw transmission these bytes belong to. Claims it under Ser_dispatch_lock
+// and wakes the send thread, like a dispatched frame; false when that transmission is no longer
+// waiting (timed out, or already answered).
+bool Serrx_raw_reply_done();
 
 // A reply handler gets the whole frame (CRC checked). False drops it like a bad frame: the send
 // thread is not woken. Handlers never read beyond the payload: missing numbers count as 0.

@@ -127,10 +127,26 @@ void apply_mode_request()
         return;
     if (cur == LinkMode::Normal && req == LinkMode::Flash)
         Seriale_clear_queue();
+    if (cur == LinkMode::Flash)
+        Flashcom_mot_leave();
     if (req == LinkMode::Check)
         restart_with_identification();
     Ser_link_mode.store(req);
     Ser_mode_changed.store(1);
+}
+
+// A new transmission number, armed for a reply to cmd (a stale reply signal drained).
+uint32_t arm_transmission(uint8_t cmd)
+{
+    std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
+    uint32_t seq = Ser_tx_seq.load() + 1;
+    if (seq == 0)
+        seq = 1;
+    Ser_tx_seq.store(seq);
+    Ser_reply_sem.drain();
+    Ser_armed_cmd.store(cmd);
+    Ser_armed_seq.store(seq);
+    return seq;
 }
 
 }  // namespace
@@ -142,19 +158,19 @@ uint32_t Sertx_send_frame(Ser_tx_frame& f)
     if (f.length < SER_FRAME_MIN)
         return 0;
     Ser_frame_set_crc(f.bytes, f.length);
-    uint32_t seq;
-    {
-        std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
-        seq = Ser_tx_seq.load() + 1;
-        if (seq == 0)
-            seq = 1;
-        Ser_tx_seq.store(seq);
-        Ser_reply_sem.drain();
-        Ser_armed_cmd.store(f.bytes[1]);
-        Ser_armed_seq.store(seq);
-    }
+    const uint32_t seq = arm_transmission(f.bytes[1]);
     Ser_line_timing.request_end_us.store(Tick_us() + wire_us(f.length));
     Ser_port.write(f.bytes, f.length, Ser_timeout_ms.load());
+    return seq;
+}
+
+uint32_t Sertx_send_raw(const uint8_t* bytes, std::size_t n)
+{
+    const uint32_t seq = arm_transmission(SER_RAW_CMD);
+    if (n > 0) {
+        Ser_line_timing.request_end_us.store(Tick_us() + wire_us(n));
+        Ser_port.write(bytes, n, Ser_timeout_ms.load());
+    }
     return seq;
 }
 

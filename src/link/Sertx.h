@@ -77,6 +77,12 @@ void Sertx_note_rx(uint64_t now_us, std::size_t n, bool first);
 // Writes the CRC into f, starts a new transmission (draining a stale reply signal) and writes
 // the frame when the port is open. Returns the transmission number.
 uint32_t Sertx_send_frame(Ser_tx_frame& f);
+// A transmission without a frame (the boot loader's raw bytes): armed like Sertx_send_frame, no
+// CRC; n bytes are written when the port is open (0: a wait for bytes the drive sends by itself).
+// The receive side starts a fresh buffer and hands the bytes to the boot-loader receiver, which
+// ends the wait through Serrx_raw_reply_done. Returns the transmission number.
+constexpr uint8_t SER_RAW_CMD = 0xFF;  // Ser_armed_cmd of a raw transmission
+uint32_t Sertx_send_raw(const uint8_t* bytes, std::size_t n);
 // Waits up to ms for the reply of transmission seq. False on time-out, and when the wait was
 // ended by a stop (the send thread then leaves its step).
 bool Sertx_wait_reply(uint32_t seq, uint32_t ms);

@@ -3,11 +3,14 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 #include "controls/FlowPanel.h"
 #include "controls/Graph_draw.h"
 #include "controls/MemoUpDwx.h"
+#include "controls/Utxgraph.h"
+#include "drivedata/Globvar.h"
 
 FlowPanel* Page_flow(QWidget* parent, QBoxLayout* layout, const char* name, const char* caption)
 {
@@ -86,4 +89,40 @@ void Page_group_look(QGroupBox* box, bool active)
     QFont f = box->font();
     f.setBold(active);
     box->setFont(f);
+}
+
+void Page_set_captions(QWidget* frame, const PageCaption* captions, std::size_t count)
+{
+    if (frame == nullptr)
+        return;
+    for (std::size_t i = 0; i < count; ++i)
+        Utxgraph_set_text(frame->findChild<QWidget*>(QString::fromLatin1(captions[i].control)),
+                          QString::fromUtf8(captions[i].text[Lang_index()]));
+}
+
+namespace {
+
+class PageCells : public QStyledItemDelegate {
+public:
+    PageCells(uint8_t ctx, PageCellPaint paint, QObject* parent) : QStyledItemDelegate(parent), ctx_(ctx), paint_(paint)
+    {
+    }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        Canvas canvas(painter);
+        const QRect& r = option.rect;
+        paint_(ctx_, canvas, {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, index.row(), index.column(),
+               (option.state & QStyle::State_Selected) != 0);
+    }
+
+private:
+    uint8_t ctx_;
+    PageCellPaint paint_;
+};
+
+}  // namespace
+
+QAbstractItemDelegate* Page_cell_delegate(uint8_t ctx, PageCellPaint paint, QObject* parent)
+{
+    return new PageCells(ctx, paint, parent);
 }

@@ -2,10 +2,17 @@
 // Small builders and looks shared by the page units that lay out controls beyond their bound
 // edits: named panels, combos, labels and group boxes added to a layout, and the enabled state
 // and font colour of a plain control.
+#include <cstddef>
+#include <cstdint>
+
 #include <QColor>
 
+class Canvas;
 class FlowPanel;
 class MemoUpDwxBase;
+class QAbstractItemDelegate;
+class QObject;
+struct DrawRect;
 class QBoxLayout;
 class QComboBox;
 class QGroupBox;
@@ -27,3 +34,17 @@ void Page_set_state(QWidget* w, bool enabled, const QColor& colour);
 void Page_set_state(MemoUpDwxBase* edit, bool enabled, const QColor& colour);
 // Group caption green (008000h) and bold when active, grey (808080h) and regular otherwise.
 void Page_group_look(QGroupBox* box, bool active);
+
+// A fixed caption of a named control, by language.
+struct PageCaption {
+    const char* control;
+    const char* text[3];
+};
+// Sets each caption found under frame in LanguageIndex (Utxgraph_set_text); a null frame is skipped.
+void Page_set_captions(QWidget* frame, const PageCaption* captions, std::size_t count);
+
+// A grid cell painter: the frame's context, the cell's canvas and rectangle, its row and column,
+// and whether it is selected.
+using PageCellPaint = void (*)(uint8_t ctx, Canvas& canvas, const DrawRect& rect, int row, int column, bool selected);
+// A delegate for a grid of the frame of ctx that paints every cell through paint.
+QAbstractItemDelegate* Page_cell_delegate(uint8_t ctx, PageCellPaint paint, QObject* parent);

@@ -4,6 +4,9 @@
 // host entry is null and the pages skip what it would do.
 #include <cstdint>
 
+#include <QString>
+
+struct FactorApplicationRec;
 class QCheckBox;
 class QColor;
 class QLabel;
@@ -31,13 +34,51 @@ struct PageEntryPoints {
 
 // The page units that Pages_install puts into their nodes, named after the units.
 enum class PageUnit : uint8_t {
-    field_bus, motore, pid_vel, pid_cor, pid_pos,
-    mdb_gearbox, cands402_gearbox,
-    mdb_gearbox_aggc, cands402_gearbox_aggc, mdb_gearbox_sgnc, cands402_gearbox_sgnc,
-    mdb_pos, cands402_position,
-    mdb_pos_ctrl, mdb_pos_par, cands402_pos_crtl,
-    mdb_pos_hp, cands402_homing,
-    mdb_pos_in1_tac, cands402_pos_in1_tac, mdb_pos_jog, cands402_interp,
+    field_bus,
+    motore,
+    pid_vel,
+    pid_cor,
+    pid_pos,
+    taglia_drive,
+    mot_feedback,
+    mdb_factor,
+    cands402_factor,
+    limiti,
+    filtro_notch,
+    fpb_iq,
+    inout_control,
+    mdb_control,
+    mdb_gearbox,
+    cands402_gearbox,
+    mdb_gearbox_aggc,
+    cands402_gearbox_aggc,
+    mdb_gearbox_sgnc,
+    cands402_gearbox_sgnc,
+    mdb_pos,
+    cands402_position,
+    mdb_pos_ctrl,
+    mdb_pos_par,
+    cands402_pos_crtl,
+    mdb_pos_hp,
+    cands402_homing,
+    mdb_pos_in1_tac,
+    cands402_pos_in1_tac,
+    mdb_pos_jog,
+    cands402_interp,
+};
+
+// The tool windows a page opens through the shell's window registry (ToolWin kinds of the same
+// names): zeroing check, encoder zeroing, absolute-encoder zeroing, cogging confirmation, cogging
+// acquisition, cogging table view.
+enum class PageTool : uint8_t { AzzeraEncCk, AzzeraEnc, AzzeraEncAbs, TarCogCk, TarCog, CogDat };
+
+// An open or save dialog asked of the shell (Filedlg_run's FileDialogSpec).
+struct PageFileDialog {
+    QString title;
+    QString folder;  // initial folder (absolute)
+    QString filter;  // "Factor files (*.ftl)|*.ftl"
+    QString suffix;  // default extension of a save
+    bool save = false;
 };
 
 struct PageHostRec {
@@ -54,6 +95,19 @@ struct PageHostRec {
     uint8_t (*get_check_on_off)(QCheckBox* box, QLabel* label) = nullptr;
     // Main_enable_by_state2: enabled flags and font colours of two related controls.
     void (*enable_by_state2)(uint8_t edit_state, bool enabled[2], QColor colour[2]) = nullptr;
+    bool (*second_family)() = nullptr;  // Settings_second_family
+    uint8_t (*access_flags)() = nullptr;  // AccessFlags
+    // The registry's factory of a tool window exists / creates the window (null without one).
+    bool (*tool_available)(PageTool tool) = nullptr;
+    QWidget* (*tool_create)(PageTool tool, QWidget* parent) = nullptr;
+    // The unit-factor application records of page contexts 0 and 1 (SettingsBlock.factor).
+    FactorApplicationRec* factor_records = nullptr;
+    // The drive-data folder (DriveDataFolder), created when missing; empty when there is none.
+    QString (*data_folder)() = nullptr;
+    // Filedlg_run: the chosen absolute file name, empty when cancelled.
+    QString (*file_dialog)(QWidget* parent, const PageFileDialog& spec) = nullptr;
+    // Main_enable_by_state3: the same for three related controls.
+    void (*enable_by_state3)(uint8_t edit_state, bool enabled[3], QColor colour[3]) = nullptr;
 };
 extern PageHostRec PagesHost;
 

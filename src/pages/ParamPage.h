@@ -156,6 +156,13 @@ struct PageHooks {
     void (*refresh_steps)(ParamPage& page, uint8_t ctx) = nullptr;
     void (*language_steps)(ParamPage& page, uint8_t ctx) = nullptr;
     void (*access_steps)(ParamPage& page, uint8_t edit_state) = nullptr;
+    // Poll interval in ms in place of poll_ms, asked at each tick.
+    uint32_t (*poll_interval)() = nullptr;
+    // The frame has no Timer_com.
+    bool no_timer = false;
+    // The frame holds only what build makes (no Panel_frm, group box or flow panels): build gets a
+    // null group box and the frame's layout.
+    bool bare_frame = false;
 };
 
 struct PageSpec {
@@ -175,7 +182,7 @@ struct PageSpec {
 
 class ParamPage {
 public:
-    static constexpr int MAX_LISTS = 4;
+    static constexpr int MAX_LISTS = 16;
     static constexpr int MAX_FIELDS = 32;
 
     explicit ParamPage(const PageSpec& spec);
@@ -212,14 +219,14 @@ public:
     const PollItem* next_list(uint16_t* count) const;
     // True when the list now polled requests field ofs and a reply to it has arrived since it was sent.
     bool polled(uint16_t ofs) const;
+    // The same for a record field (Area::Slot0) or a live value (Area::Live).
+    bool polled(Loc var) const;
     // The BusType of slot `slot` (0 or 1) has a dictionary (0 to 2).
     static bool bus_known(uint8_t slot = 0);
     // List reads on, Remote clear (bus status bit 9 set), slot 0 on a known field bus.
     static bool default_may_copy();
     // Show every edit of ctx (ready byte 0 meanwhile).
     void show_values(uint8_t ctx);
-    // True when the list now polled requests the variable at loc (see polled).
-    bool polled(Loc loc) const;
 
     // ---- the base's steps, for a unit's own order (frame of ctx present) ----
     void step_show_edits(uint8_t ctx);     // every edit's value
@@ -234,6 +241,7 @@ public:
     void step_set_access(uint8_t edit_state);  // SetAccess's
     // The tick's copy steps (the conditions already checked).
     void step_copy_edits();
+    void step_copy_field(uint16_t ofs);  // the edit of field ofs alone
     void step_copy_bits();
     void step_copy_lives();
 

@@ -5,6 +5,8 @@
 #include <QApplication>
 
 #include "controls/Fonts.h"
+#include "flash/Flashcom_mot.h"
+#include "flash/Flashctrl.h"
 #include "platform/Msgbox.h"
 #include "pages/Pages.h"
 #include "shell/Main_page_host.h"
@@ -64,6 +66,8 @@ int main(int argc, char** argv)
     TApplication app(argc, argv);
     Msgbox_install_qt_sink();
     QApplication::setApplicationName(APP_TITLE);
+    Flash_install();
+    Flashcom_mot_set_kernel_folder((QCoreApplication::applicationDirPath() + "/bootloader").toStdString());
     try {
         Main_register_eeprom_dialogs();
         auto* main_window = new TForm_main;

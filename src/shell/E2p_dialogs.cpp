@@ -262,17 +262,17 @@ E2pSizeCell E2p_size_cell(const DriveSizeTable& table, int column, int row, uint
         cell.bold = true;
         break;
     case 2:
-        cell.text = amperes(e.row.f[0]);
+        cell.text = amperes(e.row.sort_key);
         break;
     case 3:
-        cell.text = amperes(e.row.f[2]);
+        cell.text = amperes(e.row.current_2);
         break;
     case 4:
-        cell.text = amperes(e.row.f[1]);
+        cell.text = amperes(e.row.current_1);
         break;
     case 5:
         cell.text = voltage_class <= MAX_VOLTAGE_CLASS
-                        ? Graph_format_float("#0.0", e.row.f[8 + voltage_class] * 0.1) + QString::fromUtf8("°")
+                        ? Graph_format_float("#0.0", e.row.overtemp[voltage_class] * 0.1) + QString::fromUtf8("°")
                         : QStringLiteral("---");
         break;
     case 6:

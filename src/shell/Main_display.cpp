@@ -135,7 +135,7 @@ QString size_text(uint8_t size_index, uint8_t vclass)
     const DriveSizeTable& table = CurrentSizeTable;
     if (!table.src || size_index >= table.count)
         return NO_VALUE;
-    const DriveSizeSource& row = table.src[size_index];
+    const DriveSizeRow& row = table.src[size_index];
     QString text = QString::fromUtf8(row.name, static_cast<qsizetype>(strnlen(row.name, sizeof row.name)));
     const bool second = Settings_second_family();
     const unsigned volts = second ? 2 : 1;
@@ -420,8 +420,7 @@ void TForm_main::Timer_comTimer()
     if (Seriale_poll_ports(Tick_ms()))
         Main_fill_port_box();
     CompleteDeferredClose();
-    if (Flashctrl_file_loaded())
-        Flashctrl_poll_file();
+    Flashctrl_poll_file();  // also before a file is loaded: its first poll loads the settings' file
     Main_close_e2p_chks_if_lost();
     Main_close_e2p_offset_if_lost();
     Main_show_link_wait();

@@ -13,6 +13,7 @@
 #include "drivedata/Init.h"
 #include "drivedata/Record.h"
 #include "factors/Factor_tool_core.h"
+#include "link/Flash_seams.h"
 #include "link/Seriale_port.h"
 #include "platform/Msgbox.h"
 #include "platform/Portlist.h"
@@ -43,6 +44,7 @@ constexpr uint8_t CHANNEL_SHOWN = 1u << 0;
 constexpr uint8_t TRIGGER_FLAGS_DEFAULT = (1u << 0) | (1u << 2);  // bit 0 and falling slope
 constexpr uint8_t LAST_CHANNEL = SCOPE_CHANNELS - 1;
 constexpr uint8_t LAST_TRIGGER_TYPE = 2;  // one shot
+constexpr uint8_t LAST_FLASH_DEVICE = 1;  // device index of the flash selection: 0 or 1
 
 const char* const SaveFailedText[LANGUAGE_COUNT] = {
     "Impossibile salvare le impostazioni:",
@@ -145,6 +147,8 @@ void repair_index_fields(SettingsBlockRec& r)
         s.axis_left = 0;
     if (s.axis_right > LAST_CHANNEL)
         s.axis_right = 1;
+    if (r.flash_option[0] > LAST_FLASH_DEVICE)
+        r.flash_option[0] = 0;
 }
 
 // The record's language and scope settings become the program's; port and baud go to the link.
@@ -285,6 +289,11 @@ void Settings_publish_link()
     s.baud = SettingsBlock.baud;
     s.auto_save = Settings_auto_save();
     Link_settings_set(s);
+    FlashSettingsRec f;
+    f.path = Settings_firmware_path();
+    f.verify = (SettingsBlock.flags & SettingsFlag::FlashVerify) != 0;
+    std::copy(std::begin(SettingsBlock.flash_option), std::end(SettingsBlock.flash_option), f.selection);
+    Flash_settings_set(f);
 }
 
 std::string Settings_port_name()

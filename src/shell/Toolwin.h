@@ -23,6 +23,12 @@ enum class ToolWin {
     SetPrint,             // print selection
     PrintPreview,
     PrinterData,          // print dialog
+    AzzeraEncCk,          // settings check before a zeroing
+    AzzeraEnc,            // encoder and Hall offset zeroing
+    AzzeraEncAbs,         // absolute-encoder zeroing
+    TarCogCk,             // confirmation before a cogging acquisition
+    TarCog,               // cogging acquisition
+    CogDat,               // cogging table view
     Count
 };
 

@@ -170,7 +170,7 @@ TEST(SizeTables, BuildKeepsCodesAndFindsThem)
     for (const DriveSizeTable* t : {&SizeTableOrvel, &SizeTablePelsan}) {
         for (uint16_t i = 0; i < t->count; ++i) {
             EXPECT_EQ(t->sorted[i].code, i);
-            EXPECT_EQ(std::memcmp(&t->sorted[i].row, &t->src[i], sizeof(DriveSizeSource)), 0);
+            EXPECT_EQ(std::memcmp(&t->sorted[i].row, &t->src[i], sizeof(DriveSizeRow)), 0);
             EXPECT_EQ(Frm_output_find_size(*t, static_cast<uint8_t>(i)), i);
         }
     }
@@ -186,17 +186,31 @@ TEST(SizeTables, SortMatchesAStableSortForEveryLength)
         std::vector<DriveSizeEntry> e(n);
         for (uint16_t i = 0; i < n; ++i) {
             seed = seed * 1103515245u + 12345u;
-            e[i].row.f[0] = static_cast<uint16_t>((seed >> 16) % 8);  // many equal keys
+            e[i].row.sort_key = static_cast<uint16_t>((seed >> 16) % 8);  // many equal keys
             e[i].code = static_cast<uint8_t>(i);
         }
         std::vector<DriveSizeEntry> want = e;
         std::stable_sort(want.begin(), want.end(),
-                         [](const DriveSizeEntry& a, const DriveSizeEntry& b) { return a.row.f[0] < b.row.f[0]; });
+                         [](const DriveSizeEntry& a, const DriveSizeEntry& b) { return a.row.sort_key < b.row.sort_key; });
         Frm_output_sort_sizes(e.data(), n);
         for (uint16_t i = 0; i < n; ++i) {
-            ASSERT_EQ(e[i].row.f[0], want[i].row.f[0]) << "n " << n << " i " << i;
+            ASSERT_EQ(e[i].row.sort_key, want[i].row.sort_key) << "n " << n << " i " << i;
             ASSERT_EQ(e[i].code, want[i].code) << "n " << n << " i " << i;
         }
     }
     Frm_output_sort_sizes(nullptr, 3);
+}
+
+TEST(SizeTables, SortOfEqualKeysKeepsSourceOrder)
+{
+    const uint16_t keys[] = {5, 3, 5, 1, 3, 2, 5};
+    DriveSizeEntry e[std::size(keys)] = {};
+    for (uint8_t i = 0; i < std::size(keys); ++i) {
+        e[i].row.sort_key = keys[i];
+        e[i].code = i;
+    }
+    Frm_output_sort_sizes(e, std::size(keys));
+    const uint8_t want[] = {3, 5, 1, 4, 0, 2, 6};
+    for (std::size_t i = 0; i < std::size(want); ++i)
+        EXPECT_EQ(e[i].code, want[i]) << i;
 }

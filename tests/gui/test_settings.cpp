@@ -24,6 +24,7 @@
 #include "platform/Msgbox.h"
 #include "shell/Main_files.h"
 #include "shell/Mainstate.h"
+#include "link/Flash_seams.h"
 #include "shell/Settings.h"
 
 namespace fs = std::filesystem;
@@ -213,6 +214,10 @@ TEST_F(SettingsFile, OutOfRangeIndexFieldsGetOnlyTheirDefault)
     r.scope.axis_left = 9;
     r.scope.axis_right = 200;
     r.scope.record_length = 1234;
+    std::strcpy(r.firmware_path, "/fw/a.mot");
+    r.flags |= SettingsFlag::FlashVerify;
+    r.flash_option[0] = 7;  // no such device: the firmware update's selection starts at 0
+    r.flash_option[1] = 2;
     const Bytes written = file_of(r);
     write_bytes(file(), written);
     lang_id_ = 1040;
@@ -227,6 +232,11 @@ TEST_F(SettingsFile, OutOfRangeIndexFieldsGetOnlyTheirDefault)
     EXPECT_EQ(ScopeSettings.axis_left, 0);
     EXPECT_EQ(ScopeSettings.axis_right, 1);
     EXPECT_EQ(ScopeSettings.record_length, 1234u);
+    const FlashSettingsRec flash = Flash_settings();  // published to the firmware update
+    EXPECT_EQ(flash.path, "/fw/a.mot");
+    EXPECT_TRUE(flash.verify);
+    EXPECT_EQ(flash.selection[0], 0);
+    EXPECT_EQ(flash.selection[1], 2);
     EXPECT_FALSE(fs::exists(bad_file()));
     EXPECT_EQ(read_bytes(file()), written);
 }

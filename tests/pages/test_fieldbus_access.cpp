@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 
+#include <set>
+
 #include "fieldbus_fixture.h"
 #include "page_units.h"
 #include "shell/Mainstate.h"
@@ -17,7 +19,12 @@ TEST_F(FieldbusAccessTest, CombosAndBoxesFollowTheEditRuleInTheMainWindowOnly)
 {
     for (const UnitRow& u : page_units()) {
         const std::string name = u.name;
-        if (name.rfind("mdb_", 0) != 0 && name.rfind("cands402_", 0) != 0)
+        static const std::set<std::string> positioning = {
+            "mdb_gearbox", "cands402_gearbox", "mdb_gearbox_aggc", "cands402_gearbox_aggc", "mdb_gearbox_sgnc",
+            "cands402_gearbox_sgnc", "mdb_pos", "cands402_position", "mdb_pos_ctrl", "mdb_pos_par",
+            "cands402_pos_crtl", "mdb_pos_hp", "cands402_homing", "mdb_pos_in1_tac", "cands402_pos_in1_tac",
+            "mdb_pos_jog", "cands402_interp"};
+        if (positioning.count(name) == 0)
             continue;
         SCOPED_TRACE(name);
         const uint16_t bus = u.canopen.empty() ? 1 : 2;

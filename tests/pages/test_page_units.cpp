@@ -15,12 +15,6 @@ namespace {
 class PageUnitTest : public PagesTest, public ::testing::WithParamInterface<UnitRow> {
 protected:
     void set_bus(uint8_t slot, uint16_t type) { Rec_set<uint16_t>(DriveRecordBank[slot], RecOfs::BusType, type); }
-    // A unit that polls on one profile only lives in that profile's tree.
-    static bool on_bus(const UnitRow& u, uint16_t bus)
-    {
-        return (u.modbus.empty() && u.canopen.empty()) || !(bus == 2 ? u.canopen : u.modbus).empty();
-    }
-    static uint16_t home_bus(const UnitRow& u) { return on_bus(u, 1) ? 1 : 2; }
 };
 
 TEST_P(PageUnitTest, CreateRecreateSizeAndDestroyInBothContexts)
@@ -32,22 +26,32 @@ TEST_P(PageUnitTest, CreateRecreateSizeAndDestroyInBothContexts)
     ParamPage& page = u.page();
     for (uint8_t ctx = 0; ctx < 2; ++ctx) {
         SCOPED_TRACE(ctx);
-        set_bus(ctx, home_bus(u));
+        set_bus(ctx, u.buses.front());
         PageContext = ctx;
         node.PageCreate(ctx, host());
         QWidget* frame = page.frame(ctx);
         ASSERT_NE(frame, nullptr);
         EXPECT_EQ(frame->objectName(), u.frame_class);
-        auto* panel = frame->findChild<QFrame*>("Panel_frm");
+        QWidget* panel = u.bare ? frame : frame->findChild<QFrame*>("Panel_frm");
         ASSERT_NE(panel, nullptr);
-        EXPECT_NE(frame->findChild<QGroupBox*>(u.group_box), nullptr);
+        EXPECT_EQ(frame->findChild<QFrame*>("Panel_frm") == nullptr, u.bare);
+        if (u.group_box != nullptr) {
+            EXPECT_NE(frame->findChild<QGroupBox*>(u.group_box), nullptr);
+        }
         for (const char* name : u.panels)
             EXPECT_NE(frame->findChild<FlowPanel*>(name), nullptr) << name;
-        EXPECT_EQ(frame->findChild<QTimer*>("Timer_com")->isActive(), ctx == 0);
+        auto* timer = frame->findChild<QTimer*>("Timer_com");
+        EXPECT_TRUE(u.timer || timer == nullptr);
+        if (timer != nullptr) {
+            EXPECT_EQ(timer->isActive(), ctx == 0);
+        } else {
+            EXPECT_TRUE(u.modbus.empty());
+        }
         EXPECT_EQ(page.ready(), 1);
         // Without the link only the main window's edits are locked.
-        if (!u.panels.empty())
+        if (!u.panels.empty()) {
             EXPECT_EQ(page.edit(ctx, 0)->memo()->isEnabled(), ctx == 1);
+        }
 
         MemoUpDwxBase* first = page.edit(ctx, 0);
         QWidget other(host());
@@ -83,11 +87,9 @@ TEST_P(PageUnitTest, CreateRecreateSizeAndDestroyInBothContexts)
 TEST_P(PageUnitTest, PollsItsListPerBusType)
 {
     const UnitRow& u = GetParam();
-    for (uint16_t bus : {1, 2}) {
-        if (!on_bus(u, bus))
-            continue;
+    for (uint16_t bus : u.buses) {
         SCOPED_TRACE(bus);
-        connect_drive(bus);
+        connect_drive(bus, false, u.image);
         sim->clear_log();
         const auto start = SimClock::now();
         u.node->PageCreate(0, host());
@@ -114,7 +116,7 @@ TEST_P(PageUnitTest, PollsItsListPerBusType)
 TEST_P(PageUnitTest, ArchiveEditsChangeSlotOneOnly)
 {
     const UnitRow& u = GetParam();
-    connect_drive(home_bus(u));
+    connect_drive(u.buses.front(), false, u.image);
     if (PageNode* shown = CurrentPageNode[0]; shown != nullptr && shown->PageDestroy != nullptr)
         shown->PageDestroy(0);  // the main window's page and its requests
     const DriveRecord slot0 = DriveRecordBank[0];
@@ -122,7 +124,9 @@ TEST_P(PageUnitTest, ArchiveEditsChangeSlotOneOnly)
     PageContext = 1;
     u.node->PageCreate(1, host());
     ParamPage& page = u.page();
-    EXPECT_FALSE(page.frame(1)->findChild<QTimer*>("Timer_com")->isActive());
+    if (auto* timer = page.frame(1)->findChild<QTimer*>("Timer_com")) {
+        EXPECT_FALSE(timer->isActive());
+    }
     sim->clear_log();
     for (std::size_t i = 0; i < u.panels.size(); ++i) {
         MemoUpDwxBase* e = page.edit(1, static_cast<int>(i));

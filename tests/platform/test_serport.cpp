@@ -175,8 +175,9 @@ TEST_F(SerportTest, WaitEndsOnTimeoutStopWakeAndCloseOpenOrNot)
 {
     for (bool open : {false, true}) {
         SCOPED_TRACE(open);
-        if (open)
+        if (open) {
             ASSERT_TRUE(port.open(pty.name, 57600));
+        }
         const auto start = Clock::now();
         EXPECT_EQ(port.wait(60), PortWait::Timeout);
         EXPECT_GE(elapsed_ms(start), 55);

@@ -183,6 +183,8 @@ void DriveSim::read_master(SimClock::time_point now)
         ssize_t got = ::read(master_, buf, sizeof buf);
         if (got <= 0)
             break;
+        if (boot_take(buf, static_cast<std::size_t>(got), now))
+            continue;
         for (auto& f : reader_.feed(buf, static_cast<std::size_t>(got), now))
             handle_frame(f);
     }

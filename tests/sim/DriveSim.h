@@ -87,6 +87,23 @@ struct SimLogEntry {
     int cmd = -1;  // command byte (request: as received; reply: as intended)
 };
 
+// Boot personality: one command or answer on the line in the SH7047's boot mode, with the line
+// rate it went at (the rate of the pseudo-terminal's termios when the command arrived).
+struct SimBootEntry {
+    bool from_program = true;  // false: the drive's answer
+    SimBytes bytes;
+    std::uint32_t baud = 0;
+    SimClock::time_point at{};
+};
+
+// Faults of the boot personality beyond SimFault's Silence and Late (which apply to boot commands
+// by the codes DriveSim::boot_code gives them).
+struct SimBootFaults {
+    bool refuse_bit_rate = false;  // BF 00 to the new bit rate
+    long flip_read_address = -1;   // a read-back carries this flash byte inverted
+    int read_length_delta = 0;     // a read-back's length field (and data) differ by this
+};
+
 class DriveSim {
 public:
     static constexpr std::size_t kImageSize = 2412;
@@ -140,6 +157,21 @@ public:
     void add_fault(const SimFault& f);
     void clear_faults();
     void hang_up();  // unplug now: the master side is closed
+
+    // --- Boot personality (DriveSim_boot.cpp). A sync (00 bytes) at 9600 baud enters boot mode
+    // (a pseudo-terminal has no RTS; the rate is the termios both ends share). The boot ROM echoes
+    // the boot program, which then takes the kernels, erases, writes and reads a 256 KB flash.
+    static constexpr int kBootEcho = 0x200;    // SimFault command of the boot program's echo
+    static constexpr int kBootKernel = 0x300;  // of a kernel download; others: the command byte
+    void boot_reset();  // RTS reset into boot mode: the boot ROM waits for a sync
+    void app_reset();   // reset out of boot mode: the application answers frames again
+    bool in_boot() const;
+    SimBytes boot_flash() const;
+    void set_boot_flash(const SimBytes& flash);
+    std::vector<SimBootEntry> boot_log() const;
+    void clear_boot_log();
+    void set_boot_faults(const SimBootFaults& f);
+    std::uint32_t line_baud() const;  // the rate the program set, 0 unknown
 
     // --- Line pacing: 10 bits per byte at `baud` both ways (0: off), plus a turnaround.
     void set_pacing(std::uint32_t baud, std::chrono::microseconds turnaround = {});
@@ -234,6 +266,15 @@ private:
     void block_write(const SimBytes& f, SimClock::time_point now);
     unsigned progress_at(SimClock::time_point now) const;
     bool storing(SimClock::time_point now) const;
+
+    // boot personality (DriveSim_boot.cpp); true when it took the bytes
+    struct BootState;
+    BootState& boot();
+    bool boot_take(const std::uint8_t* data, std::size_t n, SimClock::time_point now);
+    void boot_command(const SimBytes& cmd, SimClock::time_point now);
+    void boot_answer(const SimBytes& bytes, int code, SimClock::time_point ready);
+    std::uint32_t tty_baud() const;
+    std::shared_ptr<BootState> boot_mode_;
 
     // faults (DriveSim_fault.cpp)
     std::vector<SimFault> take_faults(int cmd);
