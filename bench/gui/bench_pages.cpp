@@ -20,6 +20,12 @@
 #include "pages/drive/Frm_fpb_iq.h"
 #include "pages/drive/Frm_limiti.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
+#include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_gearbox_sgnc.h"
+#include "pages/fieldbus/Frm_mdb_pos.h"
+#include "pages/fieldbus/Frm_mdb_pos_hp.h"
+#include "pages/fieldbus/Frm_mdb_pos_in1_tac.h"
+#include "pages/fieldbus/Frm_mdb_pos_par.h"
 #include "diagrams/Blocks_dat.h"
 #include "platform/Msgbox.h"
 #include "shell/Main_page_host.h"
@@ -35,7 +41,11 @@ const BenchUnit UNITS[] = {{"field_bus", Frm_field_bus_page}, {"motore", Frm_mot
                            {"pid_pos", Frm_pid_pos_page},     {"taglia_drive", Frm_taglia_drive_page},
                            {"mot_feedback", Frm_mot_feedback_page}, {"mdb_factor", Frm_mdb_factor_page},
                            {"limiti", Frm_limiti_page},       {"filtro_notch", Frm_filtro_notch_page},
-                           {"fpb_iq", Frm_fpb_iq_page},       {"mdb_control", Frm_mdb_control_page}};
+                           {"fpb_iq", Frm_fpb_iq_page},       {"mdb_control", Frm_mdb_control_page},
+                           // Modbus positioning pages (slot 0 is on Modbus here)
+                           {"mdb_gearbox", Frm_mdb_gearbox_page}, {"mdb_gearbox_sgnc", Frm_mdb_gearbox_sgnc_page},
+                           {"mdb_pos", Frm_mdb_pos_page},     {"mdb_pos_par", Frm_mdb_pos_par_page},
+                           {"mdb_pos_hp", Frm_mdb_pos_hp_page}, {"mdb_pos_in1_tac", Frm_mdb_pos_in1_tac_page}};
 
 // Sorted dictionaries, a silent message sink, the pages installed, slot 0 on Modbus with its
 // read-back equal and list reads on.
