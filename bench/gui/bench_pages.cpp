@@ -15,6 +15,15 @@
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
+#include "pages/drive/Frm_fan_ctrl.h"
+#include "pages/drive/Frm_input_flt.h"
+#include "pages/drive/Frm_mem_alarm.h"
+#include "pages/drive/Frm_modo_allarmi.h"
+#include "pages/drive/Frm_output.h"
+#include "pages/drive/Frm_resistenza_fren.h"
+#include "pages/drive/Frm_setup_avanzato.h"
+#include "pages/drive/Frm_soglie_tensione.h"
+#include "pages/drive/Frm_test_i2t.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "pages/drive/Frm_filtro_notch.h"
 #include "pages/drive/Frm_fpb_iq.h"
@@ -42,6 +51,11 @@ const BenchUnit UNITS[] = {{"field_bus", Frm_field_bus_page}, {"motore", Frm_mot
                            {"mot_feedback", Frm_mot_feedback_page}, {"mdb_factor", Frm_mdb_factor_page},
                            {"limiti", Frm_limiti_page},       {"filtro_notch", Frm_filtro_notch_page},
                            {"fpb_iq", Frm_fpb_iq_page},       {"mdb_control", Frm_mdb_control_page},
+                           {"setup_avanzato", Frm_setup_avanzato_page}, {"mem_alarm", Frm_mem_alarm_page},
+                           {"test_i2t", Frm_test_i2t_page},   {"output", Frm_output_page},
+                           {"soglie_tensione", Frm_soglie_tensione_page}, {"modo_allarmi", Frm_modo_allarmi_page},
+                           {"resistenza_fren", Frm_resistenza_fren_page}, {"fan_ctrl", Frm_fan_ctrl_page},
+                           {"input_flt", Frm_input_flt_page},
                            // Modbus positioning pages (slot 0 is on Modbus here)
                            {"mdb_gearbox", Frm_mdb_gearbox_page}, {"mdb_gearbox_sgnc", Frm_mdb_gearbox_sgnc_page},
                            {"mdb_pos", Frm_mdb_pos_page},     {"mdb_pos_par", Frm_mdb_pos_par_page},

@@ -62,6 +62,9 @@ struct FlashRunRec {
     std::atomic<uint8_t> verify{0};          // read-back verify for this run
 };
 extern FlashRunRec FlashRun;
+// Set by the firmware window while a run is in progress (link mode 0 in force), cleared by the
+// reset before a run and while no file is loaded; a run's result is shown only while it is set.
+extern std::atomic<uint8_t> Flashsh7047_running;
 
 // Link values of the boot loader: the send side's try counter and the kept RTS state.
 extern std::atomic<uint8_t> Ser_try_count;
@@ -82,6 +85,9 @@ uint8_t Flashcom_mot_sum(const uint8_t* bytes, std::size_t count);
 void Flashcom_mot_reset_drive();
 // Kernel and read-back wait: 10 / baud x 2 x 1000 x n + 500 ms, rounded.
 uint32_t Flashcom_mot_wait_ms(uint32_t baud, uint32_t bytes);
+// The erase-and-write phase from its start: phase 2, its timer, the verify error, the bar of
+// page-count steps, counters and the result bits of writing cleared.
+void Flashcom_mot_write_phase();
 // Send thread, at a mode change away from mode 0 before step 19: step 19's port part.
 void Flashcom_mot_leave_run();
 
@@ -91,7 +97,8 @@ void Flashcom_mot_set_kernel_folder(const std::string& folder);
 // progress maximum from the boot program's size. A file missing, empty or too big: one message
 // naming each, false, nothing else changed. False without a message while a run is active.
 bool Flashcom_mot_prepare();
-// The run state of the boot-loader steps before a run; verify: read back after writing.
+// The run state before a run (boot-loader steps, container download, the window's copies);
+// verify: read back after writing.
 void Flashsh7047_reset_state(bool verify);
 
 // The four boot-loader files, sent as opaque bytes.

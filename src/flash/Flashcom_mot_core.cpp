@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "drivedata/Globvar.h"
+#include "flash/Flashcom_cdx.h"
 #include "flash/Flashctrl.h"
 #include "link/Flash_progress.h"
 #include "link/Flash_seams.h"
@@ -20,6 +21,7 @@
 #include "platform/Tick.h"
 
 FlashRunRec FlashRun;
+std::atomic<uint8_t> Flashsh7047_running{0};
 std::atomic<uint8_t> Ser_try_count{0};
 std::atomic<uint8_t> Ser_rts_state{0};
 
@@ -543,8 +545,7 @@ void clear_write_state()
 
 void e11_write_phase()
 {
-    clear_write_state();
-    FlashPhase.store(FlashUiPhase::Write);
+    Flashcom_mot_write_phase();
 }
 
 int s11_erase_select() { return simple({ERASE_CMD}, 200, false); }
@@ -781,6 +782,12 @@ void Flashcom_mot_receive(uint8_t* buf, uint16_t& count)
     rx.count = static_cast<uint16_t>(rx.count - k);
 }
 
+void Flashcom_mot_write_phase()
+{
+    clear_write_state();
+    FlashPhase.store(FlashUiPhase::Write);
+}
+
 void Flashcom_mot_reset_drive()
 {
     run_line(DRIVE_RESET, FlashLineEvent::DriveReset);
@@ -844,6 +851,8 @@ void Flashsh7047_reset_state(bool verify)
     clear_write_state();
     FlashRun.sub_phase.store(0);
     FlashRun.result_copy.store(0);
+    Flashsh7047_running.store(0);
+    CdxResetDownload();
     FlashRun.verify.store(verify ? 1 : 0);
     line_touched.store(false);  // a run stopped by closing the link left no line to put back
     verify_mismatch.store(false);

@@ -76,8 +76,7 @@ constexpr uint32_t ImageEndBelow = 0x2000;  // the page before the last data pag
 }  // namespace BootProgramCtrl
 
 // ---- reading ----
-// Loads a firmware file by its extension (".mot" S-records; ".cdx" refused until the container
-// reader exists; others fail). True when read: the loaded flag set, the known age set to the
+// Loads a firmware file by its extension (".mot" S-records, ".cdx" containers; others fail). True when read: the loaded flag set, the known age set to the
 // loaded age, the watch run once. False changes nothing while a run is active; otherwise a failed
 // read clears the loaded flag. GUI thread.
 bool Flashsh7047_load_file(const std::string& path);
@@ -94,6 +93,33 @@ bool writeImageBytes(FirmwareImageRec& image, uint32_t address, const uint8_t* b
 void patchDeviceData(FirmwareImageRec& image, const FlashDeviceSelection& sel);
 // The image byte at a flash address; false outside the image (below the end entry).
 bool Flashctrl_image_byte(const FirmwareImageRec& image, uint32_t address, uint8_t& out);
+
+// ---- firmware container ("*.cdx") ----
+// `CdxContainer`: a plain 16-byte header start, 240 header bytes enciphered as 15 blocks, then n
+// records of a 4-byte enciphered page address and 128 data bytes passed on as stored, then up to
+// 131 trailing bytes that only the word check sees.
+namespace CdxContainer {
+constexpr std::size_t Header = 256;
+constexpr std::size_t PlainHeader = 16;
+constexpr std::size_t Record = 4 + FLASH_PAGE_BYTES;
+constexpr std::size_t Count = 20;       // header: u32 little-endian, the record count
+constexpr std::size_t FirmwareId = 192; // header: u32 big-endian, the drive's device identifier
+constexpr std::size_t PadWords = 4;     // header: words 4, 8, 12 pad a last short address block
+constexpr std::size_t ReadChunk = 1024;
+constexpr std::size_t MaxBytes = Header + Record * FLASH_PAGE_COUNT + Record - 1;
+}  // namespace CdxContainer
+constexpr std::size_t AES_BLOCK = 16;
+constexpr std::size_t AES_ROUND_KEYS = 176;  // 11 round keys of AES-128
+// The program's container key (AES-128); containers made with another key fail the count check.
+extern const uint8_t CDX_KEY[16];
+// FIPS-197 AES-128: key expansion into 11 round keys, and the inverse cipher of one block in place.
+void aesExpandKey(uint8_t round_keys[AES_ROUND_KEYS], const uint8_t key[16]);
+void aesDecryptBlock(uint8_t block[AES_BLOCK], const uint8_t round_keys[AES_ROUND_KEYS]);
+// Reads a container into image: 1 when read and its record count matched, else 0 with the image
+// unchanged. A missing file, one shorter than the header, without a whole record or with more
+// records than the page table holds, and a count mismatch: 0 silently. A word check (16-bit XOR of
+// the whole file, a last odd byte left out) other than 0: "Errore checksum", 0.
+int readCdxFile(const std::string& path, FirmwareImageRec& image);
 
 // ---- compatibility ----
 // A loaded container whose firmware identifier equals DriveDeviceId; a 0xC0458 drive must also be

@@ -12,6 +12,7 @@
 
 #include "drivedata/Busx.h"
 #include "drivedata/Globvar.h"
+#include "flash/Flashcom_cdx.h"
 #include "flash/Flashcom_mot.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
@@ -309,8 +310,6 @@ bool read_ok(bool ok, const std::string& path)
     return ok;
 }
 
-const char* const CDX_REFUSED = "Errore: File non S-Record!";  // container reader not yet present
-
 }  // namespace
 
 // ---- reading ----
@@ -366,8 +365,7 @@ bool Flashsh7047_load_file(const std::string& path)
     } else if (ext == ".cdx") {
         set_mode_bits(FlashModeFlag::Container);
         clear_mode_bits(FlashModeFlag::BootProgram);
-        const unsigned lang = Lang_index();
-        Msgbox_show({MsgIcon::Information, ERROR_TITLE[lang], CDX_REFUSED, MsgOk});
+        ok = readCdxFile(path, FirmwareImage) == 1;
     } else {
         clear_mode_bits(FlashModeFlag::BootProgram);
     }
@@ -523,4 +521,6 @@ void Flash_install()
     FlashEntries.mot_on_reply = Flashcom_mot_receive;
     FlashEntries.poll_file = Flashctrl_poll_file_now;
     FlashEntries.mot_leave = Flashcom_mot_leave_run;
+    FlashEntries.cdx_step = Flashcom_cdx_run_step;
+    FlashEntries.cdx_block_reply = Cdx_block_reply;
 }

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "controls/FlowPanel.h"
@@ -125,4 +126,14 @@ private:
 QAbstractItemDelegate* Page_cell_delegate(uint8_t ctx, PageCellPaint paint, QObject* parent)
 {
     return new PageCells(ctx, paint, parent);
+}
+
+QTimer* Page_frame_timer(QWidget* frame, const char* name, int ms, void (*tick)())
+{
+    auto* timer = new QTimer(frame);
+    timer->setObjectName(QString::fromLatin1(name));
+    timer->setInterval(ms);
+    QObject::connect(timer, &QTimer::timeout, timer, tick);
+    timer->start();
+    return timer;
 }

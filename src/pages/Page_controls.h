@@ -17,6 +17,7 @@ class QBoxLayout;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QTimer;
 class QWidget;
 
 // Named controls, added to layout when one is given.
@@ -48,3 +49,6 @@ void Page_set_captions(QWidget* frame, const PageCaption* captions, std::size_t 
 using PageCellPaint = void (*)(uint8_t ctx, Canvas& canvas, const DrawRect& rect, int row, int column, bool selected);
 // A delegate for a grid of the frame of ctx that paints every cell through paint.
 QAbstractItemDelegate* Page_cell_delegate(uint8_t ctx, PageCellPaint paint, QObject* parent);
+
+// A timer of the frame, named `name`, running every `ms` ms from now on and calling `tick`.
+QTimer* Page_frame_timer(QWidget* frame, const char* name, int ms, void (*tick)());

@@ -48,6 +48,15 @@ enum class PageUnit : uint8_t {
     fpb_iq,
     inout_control,
     mdb_control,
+    setup_avanzato,
+    mem_alarm,
+    test_i2t,
+    output,
+    soglie_tensione,
+    modo_allarmi,
+    resistenza_fren,
+    fan_ctrl,
+    input_flt,
     mdb_gearbox,
     cands402_gearbox,
     mdb_gearbox_aggc,
@@ -108,6 +117,10 @@ struct PageHostRec {
     QString (*file_dialog)(QWidget* parent, const PageFileDialog& spec) = nullptr;
     // Main_enable_by_state3: the same for three related controls.
     void (*enable_by_state3)(uint8_t edit_state, bool enabled[3], QColor colour[3]) = nullptr;
+    // Name of drive alarm bit `bit` (0-31) in `language` (AlarmTexts, UTF-8); null for another bit.
+    const char* (*alarm_text)(int bit, unsigned language) = nullptr;
+    // MainStatusShadow = complement of the status block's outputs: the I/O display redraws.
+    void (*mark_io_display)() = nullptr;
 };
 extern PageHostRec PagesHost;
 

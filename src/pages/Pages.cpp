@@ -11,6 +11,15 @@
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
+#include "pages/drive/Frm_setup_avanzato.h"
+#include "pages/drive/Frm_mem_alarm.h"
+#include "pages/drive/Frm_test_i2t.h"
+#include "pages/drive/Frm_output.h"
+#include "pages/drive/Frm_soglie_tensione.h"
+#include "pages/drive/Frm_modo_allarmi.h"
+#include "pages/drive/Frm_resistenza_fren.h"
+#include "pages/drive/Frm_fan_ctrl.h"
+#include "pages/drive/Frm_input_flt.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "factors/Factor_tool.h"
 #include "pages/fieldbus/Frm_inout_control.h"
@@ -61,6 +70,15 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::fpb_iq, Frm_fpb_iq_entries());
     host.install(PageUnit::inout_control, Frm_inout_control_entries());
     host.install(PageUnit::mdb_control, Frm_mdb_control_entries());
+    host.install(PageUnit::setup_avanzato, Frm_setup_avanzato_entries());
+    host.install(PageUnit::mem_alarm, Frm_mem_alarm_entries());
+    host.install(PageUnit::test_i2t, Frm_test_i2t_entries());
+    host.install(PageUnit::output, Frm_output_entries());
+    host.install(PageUnit::soglie_tensione, Frm_soglie_tensione_entries());
+    host.install(PageUnit::modo_allarmi, Frm_modo_allarmi_entries());
+    host.install(PageUnit::resistenza_fren, Frm_resistenza_fren_entries());
+    host.install(PageUnit::fan_ctrl, Frm_fan_ctrl_entries());
+    host.install(PageUnit::input_flt, Frm_input_flt_entries());
     host.install(PageUnit::mdb_gearbox, Frm_mdb_gearbox_entries());
     host.install(PageUnit::cands402_gearbox, Frm_cands402_gearbox_entries());
     host.install(PageUnit::mdb_gearbox_aggc, Frm_mdb_gearbox_aggc_entries());

@@ -564,7 +564,9 @@ bool ParamPage::polled(uint16_t ofs) const { return polled(RecLoc(ofs)); }
 bool ParamPage::polled(Loc loc) const
 {
     const int l = current_list();
-    if (l < 0 || l != sent_list_ || Ser_list_reply_count.load(std::memory_order_acquire) == sent_count_)
+    const uint32_t replies = Ser_list_reply_count.load(std::memory_order_acquire);
+    if (l < 0 || l != sent_list_ || replies == sent_count_ ||
+        static_cast<int32_t>(replies - Ser_list_write_mark.load(std::memory_order_acquire)) <= 0)
         return false;
     const PollList& list = spec_.lists[l];
     for (uint16_t i = 0; i < list.count; ++i)

@@ -217,7 +217,8 @@ public:
     MemoUpDwxBase* edit_of(uint8_t ctx, uint16_t ofs) const;
     // The list the next poll sends (null when none), filled at Create.
     const PollItem* next_list(uint16_t* count) const;
-    // True when the list now polled requests field ofs and a reply to it has arrived since it was sent.
+    // True when the list now polled requests field ofs and a reply to it has arrived since it was sent
+    // and since the last write was queued (Ser_list_write_mark).
     bool polled(uint16_t ofs) const;
     // The same for a record field (Area::Slot0) or a live value (Area::Live).
     bool polled(Loc var) const;

@@ -7,6 +7,7 @@
 #include "controls/Fonts.h"
 #include "flash/Flashcom_mot.h"
 #include "flash/Flashctrl.h"
+#include "flash/Flashsh7047.h"
 #include "platform/Msgbox.h"
 #include "pages/Pages.h"
 #include "shell/Main_page_host.h"
@@ -70,6 +71,7 @@ int main(int argc, char** argv)
     Flashcom_mot_set_kernel_folder((QCoreApplication::applicationDirPath() + "/bootloader").toStdString());
     try {
         Main_register_eeprom_dialogs();
+        Flashsh7047_register();
         auto* main_window = new TForm_main;
         auto* terminal = new TForm_terminal;
         auto* alarms = new TForm_allarmi;

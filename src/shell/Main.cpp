@@ -50,6 +50,7 @@ Stbarx* MainStb = nullptr;
 QPointer<QWidget> Form_Oscx;
 QPointer<QWidget> Form_monitor_I2t;
 QPointer<QWidget> Form_FlashSH;
+MainFlashEntriesRec MainFlashEntries;
 
 QString CommandLine;
 uint8_t CloseRequested = 0;
@@ -535,6 +536,7 @@ void TForm_main::build_body()
     Panel_filedat_flashx = new QWidget(central);
     Panel_filedat_flashx->setObjectName("Panel_filedat_flashx");
     main_column->addWidget(Panel_filedat_flashx);
+    build_flash_controls();
 
     PanelMainStb = new QWidget(central);
     PanelMainStb->setObjectName("PanelMainStb");

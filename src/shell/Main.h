@@ -229,6 +229,11 @@ public:
     // Service panels, hidden at the first showing.
     QWidget* Panel_debug = nullptr;
     QWidget* Panel_filedat_flashx = nullptr;
+    // Its firmware controls: the file panel, drive reset, program, reload of the settings' file.
+    ImageBox* Image_file_flash = nullptr;
+    QToolButton* BitBtn_Reset = nullptr;
+    QToolButton* BitBtn_prog = nullptr;
+    QToolButton* BitBtn_load = nullptr;
 
     // Status-bar host.
     QWidget* PanelMainStb = nullptr;
@@ -371,6 +376,9 @@ public:
     void BitBtn_oscxClick();
     void BitBtn_oscx_openClick();
     void FlashWriteClick();
+    void BitBtn_ResetClick();
+    void BitBtn_progClick();
+    void BitBtn_loadClick();
     void Menu_PasswordClick();
     void Menu_Ver_DriveClick();
     void Menu_MonitorI2tClick();
@@ -394,6 +402,7 @@ protected:
 
 private:
     void build_menus();
+    void build_flash_controls();
     void build_toolbar();
     void build_bus_toolbars();
     void build_monitor();
@@ -416,6 +425,15 @@ extern StbarPane* const MainStbPanes[];
 extern QPointer<QWidget> Form_Oscx;          // oscilloscope
 extern QPointer<QWidget> Form_monitor_I2t;   // i2t monitor
 extern QPointer<QWidget> Form_FlashSH;       // firmware update (its port box: "ComboBox_porta_com")
+// What the firmware update gives the main window's firmware controls (null until registered; the
+// buttons stay disabled without them).
+struct MainFlashEntriesRec {
+    void (*reset_drive)() = nullptr;                // Flashcom_mot_reset_drive
+    void (*start_prog)() = nullptr;                 // Flashsh7047_start_prog
+    void (*load_file)() = nullptr;                  // Flashsh7047_load_file of the settings' path
+    void (*draw_file_panel)(ImageBox*) = nullptr;  // Flashctrl_draw_file_panel
+};
+extern MainFlashEntriesRec MainFlashEntries;
 
 // ---- lifecycle state ----
 extern QString CommandLine;       // the arguments after the program name, joined by single blanks

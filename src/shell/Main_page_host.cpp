@@ -6,6 +6,7 @@
 #include "diagrams/Blocks_dat.h"
 #include "diagrams/Diagram_host.h"
 #include "diagrams/Form_block.h"
+#include "shell/Allarmi.h"
 #include "shell/Filedlg.h"
 #include "shell/Formdattxrx.h"
 #include "shell/Main.h"
@@ -34,6 +35,15 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::fpb_iq: return &PageNode_fpb_iq;
     case PageUnit::inout_control: return &PageNode_inout_control;
     case PageUnit::mdb_control: return &PageNode_mdb_control;
+    case PageUnit::setup_avanzato: return &PageNode_setup_avanzato;
+    case PageUnit::mem_alarm: return &PageNode_mem_alarm;
+    case PageUnit::test_i2t: return &PageNode_test_i2t;
+    case PageUnit::output: return &PageNode_output;
+    case PageUnit::soglie_tensione: return &PageNode_soglie_tensione;
+    case PageUnit::modo_allarmi: return &PageNode_modo_allarmi;
+    case PageUnit::resistenza_fren: return &PageNode_resistenza_fren;
+    case PageUnit::fan_ctrl: return &PageNode_fan_ctrl;
+    case PageUnit::input_flt: return &PageNode_input_flt;
     case PageUnit::mdb_gearbox: return &PageNode_mdb_gearbox;
     case PageUnit::cands402_gearbox: return &PageNode_cands402_gearbox;
     case PageUnit::mdb_gearbox_aggc: return &PageNode_mdb_gearbox_aggc;
@@ -159,5 +169,9 @@ PageHostRec Main_page_host()
     host.file_dialog = [](QWidget* parent, const PageFileDialog& d) {
         return Filedlg_run(parent, FileDialogSpec{d.title, d.folder, d.filter, d.suffix, d.save});
     };
+    host.alarm_text = [](int bit, unsigned language) -> const char* {
+        return bit >= 0 && bit < 32 && language < 3 ? AlarmTexts[bit][language] : nullptr;
+    };
+    host.mark_io_display = [] { MainStatusShadow = static_cast<uint8_t>(~Drive_status_get().outputs); };
     return host;
 }

@@ -14,6 +14,15 @@
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
+#include "pages/drive/Frm_fan_ctrl.h"
+#include "pages/drive/Frm_input_flt.h"
+#include "pages/drive/Frm_mem_alarm.h"
+#include "pages/drive/Frm_modo_allarmi.h"
+#include "pages/drive/Frm_output.h"
+#include "pages/drive/Frm_resistenza_fren.h"
+#include "pages/drive/Frm_setup_avanzato.h"
+#include "pages/drive/Frm_soglie_tensione.h"
+#include "pages/drive/Frm_test_i2t.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "pages/fieldbus/Frm_inout_control.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
@@ -133,6 +142,50 @@ inline const std::vector<UnitRow>& page_units()
         // The Modbus profile's page polls on Modbus only.
         {"mdb_control", &PageNode_mdb_control, Frm_mdb_control_page, "TFrame_mdb_control", nullptr, {},
          {"46h", "0401h", "0500h", "0800h", "0501h", "0502h", "0200h"}, {}, true, {}, {1, 2}, true},
+        {"setup_avanzato", &PageNode_setup_avanzato, Frm_setup_avanzato_page, "TFrame_setup_avanzato",
+         "GroupBox_setup_avanzato", {}, {}, {}, false},
+        {"mem_alarm", &PageNode_mem_alarm, Frm_mem_alarm_page, "TFrame_mem_alarm", "GroupBox_lista_alarm", {}, {}, {},
+         false},
+        {"test_i2t", &PageNode_test_i2t, Frm_test_i2t_page, "TFrame_test_I2t", "GroupBox_test_I2t",
+         {"FlowPanel_I2t_corr_high", "FlowPanel_I2t_time_corr_high", "FlowPanel_I2t_corr_low",
+          "FlowPanel_I2t_time_corr_low"},
+         {},
+         {},
+         false},
+        {"output", &PageNode_output, Frm_output_page, "TFrame_output", "GroupBox_Output",
+         // The Speed 0 tab is shown first; output functions every family has.
+         {"FlowPanel_vel0set_win", "FlowPanel_vel0set_dtime", "FlowPanel_time_brake_on", "FlowPanel_time_brake_off",
+          "FlowPanel_decel", "FlowPanel_vel_brake_on", "FlowPanel_speed_1kHz"},
+         {"45h", "0223h", "0212h", "0213h", "0210h", "0211h"},
+         {"85h", "2070h,0", "203Bh,0", "203Ch,0", "2017h,0", "2018h,0"},
+         true,
+         {{262, 0}, {216, 0}, {218, 0}}},
+        {"soglie_tensione", &PageNode_soglie_tensione, Frm_soglie_tensione_page, "TFrame_soglie_tensione",
+         "GroupBox_soglie_tensioni_DCBUS",
+         {"FlowPanel_tens_max_over_voltage", "FlowPanel_ist_tens_max_over_voltage", "FlowPanel_tens_min_under_voltage",
+          "FlowPanel_ist_tens_min_under_voltage", "FlowPanel_tens_max", "FlowPanel_ist_tens_max"},
+         {},
+         {},
+         false},
+        {"modo_allarmi", &PageNode_modo_allarmi, Frm_modo_allarmi_page, "TFrame_modo_allarmi", "GroupBox_modo_alarm",
+         {},
+         {"41h", "0201h"},
+         {"81h", "200Fh,0"}},
+        {"resistenza_fren", &PageNode_resistenza_fren, Frm_resistenza_fren_page, "TFrame_resistenza_fren",
+         "GroupBox_resistenza_fren",
+         {"FlowPanel_resistenza", "FlowPanel_power_nom", "FlowPanel_time_overload"},
+         {"43h", "0120h", "0121h", "0122h"},
+         {"83h", "2046h,0", "2047h,0", "2048h,0"}},
+        {"fan_ctrl", &PageNode_fan_ctrl, Frm_fan_ctrl_page, "TFrame_fan_ctrl", "GroupBox_fan_ctrl",
+         {"FlowPanel_fan_temp_max", "FlowPanel_fan_temp_ist"},
+         {},
+         {},
+         false},
+        {"input_flt", &PageNode_input_flt, Frm_input_flt_page, "TFrame_input_flt", "GroupBox_input_digitali",
+         {"FlowPanel_input_flt_timer0", "FlowPanel_input_flt_timer1", "FlowPanel_input_flt_timer2",
+          "FlowPanel_input_flt_timer3", "FlowPanel_input_flt_timer4", "FlowPanel_input_flt_timer5"},
+         {"46h", "0423h", "0424h", "0425h", "0426h", "0427h", "0428h"},
+         {"86h", "2055h,1", "2055h,2", "2055h,3", "2055h,4", "2055h,5", "2055h,6"}},
         {"mdb_gearbox", &PageNode_mdb_gearbox, Frm_mdb_gearbox_page, "TFrame_mdb_gearbox", "GroupBox_mdb_gearbox",
          {"FlowPanel_grbx_ratio_num", "FlowPanel_grbx_ratio_den", "FlowPanel_grbx_enc_imp", "FlowPanel_pos_reach",
           "FlowPanel_grbx_imp_sfasa", "FlowPanel_grbx_sfasa_vel", "FlowPanel_grbx_sfasa_acc"},

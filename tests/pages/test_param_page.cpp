@@ -182,6 +182,26 @@ TEST_F(ParamPageTest, TickCopiesOnlyThePagesBitsOfAPolledWord)
     EXPECT_EQ(changed_bits, 0);
 }
 
+TEST_F(ParamPageTest, AListAskedForBeforeAWriteNeverBringsBackTheValueWritten)
+{
+    Rec_set<uint16_t>(DriveRecordBank[0], 198, 10);
+    Rec_set<uint16_t>(DriveReadBack, 198, 10);
+    page_.create(0, host());
+    poll_and_reply(page_);
+    std::this_thread::sleep_for(std::chrono::milliseconds(110));
+    page_.tick();  // the next list goes out
+    ASSERT_TRUE(Sertx_read_list_outstanding());
+    Rec_set<uint16_t>(DriveRecordBank[0], 198, 50);  // typed while that list waits for its reply
+    Sertx_write_var(RecLoc(198));
+    Sertx_forget_read_list();  // its reply: read before the write went out
+    Ser_list_reply_count.fetch_add(1);
+    page_.tick();
+    EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 198), 50);
+    Rec_set<uint16_t>(DriveReadBack, 198, 77);  // a list asked for after the write
+    poll_and_reply(page_);
+    EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 198), 77);
+}
+
 TEST_F(ParamPageTest, LiveValuesShowDashesInTheArchiveAndWhileTheDriveIsSilent)
 {
     BusLiveValues.ctrl.mdb_status = 0x0237;

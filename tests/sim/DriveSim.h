@@ -156,6 +156,7 @@ public:
     // --- Faults.
     void add_fault(const SimFault& f);
     void clear_faults();
+    std::size_t faults_pending() const;  // faults not yet used up
     void hang_up();  // unplug now: the master side is closed
 
     // --- Boot personality (DriveSim_boot.cpp). A sync (00 bytes) at 9600 baud enters boot mode
@@ -173,7 +174,21 @@ public:
     void set_boot_faults(const SimBootFaults& f);
     std::uint32_t line_baud() const;  // the rate the program set, 0 unknown
 
-    // --- Line pacing: 10 bits per byte at `baud` both ways (0: off), plus a turnaround.
+    // --- Container boot program (DriveSim_cdx.cpp): the drive's own boot program that takes a
+    // firmware container over command 2. While it runs, status bit 0 and identification flag
+    // bit 0 (bit 1 too for 0xC0458) are set and only polls, identifications and command 2 are
+    // answered. An end frame (05 02 02, never answered) restarts the drive into the other program
+    // after `restart` of silence, unless the application is told to ignore it.
+    void set_cdx_boot_program(bool on);
+    bool cdx_boot_program() const;
+    void set_cdx_restart(std::chrono::milliseconds silent);
+    void set_cdx_ignore_end(bool on);
+    void set_cdx_refuse_page(int index);  // page reply status 0 for the page of this index (-1: none)
+    std::map<std::uint32_t, SimBytes> cdx_pages() const;  // pages received, by address
+
+    // --- Line pacing: 10 bits per byte at `baud` both ways (0: off), plus a turnaround: the
+    // drive answers a request one turnaround after it arrived, or one turnaround after the answer
+    // before has left the line when that answer was held back (answers go out in order).
     void set_pacing(std::uint32_t baud, std::chrono::microseconds turnaround = {});
 
     // --- Log and checks.
@@ -203,6 +218,7 @@ private:
         std::vector<Segment> segments;
         int hold_report = -1;                // status bit 3 this reply reports (-1: none)
         std::shared_ptr<SimLogEntry> entry;  // logged when the last piece is written
+        bool in_order = true;                // an answer: one turnaround after the line is free
     };
     struct Piece {
         SimClock::time_point at{};
@@ -275,6 +291,12 @@ private:
     void boot_answer(const SimBytes& bytes, int code, SimClock::time_point ready);
     std::uint32_t tty_baud() const;
     std::shared_ptr<BootState> boot_mode_;
+
+    // container boot program (DriveSim_cdx.cpp); true when it took the request (out: its reply)
+    struct CdxProgram;
+    CdxProgram& cdx();
+    bool cdx_answer(const SimBytes& f, SimClock::time_point now, std::optional<Reply>& out);
+    std::shared_ptr<CdxProgram> cdx_program_;
 
     // faults (DriveSim_fault.cpp)
     std::vector<SimFault> take_faults(int cmd);

@@ -118,6 +118,8 @@ std::optional<DriveSim::Reply> DriveSim::answer(const SimBytes& f, SimClock::tim
     const std::uint8_t cmd = f[1];
     const std::uint8_t* p = f.data() + 2;
     const std::size_t payload_len = f.size() - 4;
+    if (std::optional<Reply> r; cdx_answer(f, now, r))
+        return r;
     if (boot_ && cmd != 0 && cmd != 10)  // the boot loader answers polls only
         return std::nullopt;
     std::optional<SimBytes> forced;
