@@ -29,6 +29,12 @@
 #include "pages/drive/Frm_fpb_iq.h"
 #include "pages/drive/Frm_limiti.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
+#include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_gearbox_sgnc.h"
+#include "pages/fieldbus/Frm_mdb_pos.h"
+#include "pages/fieldbus/Frm_mdb_pos_hp.h"
+#include "pages/fieldbus/Frm_mdb_pos_in1_tac.h"
+#include "pages/fieldbus/Frm_mdb_pos_par.h"
 #include "diagrams/Blocks_dat.h"
 #include "platform/Msgbox.h"
 #include "shell/Main_page_host.h"
@@ -49,7 +55,11 @@ const BenchUnit UNITS[] = {{"field_bus", Frm_field_bus_page}, {"motore", Frm_mot
                            {"test_i2t", Frm_test_i2t_page},   {"output", Frm_output_page},
                            {"soglie_tensione", Frm_soglie_tensione_page}, {"modo_allarmi", Frm_modo_allarmi_page},
                            {"resistenza_fren", Frm_resistenza_fren_page}, {"fan_ctrl", Frm_fan_ctrl_page},
-                           {"input_flt", Frm_input_flt_page}};
+                           {"input_flt", Frm_input_flt_page},
+                           // Modbus positioning pages (slot 0 is on Modbus here)
+                           {"mdb_gearbox", Frm_mdb_gearbox_page}, {"mdb_gearbox_sgnc", Frm_mdb_gearbox_sgnc_page},
+                           {"mdb_pos", Frm_mdb_pos_page},     {"mdb_pos_par", Frm_mdb_pos_par_page},
+                           {"mdb_pos_hp", Frm_mdb_pos_hp_page}, {"mdb_pos_in1_tac", Frm_mdb_pos_in1_tac_page}};
 
 // Sorted dictionaries, a silent message sink, the pages installed, slot 0 on Modbus with its
 // read-back equal and list reads on.

@@ -57,6 +57,23 @@ enum class PageUnit : uint8_t {
     resistenza_fren,
     fan_ctrl,
     input_flt,
+    mdb_gearbox,
+    cands402_gearbox,
+    mdb_gearbox_aggc,
+    cands402_gearbox_aggc,
+    mdb_gearbox_sgnc,
+    cands402_gearbox_sgnc,
+    mdb_pos,
+    cands402_position,
+    mdb_pos_ctrl,
+    mdb_pos_par,
+    cands402_pos_crtl,
+    mdb_pos_hp,
+    cands402_homing,
+    mdb_pos_in1_tac,
+    cands402_pos_in1_tac,
+    mdb_pos_jog,
+    cands402_interp,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same

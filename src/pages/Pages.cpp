@@ -24,6 +24,23 @@
 #include "factors/Factor_tool.h"
 #include "pages/fieldbus/Frm_inout_control.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
+#include "pages/fieldbus/Frm_cands402_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_pos_in1_tac.h"
+#include "pages/fieldbus/Frm_cands402_pos_in1_tac.h"
+#include "pages/fieldbus/Frm_mdb_pos_jog.h"
+#include "pages/fieldbus/Frm_cands402_interp.h"
+#include "pages/fieldbus/Frm_mdb_pos_hp.h"
+#include "pages/fieldbus/Frm_cands402_homing.h"
+#include "pages/fieldbus/Frm_mdb_pos_ctrl.h"
+#include "pages/fieldbus/Frm_mdb_pos_par.h"
+#include "pages/fieldbus/Frm_cands402_pos_crtl.h"
+#include "pages/fieldbus/Frm_mdb_pos.h"
+#include "pages/fieldbus/Frm_cands402_position.h"
+#include "pages/fieldbus/Frm_mdb_gearbox_aggc.h"
+#include "pages/fieldbus/Frm_cands402_gearbox_aggc.h"
+#include "pages/fieldbus/Frm_mdb_gearbox_sgnc.h"
+#include "pages/fieldbus/Frm_cands402_gearbox_sgnc.h"
 
 PageHostRec PagesHost;
 
@@ -62,4 +79,21 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::resistenza_fren, Frm_resistenza_fren_entries());
     host.install(PageUnit::fan_ctrl, Frm_fan_ctrl_entries());
     host.install(PageUnit::input_flt, Frm_input_flt_entries());
+    host.install(PageUnit::mdb_gearbox, Frm_mdb_gearbox_entries());
+    host.install(PageUnit::cands402_gearbox, Frm_cands402_gearbox_entries());
+    host.install(PageUnit::mdb_gearbox_aggc, Frm_mdb_gearbox_aggc_entries());
+    host.install(PageUnit::cands402_gearbox_aggc, Frm_cands402_gearbox_aggc_entries());
+    host.install(PageUnit::mdb_gearbox_sgnc, Frm_mdb_gearbox_sgnc_entries());
+    host.install(PageUnit::cands402_gearbox_sgnc, Frm_cands402_gearbox_sgnc_entries());
+    host.install(PageUnit::mdb_pos, Frm_mdb_pos_entries());
+    host.install(PageUnit::cands402_position, Frm_cands402_position_entries());
+    host.install(PageUnit::mdb_pos_ctrl, Frm_mdb_pos_ctrl_entries());
+    host.install(PageUnit::mdb_pos_par, Frm_mdb_pos_par_entries());
+    host.install(PageUnit::cands402_pos_crtl, Frm_cands402_pos_crtl_entries());
+    host.install(PageUnit::mdb_pos_hp, Frm_mdb_pos_hp_entries());
+    host.install(PageUnit::cands402_homing, Frm_cands402_homing_entries());
+    host.install(PageUnit::mdb_pos_in1_tac, Frm_mdb_pos_in1_tac_entries());
+    host.install(PageUnit::cands402_pos_in1_tac, Frm_cands402_pos_in1_tac_entries());
+    host.install(PageUnit::mdb_pos_jog, Frm_mdb_pos_jog_entries());
+    host.install(PageUnit::cands402_interp, Frm_cands402_interp_entries());
 }

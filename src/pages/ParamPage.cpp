@@ -414,12 +414,15 @@ void ParamPage::step_copy_bits()
 {
     for (uint16_t i = 0; i < spec_.bit_count; ++i) {
         const BitSpec& b = spec_.bits[i];
+        const uint16_t mask = b.copy_whole ? (b.size == 1 ? 0x00FF : 0xFFFF) : b.mask;
         const uint16_t word = word_of(0, b);
         const uint16_t got = readback_of(b);
-        if (!polled(b.ofs) || ((word ^ got) & b.mask) == 0)
+        if (!polled(b.ofs) || ((word ^ got) & mask) == 0)
             continue;
-        set_word(0, b, static_cast<uint16_t>((word & ~b.mask) | (got & b.mask)));
-        set_bit_control(0, i);
+        set_word(0, b, static_cast<uint16_t>((word & ~mask) | (got & mask)));
+        for (uint16_t j = 0; j < spec_.bit_count; ++j)
+            if (spec_.bits[j].ofs == b.ofs)
+                set_bit_control(0, j);
         show_hex(0, b.ofs);
     }
 }
@@ -454,8 +457,8 @@ void ParamPage::step_show_lives(uint8_t ctx)
     const bool values = ctx == 0 && drive_answers();
     for (uint16_t i = 0; i < spec_.live_count; ++i) {
         const LiveSpec& l = spec_.lives[i];
-        Utxgraph_set_text(find<QWidget>(ctx, l.label),
-                          values ? Live_text(l.value, l.format, l.size) : QString::fromLatin1(PAGE_NO_VALUE));
+        Utxgraph_set_text(find<QWidget>(ctx, l.label), values || l.any_context ? Live_text(l.value, l.format, l.size)
+                                                                               : QString::fromLatin1(PAGE_NO_VALUE));
     }
     if (ctx == 0)
         lives_shown_ = values;
@@ -629,9 +632,13 @@ void ParamPage::tick()
                 spec_.hooks.copy_controls(*this);
             step_copy_edits();
             step_copy_bits();
-            step_copy_lives();
+            if (!spec_.hooks.lives_on_list_reads)
+                step_copy_lives();
         }
     }
+    if (spec_.hooks.lives_on_list_reads && (Ser_data_flags.load(std::memory_order_acquire) & DataFlag::ListReads) &&
+        bus_known())
+        step_copy_lives();
     poll();
     if (spec_.hooks.tick != nullptr)
         spec_.hooks.tick(*this);

@@ -78,6 +78,8 @@ struct BitSpec {
     uint16_t ofs = 0;               // the word's DriveRecord offset
     const char* on_off = nullptr;   // a check box's "On"/"Off" label
     uint8_t size = 2;               // bytes of the word: 2, or 1 for a byte ("06h")
+    // The tick copies the whole word (not only mask) and then sets every control of the word.
+    bool copy_whole = false;
 };
 
 // "0006h" (size 2) or "06h" (size 1), "00000006h" (size 4): upper-case hex digits and "h".
@@ -107,6 +109,8 @@ struct LiveSpec {
     const char* label;
     enum Format : uint8_t { Int, Uint, Hex } format;
     uint16_t size;
+    // Shown from value in both contexts, also while the drive is silent (a field of slot 0).
+    bool any_context = false;
 };
 // The value of size 1, 2 or 4 at loc as text in format; "-----" when it cannot be read.
 QString Live_text(Loc loc, LiveSpec::Format format, uint16_t size);
@@ -123,6 +127,8 @@ struct PageHooks {
     void (*copy)(ParamPage& page) = nullptr;
     // Copy of the page's plain controls, before the edits.
     void (*copy_controls)(ParamPage& page) = nullptr;
+    // Live values are copied whenever list reads are on (not under the copy condition).
+    bool lives_on_list_reads = false;
     // Extra work of a tick, after copy and poll.
     void (*tick)(ParamPage& page) = nullptr;
     // Builds the unit's own controls into the group box (context ctx) / frees what build made.

@@ -44,6 +44,23 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::resistenza_fren: return &PageNode_resistenza_fren;
     case PageUnit::fan_ctrl: return &PageNode_fan_ctrl;
     case PageUnit::input_flt: return &PageNode_input_flt;
+    case PageUnit::mdb_gearbox: return &PageNode_mdb_gearbox;
+    case PageUnit::cands402_gearbox: return &PageNode_cands402_gearbox;
+    case PageUnit::mdb_gearbox_aggc: return &PageNode_mdb_gearbox_aggc;
+    case PageUnit::cands402_gearbox_aggc: return &PageNode_cands402_gearbox_aggc;
+    case PageUnit::mdb_gearbox_sgnc: return &PageNode_mdb_gearbox_sgnc;
+    case PageUnit::cands402_gearbox_sgnc: return &PageNode_cands402_gearbox_sgnc;
+    case PageUnit::mdb_pos: return &PageNode_mdb_pos;
+    case PageUnit::cands402_position: return &PageNode_cands402_position;
+    case PageUnit::mdb_pos_ctrl: return &PageNode_mdb_pos_ctrl;
+    case PageUnit::mdb_pos_par: return &PageNode_mdb_pos_par;
+    case PageUnit::cands402_pos_crtl: return &PageNode_cands402_pos_crtl;
+    case PageUnit::mdb_pos_hp: return &PageNode_mdb_pos_hp;
+    case PageUnit::cands402_homing: return &PageNode_cands402_homing;
+    case PageUnit::mdb_pos_in1_tac: return &PageNode_mdb_pos_in1_tac;
+    case PageUnit::cands402_pos_in1_tac: return &PageNode_cands402_pos_in1_tac;
+    case PageUnit::mdb_pos_jog: return &PageNode_mdb_pos_jog;
+    case PageUnit::cands402_interp: return &PageNode_cands402_interp;
     }
     return nullptr;
 }

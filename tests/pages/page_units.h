@@ -26,6 +26,23 @@
 #include "pages/fieldbus/Factor_page.h"
 #include "pages/fieldbus/Frm_inout_control.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
+#include "pages/fieldbus/Frm_cands402_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_gearbox.h"
+#include "pages/fieldbus/Frm_mdb_pos_in1_tac.h"
+#include "pages/fieldbus/Frm_cands402_pos_in1_tac.h"
+#include "pages/fieldbus/Frm_mdb_pos_jog.h"
+#include "pages/fieldbus/Frm_cands402_interp.h"
+#include "pages/fieldbus/Frm_mdb_pos_hp.h"
+#include "pages/fieldbus/Frm_cands402_homing.h"
+#include "pages/fieldbus/Frm_mdb_pos_ctrl.h"
+#include "pages/fieldbus/Frm_mdb_pos_par.h"
+#include "pages/fieldbus/Frm_cands402_pos_crtl.h"
+#include "pages/fieldbus/Frm_mdb_pos.h"
+#include "pages/fieldbus/Frm_cands402_position.h"
+#include "pages/fieldbus/Frm_mdb_gearbox_aggc.h"
+#include "pages/fieldbus/Frm_cands402_gearbox_aggc.h"
+#include "pages/fieldbus/Frm_mdb_gearbox_sgnc.h"
+#include "pages/fieldbus/Frm_cands402_gearbox_sgnc.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -169,6 +186,115 @@ inline const std::vector<UnitRow>& page_units()
           "FlowPanel_input_flt_timer3", "FlowPanel_input_flt_timer4", "FlowPanel_input_flt_timer5"},
          {"46h", "0423h", "0424h", "0425h", "0426h", "0427h", "0428h"},
          {"86h", "2055h,1", "2055h,2", "2055h,3", "2055h,4", "2055h,5", "2055h,6"}},
+        {"mdb_gearbox", &PageNode_mdb_gearbox, Frm_mdb_gearbox_page, "TFrame_mdb_gearbox", "GroupBox_mdb_gearbox",
+         {"FlowPanel_grbx_ratio_num", "FlowPanel_grbx_ratio_den", "FlowPanel_grbx_enc_imp", "FlowPanel_pos_reach",
+          "FlowPanel_grbx_imp_sfasa", "FlowPanel_grbx_sfasa_vel", "FlowPanel_grbx_sfasa_acc"},
+         {"4Ch", "0701h", "0702h", "0705h", "0706h", "0707h", "0719h", "071Ah", "071Bh", "071Ch", "0716h", "0717h",
+          "0718h"},
+         {},
+         true, {}, {0, 1}},
+        {"cands402_gearbox", &PageNode_cands402_gearbox, Frm_cands402_gearbox_page, "TFrame_CanDS402_GearBox",
+         "GroupBox_DS402_GearBox",
+         {"FlowPanel_grbx_ratio_num", "FlowPanel_grbx_ratio_den", "FlowPanel_grbx_enc_imp", "FlowPanel_grbx_imp_sfasa",
+          "FlowPanel_grbx_sfasa_vel", "FlowPanel_grbx_sfasa_acc"},
+         {},
+         {"8Ah", "2200h,0", "2201h,0", "2204h,0", "220Fh,0", "2210h,0", "2211h,0", "2212h,0", "220Eh,0", "6064h,0",
+          "60F4h,0"},
+         true, {}, {2}},
+        {"mdb_gearbox_aggc", &PageNode_mdb_gearbox_aggc, Frm_mdb_gearbox_aggc_page, "TFrame_mdb_gearbox_aggc",
+         "GroupBox_mdb_gearbox_aggc",
+         {"FlowPanel_grbx_vel_aggc_acc", "FlowPanel_grbx_vel_aggc_jerk", "FlowPanel_grbx_pos_aggc_quota"},
+         {"49h", "0703h", "0708h", "0709h", "070Ah", "070Bh", "070Ch", "070Dh", "0716h", "0717h"},
+         {},
+         true, {}, {1}},
+        {"cands402_gearbox_aggc", &PageNode_cands402_gearbox_aggc, Frm_cands402_gearbox_aggc_page,
+         "TFrame_CanDS402_GearBox_aggc", "GroupBox_DS402_GearBox_aggc",
+         {"FlowPanel_grbx_vel_aggc_acc", "FlowPanel_grbx_vel_aggc_jerk", "FlowPanel_grbx_pos_aggc_quota"},
+         {},
+         {"87h", "2202h,0", "2206h,0", "2207h,0", "2208h,0", "220Eh,0", "6064h,0", "60F4h,0"},
+         true, {}, {2}},
+        {"mdb_gearbox_sgnc", &PageNode_mdb_gearbox_sgnc, Frm_mdb_gearbox_sgnc_page, "TFrame_mdb_gearbox_sgnc",
+         "GroupBox_mdb_gearbox_sgnc",
+         {"FlowPanel_grbx_vel_sgnc_acc", "FlowPanel_grbx_vel_sgnc_jerk", "FlowPanel_grbx_pos_sgnc_vel",
+          "FlowPanel_grbx_pos_sgnc_acc", "FlowPanel_grbx_pos_sgnc_quota"},
+         {"4Ch", "0700h", "0704h", "070Eh", "070Fh", "0710h", "0711h", "0714h", "0715h", "0712h", "0713h", "0716h",
+          "0717h"},
+         {},
+         true, {}, {1}},
+        {"cands402_gearbox_sgnc", &PageNode_cands402_gearbox_sgnc, Frm_cands402_gearbox_sgnc_page,
+         "TFrame_CanDS402_GearBox_sgnc", "GroupBox_DS402_GearBox_sgnc",
+         {"FlowPanel_grbx_vel_sgnc_acc", "FlowPanel_grbx_vel_sgnc_jerk", "FlowPanel_grbx_pos_sgnc_vel",
+          "FlowPanel_grbx_pos_sgnc_acc", "FlowPanel_grbx_pos_sgnc_quota"},
+         {},
+         {"8Ah", "2203h,0", "2209h,0", "2205h,0", "220Ah,0", "220Bh,0", "220Ch,0", "220Dh,0", "220Eh,0", "6064h,0",
+          "60F4h,0"},
+         true, {}, {2}},
+        {"mdb_pos", &PageNode_mdb_pos, Frm_mdb_pos_page, "TFrame_mdb_pos", "GroupBox_posizionatore",
+         {"FlowPanel_pos_rif", "FlowPanel_pos_speed", "FlowPanel_pos_accel", "FlowPanel_pos_decel", "FlowPanel_pos_jerk",
+          "FlowPanel_pos_time_smooth"},
+         {"4Eh", "0611h", "060Fh", "0610h", "0601h", "0602h", "0603h", "0604h", "0605h", "0606h", "0607h", "0608h",
+          "061Ch", "061Dh", "061Eh"},
+         {},
+         true, {}, {1}},
+        {"cands402_position", &PageNode_cands402_position, Frm_cands402_position_page, "TFrame_CanDS402_Position",
+         "GroupBox_DS402_Position",
+         {"FlowPanel_pos_rif", "FlowPanel_pos_speed", "FlowPanel_pos_accel", "FlowPanel_pos_decel", "FlowPanel_pos_jerk",
+          "FlowPanel_pos_time_smooth"},
+         {},
+         {"8Ah", "6086h,0", "607Ah,0", "6081h,0", "6083h,0", "6084h,0", "201Ah,0", "2011h,0", "2021h,0", "6064h,0",
+          "60F4h,0"},
+         true, {}, {2}},
+        {"mdb_pos_ctrl", &PageNode_mdb_pos_ctrl, Frm_mdb_pos_ctrl_page, "TFrame_mdb_pos_ctrl", "GroupBox_pos_set",
+         {"FlowPanel_error_max", "FlowPanel_error_time"},
+         {"43h", "040Eh", "040Fh", "0410h"},
+         {},
+         true, {}, {0, 1}},
+        {"mdb_pos_par", &PageNode_mdb_pos_par, Frm_mdb_pos_par_page, "TFrame_mdb_pos_par", "GroupBox_pos_par",
+         {"FlowPanel_pos_home_offset", "FlowPanel_pos_limit_max", "FlowPanel_pos_limit_min"},
+         {"47h", "060Dh", "060Eh", "061Ah", "061Bh", "0618h", "0619h", "0600h"},
+         {},
+         true, {}, {1}},
+        {"cands402_pos_crtl", &PageNode_cands402_pos_crtl, Frm_cands402_pos_crtl_page, "TFrame_CanDS402_Pos_Crtl",
+         "GroupBox_DS402_Pos_crtl",
+         {"FlowPanel_pos_error_win", "FlowPanel_pos_error_time_out", "FlowPanel_pos_LimitPosMax",
+          "FlowPanel_pos_LimitPosMin", "FlowPanel_pos_home_offset"},
+         {},
+         {"88h", "6065h,0", "6066h,0", "607Dh,2", "607Dh,1", "607Ch,0", "201Ah,0", "6064h,0", "60F4h,0"},
+         true, {}, {2}},
+        {"mdb_pos_hp", &PageNode_mdb_pos_hp, Frm_mdb_pos_hp_page, "TFrame_mdb_pos_hp", "GroupBox_pos_hp",
+         {"FlowPanel_pos_hp_vel_search", "FlowPanel_pos_hp_vel_sensor", "FlowPanel_pos_hp_accel_decel"},
+         {"47h", "0640h", "0641h", "0642h", "0643h", "0644h", "0645h", "0646h"},
+         {},
+         true, {}, {1}},
+        {"cands402_homing", &PageNode_cands402_homing, Frm_cands402_homing_page, "TFrame_CanDS402_Homing",
+         "GroupBox_DS402_Homing",
+         {"FlowPanel_hp_speed_switch_search", "FlowPanel_hp_speed_zero_search", "FlowPanel_hp_accel"},
+         {},
+         {"85h", "6098h,0", "6099h,1", "6099h,2", "609Ah,0", "6064h,0"},
+         true, {}, {2}},
+        {"mdb_pos_in1_tac", &PageNode_mdb_pos_in1_tac, Frm_mdb_pos_in1_tac_page, "TFrame_mdb_pos_in1_tac",
+         "GroupBox_In1_posizionamento",
+         {"FlowPanel_pos_tac"},
+         {"45h", "0600h", "061Fh", "0620h", "061Ch", "061Dh"},
+         {},
+         true, {}, {1}},
+        {"cands402_pos_in1_tac", &PageNode_cands402_pos_in1_tac, Frm_cands402_pos_in1_tac_page,
+         "TFrame_CanDS402_Pos_In1_Tac", "GroupBox_In1_posizionamento",
+         {"FlowPanel_pos_tac"},
+         {},
+         {"84h", "2019h,0", "201Ah,0", "6064h,0", "60F4h,0"},
+         true, {}, {2}},
+        {"mdb_pos_jog", &PageNode_mdb_pos_jog, Frm_mdb_pos_jog_page, "TFrame_mdb_pos_jog", "GroupBox_pos_jog",
+         {"FlowPanel_pos_jog_rif", "FlowPanel_pos_jog_acc", "FlowPanel_pos_jog_dec"},
+         {"46h", "0612h", "0613h", "0614h", "0615h", "0616h", "0617h"},
+         {},
+         true, {}, {1}},
+        {"cands402_interp", &PageNode_cands402_interp, Frm_cands402_interp_page, "TFrame_CanDS402_Interp",
+         "GroupBox_DS402_Interpol",
+         {},
+         {},
+         {"86h", "60C0h,0", "60C1h,1", "60C2h,1", "60C2h,2", "6064h,0", "60F4h,0"},
+         true, {}, {2}},
     };
     return rows;
 }

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "link/Serrx.h"
+#include "link/Seriale.h"
 #include "page_fixture.h"
 #include "page_units.h"
 
@@ -119,6 +120,10 @@ TEST_P(PageUnitTest, ArchiveEditsChangeSlotOneOnly)
     connect_drive(u.buses.front(), false, u.image);
     if (PageNode* shown = CurrentPageNode[0]; shown != nullptr && shown->PageDestroy != nullptr)
         shown->PageDestroy(0);  // the main window's page and its requests
+    // What that page queued goes out first: once the queue is empty, two more status polls.
+    ASSERT_TRUE(pump_until([] { return Seriale_count() == 0; }, 3000));
+    const std::size_t polls = sim->request_count(0);
+    ASSERT_TRUE(pump_until([&] { return sim->request_count(0) >= polls + 2; }, 3000));
     const DriveRecord slot0 = DriveRecordBank[0];
     DriveRecordBank[1] = slot0;
     PageContext = 1;
