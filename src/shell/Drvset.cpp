@@ -8,6 +8,7 @@
 #include "flash/Flashcom_mot.h"
 #include "flash/Flashctrl.h"
 #include "platform/Msgbox.h"
+#include "scope/Oscx_set.h"
 #include "pages/Pages.h"
 #include "shell/Main_page_host.h"
 #include "shell/Allarmi.h"
@@ -17,6 +18,7 @@
 #include "shell/Mainstate.h"
 #include "shell/Msgbox_qt.h"
 #include "shell/Terminal.h"
+#include "shell/Toolwin.h"
 
 namespace {
 
@@ -70,6 +72,10 @@ int main(int argc, char** argv)
     Flashcom_mot_set_kernel_folder((QCoreApplication::applicationDirPath() + "/bootloader").toStdString());
     try {
         Main_register_eeprom_dialogs();
+        Oscx_register_windows([](OscxWindow w, OscxWindowFactory make) {
+            if (w == OscxWindow::Set)
+                Toolwin_register(ToolWin::OscxSet, make);
+        });
         auto* main_window = new TForm_main;
         auto* terminal = new TForm_terminal;
         auto* alarms = new TForm_allarmi;

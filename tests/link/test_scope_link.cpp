@@ -188,6 +188,17 @@ TEST_F(ScopeRx, AShortFrameCopiesOnlyWhatItCarries)
     EXPECT_EQ(ScopeStream.carry_len, 0);
 }
 
+TEST_F(ScopeRx, AChannelBeyondTheCatalogueSendsCodeZero)
+{
+    TestCatalogue c;
+    default_channels();
+    ScopeSettings.channel[1].signal_index = 8;  // one past the catalogue
+    ScopeSettings.channel[1].signal_code = 8;
+    ScopeSettings.sample_time = 0x0102;
+    Sertx_scope_start();
+    EXPECT_EQ(queued(), std::vector<std::string>{"0A 0C 01 00 03 04 01 02"});
+}
+
 TEST_F(ScopeRx, AReplyOfTheOldCaptureAfterAStartChangesNothing)
 {
     TestCatalogue c;
