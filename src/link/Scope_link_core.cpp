@@ -132,6 +132,8 @@ void Scope_stream_reset()
 void Scope_stream_take(const uint8_t* data, std::size_t n)
 {
     ScopeStreamState& s = ScopeStream;
+    if (n == 0)
+        return;
     if (s.carry_len + n > SCOPE_CARRY_SIZE) {
         s.carry_len = 0;
         s.bit_position = 0;

@@ -284,6 +284,30 @@ TEST_F(ScopeSim, TenThousandSamplesArriveBitExactWithTheirAcknowledgements)
     EXPECT_EQ(Scope_signal_num(c.rows[3]), 23171u);
 }
 
+TEST_F(ScopeSim, APacedDriveDeliversItsSamplesAtTheSamplingPeriod)
+{
+    TestCatalogue c;
+    default_channels();
+    ScopeSettings.sample_time = 4;  // 5 ms
+    sim->set_pacing(57600);
+    connect_with_image(test_image(5));
+    sim->scope_set_generator(sample_of);
+    sim->scope_set_line_pacing(true);
+    sim->scope_set_samples(41);
+    ScopeSampleRing.write_index.store(0);
+    Fz_cmp_ring_reset();
+    ScopeCaptureOn.store(1);
+    const auto t0 = std::chrono::steady_clock::now();
+    Sertx_scope_start();
+    ASSERT_TRUE(wait_until([] { return ScopeSampleRing.write_index.load() >= 40; }, 30000));
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, 200ms);  // the 40th sample is taken 200 ms in
+    ScopeCaptureOn.store(0);
+    EXPECT_EQ(sim->scope_sampling(), 4);
+    for (uint32_t n = 0; n < 40; ++n)
+        for (unsigned ch = 0; ch < 4; ++ch)
+            ASSERT_EQ(ring_at(n, ch), sample_of(ch, n)) << n << " " << ch;
+}
+
 TEST_F(ScopeSim, AnOverflowEndsTheChainAndTheStatusComesFromTheSlices)
 {
     TestCatalogue c;
