@@ -1,9 +1,10 @@
-# Two entry points: `make run` and `make test`. Both install missing Debian packages first (as root).
+# Two entry points: `make run` (builds the program alone) and `make test` (builds and runs everything).
+# Both install missing Debian packages first (as root).
 PACKAGES := qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make fonts-dejavu-core fonts-liberation libfontconfig-dev
 BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test build deps clean
+.PHONY: run test build program configure deps clean
 
 deps:
 	@missing=""; \
@@ -19,12 +20,19 @@ deps:
 	  fi; \
 	fi
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# Everything: the program, the tests and the benchmarks.
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	./$(BUILD)/pendrix
+# The program alone.
+program: configure
+	cmake --build $(BUILD) --target pendrix -j $(JOBS)
+
+run: program
+	$(BUILD)/pendrix
 
 test: build
 	@echo "== Benchmarks (figures only, not a pass/fail gate) =="

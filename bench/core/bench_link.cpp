@@ -27,9 +27,9 @@ constexpr uint32_t BAUD = 57600;
 struct PacedLink {
     std::unique_ptr<DriveSim> sim = std::make_unique<DriveSim>();
 
-    explicit PacedLink(bool silent = false)
+    explicit PacedLink(bool silent = false, std::chrono::microseconds turnaround = 0us)
     {
-        sim->set_pacing(BAUD, 0us);
+        sim->set_pacing(BAUD, turnaround);
         if (silent)
             sim->add_fault(SimFault::silence().forever());
         Ser_link_flags.store(0);
@@ -183,42 +183,73 @@ void BM_LinkOfflineCpu(benchmark::State& state)
 }
 BENCHMARK(BM_LinkOfflineCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// Time of one lost status reply: from the unanswered poll to the next request after its repeat
-// was answered, less the time-out, against the wire time of the repeat (request and reply).
-void BM_LinkLostReplyCost(benchmark::State& state)
+// One lost status reply on a link that has been polling: from the unanswered poll to the end of
+// the answer taken for its repeat, and to the next request after it, beyond the time-out (ms).
+// False when the log does not show the lost poll and its answered repeat.
+bool lost_reply_cost(DriveSim& sim, double& to_answer_ms, double& to_next_ms)
 {
-    double ratio = 0;
+    sim.clear_log();
+    sim.add_fault(SimFault::silence().on(0));
+    std::this_thread::sleep_for(500ms);
+    // The unanswered poll is the one whose next request came a time-out later; then its repeat,
+    // the repeat's answer and the request after.
+    const auto reqs = sim.requests();
+    const auto replies = sim.replies(0);
+    const auto timeout = std::chrono::milliseconds(Ser_timeout_ms.load());
+    std::size_t k = 0;
+    while (k + 2 < reqs.size() && reqs[k + 1].start - reqs[k].start < timeout * 9 / 10)
+        ++k;
+    if (k + 2 >= reqs.size())
+        return false;
+    const auto reply = std::find_if(replies.begin(), replies.end(),
+                                    [&](const SimLogEntry& r) { return r.start > reqs[k + 1].start; });
+    if (reply == replies.end())
+        return false;
+    using ms = std::chrono::duration<double, std::milli>;
+    to_answer_ms = ms(reply->end - reqs[k].start - timeout).count();
+    to_next_ms = ms(reqs[k + 2].start - reqs[k].start - timeout).count();
+    return true;
+}
+
+// A drive that answers 2 ms after a request (as a serial drive does). late_ms: one status reply
+// that late before the lost one (0: none).
+void lost_reply_bench(benchmark::State& state, int late_ms)
+{
+    double to_answer = 0, to_next = 0;
     for (auto _ : state) {
-        PacedLink link;
+        PacedLink link(false, 2000us);
         if (!link.linked()) {
             state.SkipWithError("no link");
             return;
         }
         std::this_thread::sleep_for(100ms);
-        link.sim->clear_log();
-        link.sim->add_fault(SimFault::silence().on(0));
-        std::this_thread::sleep_for(500ms);
-        // The unanswered poll is the one whose next request came a time-out later; then its
-        // repeat, the repeat's reply and the request after.
-        const auto reqs = link.sim->requests();
-        const auto replies = link.sim->replies(0);
-        const auto timeout = std::chrono::milliseconds(Ser_timeout_ms.load());
-        std::size_t k = 0;
-        while (k + 2 < reqs.size() && reqs[k + 1].start - reqs[k].start < timeout * 9 / 10)
-            ++k;
-        const auto reply = std::find_if(replies.begin(), replies.end(),
-                                        [&](const SimLogEntry& r) { return k + 2 < reqs.size() && r.start > reqs[k + 1].start; });
-        if (k + 2 >= reqs.size() || reply == replies.end()) {
+        if (late_ms > 0) {
+            link.sim->add_fault(SimFault::late(late_ms).on(0));
+            std::this_thread::sleep_for(std::chrono::milliseconds(2 * late_ms + 100));
+        }
+        if (!lost_reply_cost(*link.sim, to_answer, to_next)) {
             state.SkipWithError("no answered repeat");
             return;
         }
-        const double cost = std::chrono::duration<double>(reqs[k + 2].start - reqs[k].start - timeout).count();
-        ratio = cost / wire_seconds(reqs[k + 1].bytes.size() + reply->bytes.size());
-        state.SetIterationTime(cost);
+        state.SetIterationTime(to_next / 1000.0);
     }
-    state.counters["ratio_beyond_timeout"] = ratio;  // target <= 1.2
+    state.counters["ms_beyond_timeout_to_answer"] = to_answer;  // target <= 20
+    state.counters["ms_beyond_timeout_to_next_request"] = to_next;
+    state.counters["turnaround_ms"] = Ser_line_timing.turnaround_us.load() / 1000.0;
+}
+
+void BM_LinkLostReplyCost(benchmark::State& state)
+{
+    lost_reply_bench(state, 0);
 }
 BENCHMARK(BM_LinkLostReplyCost)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The same after one reply 380 ms late: a late reply does not lengthen the settle.
+void BM_LinkLostReplyCostAfterALateReply(benchmark::State& state)
+{
+    lost_reply_bench(state, 380);
+}
+BENCHMARK(BM_LinkLostReplyCostAfterALateReply)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // A drive lost and back: the image read from the end of the identification reply to the image,
 // against the wire time of the bytes exchanged in that time.

@@ -16,6 +16,11 @@
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
 #include "pages/fieldbus/Factor_page.h"
+#include "pages/drive/Frm_filtro_notch.h"
+#include "pages/drive/Frm_fpb_iq.h"
+#include "pages/drive/Frm_limiti.h"
+#include "pages/fieldbus/Frm_mdb_control.h"
+#include "diagrams/Blocks_dat.h"
 #include "platform/Msgbox.h"
 #include "shell/Main_page_host.h"
 
@@ -28,7 +33,9 @@ struct BenchUnit {
 const BenchUnit UNITS[] = {{"field_bus", Frm_field_bus_page}, {"motore", Frm_motore_page},
                            {"pid_vel", Frm_pid_vel_page},     {"pid_cor", Frm_pid_cor_page},
                            {"pid_pos", Frm_pid_pos_page},     {"taglia_drive", Frm_taglia_drive_page},
-                           {"mot_feedback", Frm_mot_feedback_page}, {"mdb_factor", Frm_mdb_factor_page}};
+                           {"mot_feedback", Frm_mot_feedback_page}, {"mdb_factor", Frm_mdb_factor_page},
+                           {"limiti", Frm_limiti_page},       {"filtro_notch", Frm_filtro_notch_page},
+                           {"fpb_iq", Frm_fpb_iq_page},       {"mdb_control", Frm_mdb_control_page}};
 
 // Sorted dictionaries, a silent message sink, the pages installed, slot 0 on Modbus with its
 // read-back equal and list reads on.
@@ -78,5 +85,22 @@ void BM_PageTickNoChange(benchmark::State& state)
         u.page().destroy(0);
 }
 BENCHMARK(BM_PageTickNoChange)->Unit(benchmark::kMicrosecond);
+
+// The full speed diagram (ramps, notch and Iq filter on) placed and painted on an 1100 x 400 image.
+void BM_SpeedDiagramPaint(benchmark::State& state)
+{
+    DriveRecord rec{};
+    Rec_set<uint16_t>(rec, BlockSwitch::SpeedFlags, 0x0C);
+    Rec_set<uint16_t>(rec, BlockSwitch::FilterFlags, 0x03);
+    QImage image(1100, 400, QImage::Format_RGB32);
+    Canvas canvas(&image);
+    for (auto _ : state) {
+        canvas.brush = QBrush(Qt::white);
+        canvas.fill_rect({0, 0, image.width(), image.height()});
+        Blocks_speed_draw(canvas, Blocks_speed, BLOCKS_SPEED, rec, 1, 0, 0, 0);
+        Blocks_speed_draw(canvas, Blocks_speed, BLOCKS_SPEED, rec, 1, 10, 10, 1);
+    }
+}
+BENCHMARK(BM_SpeedDiagramPaint)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,8 +1,12 @@
 #include "controls/FlowPanel.h"
 
+#include <QApplication>
 #include <QBoxLayout>
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QMouseEvent>
+#include <QTimerEvent>
 #include <QLabel>
-#include <QToolButton>
 
 FlowPanel::FlowPanel(QWidget* parent) : QFrame(parent)
 {
@@ -39,16 +43,116 @@ void FlowPanel::addRightToLeft(QWidget* control)
     host_->addWidget(control, 0, Qt::AlignVCenter);
 }
 
+// ---- arrows ----
+
+RepeatArrow::RepeatArrow(Qt::ArrowType arrow, QWidget* parent) : QToolButton(parent)
+{
+    setArrowType(arrow);
+    // The arrow never holds the focus itself: with a buddy a click gives the focus to the buddy,
+    // and without one nothing takes it (the page's scroll box would, and make the edit's field be
+    // left while its arrow is pressed).
+    setFocusPolicy(Qt::NoFocus);
+    setAutoRepeat(false);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    setMinimumHeight(1);
+}
+
+void RepeatArrow::setBuddy(QWidget* buddy)
+{
+    buddy_ = buddy;
+    setFocusProxy(buddy);
+    setFocusPolicy(buddy != nullptr ? Qt::ClickFocus : Qt::NoFocus);
+}
+
+bool RepeatArrow::still_held() const
+{
+    if (held_ == Qt::NoButton || !isVisible() || !isEnabled())
+        return false;
+    if (buddy_ && (!buddy_->isVisible() || !buddy_->isEnabled()))
+        return false;
+    if (!(QGuiApplication::mouseButtons() & held_))
+        return false;  // released where the arrow did not see it
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal == nullptr || modal->isAncestorOf(this);
+}
+
+void RepeatArrow::mousePressEvent(QMouseEvent* event)
+{
+    QToolButton::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || !isDown())
+        return;
+    held_ = event->button();
+    // A modal box that came up on the way here (another field left) may have taken the release.
+    if (!still_held()) {
+        end_repeat();
+        return;
+    }
+    repeat_.start(DelayMs, this);
+    Q_EMIT step();
+}
+
+void RepeatArrow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == held_)
+        end_repeat();
+    QToolButton::mouseReleaseEvent(event);
+}
+
+void RepeatArrow::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != repeat_.timerId()) {
+        QToolButton::timerEvent(event);
+        return;
+    }
+    if (!still_held()) {
+        end_repeat();
+        return;
+    }
+    repeat_.start(IntervalMs, this);
+    Q_EMIT step();
+}
+
+void RepeatArrow::end_repeat()
+{
+    repeat_.stop();
+    held_ = Qt::NoButton;
+    if (isDown())
+        setDown(false);
+}
+
+void RepeatArrow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        end_repeat();
+    QToolButton::changeEvent(event);
+}
+
+void RepeatArrow::hideEvent(QHideEvent* event)
+{
+    end_repeat();
+    QToolButton::hideEvent(event);
+}
+
+bool RepeatArrow::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::WindowBlocked:     // a modal window opened
+    case QEvent::WindowDeactivate:  // another window took the focus
+        end_repeat();
+        break;
+    default: break;
+    }
+    return QToolButton::event(event);
+}
+
+// ---- up-down ----
+
 namespace {
 
-QToolButton* make_arrow(QWidget* parent, Qt::ArrowType arrow, const char* name)
+RepeatArrow* make_arrow(QWidget* parent, Qt::ArrowType arrow, const char* name)
 {
-    auto* b = new QToolButton(parent);
+    auto* b = new RepeatArrow(arrow, parent);
     b->setObjectName(QLatin1String(name));
-    b->setArrowType(arrow);
-    b->setFocusPolicy(Qt::NoFocus);
-    b->setAutoRepeat(true);
-    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     b->setFixedWidth(UpDownButton::Width);
     return b;
 }
@@ -64,10 +168,14 @@ UpDownButton::UpDownButton(QWidget* parent) : QWidget(parent)
     col->setSpacing(0);
     up_ = make_arrow(this, Qt::UpArrow, "up");
     down_ = make_arrow(this, Qt::DownArrow, "down");
-    up_->setMinimumHeight(1);
-    down_->setMinimumHeight(1);
     col->addWidget(up_);
     col->addWidget(down_);
-    connect(up_, &QToolButton::clicked, this, [this] { Q_EMIT changing(1); });
-    connect(down_, &QToolButton::clicked, this, [this] { Q_EMIT changing(2); });
+    connect(up_, &RepeatArrow::step, this, [this] { Q_EMIT changing(1); });
+    connect(down_, &RepeatArrow::step, this, [this] { Q_EMIT changing(2); });
+}
+
+void UpDownButton::setBuddy(QWidget* buddy)
+{
+    up_->setBuddy(buddy);
+    down_->setBuddy(buddy);
 }

@@ -3,12 +3,14 @@
 //
 // A FlowPanel shows its caption on the left and lays the controls it hosts out from its right
 // edge to the left (the first control added sits at the right edge), vertically centred.
+#include <QBasicTimer>
 #include <QFrame>
+#include <QPointer>
 #include <QString>
+#include <QToolButton>
 
 class QBoxLayout;
 class QLabel;
-class QToolButton;
 
 class FlowPanel : public QFrame {
     Q_OBJECT
@@ -30,8 +32,43 @@ private:
     QBoxLayout* host_;
 };
 
-// Two stacked arrow buttons. They take no focus, so a click leaves the focus where it is, and
-// repeat while held down.
+// Arrow of an up-down. A press steps once and, while that mouse button stays physically held on
+// the arrow, steps again after a delay and then at an interval. The repeat checks the real button
+// state on every step and ends at once when a modal window opens, the window is deactivated, or
+// the arrow or its buddy is hidden or disabled. Releasing steps no more.
+class RepeatArrow : public QToolButton {
+    Q_OBJECT
+public:
+    static constexpr int DelayMs = 300;
+    static constexpr int IntervalMs = 100;
+
+    RepeatArrow(Qt::ArrowType arrow, QWidget* parent);
+    // The edit the arrow steps: it takes the focus of a click on the arrow, and the repeat needs
+    // it visible and enabled.
+    void setBuddy(QWidget* buddy);
+    bool repeating() const { return repeat_.isActive(); }
+
+Q_SIGNALS:
+    void step();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    bool still_held() const;
+    void end_repeat();
+
+    QBasicTimer repeat_;
+    Qt::MouseButton held_ = Qt::NoButton;
+    QPointer<QWidget> buddy_;
+};
+
+// Two stacked arrows beside an edit.
 class UpDownButton : public QWidget {
     Q_OBJECT
 public:
@@ -39,14 +76,16 @@ public:
 
     explicit UpDownButton(QWidget* parent = nullptr);
 
-    QToolButton* upButton() const { return up_; }
-    QToolButton* downButton() const { return down_; }
+    RepeatArrow* upButton() const { return up_; }
+    RepeatArrow* downButton() const { return down_; }
+    // See RepeatArrow::setBuddy.
+    void setBuddy(QWidget* buddy);
 
 Q_SIGNALS:
     // 1 up, 2 down.
     void changing(int direction);
 
 private:
-    QToolButton* up_;
-    QToolButton* down_;
+    RepeatArrow* up_;
+    RepeatArrow* down_;
 };

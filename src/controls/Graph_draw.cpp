@@ -6,6 +6,7 @@
 #include <utility>
 
 #include <QFontMetrics>
+#include <QPixmap>
 #include <QLocale>
 
 namespace {
@@ -365,6 +366,35 @@ QString exponent_text(const NumberPattern& np, int exponent)
 }
 
 }  // namespace
+
+QImage Graph_disabled_picture(const QImage& picture)
+{
+    QImage out = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const int grey = (qGray(line[x]) + 2 * clBtnFace.red()) / 3;
+            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) / 2);
+        }
+    }
+    return out;
+}
+
+QIcon Graph_tool_icon(const QIcon& picture)
+{
+    QList<QSize> sizes = picture.availableSizes();
+    if (sizes.isEmpty())
+        sizes = {QSize(16, 16), QSize(24, 24), QSize(32, 32)};
+    QIcon icon;
+    for (const QSize& size : sizes) {
+        const QPixmap normal = picture.pixmap(size);
+        if (normal.isNull())
+            continue;
+        icon.addPixmap(normal, QIcon::Normal);
+        icon.addPixmap(QPixmap::fromImage(Graph_disabled_picture(normal.toImage())), QIcon::Disabled);
+    }
+    return icon;
+}
 
 QString Graph_format_float(const QString& pattern, double value)
 {

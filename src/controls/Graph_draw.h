@@ -9,6 +9,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QImage>
 #include <QPainter>
 #include <QPen>
@@ -42,6 +43,12 @@ inline const QColor clNavy = bgr(0x800000);
 // Gives a widget's text the colour in every palette group, the disabled one included, so that
 // a disabled control keeps the colour chosen for it.
 void Graph_set_text_colour(QWidget* widget, const QColor& colour);
+
+// A tool button's icon from a picture: the picture in the normal mode and a faded grey copy in the
+// disabled mode, so that a disabled button looks disabled whatever icon engine the platform uses.
+QIcon Graph_tool_icon(const QIcon& picture);
+// The disabled look of a picture: grey, lightened towards the button face, half transparent.
+QImage Graph_disabled_picture(const QImage& picture);
 
 // Rectangle as left, top, right, bottom. Fills and text use right and bottom as exclusive edges.
 struct DrawRect {

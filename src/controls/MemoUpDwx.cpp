@@ -159,8 +159,8 @@ MemoUpDwxBase::~MemoUpDwxBase()
     if (memo_)
         memo_->removeEventFilter(events_.get());
     events_.reset();
+    delete updown_.data();  // first: its arrows name the memo as their focus proxy
     delete memo_.data();
-    delete updown_.data();
 }
 
 void MemoUpDwxBase::clamp_limits()
@@ -181,6 +181,7 @@ void MemoUpDwxBase::build_widgets(int width, int height)
     memo_->setContextMenuPolicy(Qt::NoContextMenu);
     memo_->setAcceptDrops(false);
     memo_->setAttribute(Qt::WA_InputMethodEnabled, false);
+    updown_->setBuddy(memo_);
 
     const QFontMetrics fm = memo_->fontMetrics();
     const int w0 = fm.horizontalAdvance(QLatin1Char('0')) + 5;

@@ -42,7 +42,8 @@ extern std::atomic<uint8_t> FlashFileLoaded;
 
 // Receive thread, link mode 0 without a container: the bytes gathered so far, buf[0..count).
 // The boot-loader receiver consumes what it needs and sets count to the bytes it leaves; without
-// the entry every byte is dropped.
+// the entry every byte is dropped. It runs with Ser_dispatch_lock held, like the reply handlers:
+// it must not send (the send thread does).
 void Flashcom_mot_on_reply(uint8_t* buf, uint16_t& count);
 
 // Reply-table entry of command 2 (container download). frame holds len bytes (CRC checked).

@@ -18,7 +18,7 @@ void LinkSharedState::reset()
     ScopeCaptureOn.store(0);
     ScopeGenLive.store(0);
     Ser_status_seen.store(0);
-    Ser_line_timing.turnaround_us.store(0);
+    Sertx_line_timing_reset();
     Sertx_forget_read_list();
     Ser_write_ack.flag.store(0);
     Ser_chunk_sent.store(0);

@@ -19,15 +19,18 @@ namespace {
 
 constexpr uint8_t OWN_HELLO_LEN = 6;  // our identification request, echoed by some adapters
 constexpr uint32_t EMPTY_DATA_BACKOFF_MS = 1;
-constexpr uint64_t BITS_PER_BYTE = 10;         // 8N1: start, 8 data, stop
 constexpr uint64_t REST_WAIT_MAX_US = 20000;   // well inside the 80 ms gap
 
-// Receive-thread state: the frame under assembly and the transmission it belongs to.
+// Receive-thread state: the frame under assembly and the transmission it belongs to. Written
+// under Ser_dispatch_lock, so the send thread sees whether a frame is arriving when it sends.
 struct RxAssembly {
     uint8_t buf[SER_RX_BUF_SIZE];
     uint16_t count = 0;
     uint32_t last_chunk_ms = 0;
     uint32_t seq = 0;
+    uint64_t chunk_us = 0;  // when the last chunk was read
+    uint64_t first_us = 0;  // when the first byte of the frame at buf[0] reached the line
+    uint32_t overslept_ms = 0;  // the reader woke this much later than it meant to (receive thread)
 };
 RxAssembly Rx;
 
@@ -41,19 +44,25 @@ bool frame_intact(const uint8_t* frame, uint16_t len)
     return Crc16_modbus(frame, len) == 0 && frame_cmd(frame) < SER_REPLY_CMDS;
 }
 
-// Hands a frame to its handler when its transmission still waits for a reply, then wakes the
-// send thread. At most one reply per transmission is dispatched.
+// Commands whose requests only their own replies answer, and whose replies answer only their
+// own requests: a late identification, block or list reply must not pass for another answer.
+bool own_replies_only(uint8_t cmd)
+{
+    return cmd == SerCmd::Ident || cmd == SerCmd::ReadBlock || cmd == SerCmd::ReadList;
+}
+
+// Dispatch lock held. Hands a frame to its handler when its transmission still waits for a
+// reply, then wakes the send thread. At most one reply per transmission is dispatched.
 void dispatch(const uint8_t* frame, uint16_t len)
 {
-    std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
     if (Rx.seq == 0 || Ser_armed_seq.load() != Rx.seq)
         return;
-    // An identification answers only an identification request, and only an identification does:
-    // a late one (an earlier request timed out) or one left from before a reconnect passes.
-    if ((Ser_armed_cmd.load() == SerCmd::Ident) != (frame_cmd(frame) == SerCmd::Ident))
+    const uint8_t asked = Ser_armed_cmd.load();
+    if ((own_replies_only(asked) || own_replies_only(frame_cmd(frame))) && asked != frame_cmd(frame))
         return;
     if (!Ser_reply_table[frame_cmd(frame)](frame, len))
         return;
+    Sertx_note_answer(Rx.first_us, Sertx_armed_repeat());
     Ser_armed_seq.store(0);
     Ser_reply_sem.release();
 }
@@ -69,10 +78,23 @@ void accept(const uint8_t* frame, uint16_t len)
     dispatch(frame, len);
 }
 
+void frame_ended()
+{
+    Ser_line_timing.frames.fetch_add(1);
+}
+
+// The bytes after a frame start the next one; they all came with the last chunk.
 void drop_front(uint16_t n)
 {
     std::memmove(Rx.buf, Rx.buf + n, Rx.count - n);
     Rx.count = static_cast<uint16_t>(Rx.count - n);
+    Rx.first_us = Rx.chunk_us - std::min(Rx.chunk_us, Sertx_wire_us(Rx.count));
+}
+
+void drop_all()
+{
+    std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
+    Rx.count = 0;
 }
 
 bool parse_mode()
@@ -86,13 +108,15 @@ bool parse_mode()
 bool begin_chunk(std::size_t n, uint32_t now)
 {
     const uint32_t seq = Ser_tx_seq.load();
-    Sertx_note_rx(Tick_us(), n, seq != Rx.seq);
     if (seq != Rx.seq) {
         Rx.seq = seq;
         Rx.count = 0;
     }
-    if (Tick_diff(now, Rx.last_chunk_ms) > SER_RX_GAP_MS)
+    // The silence the line kept: not the time the reader itself was held up after its pause.
+    const uint32_t since = Tick_diff(now, Rx.last_chunk_ms);
+    if (since - std::min(since, Rx.overslept_ms) > SER_RX_GAP_MS)
         Rx.count = 0;
+    Rx.overslept_ms = 0;
     Rx.last_chunk_ms = now;
     if (Rx.count + n >= SER_RX_OVERFLOW) {
         Ser_port.purge();
@@ -100,6 +124,18 @@ bool begin_chunk(std::size_t n, uint32_t now)
         return false;
     }
     return true;
+}
+
+// n bytes were appended to the buffer: stamped as read now; the first of them reached the line
+// their wire time earlier (the reader may have been asleep: never later than that).
+void take_chunk(std::size_t n)
+{
+    const bool fresh = Rx.count == 0;
+    Rx.count = static_cast<uint16_t>(Rx.count + n);
+    Rx.chunk_us = Tick_us();
+    Ser_line_timing.last_rx_us.store(Rx.chunk_us);
+    if (fresh)
+        Rx.first_us = Rx.chunk_us - std::min(Rx.chunk_us, Sertx_wire_us(n));
 }
 
 void end_chunk()
@@ -110,30 +146,36 @@ void end_chunk()
         Flashcom_mot_on_reply(Rx.buf, Rx.count);
 }
 
-// While a frame is incomplete, its missing bytes need their wire time to arrive: waiting that
-// long takes them in one read instead of waking for every few bytes.
-void await_rest_of_frame()
+// Time the missing bytes of an incomplete frame need on the line (0: nothing to wait for).
+uint64_t rest_of_frame_us()
 {
-    const uint32_t baud = Ser_baud.load();
-    if (!parse_mode() || baud == 0 || Rx.count == 0 || Rx.buf[0] < SER_FRAME_MIN || Rx.count >= Rx.buf[0])
-        return;
-    const uint64_t missing = Rx.buf[0] - Rx.count;
-    const uint64_t us = std::min<uint64_t>(missing * BITS_PER_BYTE * 1000000u / baud, REST_WAIT_MAX_US);
-    std::this_thread::sleep_for(std::chrono::microseconds(us));
+    if (!parse_mode() || Rx.count == 0 || Rx.buf[0] < SER_FRAME_MIN || Rx.count >= Rx.buf[0])
+        return 0;
+    return std::min<uint64_t>(Sertx_wire_us(Rx.buf[0] - Rx.count), REST_WAIT_MAX_US);
 }
 
 void receive_data(uint32_t now)
 {
-    const std::size_t waiting = Ser_port.bytes_waiting();
-    if (waiting == 0) {
-        Sleep_ms(EMPTY_DATA_BACKOFF_MS);  // readable without bytes: never spin on it
-        return;
+    uint64_t rest_us = 0;
+    {
+        std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
+        const std::size_t waiting = Ser_port.bytes_waiting();
+        if (waiting != 0 && begin_chunk(waiting, now)) {
+            take_chunk(Ser_port.read(Rx.buf + Rx.count, waiting));
+            end_chunk();
+            rest_us = rest_of_frame_us();
+        }
+        if (waiting == 0)
+            rest_us = uint64_t{EMPTY_DATA_BACKOFF_MS} * 1000u;  // readable without bytes: never spin on it
     }
-    if (!begin_chunk(waiting, now))
-        return;
-    Rx.count = static_cast<uint16_t>(Rx.count + Ser_port.read(Rx.buf + Rx.count, waiting));
-    end_chunk();
-    await_rest_of_frame();
+    // While a frame is incomplete its missing bytes need their wire time to arrive: waiting that
+    // long takes them in one read instead of waking for every few bytes.
+    if (rest_us != 0) {
+        const uint64_t wake = Tick_us() + rest_us;
+        std::this_thread::sleep_for(std::chrono::microseconds(rest_us));
+        const uint64_t woke = Tick_us();
+        Rx.overslept_ms = woke > wake ? static_cast<uint32_t>((woke - wake) / 1000u) : 0;
+    }
 }
 
 }  // namespace
@@ -181,10 +223,10 @@ void Serrx_receive()
         break;
     case PortWait::LineError:
         Ser_port.purge();
-        Rx.count = 0;
+        drop_all();
         break;
     case PortWait::HangUp:  // the port reports it again only after a pause
-        Rx.count = 0;
+        drop_all();
         break;
     case PortWait::Stop:
         if (Ser_rx_state.load() == LinkState::Run)
@@ -200,10 +242,11 @@ void Serrx_feed(const uint8_t* bytes, std::size_t n, uint32_t now_ms)
 {
     if (bytes == nullptr || n == 0)
         return;
+    std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
     if (!begin_chunk(n, now_ms))
         return;
     std::memcpy(Rx.buf + Rx.count, bytes, n);
-    Rx.count = static_cast<uint16_t>(Rx.count + n);
+    take_chunk(n);
     end_chunk();
 }
 
@@ -213,10 +256,12 @@ void Serrx_parse()
         const uint8_t len = Rx.buf[0];
         if (len < SER_FRAME_MIN) {  // never a frame
             Rx.count = 0;
+            frame_ended();
             return;
         }
         if (Rx.count < len)
             return;  // keep gathering
+        frame_ended();
         if (!frame_intact(Rx.buf, len)) {
             Rx.count = 0;
             return;
@@ -233,7 +278,6 @@ uint16_t Serrx_count()
 
 bool Serrx_raw_reply_done()
 {
-    std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
     if (Rx.seq == 0 || Ser_armed_seq.load() != Rx.seq)
         return false;
     Ser_armed_seq.store(0);

@@ -42,15 +42,17 @@ void Serrx_receive();
 // transmission or a silence above 80 ms starts a fresh frame, 3990 bytes purge everything, then
 // the bytes go to Serrx_parse (or to the boot-loader receiver in link mode 0).
 void Serrx_feed(const uint8_t* bytes, std::size_t n, uint32_t now_ms);
-// Checks the gathered bytes: a leading frame whose length byte has been reached is accepted
-// (CRC over all its bytes 0, command below 40) or the whole buffer is dropped; bytes after an
-// accepted frame start the next one.
+// Checks the gathered bytes (Ser_dispatch_lock held): a leading frame whose length byte has been
+// reached is accepted (CRC over all its bytes 0, command below 40) or the whole buffer is dropped;
+// bytes after an accepted frame start the next one. An accepted frame is dispatched only to the
+// transmission armed when its first bytes were read; identification, block and list requests
+// and replies pair only with their own command.
 void Serrx_parse();
-// Bytes gathered so far (receive thread).
+// Bytes gathered so far (receive thread, or Ser_dispatch_lock held).
 uint16_t Serrx_count();
 // Receive thread, link mode 0 without a container: the boot-loader receiver found the complete,
-// valid answer of the raw transmission these bytes belong to. Claims it under Ser_dispatch_lock
-// and wakes the send thread, like a dispatched frame; false when that transmission is no longer
+// valid answer of the raw transmission these bytes belong to. Claims it (Ser_dispatch_lock is
+// held: the receiver runs inside the receive step) and wakes the send thread, like a dispatched frame; false when that transmission is no longer
 // waiting (timed out, or already answered).
 bool Serrx_raw_reply_done();
 
@@ -125,4 +127,8 @@ extern std::atomic<uint8_t> PageRefreshByte;     // 255 after a whole image was 
 // Read-list replies whose values were stored (receive thread, release); pages compare it with the
 // count at which they sent their list, so they copy only values read after that.
 extern std::atomic<uint32_t> Ser_list_reply_count;
+// Ser_list_reply_count up to which list replies may hold values read before the last parameter
+// write or block write was queued (a list already asked for is answered before the write goes
+// out); pages copy read-backs only from later replies.
+extern std::atomic<uint32_t> Ser_list_write_mark;
 extern std::atomic<uint16_t> Ser_progress_mark;  // queue count + 1 when the image was committed

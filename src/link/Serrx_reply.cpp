@@ -25,6 +25,7 @@ char DriveSoftwareName[32] = {};
 uint8_t Ser_scope_status[DRIVE_STATUS_BLOCK_LEN] = {};
 std::atomic<uint8_t> PageRefreshByte{0};
 std::atomic<uint32_t> Ser_list_reply_count{0};
+std::atomic<uint32_t> Ser_list_write_mark{0};
 std::atomic<uint16_t> Ser_progress_mark{0};
 
 namespace {

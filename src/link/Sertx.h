@@ -6,6 +6,7 @@
 // nothing when their condition fails and never report failure, except Sertx_read_var_list.
 // Step functions run on the send thread only.
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 
@@ -54,37 +55,65 @@ extern std::atomic<uint8_t> Ser_chunk_sent;  // set when a reply handler queued 
 // the same way, so a reply and a time-out never both count.
 extern std::atomic<uint32_t> Ser_tx_seq;
 extern std::atomic<uint32_t> Ser_armed_seq;
-// Command of the armed transmission. An identification request is answered only by an
-// identification: a reply left over from before a reconnect must not pass for the drive's answer.
+// Command of the armed transmission. Identification, block and list requests are answered only
+// by their own replies: a reply left over from before a reconnect or a time-out must not pass for
+// the drive's answer.
 extern std::atomic<uint8_t> Ser_armed_cmd;
-// Held while a transmission is armed, while a reply is claimed, handled and signalled, and while
-// a wait decides between reply and time-out.
+// Held while a transmission is armed (the line checked quiet first), while the receive thread
+// reads a chunk and assembles, claims, handles and signals a reply, and while a wait decides
+// between reply and time-out.
 extern std::mutex Ser_dispatch_lock;
 
-// Line timing for the settle after a repeated request (microseconds of Tick_us): when the last
-// request has left the line, when bytes last arrived, and the longest turnaround seen since the
-// port was opened (from a request's end on the line to the first byte after it).
+// Line timing (microseconds of Tick_us). A turnaround is the time from a request's end on the
+// line to the first byte of its answer; only answers to first tries count (an answer taken for a
+// repeat may be a late one). The recent turnaround decays towards the latest, so one slow answer
+// does not lengthen every later settle.
 struct Ser_line_timing_rec {
-    std::atomic<uint64_t> request_end_us{0};
-    std::atomic<uint64_t> last_rx_us{0};
-    std::atomic<uint32_t> turnaround_us{0};
+    std::atomic<uint64_t> request_end_us{0};     // the armed transmission leaves the line
+    std::atomic<uint64_t> last_rx_us{0};         // bytes last read (stamped as the reader gets them)
+    std::atomic<uint32_t> turnaround_us{0};      // recent longest turnaround, 0 while none seen
+    std::atomic<uint32_t> min_turnaround_us{0};  // shortest turnaround seen, 0 while none seen
+    std::atomic<uint64_t> answer_first_us{0};    // first byte of the answer dispatched last
+    std::atomic<uint32_t> frames{0};             // frames ended on the receive side (taken or not)
+    std::atomic<uint32_t> answer_frame{0};       // `frames` when the last answer was dispatched
+    std::atomic<bool> faster_than_wire{false};   // an answer seemed to begin before its request ended
 };
 extern Ser_line_timing_rec Ser_line_timing;
-// Receive thread: n bytes read at now_us; `first` when they are the first of a transmission.
-// The first of them reached the line their wire time earlier (the reader may have been asleep).
-void Sertx_note_rx(uint64_t now_us, std::size_t n, bool first);
+// Forgets every figure (a port opened: another line, maybe another drive).
+void Sertx_line_timing_reset();
+// Receive side, dispatch lock held: the answer whose first byte reached the line at first_us was
+// dispatched to the armed transmission (a repeat or not).
+void Sertx_note_answer(uint64_t first_us, bool repeat);
+// True when a frame whose first byte reached the line at first_us began before the armed request
+// had left the line: the drive cannot have answered that request with it. The time of a first byte
+// is estimated from the bytes read and their wire time, never earlier than the truth on a line that
+// carries bytes at its rate; so false while no turnaround has been seen, and on a line that
+// delivered an answer faster than the wire could (a pseudo-terminal).
+bool Sertx_answer_early(uint64_t first_us);
+// How long the line must be quiet before the drive can owe no further answer: twice the recent
+// turnaround plus 2 ms (the drive's pause between two answers is one turnaround), at most limit_us.
+uint64_t Sertx_quiet_window_us(uint64_t limit_us);
+// Dispatch lock held: the driver holds unread bytes, or the receive side has bytes that are not a
+// whole frame yet and the line has not been silent long enough to end it (80 ms): a frame arrives.
+bool Sertx_line_busy(uint64_t now_us);
+// Whether the armed transmission repeats a timed-out one (dispatch lock held).
+bool Sertx_armed_repeat();
+// Wire time of n bytes at the open port's rate (10 bits a byte), 0 when no rate is known.
+uint64_t Sertx_wire_us(std::size_t n);
 
-// Writes the CRC into f, starts a new transmission (draining a stale reply signal) and writes
-// the frame when the port is open. Returns the transmission number.
-uint32_t Sertx_send_frame(Ser_tx_frame& f);
+// Writes the CRC into f, waits (at most wait_ms) while a frame is arriving, so that no reply is
+// cut by a send, starts a new transmission (draining a stale reply signal) and writes the frame
+// when the port is open. `repeat`: f repeats the transmission before it. Returns the number.
+uint32_t Sertx_send_frame(Ser_tx_frame& f, bool repeat = false, uint32_t wait_ms = 0);
 // A transmission without a frame (the boot loader's raw bytes): armed like Sertx_send_frame, no
 // CRC; n bytes are written when the port is open (0: a wait for bytes the drive sends by itself).
 // The receive side starts a fresh buffer and hands the bytes to the boot-loader receiver, which
 // ends the wait through Serrx_raw_reply_done. Returns the transmission number.
 constexpr uint8_t SER_RAW_CMD = 0xFF;  // Ser_armed_cmd of a raw transmission
 uint32_t Sertx_send_raw(const uint8_t* bytes, std::size_t n);
-// Waits up to ms for the reply of transmission seq. False on time-out, and when the wait was
-// ended by a stop (the send thread then leaves its step).
+// Waits up to ms for the reply of transmission seq; a reply arriving when the time runs out is
+// awaited to its end. False on time-out, and when the wait was ended by a stop (the send thread
+// then leaves its step).
 bool Sertx_wait_reply(uint32_t seq, uint32_t ms);
 
 // ---- steps (send thread) ----

@@ -8,6 +8,7 @@
 #include "drivedata/Record.h"
 #include "link/Scope_link.h"
 #include "link/Seriale_port.h"
+#include "link/Serrx.h"
 #include "link/Sertx.h"
 
 namespace {
@@ -72,6 +73,16 @@ uint8_t value_size(uint8_t bits)
     return static_cast<uint8_t>((bits & BusWriteBit::SizeMask) >> BusWriteBit::SizeShift);
 }
 
+// A write was queued behind a list that may already be asked for: that list's reply holds values
+// from before the write. Outstanding is read before the count, so a reply arriving in between
+// only moves the mark one reply too far (never too short).
+void mark_list_replies_stale()
+{
+    const uint32_t outstanding = Sertx_read_list_outstanding() ? 1u : 0u;
+    Ser_list_write_mark.store(Ser_list_reply_count.load(std::memory_order_acquire) + outstanding,
+                              std::memory_order_release);
+}
+
 }  // namespace
 
 bool Sertx_ready()
@@ -130,6 +141,7 @@ void Sertx_write_var_ex(Loc field, uint8_t merge, uint8_t store)
     p[3] = item.bits;
     std::reverse_copy(item.value, item.value + 4, p + 4);
     Seriale_push(std::move(r), merge);
+    mark_list_replies_stale();
 }
 
 void Sertx_write_var(Loc field)
@@ -167,6 +179,7 @@ void Sertx_write_block(Ser_block_job_rec& job, uint8_t mode)
     p[3] = flags;
     std::memcpy(p + 4, job.data + offset, chunk);
     Seriale_push(std::move(r));
+    mark_list_replies_stale();
 }
 
 void Sertx_read_info(uint8_t sub)

@@ -43,6 +43,11 @@ enum class PageUnit : uint8_t {
     mot_feedback,
     mdb_factor,
     cands402_factor,
+    limiti,
+    filtro_notch,
+    fpb_iq,
+    inout_control,
+    mdb_control,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same
@@ -84,6 +89,8 @@ struct PageHostRec {
     QString (*data_folder)() = nullptr;
     // Filedlg_run: the chosen absolute file name, empty when cancelled.
     QString (*file_dialog)(QWidget* parent, const PageFileDialog& spec) = nullptr;
+    // Main_enable_by_state3: the same for three related controls.
+    void (*enable_by_state3)(uint8_t edit_state, bool enabled[3], QColor colour[3]) = nullptr;
 };
 extern PageHostRec PagesHost;
 

@@ -1,7 +1,11 @@
 #include "pages/Pages.h"
 
+#include "diagrams/Diagram_host.h"
 #include "pages/drive/Frm_field_bus.h"
 #include "pages/drive/Frm_mot_feedback.h"
+#include "pages/drive/Frm_filtro_notch.h"
+#include "pages/drive/Frm_fpb_iq.h"
+#include "pages/drive/Frm_limiti.h"
 #include "pages/drive/Frm_motore.h"
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
@@ -9,6 +13,8 @@
 #include "pages/drive/Frm_taglia_drive.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "factors/Factor_tool.h"
+#include "pages/fieldbus/Frm_inout_control.h"
+#include "pages/fieldbus/Frm_mdb_control.h"
 
 PageHostRec PagesHost;
 
@@ -18,6 +24,10 @@ void Pages_install(const PageHostRec& host)
 {
     PagesHost = host;
     Factor_tool_install({host.factor_records, host.wait_queue});
+    DiagramHost.edit_state = host.edit_state;
+    DiagramHost.control_frame = [](uint16_t bus_type, uint8_t ctx) -> QWidget* {
+        return bus_type == 0 ? Frm_inout_control_frame(ctx) : bus_type == 1 ? Frm_mdb_control_frame(ctx) : nullptr;
+    };
     if (host.install == nullptr)
         return;
     host.install(PageUnit::field_bus, Frm_field_bus_entries());
@@ -29,4 +39,9 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::mot_feedback, Frm_mot_feedback_entries());
     host.install(PageUnit::mdb_factor, Frm_mdb_factor_entries());
     host.install(PageUnit::cands402_factor, Frm_cands402_factor_entries());
+    host.install(PageUnit::limiti, Frm_limiti_entries());
+    host.install(PageUnit::filtro_notch, Frm_filtro_notch_entries());
+    host.install(PageUnit::fpb_iq, Frm_fpb_iq_entries());
+    host.install(PageUnit::inout_control, Frm_inout_control_entries());
+    host.install(PageUnit::mdb_control, Frm_mdb_control_entries());
 }

@@ -482,21 +482,27 @@ void ParamPage::build_frame(uint8_t ctx, QWidget* parent)
     frame->setObjectName(QString::fromLatin1(spec_.frame_class));
     auto* outer = new QVBoxLayout(frame);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto* panel = new QFrame(frame);
-    panel->setObjectName(QStringLiteral("Panel_frm"));
-    outer->addWidget(panel);
-    auto* inner = new QVBoxLayout(panel);
-    auto* box = new QGroupBox(QString::fromUtf8(spec_.title[0]), panel);
-    box->setObjectName(QString::fromLatin1(spec_.group_box));
-    inner->addWidget(box);
-    auto* fields = new QVBoxLayout(box);
+    QFrame* panel = nullptr;
+    QGroupBox* box = nullptr;
+    QVBoxLayout* fields = outer;
     FlowPanel* panels[MAX_FIELDS] = {};
-    for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i) {
-        panels[i] = new FlowPanel(QString::fromLatin1(spec_.fields[i].panel), box);
-        panels[i]->setCaption(QString::fromUtf8(spec_.fields[i].caption));
-        fields->addWidget(panels[i]);
+    if (!spec_.hooks.bare_frame) {
+        panel = new QFrame(frame);
+        panel->setObjectName(QStringLiteral("Panel_frm"));
+        outer->addWidget(panel);
+        auto* inner = new QVBoxLayout(panel);
+        box = new QGroupBox(QString::fromUtf8(spec_.title[0]), panel);
+        box->setObjectName(QString::fromLatin1(spec_.group_box));
+        inner->addWidget(box);
+        fields = new QVBoxLayout(box);
+        for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i) {
+            panels[i] = new FlowPanel(QString::fromLatin1(spec_.fields[i].panel), box);
+            panels[i]->setCaption(QString::fromUtf8(spec_.fields[i].caption));
+            fields->addWidget(panels[i]);
+        }
     }
-    if (!spec_.hooks.no_timer) {
+    // Pages that poll or tick have the page timer, unless the unit has none.
+    if (!spec_.hooks.no_timer && (spec_.list_count != 0 || spec_.hooks.tick != nullptr)) {
         auto* timer = new QTimer(frame);
         timer->setObjectName(QStringLiteral("Timer_com"));
         timer->setInterval(100);
@@ -506,9 +512,10 @@ void ParamPage::build_frame(uint8_t ctx, QWidget* parent)
     if (spec_.hooks.build != nullptr)
         spec_.hooks.build(*this, ctx, box, fields);
     connect_bits(ctx);
-    for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i)
+    for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS && panels[i] != nullptr; ++i)
         edits_[ctx][i] = EDIT_MAKERS[static_cast<int>(spec_.fields[i].type)].make(spec_.fields[i], panels[i], ctx);
-    panel->adjustSize();
+    if (panel != nullptr)
+        panel->adjustSize();
     frame->adjustSize();
 }
 
@@ -534,8 +541,11 @@ void ParamPage::fill_lists()
 
 int ParamPage::current_list() const
 {
-    const int l = spec_.hooks.select_list != nullptr ? spec_.hooks.select_list(bus_type_of(0)) : 0;
-    return (l < 0 || l >= spec_.list_count || l >= MAX_LISTS) ? -1 : l;
+    const uint16_t bus = bus_type_of(0);
+    const int l = spec_.hooks.select_list != nullptr ? spec_.hooks.select_list(bus) : 0;
+    if (l < 0 || l >= spec_.list_count || l >= MAX_LISTS || bus > 2)
+        return -1;
+    return (spec_.lists[l].bus_types >> bus & 1) ? l : -1;  // a list is sent only on its bus types
 }
 
 const PollItem* ParamPage::next_list(uint16_t* count) const
@@ -551,7 +561,9 @@ bool ParamPage::polled(uint16_t ofs) const { return polled(RecLoc(ofs)); }
 bool ParamPage::polled(Loc loc) const
 {
     const int l = current_list();
-    if (l < 0 || l != sent_list_ || Ser_list_reply_count.load(std::memory_order_acquire) == sent_count_)
+    const uint32_t replies = Ser_list_reply_count.load(std::memory_order_acquire);
+    if (l < 0 || l != sent_list_ || replies == sent_count_ ||
+        static_cast<int32_t>(replies - Ser_list_write_mark.load(std::memory_order_acquire)) <= 0)
         return false;
     const PollList& list = spec_.lists[l];
     for (uint16_t i = 0; i < list.count; ++i)
@@ -568,9 +580,15 @@ bool ParamPage::default_may_copy()
 
 void ParamPage::step_copy_edits()
 {
+    for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i)
+        step_copy_field(spec_.fields[i].ofs);
+}
+
+void ParamPage::step_copy_field(uint16_t ofs)
+{
     for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS; ++i) {
         const FieldSpec& f = spec_.fields[i];
-        if (polled(f.ofs))
+        if (f.ofs == ofs && polled(f.ofs))
             MemoUpDwx_update(edits_[0][i], RecLoc(f.ofs), Loc{Area::ReadBack, f.ofs}, Edit_size(f.type));
     }
 }

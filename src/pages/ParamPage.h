@@ -154,6 +154,9 @@ struct PageHooks {
     uint32_t (*poll_interval)() = nullptr;
     // The frame has no Timer_com.
     bool no_timer = false;
+    // The frame holds only what build makes (no Panel_frm, group box or flow panels): build gets a
+    // null group box and the frame's layout.
+    bool bare_frame = false;
 };
 
 struct PageSpec {
@@ -208,7 +211,8 @@ public:
     MemoUpDwxBase* edit_of(uint8_t ctx, uint16_t ofs) const;
     // The list the next poll sends (null when none), filled at Create.
     const PollItem* next_list(uint16_t* count) const;
-    // True when the list now polled requests field ofs and a reply to it has arrived since it was sent.
+    // True when the list now polled requests field ofs and a reply to it has arrived since it was sent
+    // and since the last write was queued (Ser_list_write_mark).
     bool polled(uint16_t ofs) const;
     // The same for a record field (Area::Slot0) or a live value (Area::Live).
     bool polled(Loc var) const;
@@ -232,6 +236,7 @@ public:
     void step_set_access(uint8_t edit_state);  // SetAccess's
     // The tick's copy steps (the conditions already checked).
     void step_copy_edits();
+    void step_copy_field(uint16_t ofs);  // the edit of field ofs alone
     void step_copy_bits();
     void step_copy_lives();
 

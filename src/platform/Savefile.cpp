@@ -109,7 +109,7 @@ int Savefile_write(const fs::path& path, const void* data, std::size_t size)
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
-        return EINVAL;
+        return S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
 
     fs::path temp;
     const int fd = open_temp_beside(target, temp);
@@ -169,6 +169,18 @@ int Savefile_read(const fs::path& path, std::vector<uint8_t>& out, std::size_t m
 std::string Savefile_error_text(int err)
 {
     return std::error_code(err, std::generic_category()).message();
+}
+
+std::string Savefile_failure_text(const fs::path& path, int err, unsigned language)
+{
+    static const char* const FOLDER[3] = {"è una cartella", "is a folder", "est un dossier"};
+    static const char* const NOT_REGULAR[3] = {"non è un file regolare", "is not a regular file",
+                                               "n'est pas un fichier ordinaire"};
+    const unsigned l = language < 3 ? language : 1;
+    struct stat st {};
+    if (err != 0 && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return S_ISDIR(st.st_mode) ? FOLDER[l] : NOT_REGULAR[l];
+    return Savefile_error_text(err);
 }
 
 void Savefile_set_write_call(Savefile_write_call fn)

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-// 0 when saved, else the errno of the step that failed.
+// 0 when saved, else the errno of the step that failed (EISDIR when the target is a folder,
+// EINVAL when it is something else that is not a regular file).
 int Savefile_write(const std::filesystem::path& target, const void* data, std::size_t size);
 
 // Reads a regular file whole when it has at most `max` bytes. Anything that is not a regular file
@@ -23,6 +24,10 @@ int Savefile_read(const std::filesystem::path& path, std::vector<uint8_t>& out, 
 
 // The system's text for an errno ("No space left on device").
 std::string Savefile_error_text(int err);
+// Why a save of path failed with err, for the user in language 0 Italian, 1 English, 2 French:
+// what stands there when it is a folder ("is a folder") or another file that is not a regular
+// one ("is not a regular file"), else the system's text.
+std::string Savefile_failure_text(const std::filesystem::path& path, int err, unsigned language);
 
 // Test seam: the write system call the saves use (null restores ::write).
 using Savefile_write_call = ssize_t (*)(int fd, const void* data, std::size_t size);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <grp.h>
+#include <pwd.h>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -238,17 +239,24 @@ int Serport::open_error() const
     return open_error_;
 }
 
-std::string Serport::device_group(const std::string& name)
+Serport::DeviceAccess Serport::device_access(const std::string& name)
 {
+    DeviceAccess a;
     struct stat st {};
     if (!valid_name(name) || ::stat(("/dev/" + name).c_str(), &st) != 0)
-        return {};
+        return a;
+    a.known = true;
+    char buf[4096];
+    struct passwd pw {};
+    struct passwd* user = nullptr;
+    a.owner = getpwuid_r(st.st_uid, &pw, buf, sizeof buf, &user) == 0 && user != nullptr ? user->pw_name
+                                                                                      : std::to_string(st.st_uid);
     struct group grp {};
     struct group* found = nullptr;
-    char buf[4096];
-    if (getgrgid_r(st.st_gid, &grp, buf, sizeof buf, &found) != 0 || found == nullptr)
-        return {};
-    return found->gr_name;
+    if ((st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP) &&
+        getgrgid_r(st.st_gid, &grp, buf, sizeof buf, &found) == 0 && found != nullptr)
+        a.group = found->gr_name;
+    return a;
 }
 
 void Serport::close()

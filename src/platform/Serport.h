@@ -90,8 +90,15 @@ public:
 
     // Names this layer opens: "tty" + letters + digits, "rfcomm" + digits, "pts/" + digits.
     static bool valid_name(const std::string& name);
-    // The group owning /dev/<name> (whose members may open it), empty when unknown.
-    static std::string device_group(const std::string& name);
+    // Who besides root may open /dev/<name>: its owner, and the members of its group when the
+    // group may read and write it (group is empty otherwise). known is false when the device
+    // cannot be examined.
+    struct DeviceAccess {
+        bool known = false;
+        std::string owner;  // user name (or number) of the owner
+        std::string group;  // the group whose members may open it, or empty
+    };
+    static DeviceAccess device_access(const std::string& name);
 
 private:
     class Use;

@@ -7,11 +7,13 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QHideEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -45,6 +47,16 @@ constexpr int STATUS_BAR_HEIGHT = 20;
 const char* const TRANSFER_TITLE[3] = {"Trasferimento dati", "Data transfer", "Le transfert de données"};
 const char* const WRITING_TEXT[3] = {"Scrittura Dati...", "Data Writing...", "Écriture Données..."};
 const char* const FINISHED_TEXT[3] = {"Scrittura Terminata", "Write Finished", "Écriture terminée"};
+// A transfer cut by a lost link: what the drive now holds may be a mix of old and new data.
+const char* const INTERRUPTED_DRIVE_TEXT[3] = {
+    "Trasferimento interrotto: i dati nel drive possono essere incompleti. Inviarli di nuovo!",
+    "Transfer interrupted: the data in the drive may be incomplete. Send them again!",
+    "Transfert interrompu : les données du variateur peuvent être incomplètes. Envoyez-les à nouveau!"};
+const char* const INTERRUPTED_MOTOR_TEXT[3] = {
+    "Trasferimento interrotto: i dati motore nel drive possono essere incompleti. Inviarli di nuovo!",
+    "Transfer interrupted: the motor data in the drive may be incomplete. Send them again!",
+    "Transfert interrompu : les données moteur du variateur peuvent être incomplètes. Envoyez-les à nouveau!"};
+constexpr int MESSAGE_LINES = 5;  // room for the interrupted text, wrapped, below the caller's line
 const char* const REWRITE_TEXT[3] = {"Tutti i dati saranno riscritti!", "All data will be rewritten!",
                                      "Toutes les données vont être réécrites!"};
 constexpr const char* BLANK_LINE = "      ";
@@ -175,7 +187,11 @@ Formdattxrx_send::Formdattxrx_send(Part part, int timer_ms, QWidget* parent) : Q
         RichEdit_dialog = new QTextEdit(GroupBox_attenzione);
         RichEdit_dialog->setObjectName("RichEdit_dialog");
         RichEdit_dialog->setReadOnly(true);
-        RichEdit_dialog->setFixedHeight(60);
+        QFont bold_text = RichEdit_dialog->font();
+        bold_text.setBold(true);
+        RichEdit_dialog->setFixedHeight(MESSAGE_LINES * QFontMetrics(bold_text).lineSpacing() +
+                                        2 * RichEdit_dialog->frameWidth() +
+                                        2 * static_cast<int>(RichEdit_dialog->document()->documentMargin()));
         group->addWidget(RichEdit_dialog);
     }
     Panel_CGauge_dat_check = new QWidget(GroupBox_attenzione);
@@ -264,6 +280,15 @@ void Formdattxrx_send::show_finished()
     set_line(1, text);
 }
 
+void Formdattxrx_send::show_interrupted()
+{
+    if (RichEdit_dialog == nullptr)
+        return;
+    const char* const* text = part_ == Part::SendMotor ? INTERRUPTED_MOTOR_TEXT : INTERRUPTED_DRIVE_TEXT;
+    Graph_set_text_colour(RichEdit_dialog, clRed);
+    set_line(1, QString::fromUtf8(text[Lang_index()]));
+}
+
 void Formdattxrx_send::drop_interrupted_transfer()
 {
     Seriale_remove_cmd(SerCmd::WriteBlock);
@@ -333,9 +358,12 @@ bool Formdattxrx_send::follow_link(QAbstractButton* send, bool require_image)
         if (LinkWasUp) {
             LinkWasUp = 0;
             send->setEnabled(false);
-            // What was still queued of the write must not go out after a reconnect.
-            if (Sending)
+            // What was still queued of the write must not go out after a reconnect; the text
+            // says so until the user sends again.
+            if (Sending) {
                 drop_interrupted_transfer();
+                show_interrupted();
+            }
             Sending = 0;
         }
         if (!ready)

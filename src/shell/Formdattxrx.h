@@ -98,18 +98,20 @@ protected:
     // The chunks and progress requests still queued, once the drive stopped answering (nothing is
     // on the line then): they would go out when it answers again.
     void drop_interrupted_transfer();
-    // The message's second line and colour: writing (red) or finished (green).
+    // The message's second line and colour: writing (red), finished (green) or cut off by a lost
+    // link (red, the drive's data may be incomplete).
     void show_writing();
     void show_finished();
+    void show_interrupted();
 
     enum class Progress : uint8_t { None, Running, Finished };
     // After a progress reply: gauge, and Finished when the count reached the target and status
     // bit 3 is clear; else Running with a new progress request (fewer than 10 queued).
     Progress follow_progress();
 
-    // The link and status side of the send-button dialogs: false without a compatible link (the
-    // sending state ends silently); the button follows status bit 5, the sending state and, with
-    // require_image, data bit 2.
+    // The link and status side of the send-button dialogs: false without a compatible link (a
+    // transfer under way ends, its message saying it was interrupted); the button follows status
+    // bit 5, the sending state and, with require_image, data bit 2.
     bool follow_link(QAbstractButton* send, bool require_image);
     // True when the link was lost since the last call (also when it is back already).
     bool link_lost_since_last_tick();

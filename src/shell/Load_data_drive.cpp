@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "controls/Graph_draw.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
 #include "drivedata/Utx.h"
@@ -115,7 +116,7 @@ QToolButton* make_button(QWidget* parent, QLayout* row, const char* name, QStyle
 {
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
-    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIcon(Graph_tool_icon(parent->style()->standardIcon(icon)));
     b->setAutoRaise(true);
     row->addWidget(b);
     return b;

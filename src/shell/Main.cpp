@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>
+#include <QSplitter>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -67,6 +68,9 @@ constexpr int SCREEN_DPI = 96;
 constexpr int MONITOR_FONT_SMALL = 8;
 constexpr uint32_t FORCED_BAUD = 57600;
 constexpr int INPUT_ROWS = 6;
+constexpr int LAYOUT_GAP = 2;        // margins and spacing inside the left column's groups
+constexpr int TREE_MIN_HEIGHT = 40;  // the splitter leaves the tree at least this
+constexpr int IO_IMAGE_MIN_WIDTH = 160;  // label, function text and LED of an I/O row
 
 const char* const SAVE_QUESTION[3] = {"Salvare i dati?", "Save the data?", "Enregistrer les données?"};
 
@@ -74,7 +78,7 @@ QToolButton* make_button(QWidget* parent, QLayout* layout, const char* name, QSt
 {
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
-    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIcon(Graph_tool_icon(parent->style()->standardIcon(icon)));
     b->setAutoRaise(true);
     layout->addWidget(b);
     return b;
@@ -89,6 +93,14 @@ QToolButton* make_speed(QWidget* parent, QLayout* layout, const char* name, cons
     b->setCheckable(true);
     layout->addWidget(b);
     return b;
+}
+
+// Small margins and spacing for a group box's layout, so that the monitor rows leave the tree room.
+QBoxLayout* compact(QBoxLayout* layout)
+{
+    layout->setContentsMargins(LAYOUT_GAP, LAYOUT_GAP, LAYOUT_GAP, LAYOUT_GAP);
+    layout->setSpacing(LAYOUT_GAP);
+    return layout;
 }
 
 QWidget* make_bar(QWidget* parent, QLayout* layout, const char* name, QHBoxLayout*& row)
@@ -385,14 +397,22 @@ void TForm_main::build_monitor()
 {
     Panel_monitor = new QWidget(this);
     Panel_monitor->setObjectName("Panel_monitor");
-    auto* column = new QVBoxLayout(Panel_monitor);
-    column->setContentsMargins(0, 0, 0, 0);
+    // Two columns under the tree: the data monitor, and the inputs above the outputs.
+    auto* columns = new QHBoxLayout(Panel_monitor);
+    columns->setContentsMargins(0, 0, 0, 0);
+    columns->setSpacing(LAYOUT_GAP);
+    auto* column = new QVBoxLayout;
+    column->setSpacing(LAYOUT_GAP);
+    auto* io_column = new QVBoxLayout;
+    io_column->setSpacing(LAYOUT_GAP);
+    columns->addLayout(column);
+    columns->addLayout(io_column, 1);
 
     GroupBoxmonitor_dati = new QGroupBox("Monitor Dati", Panel_monitor);
     GroupBoxmonitor_dati->setObjectName("GroupBoxmonitor_dati");
     QWidget* g = GroupBoxmonitor_dati;
     auto* grid = new QGridLayout(g);
-    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setContentsMargins(LAYOUT_GAP, LAYOUT_GAP, LAYOUT_GAP, LAYOUT_GAP);
     grid->setVerticalSpacing(2);
     Panel_taglia_drive_str = make_panel(g, "Panel_taglia_drive_str", "Taglia", false);
     Panel_taglia_drive = make_panel(g, "Panel_taglia_drive", "-----", true);
@@ -444,6 +464,7 @@ void TForm_main::build_monitor()
     pos->addWidget(Panel_pos_mis_var);
     grid->addWidget(GroupBox_pos_mis, 5, 0, 1, 3);
     column->addWidget(GroupBoxmonitor_dati);
+    column->addStretch(1);
 
     GroupBox_Input = new QGroupBox("Input", Panel_monitor);
     GroupBox_Input->setObjectName("GroupBox_Input");
@@ -451,8 +472,9 @@ void TForm_main::build_monitor()
     Panel_Image_Input->setObjectName("Panel_Image_Input");
     Image_Input = new ImageBox(Panel_Image_Input);
     Image_Input->setObjectName("Image_Input");
-    (new QVBoxLayout(GroupBox_Input))->addWidget(Panel_Image_Input);
-    column->addWidget(GroupBox_Input);
+    compact(new QVBoxLayout(GroupBox_Input))->addWidget(Panel_Image_Input);
+    Panel_Image_Input->setMinimumWidth(IO_IMAGE_MIN_WIDTH);
+    io_column->addWidget(GroupBox_Input);
 
     GroupBox_Output = new QGroupBox("Output", Panel_monitor);
     GroupBox_Output->setObjectName("GroupBox_Output");
@@ -460,9 +482,10 @@ void TForm_main::build_monitor()
     Panel_Image_Output->setObjectName("Panel_Image_Output");
     Image_Output = new ImageBox(Panel_Image_Output);
     Image_Output->setObjectName("Image_Output");
-    (new QVBoxLayout(GroupBox_Output))->addWidget(Panel_Image_Output);
-    column->addWidget(GroupBox_Output);
-    column->addStretch(1);
+    compact(new QVBoxLayout(GroupBox_Output))->addWidget(Panel_Image_Output);
+    Panel_Image_Output->setMinimumWidth(IO_IMAGE_MIN_WIDTH);
+    io_column->addWidget(GroupBox_Output);
+    io_column->addStretch(1);
 
     Panel_Image_Input->installEventFilter(this);
     Panel_Image_Output->installEventFilter(this);
@@ -483,17 +506,22 @@ void TForm_main::build_body()
 
     auto* body = new QHBoxLayout;
     body->setContentsMargins(2, 2, 2, 2);
-    auto* left = new QVBoxLayout;
-    GroupBox_menu = new QGroupBox("Menù", central);
+    Splitter_menu_monitor = new QSplitter(Qt::Vertical, central);
+    Splitter_menu_monitor->setObjectName("Splitter_menu_monitor");
+    Splitter_menu_monitor->setChildrenCollapsible(false);
+    GroupBox_menu = new QGroupBox("Menù", Splitter_menu_monitor);
     GroupBox_menu->setObjectName("GroupBox_menu");
     TreeView_menu = new QTreeWidget(GroupBox_menu);
     TreeView_menu->setObjectName("TreeView_menu");
     TreeView_menu->setHeaderHidden(true);
-    (new QVBoxLayout(GroupBox_menu))->addWidget(TreeView_menu);
-    left->addWidget(GroupBox_menu, 1);
+    TreeView_menu->setMinimumHeight(TREE_MIN_HEIGHT);
+    compact(new QVBoxLayout(GroupBox_menu))->addWidget(TreeView_menu);
     build_monitor();
-    left->addWidget(Panel_monitor);
-    body->addLayout(left, 0);
+    Splitter_menu_monitor->addWidget(GroupBox_menu);
+    Splitter_menu_monitor->addWidget(Panel_monitor);
+    Splitter_menu_monitor->setStretchFactor(0, 1);
+    Splitter_menu_monitor->setStretchFactor(1, 0);
+    body->addWidget(Splitter_menu_monitor, 0);
 
     const PageArea area = Treectrl_build_page_area(central, "Dati Azionamento");
     GroupBox_dati_drive = area.group;

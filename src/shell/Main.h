@@ -18,6 +18,7 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QScrollArea;
+class QSplitter;
 class QTimer;
 class QToolButton;
 class QTreeWidget;
@@ -185,7 +186,9 @@ public:
     QToolButton* SpeedButton_can_grbx_res_pos = nullptr;
     QToolButton* SpeedButton_can_grbx_sfasa = nullptr;
 
-    // Page tree and page host.
+    // Page tree and page host. The tree takes the height the monitor panels leave; the splitter
+    // moves the boundary between them.
+    QSplitter* Splitter_menu_monitor = nullptr;
     QGroupBox* GroupBox_menu = nullptr;
     QTreeWidget* TreeView_menu = nullptr;
     QGroupBox* GroupBox_dati_drive = nullptr;

@@ -66,11 +66,12 @@ void message(MsgIcon icon, const QString& text)
 // shown with the system's reason.
 bool save_image(const QString& file_name, const uint8_t* data, std::size_t size)
 {
-    const int err = Savefile_write(QFileInfo(file_name).absoluteFilePath().toStdString(), data, size);
+    const std::string path = QFileInfo(file_name).absoluteFilePath().toStdString();
+    const int err = Savefile_write(path, data, size);
     if (err == 0)
         return true;
-    message(MsgIcon::Warning,
-            QFileInfo(file_name).fileName() + "\n" + QString::fromStdString(Savefile_error_text(err)));
+    message(MsgIcon::Warning, QFileInfo(file_name).fileName() + "\n" +
+                                  QString::fromStdString(Savefile_failure_text(path, err, Lang_index())));
     return false;
 }
 

@@ -39,6 +39,10 @@ const char* const PORT_GROUP_TEXT[3] = {
     "log out and in again.",
     "Sous Linux, l'utilisateur doit être membre du groupe \"%1\" du périphérique ; après l'y avoir "
     "ajouté, fermez la session puis rouvrez-la."};
+const char* const PORT_OWNER_TEXT[3] = {
+    "Su Linux solo il proprietario del dispositivo (\"%1\") può aprirlo.",
+    "On Linux only the device's owner (\"%1\") may open it.",
+    "Sous Linux, seul le propriétaire du périphérique (\"%1\") peut l'ouvrir."};
 constexpr const char* USUAL_PORT_GROUP = "dialout";
 
 void warn(const char* const text[3])
@@ -86,10 +90,13 @@ QString Main_port_error_text(int err, const std::string& port)
     if (err == EBUSY) {
         text += "\n" + QString::fromUtf8(PORT_BUSY_TEXT[l]);
     } else if (err == EACCES || err == EPERM) {
-        std::string group = Serport::device_group(port);
-        if (group.empty())
-            group = USUAL_PORT_GROUP;
-        text += "\n" + QString::fromUtf8(PORT_GROUP_TEXT[l]).arg(QString::fromStdString(group));
+        // The group only when its members may read and write the device.
+        const Serport::DeviceAccess access = Serport::device_access(port);
+        if (access.known && access.group.empty())
+            text += "\n" + QString::fromUtf8(PORT_OWNER_TEXT[l]).arg(QString::fromStdString(access.owner));
+        else
+            text += "\n" + QString::fromUtf8(PORT_GROUP_TEXT[l])
+                                .arg(QString::fromStdString(access.known ? access.group : USUAL_PORT_GROUP));
     }
     return text;
 }

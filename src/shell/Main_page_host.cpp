@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <iterator>
 
+#include "diagrams/Blocks_dat.h"
+#include "diagrams/Diagram_host.h"
+#include "diagrams/Form_block.h"
 #include "shell/Filedlg.h"
 #include "shell/Formdattxrx.h"
 #include "shell/Main.h"
@@ -26,6 +29,11 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::mot_feedback: return &PageNode_mot_feedback;
     case PageUnit::mdb_factor: return &PageNode_mdb_factor;
     case PageUnit::cands402_factor: return &PageNode_cands402_factor;
+    case PageUnit::limiti: return &PageNode_limiti;
+    case PageUnit::filtro_notch: return &PageNode_filtro_notch;
+    case PageUnit::fpb_iq: return &PageNode_fpb_iq;
+    case PageUnit::inout_control: return &PageNode_inout_control;
+    case PageUnit::mdb_control: return &PageNode_mdb_control;
     }
     return nullptr;
 }
@@ -49,10 +57,55 @@ constexpr ToolWin PAGE_TOOLS[] = {ToolWin::AzzeraEncCk, ToolWin::AzzeraEnc, Tool
 static_assert(std::size(PAGE_TOOLS) == static_cast<std::size_t>(PageTool::CogDat) + 1);
 ToolWin tool_kind(PageTool tool) { return PAGE_TOOLS[static_cast<uint8_t>(tool)]; }
 
+template <std::size_t N>
+void split_enables(const std::array<ControlEnable, N>& e, bool* enabled, QColor* colour)
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        enabled[i] = e[i].enabled;
+        colour[i] = e[i].colour;
+    }
+}
+
+// The pages the diagram blocks open.
+void link_block_pages()
+{
+    const struct {
+        BlockRec* block;
+        PageNode* node;
+    } links[] = {
+        {&Block_aux_speed, &PageNode_mdb_speed_aux},  {&Block_main_speed, &PageNode_mdb_speed_main},
+        {&Block_torque, &PageNode_mdb_torque},        {&Block_ramps, &PageNode_mdb_speed_rampe},
+        {&Block_speed_limit, &PageNode_limiti},       {&Block_current_limit, &PageNode_limiti},
+        {&Block_notch, &PageNode_filtro_notch},       {&Block_iq_filter, &PageNode_fpb_iq},
+        {&Block_motor, &PageNode_motore},             {&Block_positioner, &PageNode_mdb_pos},
+        {&Block_gear_box, &PageNode_mdb_gearbox},     {&Block_speed_regulator, &PageNode_pid_vel},
+        {&Block_current_regulator, &PageNode_pid_cor}, {&Block_position_regulator, &PageNode_pid_pos},
+    };
+    for (const auto& l : links)
+        l.block->node = l.node;
+}
+
+void install_diagram_host()
+{
+    link_block_pages();
+    DiagramHost.page_of = [](PageNode* n) { return DiagramPage{n->PageCreate, n->PageDestroy, n->PageRefresh}; };
+    DiagramHost.page_size = [](PageNode* n, uint8_t ctx, int32_t* height, int32_t* width) {
+        if (n == nullptr || n->PageGetSize == nullptr)
+            return false;
+        PageSize size{*height, *width};
+        n->PageGetSize(ctx, &size);
+        *height = size.height;
+        *width = size.width;
+        return true;
+    };
+    DiagramEntries.popup_page = [] { return Form_block_node; };
+}
+
 }  // namespace
 
 PageHostRec Main_page_host()
 {
+    install_diagram_host();
     PageHostRec host;
     host.install = install;
     host.edit_state = [] { return EditStateFlags; };
@@ -70,11 +123,10 @@ PageHostRec Main_page_host()
     host.set_check_on_off = Main_set_check_on_off;
     host.get_check_on_off = Main_get_check_on_off;
     host.enable_by_state2 = [](uint8_t state, bool enabled[2], QColor colour[2]) {
-        const auto e = Main_enable_by_state2(state);
-        for (int i = 0; i < 2; ++i) {
-            enabled[i] = e[i].enabled;
-            colour[i] = e[i].colour;
-        }
+        split_enables(Main_enable_by_state2(state), enabled, colour);
+    };
+    host.enable_by_state3 = [](uint8_t state, bool enabled[3], QColor colour[3]) {
+        split_enables(Main_enable_by_state3(state), enabled, colour);
     };
     host.second_family = Settings_second_family;
     host.access_flags = [] { return AccessFlags; };

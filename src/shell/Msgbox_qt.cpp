@@ -2,7 +2,10 @@
 #include "shell/Msgbox_qt.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QThread>
 
 #include "platform/Msgbox.h"
@@ -35,6 +38,28 @@ QMessageBox::Icon qt_icon(MsgIcon icon)
     return QMessageBox::NoIcon;
 }
 
+// Room a window manager's title bar takes beside the title: icon, three buttons and margins.
+constexpr int TITLE_BAR_EXTRA = 150;
+
+// Title bars are often drawn larger and bold; the box sizes itself for the plain title font only.
+int title_bar_width(const QString& title)
+{
+    QFont f = QApplication::font("QMdiSubWindowTitleBar");
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() * 1.25);
+    return QFontMetrics(f).horizontalAdvance(title) + TITLE_BAR_EXTRA;
+}
+
+// A box sized for a short text cuts its title: a spacer under the contents keeps it wide enough.
+void fit_title(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr)
+        return;
+    grid->addItem(new QSpacerItem(title_bar_width(box.windowTitle()), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 MsgButton show_box(const MsgRequest& r)
 {
     QMessageBox box(qt_icon(r.icon), QString::fromStdString(r.title), QString::fromStdString(r.text),
@@ -46,6 +71,7 @@ MsgButton show_box(const MsgRequest& r)
     }
     box.setStandardButtons(buttons ? buttons : QMessageBox::StandardButtons(QMessageBox::Ok));
     box.setWindowModality(Qt::ApplicationModal);
+    fit_title(box);
     const int pressed = box.exec();
     for (const ButtonPair& b : Buttons) {
         if (pressed == b.qt)

@@ -282,7 +282,8 @@ bool SaveSettings()
         return true;
     const unsigned lang = LanguageIndex < LANGUAGE_COUNT ? LanguageIndex : 1;
     Msgbox_show({MsgIcon::Warning, Msgbox_title(lang),
-                 std::string(SaveFailedText[lang]) + "\n" + SettingsPath.string() + "\n" + Savefile_error_text(err),
+                 std::string(SaveFailedText[lang]) + "\n" + SettingsPath.string() + "\n" +
+                     Savefile_failure_text(SettingsPath, err, lang),
                  MsgOk});
     return false;
 }

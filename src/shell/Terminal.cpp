@@ -79,7 +79,7 @@ QToolButton* tool_button(QWidget* parent, QHBoxLayout* row, const char* name, co
     b->setObjectName(name);
     b->setText(text);
     b->setToolTip(text);
-    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIcon(Graph_tool_icon(parent->style()->standardIcon(icon)));
     b->setAutoRaise(true);
     row->addWidget(b);
     return b;

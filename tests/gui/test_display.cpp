@@ -168,8 +168,9 @@ TEST_P(MonitorTexts, ImageReadShowsTheValues)
     const char* const labels[] = {"t:Panel_speed",     "t:Panel_corr",    "t:Panel_giri",
                                   "t:Panel_offset_giro", "t:Panel_pos_mis", "t:Panel_radtemp"};
     for (int i = 0; i < 6; ++i)
-        if (c.texts[i] != nullptr)
+        if (c.texts[i] != nullptr) {
             EXPECT_EQ(ui(labels[i]), c.texts[i]) << labels[i];
+        }
     EXPECT_EQ(ui("v:Panel_giri v:Panel_pos_mis_var"), c.motor_type == 1 ? "0 0" : "1 1");
     EXPECT_EQ(ui("t:Panel_taglia_drive"), SIZE_TEXTS[GetParam()]);
     EXPECT_EQ(ui("t:Panel_vel_unit_mis"), c.texts[7]);

@@ -332,8 +332,17 @@ TEST_F(DataFiles, SaveCommandWritesSlot0AndConfirmsOnlyWhenWritten)
     EXPECT_NE(boxes[1].text.find(Savefile_error_text(ENOSPC)), std::string::npos) << boxes[1].text;
     EXPECT_EQ(read_file(full), first);
 
+    // A folder named x.ivt: the warning says what it is; the folder stays.
+    const QString folder = QString::fromStdString((DriveDataFolder / "x.ivt").string());
+    ASSERT_TRUE(QDir().mkpath(folder));
+    dialogs.names = {folder};
+    main->BitBtn_salva_dati_driveClick();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[2].text, "x.ivt\nis a folder");
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+
     main->BitBtn_salva_dati_driveClick();  // cancelled dialog: nothing
-    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes.size(), 3u);
     EXPECT_EQ(QDir::currentPath(), dir_.path()) << "the current folder never changes";
 }
 

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include <QIcon>
 #include <QLocale>
+#include <QPixmap>
 #include <jpeglib.h>
 
 #include "controls/Graph_draw.h"
@@ -288,6 +290,29 @@ TEST(GraphFormat, PatternsAndLocale)
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     EXPECT_EQ(Graph_format_float("0.00", 12.5), "12,50");
     QLocale::setDefault(saved);
+}
+
+TEST(GraphToolIcon, DisabledModeIsAFadedGreyCopyOfEachSize)
+{
+    gui_app();
+    QImage picture(16, 16, QImage::Format_ARGB32);
+    picture.fill(qRgba(255, 0, 0, 255));
+    picture.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    picture.setPixel(1, 0, qRgba(255, 255, 255, 255));
+    QIcon source;
+    source.addPixmap(QPixmap::fromImage(picture));
+    source.addPixmap(QPixmap::fromImage(picture.scaled(32, 32)));
+    const QIcon icon = Graph_tool_icon(source);
+    EXPECT_EQ(icon.availableSizes(QIcon::Normal), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
+    EXPECT_EQ(icon.availableSizes(QIcon::Disabled), icon.availableSizes(QIcon::Normal));
+    const QImage normal = icon.pixmap(16, QIcon::Normal).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage disabled = icon.pixmap(16, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(normal, picture);
+    // Grey lightened two thirds of the way to the button face, half as opaque; clear stays clear.
+    EXPECT_EQ(disabled.pixel(5, 5), qRgba(189, 189, 189, 127));
+    EXPECT_EQ(disabled.pixel(1, 0), qRgba(245, 245, 245, 127));
+    EXPECT_EQ(qAlpha(disabled.pixel(0, 0)), 0);
+    EXPECT_TRUE(Graph_tool_icon(QIcon()).isNull());
 }
 
 TEST(ImageBox, ShowsItsPictureAndTakesItsSizeOnlyWithAutoSize)

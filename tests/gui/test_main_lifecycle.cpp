@@ -1,14 +1,20 @@
 // Main window start-up and closing: folders and settings, splash and timers, service switch,
-// save question, deferred close.
+// save question, deferred close; what `make run` builds.
 #include "files_fixture.h"
 
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScrollArea>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+
+#include <map>
+#include <set>
 
 #include "shell/Form_send_dat.h"
 
@@ -230,4 +236,63 @@ TEST_F(MainClosing, DeferredCloseWithoutReplyIsDroppedAndDisarmed)
 
     // A later write that completes does not close the window unasked.
     expect_acknowledged_write_keeps_the_window();
+}
+
+// `make run` builds the program alone: the Makefile's recipe builds the target pendrix only, and
+// in the build's dependency graph, configured fresh by the recipe's own configure command, that
+// target reaches no test or benchmark target and no test library.
+TEST(MakeRun, BuildsTheProgramAloneFromAFreshTree)
+{
+    const QString source = QStringLiteral(PENDRIX_SOURCE_DIR);
+    QTemporaryDir build;
+    ASSERT_TRUE(build.isValid());
+    const auto run = [](const QString& command, const QString& dir) {
+        QProcess p;
+        p.setWorkingDirectory(dir);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QStringLiteral("sh"), {QStringLiteral("-c"), command});
+        const bool done = p.waitForFinished(240000);
+        const QString out = QString::fromLocal8Bit(p.readAll());
+        EXPECT_TRUE(done && p.exitCode() == 0) << command.toStdString() << "\n" << out.toStdString();
+        return out;
+    };
+    const QString graph = build.path() + "/targets.dot";
+    QStringList builds;
+    bool starts = false;
+    for (const QString& line : run("make -n run BUILD=" + build.path(), source).split('\n')) {
+        if (line.startsWith(QStringLiteral("cmake -S")))
+            run(line + " --graphviz=" + graph, source);
+        else if (line.startsWith(QStringLiteral("cmake --build")))
+            builds << line;
+        starts |= line.trimmed() == build.path() + "/pendrix";
+    }
+    EXPECT_TRUE(starts);
+    ASSERT_EQ(builds.size(), 1);
+    EXPECT_TRUE(builds[0].contains(QStringLiteral(" --target pendrix "))) << builds[0].toStdString();
+
+    // Edges of the graph: "node1" -> "node2" ... // from -> to
+    QFile file(graph);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    std::map<QString, QStringList> edges;
+    const QRegularExpression edge(QStringLiteral("//\\s*(\\S+)\\s*->\\s*(\\S+)\\s*$"));
+    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+        const QRegularExpressionMatch m = edge.match(line);
+        if (m.hasMatch())
+            edges[m.captured(1)] << m.captured(2);
+    }
+    std::set<QString> reached;
+    std::vector<QString> todo{QStringLiteral("pendrix")};
+    while (!todo.empty()) {
+        const QString t = todo.back();
+        todo.pop_back();
+        if (reached.insert(t).second)
+            for (const QString& next : edges[t])
+                todo.push_back(next);
+    }
+    EXPECT_TRUE(reached.count(QStringLiteral("pendrix_shell")));
+    for (const QString& t : reached) {
+        EXPECT_FALSE(t == "drive_sim" || t.startsWith("test_") || t.startsWith("bench_") || t.startsWith("GTest::") ||
+                     t.startsWith("benchmark::"))
+            << t.toStdString();
+    }
 }

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include <cerrno>
+#include <sys/stat.h>
 
 #include "drivedata/Frm_output_sizes.h"
 #include "platform/Pty.h"
@@ -148,29 +149,41 @@ TEST_F(MainLink, APortInUseSaysSo)
 
 TEST(PortErrorText, ReasonAndWhatToDoInEachLanguage)
 {
-    Pty pty;  // a device whose group the permission hint names
+    Pty pty;  // a device whose group the permission hint names when the group may use it
     ASSERT_TRUE(pty.ok());
-    const std::string group = Serport::device_group(pty.name);
+    const std::string dev = "/dev/" + pty.name;
+    ASSERT_EQ(::chmod(dev.c_str(), 0660), 0);
+    const std::string group = Serport::device_access(pty.name).group;
+    const std::string owner = Serport::device_access(pty.name).owner;
     ASSERT_FALSE(group.empty());
     const struct {
         uint8_t lang;
         int err;
+        mode_t mode;
         std::string text;
     } rows[] = {
-        {1, 0, "ERROR Serial Port Setting"},
-        {1, EACCES, "ERROR Serial Port Setting\n" + pty.name + ": " + Savefile_error_text(EACCES) + "\nOn Linux the user must be a member "
+        {1, 0, 0660, "ERROR Serial Port Setting"},
+        {1, EACCES, 0660, "ERROR Serial Port Setting\n" + pty.name + ": " + Savefile_error_text(EACCES) + "\nOn Linux the user must be a member "
                     "of the device's group \"" + group + "\"; after adding the user to it, log out and in again."},
-        {0, EBUSY, "ERRORE Impostazione Seriale\n" + pty.name + ": " + Savefile_error_text(EBUSY) + "\n"
+        {0, EBUSY, 0660, "ERRORE Impostazione Seriale\n" + pty.name + ": " + Savefile_error_text(EBUSY) + "\n"
                    "La porta è usata da un altro programma."},
-        {2, EACCES, "ERREUR Configuration Port Série\n" + pty.name + ": " + Savefile_error_text(EACCES) + "\nSous Linux, l'utilisateur "
+        {2, EACCES, 0660, "ERREUR Configuration Port Série\n" + pty.name + ": " + Savefile_error_text(EACCES) + "\nSous Linux, l'utilisateur "
                     "doit être membre du groupe \"" + group + "\" du périphérique ; après l'y avoir ajouté, fermez "
                     "la session puis rouvrez-la."},
-        {0, EACCES, "ERRORE Impostazione Seriale\nttyUSB77: " + Savefile_error_text(EACCES) + "\nSu Linux l'utente deve appartenere "
+        {0, EACCES, 0660, "ERRORE Impostazione Seriale\nttyUSB77: " + Savefile_error_text(EACCES) + "\nSu Linux l'utente deve appartenere "
                     "al gruppo \"dialout\" del dispositivo; dopo averlo aggiunto, chiudere la sessione e rientrare."},
+        // A group that may not read and write the device is not named.
+        {0, EACCES, 0620, "ERRORE Impostazione Seriale\n" + pty.name + ": " + Savefile_error_text(EACCES) +
+                    "\nSu Linux solo il proprietario del dispositivo (\"" + owner + "\") può aprirlo."},
+        {1, EACCES, 0600, "ERROR Serial Port Setting\n" + pty.name + ": " + Savefile_error_text(EACCES) +
+                    "\nOn Linux only the device's owner (\"" + owner + "\") may open it."},
+        {2, EACCES, 0600, "ERREUR Configuration Port Série\n" + pty.name + ": " + Savefile_error_text(EACCES) +
+                    "\nSous Linux, seul le propriétaire du périphérique (\"" + owner + "\") peut l'ouvrir."},
     };
     const uint8_t saved = LanguageIndex;
     for (const auto& r : rows) {
         LanguageIndex = r.lang;
+        ASSERT_EQ(::chmod(dev.c_str(), r.mode), 0);
         const std::string port = r.text.find("ttyUSB77") != std::string::npos ? "ttyUSB77" : pty.name;
         EXPECT_EQ(Main_port_error_text(r.err, port).toStdString(), r.text);
     }

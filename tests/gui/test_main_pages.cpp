@@ -11,7 +11,9 @@
 #include <QLayout>
 #include <QLocale>
 #include <QScrollArea>
+#include <QSplitter>
 #include <QTest>
+#include <QTreeWidgetItemIterator>
 
 using namespace maintest;
 
@@ -41,6 +43,31 @@ uint8_t language_byte_in_file()
         return 0xFF;
     const QByteArray b = f.readAll();
     return b.size() == 593 ? static_cast<uint8_t>(b[1 + 276]) : 0xFE;
+}
+
+// Inside every ancestor's rectangle up to the window: nothing of it is cut off.
+bool unclipped(const QWidget* w)
+{
+    if (!w->isVisible() || w->width() <= 0 || w->height() <= 0)
+        return false;
+    for (const QWidget* a = w->parentWidget(); a != nullptr; a = a->parentWidget()) {
+        if (!a->rect().contains(QRect(w->mapTo(a, QPoint(0, 0)), w->size())))
+            return false;
+        if (a->isWindow())
+            break;
+    }
+    return true;
+}
+
+// Rows of the tree whose whole height lies in its viewport.
+int whole_rows(QTreeWidget* tree)
+{
+    int n = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        const QRect r = tree->visualItemRect(*it);
+        n += r.isValid() && r.top() >= 0 && r.bottom() < tree->viewport()->height();
+    }
+    return n;
 }
 
 }  // namespace
@@ -102,11 +129,53 @@ TEST_F(MainPages, LanguageSwitchRewritesTheWindowsAndThePageAndSavesAtOnce)
         EXPECT_TRUE((main.get()->*c.item)->isChecked());
         EXPECT_EQ(main->windowTitle(), QString::fromUtf8(c.title));
         EXPECT_EQ(main->TreeView_menu->topLevelItem(0)->text(0), QString::fromUtf8(c.tree_top));
-        if (c.alarms_title)
+        if (c.alarms_title) {
             EXPECT_EQ(Form_allarmi->windowTitle(), QString::fromUtf8(c.alarms_title));
+        }
     }
     EXPECT_FALSE(main->Menu_Francese->isChecked());
     EXPECT_EQ(log_since(mark), (std::vector<std::string>{"L1/0", "L1/0", "L1/0"}));
+}
+
+// The tree takes what the monitor panels leave: at the default size it shows at least 8 rows while
+// every monitor value, input and output row stays whole; the splitter moves the boundary.
+TEST_F(MainPages, DefaultSizeShowsEightTreeRowsAndEveryMonitorRowAndTheSplitterMovesTheBoundary)
+{
+    open_window();
+    main->TreeView_menu->expandAll();
+    main->resize(800, 560);
+    pump_for(50);
+    ASSERT_EQ(main->size(), QSize(800, 560));
+    const auto monitor_whole = [this] {
+        std::string cut;
+        for (const char* name :
+             {"Panel_taglia_drive", "Panel_crtl_type", "Panel_speed", "Panel_vel_unit_mis", "Panel_corr", "Panel_radtemp",
+              "Panel_giri", "Panel_offset_giro", "Panel_pos_unit_mis", "Panel_pos_mis", "Panel_Image_Input",
+              "Panel_Image_Output"}) {
+            auto* w = main->findChild<QWidget*>(name);
+            if (w == nullptr || !unclipped(w))
+                cut += std::string(" ") + name;
+        }
+        return cut;
+    };
+    EXPECT_EQ(monitor_whole(), "");
+    EXPECT_GE(main->Panel_Image_Input->height(), 6 * main->IoGeometryInput.row_height + 1);
+    EXPECT_GE(main->Panel_Image_Output->height(), 2 * main->IoGeometryOutput.row_height + 1);
+    const int rows = whole_rows(main->TreeView_menu);
+    EXPECT_GE(rows, 8);
+
+    // Dragging the splitter's handle up gives the height to the monitor side.
+    QSplitter* splitter = main->Splitter_menu_monitor;
+    QWidget* handle = splitter->handle(1);
+    const int tree_height = main->TreeView_menu->height();
+    const QPoint grip = handle->rect().center();
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, grip - QPoint(0, 60));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(0, 60));
+    pump_for(20);
+    EXPECT_EQ(main->TreeView_menu->height(), tree_height - 60);
+    EXPECT_LT(whole_rows(main->TreeView_menu), rows);
+    EXPECT_EQ(monitor_whole(), "");
 }
 
 TEST_F(MainPages, CaptionFollowsTheFamily)

@@ -10,14 +10,20 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "controls/FlowPanel.h"
 #include "controls/Graph_draw.h"
 #include "controls/MemoUpDwx.h"
+#include "control_fixture.h"
 #include "controls_fixture.h"
+#include "pages/Pages.h"
+#include "shell/Main_page_host.h"
+#include "shell/Msgbox_qt.h"
 
 namespace {
 
@@ -277,8 +283,9 @@ TEST_F(MemoTest, KeystrokeScripts)
         for (const Loc& w : writes_)
             EXPECT_EQ(w, f);
         EXPECT_EQ(message_texts(), s.messages);
-        if (s.look >= 0)
+        if (s.look >= 0) {
             EXPECT_EQ(editing_look(e->memo()), s.look == 1);
+        }
         EXPECT_EQ(get_raw(after, {0, 4, false}), 0xA5A5A5A5) << "only the field's bytes are written";
     }
 }
@@ -412,6 +419,218 @@ TEST_F(MemoTest, UpdateCopiesAndShowsOnlyOnChange)
     MemoUpDwx_ushort_show(nullptr);
     MemoUpDwx_ushort_dtor(e);
     EXPECT_TRUE(writes_.empty());
+}
+
+// ---- held arrows ----
+
+// A press steps once; the repeat goes on only while the press is really held, and each step is
+// one write.
+TEST_F(MemoTest, HeldArrowRepeatsOnlyWhileItsButtonIsReallyHeldOnAShownEnabledEdit)
+{
+    struct Case {
+        const char* name;
+        std::function<void(MemoUpDwxBase&)> cut;  // after the press
+        bool repeats;
+    };
+    QWidget elsewhere;
+    const Case cases[] = {
+        {"held", [](MemoUpDwxBase&) {}, true},
+        {"released where the arrow does not see it",
+         [this](MemoUpDwxBase&) { QTest::mouseRelease(other_, Qt::LeftButton); }, false},
+        {"another window activated",
+         [&](MemoUpDwxBase&) {
+             elsewhere.show();
+             elsewhere.activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+         },
+         false},
+        {"edit hidden", [](MemoUpDwxBase& e) { e.memo()->hide(); }, false},
+        {"edit disabled", [](MemoUpDwxBase& e) { e.memo()->setEnabled(false); }, false},
+        {"arrows disabled", [](MemoUpDwxBase& e) { e.updown()->setEnabled(false); }, false},
+    };
+    const Loc f = field_of(Ty::U16);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        put_raw(f, info(Ty::U16), 10);
+        writes_.clear();
+        Edit e = make(Ty::U16, 3000, 0, 0);
+        RepeatArrow* up = e->updown()->upButton();
+        QTest::mousePress(up, Qt::LeftButton);
+        EXPECT_EQ(get_raw(f, info(Ty::U16)), 11) << "the press steps at once";
+        EXPECT_EQ(writes_.size(), 1u);
+        EXPECT_TRUE(e->memo()->hasFocus());
+        c.cut(*e);
+        const std::size_t writes_at_cut = writes_.size();  // hiding or disabling is a leave
+        if (c.repeats) {
+            EXPECT_TRUE(pump_until([&] { return get_raw(f, info(Ty::U16)) >= 13; }, 5000));
+        } else {
+            pump_for(RepeatArrow::DelayMs + 3 * RepeatArrow::IntervalMs);
+            EXPECT_EQ(get_raw(f, info(Ty::U16)), 11);
+            EXPECT_FALSE(up->repeating());
+            EXPECT_FALSE(up->isDown());
+        }
+        QTest::mouseRelease(up, Qt::LeftButton);
+        const int64_t released = get_raw(f, info(Ty::U16));
+        pump_for(2 * RepeatArrow::IntervalMs);
+        EXPECT_EQ(get_raw(f, info(Ty::U16)), released) << "no step after the release";
+        if (c.repeats) {
+            EXPECT_EQ(static_cast<int64_t>(writes_.size()), released - 10) << "one write per step";
+        } else {
+            EXPECT_EQ(writes_.size(), writes_at_cut);
+        }
+        EXPECT_EQ(message_texts(), "");
+        elsewhere.hide();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+}
+
+// A modal box of another source while an arrow is held, whose release never reaches the arrow:
+// no step from the moment the box opens, neither while it is up nor after it closed.
+TEST_F(MemoTest, AModalBoxEndsTheHeldRepeatForGood)
+{
+    const Loc f = field_of(Ty::U16);
+    put_raw(f, info(Ty::U16), 10);
+    Edit e = make(Ty::U16, 3000, 0, 0);
+    RepeatArrow* up = e->updown()->upButton();
+    MsgSink recording = Msgbox_set_sink(nullptr);
+    Msgbox_install_qt_sink();
+    int64_t at_open = -1;
+    int64_t at_close = -1;
+    QTimer::singleShot(50, [&] {
+        at_open = get_raw(f, info(Ty::U16));
+        QTimer::singleShot(300, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                QTest::keyClick(box, Qt::Key_Escape);
+        });
+        Msgbox_show({MsgIcon::Warning, "Attention", "Elsewhere", MsgOk});
+        at_close = get_raw(f, info(Ty::U16));
+    });
+    QTest::mousePress(up, Qt::LeftButton);
+    EXPECT_TRUE(pump_until([&] { return at_close >= 0; }, 10000));
+    pump_for(RepeatArrow::DelayMs + 3 * RepeatArrow::IntervalMs);
+    Msgbox_set_sink(std::move(recording));
+    EXPECT_GE(at_open, 11);
+    EXPECT_EQ(at_close, at_open);
+    EXPECT_EQ(get_raw(f, info(Ty::U16)), at_open);
+    EXPECT_FALSE(up->repeating());
+    EXPECT_FALSE(up->isDown());
+    QTest::mouseRelease(up, Qt::LeftButton);
+    EXPECT_EQ(get_raw(f, info(Ty::U16)), at_open);
+}
+
+// ---- the arrows of a page on the main window ----
+
+constexpr uint16_t SPEED_KP = 186;  // Speed Kp, 1 to 3000
+
+// The main window with the page units installed (the page nodes restored afterwards) and a ready
+// link whose queue keeps what the page sends, or a simulator.
+class MainArrowTest : public controltest::ControlTest {
+protected:
+    void SetUp() override
+    {
+        for (PageNode* n : PageNodeTable)
+            saved_nodes_.push_back(*n);
+        ControlTest::SetUp();
+        Pages_install(Main_page_host());
+    }
+    void TearDown() override
+    {
+        if (up_ != nullptr)
+            QTest::mouseRelease(up_, Qt::LeftButton);
+        ControlTest::TearDown();
+        for (std::size_t i = 0; i < saved_nodes_.size(); ++i)
+            *PageNodeTable[i] = saved_nodes_[i];
+    }
+
+    // Opens the Speed Regulator page; finds the Speed Kp edit and its up arrow.
+    void open_speed_page()
+    {
+        main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        main->TreeView_menu->setCurrentItem(FindPageNode(main->TreeView_menu, &PageNode_pid_vel));
+        auto* panel = main->ScrollBox_Menu->findChild<FlowPanel*>("FlowPanel_PID_speed_kp");
+        ASSERT_NE(panel, nullptr);
+        memo_ = panel->findChild<QLineEdit*>("memo");
+        up_ = panel->findChild<RepeatArrow*>("up");
+        ASSERT_NE(memo_, nullptr);
+        ASSERT_NE(up_, nullptr);
+        ASSERT_TRUE(pump_until([this] { return memo_->isEnabled(); }, 3000));
+    }
+    void type(const char* text)
+    {
+        memo_->setFocus(Qt::MouseFocusReason);
+        memo_->selectAll();
+        QTest::keyClicks(memo_, text);
+    }
+    static std::string queued_writes()
+    {
+        std::string w;
+        std::istringstream in(controltest::queue_text());
+        for (std::string item; in >> item;)
+            if (item[0] == 'W')
+                w += (w.empty() ? "" : " ") + item.substr(item.find('='));
+        return w;
+    }
+
+    QLineEdit* memo_ = nullptr;
+    RepeatArrow* up_ = nullptr;
+
+private:
+    std::vector<PageNode> saved_nodes_;
+};
+
+// The page's scroll box takes the focus of a click: the arrow must not let it, or the typed text
+// is checked as a leave of the field while the arrow is pressed.
+TEST_F(MainArrowTest, ArrowPressAfterAnOutOfRangeTextClampsSilentlyAndQueuesOneWrite)
+{
+    Rec_set<uint16_t>(DriveRecordBank[0], SPEED_KP, 1000);
+    open_controlled();
+    link_ready(0, 0);
+    UpdateEditState(EditMode::Force);
+    open_speed_page();
+    type("9999");
+    Seriale_clear_queue();
+    QTest::mousePress(up_, Qt::LeftButton);
+    EXPECT_EQ(box_texts(), "");
+    EXPECT_TRUE(memo_->hasFocus());
+    EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], SPEED_KP), 3000);
+    EXPECT_EQ(memo_->text(), "3000");
+    EXPECT_EQ(queued_writes(), "=BB8");
+    QTest::mouseRelease(up_, Qt::LeftButton);
+    pump_for(1000);
+    EXPECT_EQ(queued_writes(), "=BB8");
+    EXPECT_EQ(box_texts(), "");
+}
+
+// Held for a second against the drive: no more writes reach it than steps were made, and it ends
+// at the last step.
+TEST_F(MainArrowTest, HoldingAnArrowSendsAtMostOneWritePerStepAndTheDriveEndsAtTheLast)
+{
+    open_window();
+    attach_simulator();
+    SimBytes image = linktest::test_image(7);
+    maintest::put_be16(image, RecOfs::BusType, 0);
+    maintest::put_be16(image, SPEED_KP, 1000);
+    sim->set_image(image);
+    connect_and_read();
+    open_speed_page();
+    ASSERT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], SPEED_KP), 1000);
+    sim->clear_log();
+    const std::size_t writes_before = sim->param_writes().size();
+    memo_->setFocus(Qt::MouseFocusReason);
+    QTest::mousePress(up_, Qt::LeftButton);
+    pump_for(1000);
+    QTest::mouseRelease(up_, Qt::LeftButton);
+    const uint16_t last = Rec_get<uint16_t>(DriveRecordBank[0], SPEED_KP);
+    const int steps = last - 1000;
+    EXPECT_GE(steps, 1);
+    ASSERT_TRUE(pump_until([] { return Seriale_count() == 0; }, 5000));
+    const auto writes = sim->param_writes();
+    ASSERT_GT(writes.size(), writes_before);
+    EXPECT_LE(static_cast<int>(writes.size() - writes_before), steps);
+    EXPECT_EQ(writes.back().value_u32(), last);
+    EXPECT_EQ(box_texts(), "");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "controls/Graph_draw.h"
 #include "drivedata/Versoftw.h"
 #include "link/Seriale.h"
 #include "print/Printer_data.h"
@@ -111,6 +112,14 @@ TEST_F(Menus, UnregisteredCommandsStayDisabledAndTestFactoriesEnableThem)
                  "e:Menu_Salva_Motore"),
               "0 0 0 0 0 0 0 0 1 1");
     main->BitBtn_oscx_openClick();  // nothing to open: nothing happens
+    // The disabled tool buttons show the faded copy of their picture.
+    for (QToolButton* b : {main->BitBtn_oscx, main->BitBtn_print, main->BitBtn_preview, main->BitBtn_salva_dati_motor}) {
+        const QSize size = b->icon().availableSizes().value(0);
+        const QImage normal = b->icon().pixmap(size, QIcon::Normal).toImage();
+        const QImage disabled = b->icon().pixmap(size, QIcon::Disabled).toImage();
+        EXPECT_EQ(disabled, QPixmap::fromImage(Graph_disabled_picture(normal)).toImage())
+            << b->objectName().toStdString();
+    }
 
     TestFactories f;
     for (ToolWin k : {ToolWin::Oscx, ToolWin::OscxLoadDat, ToolWin::FlashSH, ToolWin::LoadMotor})

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -40,14 +41,20 @@ TEST(MsgboxQt, ShowsAModalBoxAndReturnsThePressedButton)
     EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     EXPECT_TRUE(modal);
 
+    int width = 0;
+    int title_width = 0;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         icon = box->icon();
+        width = box->width();
+        title_width = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(box->windowTitle());
         box->button(QMessageBox::Ok)->click();
     });
     EXPECT_EQ(Msgbox_show({MsgIcon::Error, "Attention", "Zéro exclus!", MsgOk}), MsgOk);
     EXPECT_EQ(icon, QMessageBox::Critical);
+    // A short text still leaves the title bar room for the title, its icon and three buttons.
+    EXPECT_GE(width, title_width + 3 * 24 + 24);
 
     Msgbox_set_sink(std::move(old));
 }

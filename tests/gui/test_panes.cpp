@@ -250,8 +250,9 @@ protected:
         const char box = spec[0];
         const DrawRect r = Stbarcmx_content(pane);
         const int text_right = box == '.' ? r.width() : r.width() - 12;
-        if (box != '.')
+        if (box != '.') {
             EXPECT_EQ(QColor(img.pixel(r.right - 6, (r.top + r.bottom) / 2)), colour_of(box));
+        }
         PaneReader reader(img, r);
         std::istringstream texts(spec.substr(2));
         std::string item;
@@ -265,8 +266,9 @@ protected:
             EXPECT_TRUE(reader.find(QString::fromUtf8(item.substr(0, slash)), colour_of(item[slash + 1]), bold))
                 << "\"" << item << "\" not shown";
         }
-        if (!partial)
+        if (!partial) {
             EXPECT_EQ(reader.stray_columns(text_right), 0) << "drawing beyond the texts";
+        }
     }
 
     std::unique_ptr<QWidget> window_;

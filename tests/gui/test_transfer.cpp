@@ -14,6 +14,7 @@
 #include "shell/Form_send_motor.h"
 #include "shell/Formdattxrx.h"
 #include "shell/Load_data_drive.h"
+#include "shell/Main_files.h"
 
 using namespace maintest;
 using namespace filestest;
@@ -160,6 +161,54 @@ TEST_F(Transfer, ArchiveSendKeepsTheDrivesVoltageDataAndTheDriveTakesTheRecord)
     EXPECT_EQ(sim->request_count(6), 0u);
 }
 
+// The interrupted text of a drive data set, by language.
+const char* const INTERRUPTED_DRIVE[3] = {
+    "Trasferimento interrotto: i dati nel drive possono essere incompleti. Inviarli di nuovo!",
+    "Transfer interrupted: the data in the drive may be incomplete. Send them again!",
+    "Transfert interrompu : les données du variateur peuvent être incomplètes. Envoyez-les à nouveau!"};
+const char* const FINISHED[3] = {"Scrittura Terminata", "Write Finished", "Écriture terminée"};
+
+// The link lost half-way through Send All: the message says so, keeps saying so after the link is
+// back, and the next Send All writes the whole record and ends green.
+TEST_F(Transfer, SendCutByALostLinkSaysSoUntilSentAgainInEachLanguage)
+{
+    connect_and_read();
+    for (uint8_t lang = 0; lang < 3; ++lang) {
+        SCOPED_TRACE(int{lang});
+        LanguageIndex = lang;
+        DriveRecordBank[0].b[1500] = static_cast<uint8_t>(0x40 + lang);
+        const DriveRecord sent = DriveRecordBank[0];
+        Main_prepare_drive_job(sent, nullptr);
+        TForm_send_drive d(main.get());
+        d.set_message(Formdattxrx_rewrite_lines());
+        d.show();
+        ASSERT_TRUE(pump_until([&] { return d.BitBtn_send_all->isEnabled(); }, 8000));
+        sim->clear_log();
+        sim->add_fault(SimFault::silence().on(6).after(5).forever());  // the line goes dead at chunk 6 of 10
+        const uint32_t losses = Ser_lost_count.load();
+        d.BitBtn_send_all->click();
+        ASSERT_TRUE(pump_until([&] { return Ser_lost_count.load() != losses; }, 8000));
+        // Shown at the next tick (see the tick test below); the wait only allows for a loaded machine.
+        EXPECT_TRUE(pump_until([&] { return d.message_lines().value(1) == INTERRUPTED_DRIVE[lang]; }, 5000));
+        EXPECT_EQ(d.message_colour(), clRed);
+        EXPECT_FALSE(d.sending());
+        EXPECT_GE(sim->request_count(6), 7u) << "five chunks answered, the sixth tried twice";
+
+        // The link back and the image read again: the text stays until the user sends again.
+        sim->clear_faults();
+        ASSERT_TRUE(pump_until([&] { return d.BitBtn_send_all->isEnabled(); }, 8000));
+        pump_for(50);
+        EXPECT_EQ(d.message_lines().value(1), INTERRUPTED_DRIVE[lang]);
+        d.BitBtn_send_all->click();
+        EXPECT_NE(d.message_lines().value(1), INTERRUPTED_DRIVE[lang]);
+        ASSERT_TRUE(pump_until([&] { return d.message_lines().value(1) == FINISHED[lang]; }, 8000));
+        EXPECT_EQ(d.message_colour(), clGreen);
+        EXPECT_EQ(sim_payload(), drive_order_payload(sent));
+        d.close();
+    }
+    EXPECT_TRUE(sim->violations().empty()) << linktest::joined(sim->violations());
+}
+
 TEST_F(Transfer, SendButtonsWaitForThisConnectionsImageAndFollowStatusBit5)
 {
     show_archive();
@@ -300,6 +349,55 @@ TEST_F(MainWindowTest, SendDialogFollowsTheProgressOnlyWhileSendingAndAsksAgainW
     EXPECT_EQ(d.message_lines().value(1), "Write Finished");
     EXPECT_FALSE(d.sending());
     Seriale_clear_queue();
+    Ser_tx_state.store(LinkState::Stop);
+}
+
+// A link loss while sending ends the sending at the dialog's next tick with the interrupted text of
+// its data (drive data set or motor record) in the current language; the text stays while the link
+// is back and nothing is sent.
+TEST_F(MainWindowTest, LinkLossWhileSendingShowsTheInterruptedTextAtTheNextTickAndKeepsIt)
+{
+    const char* const motor[3] = {
+        "Trasferimento interrotto: i dati motore nel drive possono essere incompleti. Inviarli di nuovo!",
+        "Transfer interrupted: the motor data in the drive may be incomplete. Send them again!",
+        "Transfert interrompu : les données moteur du variateur peuvent être incomplètes. Envoyez-les à nouveau!"};
+    Ser_tx_state.store(LinkState::Run);
+    Ser_data_flags.store(DataFlag::ListReads);
+    Seriale_init();
+    for (uint8_t lang = 0; lang < 3; ++lang) {
+        LanguageIndex = lang;
+        TForm_send_drive drive;
+        TForm_send_motor motor_dialog(MotorRecord{});
+        const struct {
+            Formdattxrx_send* dialog;
+            std::function<void()> tick;
+            const char* text;
+        } cases[] = {{&drive, [&] { drive.Timer_monitor_serialeTimer(); }, INTERRUPTED_DRIVE[lang]},
+                     {&motor_dialog, [&] { motor_dialog.Timer_monitor_serialeTimer(); }, motor[lang]}};
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.text));
+            Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+            c.dialog->set_message(Formdattxrx_rewrite_lines());
+            c.tick();  // sees the link up
+            c.dialog->Sending = 1;
+            Sertx_write_block(Ser_block_job, 0);
+            Ser_lost_count.fetch_add(1);  // lost and back between two ticks
+            c.tick();
+            EXPECT_EQ(c.dialog->message_lines().value(1), c.text);
+            EXPECT_EQ(c.dialog->message_colour(), clRed);
+            EXPECT_FALSE(c.dialog->sending());
+            EXPECT_EQ(Seriale_count(), 0) << "the rest of the transfer is not sent after the reconnect";
+            for (int i = 0; i < 3; ++i)
+                c.tick();
+            EXPECT_EQ(c.dialog->message_lines().value(1), c.text);
+            Ser_link_flags.store(0);  // a loss while idle changes nothing
+            c.dialog->set_message(Formdattxrx_rewrite_lines());
+            c.tick();
+            EXPECT_EQ(c.dialog->message_lines(), Formdattxrx_rewrite_lines());
+        }
+    }
+    Seriale_clear_queue();
+    Ser_link_flags.store(0);
     Ser_tx_state.store(LinkState::Stop);
 }
 

@@ -397,6 +397,7 @@ TEST_F(RxFeed, OneReplyPerTransmissionAndOverflow)
 
 TEST_F(RxFeed, BlockReadOnlyWhileTheImageReadRunsWithTheRequestedCount)
 {
+    arm(SerCmd::ReadBlock);
     feed(frame_of(3, SimBytes(251, 1)));
     EXPECT_FALSE(woken());  // no image read
 
@@ -411,6 +412,12 @@ TEST_F(RxFeed, BlockReadOnlyWhileTheImageReadRunsWithTheRequestedCount)
 
     Ser_image_read_pos.offset.store(2159);
     Ser_image_read_pos.count.store(251);
+    arm(SerCmd::Status);  // a block reply answers a block read only, and only a block reply does
+    feed(frame_of(3, SimBytes(251, 7)), 100);
+    EXPECT_FALSE(woken());
+    arm(SerCmd::ReadBlock);
+    feed(frame_of(SerCmd::Status, SimBytes(28, 0)), 100);
+    EXPECT_FALSE(woken());
     feed(frame_of(3, SimBytes(251, 7)), 100);
     EXPECT_TRUE(woken());
     EXPECT_EQ(Ser_image_read_pos.offset.load(), 2410);
@@ -418,7 +425,7 @@ TEST_F(RxFeed, BlockReadOnlyWhileTheImageReadRunsWithTheRequestedCount)
     EXPECT_EQ(queued(), std::vector<std::string>{"07 03 09 6A 02"});
     EXPECT_EQ(DriveRecordRx.b[2409], 7);
 
-    arm();
+    arm(SerCmd::ReadBlock);
     DriveUiFlags.store(UiFlag::Modified);
     DriveRecordRx.b[RecOfs::VersionMajor] = 0;
     feed(frame_of(3, {0xA5, 0xA5}), 100);
@@ -433,7 +440,7 @@ TEST_F(RxFeed, BlockReadOnlyWhileTheImageReadRunsWithTheRequestedCount)
     EXPECT_EQ(Ser_progress_mark.load(), 2);  // one request queued, plus one
 
     // A version the drive stored is kept.
-    arm();
+    arm(SerCmd::ReadBlock);
     Ser_image_read_pos.offset.store(2410);
     Ser_image_read_pos.count.store(2);
     Ser_image_read_pos.active.store(1);
@@ -543,6 +550,7 @@ TEST_F(RxFeed, ReadListValuesByMask)
     items[2] = {0x0303, 0, RecLoc(204), {Area::ReadBack, 204}, 0x0050};
     Ser_data_flags.store(DataFlag::ListReads);
     ASSERT_TRUE(Sertx_read_var_list(items, 3));
+    arm(SerCmd::ReadList);
     std::memset(DriveReadBack.b + 200, 0, 6);
     feed(frame_of(30, sim_unhex("00 00 00 05 34 12 78 56")));
     EXPECT_TRUE(woken());
@@ -554,12 +562,12 @@ TEST_F(RxFeed, ReadListValuesByMask)
     // A reply that ends early stores the whole values only; a stray reply only wakes.
     Seriale_clear_queue();
     ASSERT_TRUE(Sertx_read_var_list(items, 3));
-    arm();
+    arm(SerCmd::ReadList);
     feed(frame_of(30, sim_unhex("00 00 00 07 11 11 22")), 100);
     EXPECT_TRUE(woken());
     EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 200), 0x1111);
     EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 202), 0);
-    arm();
+    arm(SerCmd::ReadList);
     feed(frame_of(30, sim_unhex("00 00 00 01 99 99")), 100);
     EXPECT_TRUE(woken());
     EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 200), 0x1111);
@@ -574,7 +582,7 @@ TEST_F(RxFeed, ReadListValuesByMask)
     }
     std::memset(DriveReadBack.b + 200, 0, 4);
     std::memset(DriveReadBack.b + 300, 0xEE, 8);
-    arm();
+    arm(SerCmd::ReadList);
     feed(frame_of(30, sim_unhex("00 00 00 03 34 12 78 56")), 100);
     EXPECT_TRUE(woken());
     EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 200), 0x1234);
@@ -674,4 +682,37 @@ TEST(LinkScope, RebuildUsesTheArithmeticHalfDifference)
     EXPECT_EQ(Serrx_scope_rebuild(0, INT32_MAX, INT32_MIN), INT32_MAX + (-1 >> 1) + 0);  // wraps, no UB
     EXPECT_EQ(Fz_cmp_add_mod(9990, 84, 10000), 74);
     EXPECT_EQ(Fz_cmp_add_mod(1, 2, 10000), 3);
+}
+
+// ---- line timing of the settle after a repeat ----
+
+TEST(LineTiming, TurnaroundsOfFirstTriesOnlyAndOneSlowAnswerFades)
+{
+    Sertx_line_timing_reset();
+    const uint64_t end = 10'000'000;
+    Ser_line_timing.request_end_us.store(end);
+    Sertx_note_answer(end + 2000, false);
+    Sertx_note_answer(end + 380'000, true);  // taken for a repeat: maybe a late answer
+    EXPECT_EQ(Ser_line_timing.turnaround_us.load(), 2000u);
+    EXPECT_EQ(Ser_line_timing.min_turnaround_us.load(), 2000u);
+    EXPECT_EQ(Sertx_quiet_window_us(UINT64_MAX), 7000u);  // twice the turnaround and 3 ms
+    EXPECT_EQ(Sertx_quiet_window_us(5000), 5000u);
+
+    Sertx_note_answer(end + 150'000, false);  // one slow answer within the time-out
+    EXPECT_EQ(Ser_line_timing.turnaround_us.load(), 150'000u);
+    for (int i = 0; i < 20; ++i)
+        Sertx_note_answer(end + 2000, false);
+    EXPECT_LT(Ser_line_timing.turnaround_us.load(), 2500u);
+
+    // Began before the request had left the line: the drive cannot have answered it with that.
+    EXPECT_TRUE(Sertx_answer_early(end - 1));
+    EXPECT_FALSE(Sertx_answer_early(end));
+    Sertx_line_timing_reset();
+    EXPECT_FALSE(Sertx_answer_early(0));  // no turnaround seen: cannot tell
+    Ser_line_timing.request_end_us.store(end);
+    Sertx_note_answer(end + 600, false);
+    Sertx_note_answer(end - 600, false);  // faster than the wire: estimates cannot be trusted
+    EXPECT_FALSE(Sertx_answer_early(end - 1000));
+    EXPECT_EQ(Ser_line_timing.min_turnaround_us.load(), 600u);
+    Sertx_line_timing_reset();
 }

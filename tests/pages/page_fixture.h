@@ -4,11 +4,14 @@
 #include <QTest>
 #include <QWidget>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gui/main_fixture.h"
+#include "link/Seriale.h"
 #include "pages/Pages.h"
 #include "pages/ParamPage.h"
 #include "shell/Main_page_host.h"
@@ -58,8 +61,47 @@ protected:
     void TearDown() override
     {
         host_.reset();  // the page frames go with their parent
+        if (quiet_) {
+            Seriale_clear_queue();
+            Ser_link_flags.store(0);
+        }
+        EditStateFlags = 0;
         PageContext = 0;
         MainWindowTest::TearDown();
+    }
+
+    // Parameter writes of key the simulator received.
+    std::vector<DriveSim::ParamWrite> writes_of(uint16_t key) const
+    {
+        std::vector<DriveSim::ParamWrite> out;
+        for (const auto& w : sim->param_writes())
+            if (w.key == key)
+                out.push_back(w);
+        return out;
+    }
+
+    // A link that is "ready" without a thread, list reads on, remote: what the pages send stays
+    // queued. Slot 0 on bus_type.
+    void quiet_link(uint16_t bus_type = 1)
+    {
+        quiet_ = true;
+        Seriale_init();
+        Seriale_clear_queue();
+        Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+        Ser_data_flags.fetch_or(DataFlag::ListReads);
+        DriveUiFlags.fetch_and(static_cast<uint8_t>(~UiFlag::Remote));
+        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, bus_type);
+    }
+    // With a quiet link: a tick after the poll interval sends the list, then one after its
+    // "reply" takes the read-back values. The queue is empty afterwards.
+    static void poll_and_reply(ParamPage& page)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(110));
+        page.tick();
+        Seriale_clear_queue();
+        Sertx_forget_read_list();  // as the reply does
+        Ser_list_reply_count.fetch_add(1);
+        page.tick();
     }
 
     // Main window connected to a simulator whose image has bus_type and the given 16-bit fields
@@ -85,6 +127,7 @@ protected:
 
 private:
     std::unique_ptr<QWidget> host_;
+    bool quiet_ = false;
 };
 
 }  // namespace pagetest

@@ -6,12 +6,17 @@
 
 #include "pages/drive/Frm_field_bus.h"
 #include "pages/drive/Frm_mot_feedback.h"
+#include "pages/drive/Frm_filtro_notch.h"
+#include "pages/drive/Frm_fpb_iq.h"
+#include "pages/drive/Frm_limiti.h"
 #include "pages/drive/Frm_motore.h"
 #include "pages/drive/Frm_pid_cor.h"
 #include "pages/drive/Frm_pid_pos.h"
 #include "pages/drive/Frm_pid_vel.h"
 #include "pages/drive/Frm_taglia_drive.h"
 #include "pages/fieldbus/Factor_page.h"
+#include "pages/fieldbus/Frm_inout_control.h"
+#include "pages/fieldbus/Frm_mdb_control.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -28,6 +33,7 @@ struct UnitRow {
     bool timer = true;                 // the frame has Timer_com
     std::vector<std::pair<std::size_t, uint16_t>> image = {};  // 16-bit fields of the drive's image
     std::vector<uint16_t> buses = {1, 2};  // bus types whose page tree holds the unit
+    bool bare = false;                 // no Panel_frm: the frame's own size
 };
 
 inline const std::vector<UnitRow>& page_units()
@@ -93,6 +99,23 @@ inline const std::vector<UnitRow>& page_units()
          true,
          {},
          {2}},
+        {"limiti", &PageNode_limiti, Frm_limiti_page, "TFrame_limiti", "GroupBox_limiti",
+         {"FlowPanel_limite_corrente", "FlowPanel_limite_vel"},
+         {"42h", "0206h", "0207h"},
+         {"82h", "2005h,0", "2006h,0"}},
+        {"filtro_notch", &PageNode_filtro_notch, Frm_filtro_notch_page, "TFrame_filtro_notch", "GroupBox_filtro_notch",
+         {"FlowPanel_freq_notch"},
+         {"43h", "0208h", "0209h", "0200h"},
+         {"83h", "200Dh,0", "200Eh,0", "200Ch,0"}},
+        {"fpb_iq", &PageNode_fpb_iq, Frm_fpb_iq_page, "TFrame_FPB_iq", "GroupBox_FPB_iq",
+         {"FlowPanel_time_FPB_iq"},
+         {"42h", "020Ah", "0200h"},
+         {"82h", "203Ah,0", "200Ch,0"}},
+        {"inout_control", &PageNode_inout_control, Frm_inout_control_page, "TFrame_inout_control", nullptr, {}, {}, {},
+         true, {}, {1, 2}, true},
+        // The Modbus profile's page polls on Modbus only.
+        {"mdb_control", &PageNode_mdb_control, Frm_mdb_control_page, "TFrame_mdb_control", nullptr, {},
+         {"46h", "0401h", "0500h", "0800h", "0501h", "0502h", "0200h"}, {}, true, {}, {1, 2}, true},
     };
     return rows;
 }

@@ -304,8 +304,9 @@ TEST_F(FactorDialogTest, UpdateButtonFollowsListReadsInContextZeroOnly)
         Ser_data_flags.fetch_or(DataFlag::ListReads);
         ASSERT_TRUE(pump_until([&d] { return d.BitBtn_aggiorna->isEnabled(); }, 2000));
         Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::ListReads));
-        if (ctx == 0)
+        if (ctx == 0) {
             ASSERT_TRUE(pump_until([&d] { return !d.BitBtn_aggiorna->isEnabled(); }, 2000));
+        }
         d.Timer_monitor_serialeTimer();
         EXPECT_EQ(d.BitBtn_aggiorna->isEnabled(), ctx == 1);
     }

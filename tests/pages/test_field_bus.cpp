@@ -23,14 +23,6 @@ protected:
         return Frm_field_bus_page().find<W>(ctx, name);
     }
     void set(uint8_t slot, uint16_t ofs, uint16_t v) { Rec_set<uint16_t>(DriveRecordBank[slot], ofs, v); }
-    std::vector<DriveSim::ParamWrite> writes_of(uint16_t key) const
-    {
-        std::vector<DriveSim::ParamWrite> out;
-        for (const auto& w : sim->param_writes())
-            if (w.key == key)
-                out.push_back(w);
-        return out;
-    }
 };
 
 TEST_F(FieldBusTest, TabsFollowTheBusTypeAndUnknownValuesSelectNothing)

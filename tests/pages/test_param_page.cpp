@@ -84,13 +84,8 @@ protected:
     void SetUp() override
     {
         PagesTest::SetUp();
-        Seriale_init();
-        Seriale_clear_queue();
-        Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
-        Ser_data_flags.fetch_or(DataFlag::ListReads);
-        DriveUiFlags.fetch_and(static_cast<uint8_t>(~UiFlag::Remote));
-        for (uint8_t slot : {0, 1})
-            Rec_set<uint16_t>(DriveRecordBank[slot], RecOfs::BusType, 1);
+        quiet_link();
+        Rec_set<uint16_t>(DriveRecordBank[1], RecOfs::BusType, 1);
         EditStateFlags = EditState::Linked;
         changed_bits = 0;
     }
@@ -98,9 +93,6 @@ protected:
     {
         page_.destroy(0);
         page_.destroy(1);
-        Seriale_clear_queue();
-        Ser_link_flags.store(0);
-        EditStateFlags = 0;
         PagesTest::TearDown();
     }
     template <typename W = QWidget>
@@ -115,15 +107,6 @@ protected:
         for (const auto& e : Seriale_view().entries)
             n += e.frame.size() > 1 && e.frame[1] == 4;
         return n;
-    }
-    // A tick after the poll interval, then one after a counted reply: values of that reply are taken.
-    void poll_and_reply()
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(110));
-        page_.tick();
-        Seriale_clear_queue();
-        Ser_list_reply_count.fetch_add(1);
-        page_.tick();
     }
     ParamPage page_{PLAIN};
 };
@@ -153,20 +136,25 @@ TEST_F(ParamPageTest, BitControlsChangeOnlyTheirBitShowTheWordAndSendOnlyInConte
         EXPECT_EQ(find<QLabel>("Panel_test_hex", r.ctx)->text(), QString::asprintf("%04Xh", r.after));
         EXPECT_EQ(queued_writes(), r.ctx == 0 ? 1u : 0u);
         EXPECT_EQ(changed_bits, 1);
-        if (!r.combo)
+        if (!r.combo) {
             EXPECT_EQ(find<QLabel>("Panel_test_on_off", r.ctx)->text(), "On");
+        }
         changed_bits = 0;
         page_.destroy(r.ctx);
     }
     PageContext = 0;
 }
 
-TEST_F(ParamPageTest, DisabledCheckBoxAndRefreshChangeNothing)
+TEST_F(ParamPageTest, DisabledCheckBoxBusyPageAndRefreshChangeNothing)
 {
     Rec_set<uint16_t>(DriveRecordBank[0], OFS_WORD, 0x0000);
     page_.create(0, host());
     Seriale_clear_queue();
+    EXPECT_EQ(find<QTimer>("Timer_com")->interval(), 10);
     auto* box = find<QCheckBox>("CheckBox_test");
+    page_.set_ready(0);  // the page sets its controls
+    box->click();
+    page_.set_ready(1);
     box->setEnabled(false);
     Q_EMIT box->clicked(true);
     Rec_set<uint16_t>(DriveRecordBank[0], OFS_WORD, 0x0003);
@@ -185,13 +173,33 @@ TEST_F(ParamPageTest, TickCopiesOnlyThePagesBitsOfAPolledWord)
     Rec_set<uint16_t>(DriveReadBack, OFS_WORD, 0x00F1);
     page_.tick();  // no reply since the list went out: nothing
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], OFS_WORD), 0x0002);
-    poll_and_reply();
+    poll_and_reply(page_);
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], OFS_WORD), 0x0001);  // bits 0 and 1 only
     EXPECT_TRUE(find<QCheckBox>("CheckBox_test")->isChecked());
     EXPECT_EQ(find<QComboBox>("ComboBox_test")->currentIndex(), 0);
     EXPECT_EQ(find<QLabel>("Panel_test_hex")->text(), "0001h");
     EXPECT_EQ(queued_writes(), 0u);
     EXPECT_EQ(changed_bits, 0);
+}
+
+TEST_F(ParamPageTest, AListAskedForBeforeAWriteNeverBringsBackTheValueWritten)
+{
+    Rec_set<uint16_t>(DriveRecordBank[0], 198, 10);
+    Rec_set<uint16_t>(DriveReadBack, 198, 10);
+    page_.create(0, host());
+    poll_and_reply(page_);
+    std::this_thread::sleep_for(std::chrono::milliseconds(110));
+    page_.tick();  // the next list goes out
+    ASSERT_TRUE(Sertx_read_list_outstanding());
+    Rec_set<uint16_t>(DriveRecordBank[0], 198, 50);  // typed while that list waits for its reply
+    Sertx_write_var(RecLoc(198));
+    Sertx_forget_read_list();  // its reply: read before the write went out
+    Ser_list_reply_count.fetch_add(1);
+    page_.tick();
+    EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 198), 50);
+    Rec_set<uint16_t>(DriveReadBack, 198, 77);  // a list asked for after the write
+    poll_and_reply(page_);
+    EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 198), 77);
 }
 
 TEST_F(ParamPageTest, LiveValuesShowDashesInTheArchiveAndWhileTheDriveIsSilent)
@@ -207,7 +215,7 @@ TEST_F(ParamPageTest, LiveValuesShowDashesInTheArchiveAndWhileTheDriveIsSilent)
     page_.tick();
     EXPECT_EQ(live->text(), "0237h");
     BusLiveReadBack.ctrl.mdb_status = 0xBEEF;
-    poll_and_reply();
+    poll_and_reply(page_);
     EXPECT_EQ(BusLiveValues.ctrl.mdb_status, 0xBEEF);
     EXPECT_EQ(live->text(), "BEEFh");
     Ser_link_flags.store(LinkFlag::Ready);

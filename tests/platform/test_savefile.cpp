@@ -61,4 +61,28 @@ TEST(Savefile, ReadRefusesWhatIsNotARegularFileOrTooLong)
     }
 }
 
+TEST(Savefile, AFolderOrOtherFileInTheWayIsNamedAndKept)
+{
+    FullDisk dir;
+    fs::create_directory(dir.file("x.ivt"));
+    ASSERT_EQ(::mkfifo(dir.file("p.ivt").c_str(), 0600), 0);
+    const std::vector<uint8_t> data(2440, 1);
+    const struct {
+        const char* name;
+        int err;
+        const char* text[3];
+    } rows[] = {
+        {"x.ivt", EISDIR, {"è una cartella", "is a folder", "est un dossier"}},
+        {"p.ivt", EINVAL, {"non è un file regolare", "is not a regular file", "n'est pas un fichier ordinaire"}},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(Savefile_write(dir.file(r.name), data.data(), data.size()), r.err) << r.name;
+        for (unsigned l = 0; l < 3; ++l)
+            EXPECT_EQ(Savefile_failure_text(dir.file(r.name), r.err, l), r.text[l]) << r.name;
+    }
+    EXPECT_TRUE(fs::is_directory(dir.file("x.ivt")));
+    EXPECT_TRUE(fs::is_fifo(dir.file("p.ivt")));
+    EXPECT_EQ(Savefile_failure_text(dir.file("none"), ENOSPC, 0), Savefile_error_text(ENOSPC));
+}
+
 }  // namespace

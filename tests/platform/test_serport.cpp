@@ -8,6 +8,7 @@
 #include <chrono>
 #include <dirent.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <future>
@@ -120,11 +121,20 @@ TEST_F(SerportTest, RefusesBusyPortsBadNamesAndRateZero)
 
 TEST_F(SerportTest, APortTheUserMayNotOpenSaysSoAndNamesItsGroup)
 {
-    ASSERT_EQ(::chmod(("/dev/" + pty.name).c_str(), 0660), 0);
-    const std::string group = Serport::device_group(pty.name);
+    // The group is named only when it may read and write the device.
+    const std::string dev = "/dev/" + pty.name;
     struct stat st {};
-    ASSERT_EQ(::stat(("/dev/" + pty.name).c_str(), &st), 0);
-    EXPECT_EQ(group, getgrgid(st.st_gid) ? getgrgid(st.st_gid)->gr_name : "");
+    ASSERT_EQ(::stat(dev.c_str(), &st), 0);
+    const std::string gid_name = getgrgid(st.st_gid) ? getgrgid(st.st_gid)->gr_name : "";
+    const std::string owner = getpwuid(st.st_uid) ? getpwuid(st.st_uid)->pw_name : std::to_string(st.st_uid);
+    for (const auto& [mode, group] : {std::pair<mode_t, std::string>{0600, ""}, {0620, ""}, {0640, ""}, {0660, gid_name}}) {
+        ASSERT_EQ(::chmod(dev.c_str(), mode), 0);
+        const Serport::DeviceAccess a = Serport::device_access(pty.name);
+        EXPECT_TRUE(a.known);
+        EXPECT_EQ(a.group, group) << std::oct << mode;
+        EXPECT_EQ(a.owner, owner);
+    }
+    EXPECT_FALSE(Serport::device_access("ttyUSB987").known);
     if (::geteuid() != 0) {
         if (st.st_uid == ::geteuid())
             GTEST_SKIP() << "the test user owns its pseudo-terminals";
@@ -175,8 +185,9 @@ TEST_F(SerportTest, WaitEndsOnTimeoutStopWakeAndCloseOpenOrNot)
 {
     for (bool open : {false, true}) {
         SCOPED_TRACE(open);
-        if (open)
+        if (open) {
             ASSERT_TRUE(port.open(pty.name, 57600));
+        }
         const auto start = Clock::now();
         EXPECT_EQ(port.wait(60), PortWait::Timeout);
         EXPECT_GE(elapsed_ms(start), 55);

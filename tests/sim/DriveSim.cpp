@@ -2,6 +2,8 @@
 #include "DriveSim.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <termios.h>
@@ -130,6 +132,11 @@ std::optional<SimClock::time_point> DriveSim::next_deadline() const
 
 void DriveSim::run()
 {
+    // A drive keeps its timing whatever else the machine runs: real-time scheduling when the
+    // process may have it (as root), else the normal one.
+    sched_param param{};
+    param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 1;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
     while (!stop_.load()) {
         if (hang_up_req_.exchange(false)) {
             std::lock_guard lk(mu_);
@@ -217,7 +224,7 @@ void DriveSim::promote_due(SimClock::time_point now)
     while (!pending_.empty() && pending_.front().ready <= now) {
         Transmission t = std::move(pending_.front());
         pending_.pop_front();
-        auto at = std::max(t.ready, tx_free_);
+        auto at = std::max(t.ready, t.in_order ? tx_free_ + turnaround_ : tx_free_);
         std::size_t before = pieces_.size();
         for (auto& seg : t.segments) {
             at += seg.gap;

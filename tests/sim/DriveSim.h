@@ -156,6 +156,7 @@ public:
     // --- Faults.
     void add_fault(const SimFault& f);
     void clear_faults();
+    std::size_t faults_pending() const;  // faults not yet used up
     void hang_up();  // unplug now: the master side is closed
 
     // --- Boot personality (DriveSim_boot.cpp). A sync (00 bytes) at 9600 baud enters boot mode
@@ -194,7 +195,9 @@ public:
     std::uint64_t scope_stream_sent() const;               // stream bytes sent since the start
     std::size_t scope_acks_checked() const;                // acknowledgements compared
 
-    // --- Line pacing: 10 bits per byte at `baud` both ways (0: off), plus a turnaround.
+    // --- Line pacing: 10 bits per byte at `baud` both ways (0: off), plus a turnaround: the
+    // drive answers a request one turnaround after it arrived, or one turnaround after the answer
+    // before has left the line when that answer was held back (answers go out in order).
     void set_pacing(std::uint32_t baud, std::chrono::microseconds turnaround = {});
 
     // --- Log and checks.
@@ -224,6 +227,7 @@ private:
         std::vector<Segment> segments;
         int hold_report = -1;                // status bit 3 this reply reports (-1: none)
         std::shared_ptr<SimLogEntry> entry;  // logged when the last piece is written
+        bool in_order = true;                // an answer: one turnaround after the line is free
     };
     struct Piece {
         SimClock::time_point at{};

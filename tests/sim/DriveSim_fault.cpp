@@ -106,6 +106,7 @@ void DriveSim::schedule_reply(const SimBytes& request, const Reply& r, std::vect
             t.ready = std::max(t.ready, last_reply_ready_);
             last_reply_ready_ = t.ready;
         }
+        t.in_order = reply;
         auto pos = std::upper_bound(pending_.begin(), pending_.end(), t.ready,
                                     [](SimClock::time_point at, const Transmission& x) { return at < x.ready; });
         pending_.insert(pos, std::move(t));

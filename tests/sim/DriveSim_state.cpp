@@ -97,6 +97,7 @@ void DriveSim::set_store_time(std::chrono::milliseconds t) { locked_set<SimClock
 std::vector<DriveSim::ParamWrite> DriveSim::param_writes() const { return locked_get(writes_); }
 SimBytes DriveSim::motor_record() const { return locked_get(motor_); }
 void DriveSim::clear_faults() { locked_set(faults_, {}); }
+std::size_t DriveSim::faults_pending() const { return locked_get(faults_).size(); }
 
 void DriveSim::add_fault(const SimFault& f)
 {

@@ -128,3 +128,33 @@ TEST(DriveSimFaults, EachFaultShapesTheReplyToAPoll)
     EXPECT_EQ(sim.violations().size(), 1u);
     ::close(fd);
 }
+
+// A drive answers in order: a reply held back holds back the next one, which then follows one
+// turnaround after the held one has left the line.
+TEST(DriveSimFaults, AnAnswerHeldBackIsFollowedOneTurnaroundLater)
+{
+    DriveSim sim;
+    sim.set_pacing(57600, 2ms);
+    const int fd = ::open(sim.device_path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    termios t{};
+    ::tcgetattr(fd, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(fd, TCSANOW, &t);
+    sim.add_fault(SimFault::late(50));
+    const SimBytes poll = sim_unhex("04 00 03 70");
+    ASSERT_EQ(::write(fd, poll.data(), poll.size()), 4);
+    ASSERT_TRUE(sim.wait_requests(0, 1, 1000ms));
+    ASSERT_EQ(::write(fd, poll.data(), poll.size()), 4);  // the repeat, while the drive holds its answer
+    EXPECT_EQ(read_reply(fd, 2 * (DriveSim::kStatusSize + 4)).bytes.size(), 2 * (DriveSim::kStatusSize + 4));
+    const auto req = sim.requests(0);
+    const auto rep = sim.replies(0);
+    ASSERT_EQ(req.size(), 2u);
+    ASSERT_EQ(rep.size(), 2u);
+    // Lower bounds only (a loaded machine writes later, never earlier): turnaround and lateness,
+    // the held answer's wire time, the turnaround again, the second answer's first piece.
+    EXPECT_GE(rep[0].start - req[0].end, 52ms);
+    EXPECT_GE(rep[1].start - req[0].end, 2ms + 50ms + sim_wire_time(32, 57600) + 2ms + sim_wire_time(6, 57600));
+    EXPECT_GT(rep[0].start, req[1].end);
+    ::close(fd);
+}
