@@ -149,7 +149,7 @@ void TForm_Oscx_Set::build()
     Panel_time->setObjectName("Panel_time");
     ComboBox_index_time_cmp = new QComboBox(Panel_time);
     ComboBox_index_time_cmp->setObjectName("ComboBox_index_time_cmp");
-    (new QHBoxLayout(Panel_time))->addWidget(ComboBox_index_time_cmp);
+    (new QHBoxLayout(Panel_time))->addWidget(ComboBox_index_time_cmp, 1, Qt::AlignTop);
 
     GroupBox_channels = new QGroupBox(this);
     GroupBox_channels->setObjectName("GroupBox_channels");
@@ -172,9 +172,10 @@ void TForm_Oscx_Set::build()
         Panel_name_CH[k]->setFrameShape(QFrame::Panel);
         Panel_name_CH[k]->setFrameShadow(QFrame::Sunken);
         auto* row = new QHBoxLayout(GroupBox_CH[k]);
-        row->addWidget(Shape_CH[k]);
-        row->addWidget(ComboBox_CH[k], 1);
-        row->addWidget(Panel_name_CH[k]);
+        row->setAlignment(Qt::AlignTop);  // the combo's top stays where the panel's height counts it
+        row->addWidget(Shape_CH[k], 0, Qt::AlignTop);
+        row->addWidget(ComboBox_CH[k], 1, Qt::AlignTop);
+        row->addWidget(Panel_name_CH[k], 0, Qt::AlignTop);
         channels->addWidget(GroupBox_CH[k]);
     }
 
@@ -199,7 +200,6 @@ void TForm_Oscx_Set::build()
     Panel_buttons->setFixedHeight(BUTTON_PANEL_HEIGHT);
     BitBtn_ok = new QPushButton(QStringLiteral("OK"), Panel_buttons);
     BitBtn_ok->setObjectName("BitBtn_ok");
-    BitBtn_ok->setAutoDefault(false);
     BitBtn_Close = new QPushButton(Panel_buttons);
     BitBtn_Close->setObjectName("BitBtn_Close");
     BitBtn_Close->setDefault(true);

@@ -229,6 +229,16 @@ TEST_F(OscxSet, OkAndCancelEndTheDialog)
 {
     open_window();
     show_dialog();
+    // Buttons one eighth of the free width in from each edge; panels fit their combos.
+    QWidget* panel = dialog->Panel_buttons;
+    const int inset = (panel->width() - dialog->BitBtn_ok->width() - dialog->BitBtn_Close->width()) / 8;
+    EXPECT_EQ(dialog->BitBtn_ok->x(), inset);
+    EXPECT_EQ(dialog->BitBtn_Close->geometry().right() + 1, panel->width() - inset);
+    EXPECT_EQ(dialog->BitBtn_ok->y(), (panel->height() - dialog->BitBtn_ok->height()) / 2);
+    QComboBox* combo = dialog->ComboBox_CH[2];
+    EXPECT_EQ(dialog->GroupBox_CH[2]->height(), 2 * combo->y() + combo->height());
+    QComboBox* time = dialog->ComboBox_index_time_cmp;
+    EXPECT_EQ(dialog->Panel_time->height(), 2 * time->y() + time->height());
     dialog->BitBtn_ok->click();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     dialog->show();
