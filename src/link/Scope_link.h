@@ -11,81 +11,55 @@
 #include <cstddef>
 #include <cstdint>
 
-// ---- sample ring ----
-constexpr uint32_t SCOPE_RING_SLOTS = 40002;
-constexpr unsigned SCOPE_CHANNELS = 4;
-
-struct ScopeSample {
-    int32_t ch[SCOPE_CHANNELS];
-};
-
-struct ScopeSampleRingRec {
-    ScopeSample slot[SCOPE_RING_SLOTS];
-    std::atomic<uint32_t> write_index{0};  // receive thread
-    std::atomic<uint32_t> read_index{0};   // GUI timers; pushed on by the writer when caught up
-    std::atomic<uint32_t> fill{0};         // samples held, SCOPE_RING_SLOTS once full
-};
-extern ScopeSampleRingRec ScopeSampleRing;
-
-// Advances the write index by n modulo SCOPE_RING_SLOTS and updates the fill count.
-void Fz_cmp_ring_advance(uint32_t n);
-// Empties the ring (capture start).
-void Scope_ring_reset();
-
-// ---- compressed sample stream ----
-constexpr std::size_t SCOPE_STREAM_BUF = 512;
-
-struct ScopeStreamState {
-    uint8_t buf[SCOPE_STREAM_BUF];  // bytes not yet decoded, from buf[0]
-    uint16_t leftover;              // bytes held in buf
-    uint16_t position;              // stream position acknowledged to the drive
-    uint16_t modulus;               // stream modulus from the capture-start reply
-    uint16_t scaling;               // scaling value from the capture-start reply
-    int32_t history[3][SCOPE_CHANNELS];  // previous values: [0] x1, [1] x2, [2] x3
-    uint32_t bit_position;          // decoder position in buf, in bits
-    std::atomic<uint16_t> trigger_mark{0};  // 65535 at the end of a capture
-};
-extern ScopeStreamState ScopeStream;
-
-// Clears history, bit position, leftover and position (capture start).
-void Scope_stream_reset();
-
-// (a + b) mod m for a and b below m.
-uint16_t Fz_cmp_add_mod(uint16_t a, uint16_t b, uint16_t m);
-
-// Decodes one four-channel sample of differences from stream[0..count) starting at *bit_pos.
-// True and *bit_pos advanced when a whole sample was there; false when the bytes left do not
-// hold one. Calls ScopeEntries.stream_decode; false while it is not installed, so the link keeps
-// the bytes for later.
-bool ScopeStreamDecode(const uint8_t* stream, uint32_t* bit_pos, int32_t out[SCOPE_CHANNELS], uint16_t count);
-
-// Moving average of received frame lengths; FrameLengthLast holds the length of the frame just
-// accepted.
-extern std::atomic<uint32_t> FrameLengthLast;
-void FrameLengthAverage();
-uint32_t Frame_length_average_value();
+// ---- sample ring, stream state and decoder ----
+#include "link/Scope_link_core.h"
 
 // ---- signal catalogue ----
+// One signal the drive can sample. num and den of the current rows are written by the receive
+// thread at each capture start: read and write them through Scope_signal_num/den.
 struct ScopeSignal {
-    uint16_t code;          // drive code; its low byte goes out in the capture start
-    uint8_t scaled;         // 1: numerator and denominator follow the drive's scaling value
-    uint8_t group;
-    uint32_t numerator;
-    uint32_t denominator;
-    int32_t scale_max;
-    int32_t scale_min;
-    uint8_t decimals;
+    uint16_t code;                   // drive code; its low byte goes out in the capture start
+    uint16_t group;                  // 0 common, 1 inputs and outputs, 2 CANopen, 3 Modbus
+    const char* const* group_names;  // three texts by language
+    const char* const* names;        // three texts by language
+    char unit[10];                   // rotary motor
+    char linear_unit[10];            // linear motor
+    uint32_t num;                    // physical value = raw x num / den
+    uint32_t den;
+    uint32_t current;                // 1: num and den follow the drive's current scale
+    int32_t max;                     // limits of a channel's scale edits
+    int32_t min;
+    int32_t default_max;             // a channel's scale when the signal is chosen
+    int32_t default_min;
+    uint32_t decimals;
 };
+
+inline uint32_t Scope_signal_num(const ScopeSignal& s)
+{
+    return std::atomic_ref<const uint32_t>(s.num).load(std::memory_order_relaxed);
+}
+inline uint32_t Scope_signal_den(const ScopeSignal& s)
+{
+    return std::atomic_ref<const uint32_t>(s.den).load(std::memory_order_relaxed);
+}
+inline void Scope_signal_set_ratio(ScopeSignal& s, uint32_t num, uint32_t den)
+{
+    std::atomic_ref<uint32_t>(s.num).store(num, std::memory_order_relaxed);
+    std::atomic_ref<uint32_t>(s.den).store(den, std::memory_order_relaxed);
+}
 
 struct ScopeSignalTableRec {
     ScopeSignal* entries = nullptr;
     uint16_t count = 0;
 };
 extern ScopeSignalTableRec ScopeSignalTable;
-// Catalogues of the first and the second family: the oscilloscope fills them when it prepares its
-// tables; the family switch makes the family's one current. An empty catalogue leaves the current
-// one in place.
+// Catalogues of the first and the second family, filled by the main window's creation; the
+// family switch makes the family's one current. An empty catalogue leaves the current one in place.
 extern ScopeSignalTableRec ScopeFamilyCatalogue[2];
+
+// The signal at a channel's index in the current catalogue; null when the index is at or beyond
+// its count (the channel then counts as signal 0 until a signal is picked).
+const ScopeSignal* Scope_signal_at(uint16_t index);
 
 // ---- scope settings ----
 struct ScopeChannel {
@@ -135,24 +109,15 @@ extern SignalGeneratorRec SignalGenerator;
 
 // ---- capture flags ----
 extern std::atomic<uint8_t> ScopeCaptureOn;  // a capture runs
-extern std::atomic<uint8_t> ScopeGenLive;    // the regulator panel is open
+extern std::atomic<uint8_t> ScopeGenLive;    // the regulator panel is open (OscxPidOpen)
 
 // ---- entries of the oscilloscope ----
 // What the oscilloscope provides to the link and to the main window, installed by the
 // oscilloscope at start-up. Until then every entry is null and its callers skip it.
 struct ScopeEntriesRec {
-    // The stream format of ScopeStreamDecode (same contract).
-    bool (*stream_decode)(const uint8_t* stream, uint32_t* bit_pos, int32_t out[SCOPE_CHANNELS],
-                          uint16_t count) = nullptr;
-    // Recomputes the motor-dependent scales of the signal catalogues and of the scope settings.
-    void (*apply_scales)() = nullptr;
     // Refreshes the open oscilloscope window for a new catalogue.
     void (*apply_channels)() = nullptr;
 };
 extern ScopeEntriesRec ScopeEntries;
 // Calls ScopeEntries.apply_channels when installed.
 void Oscx_apply_channels();
-
-// Calls ScopeEntries.apply_scales when installed; the main window calls it once after each
-// whole-image read.
-void Oscx_set_apply_scales();

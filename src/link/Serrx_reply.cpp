@@ -223,63 +223,24 @@ void info_sub(uint8_t sub, const Payload& s)
 
 // ---- scope stream ----
 
-constexpr uint8_t SCOPE_SLICE_MASK = 0x0F;
-constexpr uint8_t SCOPE_END = 0x10;
-constexpr uint8_t SCOPE_STATUS_WANTED = 0x40;
 constexpr std::size_t SCOPE_SLICE = 4;
-constexpr uint16_t SCOPE_TRIGGER_END = 65535;
+constexpr uint16_t SCOPE_LOAD_REDRAW = 65535;
 constexpr uint16_t SCOPE_ACK_BEHIND = 3;  // from this queue length the ack goes in third
 constexpr uint32_t SCALE_FACTOR = 46341;
 constexpr uint32_t SCALE_DENOMINATOR = 6553600;
 
-// Stores one status slice; returns the bytes it took from the payload.
+// Copies the slice's bytes into the status area (never at or past its end) and decodes the area
+// once the copy position has reached its end (slices 7 to 15 copy nothing and decode); returns
+// the bytes taken from the payload.
 std::size_t scope_status_slice(const Payload& p, uint8_t slice)
 {
     const std::size_t first = SCOPE_SLICE * slice;
-    if (first >= DRIVE_STATUS_BLOCK_LEN)
-        return 0;
-    const std::size_t want = std::min(SCOPE_SLICE, DRIVE_STATUS_BLOCK_LEN - first);
-    const std::size_t got = p.copy(Ser_scope_status + first, 1, want);
-    if (got == want && first + want == DRIVE_STATUS_BLOCK_LEN)
+    std::size_t got = 0;
+    if (first < DRIVE_STATUS_BLOCK_LEN)
+        got = p.copy(Ser_scope_status + first, 1, std::min(SCOPE_SLICE, DRIVE_STATUS_BLOCK_LEN - first));
+    if (first + got >= DRIVE_STATUS_BLOCK_LEN)
         Serrx_status_decode(Ser_scope_status, sizeof Ser_scope_status);
     return got;
-}
-
-void scope_store_sample(const int32_t d[SCOPE_CHANNELS])
-{
-    ScopeSample sample;
-    for (unsigned ch = 0; ch < SCOPE_CHANNELS; ++ch) {
-        int32_t(&h)[3][SCOPE_CHANNELS] = ScopeStream.history;
-        const int32_t x = Serrx_scope_rebuild(d[ch], h[0][ch], h[2][ch]);
-        h[2][ch] = h[1][ch];
-        h[1][ch] = h[0][ch];
-        h[0][ch] = x;
-        sample.ch[ch] = x;
-    }
-    ScopeSampleRingRec& ring = ScopeSampleRing;
-    ring.slot[ring.write_index.load(std::memory_order_relaxed)] = sample;
-    Fz_cmp_ring_advance(1);
-    const uint32_t w = ring.write_index.load(std::memory_order_relaxed);
-    if (w == ring.read_index.load())
-        ring.read_index.store((w + 1) % SCOPE_RING_SLOTS);
-}
-
-void scope_decode(const uint8_t* bytes, std::size_t n)
-{
-    ScopeStreamState& s = ScopeStream;
-    if (s.leftover + n > SCOPE_STREAM_BUF) {  // undecodable rest: start over
-        s.leftover = 0;
-        s.bit_position = 0;
-    }
-    std::memcpy(s.buf + s.leftover, bytes, n);
-    const uint16_t total = static_cast<uint16_t>(s.leftover + n);
-    int32_t d[SCOPE_CHANNELS];
-    while (ScopeStreamDecode(s.buf, &s.bit_position, d, total))
-        scope_store_sample(d);
-    const uint16_t used = static_cast<uint16_t>(std::min<uint32_t>(s.bit_position / 8, total));
-    std::memmove(s.buf, s.buf + used, total - used);
-    s.leftover = static_cast<uint16_t>(total - used);
-    s.bit_position -= 8u * used;
 }
 
 // ---- read list ----
@@ -416,17 +377,23 @@ bool Serrx_reply_scope_data(const uint8_t* frame, uint16_t len)
     if (p.size() == 0)
         return true;
     const uint8_t flags = p.u8(0);
-    const std::size_t used = 1 + scope_status_slice(p, flags & SCOPE_SLICE_MASK);
-    const std::size_t data_len = p.size() - used;
+    const std::size_t used = 1 + scope_status_slice(p, flags & ScopeReply::SliceMask);
     ScopeStreamState& s = ScopeStream;
+    if (s.restart.load())
+        return true;  // a reply of the capture before the start now queued
+    s.reply_flags.store(static_cast<uint8_t>(flags | (s.reply_flags.load() & ScopeReply::Overflow)));
+    const std::size_t data_len = p.size() - used;
     if (s.modulus != 0)
-        s.position = Fz_cmp_add_mod(s.position, static_cast<uint16_t>(data_len % s.modulus), s.modulus);
-    if (data_len != 0 && !(flags & SCOPE_END))
-        scope_decode(p.data() + used, data_len);
-    if (flags & SCOPE_STATUS_WANTED)
+        s.position = static_cast<uint16_t>(Fz_cmp_add_mod(s.position, data_len % s.modulus, s.modulus));
+    else
+        s.position = static_cast<uint16_t>(s.position + data_len);
+    const bool overflow = flags & ScopeReply::Overflow;
+    if (data_len != 0 && !overflow)
+        Scope_stream_take(p.data() + used, data_len);
+    if (flags & ScopeReply::StatusWanted)
         Sertx_read_status();
-    if (flags & SCOPE_END) {
-        s.trigger_mark.store(SCOPE_TRIGGER_END);
+    if (overflow) {
+        ScopeLoadShown.store(SCOPE_LOAD_REDRAW);
         ScopeCaptureOn.store(0);
     } else if (ScopeCaptureOn.load()) {
         Sertx_scope_ack(Seriale_count() < SCOPE_ACK_BEHIND ? 0 : 2);
@@ -437,15 +404,16 @@ bool Serrx_reply_scope_data(const uint8_t* frame, uint16_t len)
 bool Serrx_reply_scope_start(const uint8_t* frame, uint16_t len)
 {
     const Payload p(frame, len);
-    ScopeStream.modulus = p.le16(0);
-    ScopeStream.scaling = p.le16(2);
-    const uint32_t numerator = (((uint32_t{ScopeStream.scaling} * SCALE_FACTOR) >> 8) + 1) >> 1;
+    ScopeStreamState& s = ScopeStream;
+    Scope_stream_reset();
+    s.restart.store(0);
+    s.modulus = p.le16(0);
+    s.scale = p.le16(2);
+    const uint32_t num = (((uint32_t{s.scale} * SCALE_FACTOR) >> 8) + 1) >> 1;
     for (uint16_t i = 0; ScopeSignalTable.entries != nullptr && i < ScopeSignalTable.count; ++i) {
         ScopeSignal& sig = ScopeSignalTable.entries[i];
-        if (sig.scaled == 1) {
-            sig.numerator = numerator;
-            sig.denominator = SCALE_DENOMINATOR;
-        }
+        if (sig.current == 1)
+            Scope_signal_set_ratio(sig, num, SCALE_DENOMINATOR);
     }
     Sertx_scope_ack(0);
     return true;

@@ -256,12 +256,13 @@ void Sertx_scope_start()
     Ser_req_ptr r = Ser_req_new(SerCmd::ScopeStart, SCOPE_CHANNELS + 2);
     uint8_t* p = payload(*r);
     for (unsigned ch = 0; ch < SCOPE_CHANNELS; ++ch) {
-        const uint16_t idx = ScopeSettings.channel[ch].signal_index;
-        const bool known = ScopeSignalTable.entries != nullptr && idx < ScopeSignalTable.count;
-        p[ch] = known ? static_cast<uint8_t>(ScopeSignalTable.entries[idx].code) : 0;
+        const ScopeSignal* sig = Scope_signal_at(ScopeSettings.channel[ch].signal_index);
+        p[ch] = sig != nullptr ? static_cast<uint8_t>(sig->code) : 0;
     }
     put16(p + SCOPE_CHANNELS, ScopeSettings.sample_time);
-    Scope_stream_reset();
+    // The receive thread resets the stream when the reply comes; replies of an earlier capture
+    // handled meanwhile yield only their status slice.
+    ScopeStream.restart.store(1);
     Seriale_push(std::move(r));
 }
 

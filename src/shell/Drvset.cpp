@@ -9,6 +9,7 @@
 #include "flash/Flashctrl.h"
 #include "flash/Flashsh7047.h"
 #include "platform/Msgbox.h"
+#include "scope/Oscx_set.h"
 #include "pages/Pages.h"
 #include "shell/Main_page_host.h"
 #include "shell/Allarmi.h"
@@ -18,6 +19,7 @@
 #include "shell/Mainstate.h"
 #include "shell/Msgbox_qt.h"
 #include "shell/Terminal.h"
+#include "shell/Toolwin.h"
 #include "tools/Tools.h"
 
 namespace {
@@ -74,6 +76,10 @@ int main(int argc, char** argv)
         Main_register_eeprom_dialogs();
         Flashsh7047_register();
         Tools_install();
+        Oscx_register_windows([](OscxWindow w, OscxWindowFactory make) {
+            if (w == OscxWindow::Set)
+                Toolwin_register(ToolWin::OscxSet, make);
+        });
         auto* main_window = new TForm_main;
         auto* terminal = new TForm_terminal;
         auto* alarms = new TForm_allarmi;

@@ -39,6 +39,7 @@
 #include "print/Print_list.h"
 #include "print/Printer_data.h"
 #include "link/Scope_link.h"
+#include "scope/Oscx_signals_core.h"
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"
 #include "shell/Splash.h"
@@ -581,6 +582,11 @@ void TForm_main::FormCreate()
     Ser_link_mode.store(LinkMode::Normal);
     Ser_link_mode_req.store(LinkMode::Normal);
     Ser_mode_changed.store(1);
+    Oscx_set_sort_signals(ScopeCatalogueOrvel, &ScopeCatalogueOrvelCount);
+    Oscx_set_sort_signals(ScopeCataloguePelsan, &ScopeCataloguePelsanCount);
+    ScopeFamilyCatalogue[0] = {ScopeCatalogueOrvel, ScopeCatalogueOrvelCount};
+    ScopeFamilyCatalogue[1] = {ScopeCataloguePelsan, ScopeCataloguePelsanCount};
+    ScopeSignalTable = ScopeFamilyCatalogue[1];  // until the family of the settings is applied
     Sortdat_sort(PrtDat, PRT_DAT_COUNT);
     Sortdat_sort(MdbDat, MDB_DAT_COUNT);
     Sortdat_sort(CanDat, CAN_DAT_COUNT);

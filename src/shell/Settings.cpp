@@ -1,6 +1,7 @@
 // Settings record, its defaults and the settings file.
 #include "shell/Settings.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -44,6 +45,7 @@ constexpr uint8_t CHANNEL_SHOWN = 1u << 0;
 constexpr uint8_t TRIGGER_FLAGS_DEFAULT = (1u << 0) | (1u << 2);  // bit 0 and falling slope
 constexpr uint8_t LAST_CHANNEL = SCOPE_CHANNELS - 1;
 constexpr uint8_t LAST_TRIGGER_TYPE = 2;  // one shot
+constexpr uint8_t SCOPE_DECIMALS_MAX = 4;  // the scope's edits have tables of 0 to 4 decimals
 constexpr uint8_t LAST_FLASH_DEVICE = 1;  // device index of the flash selection: 0 or 1
 
 const char* const SaveFailedText[LANGUAGE_COUNT] = {
@@ -91,9 +93,9 @@ void scope_defaults(ScopeSettingsRec& s)
         ch.flags = CHANNEL_SHOWN;
         if (const ScopeSignal* sig = catalogue_entry(ch.signal_index)) {
             ch.signal_code = sig->code;
-            ch.scale_max = sig->scale_max;
-            ch.scale_min = sig->scale_min;
-            ch.decimals = sig->decimals;
+            ch.scale_max = sig->default_max;
+            ch.scale_min = sig->default_min;
+            ch.decimals = static_cast<uint8_t>(sig->decimals);
         }
     }
     s.marker[0] = 0.5f;
@@ -139,6 +141,9 @@ void repair_index_fields(SettingsBlockRec& r)
                 s.channel[k].signal_index = default_signal_index(k);
         }
     }
+    for (ScopeChannel& ch : s.channel)
+        ch.decimals = std::min(ch.decimals, SCOPE_DECIMALS_MAX);
+    s.trigger_decimals = std::min(s.trigger_decimals, SCOPE_DECIMALS_MAX);
     if (s.trigger_channel > LAST_CHANNEL)
         s.trigger_channel = 0;
     if (s.trigger_type > LAST_TRIGGER_TYPE)

@@ -39,22 +39,12 @@ void install_all()
     FlashEntries.draw_buf_bar = [](uint32_t maximum, uint32_t value, uint32_t colour) {
         calls.push_back(call_of("draw_buf_bar", {maximum, value, colour}));
     };
-    ScopeEntries.stream_decode = [](const uint8_t* stream, uint32_t* bit_pos, int32_t out[SCOPE_CHANNELS],
-                                    uint16_t count) {
-        calls.push_back(call_of("stream_decode", {stream[0], *bit_pos, count}));
-        *bit_pos += 8;
-        out[3] = -7;
-        return true;
-    };
-    ScopeEntries.apply_scales = [] { calls.push_back("apply_scales"); };
+    ScopeEntries.apply_channels = [] { calls.push_back("apply_channels"); };
 }
 
 struct Results {
     uint16_t left;  // boot-loader bytes left
     bool cdx_accepted;
-    bool decoded;
-    uint32_t bit_pos;
-    int32_t channel3;
 };
 
 // Every entry point once.
@@ -69,11 +59,7 @@ Results call_all()
     r.cdx_accepted = CdxBlockReply(bytes, sizeof bytes);
     Flashctrl_poll_file();
     Flashsh7047_draw_buf_bar(100, 40, 0xFF);
-    r.bit_pos = 3;
-    int32_t out[SCOPE_CHANNELS] = {};
-    r.decoded = ScopeStreamDecode(bytes, &r.bit_pos, out, sizeof bytes);
-    r.channel3 = out[3];
-    Oscx_set_apply_scales();
+    Oscx_apply_channels();
     return r;
 }
 
@@ -92,8 +78,7 @@ TEST_F(Entries, WithoutEntriesEachCallerGetsItsDefault)
     const Results r = call_all();
     EXPECT_EQ(r.left, 0);  // boot-loader bytes dropped
     EXPECT_TRUE(r.cdx_accepted);
-    EXPECT_FALSE(r.decoded);  // the link keeps the bytes
-    EXPECT_EQ(r.bit_pos, 3u);
+    EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(Entries, EachCallReachesItsOwnEntry)
@@ -101,13 +86,9 @@ TEST_F(Entries, EachCallReachesItsOwnEntry)
     install_all();
     const Results r = call_all();
     EXPECT_EQ(calls, (std::vector<std::string>{"mot_step", "cdx_step", "mot_on_reply 9 4", "cdx_block_reply 9 4",
-                                               "poll_file", "draw_buf_bar 100 40 255", "stream_decode 9 3 4",
-                                               "apply_scales"}));
+                                               "poll_file", "draw_buf_bar 100 40 255", "apply_channels"}));
     EXPECT_EQ(r.left, 1);
     EXPECT_FALSE(r.cdx_accepted);
-    EXPECT_TRUE(r.decoded);
-    EXPECT_EQ(r.bit_pos, 11u);
-    EXPECT_EQ(r.channel3, -7);
 }
 
 }  // namespace

@@ -214,6 +214,9 @@ TEST_F(SettingsFile, OutOfRangeIndexFieldsGetOnlyTheirDefault)
     r.scope.axis_left = 9;
     r.scope.axis_right = 200;
     r.scope.record_length = 1234;
+    r.scope.channel[1].decimals = 9;  // the scope's edits have tables of 0 to 4 decimals
+    r.scope.channel[3].decimals = 4;
+    r.scope.trigger_decimals = 5;
     std::strcpy(r.firmware_path, "/fw/a.mot");
     r.flags |= SettingsFlag::FlashVerify;
     r.flash_option[0] = 7;  // no such device: the firmware update's selection starts at 0
@@ -232,6 +235,9 @@ TEST_F(SettingsFile, OutOfRangeIndexFieldsGetOnlyTheirDefault)
     EXPECT_EQ(ScopeSettings.axis_left, 0);
     EXPECT_EQ(ScopeSettings.axis_right, 1);
     EXPECT_EQ(ScopeSettings.record_length, 1234u);
+    EXPECT_EQ(ScopeSettings.channel[1].decimals, 4);
+    EXPECT_EQ(ScopeSettings.channel[3].decimals, 4);
+    EXPECT_EQ(ScopeSettings.trigger_decimals, 4);
     const FlashSettingsRec flash = Flash_settings();  // published to the firmware update
     EXPECT_EQ(flash.path, "/fw/a.mot");
     EXPECT_TRUE(flash.verify);
@@ -296,8 +302,9 @@ TEST_F(SettingsFile, DefaultChannelsTakeTheirScalesFromTheSignalCatalogue)
     ScopeSignal catalogue[6] = {};
     for (int i = 0; i < 6; ++i) {
         catalogue[i].code = static_cast<uint16_t>(40 + i);
-        catalogue[i].scale_max = 1000 * (i + 1);
-        catalogue[i].scale_min = -10 * (i + 1);
+        catalogue[i].max = 99;  // the edits' limits: not a default scale
+        catalogue[i].default_max = 1000 * (i + 1);
+        catalogue[i].default_min = -10 * (i + 1);
         catalogue[i].decimals = static_cast<uint8_t>(i);
     }
     ScopeSignalTable = {catalogue, 6};

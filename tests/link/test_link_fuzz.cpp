@@ -73,7 +73,7 @@ protected:
         Frm_output_build_size_tables();
         Ser_data_flags.store(DataFlag::ListReads);
         ScopeSignalTable = {signals_, 4};
-        signals_[1].scaled = 1;
+        signals_[1].current = 1;
     }
     void TearDown() override
     {

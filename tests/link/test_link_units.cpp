@@ -273,29 +273,6 @@ TEST_F(Builders, ScopeAckAndSignalGenerator)
     EXPECT_FALSE(Sertx_gen_changed(id, value));  // everything sent was recorded
 }
 
-TEST_F(Builders, ScopeStartSendsCodesAndResetsTheStream)
-{
-    ScopeSignal sigs[3] = {};
-    sigs[0].code = 0x0111;
-    sigs[1].code = 0x0222;
-    sigs[2].code = 0x0333;
-    ScopeSignalTable = {sigs, 3};
-    for (unsigned ch = 0; ch < 4; ++ch)
-        ScopeSettings.channel[ch].signal_index = static_cast<uint16_t>(ch);  // channel 3: none
-    ScopeSettings.sample_time = 0x0102;
-    ScopeStream.position = 77;
-    ScopeStream.leftover = 5;
-    ScopeStream.bit_position = 9;
-    ScopeStream.history[1][2] = 42;
-    Sertx_scope_start();
-    EXPECT_EQ(queued(), std::vector<std::string>{"0A 0C 11 22 33 00 01 02"});
-    EXPECT_EQ(ScopeStream.position, 0);
-    EXPECT_EQ(ScopeStream.leftover, 0);
-    EXPECT_EQ(ScopeStream.bit_position, 0u);
-    EXPECT_EQ(ScopeStream.history[1][2], 0);
-    ScopeSignalTable = {};
-}
-
 // ---- frame assembly ----
 
 TEST_F(RxFeed, SplitReplyJoinsWithinTheGapOnly)
@@ -716,60 +693,6 @@ TEST_F(RxFeed, BlockWriteRepliesChainTheNextChunk)
     EXPECT_EQ(Ser_block_job.offset.load(), 300);
     EXPECT_TRUE(queued().empty());
     EXPECT_EQ(Ser_chunk_sent.load(), 0);
-}
-
-TEST_F(RxFeed, ScopeStartAndData)
-{
-    Scope_stream_reset();
-    ScopeSignal sigs[2] = {};
-    sigs[0].scaled = 1;
-    sigs[1].numerator = 5;
-    ScopeSignalTable = {sigs, 2};
-    feed(frame_of(12, sim_unhex("10 27 00 01")));
-    EXPECT_TRUE(woken());
-    EXPECT_EQ(ScopeStream.modulus, 10000);
-    EXPECT_EQ(ScopeStream.scaling, 256);
-    EXPECT_EQ(sigs[0].numerator, ((256u * 46341u >> 8) + 1) >> 1);
-    EXPECT_EQ(sigs[0].denominator, 6553600u);
-    EXPECT_EQ(sigs[1].numerator, 5u);
-    EXPECT_EQ(queued(), std::vector<std::string>{"06 0B 00 00"});  // first acknowledge
-    ScopeSignalTable = {};
-    Seriale_clear_queue();
-
-    // Slices 0..6 fill the second status copy; slice 6 decodes it. Data advance the position.
-    ScopeCaptureOn.store(1);
-    ScopeStream.position = 9990;
-    const SimBytes st = status_payload(0x0060);
-    for (uint8_t k = 0; k < 7; ++k) {
-        arm();
-        SimBytes payload = {k};
-        payload.insert(payload.end(), st.begin() + 4 * k, st.begin() + 4 * k + 4);
-        payload.insert(payload.end(), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
-        feed(frame_of(11, payload), 100);
-        ASSERT_TRUE(woken());
-    }
-    EXPECT_EQ(Drive_status_word(), 0x0060);
-    DriveUiFlags.store(0);
-    arm();
-    feed(frame_of(11, {7}), 100);  // slice 7 carries no status bytes: nothing decoded again
-    ASSERT_TRUE(woken());
-    EXPECT_FALSE(DriveUiFlags.load() & UiFlag::FreshStatus);
-    arm();
-    feed(frame_of(11, {}), 100);  // an empty frame still answers
-    ASSERT_TRUE(woken());
-    EXPECT_EQ(ScopeStream.position, (9990 + 7 * 12) % 10000);
-    EXPECT_EQ(ScopeStream.leftover, 7 * 12);  // nothing decodable yet: kept for later
-    EXPECT_EQ(queued().size(), 8u);  // an acknowledge per frame with a flags byte while capturing
-
-    // End of capture with status wanted.
-    Seriale_clear_queue();
-    Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
-    arm();
-    feed(frame_of(11, {0x5F}), 100);  // slice 15: no status bytes; end; status wanted
-    EXPECT_TRUE(woken());
-    EXPECT_EQ(ScopeStream.trigger_mark.load(), 65535);
-    EXPECT_EQ(ScopeCaptureOn.load(), 0);
-    EXPECT_EQ(queued(), std::vector<std::string>{"04 00"});
 }
 
 TEST(LinkScope, RebuildUsesTheArithmeticHalfDifference)

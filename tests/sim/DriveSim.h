@@ -191,6 +191,27 @@ public:
     void set_cdx_refuse_page(int index);  // page reply status 0 for the page of this index (-1: none)
     std::map<std::uint32_t, SimBytes> cdx_pages() const;  // pages received, by address
 
+    // --- Scope personality (DriveSim_scope.cpp). Command 12 records the four signal codes and the
+    // sampling value and answers modulus and scale (low byte first); command 11 checks the
+    // acknowledged position against the stream bytes sent (modulo the modulus) and answers the
+    // next status slice (0 to 6 in turn), the flags and up to a set number of stream bytes. The
+    // stream is the drive's own encoding of the generators' samples: predictor residuals, each in
+    // the narrowest code that holds it.
+    using ScopeGenerator = std::function<std::int32_t(unsigned channel, std::uint64_t n)>;
+    void scope_set_start_reply(const SimBytes& four);      // default 10 27 00 01
+    void scope_set_generator(ScopeGenerator g);            // sample n of a channel; default 0
+    void scope_set_stream_bytes(std::size_t n);            // stream bytes per reply, at most 246
+    void scope_set_overflow_after(std::uint64_t samples);  // flag bit 4 from then on (0: never)
+    void scope_set_samples(std::uint64_t n);               // samples the drive has in all (0: no end)
+    void scope_request_slice(std::uint8_t slice);          // the next reply carries this slice number
+    void scope_request_status();                           // flag bit 6 on the next reply
+    void scope_set_line_pacing(bool on);                   // samples come at the sampling period
+    SimBytes scope_codes() const;                          // of the last start
+    std::uint16_t scope_sampling() const;                  // sampling value of the last start
+    std::uint64_t scope_samples_sent() const;              // samples wholly in the stream sent
+    std::uint64_t scope_stream_sent() const;               // stream bytes sent since the start
+    std::size_t scope_acks_checked() const;                // acknowledgements compared
+
     // --- Line pacing: 10 bits per byte at `baud` both ways (0: off), plus a turnaround: the
     // drive answers a request one turnaround after it arrived, or one turnaround after the answer
     // before has left the line when that answer was held back (answers go out in order).
@@ -302,6 +323,13 @@ private:
     CdxProgram& cdx();
     bool cdx_answer(const SimBytes& f, SimClock::time_point now, std::optional<Reply>& out);
     std::shared_ptr<CdxProgram> cdx_program_;
+
+    // scope personality (DriveSim_scope.cpp)
+    struct ScopeState;
+    ScopeState& scope();
+    SimBytes scope_start(const SimBytes& f, SimClock::time_point now);
+    SimBytes scope_data(const SimBytes& f, SimClock::time_point now);
+    std::shared_ptr<ScopeState> scope_mode_;
 
     // faults (DriveSim_fault.cpp)
     std::vector<SimFault> take_faults(int cmd);

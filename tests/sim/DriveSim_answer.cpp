@@ -29,8 +29,6 @@ std::size_t default_info_size(std::uint8_t sub)
     return sub < 11 ? sizes[sub] : 0;
 }
 
-constexpr std::uint8_t kDefaultScopeStart[] = {0x10, 0x27, 0x00, 0x01};  // modulus 10000, scaling 256
-
 }  // namespace
 
 std::string DriveSim::check_request(const SimBytes& f) const
@@ -178,10 +176,10 @@ std::optional<DriveSim::Reply> DriveSim::answer(const SimBytes& f, SimClock::tim
             r.payload[15] |= 0x01;
         break;
     case 11:
-        r.payload = {0x00};  // no samples yet
+        r.payload = scope_data(f, now);
         break;
     case 12:
-        r.payload.assign(std::begin(kDefaultScopeStart), std::end(kDefaultScopeStart));
+        r.payload = scope_start(f, now);
         break;
     case 14:
     case 18:
