@@ -48,6 +48,15 @@ enum class PageUnit : uint8_t {
     fpb_iq,
     inout_control,
     mdb_control,
+    cands402_stm,
+    mdb_stm,
+    cands402_ctrl,
+    mdb_ctrl,
+    cands301,
+    cands301_dat_com,
+    cands301_emerg_store,
+    cands301_rpdo_map,
+    cands301_tpdo_map,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same

@@ -15,6 +15,10 @@
 #include "factors/Factor_tool.h"
 #include "pages/fieldbus/Frm_inout_control.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
+#include "pages/fieldbus/Frm_cands402_stm.h"
+#include "pages/fieldbus/Frm_mdb_stm.h"
+#include "pages/fieldbus/Frm_cands402_ctrl.h"
+#include "pages/fieldbus/Frm_mdb_ctrl.h"
 
 PageHostRec PagesHost;
 
@@ -44,4 +48,8 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::fpb_iq, Frm_fpb_iq_entries());
     host.install(PageUnit::inout_control, Frm_inout_control_entries());
     host.install(PageUnit::mdb_control, Frm_mdb_control_entries());
+    host.install(PageUnit::cands402_stm, Frm_cands402_stm_entries());
+    host.install(PageUnit::mdb_stm, Frm_mdb_stm_entries());
+    host.install(PageUnit::cands402_ctrl, Frm_cands402_ctrl_entries());
+    host.install(PageUnit::mdb_ctrl, Frm_mdb_ctrl_entries());
 }

@@ -34,6 +34,15 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::fpb_iq: return &PageNode_fpb_iq;
     case PageUnit::inout_control: return &PageNode_inout_control;
     case PageUnit::mdb_control: return &PageNode_mdb_control;
+    case PageUnit::cands402_stm: return &PageNode_cands402_stm;
+    case PageUnit::mdb_stm: return &PageNode_mdb_stm;
+    case PageUnit::cands402_ctrl: return &PageNode_cands402_ctrl;
+    case PageUnit::mdb_ctrl: return &PageNode_mdb_ctrl;
+    case PageUnit::cands301: return &PageNode_cands301;
+    case PageUnit::cands301_dat_com: return &PageNode_cands301_dat_com;
+    case PageUnit::cands301_emerg_store: return &PageNode_cands301_emerg_store;
+    case PageUnit::cands301_rpdo_map: return &PageNode_cands301_rpdo_map;
+    case PageUnit::cands301_tpdo_map: return &PageNode_cands301_tpdo_map;
     }
     return nullptr;
 }

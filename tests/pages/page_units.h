@@ -17,6 +17,10 @@
 #include "pages/fieldbus/Factor_page.h"
 #include "pages/fieldbus/Frm_inout_control.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
+#include "pages/fieldbus/Frm_cands402_ctrl.h"
+#include "pages/fieldbus/Frm_cands402_stm.h"
+#include "pages/fieldbus/Frm_mdb_ctrl.h"
+#include "pages/fieldbus/Frm_mdb_stm.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -116,6 +120,15 @@ inline const std::vector<UnitRow>& page_units()
         // The Modbus profile's page polls on Modbus only.
         {"mdb_control", &PageNode_mdb_control, Frm_mdb_control_page, "TFrame_mdb_control", nullptr, {},
          {"46h", "0401h", "0500h", "0800h", "0501h", "0502h", "0200h"}, {}, true, {}, {1, 2}, true},
+        // State-machine and control-word pages: each profile's tree holds its own.
+        {"cands402_stm", &PageNode_cands402_stm, Frm_cands402_stm_page, "TFrame_CanDS402_stm", "GroupBox_state_machine",
+         {}, {}, {"81h", "603Fh,0"}, true, {}, {2}},
+        {"mdb_stm", &PageNode_mdb_stm, Frm_mdb_stm_page, "TFrame_mdb_stm", "GroupBox_state_machine", {}, {}, {}, true,
+         {}, {1}},
+        {"cands402_ctrl", &PageNode_cands402_ctrl, Frm_cands402_ctrl_page, "TFrame_CanDS402_Ctrl", "GroupBox_control", {},
+         {}, {"81h", "6061h,0"}, true, {}, {2}},
+        {"mdb_ctrl", &PageNode_mdb_ctrl, Frm_mdb_ctrl_page, "TFrame_mdb_ctrl", "GroupBox_control", {}, {"41h", "0302h"},
+         {}, true, {}, {1}},
     };
     return rows;
 }
