@@ -100,6 +100,8 @@ struct PageHostRec {
     QString (*file_dialog)(QWidget* parent, const PageFileDialog& spec) = nullptr;
     // Main_enable_by_state3: the same for three related controls.
     void (*enable_by_state3)(uint8_t edit_state, bool enabled[3], QColor colour[3]) = nullptr;
+    // The drive alarm's name (AlarmTexts) in LanguageIndex; null for an alarm number out of range.
+    const char* (*alarm_name)(uint16_t alarm) = nullptr;
 };
 extern PageHostRec PagesHost;
 

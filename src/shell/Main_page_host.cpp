@@ -6,6 +6,7 @@
 #include "diagrams/Blocks_dat.h"
 #include "diagrams/Diagram_host.h"
 #include "diagrams/Form_block.h"
+#include "shell/Allarmi.h"
 #include "shell/Filedlg.h"
 #include "shell/Formdattxrx.h"
 #include "shell/Main.h"
@@ -138,6 +139,7 @@ PageHostRec Main_page_host()
         split_enables(Main_enable_by_state3(state), enabled, colour);
     };
     host.second_family = Settings_second_family;
+    host.alarm_name = [](uint16_t alarm) -> const char* { return alarm < 32 ? AlarmTexts[alarm][Lang_index()] : nullptr; };
     host.access_flags = [] { return AccessFlags; };
     host.tool_available = [](PageTool tool) { return Toolwin_available(tool_kind(tool)); };
     host.tool_create = [](PageTool tool, QWidget* parent) { return Toolwin_create(tool_kind(tool), parent); };
