@@ -15,6 +15,7 @@
 #include "link/Fieldbus_link.h"
 #include "link/Seriale.h"
 #include "link/Serrx.h"
+#include "link/Seriale_port.h"
 #include "page_fixture.h"
 #include "pages/fieldbus/Cands301_grid.h"
 #include "pages/fieldbus/Frm_cands301.h"
@@ -236,6 +237,20 @@ TEST_F(Cands301Test, StoreProgressCells)
         EXPECT_EQ(count(img, 0) > 500, r.black) << r.done << "/" << r.total;
         EXPECT_EQ(count(img, 0xFFFFFF) != img.width() * img.height(), r.any) << r.done << "/" << r.total;
     }
+    BusLiveValues.store[0] = {};
+}
+
+TEST_F(Cands301Test, StoreStateCellWithoutTheSendThreadShowsDashes)
+{
+    quiet_link(2);
+    ASSERT_NE(Ser_tx_state.load(), LinkState::Run);
+    BusLiveValues.store[0] = {0, 3, 10};
+    const QImage got = cell(121, [](Canvas& c, const DrawRect& r) { StringGrid_par_writeDrawCell(0, c, r, 1, 3, false); });
+    const QImage dashes = cell(121, [](Canvas& c, const DrawRect& r) {
+        Cands301_white_cell(c, r);
+        Cands301_text_cell(c, r, QStringLiteral("- - - - - - -"), false, clBlack, AlignCentre);
+    });
+    EXPECT_EQ(got, dashes);
     BusLiveValues.store[0] = {};
 }
 
