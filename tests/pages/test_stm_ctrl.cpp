@@ -178,6 +178,8 @@ TEST_F(StmPageTest, SilentDriveAndArchiveShowGreyAndNoValues)
         EXPECT_EQ(text(p, 0, n), "-----") << n;
     EXPECT_EQ(pixel(*p.find<ImageBox>(0, "Image_block_control"), 69 + 3, 276 + 17), 0x808080u);
     EXPECT_EQ(text(p, 0, "Panel_can_error_code_str"), "[603Fh,0] Error code");
+    EXPECT_EQ(text(p, 0, "Panel_prf_nome_control_word"), "Control Word[Hex]");
+    EXPECT_EQ(text(p, 0, "Panel_prf_nome_status_word"), "Status Word[Hex]");
     Frm_cands402_stm_destroy(0);
 
     PageContext = 1;
@@ -214,6 +216,24 @@ TEST(WordBitsTables, ModeAndTypeSelectTheirNames)
     for (const Row& r : rows) {
         EXPECT_STREQ(r.table[r.bit].name[1], r.en) << r.en;
         EXPECT_EQ(r.table[r.bit].used != 0, r.used) << r.en;
+    }
+    // Rows in use per mode or type: the common rows and the mode's own.
+    auto used = [](const WordBits& t) {
+        int n = 0;
+        for (const BitNameRow& r : t)
+            n += r.used != 0;
+        return n;
+    };
+    const int ds402_control[] = {9, 9, 6, 6, 7, 7, 10}, ds402_status[] = {15, 11, 13, 12, 14, 13, 15};
+    for (int m = 0; m < DS402_MODE_COUNT; ++m) {
+        EXPECT_EQ(used(Ds402ControlBits[m]), ds402_control[m]) << m;
+        EXPECT_EQ(used(Ds402StatusBits[m]), ds402_status[m]) << m;
+    }
+    const int mdb_control[] = {4, 4, 8, 9}, mdb_status[] = {11, 10, 12, 16}, mdb_aux[] = {1, 1, 1, 5};
+    for (int t = 0; t < MDB_TYPE_COUNT; ++t) {
+        EXPECT_EQ(used(MdbControlBits[t]), mdb_control[t]) << t;
+        EXPECT_EQ(used(MdbStatusBits[t]), mdb_status[t]) << t;
+        EXPECT_EQ(used(MdbStatusAuxBits[t]), mdb_aux[t]) << t;
     }
     EXPECT_STREQ(Ds402ControlBits[2][4].name[0], "Riservato");
     EXPECT_STREQ(Ds402StatusBits[1][10].name[0], "Reserved");
