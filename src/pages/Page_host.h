@@ -74,6 +74,15 @@ enum class PageUnit : uint8_t {
     cands402_pos_in1_tac,
     mdb_pos_jog,
     cands402_interp,
+    cands402_stm,
+    mdb_stm,
+    cands402_ctrl,
+    mdb_ctrl,
+    cands301,
+    cands301_dat_com,
+    cands301_emerg_store,
+    cands301_rpdo_map,
+    cands301_tpdo_map,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same
@@ -121,6 +130,8 @@ struct PageHostRec {
     const char* (*alarm_text)(int bit, unsigned language) = nullptr;
     // MainStatusShadow = complement of the status block's outputs: the I/O display redraws.
     void (*mark_io_display)() = nullptr;
+    // The drive alarm's name (AlarmTexts) in LanguageIndex; null for an alarm number out of range.
+    const char* (*alarm_name)(uint16_t alarm) = nullptr;
 };
 extern PageHostRec PagesHost;
 

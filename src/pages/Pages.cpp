@@ -41,6 +41,15 @@
 #include "pages/fieldbus/Frm_cands402_gearbox_aggc.h"
 #include "pages/fieldbus/Frm_mdb_gearbox_sgnc.h"
 #include "pages/fieldbus/Frm_cands402_gearbox_sgnc.h"
+#include "pages/fieldbus/Frm_cands402_stm.h"
+#include "pages/fieldbus/Frm_mdb_stm.h"
+#include "pages/fieldbus/Frm_cands402_ctrl.h"
+#include "pages/fieldbus/Frm_mdb_ctrl.h"
+#include "pages/fieldbus/Frm_cands301.h"
+#include "pages/fieldbus/Frm_cands301_dat_com.h"
+#include "pages/fieldbus/Frm_cands301_emerg_store.h"
+#include "pages/fieldbus/Frm_cands301_rpdo_map.h"
+#include "pages/fieldbus/Frm_cands301_tpdo_map.h"
 
 PageHostRec PagesHost;
 
@@ -96,4 +105,13 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::cands402_pos_in1_tac, Frm_cands402_pos_in1_tac_entries());
     host.install(PageUnit::mdb_pos_jog, Frm_mdb_pos_jog_entries());
     host.install(PageUnit::cands402_interp, Frm_cands402_interp_entries());
+    host.install(PageUnit::cands402_stm, Frm_cands402_stm_entries());
+    host.install(PageUnit::mdb_stm, Frm_mdb_stm_entries());
+    host.install(PageUnit::cands402_ctrl, Frm_cands402_ctrl_entries());
+    host.install(PageUnit::mdb_ctrl, Frm_mdb_ctrl_entries());
+    host.install(PageUnit::cands301, Frm_cands301_entries());
+    host.install(PageUnit::cands301_dat_com, Frm_cands301_dat_com_entries());
+    host.install(PageUnit::cands301_emerg_store, Frm_cands301_emerg_store_entries());
+    host.install(PageUnit::cands301_rpdo_map, Frm_cands301_rpdo_map_entries());
+    host.install(PageUnit::cands301_tpdo_map, Frm_cands301_tpdo_map_entries());
 }

@@ -611,6 +611,8 @@ void ParamPage::poll()
     if (!Sertx_read_var_list(list, count))
         return;
     stamp_ = now;
+    if (spec_.hooks.list_sent != nullptr)
+        spec_.hooks.list_sent(*this);
     const int l = current_list();
     if (l != sent_list_) {
         sent_list_ = l;

@@ -163,6 +163,8 @@ struct PageHooks {
     // The frame holds only what build makes (no Panel_frm, group box or flow panels): build gets a
     // null group box and the frame's layout.
     bool bare_frame = false;
+    // After a list request was accepted (the new poll stamp set).
+    void (*list_sent)(ParamPage& page) = nullptr;
 };
 
 struct PageSpec {

@@ -61,6 +61,15 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::cands402_pos_in1_tac: return &PageNode_cands402_pos_in1_tac;
     case PageUnit::mdb_pos_jog: return &PageNode_mdb_pos_jog;
     case PageUnit::cands402_interp: return &PageNode_cands402_interp;
+    case PageUnit::cands402_stm: return &PageNode_cands402_stm;
+    case PageUnit::mdb_stm: return &PageNode_mdb_stm;
+    case PageUnit::cands402_ctrl: return &PageNode_cands402_ctrl;
+    case PageUnit::mdb_ctrl: return &PageNode_mdb_ctrl;
+    case PageUnit::cands301: return &PageNode_cands301;
+    case PageUnit::cands301_dat_com: return &PageNode_cands301_dat_com;
+    case PageUnit::cands301_emerg_store: return &PageNode_cands301_emerg_store;
+    case PageUnit::cands301_rpdo_map: return &PageNode_cands301_rpdo_map;
+    case PageUnit::cands301_tpdo_map: return &PageNode_cands301_tpdo_map;
     }
     return nullptr;
 }
@@ -156,6 +165,7 @@ PageHostRec Main_page_host()
         split_enables(Main_enable_by_state3(state), enabled, colour);
     };
     host.second_family = Settings_second_family;
+    host.alarm_name = [](uint16_t alarm) -> const char* { return alarm < 32 ? AlarmTexts[alarm][Lang_index()] : nullptr; };
     host.access_flags = [] { return AccessFlags; };
     host.tool_available = [](PageTool tool) { return Toolwin_available(tool_kind(tool)); };
     host.tool_create = [](PageTool tool, QWidget* parent) { return Toolwin_create(tool_kind(tool), parent); };

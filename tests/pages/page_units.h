@@ -43,6 +43,15 @@
 #include "pages/fieldbus/Frm_cands402_gearbox_aggc.h"
 #include "pages/fieldbus/Frm_mdb_gearbox_sgnc.h"
 #include "pages/fieldbus/Frm_cands402_gearbox_sgnc.h"
+#include "pages/fieldbus/Frm_cands402_ctrl.h"
+#include "pages/fieldbus/Frm_cands402_stm.h"
+#include "pages/fieldbus/Frm_mdb_ctrl.h"
+#include "pages/fieldbus/Frm_mdb_stm.h"
+#include "pages/fieldbus/Frm_cands301.h"
+#include "pages/fieldbus/Frm_cands301_dat_com.h"
+#include "pages/fieldbus/Frm_cands301_emerg_store.h"
+#include "pages/fieldbus/Frm_cands301_rpdo_map.h"
+#include "pages/fieldbus/Frm_cands301_tpdo_map.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -295,6 +304,29 @@ inline const std::vector<UnitRow>& page_units()
          {},
          {"86h", "60C0h,0", "60C1h,1", "60C2h,1", "60C2h,2", "6064h,0", "60F4h,0"},
          true, {}, {2}},
+        // State-machine and control-word pages: each profile's tree holds its own.
+        {"cands402_stm", &PageNode_cands402_stm, Frm_cands402_stm_page, "TFrame_CanDS402_stm", "GroupBox_state_machine",
+         {}, {}, {"81h", "603Fh,0"}, true, {}, {2}},
+        {"mdb_stm", &PageNode_mdb_stm, Frm_mdb_stm_page, "TFrame_mdb_stm", "GroupBox_state_machine", {}, {}, {}, true,
+         {}, {1}},
+        {"cands402_ctrl", &PageNode_cands402_ctrl, Frm_cands402_ctrl_page, "TFrame_CanDS402_Ctrl", "GroupBox_control", {},
+         {}, {"81h", "6061h,0"}, true, {}, {2}},
+        {"mdb_ctrl", &PageNode_mdb_ctrl, Frm_mdb_ctrl_page, "TFrame_mdb_ctrl", "GroupBox_control", {}, {"41h", "0302h"},
+         {}, true, {}, {1}},
+        // CiA 301 pages (CANopen only); the PDO pages poll the first tab's PDO.
+        {"cands301", &PageNode_cands301, Frm_cands301_page, "TFrame_CanDS301", "GroupBox_DS301", {}, {},
+         {"84h", "1000h,0", "1018h,1", "1018h,2", "1018h,3"}, true, {}, {2}},
+        {"cands301_dat_com", &PageNode_cands301_dat_com, Frm_cands301_dat_com_page, "TFrame_CanDS301_Dat_Com",
+         "GroupBox_DS301_dat_com", {"FlowPanel_com_guard_time", "FlowPanel_com_life_time_factor"}, {},
+         {"86h", "1005h,0", "100Ch,0", "100Dh,0", "1014h,0", "1200h,1", "1200h,2"}, true, {}, {2}},
+        {"cands301_emerg_store", &PageNode_cands301_emerg_store, Frm_cands301_emerg_store_page,
+         "TFrame_CanDS301_Emerg_Store", "GroupBox_DS301_alarm", {}, {},
+         {"8Ah", "1001h,0", "1003h,0", "1003h,1", "1003h,2", "1003h,3", "1003h,4", "1003h,5", "1003h,6", "1003h,7", "1003h,8"}, true, {}, {2}},
+        {"cands301_rpdo_map", &PageNode_cands301_rpdo_map, Frm_cands301_rpdo_map_page, "TFrame_CanDS301_RPDO_Map",
+         "GroupBox_DS301_rpdo_map", {}, {}, {"8Bh", "1400h,1", "1400h,2", "1600h,0", "1600h,1", "1600h,2", "1600h,3", "1600h,4", "1600h,5", "1600h,6", "1600h,7", "1600h,8"}, true, {}, {2}},
+        {"cands301_tpdo_map", &PageNode_cands301_tpdo_map, Frm_cands301_tpdo_map_page, "TFrame_CanDS301_TPDO_Map",
+         "GroupBox_DS301_tpdo_map", {}, {}, {"8Ch", "1800h,1", "1800h,2", "1800h,3", "1A00h,0", "1A00h,1", "1A00h,2", "1A00h,3", "1A00h,4", "1A00h,5", "1A00h,6", "1A00h,7", "1A00h,8"}, true, {},
+         {2}},
     };
     return rows;
 }
