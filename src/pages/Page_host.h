@@ -48,6 +48,17 @@ enum class PageUnit : uint8_t {
     fpb_iq,
     inout_control,
     mdb_control,
+    mdb_speed_main,
+    mdb_speed_aux,
+    mdb_speed_rampe,
+    mdb_torque,
+    cands402_torque,
+    cands402_profile_vel,
+    cands402_velocity_mode,
+    mdb_ctrl_var,
+    cands402_ctrl_var,
+    mdb_input,
+    cands402_input,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same
@@ -91,6 +102,8 @@ struct PageHostRec {
     QString (*file_dialog)(QWidget* parent, const PageFileDialog& spec) = nullptr;
     // Main_enable_by_state3: the same for three related controls.
     void (*enable_by_state3)(uint8_t edit_state, bool enabled[3], QColor colour[3]) = nullptr;
+    // Marks the main window's status display for repainting (MainStatusShadow = ~outputs).
+    void (*mark_status_display)() = nullptr;
 };
 extern PageHostRec PagesHost;
 

@@ -15,6 +15,8 @@
 #include "factors/Factor_tool.h"
 #include "pages/fieldbus/Frm_inout_control.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
+#include "pages/fieldbus/Frm_mdb_speed_aux.h"
+#include "pages/fieldbus/Frm_mdb_speed_main.h"
 
 PageHostRec PagesHost;
 
@@ -44,4 +46,6 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::fpb_iq, Frm_fpb_iq_entries());
     host.install(PageUnit::inout_control, Frm_inout_control_entries());
     host.install(PageUnit::mdb_control, Frm_mdb_control_entries());
+    host.install(PageUnit::mdb_speed_main, Frm_mdb_speed_main_entries());
+    host.install(PageUnit::mdb_speed_aux, Frm_mdb_speed_aux_entries());
 }

@@ -34,6 +34,17 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::fpb_iq: return &PageNode_fpb_iq;
     case PageUnit::inout_control: return &PageNode_inout_control;
     case PageUnit::mdb_control: return &PageNode_mdb_control;
+    case PageUnit::mdb_speed_main: return &PageNode_mdb_speed_main;
+    case PageUnit::mdb_speed_aux: return &PageNode_mdb_speed_aux;
+    case PageUnit::mdb_speed_rampe: return &PageNode_mdb_speed_rampe;
+    case PageUnit::mdb_torque: return &PageNode_mdb_torque;
+    case PageUnit::cands402_torque: return &PageNode_cands402_torque;
+    case PageUnit::cands402_profile_vel: return &PageNode_cands402_profile_vel;
+    case PageUnit::cands402_velocity_mode: return &PageNode_cands402_velocity_mode;
+    case PageUnit::mdb_ctrl_var: return &PageNode_mdb_ctrl_var;
+    case PageUnit::cands402_ctrl_var: return &PageNode_cands402_ctrl_var;
+    case PageUnit::mdb_input: return &PageNode_mdb_input;
+    case PageUnit::cands402_input: return &PageNode_cands402_input;
     }
     return nullptr;
 }
@@ -142,5 +153,6 @@ PageHostRec Main_page_host()
     host.file_dialog = [](QWidget* parent, const PageFileDialog& d) {
         return Filedlg_run(parent, FileDialogSpec{d.title, d.folder, d.filter, d.suffix, d.save});
     };
+    host.mark_status_display = [] { MainStatusShadow = static_cast<uint8_t>(~Drive_status_get().outputs); };
     return host;
 }

@@ -17,6 +17,8 @@
 #include "pages/fieldbus/Factor_page.h"
 #include "pages/fieldbus/Frm_inout_control.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
+#include "pages/fieldbus/Frm_mdb_speed_aux.h"
+#include "pages/fieldbus/Frm_mdb_speed_main.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -116,6 +118,16 @@ inline const std::vector<UnitRow>& page_units()
         // The Modbus profile's page polls on Modbus only.
         {"mdb_control", &PageNode_mdb_control, Frm_mdb_control_page, "TFrame_mdb_control", nullptr, {},
          {"46h", "0401h", "0500h", "0800h", "0501h", "0502h", "0200h"}, {}, true, {}, {1, 2}, true},
+        // The speed pages poll the list of the tab shown (the reference type's at Create).
+        {"mdb_speed_main", &PageNode_mdb_speed_main, Frm_mdb_speed_main_page, "TFrame_mdb_speed_main",
+         "GroupBox_rif_speed",
+         {"FlowPanel_vel_max", "FlowPanel_vel_offset", "FlowPanel_filtro_vel", "FlowPanel_vel_interna",
+          "FlowPanel_impulsi_giro"},
+         {"45h", "0501h", "050Ah", "0500h", "051Dh", "051Eh"}, {}, true, {{596, 2}}, {1}},
+        {"mdb_speed_aux", &PageNode_mdb_speed_aux, Frm_mdb_speed_aux_page, "TFrame_mdb_speed_aux", "GroupBox_rif_speed",
+         {"FlowPanel_vel_max_aux", "FlowPanel_vel_offset_aux", "FlowPanel_vel_interna_aux", "FlowPanel_lim_coppia_max",
+          "FlowPanel_lim_coppia_offset"},
+         {"44h", "0502h", "0511h", "0512h", "0500h"}, {}, true, {{598, 2}}, {1}},
     };
     return rows;
 }
