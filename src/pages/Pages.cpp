@@ -17,6 +17,7 @@
 #include "pages/fieldbus/Frm_mdb_control.h"
 #include "pages/fieldbus/Frm_mdb_speed_aux.h"
 #include "pages/fieldbus/Frm_mdb_speed_main.h"
+#include "pages/fieldbus/Frm_mdb_speed_rampe.h"
 
 PageHostRec PagesHost;
 
@@ -48,4 +49,5 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::mdb_control, Frm_mdb_control_entries());
     host.install(PageUnit::mdb_speed_main, Frm_mdb_speed_main_entries());
     host.install(PageUnit::mdb_speed_aux, Frm_mdb_speed_aux_entries());
+    host.install(PageUnit::mdb_speed_rampe, Frm_mdb_speed_rampe_entries());
 }

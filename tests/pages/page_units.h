@@ -19,6 +19,7 @@
 #include "pages/fieldbus/Frm_mdb_control.h"
 #include "pages/fieldbus/Frm_mdb_speed_aux.h"
 #include "pages/fieldbus/Frm_mdb_speed_main.h"
+#include "pages/fieldbus/Frm_mdb_speed_rampe.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -36,6 +37,7 @@ struct UnitRow {
     std::vector<std::pair<std::size_t, uint16_t>> image = {};  // 16-bit fields of the drive's image
     std::vector<uint16_t> buses = {1, 2};  // bus types whose page tree holds the unit
     bool bare = false;                 // no Panel_frm: the frame's own size
+    bool archive_timer = false;        // Timer_com runs in context 1 too
 };
 
 inline const std::vector<UnitRow>& page_units()
@@ -128,6 +130,11 @@ inline const std::vector<UnitRow>& page_units()
          {"FlowPanel_vel_max_aux", "FlowPanel_vel_offset_aux", "FlowPanel_vel_interna_aux", "FlowPanel_lim_coppia_max",
           "FlowPanel_lim_coppia_offset"},
          {"44h", "0502h", "0511h", "0512h", "0500h"}, {}, true, {{598, 2}}, {1}},
+        {"mdb_speed_rampe", &PageNode_mdb_speed_rampe, Frm_mdb_speed_rampe_page, "TFrame_mdb_speed_rampe",
+         "GroupBox_rampe", {"FlowPanel_acc_CW", "FlowPanel_dec_CW", "FlowPanel_acc_CCW", "FlowPanel_dec_CCW",
+          "FlowPanel_jerk"},
+         {"4Bh", "0513h", "0514h", "0515h", "0516h", "0517h", "0518h", "0519h", "051Ah", "051Bh", "051Ch", "0500h"},
+         {}, true, {}, {1}, false, true},
     };
     return rows;
 }
