@@ -214,26 +214,29 @@ void RampGraph_draw(ImageBox* image, double acc, double dec, double jerk, uint8_
     image->update();
 }
 
+namespace {
+
+// The pair of one direction changed: take it and show it.
+bool take_pair(RampGraphState& st, uint32_t& acc, uint32_t& dec, uint32_t new_acc, uint32_t new_dec, uint8_t direction)
+{
+    if (new_acc == acc && new_dec == dec)
+        return false;
+    st.highlight = new_acc == acc ? 2 : 1;
+    acc = new_acc;
+    dec = new_dec;
+    st.direction = direction;
+    st.shown_acc = new_acc;
+    st.shown_dec = new_dec;
+    return true;
+}
+
+}  // namespace
+
 bool RampGraph_track(RampGraphState& st, const RampValues& v)
 {
-    if (v.acc_cw != st.acc_cw || v.dec_cw != st.dec_cw) {
-        st.highlight = v.acc_cw == st.acc_cw ? 2 : 1;
-        st.acc_cw = v.acc_cw;
-        st.dec_cw = v.dec_cw;
-        st.direction = 1;
-        st.shown_acc = v.acc_cw;
-        st.shown_dec = v.dec_cw;
+    if (take_pair(st, st.acc_cw, st.dec_cw, v.acc_cw, v.dec_cw, 1) ||
+        take_pair(st, st.acc_ccw, st.dec_ccw, v.acc_ccw, v.dec_ccw, 2))
         return true;
-    }
-    if (v.acc_ccw != st.acc_ccw || v.dec_ccw != st.dec_ccw) {
-        st.highlight = v.acc_ccw == st.acc_ccw ? 2 : 1;
-        st.acc_ccw = v.acc_ccw;
-        st.dec_ccw = v.dec_ccw;
-        st.direction = 2;
-        st.shown_acc = v.acc_ccw;
-        st.shown_dec = v.dec_ccw;
-        return true;
-    }
     if (v.jerk != st.jerk) {
         st.highlight = 3;
         st.jerk = v.jerk;
