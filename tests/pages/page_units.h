@@ -16,7 +16,9 @@
 #include "pages/drive/Frm_taglia_drive.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "pages/fieldbus/Frm_inout_control.h"
+#include "pages/fieldbus/Frm_cands402_torque.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
+#include "pages/fieldbus/Frm_mdb_torque.h"
 #include "pages/fieldbus/Frm_mdb_speed_aux.h"
 #include "pages/fieldbus/Frm_mdb_speed_main.h"
 #include "pages/fieldbus/Frm_mdb_speed_rampe.h"
@@ -135,6 +137,12 @@ inline const std::vector<UnitRow>& page_units()
           "FlowPanel_jerk"},
          {"4Bh", "0513h", "0514h", "0515h", "0516h", "0517h", "0518h", "0519h", "051Ah", "051Bh", "051Ch", "0500h"},
          {}, true, {}, {1}, false, true},
+        {"mdb_torque", &PageNode_mdb_torque, Frm_mdb_torque_page, "TFrame_mdb_torque", "GroupBox_rif_torque",
+         {"FlowPanel_coppia_max", "FlowPanel_coppia_offset", "FlowPanel_coppia_interna"},
+         {"44h", "0800h", "0801h", "0802h", "0803h"}, {}, true, {}, {1}},
+        {"cands402_torque", &PageNode_cands402_torque, Frm_cands402_torque_page, "TFrame_CanDS402_Torque",
+         "GroupBox_DS402_Torque", {"FlowPanel_target_torque", "FlowPanel_torque_slope"},
+         {}, {"84h", "6071h,0", "6077h,0", "6087h,0", "6088h,0"}, true, {}, {2}},
     };
     return rows;
 }
