@@ -14,7 +14,9 @@
 #include "pages/fieldbus/Factor_page.h"
 #include "factors/Factor_tool.h"
 #include "pages/fieldbus/Frm_inout_control.h"
+#include "pages/fieldbus/Frm_cands402_profile_vel.h"
 #include "pages/fieldbus/Frm_cands402_torque.h"
+#include "pages/fieldbus/Frm_cands402_velocity_mode.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
 #include "pages/fieldbus/Frm_mdb_torque.h"
 #include "pages/fieldbus/Frm_mdb_speed_aux.h"
@@ -54,4 +56,6 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::mdb_speed_rampe, Frm_mdb_speed_rampe_entries());
     host.install(PageUnit::mdb_torque, Frm_mdb_torque_entries());
     host.install(PageUnit::cands402_torque, Frm_cands402_torque_entries());
+    host.install(PageUnit::cands402_profile_vel, Frm_cands402_profile_vel_entries());
+    host.install(PageUnit::cands402_velocity_mode, Frm_cands402_velocity_mode_entries());
 }

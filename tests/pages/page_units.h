@@ -16,7 +16,9 @@
 #include "pages/drive/Frm_taglia_drive.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "pages/fieldbus/Frm_inout_control.h"
+#include "pages/fieldbus/Frm_cands402_profile_vel.h"
 #include "pages/fieldbus/Frm_cands402_torque.h"
+#include "pages/fieldbus/Frm_cands402_velocity_mode.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
 #include "pages/fieldbus/Frm_mdb_torque.h"
 #include "pages/fieldbus/Frm_mdb_speed_aux.h"
@@ -143,6 +145,18 @@ inline const std::vector<UnitRow>& page_units()
         {"cands402_torque", &PageNode_cands402_torque, Frm_cands402_torque_page, "TFrame_CanDS402_Torque",
          "GroupBox_DS402_Torque", {"FlowPanel_target_torque", "FlowPanel_torque_slope"},
          {}, {"84h", "6071h,0", "6077h,0", "6087h,0", "6088h,0"}, true, {}, {2}},
+        {"cands402_profile_vel", &PageNode_cands402_profile_vel, Frm_cands402_profile_vel_page,
+         "TFrame_CanDS402_Profile_Vel", "GroupBox_DS402_Profile_Vel",
+         {"FlowPanel_prf_vel_target_velocity", "FlowPanel_prf_vel_acceleration", "FlowPanel_prf_vel_deceleration",
+          "FlowPanel_prf_vel_window", "FlowPanel_prf_vel_window_time", "FlowPanel_prf_vel_threshold",
+          "FlowPanel_prf_vel_threshold_time", "FlowPanel_prf_vel_error", "FlowPanel_prf_vel_error_time"},
+         {}, {"84h", "60FFh,0", "6083h,0", "6084h,0", "606Ch,0"}, true, {}, {2}},
+        {"cands402_velocity_mode", &PageNode_cands402_velocity_mode, Frm_cands402_velocity_mode_page,
+         "TFrame_CanDS402_Velocity_Mode", "GroupBox_DS402_Profile_Vel",
+         {"FlowPanel_vl_target_velocity", "FlowPanel_vl_acc_delta_speed", "FlowPanel_vl_acc_delta_time",
+          "FlowPanel_vl_dec_delta_speed", "FlowPanel_vl_dec_delta_time", "FlowPanel_vl_velocity_min_amount",
+          "FlowPanel_vl_velocity_max_amount", "FlowPanel_vl_dim_factor_num", "FlowPanel_vl_dim_factor_den"},
+         {}, {"87h", "6042h,0", "6048h,1", "6048h,2", "6049h,1", "6049h,2", "6043h,0", "6044h,0"}, true, {}, {2}},
     };
     return rows;
 }
