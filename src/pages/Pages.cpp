@@ -14,10 +14,12 @@
 #include "pages/fieldbus/Factor_page.h"
 #include "factors/Factor_tool.h"
 #include "pages/fieldbus/Frm_inout_control.h"
+#include "pages/fieldbus/Frm_cands402_ctrl_var.h"
 #include "pages/fieldbus/Frm_cands402_profile_vel.h"
 #include "pages/fieldbus/Frm_cands402_torque.h"
 #include "pages/fieldbus/Frm_cands402_velocity_mode.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
+#include "pages/fieldbus/Frm_mdb_ctrl_var.h"
 #include "pages/fieldbus/Frm_mdb_torque.h"
 #include "pages/fieldbus/Frm_mdb_speed_aux.h"
 #include "pages/fieldbus/Frm_mdb_speed_main.h"
@@ -58,4 +60,6 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::cands402_torque, Frm_cands402_torque_entries());
     host.install(PageUnit::cands402_profile_vel, Frm_cands402_profile_vel_entries());
     host.install(PageUnit::cands402_velocity_mode, Frm_cands402_velocity_mode_entries());
+    host.install(PageUnit::mdb_ctrl_var, Frm_mdb_ctrl_var_entries());
+    host.install(PageUnit::cands402_ctrl_var, Frm_cands402_ctrl_var_entries());
 }

@@ -16,10 +16,12 @@
 #include "pages/drive/Frm_taglia_drive.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "pages/fieldbus/Frm_inout_control.h"
+#include "pages/fieldbus/Frm_cands402_ctrl_var.h"
 #include "pages/fieldbus/Frm_cands402_profile_vel.h"
 #include "pages/fieldbus/Frm_cands402_torque.h"
 #include "pages/fieldbus/Frm_cands402_velocity_mode.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
+#include "pages/fieldbus/Frm_mdb_ctrl_var.h"
 #include "pages/fieldbus/Frm_mdb_torque.h"
 #include "pages/fieldbus/Frm_mdb_speed_aux.h"
 #include "pages/fieldbus/Frm_mdb_speed_main.h"
@@ -157,6 +159,18 @@ inline const std::vector<UnitRow>& page_units()
           "FlowPanel_vl_dec_delta_speed", "FlowPanel_vl_dec_delta_time", "FlowPanel_vl_velocity_min_amount",
           "FlowPanel_vl_velocity_max_amount", "FlowPanel_vl_dim_factor_num", "FlowPanel_vl_dim_factor_den"},
          {}, {"87h", "6042h,0", "6048h,1", "6048h,2", "6049h,1", "6049h,2", "6043h,0", "6044h,0"}, true, {}, {2}},
+        {"mdb_ctrl_var", &PageNode_mdb_ctrl_var, Frm_mdb_ctrl_var_page, "TFrame_mdb_ctrl_var", "GroupBox_mdb_ctrl_var",
+         {"FlowPanel_decel_op", "FlowPanel_decel_halt", "FlowPanel_dec_com_time_out", "FlowPanel_dec_fault_reaction",
+          "FlowPanel_emerg_lim_torque", "FlowPanel_vel_window", "FlowPanel_vel_win_dtime"},
+         {"4Fh", "0402h", "0403h", "0404h", "0405h", "0411h", "0412h", "0413h", "0415h", "0418h", "0416h", "0417h",
+          "0419h", "041Ah", "041Bh", "041Ch"},
+         {}, true, {}, {1}},
+        {"cands402_ctrl_var", &PageNode_cands402_ctrl_var, Frm_cands402_ctrl_var_page, "TFrame_CanDS402_Ctrl_Var",
+         "GroupBox_DS402_ctrl_var",
+         {"FlowPanel_vl_velocity_reference", "FlowPanel_vl_slow_down_time", "FlowPanel_vl_quick_stop_time",
+          "FlowPanel_emerg_lim_torque"},
+         {}, {"88h", "6007h,0", "605Ah,0", "605Dh,0", "605Eh,0", "604Eh,0", "6050h,0", "6051h,0", "201Dh,0"}, true, {},
+         {2}},
     };
     return rows;
 }
