@@ -37,49 +37,30 @@ const ComboSpec QUICK_STOP = {{STOP_IT, STOP_EN, STOP_FR}, 5};
 const ComboSpec HALT = {{STOP_IT, STOP_EN, STOP_FR}, 3};  // the first three of the quick stop's
 const ComboSpec FAULT = {{FAULT_IT, FAULT_EN, FAULT_FR}, 4};
 
-// Combos and where each goes among the edits.
-const struct {
-    OptionCombo combo;
-    int at;
-} OPTIONS[] = {
-    {{"ComboBox_abort_connection_option_code", "Panel_abort_connection_option_code", 2000, &ABORT}, 0},
-    {{"ComboBox_quick_stop_option_code", "Panel_quick_stop_option_code", 2048, &QUICK_STOP, true}, 1},
-    {{"ComboBox_halt_option_code", "Panel_halt_option_code", 2050, &HALT}, 2},
-    {{"ComboBox_fault_reaction_option_code", "Panel_fault_reaction_option_code", 2308, &FAULT}, 6},
+const OptionCombo OPTIONS[] = {
+    {"ComboBox_abort_connection_option_code", "Panel_abort_connection_option_code", 2000, &ABORT},
+    {"ComboBox_quick_stop_option_code", "Panel_quick_stop_option_code", 2048, &QUICK_STOP, true},
+    {"ComboBox_halt_option_code", "Panel_halt_option_code", 2050, &HALT},
+    {"ComboBox_fault_reaction_option_code", "Panel_fault_reaction_option_code", 2308, &FAULT},
 };
+// Where each combo goes among the edits.
+constexpr int OPTION_AT[] = {0, 1, 2, 6};
 
 ParamPage& page();
 
 void build(ParamPage& p, uint8_t ctx, QGroupBox* box, QVBoxLayout* layout)
 {
-    for (const auto& o : OPTIONS)
-        Option_build(p, ctx, o.combo, box, layout, o.at);
+    for (std::size_t i = 0; i < std::size(OPTIONS); ++i)
+        Option_build(p, ctx, OPTIONS[i], box, layout, OPTION_AT[i]);
 }
 
-void refresh(ParamPage& p, uint8_t ctx)
-{
-    for (const auto& o : OPTIONS)
-        Option_show(p, ctx, o.combo);
-}
+void refresh(ParamPage& p, uint8_t ctx) { Options_show(p, ctx, OPTIONS, std::size(OPTIONS)); }
 
-void set_language(ParamPage& p, uint8_t ctx)
-{
-    for (const auto& o : OPTIONS)
-        Option_set_language(p, ctx, o.combo);
-}
+void set_language(ParamPage& p, uint8_t ctx) { Options_set_language(p, ctx, OPTIONS, std::size(OPTIONS)); }
 
-void set_access(ParamPage& p, uint8_t state)
-{
-    for (const auto& o : OPTIONS)
-        Option_access(p, o.combo, state);
-}
+void set_access(ParamPage& p, uint8_t state) { Options_access(p, OPTIONS, std::size(OPTIONS), state); }
 
-void copy(ParamPage& p)
-{
-    for (const auto& o : OPTIONS)
-        Option_copy(p, o.combo);
-    p.step_copy_edits();
-}
+void copy(ParamPage& p) { Options_copy(p, OPTIONS, std::size(OPTIONS)); }
 
 const PageHooks HOOKS = {.copy = copy,
                          .build = build,

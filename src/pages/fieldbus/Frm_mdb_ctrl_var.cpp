@@ -92,33 +92,19 @@ void build(ParamPage& p, uint8_t ctx, QGroupBox* box, QVBoxLayout* layout)
     }
 }
 
-void refresh(ParamPage& p, uint8_t ctx)
-{
-    for (const OptionCombo& o : OPTIONS)
-        Option_show(p, ctx, o);
-}
+void refresh(ParamPage& p, uint8_t ctx) { Options_show(p, ctx, OPTIONS, std::size(OPTIONS)); }
 
 void set_language(ParamPage& p, uint8_t ctx)
 {
     for (const auto& g : GROUPS)
         if (auto* group = p.find<QGroupBox>(ctx, g.name))
             group->setTitle(QString::fromUtf8(g.title[Lang_index()]));
-    for (const OptionCombo& o : OPTIONS)
-        Option_set_language(p, ctx, o);
+    Options_set_language(p, ctx, OPTIONS, std::size(OPTIONS));
 }
 
-void set_access(ParamPage& p, uint8_t state)
-{
-    for (const OptionCombo& o : OPTIONS)
-        Option_access(p, o, state);
-}
+void set_access(ParamPage& p, uint8_t state) { Options_access(p, OPTIONS, std::size(OPTIONS), state); }
 
-void copy(ParamPage& p)
-{
-    for (const OptionCombo& o : OPTIONS)
-        Option_copy(p, o);
-    p.step_copy_edits();
-}
+void copy(ParamPage& p) { Options_copy(p, OPTIONS, std::size(OPTIONS)); }
 
 const PageHooks HOOKS = {.copy = copy,
                          .build = build,

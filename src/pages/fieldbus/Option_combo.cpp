@@ -76,3 +76,28 @@ void Option_access(const ParamPage& page, const OptionCombo& o, uint8_t state)
 {
     Utxgraph_enable_combo(RecLoc(o.ofs), page.find<QComboBox>(0, o.combo), page.find<QWidget>(0, o.panel), state);
 }
+
+void Options_show(const ParamPage& page, uint8_t ctx, const OptionCombo* list, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        Option_show(page, ctx, list[i]);
+}
+
+void Options_set_language(const ParamPage& page, uint8_t ctx, const OptionCombo* list, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        Option_set_language(page, ctx, list[i]);
+}
+
+void Options_access(const ParamPage& page, const OptionCombo* list, std::size_t count, uint8_t state)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        Option_access(page, list[i], state);
+}
+
+void Options_copy(ParamPage& page, const OptionCombo* list, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        Option_copy(page, list[i]);
+    page.step_copy_edits();
+}

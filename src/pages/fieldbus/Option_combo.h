@@ -2,6 +2,7 @@
 // Option-code combos of the control setting pages: a combo in its caption panel bound to a 16-bit
 // field whose value is the item index (or, for the quick stop option code, mapped through
 // Utx_quick_stop_to_index / Utx_index_to_quick_stop). A value without an item selects nothing.
+#include <cstddef>
 #include <cstdint>
 
 #include "pages/ParamPage.h"
@@ -35,3 +36,9 @@ void Option_store(const ParamPage& page, const OptionCombo& o, int index);
 void Option_copy(const ParamPage& page, const OptionCombo& o);
 // The edit rule on the combo and its caption panel (context 0).
 void Option_access(const ParamPage& page, const OptionCombo& o, uint8_t state);
+
+// The same for every combo of a page, in order; Options_copy then copies the page's edits.
+void Options_show(const ParamPage& page, uint8_t ctx, const OptionCombo* list, std::size_t count);
+void Options_set_language(const ParamPage& page, uint8_t ctx, const OptionCombo* list, std::size_t count);
+void Options_access(const ParamPage& page, const OptionCombo* list, std::size_t count, uint8_t state);
+void Options_copy(ParamPage& page, const OptionCombo* list, std::size_t count);
