@@ -15,11 +15,13 @@
 #include "factors/Factor_tool.h"
 #include "pages/fieldbus/Frm_inout_control.h"
 #include "pages/fieldbus/Frm_cands402_ctrl_var.h"
+#include "pages/fieldbus/Frm_cands402_input.h"
 #include "pages/fieldbus/Frm_cands402_profile_vel.h"
 #include "pages/fieldbus/Frm_cands402_torque.h"
 #include "pages/fieldbus/Frm_cands402_velocity_mode.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
 #include "pages/fieldbus/Frm_mdb_ctrl_var.h"
+#include "pages/fieldbus/Frm_mdb_input.h"
 #include "pages/fieldbus/Frm_mdb_torque.h"
 #include "pages/fieldbus/Frm_mdb_speed_aux.h"
 #include "pages/fieldbus/Frm_mdb_speed_main.h"
@@ -62,4 +64,6 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::cands402_velocity_mode, Frm_cands402_velocity_mode_entries());
     host.install(PageUnit::mdb_ctrl_var, Frm_mdb_ctrl_var_entries());
     host.install(PageUnit::cands402_ctrl_var, Frm_cands402_ctrl_var_entries());
+    host.install(PageUnit::mdb_input, Frm_mdb_input_entries());
+    host.install(PageUnit::cands402_input, Frm_cands402_input_entries());
 }

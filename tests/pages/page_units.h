@@ -17,11 +17,13 @@
 #include "pages/fieldbus/Factor_page.h"
 #include "pages/fieldbus/Frm_inout_control.h"
 #include "pages/fieldbus/Frm_cands402_ctrl_var.h"
+#include "pages/fieldbus/Frm_cands402_input.h"
 #include "pages/fieldbus/Frm_cands402_profile_vel.h"
 #include "pages/fieldbus/Frm_cands402_torque.h"
 #include "pages/fieldbus/Frm_cands402_velocity_mode.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
 #include "pages/fieldbus/Frm_mdb_ctrl_var.h"
+#include "pages/fieldbus/Frm_mdb_input.h"
 #include "pages/fieldbus/Frm_mdb_torque.h"
 #include "pages/fieldbus/Frm_mdb_speed_aux.h"
 #include "pages/fieldbus/Frm_mdb_speed_main.h"
@@ -170,6 +172,12 @@ inline const std::vector<UnitRow>& page_units()
          {"FlowPanel_vl_velocity_reference", "FlowPanel_vl_slow_down_time", "FlowPanel_vl_quick_stop_time",
           "FlowPanel_emerg_lim_torque"},
          {}, {"88h", "6007h,0", "605Ah,0", "605Dh,0", "605Eh,0", "604Eh,0", "6050h,0", "6051h,0", "201Dh,0"}, true, {},
+         {2}},
+        // Without bound edits: the frame's panel is checked, no edit.
+        {"mdb_input", &PageNode_mdb_input, Frm_mdb_input_page, "TFrame_mdb_input", "GroupBox_input_digitali", {},
+         {"48h", "0401h", "0414h", "041Dh", "041Eh", "041Fh", "0420h", "0421h", "0422h"}, {}, true, {}, {1}},
+        {"cands402_input", &PageNode_cands402_input, Frm_cands402_input_page, "TFrame_CanDS402_input",
+         "GroupBox_input_digitali", {}, {}, {"85h", "60FDh,0", "201Bh,0", "2052h,0", "2053h,0", "2054h,0"}, true, {},
          {2}},
     };
     return rows;
