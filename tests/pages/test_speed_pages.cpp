@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTabWidget>
 
+#include "controls/FlowPanel.h"
 #include "page_fixture.h"
 #include "page_units.h"
 
@@ -126,6 +127,7 @@ TEST_F(SpeedPagesTest, MeasuredSpeedFollowsAlsoWhileTheOtherValuesAreHeld)
     std::memcpy(Loc_ptr_n(Loc_readback(LiveLoc::MeasuredSpeed), 4), "\x9c\xff\xff\xff", 4);  // -100
     poll_and_reply(Frm_mdb_speed_main_page());
     EXPECT_EQ(main_w<QLabel>("Panel_vel_speed_mis_dat")->text(), "-100");
+    EXPECT_EQ(main_w<FlowPanel>("Panel_vel_speed_mis_str")->caption(), "[051Dh,051Eh] Meas. Speed.");
     EXPECT_NE(Rec_get<int32_t>(DriveRecordBank[0], 556), 9);
     Frm_mdb_speed_main_destroy(0);
 }
