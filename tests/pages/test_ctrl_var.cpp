@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "controls/FlowPanel.h"
 #include "page_fixture.h"
 #include "page_units.h"
 #include "pages/fieldbus/Option_combo.h"
@@ -88,6 +89,30 @@ TEST_F(CtrlVarTest, UpdateStepTakesPolledOptionCodes)
     EXPECT_EQ(Rec_get<int16_t>(DriveRecordBank[0], 514), 2);
     EXPECT_EQ(Frm_mdb_ctrl_var_page().find<QComboBox>(0, "ComboBox_modo_halt")->currentIndex(), 2);
     Frm_mdb_ctrl_var_destroy(0);
+}
+
+}  // namespace
+}  // namespace pagetest
+
+namespace pagetest {
+namespace {
+
+// Captions from the dictionary (CiA 402) or the page's text after the tag (Modbus); without a link
+// the main window's combos are locked.
+TEST_F(CtrlVarTest, CaptionsAndAccessOfTheCombos)
+{
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
+    Frm_mdb_ctrl_var_create(0, host());
+    EXPECT_EQ(Frm_mdb_ctrl_var_page().find<FlowPanel>(0, "Panel_modo_com_time_out")->caption(), "[0411h] Mode timeout");
+    EXPECT_FALSE(Frm_mdb_ctrl_var_page().find<QComboBox>(0, "ComboBox_modo_halt")->isEnabled());
+    Frm_mdb_ctrl_var_destroy(0);
+    PageContext = 1;
+    Rec_set<uint16_t>(DriveRecordBank[1], RecOfs::BusType, 2);
+    Frm_cands402_ctrl_var_create(1, host());
+    EXPECT_EQ(Frm_cands402_ctrl_var_page().find<FlowPanel>(1, "Panel_halt_option_code")->caption(),
+              "[605Dh,0] Halt option code");
+    EXPECT_TRUE(Frm_cands402_ctrl_var_page().find<QComboBox>(1, "ComboBox_halt_option_code")->isEnabled());
+    Frm_cands402_ctrl_var_destroy(1);
 }
 
 }  // namespace

@@ -139,3 +139,21 @@ TEST_F(InputPagesTest, IoControlTakesNoSettingsButCaptureResultsFollow)
 
 }  // namespace
 }  // namespace pagetest
+
+namespace pagetest {
+namespace {
+
+// Check-box and combo captions: the setting field's address tag, then the page's own text.
+TEST_F(InputPagesTest, CaptionsCarryTheSettingFieldsTag)
+{
+    PageContext = 1;
+    setup(1, 1, 0, 3, 0);
+    Frm_mdb_input_create(1, host());
+    EXPECT_EQ(w<QCheckBox>("CheckBox_fine_corsa_CW_enable")->text(), "[0414h] End Stop CW");
+    EXPECT_EQ(w<QCheckBox>("CheckBox_fine_corsa_CCW_enable")->text(), "[0414h] End Run CCW");
+    EXPECT_EQ(w<QLabel>("Panel_input_4")->text(), "[0414h] Limit Switch Home");
+    Frm_mdb_input_destroy(1);
+}
+
+}  // namespace
+}  // namespace pagetest

@@ -108,12 +108,24 @@ TEST_F(SpeedPagesTest, MainSpeedTakesInsideSpeedOnlyFromItsOwnList)
         poll_and_reply(Frm_mdb_speed_main_page());
     EXPECT_EQ(Rec_get<int32_t>(DriveRecordBank[0], 556), 5);
     main_w<QTabWidget>("PageControl_rif_main_vel")->setCurrentIndex(1);
+    EXPECT_EQ(Frm_mdb_speed_main_page().edit_of(0, 556)->memo()->text(), "5");
     Rec_set<int32_t>(DriveReadBack, 556, 9);
     Frm_mdb_speed_main_page().tick();
     EXPECT_EQ(Rec_get<int32_t>(DriveRecordBank[0], 556), 5);
     poll_and_reply(Frm_mdb_speed_main_page());
     EXPECT_EQ(Rec_get<int32_t>(DriveRecordBank[0], 556), 9);
     EXPECT_EQ(u16(0, 596), 0);
+    Frm_mdb_speed_main_destroy(0);
+}
+
+TEST_F(SpeedPagesTest, ShownTabShowsItsValuesOfTheRecord)
+{
+    quiet_link();
+    set16(0, 596, 1);
+    Frm_mdb_speed_main_create(0, host());
+    Rec_set<uint32_t>(DriveRecordBank[0], 548, 4321);
+    main_w<QTabWidget>("PageControl_rif_main_vel")->setCurrentIndex(0);
+    EXPECT_EQ(Frm_mdb_speed_main_page().edit_of(0, 548)->memo()->text(), "4321");
     Frm_mdb_speed_main_destroy(0);
 }
 
