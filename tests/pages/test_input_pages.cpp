@@ -102,6 +102,8 @@ TEST_F(InputPagesTest, ContactLevelSetsItsBitAloneAndEveryEchoShowsTheWord)
     Q_EMIT Frm_cands402_input_page().find<QComboBox>(0, "ComboBox_fine_corsa_CW_volt")->activated(1);
     EXPECT_EQ(DriveRecordBank[0].b[2266], 0x5A);
     EXPECT_EQ(Frm_cands402_input_page().find<QLabel>(0, "Panel_in5_pos_mis_enable")->text(), "5Ah");
+    Q_EMIT Frm_cands402_input_page().find<QComboBox>(0, "ComboBox_fine_corsa_CCW_volt")->activated(0);
+    EXPECT_EQ(DriveRecordBank[0].b[2266], 0x52);
     Frm_cands402_input_destroy(0);
 }
 

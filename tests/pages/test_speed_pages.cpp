@@ -173,6 +173,25 @@ TEST_F(SpeedPagesTest, AuxSpeedStoredTypeSwitchesTheTabOnlyAndEnableSetsBitTwo)
     Frm_mdb_speed_aux_destroy(0);
 }
 
+// The polled type sets the combo, not the tab; a tab the user shows shows its record values.
+TEST_F(SpeedPagesTest, AuxSpeedTakesThePolledTypeAndShowsTheChosenTab)
+{
+    quiet_link();
+    set16(0, 598, 0);
+    Frm_mdb_speed_aux_create(0, host());
+    EXPECT_TRUE(aux_w<FlowPanel>("Panel_tipo_aux_speed")->caption().startsWith("[0502h] "));
+    Rec_set<uint16_t>(DriveReadBack, 598, 2);
+    Rec_set<uint16_t>(DriveReadBack, 594, 0);
+    poll_and_reply(Frm_mdb_speed_aux_page());
+    EXPECT_EQ(u16(0, 598), 2);
+    EXPECT_EQ(aux_w<QComboBox>("ComboBox_rif_aux_vel")->currentIndex(), 2);
+    EXPECT_EQ(aux_w<QTabWidget>("PageControl_rif_aux_vel")->currentIndex(), 0);
+    Rec_set<int32_t>(DriveRecordBank[0], 568, 321);
+    aux_w<QTabWidget>("PageControl_rif_aux_vel")->setCurrentIndex(1);
+    EXPECT_EQ(Frm_mdb_speed_aux_page().edit_of(0, 568)->memo()->text(), "321");
+    Frm_mdb_speed_aux_destroy(0);
+}
+
 TEST_F(SpeedPagesTest, ArchiveAuxEnableChangesSlotOneAndTheItalianItemKeepsItsTwoBlanks)
 {
     quiet_link();

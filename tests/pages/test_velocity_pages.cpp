@@ -85,6 +85,7 @@ TEST_F(VelocityPagesTest, ActualVelocityInEveryListAndTheErrorWordTakenWhole)
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 2314), 0x0003);
     EXPECT_EQ(Frm_cands402_profile_vel_page().find<QLabel>(0, "Panel_varflg")->text(), "0003h");
     EXPECT_TRUE(Frm_cands402_profile_vel_page().find<QCheckBox>(0, "CheckBox_enable_error_vel")->isChecked());
+    EXPECT_EQ(Frm_cands402_profile_vel_page().find<QLabel>(0, "Panel_enable_error_vel_on_off")->text(), "On");
     EXPECT_EQ(Frm_cands402_profile_vel_page().find<QLabel>(0, "Panel_prf_vel_velocity_actual_value_dat")->text(), "-55");
     Frm_cands402_profile_vel_destroy(0);
 }
