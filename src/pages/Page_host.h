@@ -83,6 +83,17 @@ enum class PageUnit : uint8_t {
     cands301_emerg_store,
     cands301_rpdo_map,
     cands301_tpdo_map,
+    mdb_speed_main,
+    mdb_speed_aux,
+    mdb_speed_rampe,
+    mdb_torque,
+    cands402_torque,
+    cands402_profile_vel,
+    cands402_velocity_mode,
+    mdb_ctrl_var,
+    cands402_ctrl_var,
+    mdb_input,
+    cands402_input,
 };
 
 // The tool windows a page opens through the shell's window registry (ToolWin kinds of the same
@@ -132,6 +143,8 @@ struct PageHostRec {
     void (*mark_io_display)() = nullptr;
     // The drive alarm's name (AlarmTexts) in LanguageIndex; null for an alarm number out of range.
     const char* (*alarm_name)(uint16_t alarm) = nullptr;
+    // Marks the main window's status display for repainting (MainStatusShadow = ~outputs).
+    void (*mark_status_display)() = nullptr;
 };
 extern PageHostRec PagesHost;
 

@@ -23,6 +23,11 @@
 #include "pages/fieldbus/Factor_page.h"
 #include "factors/Factor_tool.h"
 #include "pages/fieldbus/Frm_inout_control.h"
+#include "pages/fieldbus/Frm_cands402_ctrl_var.h"
+#include "pages/fieldbus/Frm_cands402_input.h"
+#include "pages/fieldbus/Frm_cands402_profile_vel.h"
+#include "pages/fieldbus/Frm_cands402_torque.h"
+#include "pages/fieldbus/Frm_cands402_velocity_mode.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
@@ -50,6 +55,12 @@
 #include "pages/fieldbus/Frm_cands301_emerg_store.h"
 #include "pages/fieldbus/Frm_cands301_rpdo_map.h"
 #include "pages/fieldbus/Frm_cands301_tpdo_map.h"
+#include "pages/fieldbus/Frm_mdb_ctrl_var.h"
+#include "pages/fieldbus/Frm_mdb_input.h"
+#include "pages/fieldbus/Frm_mdb_torque.h"
+#include "pages/fieldbus/Frm_mdb_speed_aux.h"
+#include "pages/fieldbus/Frm_mdb_speed_main.h"
+#include "pages/fieldbus/Frm_mdb_speed_rampe.h"
 
 PageHostRec PagesHost;
 
@@ -114,4 +125,15 @@ void Pages_install(const PageHostRec& host)
     host.install(PageUnit::cands301_emerg_store, Frm_cands301_emerg_store_entries());
     host.install(PageUnit::cands301_rpdo_map, Frm_cands301_rpdo_map_entries());
     host.install(PageUnit::cands301_tpdo_map, Frm_cands301_tpdo_map_entries());
+    host.install(PageUnit::mdb_speed_main, Frm_mdb_speed_main_entries());
+    host.install(PageUnit::mdb_speed_aux, Frm_mdb_speed_aux_entries());
+    host.install(PageUnit::mdb_speed_rampe, Frm_mdb_speed_rampe_entries());
+    host.install(PageUnit::mdb_torque, Frm_mdb_torque_entries());
+    host.install(PageUnit::cands402_torque, Frm_cands402_torque_entries());
+    host.install(PageUnit::cands402_profile_vel, Frm_cands402_profile_vel_entries());
+    host.install(PageUnit::cands402_velocity_mode, Frm_cands402_velocity_mode_entries());
+    host.install(PageUnit::mdb_ctrl_var, Frm_mdb_ctrl_var_entries());
+    host.install(PageUnit::cands402_ctrl_var, Frm_cands402_ctrl_var_entries());
+    host.install(PageUnit::mdb_input, Frm_mdb_input_entries());
+    host.install(PageUnit::cands402_input, Frm_cands402_input_entries());
 }

@@ -70,6 +70,17 @@ PageNode* node_of(PageUnit unit)
     case PageUnit::cands301_emerg_store: return &PageNode_cands301_emerg_store;
     case PageUnit::cands301_rpdo_map: return &PageNode_cands301_rpdo_map;
     case PageUnit::cands301_tpdo_map: return &PageNode_cands301_tpdo_map;
+    case PageUnit::mdb_speed_main: return &PageNode_mdb_speed_main;
+    case PageUnit::mdb_speed_aux: return &PageNode_mdb_speed_aux;
+    case PageUnit::mdb_speed_rampe: return &PageNode_mdb_speed_rampe;
+    case PageUnit::mdb_torque: return &PageNode_mdb_torque;
+    case PageUnit::cands402_torque: return &PageNode_cands402_torque;
+    case PageUnit::cands402_profile_vel: return &PageNode_cands402_profile_vel;
+    case PageUnit::cands402_velocity_mode: return &PageNode_cands402_velocity_mode;
+    case PageUnit::mdb_ctrl_var: return &PageNode_mdb_ctrl_var;
+    case PageUnit::cands402_ctrl_var: return &PageNode_cands402_ctrl_var;
+    case PageUnit::mdb_input: return &PageNode_mdb_input;
+    case PageUnit::cands402_input: return &PageNode_cands402_input;
     }
     return nullptr;
 }
@@ -183,5 +194,6 @@ PageHostRec Main_page_host()
         return bit >= 0 && bit < 32 && language < 3 ? AlarmTexts[bit][language] : nullptr;
     };
     host.mark_io_display = [] { MainStatusShadow = static_cast<uint8_t>(~Drive_status_get().outputs); };
+    host.mark_status_display = [] { MainStatusShadow = static_cast<uint8_t>(~Drive_status_get().outputs); };
     return host;
 }

@@ -25,6 +25,11 @@
 #include "pages/drive/Frm_test_i2t.h"
 #include "pages/fieldbus/Factor_page.h"
 #include "pages/fieldbus/Frm_inout_control.h"
+#include "pages/fieldbus/Frm_cands402_ctrl_var.h"
+#include "pages/fieldbus/Frm_cands402_input.h"
+#include "pages/fieldbus/Frm_cands402_profile_vel.h"
+#include "pages/fieldbus/Frm_cands402_torque.h"
+#include "pages/fieldbus/Frm_cands402_velocity_mode.h"
 #include "pages/fieldbus/Frm_mdb_control.h"
 #include "pages/fieldbus/Frm_cands402_gearbox.h"
 #include "pages/fieldbus/Frm_mdb_gearbox.h"
@@ -52,6 +57,12 @@
 #include "pages/fieldbus/Frm_cands301_emerg_store.h"
 #include "pages/fieldbus/Frm_cands301_rpdo_map.h"
 #include "pages/fieldbus/Frm_cands301_tpdo_map.h"
+#include "pages/fieldbus/Frm_mdb_ctrl_var.h"
+#include "pages/fieldbus/Frm_mdb_input.h"
+#include "pages/fieldbus/Frm_mdb_torque.h"
+#include "pages/fieldbus/Frm_mdb_speed_aux.h"
+#include "pages/fieldbus/Frm_mdb_speed_main.h"
+#include "pages/fieldbus/Frm_mdb_speed_rampe.h"
 #include "shell/Treectrl.h"
 
 namespace pagetest {
@@ -69,6 +80,7 @@ struct UnitRow {
     std::vector<std::pair<std::size_t, uint16_t>> image = {};  // 16-bit fields of the drive's image
     std::vector<uint16_t> buses = {1, 2};  // bus types whose page tree holds the unit
     bool bare = false;                 // no Panel_frm: the frame's own size
+    bool archive_timer = false;        // Timer_com runs in context 1 too
 };
 
 inline const std::vector<UnitRow>& page_units()
@@ -326,6 +338,57 @@ inline const std::vector<UnitRow>& page_units()
          "GroupBox_DS301_rpdo_map", {}, {}, {"8Bh", "1400h,1", "1400h,2", "1600h,0", "1600h,1", "1600h,2", "1600h,3", "1600h,4", "1600h,5", "1600h,6", "1600h,7", "1600h,8"}, true, {}, {2}},
         {"cands301_tpdo_map", &PageNode_cands301_tpdo_map, Frm_cands301_tpdo_map_page, "TFrame_CanDS301_TPDO_Map",
          "GroupBox_DS301_tpdo_map", {}, {}, {"8Ch", "1800h,1", "1800h,2", "1800h,3", "1A00h,0", "1A00h,1", "1A00h,2", "1A00h,3", "1A00h,4", "1A00h,5", "1A00h,6", "1A00h,7", "1A00h,8"}, true, {},
+         {2}},
+        // The speed pages poll the list of the tab shown (the reference type's at Create).
+        {"mdb_speed_main", &PageNode_mdb_speed_main, Frm_mdb_speed_main_page, "TFrame_mdb_speed_main",
+         "GroupBox_rif_speed",
+         {"FlowPanel_vel_max", "FlowPanel_vel_offset", "FlowPanel_filtro_vel", "FlowPanel_vel_interna",
+          "FlowPanel_impulsi_giro"},
+         {"45h", "0501h", "050Ah", "0500h", "051Dh", "051Eh"}, {}, true, {{596, 2}}, {1}},
+        {"mdb_speed_aux", &PageNode_mdb_speed_aux, Frm_mdb_speed_aux_page, "TFrame_mdb_speed_aux", "GroupBox_rif_speed",
+         {"FlowPanel_vel_max_aux", "FlowPanel_vel_offset_aux", "FlowPanel_vel_interna_aux", "FlowPanel_lim_coppia_max",
+          "FlowPanel_lim_coppia_offset"},
+         {"44h", "0502h", "0511h", "0512h", "0500h"}, {}, true, {{598, 2}}, {1}},
+        {"mdb_speed_rampe", &PageNode_mdb_speed_rampe, Frm_mdb_speed_rampe_page, "TFrame_mdb_speed_rampe",
+         "GroupBox_rampe", {"FlowPanel_acc_CW", "FlowPanel_dec_CW", "FlowPanel_acc_CCW", "FlowPanel_dec_CCW",
+          "FlowPanel_jerk"},
+         {"4Bh", "0513h", "0514h", "0515h", "0516h", "0517h", "0518h", "0519h", "051Ah", "051Bh", "051Ch", "0500h"},
+         {}, true, {}, {1}, false, true},
+        {"mdb_torque", &PageNode_mdb_torque, Frm_mdb_torque_page, "TFrame_mdb_torque", "GroupBox_rif_torque",
+         {"FlowPanel_coppia_max", "FlowPanel_coppia_offset", "FlowPanel_coppia_interna"},
+         {"44h", "0800h", "0801h", "0802h", "0803h"}, {}, true, {}, {1}},
+        {"cands402_torque", &PageNode_cands402_torque, Frm_cands402_torque_page, "TFrame_CanDS402_Torque",
+         "GroupBox_DS402_Torque", {"FlowPanel_target_torque", "FlowPanel_torque_slope"},
+         {}, {"84h", "6071h,0", "6077h,0", "6087h,0", "6088h,0"}, true, {}, {2}},
+        {"cands402_profile_vel", &PageNode_cands402_profile_vel, Frm_cands402_profile_vel_page,
+         "TFrame_CanDS402_Profile_Vel", "GroupBox_DS402_Profile_Vel",
+         {"FlowPanel_prf_vel_target_velocity", "FlowPanel_prf_vel_acceleration", "FlowPanel_prf_vel_deceleration",
+          "FlowPanel_prf_vel_window", "FlowPanel_prf_vel_window_time", "FlowPanel_prf_vel_threshold",
+          "FlowPanel_prf_vel_threshold_time", "FlowPanel_prf_vel_error", "FlowPanel_prf_vel_error_time"},
+         {}, {"84h", "60FFh,0", "6083h,0", "6084h,0", "606Ch,0"}, true, {}, {2}},
+        {"cands402_velocity_mode", &PageNode_cands402_velocity_mode, Frm_cands402_velocity_mode_page,
+         "TFrame_CanDS402_Velocity_Mode", "GroupBox_DS402_Profile_Vel",
+         {"FlowPanel_vl_target_velocity", "FlowPanel_vl_acc_delta_speed", "FlowPanel_vl_acc_delta_time",
+          "FlowPanel_vl_dec_delta_speed", "FlowPanel_vl_dec_delta_time", "FlowPanel_vl_velocity_min_amount",
+          "FlowPanel_vl_velocity_max_amount", "FlowPanel_vl_dim_factor_num", "FlowPanel_vl_dim_factor_den"},
+         {}, {"87h", "6042h,0", "6048h,1", "6048h,2", "6049h,1", "6049h,2", "6043h,0", "6044h,0"}, true, {}, {2}},
+        {"mdb_ctrl_var", &PageNode_mdb_ctrl_var, Frm_mdb_ctrl_var_page, "TFrame_mdb_ctrl_var", "GroupBox_mdb_ctrl_var",
+         {"FlowPanel_decel_op", "FlowPanel_decel_halt", "FlowPanel_dec_com_time_out", "FlowPanel_dec_fault_reaction",
+          "FlowPanel_emerg_lim_torque", "FlowPanel_vel_window", "FlowPanel_vel_win_dtime"},
+         {"4Fh", "0402h", "0403h", "0404h", "0405h", "0411h", "0412h", "0413h", "0415h", "0418h", "0416h", "0417h",
+          "0419h", "041Ah", "041Bh", "041Ch"},
+         {}, true, {}, {1}},
+        {"cands402_ctrl_var", &PageNode_cands402_ctrl_var, Frm_cands402_ctrl_var_page, "TFrame_CanDS402_Ctrl_Var",
+         "GroupBox_DS402_ctrl_var",
+         {"FlowPanel_vl_velocity_reference", "FlowPanel_vl_slow_down_time", "FlowPanel_vl_quick_stop_time",
+          "FlowPanel_emerg_lim_torque"},
+         {}, {"88h", "6007h,0", "605Ah,0", "605Dh,0", "605Eh,0", "604Eh,0", "6050h,0", "6051h,0", "201Dh,0"}, true, {},
+         {2}},
+        // Without bound edits: the frame's panel is checked, no edit.
+        {"mdb_input", &PageNode_mdb_input, Frm_mdb_input_page, "TFrame_mdb_input", "GroupBox_input_digitali", {},
+         {"48h", "0401h", "0414h", "041Dh", "041Eh", "041Fh", "0420h", "0421h", "0422h"}, {}, true, {}, {1}},
+        {"cands402_input", &PageNode_cands402_input, Frm_cands402_input_page, "TFrame_CanDS402_input",
+         "GroupBox_input_digitali", {}, {}, {"85h", "60FDh,0", "201Bh,0", "2052h,0", "2053h,0", "2054h,0"}, true, {},
          {2}},
     };
     return rows;

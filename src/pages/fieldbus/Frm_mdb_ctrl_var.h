@@ -1,0 +1,9 @@
+#pragma once
+// Control Setting page (Modbus): operational and halt decelerations, communication time-out,
+// fault reaction, halt option and speed-window check.
+#include "pages/ParamPage.h"
+
+PARAM_PAGE_UNIT_DECL(mdb_ctrl_var)
+
+// The timer's update step (copy condition checked).
+void Frm_mdb_ctrl_var_update();
