@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "link/Serrx.h"
 #include "link/Seriale.h"
 #include "page_fixture.h"
@@ -219,6 +221,23 @@ TEST_F(PagesTest, UnknownBusTypeSendsNoListAndLocksMainControls)
     EXPECT_EQ(kp->panel()->caption(), "Speed Kp");
     Frm_pid_vel_destroy(0);
     EditStateFlags = 0;
+}
+
+
+// The page suite covers every page of the tree: each node has its six entry points and a row above.
+TEST_F(PagesTest, EveryPageNodeHasItsEntryPointsAndARowOfTheSuite)
+{
+    std::size_t filled = 0;
+    for (PageNode* node : PageNodeTable) {
+        const bool has_all = node->PageCreate && node->PageDestroy && node->PageRefresh && node->PageSetLanguage &&
+                             node->PageSetAccess && node->PageGetSize;
+        EXPECT_TRUE(has_all) << node->text[1];
+        filled += has_all;
+        EXPECT_TRUE(std::any_of(page_units().begin(), page_units().end(),
+                                [node](const UnitRow& u) { return u.node == node; }))
+            << node->text[1];
+    }
+    EXPECT_EQ(filled, std::size_t{PAGE_NODE_COUNT});
 }
 
 }  // namespace
