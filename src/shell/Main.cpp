@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -534,6 +535,12 @@ void TForm_main::build_body()
     Panel_debug = new QWidget(central);
     Panel_debug->setObjectName("Panel_debug");
     main_column->addWidget(Panel_debug);
+    auto* debug_bar = new QHBoxLayout(Panel_debug);
+    debug_bar->setContentsMargins(0, 0, 0, 0);
+    BitBtn_F6 = new QPushButton(QStringLiteral("F6"), Panel_debug);
+    BitBtn_F6->setObjectName("BitBtn_F6");
+    debug_bar->addWidget(BitBtn_F6);
+    debug_bar->addStretch(1);
     Panel_filedat_flashx = new QWidget(central);
     Panel_filedat_flashx->setObjectName("Panel_filedat_flashx");
     main_column->addWidget(Panel_filedat_flashx);

@@ -16,6 +16,7 @@ class QComboBox;
 class QDate;
 class QGroupBox;
 class QLabel;
+class QPushButton;
 class QMenu;
 class QScrollArea;
 class QSplitter;
@@ -228,6 +229,8 @@ public:
 
     // Service panels, hidden at the first showing.
     QWidget* Panel_debug = nullptr;
+    QPushButton* BitBtn_F6 = nullptr;  // debug tool bar: the zeroing check dialog
+    void BitBtn_F6Click();
     QWidget* Panel_filedat_flashx = nullptr;
     // Its firmware controls: the file panel, drive reset, program, reload of the settings' file.
     ImageBox* Image_file_flash = nullptr;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include <QPushButton>
 #include <QAction>
 #include <QDialog>
 #include <QFileInfo>
@@ -212,6 +213,8 @@ void TForm_main::Main_files_connect()
     on(BitBtn_tar_sensor_pos, &TForm_main::BitBtn_tar_sensor_posClick);
     on(Menu_tar_sensor_pos, &TForm_main::BitBtn_tar_sensor_posClick);
     on(BitBtn_stato, &TForm_main::BitBtn_statoClick);
+    on(BitBtn_F6, &TForm_main::BitBtn_F6Click);
+    BitBtn_F6->setEnabled(Toolwin_available(ToolWin::AzzeraEncCk));
     Main_apply_drive_commands(EditStateFlags);
 }
 
@@ -285,19 +288,14 @@ void TForm_main::BitBtn_tar_sensor_posClick()
         message(MsgIcon::Warning, QString::fromUtf8(FEEDBACK_TEXT[Lang_index()]));
         return;
     }
-    int result = 0;
-    if (QWidget* check = Toolwin_create(ToolWin::TarPosSensorCk, this)) {
-        if (auto* dialog = qobject_cast<QDialog*>(check))
-            result = dialog->exec();
-        delete check;
-    }
-    if (result != 1 || Drive_status_get().alarm_word != 0)
+    if (Toolwin_run_modal(ToolWin::TarPosSensorCk, this) != 1 || Drive_status_get().alarm_word != 0)
         return;
-    if (QWidget* calibration = Toolwin_create(ToolWin::TarPosSensor, this)) {
-        if (auto* dialog = qobject_cast<QDialog*>(calibration))
-            dialog->exec();
-        delete calibration;
-    }
+    Toolwin_run_modal(ToolWin::TarPosSensor, this);
+}
+
+void TForm_main::BitBtn_F6Click()
+{
+    Toolwin_run_modal(ToolWin::AzzeraEncCk, this);
 }
 
 void TForm_main::BitBtn_statoClick()

@@ -1,5 +1,7 @@
 #include "shell/Toolwin.h"
 
+#include <QDialog>
+
 #include <array>
 #include <cstddef>
 
@@ -26,6 +28,17 @@ QWidget* Toolwin_create(ToolWin kind, QWidget* parent)
         return nullptr;
     s.window = s.factory(parent);
     return s.window;
+}
+
+int Toolwin_run_modal(ToolWin kind, QWidget* parent)
+{
+    int result = 0;
+    if (QWidget* window = Toolwin_create(kind, parent)) {
+        if (auto* dialog = qobject_cast<QDialog*>(window))
+            result = dialog->exec();
+        delete window;
+    }
+    return result;
 }
 
 QWidget* Toolwin_open(ToolWin kind) { return slot(kind).window; }

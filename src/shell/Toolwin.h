@@ -40,6 +40,9 @@ bool Toolwin_available(ToolWin kind);
 
 // Creates the window through its factory (nullptr without one) and keeps it as the open window.
 QWidget* Toolwin_create(ToolWin kind, QWidget* parent);
+// Creates the window, runs it modally when it is a dialog and destroys it: its modal result, 0
+// without a factory.
+int Toolwin_run_modal(ToolWin kind, QWidget* parent);
 
 // The open window of a kind, null while none is open (cleared when the window is destroyed).
 QWidget* Toolwin_open(ToolWin kind);

@@ -100,8 +100,9 @@ TEST_F(Catalogues, StoredRowsOfBothFamilies)
                 SCOPED_TRACE(std::to_string(i) + (pelsan ? " PELSAN" : " ORVEL"));
                 EXPECT_EQ(s.code, i);
                 EXPECT_EQ(s.group, i == 22 && pelsan ? 1 : r.group);
-                if (r.name != nullptr)
+                if (r.name != nullptr) {
                     EXPECT_STREQ(s.names[1], r.name);
+                }
                 EXPECT_STREQ(s.unit, r.unit);
                 EXPECT_STREQ(s.linear_unit, r.linear_unit);
                 EXPECT_EQ(Scope_signal_num(s), r.num);

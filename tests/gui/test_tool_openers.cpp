@@ -61,6 +61,17 @@ TEST_F(ToolOpenerTest, CalibrationCommand)
     EXPECT_TRUE(calibrating);
 }
 
+// The debug tool bar's button shows the zeroing check dialog modally and destroys it.
+TEST_F(ToolOpenerTest, DebugButtonShowsTheZeroingCheck)
+{
+    ASSERT_TRUE(main->BitBtn_F6->isEnabled());
+    bool shown = false;
+    filestest::when_modal<TForm_Azzera_Enc_Ck>([](TForm_Azzera_Enc_Ck* d) { d->reject(); }, &shown);
+    main->BitBtn_F6->click();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Toolwin_open(ToolWin::AzzeraEncCk), nullptr);
+}
+
 // The Feedback page reaches the six windows through the host's registry mapping.
 TEST_F(ToolOpenerTest, PageToolsAreTheToolWindows)
 {
