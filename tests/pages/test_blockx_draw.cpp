@@ -67,7 +67,12 @@ TEST_F(BlockSelectorTest, MainWindowNeedsTheLinkAndAnEditableField)
     EXPECT_TRUE(Blockx_hand_cursor());
     Blockx_value_set(b, 0);
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 598), 1);
-    EXPECT_EQ(queued_writes(), 1u);
+    ASSERT_EQ(queued_writes(), 1u);
+    const auto view = Seriale_view();
+    const auto& frame = view.entries.back().frame;  // 0502h = 1
+    ASSERT_GE(frame.size(), 10u);
+    EXPECT_EQ(frame[2] << 8 | frame[3], 0x0502);
+    EXPECT_EQ(frame[6] << 24 | frame[7] << 16 | frame[8] << 8 | frame[9], 1);
     Blockx_scale_leave(b);
     EXPECT_FALSE(Blockx_hand_cursor());
 }
