@@ -16,7 +16,7 @@ void LinkSharedState::reset()
     PageContext.store(0);
     SimInputMask.store(0);
     ScopeCaptureOn.store(0);
-    ScopeGenLive.store(0);
+    OscxPidOpen.store(0);
     Ser_status_seen.store(0);
     Sertx_line_timing_reset();
     Sertx_forget_read_list();

@@ -6,7 +6,7 @@ ScopeSignalTableRec ScopeFamilyCatalogue[2];
 ScopeSettingsRec ScopeSettings{};
 SignalGeneratorRec SignalGenerator;
 std::atomic<uint8_t> ScopeCaptureOn{0};
-std::atomic<uint8_t> ScopeGenLive{0};
+std::atomic<uint8_t> OscxPidOpen{0};
 ScopeEntriesRec ScopeEntries;
 
 const ScopeSignal* Scope_signal_at(uint16_t index)

@@ -109,7 +109,7 @@ extern SignalGeneratorRec SignalGenerator;
 
 // ---- capture flags ----
 extern std::atomic<uint8_t> ScopeCaptureOn;  // a capture runs
-extern std::atomic<uint8_t> ScopeGenLive;    // the regulator panel is open (OscxPidOpen)
+extern std::atomic<uint8_t> OscxPidOpen;     // the regulator panel is open
 
 // ---- entries of the oscilloscope ----
 // What the oscilloscope provides to the link and to the main window, installed by the

@@ -238,7 +238,7 @@ void Sertx_scope_ack(uint16_t position)
         return;
     uint8_t id = 0;
     uint16_t value = 0;
-    const bool extra = ScopeGenLive.load() && Sertx_gen_changed(id, value);
+    const bool extra = OscxPidOpen.load() && Sertx_gen_changed(id, value);
     Ser_req_ptr r = Ser_req_new(SerCmd::ScopeAck, extra ? 5 : 2);
     uint8_t* p = payload(*r);
     put16(p, ScopeStream.position);

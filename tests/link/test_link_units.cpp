@@ -246,7 +246,7 @@ TEST_F(Builders, ScopeAckAndSignalGenerator)
     ScopeStream.position = 0x1234;
     SignalGenerator.waveform.store(SignalGenerator.sent_waveform.load());
     Sertx_scope_ack(0);
-    ScopeGenLive.store(1);
+    OscxPidOpen.store(1);
     SignalGenerator.waveform.store(static_cast<uint8_t>(SignalGenerator.sent_waveform.load() + 1));
     Sertx_scope_ack(0);
     Sertx_scope_ack(0);  // nothing changed any more
