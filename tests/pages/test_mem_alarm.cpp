@@ -135,5 +135,30 @@ TEST_F(MemAlarmTest, AsksEveryTwoHundredMillisecondsAndRepaintsOnANewOrder)
     EXPECT_EQ(drive_funcs(*sim).back(), std::make_pair(1, 1));
 }
 
+// The alarm memory is asked for only while fewer than ten requests wait.
+TEST_F(MemAlarmTest, NoRequestWhileTenWait)
+{
+    quiet_link();
+    Frm_mem_alarm_create(0, host());
+    auto alarm_requests = [] {
+        std::size_t n = 0;
+        for (const auto& e : Seriale_view().entries)
+            n += e.frame.size() > 1 && e.frame[1] == SerCmd::AlarmMem;
+        return n;
+    };
+    for (uint8_t waiting : {10, 9}) {
+        SCOPED_TRACE(int{waiting});
+        Seriale_clear_queue();
+        for (uint8_t i = 0; i < waiting; ++i)
+            Sertx_drive_func(2, i);
+        ASSERT_EQ(Seriale_count(), waiting);
+        if (waiting == 9) {
+            ASSERT_TRUE(pump_until([&] { return alarm_requests() == 1; }, 3000));
+        }
+        pump_for(450);  // two ticks of the 200 ms timer
+        EXPECT_EQ(alarm_requests(), waiting == 10 ? 0u : 1u);
+    }
+}
+
 }  // namespace
 }  // namespace pagetest
