@@ -430,49 +430,7 @@ void show_application(const FactorTwin& t, uint8_t ctx)
     Utxgraph_set_text(find<QWidget>(t, ctx, "Panel_passo_polare_dat"), Graph_format_float(QStringLiteral("0.000"), pitch));
 }
 
-QString hex_text(uint32_t v, uint8_t size)
-{
-    return QString::number(v, 16).toUpper().rightJustified(size * 2, QLatin1Char('0')) + QLatin1Char('h');
-}
-
-uint32_t field_value(uint8_t ctx, const FactorPolarity& p)
-{
-    return p.size == 1 ? DriveRecordBank[ctx & 1].b[p.ofs] : Rec_get<uint16_t>(DriveRecordBank[ctx & 1], p.ofs);
-}
-
-void show_hex(const FactorTwin& t, uint8_t ctx, const FactorPolarity& p)
-{
-    Utxgraph_set_text(find<QWidget>(t, ctx, p.hex_panel), hex_text(field_value(ctx, p), p.size));
-}
-
-void set_check(const FactorTwin& t, uint8_t ctx, const FactorPolarity& p)
-{
-    if (PagesHost.set_check_on_off != nullptr)
-        PagesHost.set_check_on_off(find<QCheckBox>(t, ctx, p.check), find<QLabel>(t, ctx, p.on_off),
-                                   (field_value(ctx, p) & p.bit) != 0);
-}
-
 // ---- handlers ----
-
-void polarity_clicked(const FactorTwin& t, const FactorPolarity& p)
-{
-    const uint8_t ctx = handler_context(t);
-    auto* box = find<QCheckBox>(t, ctx, p.check);
-    if (ctx > 1 || box == nullptr || !box->isEnabled() || PagesHost.get_check_on_off == nullptr)
-        return;
-    const bool on = PagesHost.get_check_on_off(box, find<QLabel>(t, ctx, p.on_off)) != 0;
-    const uint32_t v = on ? field_value(ctx, p) | p.bit : field_value(ctx, p) & ~uint32_t{p.bit};
-    if (p.size == 1)
-        DriveRecordBank[ctx].b[p.ofs] = static_cast<uint8_t>(v);
-    else
-        Rec_set<uint16_t>(DriveRecordBank[ctx], p.ofs, static_cast<uint16_t>(v));
-    if (!t.send_before_hex)
-        show_hex(t, ctx, p);
-    if (ctx == 0)
-        Sertx_write_var(RecLoc(p.ofs));
-    if (t.send_before_hex)
-        show_hex(t, ctx, p);
-}
 
 void type_changed(const FactorTwin& t, int index)
 {
@@ -672,16 +630,15 @@ void build_polarity(const FactorTwin& t, QWidget* parent, QBoxLayout* column)
     QGroupBox* group = Page_group(parent, column, "GroupBox_polarity");
     group->setTitle(QStringLiteral("Polarity"));
     auto* rows = column_in(group);
-    for (const FactorPolarity& p : t.polarity) {
+    for (const FactorPolarity& p : t.polarity) {  // the page base handles them as bit controls
         auto* row = new QHBoxLayout;
         rows->addLayout(row);
         auto* box = new QCheckBox(group);
-        box->setObjectName(QString::fromLatin1(p.check));
+        box->setObjectName(QString::fromLatin1(p.bit->control));
         row->addWidget(box, 1);
-        Page_label(group, row, p.on_off);
-        if (group->findChild<QLabel*>(QString::fromLatin1(p.hex_panel)) == nullptr)
-            Page_label(group, row, p.hex_panel)->setFrameShape(QFrame::Panel);
-        QObject::connect(box, &QCheckBox::clicked, box, [&t, &p] { polarity_clicked(t, p); });
+        Page_label(group, row, p.bit->on_off);
+        if (group->findChild<QLabel*>(QString::fromLatin1(p.bit->hex_label)) == nullptr)
+            Page_label(group, row, p.bit->hex_label)->setFrameShape(QFrame::Panel);
     }
 }
 
@@ -857,15 +814,11 @@ void Factor_page_unbuild(const FactorTwin& t, uint8_t ctx) { free_app_edits(t, c
 
 void Factor_page_show_polarity(const FactorTwin& t, uint8_t ctx)
 {
-    for (const FactorPolarity& p : t.polarity) {
-        set_check(t, ctx, p);
-        show_hex(t, ctx, p);
-    }
+    t.page().step_show_bits(ctx);
 }
 
 void Factor_page_refresh(const FactorTwin& t, uint8_t ctx)
 {
-    Factor_page_show_polarity(t, ctx);
     show_app_edits(t, ctx);
     show_unit_lists(t, ctx);
     show_application(t, ctx);
@@ -890,9 +843,9 @@ void Factor_page_set_language(const FactorTwin& t, uint8_t ctx)
         Utxgraph_set_text(row, QString::fromUtf8(buf[0] != 0 ? buf : name));
     }
     for (const FactorPolarity& p : t.polarity) {
-        QWidget* box = find<QWidget>(t, ctx, p.check);
+        QWidget* box = find<QWidget>(t, ctx, p.bit->control);
         if (p.tagged && known)
-            Utxgraph_set_caption_txt(SlotLoc(ctx, p.ofs), box, p.caption[Lang_index()], nullptr, ctx);
+            Utxgraph_set_caption_txt(SlotLoc(ctx, p.bit->ofs), box, p.caption[Lang_index()], nullptr, ctx);
         else
             Utxgraph_set_text(box, QString::fromUtf8(p.caption[Lang_index()]));
     }
@@ -910,36 +863,9 @@ void Factor_page_set_language(const FactorTwin& t, uint8_t ctx)
 void Factor_page_set_access(const FactorTwin& t, uint8_t edit_state)
 {
     const bool known = ParamPage::bus_known(0);
-    for (const FactorPolarity& p : t.polarity) {
-        auto* box = find<QCheckBox>(t, 0, p.check);
-        if (known)
-            Utxgraph_enable_check(RecLoc(p.ofs), box, edit_state);
-        else if (box != nullptr)
-            box->setEnabled(false);
-    }
     for (int r = 0; r < 3; ++r) {
         auto* row = t.row_panels[r] != nullptr ? find<QWidget>(t, 0, t.row_panels[r]) : nullptr;
         if (row != nullptr && known)
             Utxgraph_enable_panel(RecLoc(t.page().spec().fields[r * 2].ofs), row, edit_state);
-    }
-}
-
-void Factor_page_copy_controls(const FactorTwin& t)
-{
-    ParamPage& page = t.page();
-    for (const FactorPolarity& p : t.polarity) {
-        if (!page.polled(p.ofs))
-            continue;
-        uint8_t* stored = DriveRecordBank[0].b + p.ofs;
-        const uint8_t* received = DriveReadBack.b + p.ofs;
-        bool changed = false;
-        if (t.copy_whole_field) {
-            changed = Utxgraph_copy_on_change(stored, received, p.size);
-        } else if ((Rec_get<uint16_t>(received, 0) ^ Rec_get<uint16_t>(stored, 0)) & p.bit) {
-            Rec_set<uint16_t>(stored, 0, static_cast<uint16_t>(Rec_get<uint16_t>(stored, 0) ^ p.bit));
-            changed = true;
-        }
-        if (changed)
-            Factor_page_show_polarity(t, 0);
     }
 }

@@ -29,14 +29,9 @@ extern const ComboSpec FactorAppAccelerationCombo;
 
 // ---- what a twin gives the calculator part ----
 
-// A polarity check box: one bit of a record field, with its state label and hex panel.
+// A polarity check box: a bit control of the page (its state label and hex panel), and its caption.
 struct FactorPolarity {
-    const char* check;
-    const char* on_off;
-    uint16_t ofs;
-    uint8_t size;  // 1 or 2 bytes
-    uint16_t bit;
-    const char* hex_panel;
+    const BitSpec* bit;
     const char* caption[3];
     bool tagged;  // the caption starts with the field's address tag
 };
@@ -47,8 +42,6 @@ struct FactorTwin {
     // Row panels over the factor edits (entries 0, 2, 4 of the six), with their names; null for none.
     const char* row_panels[3];
     const char* row_names[3][3];
-    bool copy_whole_field;  // the timer copies the polarity field whole, else only the check boxes' bits
-    bool send_before_hex;   // a click sends before the hex panel is renewed
     // "Calcola fattori": the result dialog of the twin for ctx over the page frame.
     void (*calculate)(uint8_t ctx, QWidget* frame);
 };
@@ -59,7 +52,6 @@ void Factor_page_unbuild(const FactorTwin& t, uint8_t ctx);
 void Factor_page_refresh(const FactorTwin& t, uint8_t ctx);
 void Factor_page_set_language(const FactorTwin& t, uint8_t ctx);
 void Factor_page_set_access(const FactorTwin& t, uint8_t edit_state);
-void Factor_page_copy_controls(const FactorTwin& t);
 // Check boxes, state labels and hex panel of the polarity of ctx.
 void Factor_page_show_polarity(const FactorTwin& t, uint8_t ctx);
 
@@ -69,7 +61,6 @@ PageHooks Factor_page_hooks(int (*select_list)(uint16_t bus_type), bool stamp_at
 {
     PageHooks h;
     h.select_list = select_list;
-    h.copy_controls = [](ParamPage&) { Factor_page_copy_controls(T); };
     h.build = [](ParamPage&, uint8_t ctx, QGroupBox* box, QVBoxLayout* l) { Factor_page_build(T, ctx, box, l); };
     h.unbuild = [](ParamPage&, uint8_t ctx) { Factor_page_unbuild(T, ctx); };
     h.refresh = [](ParamPage&, uint8_t ctx) { Factor_page_refresh(T, ctx); };

@@ -32,18 +32,20 @@ void calculate(uint8_t, QWidget* frame)
     dialog.exec();
 }
 
+// Bits 7 and 6 of the 607Eh byte; the tick copies the byte whole.
+const BitSpec BITS[] = {
+    {"CheckBox_polarity_pos", 1u << 7, false, "Panel_polarity_dat", OFS_POLARITY, "Panel_polarity_pos_on_off", 1, true},
+    {"CheckBox_polarity_vel", 1u << 6, false, "Panel_polarity_dat", OFS_POLARITY, "Panel_polarity_vel_on_off", 1, true},
+};
+
 const FactorTwin TWIN = {
     Frm_cands402_factor_page,
-    {{"CheckBox_polarity_pos", "Panel_polarity_pos_on_off", OFS_POLARITY, 1, 1u << 7, "Panel_polarity_dat",
-      {"Posizione", "Position", "Position"}, false},
-     {"CheckBox_polarity_vel", "Panel_polarity_vel_on_off", OFS_POLARITY, 1, 1u << 6, "Panel_polarity_dat",
-      {"Velocità", "Velocity", "Vitesse"}, false}},
+    {{&BITS[0], {"Posizione", "Position", "Position"}, false},
+     {&BITS[1], {"Velocità", "Velocity", "Vitesse"}, false}},
     {"Panel_position_factor", "Panel_vel_enc_factor", "Panel_accel_factor"},
     {{"Fattore pos", "Pos factor", "Facteur de pos"},
      {"Fattore vel enc", "Vel enc factor", "Facteur codeur vit."},
      {"Fattore accel", "Accel factor", "Facteur d'accél"}},
-    true,
-    true,
     calculate,
 };
 
@@ -52,7 +54,7 @@ const PageHooks HOOKS = Factor_page_hooks<TWIN>(select_list, true);
 const PageSpec SPEC = {
     "TFrame_CanDS402_Factor", "GroupBox_DS402_Factor",
     {"DS402 Fattori", "DS402 Factors", "DS402 Facteurs"},
-    FIELDS, std::size(FIELDS), LISTS, std::size(LISTS), HOOKS,
+    FIELDS, std::size(FIELDS), LISTS, std::size(LISTS), HOOKS, BITS, std::size(BITS),
 };
 
 }  // namespace

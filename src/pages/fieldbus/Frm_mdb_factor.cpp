@@ -38,16 +38,18 @@ void calculate(uint8_t, QWidget* frame)
     dialog.exec();
 }
 
+// Bit 0 of 0600h and of 0400h; the tick copies only that bit.
+const BitSpec BITS[] = {
+    {"CheckBox_pos_polarity", 1u << 0, false, "Panel_par_pos_flg_dat_pos_polarity", 670, "Panel_pos_polarity_on_off"},
+    {"CheckBox_vel_polarity", 1u << 0, false, "Panel_par_set_flg_dat_vel_polarity", 464, "Panel_vel_polarity_on_off"},
+};
+
 const FactorTwin TWIN = {
     Frm_mdb_factor_page,
-    {{"CheckBox_pos_polarity", "Panel_pos_polarity_on_off", 670, 2, 1u << 0, "Panel_par_pos_flg_dat_pos_polarity",
-      {"Inverti posizione", "Reverse position", "Inverser position"}, true},
-     {"CheckBox_vel_polarity", "Panel_vel_polarity_on_off", 464, 2, 1u << 0, "Panel_par_set_flg_dat_vel_polarity",
-      {"Inverti Velocità", "Reverse Speed", "Inverser Vitesse"}, true}},
+    {{&BITS[0], {"Inverti posizione", "Reverse position", "Inverser position"}, true},
+     {&BITS[1], {"Inverti Velocità", "Reverse Speed", "Inverser Vitesse"}, true}},
     {},
     {},
-    false,
-    false,
     calculate,
 };
 
@@ -56,7 +58,7 @@ const PageHooks HOOKS = Factor_page_hooks<TWIN>(select_list, false);
 const PageSpec SPEC = {
     "TFrame_mdb_factor", "GroupBox_mdb_factor",
     {"Fattori", "Factors", "Facteurs"},
-    FIELDS, std::size(FIELDS), LISTS, std::size(LISTS), HOOKS,
+    FIELDS, std::size(FIELDS), LISTS, std::size(LISTS), HOOKS, BITS, std::size(BITS),
 };
 
 }  // namespace
