@@ -2,8 +2,10 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QStyledItemDelegate>
+#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -136,4 +138,28 @@ QTimer* Page_frame_timer(QWidget* frame, const char* name, int ms, void (*tick)(
     QObject::connect(timer, &QTimer::timeout, timer, tick);
     timer->start();
     return timer;
+}
+
+QTableWidget* Page_grid(QWidget* parent, QBoxLayout* layout, const char* name, uint8_t ctx, int rows,
+                        const int* widths, int columns, int row_height, PageCellPaint paint)
+{
+    auto* grid = new QTableWidget(rows, columns, parent);
+    grid->setObjectName(QString::fromLatin1(name));
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(row_height);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    int width = 2 * grid->frameWidth();
+    for (int c = 0; c < columns; ++c) {
+        grid->setColumnWidth(c, widths[c]);
+        width += widths[c];
+    }
+    grid->setFixedSize(width, rows * row_height + 2 * grid->frameWidth());
+    grid->setItemDelegate(Page_cell_delegate(ctx, paint, grid));
+    if (layout != nullptr)
+        layout->addWidget(grid);
+    return grid;
 }

@@ -11,6 +11,7 @@ class Canvas;
 class FlowPanel;
 class MemoUpDwxBase;
 class QAbstractItemDelegate;
+class QTableWidget;
 class QObject;
 struct DrawRect;
 class QBoxLayout;
@@ -49,6 +50,11 @@ void Page_set_captions(QWidget* frame, const PageCaption* captions, std::size_t 
 using PageCellPaint = void (*)(uint8_t ctx, Canvas& canvas, const DrawRect& rect, int row, int column, bool selected);
 // A delegate for a grid of the frame of ctx that paints every cell through paint.
 QAbstractItemDelegate* Page_cell_delegate(uint8_t ctx, PageCellPaint paint, QObject* parent);
+// A painted grid named `name`: rows x columns cells of row_height pixels and the given column
+// widths, no headers, scroll bars, editing or selection, sized to fit, every cell painted by paint
+// for context ctx; added to layout when one is given.
+QTableWidget* Page_grid(QWidget* parent, QBoxLayout* layout, const char* name, uint8_t ctx, int rows,
+                        const int* widths, int columns, int row_height, PageCellPaint paint);
 
 // A timer of the frame, named `name`, running every `ms` ms from now on and calling `tick`.
 QTimer* Page_frame_timer(QWidget* frame, const char* name, int ms, void (*tick)());

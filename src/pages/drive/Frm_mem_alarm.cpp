@@ -118,23 +118,7 @@ void Timer_monitor_serialeTimer()
 
 void build(ParamPage& p, uint8_t ctx, QGroupBox* box, QVBoxLayout* layout)
 {
-    auto* grid = new QTableWidget(ROWS, COLUMNS, box);
-    grid->setObjectName(QString::fromLatin1(GRID));
-    layout->addWidget(grid);
-    grid->horizontalHeader()->hide();
-    grid->verticalHeader()->hide();
-    grid->verticalHeader()->setDefaultSectionSize(ROW_HEIGHT);
-    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionMode(QAbstractItemView::NoSelection);
-    int width = 2 * grid->frameWidth();
-    for (int c = 0; c < COLUMNS; ++c) {
-        grid->setColumnWidth(c, COLUMN_WIDTHS[c]);
-        width += COLUMN_WIDTHS[c];
-    }
-    grid->setFixedSize(width, ROWS * ROW_HEIGHT + 2 * grid->frameWidth());
-    grid->setItemDelegate(Page_cell_delegate(ctx, StringGrid_alarmDrawCell, grid));
+    Page_grid(box, layout, GRID, ctx, ROWS, COLUMN_WIDTHS, COLUMNS, ROW_HEIGHT, StringGrid_alarmDrawCell);
 
     auto* bar = new QFrame(p.frame(ctx)->findChild<QFrame*>(QStringLiteral("Panel_frm")));
     bar->setObjectName(QStringLiteral("ControlBar_mem_alarm"));

@@ -14,26 +14,7 @@ constexpr int ROW_HEIGHT = 20;
 QTableWidget* Cands301_grid(QWidget* parent, QBoxLayout* layout, const char* name, uint8_t ctx, int rows,
                             std::initializer_list<int> widths, PageCellPaint paint)
 {
-    auto* grid = new QTableWidget(rows, static_cast<int>(widths.size()), parent);
-    grid->setObjectName(QString::fromLatin1(name));
-    grid->horizontalHeader()->hide();
-    grid->verticalHeader()->hide();
-    grid->verticalHeader()->setDefaultSectionSize(ROW_HEIGHT);
-    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionMode(QAbstractItemView::NoSelection);
-    int width = 2 * grid->frameWidth();
-    int c = 0;
-    for (const int w : widths) {
-        grid->setColumnWidth(c++, w);
-        width += w;
-    }
-    grid->setFixedSize(width, rows * ROW_HEIGHT + 2 * grid->frameWidth());
-    grid->setItemDelegate(Page_cell_delegate(ctx, paint, grid));
-    if (layout != nullptr)
-        layout->addWidget(grid);
-    return grid;
+    return Page_grid(parent, layout, name, ctx, rows, widths.begin(), static_cast<int>(widths.size()), ROW_HEIGHT, paint);
 }
 
 namespace {
