@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "controls/Graph_rotx.h"
 #include "drivedata/Globvar.h"
 
 const char* const BlockSigns[2][3] = {{"+", "+", "+"}, {"-", "-", "-"}};
@@ -22,47 +23,10 @@ QFont Blockx_font(const char* family, int points, bool bold)
 
 void Blockx_flood_fill(Canvas& canvas, int x, int y, const QColor& colour)
 {
-    if (!canvas.active() || canvas.painter()->device()->devType() != QInternal::Image)
-        return;
-    const QImage& image = *static_cast<const QImage*>(canvas.painter()->device());
-    const int w = image.width();
-    const int h = image.height();
-    auto open = [&image](int px, int py) { return (image.pixel(px, py) & 0xFFFFFFu) != 0; };
-    if (x < 0 || y < 0 || x >= w || y >= h || !open(x, y))
-        return;
-    std::vector<uint8_t> seen(static_cast<std::size_t>(w) * h, 0);
-    std::vector<QPoint> seeds{{x, y}};
-    std::vector<QRect> spans;
-    while (!seeds.empty()) {
-        const QPoint p = seeds.back();
-        seeds.pop_back();
-        const auto row = static_cast<std::size_t>(p.y()) * w;
-        if (seen[row + p.x()])
-            continue;
-        int left = p.x();
-        int right = p.x();
-        while (left > 0 && !seen[row + left - 1] && open(left - 1, p.y()))
-            --left;
-        while (right + 1 < w && !seen[row + right + 1] && open(right + 1, p.y()))
-            ++right;
-        std::fill(seen.begin() + static_cast<std::ptrdiff_t>(row + left),
-                  seen.begin() + static_cast<std::ptrdiff_t>(row + right + 1), 1);
-        spans.emplace_back(left, p.y(), right - left + 1, 1);
-        for (const int ny : {p.y() - 1, p.y() + 1}) {
-            if (ny < 0 || ny >= h)
-                continue;
-            const auto nrow = static_cast<std::size_t>(ny) * w;
-            bool in_run = false;
-            for (int nx = left; nx <= right; ++nx) {
-                const bool fillable = !seen[nrow + nx] && open(nx, ny);
-                if (fillable && !in_run)
-                    seeds.emplace_back(nx, ny);
-                in_run = fillable;
-            }
-        }
-    }
-    for (const QRect& s : spans)
-        canvas.painter()->fillRect(s, colour);
+    const QBrush brush = canvas.brush;
+    canvas.brush = QBrush(colour);
+    Graph_rotx_flood_fill(canvas, x, y);
+    canvas.brush = brush;
 }
 
 // ---- shapes ----

@@ -136,6 +136,20 @@ TEST_F(BlockgraphTest, MainWindowSelectorNeedsTheLinkAndAStepOnTheScale)
     EXPECT_EQ(Seriale_count(), 1u);
 }
 
+// A click with no block under the pointer, or on a block that is not a selector, does nothing.
+TEST_F(BlockgraphTest, AClickOffTheSelectorsChangesNothing)
+{
+    EditStateFlags = EditState::Linked | EditState::Remote;
+    Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+    draw(0);
+    Blockgraph_current[0] = nullptr;
+    click();
+    Blockgraph_current[0] = &Block_motor;
+    click();
+    EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 598), 0);
+    EXPECT_EQ(Seriale_count(), 0u);
+}
+
 TEST_F(BlockgraphTest, HitTestUsesThePositionsOfTheContextUnderThePointer)
 {
     Rec_set<uint16_t>(DriveRecordBank[0], 594, 0x08);  // ramps on in the main window only
