@@ -1,9 +1,14 @@
 // Page figures: each page unit's Create (frame and edits built, then destroyed), and one
 // Timer_com tick of every open page when nothing changed (values polled, read-back equal); at
-// one tick per 10 ms, a tick time t uses t / 10 ms of a core.
+// one tick per 10 ms, a tick time t uses t / 10 ms of a core. The state-machine, control-word and
+// CiA 301 pages the same on their own bus, and the drawings they make when a value changes (the
+// state diagrams, every cell of the CiA 301 grids).
 #include <benchmark/benchmark.h>
 
+#include <QImage>
 #include <QWidget>
+
+#include <span>
 
 #include "drivedata/Sortdat.h"
 #include "link/Serrx.h"
@@ -35,7 +40,18 @@
 #include "pages/fieldbus/Frm_mdb_pos_hp.h"
 #include "pages/fieldbus/Frm_mdb_pos_in1_tac.h"
 #include "pages/fieldbus/Frm_mdb_pos_par.h"
+#include "pages/fieldbus/Cands301_grid.h"
+#include "pages/fieldbus/Frm_cands301.h"
+#include "pages/fieldbus/Frm_cands301_dat_com.h"
+#include "pages/fieldbus/Frm_cands301_emerg_store.h"
+#include "pages/fieldbus/Frm_cands301_rpdo_map.h"
+#include "pages/fieldbus/Frm_cands301_tpdo_map.h"
+#include "pages/fieldbus/Frm_cands402_ctrl.h"
+#include "pages/fieldbus/Frm_cands402_stm.h"
+#include "pages/fieldbus/Frm_mdb_ctrl.h"
+#include "pages/fieldbus/Frm_mdb_stm.h"
 #include "diagrams/Blocks_dat.h"
+#include "diagrams/Blocks_stm.h"
 #include "platform/Msgbox.h"
 #include "shell/Main_page_host.h"
 
@@ -44,6 +60,7 @@ namespace {
 struct BenchUnit {
     const char* name;
     ParamPage& (*page)();
+    uint16_t bus = 1;  // of slot 0 while the page is measured
 };
 const BenchUnit UNITS[] = {{"field_bus", Frm_field_bus_page}, {"motore", Frm_motore_page},
                            {"pid_vel", Frm_pid_vel_page},     {"pid_cor", Frm_pid_cor_page},
@@ -80,35 +97,114 @@ void prepare()
     DriveUiFlags.fetch_and(static_cast<uint8_t>(~UiFlag::Remote));
 }
 
-void BM_PageCreate(benchmark::State& state)
+// Slot 0 and its read-back on bus.
+void on_bus(uint16_t bus)
+{
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, bus);
+    DriveReadBack = DriveRecordBank[0];
+}
+
+void page_create(benchmark::State& state, const BenchUnit* units)
 {
     prepare();
-    const BenchUnit& u = UNITS[state.range(0)];
+    const BenchUnit& u = units[state.range(0)];
     state.SetLabel(u.name);
+    on_bus(u.bus);
     QWidget host;
     for (auto _ : state) {
         u.page().create(0, &host);
         u.page().destroy(0);
     }
 }
+void BM_PageCreate(benchmark::State& state) { page_create(state, UNITS); }
 BENCHMARK(BM_PageCreate)->DenseRange(0, std::size(UNITS) - 1)->Unit(benchmark::kMicrosecond);
 
-void BM_PageTickNoChange(benchmark::State& state)
+// Ticks of the pages, all open, when nothing changed.
+void pages_tick(benchmark::State& state, std::span<const BenchUnit> units)
 {
-    prepare();
     QWidget host;
-    for (const BenchUnit& u : UNITS) {
+    for (const BenchUnit& u : units) {
         u.page().create(0, &host);
         u.page().tick();  // the list goes out (without a link: at once)
     }
     Ser_list_reply_count.fetch_add(1);  // a reply since: every polled field is compared
     for (auto _ : state)
-        for (const BenchUnit& u : UNITS)
+        for (const BenchUnit& u : units)
             u.page().tick();
-    for (const BenchUnit& u : UNITS)
+    for (const BenchUnit& u : units)
         u.page().destroy(0);
 }
+void BM_PageTickNoChange(benchmark::State& state)
+{
+    prepare();
+    pages_tick(state, UNITS);
+}
 BENCHMARK(BM_PageTickNoChange)->Unit(benchmark::kMicrosecond);
+
+// State-machine, control-word and CiA 301 pages, each on its own bus.
+const BenchUnit BUS_UNITS[] = {{"cands402_stm", Frm_cands402_stm_page, 2},
+                               {"mdb_stm", Frm_mdb_stm_page, 1},
+                               {"cands402_ctrl", Frm_cands402_ctrl_page, 2},
+                               {"mdb_ctrl", Frm_mdb_ctrl_page, 1},
+                               {"cands301", Frm_cands301_page, 2},
+                               {"cands301_dat_com", Frm_cands301_dat_com_page, 2},
+                               {"cands301_emerg_store", Frm_cands301_emerg_store_page, 2},
+                               {"cands301_rpdo_map", Frm_cands301_rpdo_map_page, 2},
+                               {"cands301_tpdo_map", Frm_cands301_tpdo_map_page, 2}};
+
+void BM_BusPageCreate(benchmark::State& state) { page_create(state, BUS_UNITS); }
+BENCHMARK(BM_BusPageCreate)->DenseRange(0, std::size(BUS_UNITS) - 1)->Unit(benchmark::kMicrosecond);
+
+void BM_BusPageTickNoChange(benchmark::State& state)
+{
+    prepare();
+    const BenchUnit& u = BUS_UNITS[state.range(0)];
+    state.SetLabel(u.name);
+    on_bus(u.bus);
+    pages_tick(state, {&u, 1});
+}
+BENCHMARK(BM_BusPageTickNoChange)->DenseRange(0, std::size(BUS_UNITS) - 1)->Unit(benchmark::kMicrosecond);
+
+// Every cell of the store grid (4 x 4), the error history (9 x 3) and a PDO list (9 x 2), with the
+// rows' values shown.
+void BM_Cands301GridsPaint(benchmark::State& state)
+{
+    prepare();
+    Ser_link_flags.fetch_or(LinkFlag::Answers);
+    const uint32_t words[8] = {0x60400010, 0x60600008, 0x607A0020, 0, 0, 0, 0, 0};
+    QImage image(300, 20, QImage::Format_RGB32);
+    Canvas canvas(&image);
+    const DrawRect cell{0, 0, 121, 20};
+    for (auto _ : state) {
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 4; ++column)
+                StringGrid_par_writeDrawCell(0, canvas, cell, row, column, false);
+        for (int row = 0; row < 9; ++row)
+            for (int column = 0; column < 3; ++column)
+                StringGrid_alarmDrawCell(0, canvas, cell, row, column, false);
+        for (int row = 0; row < 9; ++row)
+            for (int column = 0; column < 2; ++column)
+                Frm_cands301_tpdo_map_draw_cell(canvas, column, row, cell, words);
+    }
+    Ser_link_flags.fetch_and(static_cast<uint8_t>(~LinkFlag::Answers));
+}
+BENCHMARK(BM_Cands301GridsPaint)->Unit(benchmark::kMicrosecond);
+
+// Both state diagrams drawn live with a new state each time, as a status-word change draws them.
+void BM_StateDiagramsDraw(benchmark::State& state)
+{
+    ImageBox can;
+    can.resize(358, 337);
+    ImageBox mdb;
+    mdb.resize(358, 367);
+    uint16_t n = 0;
+    for (auto _ : state) {
+        Blocks_can_stm_draw(&can, static_cast<uint16_t>(n % 9), 1);
+        Blocks_mdb_stm_draw(&mdb, static_cast<uint16_t>(n % 8), 1);
+        ++n;
+    }
+}
+BENCHMARK(BM_StateDiagramsDraw)->Unit(benchmark::kMicrosecond);
 
 // The full speed diagram (ramps, notch and Iq filter on) placed and painted on an 1100 x 400 image.
 void BM_SpeedDiagramPaint(benchmark::State& state)

@@ -25,6 +25,8 @@
 #include "pages/fieldbus/Frm_cands301_tpdo_map.h"
 #include "pages/fieldbus/Pdo_map.h"
 #include "pages/drive/Frm_pid_vel.h"
+#include "shell/Form_send_drive.h"
+#include "shell/Main_files.h"
 
 namespace pagetest {
 namespace {
@@ -252,6 +254,83 @@ TEST_F(Cands301Test, StoreStateCellWithoutTheSendThreadShowsDashes)
     });
     EXPECT_EQ(got, dashes);
     BusLiveValues.store[0] = {};
+}
+
+// A data set sent to the drive while the page asks for the store state finishes.
+TEST_F(Cands301Test, DriveDataSendFinishesWithTheStorePageOpen)
+{
+    connect_drive(2);
+    const auto store_requests = [this] {
+        int n = 0;
+        for (const SimLogEntry& e : sim->requests(7))
+            n += e.bytes.size() > 2 && e.bytes[2] == 6;
+        return n;
+    };
+    Frm_cands301_dat_com_create(0, host());
+    DriveRecordBank[0].b[1500] ^= 0x5A;
+    Main_prepare_drive_job(DriveRecordBank[0], nullptr);
+    TForm_send_drive send(main.get());
+    send.show();
+    ASSERT_TRUE(pump_until([&] { return send.BitBtn_send_all->isEnabled() && store_requests() > 0; }, 8000));
+    sim->clear_log();
+    send.BitBtn_send_all->click();
+    EXPECT_TRUE(pump_until([&] { return send.message_lines().value(1) == "Write Finished"; }, 15000));
+    EXPECT_EQ(send.message_colour(), clGreen);
+    EXPECT_GE(sim->request_count(6), 10u) << "the whole record";
+    send.close();
+    Frm_cands301_dat_com_destroy(0);
+}
+
+// Header rows of the three grids and the store grid's type texts, in each language.
+TEST_F(Cands301Test, GridHeadersAndStoreTypesByLanguage)
+{
+    quiet_link(2);  // the drive answers: the store rows are live
+    struct Text {
+        int at;  // column of a header cell, row of a type cell
+        const char* text[3];
+    };
+    const Text store_head[] = {{0, {"N°", "N°", "N°"}},
+                               {1, {"Dato", "Data", "Données"}},
+                               {2, {"Tipo", "Type", "Type"}},
+                               {3, {"Stato", "State", "état"}}};
+    const Text store_types[] = {{1, {"Salva Tutto", "Save all", "Sauver tous"}},
+                                {2, {"Salva DS301", "Save DS301", "Sauver DS301"}},
+                                {3, {"Salva D402", "Save D402", "Sauver D402"}}};
+    const Text alarm_head[] = {{0, {"N°", "N°", "N°"}}, {1, {"Codice", "Code", "Code"}}, {2, {"Allarme", "Alarm", "Alarme"}}};
+    const Text pdo_head[] = {{0, {"N°", "N°", "N°"}}, {1, {"Dati Mappati", "Mapped Data", "Données cartographiées"}}};
+    const uint32_t words[8] = {};
+    const auto header = [](const char* t) {
+        return cell(121, [t](Canvas& c, const DrawRect& r) { Cands301_header_cell(c, r, QString::fromUtf8(t)); });
+    };
+    for (uint8_t lang = 0; lang < 3; ++lang) {
+        SCOPED_TRACE(int{lang});
+        LanguageIndex = lang;
+        for (const Text& h : store_head)
+            EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { StringGrid_par_writeDrawCell(0, c, r, 0, h.at, false); }),
+                      header(h.text[lang]))
+                << h.text[lang];
+        for (const Text& t : store_types) {
+            const QImage expected = cell(121, [&](Canvas& c, const DrawRect& r) {
+                Cands301_text_cell(c, Cands301_white_cell(c, r), QString::fromUtf8(t.text[lang]), false, clBlack,
+                                   AlignCentre);
+            });
+            EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { StringGrid_par_writeDrawCell(0, c, r, t.at, 2, false); }),
+                      expected)
+                << t.text[lang];
+        }
+        for (const Text& h : alarm_head)
+            EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { StringGrid_alarmDrawCell(0, c, r, 0, h.at, false); }),
+                      header(h.text[lang]))
+                << h.text[lang];
+        for (const Text& h : pdo_head) {
+            EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { Frm_cands301_rpdo_map_draw_cell(c, h.at, 0, r, words); }),
+                      header(h.text[lang]))
+                << h.text[lang];
+            EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { Frm_cands301_tpdo_map_draw_cell(c, h.at, 0, r, words); }),
+                      header(h.text[lang]))
+                << h.text[lang];
+        }
+    }
 }
 
 // ---- error history ----

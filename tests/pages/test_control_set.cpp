@@ -6,6 +6,7 @@
 #include <QScrollArea>
 
 #include "controls/FlowPanel.h"
+#include "diagram_draws.h"
 #include "diagrams/Blockgraph.h"
 #include "diagrams/Form_block.h"
 #include "gui/files_fixture.h"
@@ -106,6 +107,46 @@ TEST_F(ControlSetTest, ResizingTheBuiltPageDrawsTheDiagramCentredAgain)
     pump_for(50);
     EXPECT_EQ(Blockgraph_origin[0].x(), (scroll->viewport()->width() - (626 + 20)) / 2 + 10);
     EXPECT_NE(scroll->viewport()->width(), w);
+    Frm_mdb_control_destroy(0);
+}
+
+// Resizes of the diagram's scroll box (its viewport), whichever frame holds it.
+class ViewportResizes : public QObject {
+public:
+    explicit ViewportResizes(std::function<void()> on_resize) : on_resize_(std::move(on_resize))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~ViewportResizes() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize && watched->parent() != nullptr &&
+            watched->parent()->objectName() == QLatin1String("ScrollBox_Block"))
+            on_resize_();
+        return false;
+    }
+
+private:
+    std::function<void()> on_resize_;
+};
+
+// The frame is shown (and its scroll box resized) before Create's own steps: those resizes draw
+// nothing; the first drawing is Refresh's, after Create cleared the block under the pointer.
+TEST_F(ControlSetTest, AResizeDuringCreateDrawsNothing)
+{
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
+    Blockgraph_current[0] = &Block_speed_limit;  // cleared by Create's steps, before Refresh
+    int early_resizes = 0;
+    int early_draws = 0;
+    const ViewportResizes resizes([&] { early_resizes += Blockgraph_current[0] != nullptr; });
+    DiagramDraws draws;
+    draws.on_draw = [&] { early_draws += Blockgraph_current[0] != nullptr; };
+    Frm_mdb_control_create(0, host());
+    EXPECT_GT(early_resizes, 0) << "no resize reached the page during Create";
+    EXPECT_EQ(early_draws, 0);
+    EXPECT_EQ(draws.count, 1);
     Frm_mdb_control_destroy(0);
 }
 

@@ -3,6 +3,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <string>
+#include <vector>
+
 #include "controls/FlowPanel.h"
 #include "page_fixture.h"
 #include "page_units.h"
@@ -96,6 +99,71 @@ TEST_F(CtrlVarTest, UpdateStepTakesPolledOptionCodes)
 
 namespace pagetest {
 namespace {
+
+// Every option combo's items in each language, as the drive's option codes name them; each fits
+// its fixed row (35 or 40 characters, the terminator included) and is shown without padding.
+TEST_F(CtrlVarTest, OptionItemsByLanguage)
+{
+    struct Combo {
+        bool modbus;
+        const char* name;
+        int row;
+        std::vector<const char*> items[3];
+    };
+    const Combo combos[] = {
+        {false, "ComboBox_abort_connection_option_code", 35,
+         {{"[0] Nessuna azione", "[1] Malfunzionamento", "[2] Disabilta Tensione", "[3] Stop veloce"},
+          {"[0] No action", "[1] Malfunction", "[2] Disable Voltage", "[3] Quick stop"},
+          {"[0] Aucune action", "[1] Anomalie", "[2] Désactiver la tension", "[3] Arrêt rapide"}}},
+        {false, "ComboBox_quick_stop_option_code", 40,
+         {{"[0] Disabilita drive", "[1] Rampa lenta", "[2] Rampa veloce", "[5] Rampa lenta(Q.S.)", "[6] Rampa veloce(Q.S.)"},
+          {"[0] Disable drive", "[1] Slow down ramp", "[2] Quick stop ramp", "[5] Slow stop ramp(Q.S.)",
+           "[6] Quick stop ramp(Q.S.)"},
+          {"[0] Désactiver drive", "[1] Ralent. rampe", "[2] Arrêt rapide", "[5] Ralent. rampe(Q.S.)",
+           "[6] Arrêt rapide(Q.S.)"}}},
+        {false, "ComboBox_halt_option_code", 40,
+         {{"[0] Disabilita drive", "[1] Rampa lenta", "[2] Rampa veloce"},
+          {"[0] Disable drive", "[1] Slow down ramp", "[2] Quick stop ramp"},
+          {"[0] Désactiver drive", "[1] Ralent. rampe", "[2] Arrêt rapide"}}},
+        {false, "ComboBox_fault_reaction_option_code", 40,
+         {{"[0] Disabilita drive", "[1] Rampa lenta", "[2] Rampa veloce", "[3] Limite coppia"},
+          {"[0] Disable drive", "[1] Slow down ramp", "[2] Quick stop ramp", "[3] Torque limit"},
+          {"[0] Désactiver drive", "[1] Ralent. rampe", "[2] Arrêt rapide", "[3] Limite couple"}}},
+        {true, "ComboBox_modo_com_time_out", 35,
+         {{"[0] Nessuna azione", "[1] Disabilita potenza", "[2] Decelerazione"},
+          {"[0] No action", "[1] Disable power", "[2] Deceleration"},
+          {"[0] Aucune action", "[1] Désactiver l'énergie", "[2] Décélération"}}},
+        {true, "ComboBox_modo_fault_reaction", 40,
+         {{"[0] Disabilita potenza", "[1] Rampa decelerazione", "[2] Limite coppia"},
+          {"[0] Disable power", "[1] Deceleration ramp", "[2] Torque limit"},
+          {"[0] Désactiver l'énergie", "[1] Ralent. rampe", "[2] Limite couple"}}},
+        {true, "ComboBox_modo_halt", 40,
+         {{"[0] Disabilita potenza", "[1] Rampa power off", "[2] Rampa power on"},
+          {"[0] Disable power", "[1] Ramp power off", "[2] Ramp power on"},
+          {"[0] Désactiver l'énergie", "[1] Rampe power off", "[2] Rampe power on"}}},
+    };
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
+    Frm_mdb_ctrl_var_create(0, host());
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 2);
+    Frm_cands402_ctrl_var_create(0, host());
+    for (uint8_t lang = 0; lang < 3; ++lang) {
+        LanguageIndex = lang;
+        Frm_mdb_ctrl_var_set_language(0);
+        Frm_cands402_ctrl_var_set_language(0);
+        for (const Combo& c : combos) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::to_string(lang));
+            ParamPage& page = c.modbus ? Frm_mdb_ctrl_var_page() : Frm_cands402_ctrl_var_page();
+            auto* combo = page.find<QComboBox>(0, c.name);
+            ASSERT_EQ(combo->count(), static_cast<int>(c.items[lang].size()));
+            for (int i = 0; i < combo->count(); ++i) {
+                EXPECT_EQ(combo->itemText(i), QString::fromUtf8(c.items[lang][i]));
+                EXPECT_LT(combo->itemText(i).size(), c.row);
+            }
+        }
+    }
+    Frm_cands402_ctrl_var_destroy(0);
+    Frm_mdb_ctrl_var_destroy(0);
+}
 
 // Captions from the dictionary (CiA 402) or the page's text after the tag (Modbus); without a link
 // the main window's combos are locked.

@@ -163,6 +163,33 @@ TEST_F(RampsPageTest, TogglingSRedrawsAtOnceAndSendsTheWord)
     Frm_mdb_speed_rampe_destroy(0);
 }
 
+// The sketch fills its panel, 375 x 211 at the page's own size; a larger page draws it again at
+// the new size.
+TEST_F(RampsPageTest, SketchFollowsItsPanel)
+{
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
+    ramps(0, 1000, 1000, 1000, 1000);
+    Rec_set<uint16_t>(DriveRecordBank[0], 594, 0);
+    Frm_mdb_speed_rampe_create(0, host());
+    auto* image = Frm_mdb_speed_rampe_page().find<ImageBox>(0, "Image_ramp");
+    auto* panel = Frm_mdb_speed_rampe_page().find<QWidget>(0, "Panel20");
+    QWidget* frame = Frm_mdb_speed_rampe_page().frame(0);
+    EXPECT_EQ(image->size(), QSize(W, H));
+    EXPECT_EQ(image->image().size(), QSize(W, H));
+    frame->resize(frame->width() + 200, frame->height() + 150);
+    ASSERT_TRUE(pump_until([&] { return image->width() > W && image->height() > H; }, 2000));
+    EXPECT_EQ(image->size(), panel->size());
+    const int w = image->width();
+    const int h = image->height();
+    ASSERT_EQ(image->image().size(), QSize(w, h));
+    EXPECT_EQ(image->image().pixelColor(w - 15, h - 15), QColor(Qt::black));  // the time axis' tip
+    const auto c = RampGraph_curve(w, h, 1000, 1000, 1000, 1, false);
+    EXPECT_EQ(c[3].y, 20);
+    const QPoint acc_mid((c[0].x + c[1].x) / 2, (c[0].y + c[1].y) / 2);
+    EXPECT_EQ(image->image().pixelColor(acc_mid), QColor(0x00, 0x00, 0xA0));
+    Frm_mdb_speed_rampe_destroy(0);
+}
+
 // The archive's sketch follows its record through its own timer only while list reads are on.
 TEST_F(RampsPageTest, ArchiveSketchFollowsEditsOnlyWithListReads)
 {

@@ -7,6 +7,8 @@
 #include <QTabWidget>
 
 #include "controls/FlowPanel.h"
+#include "diagram_draws.h"
+#include "diagrams/Blocks_dat.h"
 #include "page_fixture.h"
 #include "page_units.h"
 
@@ -190,6 +192,32 @@ TEST_F(SpeedPagesTest, AuxSpeedTakesThePolledTypeAndShowsTheChosenTab)
     aux_w<QTabWidget>("PageControl_rif_aux_vel")->setCurrentIndex(1);
     EXPECT_EQ(Frm_mdb_speed_aux_page().edit_of(0, 568)->memo()->text(), "321");
     Frm_mdb_speed_aux_destroy(0);
+}
+
+// With the Control Set page open, the enable box and a new reference type each draw its diagram
+// once; picking the type already stored draws nothing.
+TEST_F(SpeedPagesTest, AuxSpeedRedrawsTheControlDiagramOnceForEachChange)
+{
+    quiet_link();
+    set16(0, 466, 0);
+    set16(0, 598, 0);
+    set16(0, 594, 0x0019);
+    Frm_mdb_control_create(0, host());
+    Frm_mdb_speed_aux_create(0, host());
+    DiagramDraws draws;
+    auto* box = aux_w<QCheckBox>("CheckBox_enable_aux_speed");
+    box->setEnabled(true);
+    box->click();
+    EXPECT_EQ(u16(0, 594), 0x001D);
+    EXPECT_EQ(draws.count, 1);
+    auto* type = aux_w<QComboBox>("ComboBox_rif_aux_vel");
+    Q_EMIT type->activated(2);
+    EXPECT_EQ(draws.count, 2);
+    EXPECT_EQ(std::find(Blocks_speed, Blocks_speed + BLOCKS_SPEED, &Block_sum_aux), Blocks_speed + BLOCKS_SPEED);
+    Q_EMIT type->activated(2);
+    EXPECT_EQ(draws.count, 2);
+    Frm_mdb_speed_aux_destroy(0);
+    Frm_mdb_control_destroy(0);
 }
 
 TEST_F(SpeedPagesTest, ArchiveAuxEnableChangesSlotOneAndTheItalianItemKeepsItsTwoBlanks)

@@ -159,6 +159,8 @@ TEST_F(StmPageTest, ModbusPageNamesByLanguage)
     ASSERT_TRUE(pump_until([&] { return text(p, 0, "Panel_state_machine_dat") == "Fault"; }, 3000));
     status(0);
     ASSERT_TRUE(pump_until([&] { return text(p, 0, "Panel_state_machine_dat") == "Switch on disabled"; }, 3000));
+    EXPECT_EQ(text(p, 0, "Panel_state_machine_str"), "State Machine");
+    EXPECT_EQ(p.find<QGroupBox>(0, "GroupBox_state_machine")->title(), "State Machine");
     LanguageIndex = 0;
     Frm_mdb_stm_set_language(0);
     ASSERT_TRUE(pump_until([&] { return text(p, 0, "Panel_state_machine_dat") == "Potenza Off"; }, 3000));

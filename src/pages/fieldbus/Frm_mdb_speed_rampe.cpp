@@ -1,6 +1,7 @@
 #include "pages/fieldbus/Frm_mdb_speed_rampe.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabWidget>
@@ -103,6 +104,24 @@ void bit_changed(ParamPage&, uint8_t ctx, int index)
     }
 }
 
+// The sketch follows its panel: once drawn, a new size draws it again at that size.
+class SketchResize : public QObject {
+public:
+    SketchResize(uint8_t ctx, QObject* parent) : QObject(parent), ctx_(ctx) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* image = static_cast<ImageBox*>(watched);
+        if (event->type() == QEvent::Resize && !image->image().isNull() && image->image().size() != image->size())
+            draw(ctx_);
+        return false;
+    }
+
+private:
+    uint8_t ctx_;
+};
+
 void Timer_comTimer()
 {
     if (page().frame(0) != nullptr)
@@ -136,11 +155,14 @@ void build(ParamPage& p, uint8_t ctx, QGroupBox* box, QVBoxLayout* layout)
         Page_move_flow(box, tabs->widget(FIELD_SHEET[i]), FIELDS[i].panel);
     auto* panel20 = new QWidget(box);
     panel20->setObjectName(QStringLiteral("Panel20"));
+    panel20->setMinimumSize(375, 211);  // grows with the page
+    auto* panel_layout = new QVBoxLayout(panel20);
+    panel_layout->setContentsMargins(0, 0, 0, 0);
     auto* image = new ImageBox(panel20);
     image->setObjectName(QStringLiteral("Image_ramp"));
-    image->setFixedSize(375, 211);
-    panel20->setFixedSize(375, 211);
-    layout->addWidget(panel20);
+    panel_layout->addWidget(image);  // fills the panel
+    image->installEventFilter(new SketchResize(ctx, image));
+    layout->addWidget(panel20, 1);
     auto* timer = new QTimer(p.frame(ctx));
     timer->setObjectName(QStringLiteral("Timer_com"));
     timer->setInterval(10);
