@@ -1,8 +1,9 @@
 // Page figures: each page unit's Create (frame and edits built, then destroyed), and one
 // Timer_com tick of every open page when nothing changed (values polled, read-back equal); at
 // one tick per 10 ms, a tick time t uses t / 10 ms of a core. The state-machine, control-word and
-// CiA 301 pages the same on their own bus, and the drawings they make when a value changes (the
-// state diagrams, every cell of the CiA 301 grids).
+// CiA 301 pages the same on their own bus (no drive here: their live display steps stop at the
+// link check), and the drawings those pages make when a value changes (the state diagrams, every
+// cell of the CiA 301 grids).
 #include <benchmark/benchmark.h>
 
 #include <QImage>
