@@ -289,46 +289,51 @@ TEST_F(Cands301Test, GridHeadersAndStoreTypesByLanguage)
         int at;  // column of a header cell, row of a type cell
         const char* text[3];
     };
-    const Text store_head[] = {{0, {"N°", "N°", "N°"}},
-                               {1, {"Dato", "Data", "Données"}},
-                               {2, {"Tipo", "Type", "Type"}},
-                               {3, {"Stato", "State", "état"}}};
+    using HeaderCell = void (*)(Canvas&, const DrawRect&, int column);
+    const std::vector<Text> pdo_head = {{0, {"N°", "N°", "N°"}},
+                                        {1, {"Dati Mappati", "Mapped Data", "Données cartographiées"}}};
+    const struct {
+        HeaderCell draw;
+        std::vector<Text> heads;
+    } grids[] = {
+        {[](Canvas& c, const DrawRect& r, int column) { StringGrid_par_writeDrawCell(0, c, r, 0, column, false); },
+         {{0, {"N°", "N°", "N°"}},
+          {1, {"Dato", "Data", "Données"}},
+          {2, {"Tipo", "Type", "Type"}},
+          {3, {"Stato", "State", "état"}}}},
+        {[](Canvas& c, const DrawRect& r, int column) { StringGrid_alarmDrawCell(0, c, r, 0, column, false); },
+         {{0, {"N°", "N°", "N°"}}, {1, {"Codice", "Code", "Code"}}, {2, {"Allarme", "Alarm", "Alarme"}}}},
+        {[](Canvas& c, const DrawRect& r, int column) {
+             static const uint32_t words[8] = {};
+             Frm_cands301_rpdo_map_draw_cell(c, column, 0, r, words);
+         },
+         pdo_head},
+        {[](Canvas& c, const DrawRect& r, int column) {
+             static const uint32_t words[8] = {};
+             Frm_cands301_tpdo_map_draw_cell(c, column, 0, r, words);
+         },
+         pdo_head},
+    };
     const Text store_types[] = {{1, {"Salva Tutto", "Save all", "Sauver tous"}},
                                 {2, {"Salva DS301", "Save DS301", "Sauver DS301"}},
                                 {3, {"Salva D402", "Save D402", "Sauver D402"}}};
-    const Text alarm_head[] = {{0, {"N°", "N°", "N°"}}, {1, {"Codice", "Code", "Code"}}, {2, {"Allarme", "Alarm", "Alarme"}}};
-    const Text pdo_head[] = {{0, {"N°", "N°", "N°"}}, {1, {"Dati Mappati", "Mapped Data", "Données cartographiées"}}};
-    const uint32_t words[8] = {};
-    const auto header = [](const char* t) {
-        return cell(121, [t](Canvas& c, const DrawRect& r) { Cands301_header_cell(c, r, QString::fromUtf8(t)); });
-    };
     for (uint8_t lang = 0; lang < 3; ++lang) {
         SCOPED_TRACE(int{lang});
         LanguageIndex = lang;
-        for (const Text& h : store_head)
-            EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { StringGrid_par_writeDrawCell(0, c, r, 0, h.at, false); }),
-                      header(h.text[lang]))
-                << h.text[lang];
+        for (const auto& g : grids)
+            for (const Text& h : g.heads) {
+                const QString text = QString::fromUtf8(h.text[lang]);
+                EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { g.draw(c, r, h.at); }),
+                          cell(121, [&](Canvas& c, const DrawRect& r) { Cands301_header_cell(c, r, text); }))
+                    << h.text[lang];
+            }
         for (const Text& t : store_types) {
-            const QImage expected = cell(121, [&](Canvas& c, const DrawRect& r) {
-                Cands301_text_cell(c, Cands301_white_cell(c, r), QString::fromUtf8(t.text[lang]), false, clBlack,
-                                   AlignCentre);
-            });
+            const QString text = QString::fromUtf8(t.text[lang]);
             EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { StringGrid_par_writeDrawCell(0, c, r, t.at, 2, false); }),
-                      expected)
+                      cell(121, [&](Canvas& c, const DrawRect& r) {
+                          Cands301_text_cell(c, Cands301_white_cell(c, r), text, false, clBlack, AlignCentre);
+                      }))
                 << t.text[lang];
-        }
-        for (const Text& h : alarm_head)
-            EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { StringGrid_alarmDrawCell(0, c, r, 0, h.at, false); }),
-                      header(h.text[lang]))
-                << h.text[lang];
-        for (const Text& h : pdo_head) {
-            EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { Frm_cands301_rpdo_map_draw_cell(c, h.at, 0, r, words); }),
-                      header(h.text[lang]))
-                << h.text[lang];
-            EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { Frm_cands301_tpdo_map_draw_cell(c, h.at, 0, r, words); }),
-                      header(h.text[lang]))
-                << h.text[lang];
         }
     }
 }

@@ -8,6 +8,7 @@
 
 #include "controls/Graph_draw.h"
 #include "diagrams/Blocks_stm.h"
+#include "drivedata/Canopen.h"
 #include "drivedata/Globvar.h"
 #include "link/Seriale.h"
 #include "page_fixture.h"
@@ -266,10 +267,26 @@ TEST_F(StmPageTest, Cia402ModeComboFollowsTheDriveAndWrites)
     Q_EMIT combo->activated(2);
     EXPECT_EQ(DriveRecordBank[0].b[2052], 3);
     EXPECT_EQ(Seriale_count(), 1);
-    // List reads off: grey tables, word panels "----", the display keeps its text.
+    // List reads off: grey tables (no set bit's light face), word panels "----", the display
+    // keeps its text.
     const QString display = text(p, 0, "Panel_modes_of_operation_display");
+    auto* status_bits = p.find<ImageBox>(0, "Image_status_word");
+    auto* control_bits = p.find<ImageBox>(0, "Image_control_word");
+    const auto set_faces = [](const ImageBox* b) {
+        return count(*b, {0, 0, b->image().width(), b->image().height()}, 0xEAFAFB);
+    };
+    EXPECT_GT(set_faces(status_bits), 0);
+    EXPECT_GT(set_faces(control_bits), 0);
     Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::ListReads));
     Frm_cands402_ctrl_update();
+    const uint16_t m = Canopen_mode_to_index(3) % DS402_MODE_COUNT;
+    for (const auto& [shown, table] :
+         {std::pair{status_bits, &Ds402StatusBits[m]}, std::pair{control_bits, &Ds402ControlBits[m]}}) {
+        ImageBox grey;
+        grey.resize(shown->size());
+        Utxgraph_draw_word_bits(&grey, 0, table->data(), 0);
+        EXPECT_EQ(shown->image(), grey.image());
+    }
     EXPECT_EQ(text(p, 0, "Panel_status_word_dat"), "----");
     EXPECT_EQ(text(p, 0, "Panel_control_word_dat"), "----");
     EXPECT_EQ(text(p, 0, "Panel_modes_of_operation_display"), display);
