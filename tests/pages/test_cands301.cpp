@@ -338,6 +338,19 @@ TEST_F(Cands301Test, GridHeadersAndStoreTypesByLanguage)
     }
 }
 
+// In the archive frame the store rows show no values: bold grey "-----" in every value column.
+TEST_F(Cands301Test, StoreRowsOfTheArchiveShowNoValues)
+{
+    quiet_link(2);
+    const QImage dashes = cell(121, [](Canvas& c, const DrawRect& r) {
+        Cands301_text_cell(c, Cands301_white_cell(c, r), QStringLiteral("-----"), true, clGray, AlignLeft);
+    });
+    for (int column = 1; column < 4; ++column)
+        EXPECT_EQ(cell(121, [&](Canvas& c, const DrawRect& r) { StringGrid_par_writeDrawCell(1, c, r, 2, column, false); }),
+                  dashes)
+            << column;
+}
+
 // ---- error history ----
 
 TEST_F(Cands301Test, ErrorHistoryCellsDecodeTheAlarm)

@@ -179,7 +179,12 @@ TEST_F(StmPageTest, SilentDriveAndArchiveShowGreyAndNoValues)
     for (const char* n : {"Panel_can_control_word", "Panel_can_status_word", "Panel_state_machine_dat",
                           "Panel_can_error_code_dat"})
         EXPECT_EQ(text(p, 0, n), "-----") << n;
-    EXPECT_EQ(pixel(*p.find<ImageBox>(0, "Image_block_control"), 69 + 3, 276 + 17), 0x808080u);
+    auto* image = p.find<ImageBox>(0, "Image_block_control");
+    EXPECT_EQ(pixel(*image, 69 + 3, 276 + 17), 0x808080u);
+    image->canvas().brush = QBrush(Qt::black);  // one grey drawing: later silent ticks draw nothing
+    image->canvas().fill_rect({72, 293, 73, 294});
+    Frm_cands402_stm_update();
+    EXPECT_EQ(pixel(*image, 69 + 3, 276 + 17), 0u);
     EXPECT_EQ(text(p, 0, "Panel_can_error_code_str"), "[603Fh,0] Error code");
     EXPECT_EQ(text(p, 0, "Panel_prf_nome_control_word"), "Control Word[Hex]");
     EXPECT_EQ(text(p, 0, "Panel_prf_nome_status_word"), "Status Word[Hex]");
