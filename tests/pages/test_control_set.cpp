@@ -38,6 +38,10 @@ TEST_F(ControlSetTest, ChosenTypeIsStoredDrawnAndSentFromTheMainWindowOnly)
     EXPECT_EQ(Blocks_position[0], &Block_positioner);
     ASSERT_TRUE(pump_until([this] { return !writes_of(0x0401).empty(); }, 3000));
     EXPECT_EQ(writes_of(0x0401).back().value_u32(), 3u);
+    Q_EMIT combo->activated(0);  // back to the speed diagram
+    EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 466), 0);
+    EXPECT_EQ(Blocks_speed[0], &Block_aux_speed);
+    ASSERT_TRUE(pump_until([this] { return writes_of(0x0401).back().value_u32() == 0; }, 3000));
     Frm_mdb_control_destroy(0);
 
     Rec_set<uint16_t>(DriveRecordBank[1], RecOfs::BusType, 0);
