@@ -113,7 +113,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* image = static_cast<ImageBox*>(watched);
-        if (event->type() == QEvent::Resize && !image->image().isNull() && image->image().size() != image->size())
+        if (event->type() == QEvent::Resize && !image->image().isNull())
             draw(ctx_);
         return false;
     }
