@@ -31,6 +31,7 @@ TEST_F(ControlSetTest, ChosenTypeIsStoredDrawnAndSentFromTheMainWindowOnly)
     LanguageIndex = 0;
     Frm_mdb_control_create(0, host());
     auto* combo = mdb<QComboBox>("ComboBox_type_control");
+    EXPECT_EQ(mdb<FlowPanel>("Panel_type_control")->caption(), "[0401h] Controllo ModBus");
     ASSERT_EQ(combo->count(), 4);
     EXPECT_EQ(combo->itemText(3), "[3]Posizionatore");
     Q_EMIT combo->activated(3);

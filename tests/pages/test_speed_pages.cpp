@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QTabWidget>
 
+#include <string>
+
 #include "controls/FlowPanel.h"
 #include "diagram_draws.h"
 #include "diagrams/Blocks_dat.h"
@@ -192,6 +194,49 @@ TEST_F(SpeedPagesTest, AuxSpeedTakesThePolledTypeAndShowsTheChosenTab)
     aux_w<QTabWidget>("PageControl_rif_aux_vel")->setCurrentIndex(1);
     EXPECT_EQ(Frm_mdb_speed_aux_page().edit_of(0, 568)->memo()->text(), "321");
     Frm_mdb_speed_aux_destroy(0);
+}
+
+// Tab captions and reference type items of both pages, in each language (the Aux Speed items
+// replaced in place).
+TEST_F(SpeedPagesTest, TabsAndTypeItemsByLanguage)
+{
+    set16(0, RecOfs::BusType, 1);
+    Frm_mdb_speed_main_create(0, host());
+    Frm_mdb_speed_aux_create(0, host());
+    const struct {
+        ParamPage& (*page)();
+        const char* tabs;
+        const char* combo;
+        const char* tab[3][3];
+        const char* item[3][3];
+    } pages[] = {
+        {Frm_mdb_speed_main_page, "PageControl_rif_main_vel", "ComboBox_rif_main_vel",
+         {{"Analogica", "Interna", "Frequenza"}, {"Analog", "Inside", "Frequency"}, {"Analogique", "Intérieure", "Fréquence"}},
+         {{"Analogica", "Interna", "Frequenza"}, {"Analog", "Inside", "Frequency"}, {"Analogique", "Intérieure", "Fréquence"}}},
+        {Frm_mdb_speed_aux_page, "PageControl_rif_aux_vel", "ComboBox_rif_aux_vel",
+         {{"Analogica", "Interna", "Limite coppia"},
+          {"Analog", "Inside", "Torque limit"},
+          {"Analogique", "Intérieure", "Limite de la couple"}},
+         {{"Velocità Analogica", "Velocità  Interna", "Limite coppia"},
+          {"Analog Speed", "Inside Speed", "Torque limit"},
+          {"Vitesse Analogique", "Vitesse Intérieure", "Limite de la couple"}}},
+    };
+    for (uint8_t lang = 0; lang < 3; ++lang) {
+        LanguageIndex = lang;
+        for (const auto& p : pages) {
+            SCOPED_TRACE(std::string(p.combo) + " " + std::to_string(lang));
+            p.page().set_language(0);
+            auto* tabs = p.page().find<QTabWidget>(0, p.tabs);
+            auto* combo = p.page().find<QComboBox>(0, p.combo);
+            ASSERT_EQ(combo->count(), 3);
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(tabs->tabText(i), QString::fromUtf8(p.tab[lang][i]));
+                EXPECT_EQ(combo->itemText(i), QString::fromUtf8(p.item[lang][i]));
+            }
+        }
+    }
+    Frm_mdb_speed_aux_destroy(0);
+    Frm_mdb_speed_main_destroy(0);
 }
 
 // With the Control Set page open, the enable box and a new reference type each draw its diagram
