@@ -122,7 +122,15 @@ TEST_F(MainWindowTest, I2tMonitorShowsTheDrivesValuesAndStopsPollingWhenHidden)
                m->Panel_I2t_drive->text() == QString::fromUtf8("35 °");
     }, 3000)) << m->Panel_I2t_motore->text().toStdString() << " " << m->Panel_I2t_drive->text().toStdString();
     m->hide();
-    pump_for(100);
+    sim->clear_log();
+    // A marker after anything queued before the hide: once the drive has it, so has it every earlier request.
+    Sertx_read_info(1);
+    ASSERT_TRUE(pump_until([this] {
+        for (const SimLogEntry& e : sim->requests(CMD_INFO))
+            if (e.bytes[2] == 1)
+                return true;
+        return false;
+    }, 5000));
     sim->clear_log();
     pump_for(300);
     for (const SimLogEntry& e : sim->requests(CMD_INFO))
