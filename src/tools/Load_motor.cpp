@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -198,6 +199,7 @@ QHBoxLayout* row(QBoxLayout* into, std::initializer_list<QWidget*> widgets)
 
 void refill(QComboBox* box, const QStringList& items)
 {
+    const QSignalBlocker quiet(box);
     const int index = box->currentIndex();
     box->clear();
     box->addItems(items);
@@ -534,8 +536,8 @@ void TForm_load_motor::FormShow()
     Modified = 0;
     create_edits();
     Stbarx_repaint(stb_);
+    Load_motor_set_texts();  // the lists first: the values select their items
     Load_motor_show_values();
-    Load_motor_set_texts();
     Menu_Salva->setEnabled(false);
     BitBtn_salva_dati_motor->setEnabled(false);
     Load_motor_update_send_button();

@@ -367,7 +367,8 @@ void Pos_quote_test_leave()
 void Pos_quote_test_close()
 {
     if (QWidget* w = Toolwin_open(ToolWin::PosQuoteTest)) {
-        Formdattxrx_begin_write();
+        if (link_ready())
+            Formdattxrx_begin_write();  // without a drive no restore is sent to wait for
         delete w;
     }
 }
@@ -515,18 +516,29 @@ void TForm_pos_quote_test::build()
     root->addWidget(PanelPosTestStb);
 
     connect(BitBtn_Close, &QPushButton::clicked, this, &TForm_pos_quote_test::BitBtn_CloseClick);
-    connect(SpeedButton_power_on_off, &QPushButton::clicked, this, &TForm_pos_quote_test::SpeedButton_power_on_offClick);
+    // A toggle whose command cannot be sent springs back.
+    const auto user_toggle = [this](QPushButton* button, void (TForm_pos_quote_test::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, button, handler] {
+            if (!Pos_quote_test_port_usable()) {
+                button->setChecked(!button->isChecked());
+                return;
+            }
+            (this->*handler)();
+        });
+    };
+    user_toggle(SpeedButton_power_on_off, &TForm_pos_quote_test::SpeedButton_power_on_offClick);
+    user_toggle(SpeedButton_jog_piu, &TForm_pos_quote_test::SpeedButton_jog_piuClick);
+    user_toggle(SpeedButton_jog_meno, &TForm_pos_quote_test::SpeedButton_jog_menoClick);
     connect(SpeedButton_test_on_off, &QPushButton::clicked, this, &TForm_pos_quote_test::SpeedButton_test_on_offClick);
     connect(BitBtn_pos_test_reset, &QPushButton::clicked, this, &TForm_pos_quote_test::BitBtn_pos_test_resetClick);
-    connect(SpeedButton_jog_piu, &QPushButton::clicked, this, &TForm_pos_quote_test::SpeedButton_jog_piuClick);
-    connect(SpeedButton_jog_meno, &QPushButton::clicked, this, &TForm_pos_quote_test::SpeedButton_jog_menoClick);
     connect(BitBtn_set_home, &QPushButton::clicked, this, &TForm_pos_quote_test::BitBtn_set_homeClick);
     connect(BitBtn_ins, &QPushButton::clicked, this, &TForm_pos_quote_test::BitBtn_insClick);
     connect(BitBtn_canc, &QPushButton::clicked, this, &TForm_pos_quote_test::BitBtn_cancClick);
     connect(CheckBox_enable_pos_fly, &QCheckBox::clicked, this, &TForm_pos_quote_test::CheckBox_enable_pos_flyClick);
     connect(ComboBox_jerk_time, &QComboBox::activated, this, &TForm_pos_quote_test::ComboBox_jerk_timeChange);
     connect(ComboBox_type_profilo, &QComboBox::activated, this, &TForm_pos_quote_test::ComboBox_type_profiloChange);
-    connect(StringGrid_pos_dati, &QTableWidget::cellClicked, this, &TForm_pos_quote_test::StringGrid_pos_datiSelectCell);
+    connect(StringGrid_pos_dati, &QTableWidget::currentCellChanged, this,
+            [this](int row, int column, int, int) { StringGrid_pos_datiSelectCell(row, column); });
 }
 
 void TForm_pos_quote_test::create_edits()

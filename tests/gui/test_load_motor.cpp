@@ -254,6 +254,8 @@ TEST_F(MotorEditorTest, ShowsTheRecordAndFollowsMotorAndFeedbackType)
     EXPECT_EQ(shown_value(w->FlowPanel_vel_nom), "3000");
     EXPECT_EQ(shown_value(w->FlowPanel_corr_nom), "1.00");
     EXPECT_EQ(w->ComboBox_poli_motore_rotativo->currentText(), "6");
+    EXPECT_EQ(w->ComboBox_motor_type->currentText(), "0 - Sincrono MP, rotativo");
+    EXPECT_EQ(w->ComboBox_feedback_type->currentText(), "0 - Encoder Incr. senza Halls");
     EXPECT_EQ(w->Panel_encoder_risoluzione_giro_dat_increment_only->text(), "4096");
     EXPECT_EQ(w->Panel_encoder_risoluzione_giro_dat_increment_and_halls->text(), "4096");
     EXPECT_EQ(w->Panel_par_mot_flg_dat_feedback_reverse->text(), "0000h");

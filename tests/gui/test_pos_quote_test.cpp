@@ -17,6 +17,7 @@
 
 #include "drivedata/Fieldtab.h"
 #include "link/Seriale.h"
+#include "link/Seriale_port.h"
 #include "shell/Main_menus.h"
 #include "shell/Settings.h"
 #include "shell/Toolwin.h"
@@ -224,8 +225,9 @@ TEST_F(BenchTest, MainWindowCloseWaitsForTheRestore)
     answers = {MsgNo, MsgNo};
     main->close();
     EXPECT_EQ(bench(), nullptr);
-    EXPECT_TRUE(in_order(events(*sim, mark), {"F6,0", bus_type_write(0)})) << joined(events(*sim, mark));
-    EXPECT_TRUE(pump_until([this] { return !main->isVisible(); }, 5000)) << "the deferred close completes";
+    ASSERT_TRUE(pump_until([this] { return !main->isVisible(); }, 5000)) << "the deferred close completes";
+    EXPECT_FALSE(Ser_port.is_open());
+    EXPECT_TRUE(in_order(events(*sim, mark), {"F6,0", "W0401=0", bus_type_write(0)})) << joined(events(*sim, mark));
 }
 
 TEST_F(BenchTest, BusPageOpenGivesWayToTheFirstNode)
@@ -248,7 +250,7 @@ TEST_F(BenchTest, BusPageOpenGivesWayToTheFirstNode)
     EXPECT_EQ(BuiltBusType[0], 1);
     Pos_quote_test_close();
     EXPECT_EQ(BuiltBusType[0], 2) << "the restore rebuilds the tree for the old bus type";
-    WritePending = 0;
+    EXPECT_EQ(WritePending, 0) << "without a drive there is no restore to wait for";
 }
 
 TEST_F(BenchTest, LinearMotorWithoutPolePitchOpensNothing)
@@ -278,6 +280,7 @@ protected:
         Seriale_clear_queue();
         Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
         Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
+        SettingsBlock.pos_test = {1, 100, 10000, 10000, 910, 50, {0, 0}};
     }
     void TearDown() override
     {
@@ -414,6 +417,21 @@ TEST_F(BenchTableTest, MarkerMonitorAndJogLimit)
     Ser_link_flags.store(0);
     w->Timer_monitorTimer();
     EXPECT_EQ(w->Panel_speed->text(), "-----");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BenchTableTest, TogglesSpringBackWithoutAPort)
+{
+    TForm_pos_quote_test* w = open(0x0005);
+    for (QPushButton* b : {w->SpeedButton_power_on_off, w->SpeedButton_jog_piu}) {
+        b->click();
+        EXPECT_FALSE(b->isChecked()) << b->objectName().toStdString();
+    }
+    EXPECT_EQ(w->SpeedButton_power_on_off->text(), "Power OFF");
+    EXPECT_TRUE(Seriale_view().entries.empty());
 }
 
 }  // namespace
