@@ -262,6 +262,11 @@ TEST_F(MotorEditorTest, ShowsTheRecordAndFollowsMotorAndFeedbackType)
     EXPECT_EQ(w->Panel_par_mot_flg_enc_type_input_no_hall->text(), "0000h");
     EXPECT_TRUE(w->FlowPanel_passo_polare->isHidden());
     EXPECT_EQ(w->FlowPanel_indutt_sincrona->caption(), "Induttanza Sincrona [H]");
+    EXPECT_EQ(w->Panel_enc_type_input_no_hall->text(), "Ingresso encoder");
+    EXPECT_FALSE(w->Menu_Salva->isEnabled());
+    type_into(w->FlowPanel_encoder_imp_increment_only->findChild<QLineEdit*>(), "1000");
+    EXPECT_EQ(w->Panel_encoder_risoluzione_giro_dat_increment_and_halls->text(), "4000");
+    EXPECT_EQ(Rec_get<uint32_t>(MotorEditCopy.b, MotorField::Pulses), 1000u);
 
     choose(w->ComboBox_motor_type, 1);
     EXPECT_EQ(Rec_get<uint16_t>(MotorEditCopy.b, MotorField::MotorType), 1);
@@ -291,6 +296,9 @@ TEST_F(MotorEditorTest, ShowsTheRecordAndFollowsMotorAndFeedbackType)
     EXPECT_EQ(w->Panel_par_mot_flg_dat_cogging_compensa_SSI->text(), "000Eh");
     choose(w->ComboBox_poli_motore_rotativo, 4);
     EXPECT_EQ(Rec_get<uint16_t>(MotorEditCopy.b, MotorField::PolePairs), 5);
+    choose(w->ComboBox_feedback_type, 0);
+    EXPECT_EQ(w->ComboBox_enc_type_input_no_hall->currentIndex(), 1) << "flags bit 3 shown on the page";
+    EXPECT_TRUE(w->CheckBox_cogging_compensa_encoder_only->isChecked());
 }
 
 TEST_F(MotorEditorTest, SsiBitSumIsRefusedOnceAndAnEditMarksModified)

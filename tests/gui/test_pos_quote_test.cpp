@@ -413,6 +413,7 @@ TEST_F(BenchTableTest, MarkerMonitorAndJogLimit)
     EXPECT_EQ(w->Panel_speed->text(), "-123.4");
     EXPECT_EQ(w->Panel_corr->text(), "1.50");
     EXPECT_TRUE(w->Panel_giri->isHidden());
+    EXPECT_EQ(w->Panel_unit_velocita->text(), "mm/s");
     EXPECT_EQ(w->StringGrid_pos_dati->item(0, 2)->text(), "Vel.[[mm/s]");
     Ser_link_flags.store(0);
     w->Timer_monitorTimer();
