@@ -101,6 +101,11 @@ protected:
     {
         open_window();
         attach_simulator();
+        // The drive reports local control (field-bus status bit 9) until the program takes it:
+        // the main window sends no remote requests of its own while its remote button is up.
+        SimBytes status(DriveSim::kStatusSize, 0);
+        status[8] = 0x02;
+        sim->set_status(status);
         SimBytes bus(2);
         put_be16(bus, 0, bus_type);
         sim->set_image_bytes(RecOfs::BusType, bus);
@@ -225,7 +230,8 @@ TEST_F(BenchTest, MainWindowCloseWaitsForTheRestore)
     answers = {MsgNo, MsgNo};
     main->close();
     EXPECT_EQ(bench(), nullptr);
-    ASSERT_TRUE(pump_until([this] { return !main->isVisible(); }, 5000)) << "the deferred close completes";
+    ASSERT_TRUE(pump_until([this] { return !main->isVisible(); }, 5000)) << "the deferred close completes"
+;
     EXPECT_FALSE(Ser_port.is_open());
     EXPECT_TRUE(in_order(events(*sim, mark), {"F6,0", "W0401=0", bus_type_write(0)})) << joined(events(*sim, mark));
 }
@@ -233,6 +239,8 @@ TEST_F(BenchTest, MainWindowCloseWaitsForTheRestore)
 TEST_F(BenchTest, BusPageOpenGivesWayToTheFirstNode)
 {
     open_window();
+    EXPECT_FALSE(main->BitBtn_pos_test->isEnabled()) << "no link";
+    EXPECT_EQ(main->BitBtn_pos_test->toolTip(), "Serie Quote");
     Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 2);
     BuildPageTree(0);
     QTreeWidgetItem* can_page = FindPageNode(main->TreeView_menu, &PageNode_cands402_stm);
