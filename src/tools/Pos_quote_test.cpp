@@ -600,9 +600,12 @@ void TForm_pos_quote_test::showEvent(QShowEvent* event)
 
 void TForm_pos_quote_test::closeEvent(QCloseEvent* event)
 {
-    Formdattxrx_begin_write();
+    if (link_ready())
+        Formdattxrx_begin_write();  // without a drive no restore is sent to wait for
     event->accept();  // deleted on close: the destructor restores the drive
 }
+
+void TForm_pos_quote_test::reject() { close(); }
 
 void TForm_pos_quote_test::BitBtn_CloseClick() { close(); }
 

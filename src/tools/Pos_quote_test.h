@@ -184,6 +184,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;  // FormClose
+    // Escape closes (and so deletes and restores) like every other way out.
+    void reject() override;
 
 private:
     void build();

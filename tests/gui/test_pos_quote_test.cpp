@@ -292,7 +292,7 @@ protected:
     }
     void TearDown() override
     {
-        window_.reset();
+        delete window_.data();
         Seriale_clear_queue();
         Seriale_queue_close();
         Ser_link_flags.store(0);
@@ -302,14 +302,15 @@ protected:
     {
         Rec_set<uint16_t>(DriveRecordBank[0], PosTestOfs::TableFlags, flags);
         set_motor(motor_type, pole_pitch);
-        window_ = std::make_unique<TForm_pos_quote_test>();
+        delete window_.data();
+        window_ = new TForm_pos_quote_test;
         window_->setAttribute(Qt::WA_DeleteOnClose, false);
         window_->resize(700, 500);
         window_->show();
         for (QTimer* t : window_->findChildren<QTimer*>())
             t->stop();  // the test runs the ticks
         Seriale_clear_queue();
-        return window_.get();
+        return window_.data();
     }
     static void set_status(uint16_t word, int16_t turns = 0, uint16_t turn_pos = 0, int32_t speed = 0,
                            int16_t current = 0)
@@ -332,7 +333,7 @@ protected:
     }
 
 private:
-    std::unique_ptr<TForm_pos_quote_test> window_;
+    QPointer<TForm_pos_quote_test> window_;
 };
 
 TEST_F(BenchTableTest, RowsProfileAndHeaders)
@@ -441,6 +442,10 @@ TEST_F(BenchTableTest, TogglesSpringBackWithoutAPort)
     }
     EXPECT_EQ(w->SpeedButton_power_on_off->text(), "Power OFF");
     EXPECT_TRUE(Seriale_view().entries.empty());
+    w->setAttribute(Qt::WA_DeleteOnClose, true);
+    const QPointer<QWidget> alive(w);
+    QTest::keyClick(w, Qt::Key_Escape);
+    EXPECT_TRUE(pump_until([&] { return alive.isNull(); }, 3000)) << "Escape ends the bench";
 }
 
 }  // namespace
