@@ -1,8 +1,9 @@
 // Main window figures under the offscreen platform: start-up until the window is shown (the
 // splash shortened to 0 ms), an idle display tick with a drive answering (time and paints), the
 // image read of a first connect bare and with the pages as the program starts them, a
-// whole data set sent at 57600 baud against the wire time of the bytes exchanged, and the CPU
-// of the process with the motor-send dialog open against without it.
+// whole data set sent at 57600 baud against the wire time of the bytes exchanged, the CPU
+// of the process with the motor-send dialog open against without it, and the positioning test
+// bench's set-up against its wire time.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -39,7 +40,10 @@
 #include "shell/Settings.h"
 #include "shell/Splash.h"
 #include "shell/Terminal.h"
+#include "shell/Toolwin.h"
 #include "shell/Treectrl.h"
+#include "tools/Pos_quote_test.h"
+#include "tools/Tools.h"
 
 namespace {
 
@@ -330,6 +334,53 @@ void BM_MotorSendDialogCpu(benchmark::State& state)
     }
 }
 BENCHMARK(BM_MotorSendDialogCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The positioning test bench's set-up at 57600 baud (the drive under local control): from the
+// button's click to the reply of its last set-up write, against the wire time of every byte
+// exchanged in that time; then the bench is closed (its restore is not measured).
+void BM_PosTestSetUpPaced(benchmark::State& state)
+{
+    Windows w;
+    if (!w.ready(state, BAUD))
+        return;
+    Tools_install();
+    for (auto _ : state) {
+        w.sim->clear_log();
+        const auto t0 = SimClock::now();
+        w.main->BitBtn_pos_testClick();
+        SimClock::time_point done{};
+        const bool replied = pump_until([&] {
+            bool last_write = false;
+            for (const SimLogEntry& e : w.sim->log()) {
+                if (e.dir == SimLogEntry::Request && e.cmd == 4 && e.bytes.size() > 3 && e.bytes[2] == 0x04 &&
+                    e.bytes[3] == 0x10)
+                    last_write = true;
+                else if (last_write && e.dir == SimLogEntry::Reply) {
+                    done = e.end;
+                    return true;
+                }
+            }
+            return false;
+        }, 10000);
+        if (!replied) {
+            state.SkipWithError("set-up not finished");
+            break;
+        }
+        std::size_t bytes = 0;
+        for (const SimLogEntry& e : w.sim->log())
+            if (e.end <= done)
+                bytes += e.bytes.size();
+        const double elapsed = std::chrono::duration<double>(done - t0).count();
+        state.SetIterationTime(elapsed);
+        state.counters["ratio_to_wire"] = elapsed / (static_cast<double>(bytes) * 10.0 / BAUD);
+        state.counters["requests"] = static_cast<double>(w.sim->requests().size());
+        Pos_quote_test_close();
+        WritePending = 0;
+    }
+    for (int k = 0; k < static_cast<int>(ToolWin::Count); ++k)
+        Toolwin_unregister(static_cast<ToolWin>(k));
+}
+BENCHMARK(BM_PosTestSetUpPaced)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -47,12 +47,10 @@ constexpr int DATA_GROUP_HEIGHT = 313;
 constexpr int STATUS_HEIGHT = 20;
 constexpr uint16_t PANE_MODIFIED = 2;
 constexpr uint16_t PANE_FILE = 3;
-const QColor ModifiedFill(233, 233, 233);
 
 constexpr const char* DRIVE_FILTER = "Inverter files (*.ivt)|*.ivt";
 constexpr const char* DRIVE_SUFFIX = "ivt";
 
-const char* const MODIFIED_TEXT[3] = {"Modificato", "Modified", "Modifié"};
 const char* const ASK_NO_FILE[3] = {"Vuoi Salvare i  Dati su File ?", "Do you want to save Data on File ?",
                                     "Voulez-vous enregistrer les données dans un fichier ?"};
 const char* const ASK_FILE[3] = {"Vuoi Salvare le Modifiche al File : ", "Do you want to save changes on File : ",
@@ -145,27 +143,12 @@ bool differs_from_reference()
 
 void Load_data_drive_paint_modified(ImageBox* picture, StbarPane* const* panes, uint16_t index)
 {
-    Canvas& c = Stbarcmx_begin(picture);
-    const DrawRect r = Stbarcmx_content(*panes[index]);
-    const bool modified = Form_load_data_drive != nullptr && Form_load_data_drive->Modified;
-    if (modified) {
-        c.brush.setColor(ModifiedFill);
-        Stbarcmx_font(c, true, clRed);
-        Graph_draw_text_rect(c, r, AlignCentre, QString::fromUtf8(MODIFIED_TEXT[Lang_index()]));
-    } else {
-        c.fill_rect(r);
-    }
-    Stbarcmx_done(picture, r);
+    Stbarcmx_paint_modified(picture, panes, index, Form_load_data_drive != nullptr && Form_load_data_drive->Modified);
 }
 
 void Load_data_drive_paint_file(ImageBox* picture, StbarPane* const* panes, uint16_t index)
 {
-    Canvas& c = Stbarcmx_begin(picture);
-    const DrawRect r = Stbarcmx_content(*panes[index]);
-    Stbarcmx_font(c, false, clBlack);
-    const QString text = DriveDataFileName.isEmpty() ? QString() : "File: " + Main_file_part(DriveDataFileName);
-    Graph_draw_text_rect(c, r, AlignLeft, text);
-    Stbarcmx_done(picture, r);
+    Stbarcmx_paint_file(picture, panes, index, DriveDataFileName);
 }
 
 // ---- construction ----

@@ -5,48 +5,21 @@
 #include <cstring>
 #include <vector>
 
-#include <QApplication>
 #include <QFileInfo>
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Versoftw.h"
 #include "platform/Msgbox.h"
 #include "platform/Savefile.h"
+#include "shell/Data_file_load.h"
 #include "shell/Load_data_drive.h"
 #include "shell/Main_files.h"
 
 namespace {
 
-const char* const CORRUPT_TEXT[3] = {"Dati Corrotti oppure File non valido !", "Corrupted Data or Invalid File !",
-                                     "Données Altérées ou Fichier Non Valide!"};
-const char* const INCOMPATIBLE_TEXT[3] = {"Dati incompatibili!", "Incompatible data file!",
-                                          "Données Fichier Incompatibles!"};
-const char* const FAMILY_TEXT[3][2] = {{"Dati per drive: ", ", non compatibile con drive: "},
-                                       {"Data for drive:  ", ", not compatible with drive: "},
-                                       {"Les données pour variateur: ", ", pas compatibles avec le variateur: "}};
-const char* const CONVERT_TEXT[3][3] = {{"Convertire i dati", "da", "a"},
-                                        {"Do you want to convert data", "from", "to"},
-                                        {"Convertir les données", "de", "à"}};
-const char* const SAVE_AS_TITLE[3] = {"Salva con Nome", "Save as", "Enregistrer sous"};
-
 void warn(const QString& text)
 {
     Msgbox_show({MsgIcon::Warning, Msgbox_title(Lang_index()), text.toStdString(), MsgOk});
-}
-
-QString family_name(const DriveFamilyRecord& f)
-{
-    return QString::fromLatin1(f.name, static_cast<qsizetype>(strnlen(f.name, FAMILY_NAME_SIZE)));
-}
-
-QString convert_question(uint8_t major, uint8_t minor)
-{
-    const auto* t = CONVERT_TEXT[Lang_index()];
-    const auto version = [](unsigned ma, unsigned mi) {
-        return QString::number(ma) + "." + QString("%1").arg(mi, 2, 10, QLatin1Char('0'));
-    };
-    return QString::fromUtf8(t[0]) + " " + QString::fromUtf8(t[1]) + " Ver. " + version(major, minor) + " " +
-           QString::fromUtf8(t[2]) + " Ver. " + version(ProgramVersion.major, ProgramVersion.minor) + " ?";
 }
 
 // Version 2: asks, converts into a copy and saves it under a new name. Only a saved conversion
@@ -54,13 +27,7 @@ QString convert_question(uint8_t major, uint8_t minor)
 uint8_t convert_file(const std::array<uint8_t, DRIVE_FILE_SIZE>& buffer, const uint8_t version[2],
                      DriveRecord* destination, FileDialogSpec& save_dialog)
 {
-    const MsgButton answer = Msgbox_show({MsgIcon::Question, Msgbox_title(Lang_index()),
-                                          convert_question(version[0], version[1]).toStdString(), MsgYes | MsgNo});
-    if (answer != MsgYes)
-        return 0;
-    save_dialog.title = QString::fromUtf8(SAVE_AS_TITLE[Lang_index()]);
-    save_dialog.save = true;
-    const QString name = Filedlg_run(QApplication::activeWindow(), save_dialog);
+    const QString name = DataFile_convert_name(version, save_dialog);
     if (name.isEmpty())
         return 0;
     DriveRecord converted;
@@ -113,37 +80,20 @@ uint8_t ReadDriveFile(const QString& file_name, DriveRecord* destination, FileDi
         warn(QFileInfo(file_name).fileName() + "\n" + error);
         return 0;
     case DriveFileRead::Corrupt:
-        warn(QString::fromUtf8(CORRUPT_TEXT[Lang_index()]));
+        DataFile_warn_corrupt();
         return 0;
     case DriveFileRead::Ok:
         break;
     }
 
     uint8_t result = 0;
-    switch (DataFile_check(DataFileKind::Drive, buffer.data(), buffer.size())) {
-    case DataFileCheck::Corrupt:
-        warn(QString::fromUtf8(CORRUPT_TEXT[Lang_index()]));
+    switch (DataFile_accept(DataFileKind::Drive, buffer.data(), buffer.size(), DRIVE_DATA_CONVERTIBLE_MAJOR)) {
+    case DataFileAccept::Refused:
         return 0;
-    case DataFileCheck::OtherFamily:
-        if (const DriveFamilyRecord* other = Versoftw_other_family(buffer[DataFileOfs::FamilyCode])) {
-            const auto* t = FAMILY_TEXT[Lang_index()];
-            warn(QString::fromUtf8(t[0]) + family_name(*other) + QString::fromUtf8(t[1]) + family_name(*CurrentFamily) +
-                 "!");
-        } else {
-            warn(QString::fromUtf8(INCOMPATIBLE_TEXT[Lang_index()]));
-        }
-        return 0;
-    case DataFileCheck::Newer:
-        warn(QString::fromUtf8(INCOMPATIBLE_TEXT[Lang_index()]));
-        return 0;
-    case DataFileCheck::Older:
-        if (version[0] != DRIVE_DATA_CONVERTIBLE_MAJOR) {  // 0 and 1 have no conversion
-            warn(QString::fromUtf8(INCOMPATIBLE_TEXT[Lang_index()]));
-            return 0;
-        }
+    case DataFileAccept::Convert:
         result = convert_file(buffer, version, destination, save_dialog);
         break;
-    case DataFileCheck::Ok:
+    case DataFileAccept::Current:
         std::memcpy(destination->b, buffer.data() + DataFileOfs::Payload, DRIVE_RECORD_SIZE);
         DriveDataFileName = QFileInfo(file_name).absoluteFilePath();
         result = 1;

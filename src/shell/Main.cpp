@@ -41,6 +41,7 @@
 #include "print/Printer_data.h"
 #include "link/Scope_link.h"
 #include "scope/Oscx_signals_core.h"
+#include "shell/Main_menus.h"
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"
 #include "shell/Splash.h"
@@ -287,6 +288,8 @@ void TForm_main::build_toolbar()
     BitBtn_carica_default = make_button(p, row, "BitBtn_carica_default", QStyle::SP_DialogResetButton);
     BitBtn_invia = make_button(p, row, "BitBtn_invia", QStyle::SP_ArrowUp);
     BitBtn_tar_sensor_pos = make_button(p, row, "BitBtn_tar_sensor_pos", QStyle::SP_BrowserReload);
+    BitBtn_pos_test = make_button(p, row, "BitBtn_pos_test", QStyle::SP_ArrowRight);
+    BitBtn_pos_test->setEnabled(false);
     row->addSpacing(6);
     BitBtn_oscx = make_button(p, row, "BitBtn_oscx", QStyle::SP_ComputerIcon);
     BitBtn_oscx_open = make_button(p, row, "BitBtn_oscx_open", QStyle::SP_DirIcon);
@@ -712,6 +715,8 @@ void TForm_main::FormClose(int& action)
     CloseRequested = 1;
     if (Form_Oscx)
         Form_Oscx->close();
+    if (ToolsEntries.pos_test_close != nullptr)
+        ToolsEntries.pos_test_close();  // restores the drive; the close waits for its writes
     if (Form_monitor_I2t)
         delete Form_monitor_I2t.data();
     if (WritePending) {

@@ -69,6 +69,10 @@ public:
     // ---- pages and language (Main_pages.cpp) ----
     void SelectPage(uint16_t context, QWidget* parent);
     void RefreshCurrentPage();
+    // The page tree of context 0 after a change of the image's bus type: with a page open and the
+    // bus type other than the tree's, the first node is selected, the tree rebuilt and the page
+    // reopened (true); otherwise the tree is only rebuilt when needed (false).
+    bool Main_rebuild_bus_pages();
     void SetPageTreeTexts(uint16_t context, uint8_t language);
     void ApplyCaptionAndVersion();
     void ApplyLanguage(uint8_t language);
@@ -136,6 +140,7 @@ public:
     QToolButton* BitBtn_carica_default = nullptr;
     QToolButton* BitBtn_invia = nullptr;
     QToolButton* BitBtn_tar_sensor_pos = nullptr;
+    QToolButton* BitBtn_pos_test = nullptr;  // enabled while the link is ready
     QToolButton* BitBtn_oscx = nullptr;
     QToolButton* BitBtn_oscx_open = nullptr;
     QToolButton* BitBtn_stato = nullptr;
@@ -378,6 +383,8 @@ public:
     void BitBtn_inviaClick();
     void BitBtn_oscxClick();
     void BitBtn_oscx_openClick();
+    // Creates the positioning test bench when none is open, and shows it.
+    void BitBtn_pos_testClick();
     void FlashWriteClick();
     void BitBtn_ResetClick();
     void BitBtn_progClick();

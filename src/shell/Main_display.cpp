@@ -269,17 +269,7 @@ void show_baud(TForm_main& f, bool boot)
 void refresh_pages_after_image(TForm_main& f)
 {
     if (CurrentPageNode[0]) {
-        const uint16_t bus = rec_u16(RecOfs::BusType);
-        if (BuiltBusType[0] != bus && f.TreeView_menu && f.TreeView_menu->topLevelItemCount() > 0) {
-            {
-                const QSignalBlocker quiet(f.TreeView_menu);
-                f.TreeView_menu->setCurrentItem(f.TreeView_menu->topLevelItem(0));
-            }
-            BuildPageTree(0);
-            f.SelectPage(0, f.ScrollBox_Menu_host);
-        } else {
-            BuildPageTree(0);
-        }
+        f.Main_rebuild_bus_pages();
         PageNode* node = CurrentPageNode[0];
         if (node && node->PageRefresh) {
             if (node->PageSetLanguage)
@@ -542,4 +532,18 @@ void TForm_main::Main_show_link_wait()
     static const char* const CAPTION[3] = {"Verifica comunicazione", "Comunication verify", "Comunication verify"};
     if ((FlashProgressFlags.load() & FlashProgressFlag::Waiting) && !LinkWaitOpen())
         ShowLinkWait(LINK_WAIT_MS, QString::fromUtf8(CAPTION[Lang_index()]));
+}
+
+bool TForm_main::Main_rebuild_bus_pages()
+{
+    const bool reopen = CurrentPageNode[0] != nullptr && BuiltBusType[0] != rec_u16(RecOfs::BusType) &&
+                        TreeView_menu != nullptr && TreeView_menu->topLevelItemCount() > 0;
+    if (reopen) {
+        const QSignalBlocker quiet(TreeView_menu);
+        TreeView_menu->setCurrentItem(TreeView_menu->topLevelItem(0));
+    }
+    BuildPageTree(0);
+    if (reopen)
+        SelectPage(0, ScrollBox_Menu_host);
+    return reopen;
 }

@@ -149,13 +149,8 @@ void FinishDefaultsSend()
     adopt_sent_record();
     if (TForm_main* f = Form_main) {
         if (CurrentPageNode[0] != nullptr && f->TreeView_menu != nullptr) {
-            if (BuiltBusType[0] != Rec_get<uint16_t>(DriveRecordBank[0], RecOfs::BusType) &&
-                f->TreeView_menu->topLevelItemCount() > 0) {
-                const QSignalBlocker quiet(f->TreeView_menu);
-                f->TreeView_menu->setCurrentItem(f->TreeView_menu->topLevelItem(0));
-            }
-            BuildPageTree(0);
-            f->SelectPage(0, f->ScrollBox_Menu_host);
+            if (!f->Main_rebuild_bus_pages())
+                f->SelectPage(0, f->ScrollBox_Menu_host);
             if (PageNode* node = CurrentPageNode[0]; node != nullptr && node->PageRefresh != nullptr)
                 node->PageRefresh(0);
         }
@@ -322,4 +317,5 @@ void TForm_main::Main_apply_drive_commands(uint8_t edit_state)
     Menu_tar_sensor_pos->setEnabled(calibration);
     BitBtn_tar_sensor_pos->setEnabled(
         calibration && Rec_get<uint16_t>(DriveRecordBank[0], RecOfs::MotorType) != MOTOR_TYPE_NO_CALIBRATION);
+    BitBtn_pos_test->setEnabled((edit_state & EditState::Linked) && Toolwin_available(ToolWin::PosQuoteTest));
 }

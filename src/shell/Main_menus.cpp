@@ -137,6 +137,7 @@ void TForm_main::Main_menus_connect()
             connect(b.button, &QToolButton::clicked, action, [action] { action->trigger(); });
         }
     }
+    connect(BitBtn_pos_test, &QToolButton::clicked, this, [this] { BitBtn_pos_testClick(); });
     Main_menus_update();
 }
 
@@ -262,6 +263,18 @@ void TForm_main::BitBtn_oscx_openClick()
 {
     if (run_modal(ToolWin::OscxLoadDat, this) >= 0)
         RefreshCurrentPage();
+}
+
+void TForm_main::BitBtn_pos_testClick()
+{
+    QWidget* bench = Toolwin_open(ToolWin::PosQuoteTest);
+    if (bench == nullptr)
+        bench = Toolwin_create(ToolWin::PosQuoteTest, this);  // null when the bench cannot run
+    if (bench == nullptr)
+        return;
+    bench->show();
+    bench->raise();
+    bench->activateWindow();
 }
 
 void TForm_main::FlashWriteClick()

@@ -19,6 +19,8 @@ using MotorFileLoader = bool (*)(const QString& file_name, MotorRecord* destinat
 // motor load command stays disabled.
 struct ToolsEntriesRec {
     MotorFileLoader load_motor_file = nullptr;
+    // Closes the positioning test bench when it exists (its restore marks a pending write).
+    void (*pos_test_close)() = nullptr;
 };
 extern ToolsEntriesRec ToolsEntries;
 // The motor file reader of the motor editor (ToolsEntries.load_motor_file); false without it.

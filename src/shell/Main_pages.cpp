@@ -90,6 +90,7 @@ const LanguageRow TOOL_TEXTS[] = {
      {"Invia dati drive default", "Send the default drive", "Envoie les données drive par défaut"}},
     {"BitBtn_invia", Prop::Hint, {"Invia dati drive", "Send data to the drive", "Envoyer des données à l'unité"}},
     {"BitBtn_tar_sensor_pos", Prop::Hint, {"Taratura Sensore Pos.", "Pos. Sensor Tuning", "Régl. Capteur de Pos."}},
+    {"BitBtn_pos_test", Prop::Hint, {"Serie Quote", "Serie Quote", "Serie Quote"}},
     {"GroupBoxmonitor_dati", Prop::Caption, {"Monitor Dati", "Data Monitor", "Monit. Données"}},
     {"Panel_crtl_type_str", Prop::Caption, {"Modo", "Mode", "Mode"}},
     {"Panel_str_current", Prop::Caption, {"Corrente", "Current", "Courant"}},

@@ -187,6 +187,7 @@ PageNode* Main_popup_page()
 void ShellState::reset()
 {
     AccessFlags = 0;
+    EditStateFlags = 0;
     CloseRequested = 0;
     WritePending = 0;
     WriteReplyFlag = 0;

@@ -19,10 +19,10 @@
 
 // Signal-generator values kept with the settings (their meaning belongs to the oscilloscope).
 struct SignalGenSettings {
-    uint16_t value1;
-    uint16_t value2;
-    uint16_t value3;
-    uint8_t value4;
+    uint16_t speed_amplitude;    // rpm
+    uint16_t current_amplitude;  // 0.1 %
+    uint16_t period;             // 0.01 s
+    uint8_t waveform;            // 0..5
     uint8_t unused;
 };
 static_assert(sizeof(SignalGenSettings) == 8);
@@ -30,11 +30,11 @@ static_assert(sizeof(SignalGenSettings) == 8);
 // Positioning test bench values, preceded by a word that only the defaults write (1).
 struct PosTestSettings {
     uint16_t defaults_mark;
-    uint16_t value1;
-    uint32_t value2;
-    uint32_t value3;
-    uint32_t value4;
-    uint16_t value5;
+    int16_t jog_speed;
+    uint32_t jog_acc;
+    uint32_t jog_dec;
+    uint32_t max_pos_error;
+    uint16_t pos_error_time;  // ms
     uint8_t unused[2];
 };
 static_assert(sizeof(PosTestSettings) == 20);
@@ -83,17 +83,18 @@ static_assert(offsetof(SettingsBlockRec, archive_height) == 282);
 static_assert(offsetof(SettingsBlockRec, archive_width) == 284);
 static_assert(offsetof(SettingsBlockRec, scope) == 288);
 static_assert(offsetof(SettingsBlockRec, generator) == 400);
-static_assert(offsetof(SettingsBlockRec, generator.value2) == 402);
-static_assert(offsetof(SettingsBlockRec, generator.value3) == 404);
-static_assert(offsetof(SettingsBlockRec, generator.value4) == 406);
+static_assert(offsetof(SettingsBlockRec, generator.speed_amplitude) == 400);
+static_assert(offsetof(SettingsBlockRec, generator.current_amplitude) == 402);
+static_assert(offsetof(SettingsBlockRec, generator.period) == 404);
+static_assert(offsetof(SettingsBlockRec, generator.waveform) == 406);
 static_assert(offsetof(SettingsBlockRec, factor) == 408);
 static_assert(offsetof(SettingsBlockRec, factor[1]) == 488);
 static_assert(offsetof(SettingsBlockRec, pos_test) == 568);
-static_assert(offsetof(SettingsBlockRec, pos_test.value1) == 570);
-static_assert(offsetof(SettingsBlockRec, pos_test.value2) == 572);
-static_assert(offsetof(SettingsBlockRec, pos_test.value3) == 576);
-static_assert(offsetof(SettingsBlockRec, pos_test.value4) == 580);
-static_assert(offsetof(SettingsBlockRec, pos_test.value5) == 584);
+static_assert(offsetof(SettingsBlockRec, pos_test.jog_speed) == 570);
+static_assert(offsetof(SettingsBlockRec, pos_test.jog_acc) == 572);
+static_assert(offsetof(SettingsBlockRec, pos_test.jog_dec) == 576);
+static_assert(offsetof(SettingsBlockRec, pos_test.max_pos_error) == 580);
+static_assert(offsetof(SettingsBlockRec, pos_test.pos_error_time) == 584);
 static_assert(offsetof(SettingsBlockRec, flash_option) == 588);
 // The scope settings inside the record.
 static_assert(sizeof(ScopeChannel) == 20 && sizeof(ScopeSettingsRec) == 112);

@@ -1,6 +1,8 @@
 // Standard status panes: link, drive alarm and drive state.
 #include "shell/Stbarcmx.h"
 
+#include <QFileInfo>
+
 #include "drivedata/Globvar.h"
 #include "link/Seriale_port.h"
 #include "shell/Mainstate.h"
@@ -96,6 +98,31 @@ void Stbarcmx_paint_link(ImageBox* picture, StbarPane* const* panes, uint16_t in
         paint_pane(picture, panes, index, 0, true, clRed, "COM - ER", clRed);
     else
         paint_pane(picture, panes, index, 0, true, clRed, QString(), clBtnFace);
+}
+
+void Stbarcmx_paint_modified(ImageBox* picture, StbarPane* const* panes, uint16_t index, bool modified)
+{
+    static const char* const MODIFIED_TEXT[3] = {"Modificato", "Modified", "Modifié"};
+    static const QColor MODIFIED_FILL(233, 233, 233);
+    Canvas& c = Stbarcmx_begin(picture);
+    const DrawRect r = Stbarcmx_content(*panes[index]);
+    if (modified) {
+        c.brush.setColor(MODIFIED_FILL);
+        Stbarcmx_font(c, true, clRed);
+        Graph_draw_text_rect(c, r, AlignCentre, QString::fromUtf8(MODIFIED_TEXT[Lang_index()]));
+    } else {
+        c.fill_rect(r);
+    }
+    Stbarcmx_done(picture, r);
+}
+
+void Stbarcmx_paint_file(ImageBox* picture, StbarPane* const* panes, uint16_t index, const QString& path)
+{
+    Canvas& c = Stbarcmx_begin(picture);
+    const DrawRect r = Stbarcmx_content(*panes[index]);
+    Stbarcmx_font(c, false, clBlack);
+    Graph_draw_text_rect(c, r, AlignLeft, path.isEmpty() ? QString() : "File: " + QFileInfo(path).fileName());
+    Stbarcmx_done(picture, r);
 }
 
 void Stbarcmx_paint_drive(ImageBox* picture, StbarPane* const* panes, uint16_t index)

@@ -31,6 +31,12 @@ void Stbarcmx_paint_link(ImageBox* picture, StbarPane* const* panes, uint16_t in
 void Stbarcmx_paint_drive(ImageBox* picture, StbarPane* const* panes, uint16_t index);
 void Stbarcmx_paint_state(ImageBox* picture, StbarPane* const* panes, uint16_t index);
 
+// The modified pane of a data editor: "Modificato" centred, bold red on 0xE9E9E9, or nothing.
+void Stbarcmx_paint_modified(ImageBox* picture, StbarPane* const* panes, uint16_t index, bool modified);
+// The file pane of a data editor: "File: " and the file's name without its folder, or nothing
+// while the path is empty.
+void Stbarcmx_paint_file(ImageBox* picture, StbarPane* const* panes, uint16_t index, const QString& path);
+
 // ---- shared by pane painters ----
 // Content area of a pane: (x + 1, y + 1) .. (x + width - 1, y + height - 2), exclusive.
 DrawRect Stbarcmx_content(const StbarPane& pane);

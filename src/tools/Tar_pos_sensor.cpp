@@ -68,8 +68,6 @@ constexpr ToolMsgStyle CAL_START{0x008000, false, false, 15};
 constexpr ToolMsgStyle CAL_STOPPED{0x0000FF, false, true, 12};
 const char* const NO_VALUE = "-----";
 
-enum LabelRow { LabelPulses, LabelResolution, LabelSingle, LabelMulti };
-
 uint16_t rec16(std::size_t ofs) { return Rec_get<uint16_t>(DriveRecordBank[0], ofs); }
 uint32_t rec32(std::size_t ofs) { return Rec_get<uint32_t>(DriveRecordBank[0], ofs); }
 bool alarm() { return Drive_status_get().alarm_word != 0; }
@@ -129,16 +127,20 @@ uint8_t ToolSettingsEdits::check_single_turn(double candidate) { return check_su
 
 uint8_t ToolSettingsEdits::check_multi_turn(double candidate) { return check_sum(candidate, MotorOfs::SingleTurn); }
 
-QString ToolSettingsEdits::label(int row)
+QString Tool_motor_label(int row, uint16_t motor_type)
 {
-    return Tool_text(LABELS[rec16(MotorOfs::MotorType) == MOTOR_TYPE_LINEAR ? 1 : 0][row]);
+    return Tool_text(LABELS[motor_type == MOTOR_TYPE_LINEAR ? 1 : 0][row]);
 }
 
-QString ToolSettingsEdits::bit_sum_text()
+QString Tool_bit_sum_text(uint16_t motor_type)
 {
-    return Tool_text(SUM_HEAD) + "'" + label(LabelSingle) + "'" + Tool_text(SUM_AND) + "'" + label(LabelMulti) + "'" +
-           Tool_text(SUM_TAIL);
+    return Tool_text(SUM_HEAD) + "'" + Tool_motor_label(ToolLabelSingle, motor_type) + "'" + Tool_text(SUM_AND) +
+           "'" + Tool_motor_label(ToolLabelMulti, motor_type) + "'" + Tool_text(SUM_TAIL);
 }
+
+QString ToolSettingsEdits::label(int row) { return Tool_motor_label(row, rec16(MotorOfs::MotorType)); }
+
+QString ToolSettingsEdits::bit_sum_text() { return Tool_bit_sum_text(rec16(MotorOfs::MotorType)); }
 
 void ToolSettingsEdits::watch_motor_page()
 {
@@ -244,10 +246,10 @@ void ToolSettingsDialog::show_settings(bool hide_for_halls)
     BitBtn_continua->setText(Tool_text(TOOL_CONTINUE));
     GroupBox_attenzione->setTitle(Tool_text(TOOL_ATTENTION));
     FlowPanel_corr_nom->setCaption(Tool_text(CK_CURRENT) + " [A]");
-    FlowPanel_encoder_imp->setCaption(ToolSettingsEdits::label(LabelPulses));
-    Panel_encoder_risoluzione_giro_increment->setText(ToolSettingsEdits::label(LabelResolution));
-    FlowPanel_encoder_bit_single_turn->setCaption(ToolSettingsEdits::label(LabelSingle));
-    FlowPanel_encoder_bit_multi_turn->setCaption(ToolSettingsEdits::label(LabelMulti));
+    FlowPanel_encoder_imp->setCaption(ToolSettingsEdits::label(ToolLabelPulses));
+    Panel_encoder_risoluzione_giro_increment->setText(ToolSettingsEdits::label(ToolLabelResolution));
+    FlowPanel_encoder_bit_single_turn->setCaption(ToolSettingsEdits::label(ToolLabelSingle));
+    FlowPanel_encoder_bit_multi_turn->setCaption(ToolSettingsEdits::label(ToolLabelMulti));
     edits->show_resolution(rec32(MotorOfs::Pulses));
     edits->current->show();
     edits->pulses->show();

@@ -9,6 +9,7 @@
 
 #include "controls/MemoUpDwx.h"
 #include "link/Tools_link.h"
+#include "tools/Load_motor_core.h"
 #include "tools/Tool_common.h"
 
 class ImageBox;
@@ -24,15 +25,21 @@ class QTimer;
 
 // Record offsets of the motor fields the tools use (slot 0).
 namespace MotorOfs {
-constexpr std::size_t SensorOffset = 128;
-constexpr std::size_t MotorType = 132;
-constexpr std::size_t NominalCurrent = 136;
-constexpr std::size_t PolePairs = 150;
-constexpr std::size_t Pulses = 152;
-constexpr std::size_t FeedbackType = 162;
-constexpr std::size_t SingleTurn = 164;
-constexpr std::size_t MultiTurn = 166;
+constexpr std::size_t SensorOffset = RecOfs::Motor + MotorField::EncoderOffset;
+constexpr std::size_t MotorType = RecOfs::Motor + MotorField::MotorType;
+constexpr std::size_t NominalCurrent = RecOfs::Motor + MotorField::NominalCurrent;
+constexpr std::size_t PolePairs = RecOfs::Motor + MotorField::PolePairs;
+constexpr std::size_t Pulses = RecOfs::Motor + MotorField::Pulses;
+constexpr std::size_t FeedbackType = RecOfs::Motor + MotorField::FeedbackType;
+constexpr std::size_t SingleTurn = RecOfs::Motor + MotorField::SingleTurn;
+constexpr std::size_t MultiTurn = RecOfs::Motor + MotorField::MultiTurn;
 }  // namespace MotorOfs
+
+// Labels of the encoder settings by motor type (linear: per pole pitch).
+enum ToolMotorLabel { ToolLabelPulses, ToolLabelResolution, ToolLabelSingle, ToolLabelMulti };
+QString Tool_motor_label(int row, uint16_t motor_type);
+// The message for SSI bit counts whose sum exceeds 31, with the labels of the motor type.
+QString Tool_bit_sum_text(uint16_t motor_type);
 
 // The bound edits and texts the pre-check dialogs of the calibration and the zeroing share.
 class ToolSettingsEdits {

@@ -1,10 +1,13 @@
 #include "tools/Tools.h"
 
+#include "shell/Main_menus.h"
 #include "shell/Toolwin.h"
 #include "tools/Formx_azzera_enc.h"
 #include "tools/Formx_azzera_enc_abs.h"
 #include "tools/Formx_cog_dat.h"
 #include "tools/Formx_tar_cog.h"
+#include "tools/Load_motor.h"
+#include "tools/Pos_quote_test.h"
 #include "tools/Tar_pos_sensor.h"
 
 namespace {
@@ -25,4 +28,11 @@ void Tools_install()
     register_window<TForm_tar_cog_ck>(ToolWin::TarCogCk);
     register_window<TForm_tar_cog>(ToolWin::TarCog);
     register_window<TForm_cog_dat>(ToolWin::CogDat);
+    register_window<TForm_load_motor>(ToolWin::LoadMotor);
+    ToolsEntries.load_motor_file = Load_motor_load;
+    // A bench that cannot run is not made: its opener gets no window.
+    Toolwin_register(ToolWin::PosQuoteTest, [](QWidget* parent) -> QWidget* {
+        return Pos_quote_test_allowed() ? new TForm_pos_quote_test(parent) : nullptr;
+    });
+    ToolsEntries.pos_test_close = Pos_quote_test_close;
 }

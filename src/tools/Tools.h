@@ -1,5 +1,6 @@
 #pragma once
-// The calibration, zeroing and cogging windows: their factories in the shell's window registry.
+// The calibration, zeroing, cogging, motor editor and positioning test windows: their factories
+// in the shell's window registry, and the tools' entries of the main window.
 
 // Registers the factory of every tool window this layer builds. Called before the main window
 // exists.

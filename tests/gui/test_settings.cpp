@@ -177,7 +177,7 @@ TEST_F(SettingsFile, TwoSavesGiveIdenticalFilesAndValuesSurviveALoad)
     LoadSettings();
     ASSERT_TRUE(Settings_set_port_name("ttyACM0"));
     SettingsBlock.flags = SettingsFlag::FamilyPelsan | SettingsFlag::FlashVerify;
-    SettingsBlock.pos_test.value4 = 1234567;
+    SettingsBlock.pos_test.max_pos_error = 1234567;
     LanguageIndex = 2;
     ScopeSettings.record_length = 777;
     ASSERT_TRUE(SaveSettings());
@@ -191,7 +191,7 @@ TEST_F(SettingsFile, TwoSavesGiveIdenticalFilesAndValuesSurviveALoad)
     EXPECT_EQ(Settings_port_name(), "ttyACM0");
     EXPECT_TRUE(Settings_second_family());
     EXPECT_FALSE(Settings_auto_save());
-    EXPECT_EQ(SettingsBlock.pos_test.value4, 1234567u);
+    EXPECT_EQ(SettingsBlock.pos_test.max_pos_error, 1234567u);
     EXPECT_EQ(LanguageIndex, 2);
     EXPECT_EQ(ScopeSettings.record_length, 777u);
     EXPECT_EQ(read_bytes(file()), first);  // a good file is not rewritten by loading
