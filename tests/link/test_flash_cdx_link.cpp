@@ -175,6 +175,10 @@ TEST_F(CdxDownloadRun, ADriveThatIgnoresTheBootRequestTimesOut)
     EXPECT_GE(Tick_since(t0), CDX_BOOT_WAIT_MS);
     EXPECT_EQ(hex_requests(*sim, 2), std::vector<std::string>{"05 02 02 E1 60"});
     EXPECT_EQ(Ser_link_mode.load(), LinkMode::Flash);
+    // Reported once: taken by the window, it does not come back from the ticks that follow.
+    CdxDownload.bits.fetch_and(static_cast<uint8_t>(~CdxBit::BootTimeout));
+    ASSERT_TRUE(sim->wait_requests(0, sim->request_count(0) + 5, std::chrono::milliseconds(RUN_MS)));
+    EXPECT_EQ(CdxDownload.bits.load() & CdxBit::BootTimeout, 0);
 }
 
 TEST_F(CdxDownloadRun, ALatePageReplyCountsForItsOwnPageOnly)
