@@ -428,6 +428,59 @@ TEST_F(FlashWindow, AContainerForAnotherDriveIsRefusedOnce)
     EXPECT_EQ(sim->request_count(2), 0u);
 }
 
+// A whole run through the window: the container chosen with the load button, the program button
+// with the link closed, a drive waiting in its boot program. The window follows the run (buttons
+// locked, the writing lines), its bar ends full and the outcome line reports the success.
+TEST_F(FlashWindow, AContainerRunThroughTheWindowProgramsADriveInItsBootProgram)
+{
+    open_window();
+    attach_simulator();
+    sim->set_pacing(57600);  // the pages take their wire time: the run lasts long enough to see
+    sim->set_cdx_boot_program(true);
+    sim->set_cdx_restart(std::chrono::milliseconds(150));
+    const std::vector<cdxtest::Record> recs = cdxtest::records(16, 0x4000, 9);
+    const QString path = dir_.path() + "/drive.cdx";
+    cdxtest::write_file(path.toStdString(), cdxtest::container(recs, {0xC0458}));
+    TForm_FlashSH* w = open_flash();
+    filestest::DialogScript dialogs;
+    dialogs.names.push_back(path);
+    w->BitBtn_load->click();
+    EXPECT_EQ(text(w->StaticText_dat_file_dati), path.toStdString());
+    EXPECT_EQ(Settings_firmware_path(), path.toStdString());
+    w->Timer_aggiornaTimer();
+    ASSERT_TRUE(w->BitBtn_prog->isEnabled());
+    const QImage empty_bar = w->Image_buf_bar->image();
+    const QPoint bar_end(empty_bar.width() - 6, empty_bar.height() / 2);  // clear of the centred percentage
+    EXPECT_EQ(empty_bar.pixel(bar_end), QColor(Qt::white).rgb());
+    w->Timer_aggiorna->start();
+    w->Timer_message->start();
+    w->BitBtn_prog->click();
+    bool writing_shown = false;
+    ASSERT_TRUE(pump_until(
+        [&] {
+            if (text(w->Panel_riga_2) == "Non spegnere o disconnettere il dispositivo!" &&
+                !w->BitBtn_prog->isEnabled() && !w->BitBtn_load->isEnabled() && !w->ComboBox_porta_com->isEnabled())
+                writing_shown = true;
+            return text(w->Panel_riga_2) == "Scrittura termina correttamente!";
+        },
+        30000));
+    pump_for(100);
+    EXPECT_TRUE(writing_shown);
+    EXPECT_EQ(text(w->Panel_riga_1), "Scrittura firmware su flash!");
+    EXPECT_EQ(text(w->Panel_riga_2), "Scrittura termina correttamente!");
+    EXPECT_EQ(box_texts(), "");
+    EXPECT_EQ(FlashProgressCount.load(), recs.size());
+    EXPECT_EQ(w->Image_buf_bar->image().pixel(bar_end), QColor(0x00, 0x80, 0x00).rgb());
+    EXPECT_TRUE(w->BitBtn_prog->isEnabled());
+    EXPECT_EQ(Ser_link_mode.load(), LinkMode::Normal);
+    EXPECT_FALSE(sim->cdx_boot_program());  // restarted into its new firmware
+    const auto pages = sim->cdx_pages();
+    ASSERT_EQ(pages.size(), recs.size());
+    for (const auto& r : recs)
+        EXPECT_EQ(pages.at(r.address), r.data) << std::hex << r.address;
+    EXPECT_EQ(linktest::joined(sim->violations()), "");
+}
+
 TEST_F(FlashWindow, ADriveThatNeverEntersItsBootProgramTimesOut)
 {
     open_window();
