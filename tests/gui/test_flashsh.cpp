@@ -168,6 +168,9 @@ TEST_F(FlashWindow, ImageDataAndTheZoneMapOfEightKilobytes)
     EXPECT_EQ(count, box.width() * box.height() / 32);
     EXPECT_LT(lowest, box.top() + 2 * (box.height() / 64 + 1));
     EXPECT_EQ(img.pixel(2, 2), QColor(0xFA, 0xF9, 0xF1).rgb());
+    EXPECT_EQ(Flashctrl_zone_label(true, 0).toStdString(), "[0x00000000]");
+    EXPECT_EQ(Flashctrl_zone_label(true, FLASH_ZONE_SIZE).toStdString(), "[0x00040000]");
+    EXPECT_EQ(Flashctrl_zone_label(false, FLASH_ZONE_SIZE).toStdString(), "[----------]");
     FlashFileLoaded.store(0);
     Flashsh7047_show_image_data(*w);
     EXPECT_EQ(text(w->StaticText_dat_address_end), "-----");
@@ -430,7 +433,8 @@ TEST_F(FlashWindow, AContainerForAnotherDriveIsRefusedOnce)
 
 // A whole run through the window: the container chosen with the load button, the program button
 // with the link closed, a drive waiting in its boot program. The window follows the run (buttons
-// locked, the writing lines), its bar ends full and the outcome line reports the success.
+// locked, the writing lines) and will not close during it; its bar ends full, the outcome line
+// reports the success, and then it closes and asks for the normal mode.
 TEST_F(FlashWindow, AContainerRunThroughTheWindowProgramsADriveInItsBootProgram)
 {
     open_window();
@@ -438,7 +442,7 @@ TEST_F(FlashWindow, AContainerRunThroughTheWindowProgramsADriveInItsBootProgram)
     sim->set_pacing(57600);  // the pages take their wire time: the run lasts long enough to see
     sim->set_cdx_boot_program(true);
     sim->set_cdx_restart(std::chrono::milliseconds(150));
-    const std::vector<cdxtest::Record> recs = cdxtest::records(16, 0x4000, 9);
+    const std::vector<cdxtest::Record> recs = cdxtest::records(32, 0x4000, 9);
     const QString path = dir_.path() + "/drive.cdx";
     cdxtest::write_file(path.toStdString(), cdxtest::container(recs, {0xC0458}));
     TForm_FlashSH* w = open_flash();
@@ -455,20 +459,25 @@ TEST_F(FlashWindow, AContainerRunThroughTheWindowProgramsADriveInItsBootProgram)
     w->Timer_aggiorna->start();
     w->Timer_message->start();
     w->BitBtn_prog->click();
-    bool writing_shown = false;
+    bool writing_shown = false, stayed_open = false;
     ASSERT_TRUE(pump_until(
         [&] {
-            if (text(w->Panel_riga_2) == "Non spegnere o disconnettere il dispositivo!" &&
-                !w->BitBtn_prog->isEnabled() && !w->BitBtn_load->isEnabled() && !w->ComboBox_porta_com->isEnabled())
+            if (!writing_shown && text(w->Panel_riga_2) == "Non spegnere o disconnettere il dispositivo!" &&
+                !w->BitBtn_prog->isEnabled() && !w->BitBtn_load->isEnabled() &&
+                !w->ComboBox_porta_com->isEnabled() && FlashProgressCount.load() < recs.size() / 2) {
                 writing_shown = true;
+                w->close();  // the end frame is still more than 16 pages away
+                stayed_open = w->isVisible();
+            }
             return text(w->Panel_riga_2) == "Scrittura termina correttamente!";
         },
         30000));
     pump_for(100);
     EXPECT_TRUE(writing_shown);
+    EXPECT_TRUE(stayed_open);
     EXPECT_EQ(text(w->Panel_riga_1), "Scrittura firmware su flash!");
     EXPECT_EQ(text(w->Panel_riga_2), "Scrittura termina correttamente!");
-    EXPECT_EQ(box_texts(), "");
+    EXPECT_EQ(box_texts(), "Attendere fine scrittura flash prima di uscire!");
     EXPECT_EQ(FlashProgressCount.load(), recs.size());
     EXPECT_EQ(w->Image_buf_bar->image().pixel(bar_end), QColor(0x00, 0x80, 0x00).rgb());
     EXPECT_TRUE(w->BitBtn_prog->isEnabled());
@@ -479,6 +488,10 @@ TEST_F(FlashWindow, AContainerRunThroughTheWindowProgramsADriveInItsBootProgram)
     for (const auto& r : recs)
         EXPECT_EQ(pages.at(r.address), r.data) << std::hex << r.address;
     EXPECT_EQ(linktest::joined(sim->violations()), "");
+    Ser_link_mode_req.store(LinkMode::Flash);
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(Ser_link_mode_req.load(), LinkMode::Normal);
 }
 
 TEST_F(FlashWindow, ADriveThatNeverEntersItsBootProgramTimesOut)
