@@ -143,6 +143,31 @@ TEST_F(FlashWindow, ABootProgramImageShowsTheSelectionAndGrowsTheWindow)
     EXPECT_EQ(w->height(), shrunk);
 }
 
+// The verify box starts from the settings; it and the three selection boxes reach the run's
+// settings as soon as the user changes them.
+TEST_F(FlashWindow, TheVerifyBoxAndTheSelectionReachTheRunsSettings)
+{
+    open_window();  // reads the settings file
+    SettingsBlock.flags |= SettingsFlag::FlashVerify;
+    TForm_FlashSH* w = open_flash();
+    EXPECT_TRUE(w->CheckBox_flash_verify->isChecked());
+    w->CheckBox_flash_verify->click();
+    EXPECT_FALSE(SettingsBlock.flags & SettingsFlag::FlashVerify);
+    EXPECT_FALSE(Flash_settings().verify);
+    FlashFileLoaded.store(1);
+    FlashModeFlags.store(FlashModeFlag::BootProgram);
+    SettingsBlock.flash_option[0] = 1;
+    w->Timer_aggiornaTimer();
+    QComboBox* boxes_[3] = {w->ComboBox_index_dev, w->ComboBox_index_taglia_cor, w->ComboBox_index_taglia_volt};
+    const int picks[3] = {1, 2, 1};
+    for (int i = 0; i < 3; ++i) {
+        boxes_[i]->setCurrentIndex(picks[i]);
+        Q_EMIT boxes_[i]->activated(picks[i]);
+        EXPECT_EQ(Flash_settings().selection[i], picks[i]) << i;
+    }
+    FlashModeFlags.store(0);
+}
+
 TEST_F(FlashWindow, ImageDataAndTheZoneMapOfEightKilobytes)
 {
     TForm_FlashSH* w = open_flash();
@@ -450,6 +475,14 @@ TEST_F(FlashWindow, AContainerRunThroughTheWindowProgramsADriveInItsBootProgram)
     dialogs.names.push_back(path);
     w->BitBtn_load->click();
     EXPECT_EQ(text(w->StaticText_dat_file_dati), path.toStdString());
+    const auto lamp_lit = [w] {  // the file panel's lamp of a current file
+        const QImage img = w->Image_file_flash->image();
+        for (int x = img.width() / 2; x < img.width(); ++x)
+            if (img.pixel(x, img.height() / 2) == QColor(0x00, 0xFF, 0x00).rgb())
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(pump_until(lamp_lit, 10000));
     EXPECT_EQ(Settings_firmware_path(), path.toStdString());
     w->Timer_aggiornaTimer();
     ASSERT_TRUE(w->BitBtn_prog->isEnabled());
