@@ -30,6 +30,9 @@ constexpr uint8_t NOT_CDX = 0xFF;
 
 // Sub-code of the command-2 frame in flight (NOT_CDX: another frame); a reply counts only for it.
 std::atomic<uint8_t> in_flight{NOT_CDX};
+// The last boot request's time-out was reported: download bit 2 is set once per request, so the
+// window, which clears it and closes the link, never sees it again from a tick still under way.
+std::atomic<bool> timeout_reported{false};
 
 bool link_running()
 {
@@ -212,8 +215,9 @@ void tick_waiting()
     if (has_bit(CdxBit::Connected)) {
         clear_bits(CdxBit::Connected | CdxBit::AllAcked | CdxBit::BootTimeout);
         CdxDownload.boot_request_ms.store(Tick_ms());
+        timeout_reported.store(false);
         CdxSendEnd();  // the running drive restarts into its boot program
-    } else if (Tick_since(CdxDownload.boot_request_ms.load()) > CDX_BOOT_WAIT_MS) {
+    } else if (Tick_since(CdxDownload.boot_request_ms.load()) > CDX_BOOT_WAIT_MS && !timeout_reported.exchange(true)) {
         set_bits(CdxBit::BootTimeout);
     }
 }
@@ -331,5 +335,6 @@ void CdxResetDownload()
     CdxDownload.state.store(CdxState::Waiting);
     set_bits(CdxBit::Connected);
     clear_bits(CdxBit::AllAcked | CdxBit::BootTimeout);
+    timeout_reported.store(false);
     CdxDownload.active.store(1);
 }

@@ -65,11 +65,6 @@ constexpr int ZONE_TITLE_FROM_HEIGHT = 71;
 constexpr int BOX_LEFT = 16, BOX_TOP = 38, BOX_RIGHT = 12, BOX_BOTTOM = 22;
 const char* const NO_ADDRESS = "[----------]";
 
-QString address_label(uint32_t a)
-{
-    return QString("[0x%1]").arg(a, 8, 16, QLatin1Char('0')).toUpper().replace("[0X", "[0x");
-}
-
 struct ZonePos {
     int row;
     int x;
@@ -173,6 +168,13 @@ std::vector<QPolygon> Flashctrl_zone_polygon(const QRect& box, uint32_t start, u
     return {poly};
 }
 
+QString Flashctrl_zone_label(bool loaded, uint32_t address)
+{
+    if (!loaded)
+        return NO_ADDRESS;
+    return QString("[0x%1]").arg(address, 8, 16, QLatin1Char('0')).toUpper().replace("[0X", "[0x");
+}
+
 void drawFlashZone(ImageBox* box, const FirmwareImageRec& image, uint32_t flash_size)
 {
     if (box == nullptr || box->width() <= 0 || box->height() <= 0)
@@ -205,8 +207,8 @@ void drawFlashZone(ImageBox* box, const FirmwareImageRec& image, uint32_t flash_
     mono.setPixelSize(14);
     p->setFont(mono);
     p->setPen(Qt::black);
-    const QString from = loaded ? address_label(0) : QString(NO_ADDRESS);
-    const QString to = loaded ? address_label(flash_size) : QString(NO_ADDRESS);
+    const QString from = Flashctrl_zone_label(loaded, 0);
+    const QString to = Flashctrl_zone_label(loaded, flash_size);
     p->drawText(QRect(BOX_LEFT, BOX_TOP - 16, frame.width(), 16), Qt::AlignLeft | Qt::AlignBottom, from);
     p->drawText(QRect(BOX_LEFT, frame.bottom() + 2, frame.width(), BOX_BOTTOM - 2), Qt::AlignRight | Qt::AlignTop, to);
     box->update();

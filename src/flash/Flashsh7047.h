@@ -122,6 +122,8 @@ void Flashctrl_draw_file_panel(ImageBox* box);
 QString Flashctrl_shorten_path(const QString& path, int width, const QFont& font);
 // The flash-zone map of image in a flash of flash_size bytes.
 void drawFlashZone(ImageBox* box, const FirmwareImageRec& image, uint32_t flash_size);
+// A label of the map: "[0x" with 8 hexadecimal digits and "]", or "[----------]" with nothing loaded.
+QString Flashctrl_zone_label(bool loaded, uint32_t address);
 // Rectangles or the polygon covering the bytes start..end (exclusive) in a box whose area stands
 // for flash_size bytes in rows of 2 pixels; empty for an empty box or range.
 std::vector<QPolygon> Flashctrl_zone_polygon(const QRect& box, uint32_t start, uint32_t end, uint32_t flash_size);

@@ -263,7 +263,9 @@ uint32_t Sertx_send_raw(const uint8_t* bytes, std::size_t n)
 
 bool Sertx_wait_reply(uint32_t seq, uint32_t ms)
 {
-    bool raised = Ser_reply_sem.wait(static_cast<int32_t>(ms));
+    // A stop's wake-up that came before this transmission was armed was drained with the stale
+    // reply signal: a stopped link does not wait out the time-out (the stop would take that long).
+    bool raised = Ser_reply_sem.wait(link_running() ? static_cast<int32_t>(ms) : 0);
     uint64_t grace_end = 0;
     for (;;) {
         std::unique_lock<std::mutex> hold(Ser_dispatch_lock);

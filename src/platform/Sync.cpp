@@ -91,6 +91,8 @@ void ParkGate::resume()
     {
         std::lock_guard<std::mutex> lock(m_);
         closed_ = false;
+        ++released_;
+        parked_ = 0;
     }
     cv_.notify_all();
 }
@@ -120,10 +122,13 @@ bool ParkGate::park()
 {
     std::unique_lock<std::mutex> lock(m_);
     if (closed_ && !stopped_) {
+        const uint64_t round = released_;
         ++parked_;
         cv_.notify_all();  // wait_parked()
-        cv_.wait(lock, [this] { return !closed_ || stopped_; });
-        --parked_;
+        // Released by a resume() even when the gate was closed again before this thread woke.
+        cv_.wait(lock, [this, round] { return released_ != round || stopped_; });
+        if (released_ == round)
+            --parked_;
     }
     return !stopped_;
 }

@@ -40,7 +40,9 @@ private:
 // Level-triggered gate that parks a link thread while its link is stopped.
 // The controller closes the gate before it asks the thread to stop and resumes it after it has
 // set the thread's state to run again; the thread calls park() once it has stopped and stays
-// there while the gate is closed. A resume() that comes before the park() is not lost.
+// there while the gate is closed. A resume() that comes before the park() is not lost, nor one
+// followed by a close() before the parked thread has woken: resume() releases the threads parked
+// at that moment, which no longer count as parked, and each of them returns from park() once.
 // stop() releases a parked thread for good (program end). A new gate is closed.
 class ParkGate {
 public:
@@ -52,7 +54,7 @@ public:
     // Called by the thread itself: blocks while the gate is closed and not stopped.
     // Returns false when the gate was stopped (the thread should leave its loop).
     bool park();
-    // True while a thread is blocked in park().
+    // True while a thread is blocked in park() and not yet released by resume().
     bool is_parked() const;
     // Waits up to timeout_ms (negative: no limit) until a thread is parked. False on time-out or stop.
     bool wait_parked(int32_t timeout_ms) const;
@@ -62,7 +64,8 @@ private:
     mutable std::condition_variable cv_;
     bool closed_ = true;
     bool stopped_ = false;
-    int parked_ = 0;
+    int parked_ = 0;         // threads in park() not yet released
+    uint64_t released_ = 0;  // resume() calls so far
 };
 
 // Tries to run the calling thread under SCHED_FIFO (the link threads are time-critical).

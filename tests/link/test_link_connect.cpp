@@ -132,6 +132,18 @@ TEST_F(SimLink, RepeatedConnectsEachFindTheDriveWithoutLeaks)
     EXPECT_EQ(open_fds(), fds);
 }
 
+// A disconnect that comes before the threads have woken from the connect still stops both (the
+// receive thread closes the port), so the next connect finds them parked.
+TEST_F(SimLink, ADisconnectRightAfterAConnectStopsBothThreads)
+{
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(Seriale_open_link(LinkMode::Normal)) << "cycle " << i;
+        Seriale_close_link();
+        ASSERT_TRUE(Seriale_wait_stopped(2000)) << "cycle " << i;
+        ASSERT_FALSE(Ser_port.is_open()) << "cycle " << i;
+    }
+}
+
 // A missing port, and one that another program holds: the open fails, its descriptor is closed
 // at once, and the link connects once the port is there and free.
 TEST_F(SimLink, OpenFailsForAMissingOrHeldPortWithoutLeaks)

@@ -737,3 +737,21 @@ TEST(LineTiming, TurnaroundsOfFirstTriesOnlyAndOneSlowAnswerFades)
     EXPECT_EQ(Ser_line_timing.min_turnaround_us.load(), 600u);
     Sertx_line_timing_reset();
 }
+
+// ---- reply wait of a stopped link ----
+
+// A stop whose wake-up came just before the transmission was armed (and was drained with the
+// stale reply signal) must not leave the send thread waiting out the reply time-out.
+TEST(ReplyWait, AStoppedLinkDoesNotWaitOutTheTimeOut)
+{
+    Ser_tx_state.store(LinkState::Stop);
+    Ser_reply_sem.release();  // the stop's wake-up
+    Ser_tx_frame f;
+    f.length = 4;
+    f.bytes[0] = 4;
+    const uint32_t seq = Sertx_send_frame(f);  // drains it; the port is closed
+    const uint32_t t0 = Tick_ms();
+    EXPECT_FALSE(Sertx_wait_reply(seq, 60000));
+    EXPECT_LT(Tick_since(t0), 30000u);
+    EXPECT_EQ(Ser_armed_seq.load(), 0u);
+}

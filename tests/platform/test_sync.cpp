@@ -117,6 +117,30 @@ TEST(ParkGate, ParksWhileClosedResumesAndStopsForGood)
     EXPECT_TRUE(parked.get());
 }
 
+// A stop that closes the gate again before the resumed thread has woken: the thread still comes
+// out once (to see the stop and hand it on) and only then counts as parked again.
+TEST(ParkGate, AResumeFollowedAtOnceByACloseIsNotLost)
+{
+    ParkGate gate;
+    std::atomic<int> rounds{0};
+    std::thread t([&] {
+        while (gate.park())
+            rounds.fetch_add(1);
+    });
+    int before = 0;
+    for (int i = 1; i <= 100; ++i) {
+        ASSERT_TRUE(gate.wait_parked(5000)) << i;
+        gate.resume();
+        EXPECT_FALSE(gate.is_parked()) << i;
+        gate.close();
+        ASSERT_TRUE(gate.wait_parked(5000)) << i;
+        EXPECT_GT(rounds.load(), before) << i;  // more than one when it woke before the close
+        before = rounds.load();
+    }
+    gate.stop();
+    t.join();
+}
+
 TEST(ThreadPriority, TimeCriticalIsTakenOrLeftUnchanged)
 {
     int policy_after = -1;
