@@ -217,7 +217,6 @@ void wait_queue()
 bool link_ready() { return Ser_link_flags.load() & LinkFlag::Ready; }
 bool power_on() { return Drive_status_word() & StatusBit::State5; }
 
-TForm_pos_quote_test* open_bench() { return qobject_cast<TForm_pos_quote_test*>(Toolwin_open(ToolWin::PosQuoteTest)); }
 
 QPushButton* toggle(QWidget* parent, const char* name, const QString& text)
 {

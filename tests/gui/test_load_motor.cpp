@@ -121,8 +121,9 @@ TEST_F(MotorFileTest, RefusedFilesLeaveTheRecordAndNameAlone)
     for (const Case& c : cases) {
         const QString name = path("refused.mot");
         QFile::remove(name);
-        if (c.file)
+        if (c.file) {
             ASSERT_TRUE(write_file(name, c.file()));
+        }
         boxes.clear();
         MotorRecord dest;
         std::memset(dest.b, 0x5A, sizeof dest.b);
