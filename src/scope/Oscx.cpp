@@ -26,6 +26,7 @@
 #include "controls/Graph_draw.h"
 #include "link/Sertx.h"
 #include "scope/Diagramx.h"
+#include "scope/Oscx_chart.h"
 #include "scope/Oscx_panes.h"
 #include "scope/Oscx_signals_core.h"
 #include "scope/Oscx_texts.h"
@@ -102,42 +103,12 @@ QString channel_name(unsigned c, const char* stem, const char* suffix = "")
 
 }  // namespace
 
-// The scope chart as the trigger reaches it.
-class TForm_Oscx::Chart : public ScopeChart {
-public:
-    explicit Chart(TForm_Oscx* w) : w_(w) {}
-    void Add_sample(const double values[SCOPE_CHANNELS]) override { w_->chart_->Add_sample(values, SCOPE_CHANNELS); }
-    void Redraw() override { w_->chart_->Redraw(); }
-    void Empty_samples() override
-    {
-        Diagramx& c = *w_->chart_;
-        c.ring_start = c.ring_end = 0;
-        c.window_start = c.window_end = 0;
-        c.view.window_offset = 0;
-    }
-    ScopeChartMarks Marks() const override
-    {
-        const Diagramx& c = *w_->chart_;
-        return {c.view.record_length, c.trigger_position, c.trigger_level};
-    }
-    void Set_marks(const ScopeChartMarks& m) override
-    {
-        Diagramx& c = *w_->chart_;
-        c.view.record_length = m.record_length;
-        c.trigger_position = m.pretrigger_count;
-        c.trigger_level = m.level;
-    }
-    void State_changed() override { w_->Oscx_draw_cmp_status(0); }
-
-private:
-    TForm_Oscx* w_;
-};
-
 TForm_Oscx::TForm_Oscx(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName("TForm_Oscx");
     setAttribute(Qt::WA_DeleteOnClose);
-    port_ = std::make_unique<Chart>(this);
+    port_ = std::make_unique<ScopeDiagramxChart>([this] { return chart_.get(); },
+                                                 [this] { Oscx_draw_cmp_status(0); });
     FormCreate();
 }
 

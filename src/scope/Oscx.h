@@ -182,7 +182,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class Chart;
     void build();
     void build_menus();
     void build_toolbar();
@@ -209,7 +208,7 @@ private:
     void slider_mouse(int which, int pos, bool down, bool up);
 
     std::unique_ptr<Diagramx> chart_;
-    std::unique_ptr<Chart> port_;
+    std::unique_ptr<ScopeChart> port_;
     Stbarx* stb_ = nullptr;
     std::unique_ptr<StbarPane> panes_[5];
     StbarPane* pane_list_[6] = {};
