@@ -666,6 +666,8 @@ void TForm_Oscx::Oscx_set_language()
 
 void TForm_Oscx::Oscx_apply_channels()
 {
+    if (!chart_)
+        return;  // closing
     Oscx_refresh_controls();
     set_scale_ranges();
     Oscx_draw_level();

@@ -89,6 +89,7 @@ TEST(DatoKeys, Scripts)
         {"5", 1, ".3", 0, -100, "53", 2},     // no separator with 0 decimals
         {"5", 1, ".,3", 1, 0, "5.3", 3},      // the second separator is dropped
         {"12", 2, "-", 0, 1, "12", 2},        // no sign where min >= 0
+        {"12", 2, "-", 0, 0, "12", 2},
         {"", 0, "1a\t x2", 0, 0, "12", 2},    // other characters dropped
     };
     for (const Case& c : cases) {

@@ -147,6 +147,17 @@ TEST_F(ScopeTriggerTest, AutomaticReArmsAtOnce)
     EXPECT_FALSE(Scope_trigger_rearm());  // only for one shot
 }
 
+TEST_F(ScopeTriggerTest, ASearchGoesOnWithEachNewSample)
+{
+    ScopeSettings.marker[0] = 0.001f;  // 40 samples of history
+    Scope_capture_arm();
+    feed(5, 45);
+    ScopeTransferTick(chart);  // searched, nothing
+    feed(20, 1);
+    ScopeTransferTick(chart);
+    EXPECT_EQ(ScopeTriggerState.state, ScopeTrigger::Collecting);
+}
+
 TEST_F(ScopeTriggerTest, PreTriggerCountTruncatesInDouble)
 {
     ScopeSettings.marker[0] = 0.7f;
@@ -218,18 +229,22 @@ TEST_F(ScopeTriggerTest, MarksFollowTheSettingsWithOneRedraw)
 
 TEST(ScopeTriggerCore, ConversionUsesTheCatalogueOfTheStart)
 {
-    ScopeSignal rows[1] = {};
+    ScopeSignal rows[2] = {};
     rows[0].num = 3;
     rows[0].den = 2;
+    rows[1].num = 1000;  // beyond the count
+    rows[1].den = 1;
     ScopeSignal other[1] = {};
     other[0].num = 100;
     other[0].den = 1;
     ScopeSettings = {};
     ScopeSettings.channel[2].signal_index = 7;  // beyond the catalogue: row 0
+    ScopeSettings.channel[1].signal_index = 1;
     ScopeSignalTable = {rows, 1};
     Scope_capture_arm();
     ScopeSignalTable = {other, 1};  // a viewer switches the shared one
     EXPECT_EQ(ScopeRawToPhysical(5, 2), 7.5);
+    EXPECT_EQ(ScopeRawToPhysical(5, 1), 7.5);
     ScopeSignalTable = {};
     ScopeCaptureCatalogue = {};
 }

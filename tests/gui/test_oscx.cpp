@@ -21,6 +21,7 @@
 #include "scope/Oscx_signals_core.h"
 #include "shell/Colordlg.h"
 #include "shell/Filedlg.h"
+#include "shell/Stbarcmx.h"
 #include "shell/Toolwin.h"
 
 using namespace maintest;
@@ -328,6 +329,36 @@ TEST_F(OscxWindowTest, SettingsOutOfRangeAreRepairedOnLoad)
     EXPECT_EQ(ScopeSettings.record_length, 40000u);
 }
 
+TEST_F(OscxWindowTest, MainWindowRedrawsTheStatusPaneOnADriveStateChange)
+{
+    open_scope();
+    static int calls = 0;
+    static uint8_t last = 0;
+    calls = 0;
+    ScopeEntries.draw_cmp_status = [](uint8_t active) {
+        ++calls;
+        last = active;
+    };
+    Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
+    Ser_data_flags.store(DataFlag::ListReads);
+    DriveStateIndex = 0;
+    main->UpdateDriveStateIndex();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(last, 1);
+    main->UpdateDriveStateIndex();  // no change: nothing
+    EXPECT_EQ(calls, 1);
+    Ser_link_flags.store(0);
+    Ser_data_flags.store(0);
+}
+
+TEST_F(OscxWindowTest, TerminalButtonShowsTheTerminal)
+{
+    TForm_Oscx& w = open_scope();
+    ASSERT_FALSE(terminal->isVisible());
+    w.BitBtn_terminal->click();
+    EXPECT_TRUE(terminal->isVisible());
+}
+
 // ---- with the drive simulator ----
 
 class OscxSimTest : public OscxWindowTest {
@@ -357,10 +388,18 @@ TEST_F(OscxSimTest, StartSamplesAndStopEndsTheAcknowledgements)
     EXPECT_EQ(frames(12)[0].substr(0, 23), "0A 0C 01 02 03 04 00 01");
     w.Timer_monitorTimer();
     EXPECT_EQ(ui("e:BitBtn_cmp_start e:BitBtn_cmp_stop e:BitBtn_forza_trigger e:BitBtn_channels_set"), "0 1 1 0");
+    w.Oscx_draw_cmp_status(1);
+    EXPECT_EQ(w.status_text, "CMP: Continuo [On]");
+    Stbarx_repaint(w.status_bar());
+    EXPECT_EQ(OscxPaneText[0], "CMP: Buffer-OK");
     w.BitBtn_cmp_stop->click();
-    pump_for(300);
+    EXPECT_EQ(w.status_text, "CMP: Continuo [Off]");
+    // A status poll goes out only once the queue is empty: after the first one the reply in flight
+    // has been handled.
+    const std::size_t polls = frames(0).size();
+    ASSERT_TRUE(pump_until([&] { return frames(0).size() >= polls + 2; }, 8000));
     const std::size_t acks = frames(11).size();
-    pump_for(300);
+    ASSERT_TRUE(pump_until([&] { return frames(0).size() >= polls + 4; }, 8000));
     EXPECT_EQ(frames(11).size(), acks);
 }
 
@@ -375,7 +414,9 @@ TEST_F(OscxSimTest, OverflowRestartedWithYes)
     w.Timer_buffer_overflowTimer();
     EXPECT_EQ(box_texts(), "Buffer Overflow! Riprendi Campionamento?");
     EXPECT_EQ(w.chart()->Sample_count(), 0u);
-    EXPECT_EQ(ScopeSampleRing.read_index.load(), ScopeSampleRing.write_index.load());
+    // Armed anew with the ring reset (the new capture may already be writing into it).
+    EXPECT_EQ(ScopeTriggerState.sample_counter, 0u);
+    EXPECT_EQ(ScopeTriggerState.first_search, 1);
     EXPECT_EQ(ScopeCaptureOn.load(), 1);
     ASSERT_TRUE(pump_until([&] { return frames(12).size() == 2; }, 5000));
     w.BitBtn_cmp_stopClick();
