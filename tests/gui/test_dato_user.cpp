@@ -47,6 +47,8 @@ protected:
         Dato_connect(b, memo, updown, QString::fromUtf8(name));
         b.Setup_updown(memo, updown);
         memo->setFocus();
+        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);  // the engineer tabs into it
+        QApplication::sendEvent(memo, &in);
     }
     void type(const char* keys)
     {
@@ -108,6 +110,21 @@ TEST_F(DatoUserTest, EnterUsesTheEditsNameAndLeavesTheText)
     replace("7");
     QTest::keyClick(memo, Qt::Key_Return);
     EXPECT_EQ(v, 70);
+    EXPECT_EQ(Dato_look_colour(memo), 0xFF0000u);  // the red flash gives the focus look back
+    EXPECT_TRUE(memo->font().bold());
+    leave();
+    EXPECT_EQ(Dato_look_colour(memo), 0x000000u);
+    EXPECT_FALSE(memo->font().bold());
+}
+
+TEST_F(DatoUserTest, APastedMinusMovesToTheFront)
+{
+    int32_t v = 0;
+    Dato_long b(&v, 10000, -10000, 0);
+    bind(b);
+    memo->selectAll();
+    memo->insert("12-3");  // as a paste: an edit by the user
+    EXPECT_EQ(memo->text(), "-123");
 }
 
 TEST_F(DatoUserTest, SignKeysAndSeparators)

@@ -124,6 +124,7 @@ TEST_F(OscxWindowTest, SlidersSetPreTriggerAndLevel)
 
     w.ComboBox_trigger_ch->setCurrentIndex(2);  // CH3: "Corrente Rif."
     Q_EMIT w.ComboBox_trigger_ch->activated(2);
+    EXPECT_EQ(w.Memo_trigger_y_max->toolTip(), QString::fromUtf8("Range: [-9.99 \u00F7 100.00]"));
     ASSERT_EQ(w.Image_trigger_asse_y->image().height(), 124);
     w.Image_trigger_asse_yMouse(62, true, false);
     w.Image_trigger_asse_yMouse(37, false, false);
