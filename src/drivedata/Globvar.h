@@ -26,6 +26,7 @@ namespace StatusBit {
 constexpr uint16_t Boot = 1u << 0;         // the drive runs its boot loader
 constexpr uint16_t BootState = 1u << 2;    // with Boot: keep polling the boot loader
 constexpr uint16_t WritesHeld = 1u << 3;   // queued writes (commands 4, 6, 9) are held back
+constexpr uint16_t Generator = 1u << 4;    // signal generator or input simulation active
 constexpr uint16_t State5 = 1u << 5;       // drive state shown by the main window
 constexpr uint16_t State6 = 1u << 6;
 }  // namespace StatusBit

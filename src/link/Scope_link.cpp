@@ -20,3 +20,9 @@ void Oscx_apply_channels()
     if (ScopeEntries.apply_channels != nullptr)
         ScopeEntries.apply_channels();
 }
+
+void Oscx_draw_cmp_status(uint8_t active)
+{
+    if (ScopeEntries.draw_cmp_status != nullptr)
+        ScopeEntries.draw_cmp_status(active);
+}

@@ -117,7 +117,11 @@ extern std::atomic<uint8_t> OscxPidOpen;     // the regulator panel is open
 struct ScopeEntriesRec {
     // Refreshes the open oscilloscope window for a new catalogue.
     void (*apply_channels)() = nullptr;
+    // Redraws the open oscilloscope window's status pane (1: the active colours, whatever the blink).
+    void (*draw_cmp_status)(uint8_t active) = nullptr;
 };
 extern ScopeEntriesRec ScopeEntries;
 // Calls ScopeEntries.apply_channels when installed.
 void Oscx_apply_channels();
+// Calls ScopeEntries.draw_cmp_status when installed.
+void Oscx_draw_cmp_status(uint8_t active);

@@ -115,9 +115,10 @@ void Fz_cmp_ring_advance(uint32_t n)
 
 void Fz_cmp_ring_reset()
 {
-    ScopeSampleRing.read_index.store(ScopeSampleRing.write_index.load(std::memory_order_acquire),
-                                     std::memory_order_release);
+    const uint32_t w = ScopeSampleRing.write_index.load(std::memory_order_acquire);
+    ScopeSampleRing.read_index.store(w, std::memory_order_release);
     ScopeTriggerState.sample_counter = 0;
+    ScopeTriggerState.reset_index = w;
 }
 
 void Scope_stream_reset()

@@ -27,7 +27,9 @@ bool ScopeStreamDecode(const uint8_t* buf, uint32_t* bit_position, int32_t out[S
                        uint16_t available);
 
 // ---- sample ring ----
-constexpr uint32_t SCOPE_RING_SLOTS = 40002;
+// Twice the longest record (40,001 samples) and two: a record replayed at its completion is
+// never overwritten by the samples that arrived behind it.
+constexpr uint32_t SCOPE_RING_SLOTS = 80004;
 
 struct ScopeSample {
     int32_t ch[SCOPE_CHANNELS];
@@ -45,7 +47,8 @@ uint32_t Fz_cmp_sub_mod(uint32_t a, uint32_t b, uint32_t m);       // a - b, plu
 uint32_t Fz_cmp_ring_distance(uint32_t w, uint32_t r, uint32_t m);  // steps from r forward to w
 // Receive thread: write index += n modulo SCOPE_RING_SLOTS.
 void Fz_cmp_ring_advance(uint32_t n);
-// GUI: drops what waits (read index up to the write index) and zeroes the trigger's sample count.
+// GUI: drops what waits (read index up to the write index; only the receive thread writes the
+// write index), zeroes the trigger's sample count and notes the slot it left the read index at.
 void Fz_cmp_ring_reset();
 
 // Working values of the scope trigger (GUI thread only).
@@ -56,6 +59,7 @@ struct ScopeTriggerStateRec {
     float level = 0.0f;
     uint8_t first_search = 0;
     uint8_t forced_live = 0;
+    uint32_t reset_index = 0;     // read index the last ring reset left: the first search's own slot
 };
 extern ScopeTriggerStateRec ScopeTriggerState;
 

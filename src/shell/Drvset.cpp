@@ -9,6 +9,7 @@
 #include "flash/Flashctrl.h"
 #include "flash/Flashsh7047.h"
 #include "platform/Msgbox.h"
+#include "scope/Oscx.h"
 #include "scope/Oscx_set.h"
 #include "pages/Pages.h"
 #include "shell/Main_page_host.h"
@@ -80,6 +81,7 @@ int main(int argc, char** argv)
             if (w == OscxWindow::Set)
                 Toolwin_register(ToolWin::OscxSet, make);
         });
+        Oscx_register_window();
         auto* main_window = new TForm_main;
         auto* terminal = new TForm_terminal;
         auto* alarms = new TForm_allarmi;

@@ -259,6 +259,8 @@ public:
     void UpdateMonitorNormal();
     void UpdateMonitorBoot();
     void UpdateDriveStateIndex();
+    // The scope window's status pane with the active colours (after its pane 4).
+    void OscxDrawCmpStatus(uint8_t active);
     void Main_monitor_layout();
     void Main_monitor_values(uint8_t mode);
     void Main_draw_io(uint8_t mode);

@@ -63,19 +63,6 @@ void message(MsgIcon icon, const QString& text)
     Msgbox_show({icon, Msgbox_title(Lang_index()), text.toStdString(), MsgOk});
 }
 
-// The whole image through the one save routine: a failure leaves the old file as it was and is
-// shown with the system's reason.
-bool save_image(const QString& file_name, const uint8_t* data, std::size_t size)
-{
-    const std::string path = QFileInfo(file_name).absoluteFilePath().toStdString();
-    const int err = Savefile_write(path, data, size);
-    if (err == 0)
-        return true;
-    message(MsgIcon::Warning, QFileInfo(file_name).fileName() + "\n" +
-                                  QString::fromStdString(Savefile_failure_text(path, err, Lang_index())));
-    return false;
-}
-
 // Slot 0 takes the bytes the drive was sent; slot 2 = slot 0; no longer modified.
 void adopt_sent_record()
 {
@@ -89,12 +76,23 @@ void adopt_sent_record()
 
 // ---- writers ----
 
+bool Main_write_file_image(const QString& file_name, const void* data, std::size_t size)
+{
+    const std::string path = QFileInfo(file_name).absoluteFilePath().toStdString();
+    const int err = Savefile_write(path, data, size);
+    if (err == 0)
+        return true;
+    message(MsgIcon::Warning, QFileInfo(file_name).fileName() + "\n" +
+                                  QString::fromStdString(Savefile_failure_text(path, err, Lang_index())));
+    return false;
+}
+
 bool WriteDriveFile(const QString& file_name, const DriveRecord* record)
 {
     if (record == nullptr)
         return false;
     const DriveFileImage image = DataFile_build_drive(*record);
-    return save_image(file_name, image.data(), image.size());
+    return Main_write_file_image(file_name, image.data(), image.size());
 }
 
 bool WriteMotorFile(const QString& file_name, const MotorRecord* motor)
@@ -102,7 +100,7 @@ bool WriteMotorFile(const QString& file_name, const MotorRecord* motor)
     if (motor == nullptr)
         return false;
     const MotorFileImage image = DataFile_build_motor(*motor);
-    return save_image(file_name, image.data(), image.size());
+    return Main_write_file_image(file_name, image.data(), image.size());
 }
 
 QString Main_file_part(const QString& path)

@@ -1,6 +1,7 @@
 #pragma once
 // Drive and motor data files, the whole-record send jobs and their completions, and the printout
 // of a drive data set (the main window's commands are TForm_main members, Main_files.cpp).
+#include <cstddef>
 #include <cstdint>
 
 #include <QString>
@@ -15,6 +16,9 @@ class QWidget;
 extern QString DriveDataFileName;
 
 // ---- writers ----
+// Writes a whole file image through Savefile_write (a failure leaves the old file as it was); on
+// failure one warning with the file name and the system's reason, and false.
+bool Main_write_file_image(const QString& file_name, const void* data, std::size_t size);
 // Write the whole file image through Savefile_write (a failure leaves the old file as it was); a
 // missing folder is created. On failure a warning with the system's error text is shown and the
 // result is false.

@@ -3,6 +3,7 @@
 // that the state panes of every open bar show.
 #include "drivedata/Globvar.h"
 #include "link/Flash_progress.h"
+#include "link/Scope_link.h"
 #include "link/Seriale_port.h"
 #include "shell/Allarmi.h"
 #include "shell/Main.h"
@@ -286,4 +287,11 @@ void TForm_main::UpdateDriveStateIndex()
     for (const OtherBarPane& p : DriveStatePanes)
         if (Stbarx* bar = OtherStb[p.bar])
             Stbarx_repaint_pane(bar, p.pane);
+    if (OtherStb[BarOscx] != nullptr)
+        OscxDrawCmpStatus(1);
+}
+
+void TForm_main::OscxDrawCmpStatus(uint8_t active)
+{
+    Oscx_draw_cmp_status(active);
 }

@@ -2,6 +2,7 @@
 #include "shell/Settings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -128,6 +129,9 @@ bool store_text(char* field, std::size_t size, std::string_view text)
 }
 
 // Fields that index tables: a value out of range gets that field's default, nothing else changes.
+constexpr uint32_t SCOPE_RECORD_MIN = 10;
+constexpr uint32_t SCOPE_RECORD_MAX = 40000;
+
 void repair_index_fields(SettingsBlockRec& r)
 {
     terminate_field(r.firmware_path, sizeof r.firmware_path);
@@ -152,6 +156,9 @@ void repair_index_fields(SettingsBlockRec& r)
         s.axis_left = 0;
     if (s.axis_right > LAST_CHANNEL)
         s.axis_right = 1;
+    s.record_length = std::clamp<uint32_t>(s.record_length, SCOPE_RECORD_MIN, SCOPE_RECORD_MAX);
+    for (float& m : s.marker)
+        m = std::isnan(m) ? 0.5f : std::clamp(m, 0.0f, 1.0f);
     if (r.flash_option[0] > LAST_FLASH_DEVICE)
         r.flash_option[0] = 0;
 }

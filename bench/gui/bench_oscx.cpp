@@ -1,0 +1,107 @@
+// Scope transfer figures: the tick that completes a one-shot record of 40,001 samples (replay into
+// the chart and its redraw) against the wire time of that record, and an idle transfer tick.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+
+#include <QWidget>
+
+#include "platform/Msgbox.h"
+#include "scope/Diagramx.h"
+#include "scope/Oscx_chart.h"
+
+namespace {
+
+constexpr uint32_t RECORD = 40000;
+constexpr double BAUD = 57600;
+constexpr double BITS_PER_BYTE = 10;
+constexpr double MIN_SAMPLE_BYTES = 3;  // four 4-bit fields and their codes
+
+struct ScopeBench {
+    QWidget parent;
+    std::unique_ptr<Diagramx> chart;
+    std::unique_ptr<ScopeDiagramxChart> port;
+    ScopeSignal signal[1] = {};
+
+    ScopeBench()
+    {
+        Msgbox_set_sink([](const MsgRequest&) { return MsgOk; });
+        parent.resize(1600, 900 + 44 + 36);
+        chart = std::make_unique<Diagramx>(&parent, 4, RECORD + 2);
+        chart->Resize();
+        port = std::make_unique<ScopeDiagramxChart>([this] { return chart.get(); });
+        signal[0].num = 1;
+        signal[0].den = 10;
+        ScopeSignalTable = {signal, 1};
+        ScopeSettings = {};
+        ScopeSettings.record_length = RECORD;
+        ScopeSettings.marker[0] = 0.5f;
+        ScopeSettings.marker[1] = 0.5f;
+        ScopeSettings.trigger_scale_max = 20;
+        ScopeSettings.trigger_decimals = 1;
+        ScopeSettings.trigger_flags = 0x04;  // rising, live display off
+        ScopeSettings.trigger_type = 2;
+        ScopeCaptureOn.store(1);
+    }
+    ~ScopeBench()
+    {
+        ScopeCaptureOn.store(0);
+        ScopeSignalTable = {};
+    }
+    static void feed(int32_t raw, uint32_t n)
+    {
+        for (uint32_t i = 0; i < n; ++i) {
+            ScopeSample& s = ScopeSampleRing.slot[ScopeSampleRing.write_index.load()];
+            for (int32_t& v : s.ch)
+                v = raw + int32_t(i % 7);
+            Fz_cmp_ring_advance(1);
+        }
+    }
+};
+
+double seconds_of(const std::function<void()>& f)
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+void BM_ScopeOneShotComplete(benchmark::State& state)
+{
+    ScopeBench b;
+    double total = 0;
+    for (auto _ : state) {
+        Scope_capture_arm();
+        b.chart->Clear();
+        ScopeBench::feed(0, RECORD / 2 + 100);
+        ScopeTransferTick(*b.port);  // history gathered
+        ScopeBench::feed(0, 1);
+        ScopeTransferTick(*b.port);  // searching
+        ScopeBench::feed(30, 1);
+        ScopeTransferTick(*b.port);  // fires
+        ScopeBench::feed(30, RECORD / 2 + 10);
+        const double t = seconds_of([&] { ScopeTransferTick(*b.port); });  // collects, replays, redraws
+        if (ScopeTriggerState.state != 2 || b.chart->Sample_count() != RECORD + 1)
+            state.SkipWithError("the record did not complete");
+        total += t;
+        state.SetIterationTime(t);
+    }
+    const double wire = (RECORD + 1) * MIN_SAMPLE_BYTES * BITS_PER_BYTE / BAUD;
+    state.counters["complete_ms"] = total * 1000 / state.iterations();  // target at most 50
+    state.counters["vs_wire_time"] = total / state.iterations() / wire;
+}
+BENCHMARK(BM_ScopeOneShotComplete)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_ScopeIdleTick(benchmark::State& state)
+{
+    ScopeBench b;
+    Scope_capture_arm();
+    ScopeTransferTick(*b.port);  // marks set once
+    for (auto _ : state)
+        ScopeTransferTick(*b.port);
+}
+BENCHMARK(BM_ScopeIdleTick)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,32 @@
+#pragma once
+// The scope window's status-bar panes and the drawing pieces its status images share.
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+
+#include <QColor>
+#include <QString>
+
+#include "controls/Graph_draw.h"
+#include "shell/Stbar.h"
+
+// The scope's capture can run: port open, send thread running, compatible drive.
+bool Oscx_link_usable();
+// The drive reported a buffer overflow that the window has not handled yet.
+bool Oscx_overflow_pending();
+
+// Five panes: link (95), drive (90), buffer (160), sampling period (72), drive state (85).
+void Oscx_status_panes(std::unique_ptr<StbarPane> (&panes)[5], StbarPane* (&list)[6]);
+constexpr uint16_t OSCX_PANE_BUFFER = 2;
+constexpr uint16_t OSCX_PANE_PERIOD = 3;
+// Test seam: the texts last painted in the buffer and period panes, pieces joined by blanks.
+extern QString OscxPaneText[2];
+
+// A run of text pieces drawn left to right from x, vertically centred in r.
+struct OscxTextPiece {
+    QString text;
+    QColor colour;
+    bool bold;
+};
+// Draws the pieces and returns them joined by blanks.
+QString Oscx_draw_pieces(Canvas& c, const DrawRect& r, int x, std::initializer_list<OscxTextPiece> pieces);
