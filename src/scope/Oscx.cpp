@@ -31,6 +31,7 @@
 #include "scope/Oscx_signals_core.h"
 #include "scope/Oscx_texts.h"
 #include "shell/Main.h"
+#include "shell/Main_menus.h"
 #include "shell/Settings.h"
 #include "shell/Terminal.h"
 #include "shell/Toolwin.h"
@@ -600,8 +601,8 @@ void TForm_Oscx::FormClose()
         Sertx_signal_gen(1);
         Sertx_drive_func(4, 0);
     }
-    if (QWidget* test = Toolwin_open(ToolWin::PosQuoteTest))
-        test->close();
+    if (ToolsEntries.pos_test_close != nullptr)
+        ToolsEntries.pos_test_close();  // restores the drive's set-up
     chart_.reset();
     SaveSettings();
     free_status_bar();

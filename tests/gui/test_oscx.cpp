@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 
@@ -21,6 +22,7 @@
 #include "scope/Oscx_signals_core.h"
 #include "shell/Colordlg.h"
 #include "shell/Filedlg.h"
+#include "shell/Main_menus.h"
 #include "shell/Stbarcmx.h"
 #include "shell/Toolwin.h"
 
@@ -443,3 +445,38 @@ TEST_F(OscxSimTest, ClosingWithTheGeneratorOnSwitchesItOff)
 }
 
 }  // namespace
+
+TEST_F(OscxWindowTest, PositioningTestIsRefusedWithPowerOnElseItEndsSamplingAndTheRegulatorPanel)
+{
+    static QPointer<QWidget> bench, panel;
+    Toolwin_register(ToolWin::PosQuoteTest, [](QWidget*) -> QWidget* { return bench = new QWidget; });
+    Toolwin_register(ToolWin::OscxPID, [](QWidget*) -> QWidget* { return panel = new QWidget; });
+    TForm_Oscx& w = open_scope();
+    Toolwin_create(ToolWin::OscxPID, nullptr);
+    ScopeCaptureOn.store(1);
+
+    Drive_status_update_word(0, StatusBit::State5);
+    w.BitBtn_pos_testClick();
+    EXPECT_EQ(box_texts(), "Potenza abilitata!\nDisabilitare la potenza prima di avviare il test!");
+    EXPECT_TRUE(panel);
+    EXPECT_FALSE(bench);
+    EXPECT_EQ(ScopeCaptureOn.load(), 1);
+
+    boxes.clear();
+    Drive_status_update_word(StatusBit::State5, 0);
+    w.BitBtn_pos_testClick();
+    EXPECT_EQ(box_texts(), "");
+    EXPECT_FALSE(panel);
+    ASSERT_TRUE(bench);
+    EXPECT_TRUE(bench->isVisible());
+    EXPECT_EQ(ScopeCaptureOn.load(), 0);
+
+    static int bench_closes = 0;  // the scope's close restores the bench's drive set-up
+    ToolsEntries.pos_test_close = [] { ++bench_closes; };
+    w.close();
+    EXPECT_EQ(bench_closes, 1);
+    ToolsEntries.pos_test_close = nullptr;
+    delete bench;
+    for (ToolWin k : {ToolWin::PosQuoteTest, ToolWin::OscxPID})
+        Toolwin_unregister(k);
+}
