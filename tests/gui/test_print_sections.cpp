@@ -212,6 +212,7 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
 
 TEST_F(PrintSections, DriveValuesByMotorFeedbackFamilyAndLink)
 {
+    const DriveIdentRec saved_ident = Drive_ident;
     struct Case {
         const char* what;
         std::function<void(DriveRecord&)> setup;
@@ -263,6 +264,7 @@ TEST_F(PrintSections, DriveValuesByMotorFeedbackFamilyAndLink)
     EXPECT_EQ(line_named(dictionary_name(1, RecLoc(194)))->unit, "mm/s");
     EXPECT_EQ(line_named(dictionary_name(1, RecLoc(196)))->unit, "%");
     EXPECT_EQ(line_named("Velocità Nominale")->unit, "mm/s");
+    Drive_ident = saved_ident;
 }
 
 }  // namespace
