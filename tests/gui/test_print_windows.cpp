@@ -61,15 +61,7 @@ protected:
         Ser_tx_state.store(LinkState::Stop);
         MainWindowTest::TearDown();
     }
-    void image_read()
-    {
-        Drive_status_publish(Drive_status{});
-        Ser_tx_state.store(LinkState::Run);
-        Ser_link_flags.fetch_or(LINKED);
-        Ser_data_flags.fetch_or(DataFlag::ImageRead);
-        main->Timer_comTimer();
-        main->Timer_com->stop();
-    }
+    void image_read() { image_read_tick(LINKED); }
     // Confirms the selection dialog on "PDF file" and the print dialog with every page.
     static void confirm_both()
     {
