@@ -478,7 +478,6 @@ void Fz_print_job(PrintPageRec* page)
     if (job_cancelled)
         return;
     WaitCursor wait;
-    printer->setPageOrientation(QPageLayout::Portrait);
     printer->setDocName(QString::fromLatin1(DOCUMENT_NAME));
     printer->setCreator(QString::fromLatin1(DOCUMENT_NAME));
     QPainter painter;

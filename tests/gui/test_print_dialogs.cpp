@@ -143,6 +143,10 @@ TEST_F(PrintDialogs, PreviewLayoutCentresOrScrollsThePaper)
     EXPECT_EQ(zoomed.origin_x, -100);
     EXPECT_EQ(zoomed.pos_y, big.height() - 584);
     EXPECT_EQ(zoomed.origin_y, -zoomed.pos_y);
+    // a paper exactly as large as the panel needs no bar
+    const PreviewLayout exact = Print_preview_layout({800, 600}, {800, 600}, 16, 0, 0);
+    EXPECT_FALSE(exact.bar_x || exact.bar_y);
+    EXPECT_EQ(exact.origin_x, 0);
     // a bar that appears takes room from the other side: a paper 790 wide and 700 high needs both
     const PreviewLayout both = Print_preview_layout({800, 600}, {790, 700}, 16, 0, 0);
     EXPECT_TRUE(both.bar_x && both.bar_y);

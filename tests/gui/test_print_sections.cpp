@@ -117,6 +117,31 @@ TEST_F(PrintSections, ProfilesGiveTheirTitlesAndAddressesInEachFamily)
     EXPECT_TRUE(take_messages().empty());
 }
 
+TEST_F(PrintSections, ModbusInputBitsFollowTheControlMode)
+{
+    struct Case {
+        uint16_t mode;
+        bool limits;
+        bool in4;
+    } cases[] = {{0, true, false}, {1, false, false}, {2, true, false}, {3, true, true}};
+    for (const Case& c : cases) {
+        DriveRecord r = defaults();
+        Rec_set<uint16_t>(r, 466, c.mode);
+        Rec_set<uint16_t>(r, 504, 0x0381);  // bits 0, 7, 8 and 9
+        Print_list_clear_lines();
+        PrintSectionIoControl(r, 1);
+        const auto head = index_of("Bit-Impostazione Ingressi", PrintKind::Section);
+        ASSERT_TRUE(head.has_value()) << c.mode;
+        const QString first = PrintListLines[*head + 2].name;
+        EXPECT_EQ(first.startsWith("Bit 0 - IN2: "), c.limits) << c.mode;
+        EXPECT_EQ(line_named("Bit 4 - IN4: Tipo Contatto") != nullptr, c.in4) << c.mode;
+        EXPECT_EQ(value_of("Bit 8 - IN5: Tipo Contatto"), "24 V");
+        EXPECT_EQ(value_of("Bit 9 - IN5: Modo misura posizione"), "Singolo");
+        if (c.limits)
+            EXPECT_EQ(PrintListLines[*head + 2].value, "On");
+    }
+}
+
 TEST_F(PrintSections, AlarmMemoryOfTheConnectedDriveNewestFirst)
 {
     DriveRecord& r = DriveRecordBank[0];
