@@ -54,6 +54,14 @@ TEST_F(PrintRender, GeometryWithoutAPrinterAt96Ppi)
     EXPECT_EQ(Fz_print_time_text(QTime(7, 5, 9)), "07:05:09");
     EXPECT_EQ(Fz_print_device_caps(0, DeviceCap::PhysicalOffsetY), 42);
     EXPECT_EQ(Fz_print_device_caps(0, DeviceCap::Other), 0);
+    struct Style {
+        int code;
+        bool bold, italic;
+    } styles[] = {{0, false, false}, {1, true, false}, {2, false, true}, {7, false, false}};
+    for (const Style& s : styles) {
+        EXPECT_EQ(Fz_print_font_style(s.code).bold, s.bold) << s.code;
+        EXPECT_EQ(Fz_print_font_style(s.code).italic, s.italic) << s.code;
+    }
 }
 
 TEST_F(PrintRender, CountingRecordsOneMarkPerPage)
