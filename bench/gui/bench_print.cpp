@@ -10,7 +10,7 @@
 #include "drivedata/Init.h"
 #include "drivedata/Sortdat.h"
 #include "platform/Msgbox.h"
-#include "print/Print_dialogs.h"
+#include "print/Print_preview.h"
 #include "print/Print_list.h"
 #include "print/Print_printers.h"
 #include "print/Print_render.h"

@@ -2,6 +2,7 @@
 #include "print/Print_install.h"
 
 #include "print/Print_dialogs.h"
+#include "print/Print_job.h"
 #include "print/Print_render.h"
 #include "print/Print_sections.h"
 #include "shell/Main_files.h"

@@ -7,8 +7,6 @@
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
@@ -18,8 +16,6 @@
 #include "platform/Msgbox.h"
 #include "print/Print_list.h"
 #include "print/Print_printers.h"
-#include "shell/Filedlg.h"
-#include "shell/Settings.h"
 
 PrintFont PrintFonts[FontCount] = {
     {"Arial", 18, 5, 0xFF0000, 1, 0, 0},           // drive box
@@ -42,11 +38,6 @@ const char* const TIME_TEXT[3] = {"Ore", "Time", "Heure"};
 const char* const DATE_TEXT[3] = {"Data", "Date", "Date"};
 const char* const PAGE_TOO_SMALL[3] = {"Pagina troppo piccola per la stampa!", "Page too small for the printout!",
                                        "Page trop petite pour l'impression !"};
-const char* const PRINT_FAILED[3] = {"Stampa non riuscita: ", "Printing failed: ", "Échec de l'impression : "};
-const char* const DOCUMENT_NAME = "Pendrix Data Print";
-
-bool job_running = false;
-bool job_cancelled = false;
 
 QColor colour(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
@@ -161,14 +152,6 @@ uint32_t count_pass(PrintPageRec* page, double x0, double y0, double limit)
     }
     return number;
 }
-
-// Restores the override cursor however the job ends.
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -315,7 +298,7 @@ double DrawPrintHeader(QPainter* p, const PrintPageRec* page, double x, double y
     if (draw) {
         p->setFont(font_of(f));
         const QRectF box(x, y, page->usable_width, f.scaled);
-        framed_text(p, box, box, Qt::AlignHCenter, Settings_second_family() ? "DRIVE PELSAN" : "DRIVE ORVEL", colour(f.colour));
+        framed_text(p, box, box, Qt::AlignHCenter, page->second_family ? "DRIVE PELSAN" : "DRIVE ORVEL", colour(f.colour));
     }
     return f.scaled;
 }
@@ -438,63 +421,4 @@ void Fz_print_count_pages(PrintPageRec* page)
     page->first_page = 1;
     page->last_page = count;
     page->current_page = 1;
-}
-
-// ---- print job ----
-
-void Fz_print_job_cancel()
-{
-    if (job_running)
-        job_cancelled = true;
-}
-
-bool Fz_print_job_running() { return job_running; }
-
-void Fz_print_job(PrintPageRec* page)
-{
-    if (job_running)
-        return;
-    job_running = true;
-    job_cancelled = false;
-    struct Running {
-        ~Running() { job_running = false; }
-    } running;
-    const int entry = Print_printer_entry(page->printer_index);
-    std::unique_ptr<QPrinter> printer = Print_make_printer(entry);
-    if (!printer)
-        return;
-    QString target = Print_printer_names().value(entry);
-    if (Print_printer_is_pdf(entry)) {
-        FileDialogSpec spec;
-        spec.filter = QStringLiteral("PDF files (*.pdf)|*.pdf");
-        spec.default_suffix = QStringLiteral("pdf");
-        spec.save = true;
-        const QString file = Filedlg_run(nullptr, spec);
-        if (file.isEmpty())
-            return;
-        printer->setOutputFileName(file);
-        target = file;
-    }
-    if (job_cancelled)
-        return;
-    WaitCursor wait;
-    printer->setDocName(QString::fromLatin1(DOCUMENT_NAME));
-    printer->setCreator(QString::fromLatin1(DOCUMENT_NAME));
-    QPainter painter;
-    if (!painter.begin(printer.get())) {
-        const unsigned l = Lang_index();
-        Msgbox_show({MsgIcon::Warning, Msgbox_title(l), std::string(PRINT_FAILED[l]) + target.toStdString(), MsgOk});
-        return;
-    }
-    const uint16_t index = page->printer_index;
-    QPaintDevice* canvas = page->canvas;
-    const bool was_printer = page->canvas_is_printer;
-    page->printer_index = static_cast<uint16_t>(entry);
-    page->canvas = printer.get();
-    page->canvas_is_printer = true;
-    PrintParameterPages(page, 0, PrintMode::Range, &painter);
-    painter.end();
-    page->canvas = canvas;
-    page->canvas_is_printer = was_printer;
-    page->printer_index = index;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Page rendering of the print list: device capabilities, unit conversions, page geometry, fonts,
 // the page head, foot and drive box, the placing of one line, the page pass (print a range, draw
-// one page, count pages) and the print job. The trace print shares the geometry.
+// one page, count pages). The trace print shares the geometry.
 #include <cstdint>
 
 #include <QString>
@@ -84,9 +84,3 @@ uint32_t PrintParameterPages(PrintPageRec* page, uint32_t page_number, int mode,
 // Counts the pages on an off-screen image at the page's resolution: page count, first page 1,
 // last page = count, current page 1.
 void Fz_print_count_pages(PrintPageRec* page);
-
-// Prints first_page..last_page on the page's printer entry; "PDF file" asks for the file first.
-void Fz_print_job(PrintPageRec* page);
-// A running job whose list went away (its preview closed) prints nothing after its dialog.
-void Fz_print_job_cancel();
-bool Fz_print_job_running();

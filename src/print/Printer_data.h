@@ -19,6 +19,7 @@ struct PrintPageRec {
     uint16_t printer_count = 0;  // entries of the printer list (0: none)
     uint16_t profile = 0;        // PrintProfile value of the selection
     uint8_t preview_mode = 0;    // 1 started from a Preview button
+    bool second_family = false;  // drive family of the printout (the drive box's name)
     uint32_t current_page = 0;   // page shown by the preview, from 1
     uint32_t page_count = 0;
     uint32_t first_page = 0;     // range to print, 1-based, inclusive

@@ -13,6 +13,7 @@
 #include "print/Print_list.h"
 #include "shell/Main.h"
 #include "shell/Main_files.h"
+#include "shell/Settings.h"
 #include "shell/Toolwin.h"
 
 uint8_t& PrintPreviewMode = PrintPage.preview_mode;
@@ -89,6 +90,7 @@ void PrintDriveData(const DriveRecord* record, uint8_t mode, const QString& file
         break;
     }
     PrintPage.density = PRINT_DENSITY;
+    PrintPage.second_family = Settings_second_family();
     PrintPage.time_text = s.time_text(QTime::currentTime());
     PrintPage.date_text = Main_date_text(QDate::currentDate());
     PrintPage.margin_left = PRINT_MARGIN;

@@ -16,6 +16,7 @@
 
 #include "link/Sertx.h"
 #include "print/Print_dialogs.h"
+#include "print/Print_preview.h"
 #include "print/Print_render.h"
 
 namespace {
@@ -86,8 +87,9 @@ TEST_F(PrintDialogs, PageRangeRulesKeepTheDialogOpenOnABadRange)
         EXPECT_EQ(d.isVisible(), !c.accepted) << c.start << ".." << c.end;
         const auto m = take_messages();
         EXPECT_EQ(m.size(), c.accepted ? 0u : 1u);
-        if (!m.empty())
+        if (!m.empty()) {
             EXPECT_EQ(m[0].text, "Intervallo di Stampa errato!");
+        }
         if (c.accepted) {
             EXPECT_EQ(d.result(), 1);
             EXPECT_EQ(PrintPage.first_page, QString(c.start).toUInt());

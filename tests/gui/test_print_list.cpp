@@ -102,7 +102,6 @@ TEST_F(PrintList, DictionaryLinesTakeAddressNameUnitAndTheLinearUnit)
 
 TEST_F(PrintList, OnOffAndGivenTextLines)
 {
-    DriveRecord r{};
     PrintOnOffLine(RecLoc(182), 1, "Abilita Notch", true);
     PrintOnOffLine(RecLoc(182), 1, "Abilita Notch", false);
     PrintTextLine(RecLoc(182), 2, "Nome", "ms", PrintColour::Green, "testo");

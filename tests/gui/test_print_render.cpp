@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "files_fixture.h"
+#include "print/Print_job.h"
 #include "print/Print_render.h"
 #include "print/Print_sections.h"
 #include "print_pdf.h"
@@ -172,6 +173,19 @@ TEST_F(PrintJob, ARangeOfPagesGoesToThePdfFile)
         EXPECT_TRUE(text.contains(PrintListLines[last].name + " ")) << page;
         EXPECT_FALSE(text.contains(PrintListLines[last + 1].name + " ")) << page;
     }
+}
+
+TEST_F(PrintJob, TheDriveBoxNamesTheFamilyOfThePrintout)
+{
+    params(3);
+    PrintPage.second_family = true;
+    Fz_print_count_pages(&PrintPage);
+    const QString file = dir.filePath("box.pdf");
+    dialogs.names.push_back(file);
+    Fz_print_job(&PrintPage);
+    const QString text = printpdf::page_text(file, 1);
+    EXPECT_TRUE(text.contains("DRIVE PELSAN")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Pag.: 1"));
 }
 
 TEST_F(PrintJob, CancelledOrUnwritableFilesPrintNothing)

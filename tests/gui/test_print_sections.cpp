@@ -62,8 +62,9 @@ TEST_F(PrintSections, FieldBusPartOfTheDefaults)
     EXPECT_EQ(can_rate->value, "10");
     EXPECT_EQ(can_rate->unit, "Kbits/s");
     for (const PrintLine& l : PrintListLines)
-        if (l.kind == PrintKind::Param)
+        if (l.kind == PrintKind::Param) {
             EXPECT_EQ(l.address, "----") << l.name.toStdString();
+        }
 }
 
 TEST_F(PrintSections, StoredValuesOutsideTheirTablePrintFuoriRangeInGrey)
@@ -107,11 +108,13 @@ TEST_F(PrintSections, ProfilesGiveTheirTitlesAndAddressesInEachFamily)
             const auto reserved = index_of("Setup Riservato", PrintKind::Title);
             ASSERT_TRUE(reserved.has_value());
             for (std::size_t i = *reserved; i < PrintListLines.size(); ++i)
-                if (PrintListLines[i].kind == PrintKind::Param)
+                if (PrintListLines[i].kind == PrintKind::Param) {
                     EXPECT_EQ(PrintListLines[i].address, "----") << PrintListLines[i].name.toStdString();
+                }
             for (std::size_t i = 0; i + 1 < PrintListLines.size(); ++i)
-                if (PrintListLines[i].kind == PrintKind::Section)
+                if (PrintListLines[i].kind == PrintKind::Section) {
                     EXPECT_EQ(PrintListLines[i + 1].kind, PrintKind::ColumnHead);
+                }
         }
     }
     EXPECT_TRUE(take_messages().empty());
@@ -137,8 +140,9 @@ TEST_F(PrintSections, ModbusInputBitsFollowTheControlMode)
         EXPECT_EQ(line_named("Bit 4 - IN4: Tipo Contatto") != nullptr, c.in4) << c.mode;
         EXPECT_EQ(value_of("Bit 8 - IN5: Tipo Contatto"), "24 V");
         EXPECT_EQ(value_of("Bit 9 - IN5: Modo misura posizione"), "Singolo");
-        if (c.limits)
+        if (c.limits) {
             EXPECT_EQ(PrintListLines[*head + 2].value, "On");
+        }
     }
 }
 
@@ -278,8 +282,9 @@ TEST_F(PrintSections, DriveValuesByMotorFeedbackFamilyAndLink)
         const PrintLine* l = line_named(QString::fromUtf8(c.name));
         ASSERT_NE(l, nullptr) << c.what;
         EXPECT_EQ(QString(c.value) == "mm/s" ? l->unit : l->value, c.value) << c.what;
-        if (QString(c.value) == "Fuori range!")
+        if (QString(c.value) == "Fuori range!") {
             EXPECT_EQ(l->colour, PrintColour::Grey) << c.what;
+        }
     }
     DriveRecord r = defaults();
     Rec_set<uint16_t>(r, RecOfs::MotorType, 1);
