@@ -9,6 +9,7 @@
 #include "flash/Flashctrl.h"
 #include "flash/Flashsh7047.h"
 #include "platform/Msgbox.h"
+#include "print/Print_install.h"
 #include "scope/Oscx.h"
 #include "scope/Oscx_set.h"
 #include "pages/Pages.h"
@@ -75,6 +76,7 @@ int main(int argc, char** argv)
     Flashcom_mot_set_kernel_folder((QCoreApplication::applicationDirPath() + "/bootloader").toStdString());
     try {
         Main_register_eeprom_dialogs();
+        Print_install();
         Flashsh7047_register();
         Tools_install();
         Oscx_register_windows([](OscxWindow w, OscxWindowFactory make) {

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>
@@ -38,6 +37,7 @@
 #include "platform/Msgbox.h"
 #include "platform/Tick.h"
 #include "print/Print_list.h"
+#include "print/Print_printers.h"
 #include "print/Printer_data.h"
 #include "link/Scope_link.h"
 #include "scope/Oscx_signals_core.h"
@@ -660,11 +660,10 @@ void TForm_main::FormShow()
         TreeView_menu->setCurrentItem(TreeView_menu->topLevelItem(0));
     SelectPage(PageContext.load(), ScrollBox_Menu_host);
 
-    std::memset(&PrintPage, 0, PRINT_PAGE_CLEAR_BYTES);
-    const QStringList printers = QPrinterInfo::availablePrinterNames();
-    PrintPage.printer_count = static_cast<uint16_t>(printers.size());
-    if (!printers.isEmpty())
-        PrintPage.printer_index = static_cast<uint16_t>(std::max<qsizetype>(0, printers.indexOf(QPrinterInfo::defaultPrinterName())));
+    PrintPage = {};
+    PrintPage.printer_count = static_cast<uint16_t>(Print_printer_count());
+    if (PrintPage.printer_count != 0)
+        PrintPage.printer_index = static_cast<uint16_t>(Print_default_printer());
 
     Menu_Autosalva1->setChecked(Settings_auto_save());
     Ser_link_flags.fetch_or(LinkFlag::Connect);

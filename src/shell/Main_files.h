@@ -70,7 +70,7 @@ void Main_unregister_print_service();
 bool PrintDriveData_available();
 
 // 1 preview, 0 print: set before the print selection dialog shows; read by it and the printout.
-extern uint8_t PrintPreviewMode;
+extern uint8_t& PrintPreviewMode;  // PrintPage.preview_mode
 
 // Print (mode 0) or preview (mode 1) the parameter list of a record; the file line shows the
 // file-name part of DriveDataFileName when `file_name` is not empty. Nothing without the service.

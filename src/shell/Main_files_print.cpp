@@ -13,9 +13,10 @@
 #include "print/Print_list.h"
 #include "shell/Main.h"
 #include "shell/Main_files.h"
+#include "shell/Settings.h"
 #include "shell/Toolwin.h"
 
-uint8_t PrintPreviewMode = 0;
+uint8_t& PrintPreviewMode = PrintPage.preview_mode;
 
 namespace {
 
@@ -35,14 +36,6 @@ bool complete(const DrivePrintService& s)
 {
     return s.field_bus && s.io_profile && s.modbus_profile && s.canopen_profile && s.time_text && s.count_pages &&
            s.print_job;
-}
-
-template <std::size_t N>
-void put_text(char (&field)[N], const QString& text)
-{
-    const QByteArray bytes = text.toUtf8().left(static_cast<qsizetype>(N - 1));
-    std::memset(field, 0, N);
-    std::memcpy(field, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 // Shows a window of the printout modally and deletes it; its result, or 0 without the window.
@@ -97,12 +90,13 @@ void PrintDriveData(const DriveRecord* record, uint8_t mode, const QString& file
         break;
     }
     PrintPage.density = PRINT_DENSITY;
-    put_text(PrintPage.time_text, s.time_text(QTime::currentTime()));
-    put_text(PrintPage.date_text, Main_date_text(QDate::currentDate()));
+    PrintPage.second_family = Settings_second_family();
+    PrintPage.time_text = s.time_text(QTime::currentTime());
+    PrintPage.date_text = Main_date_text(QDate::currentDate());
     PrintPage.margin_left = PRINT_MARGIN;
     PrintPage.margin_top = PRINT_MARGIN;
     s.count_pages(&PrintPage);
-    put_text(PrintPage.file_text, file_name.isEmpty() ? QString() : Main_file_part(DriveDataFileName));
+    PrintPage.file_text = file_name.isEmpty() ? QString() : Main_file_part(DriveDataFileName);
     if (mode == 1) {
         run_window(ToolWin::PrintPreview, Form_main);
     } else if (run_window(ToolWin::PrinterData, Form_main) == 1) {

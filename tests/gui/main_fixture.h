@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -187,6 +188,18 @@ protected:
         Seriale_poll_ports(Tick_ms() + 5000);  // rescan now
         if (main)
             main->Main_fill_port_box();
+    }
+
+    // The whole image of a drive has been read, without a drive: the display step that enables
+    // the drive commands (link flags `linked`).
+    void image_read_tick(uint8_t linked)
+    {
+        Drive_status_publish(Drive_status{});
+        Ser_tx_state.store(LinkState::Run);
+        Ser_link_flags.fetch_or(linked);
+        Ser_data_flags.fetch_or(DataFlag::ImageRead);
+        main->Timer_comTimer();
+        main->Timer_com->stop();
     }
 
     // Connect button; waits for the whole image and its first display.

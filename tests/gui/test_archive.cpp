@@ -370,8 +370,8 @@ TEST_F(Archive, PrintCommandsStayDisabledUntilThePrintoutIsThere)
     EXPECT_EQ(PrintPreviewMode, 1);
     EXPECT_EQ(print_log.calls, (std::vector<std::string>{"set", "field_bus", "canopen/1", "count", "preview"}));
     EXPECT_EQ(print_log.record, &DriveRecordBank[1]);
-    EXPECT_STREQ(PrintPage.file_text, "data.ivt");
-    EXPECT_STREQ(PrintPage.time_text, "12:34:56");
+    EXPECT_EQ(PrintPage.file_text, "data.ivt");
+    EXPECT_EQ(PrintPage.time_text, "12:34:56");
 
     print_log = {};
     PrintPage.profile = PrintProfile::Modbus;

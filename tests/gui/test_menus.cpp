@@ -91,15 +91,7 @@ protected:
         MainWindowTest::TearDown();
     }
     // The whole image of a drive has been read: the display step that enables the commands.
-    void image_read()
-    {
-        Drive_status_publish(Drive_status{});
-        Ser_tx_state.store(LinkState::Run);
-        Ser_link_flags.fetch_or(LINKED);
-        Ser_data_flags.fetch_or(DataFlag::ImageRead);
-        main->Timer_comTimer();
-        main->Timer_com->stop();
-    }
+    void image_read() { image_read_tick(LINKED); }
 };
 
 }  // namespace

@@ -88,3 +88,9 @@ void Frm_cands402_ctrl_var_update()
 namespace {
 ParamPage& page() { return Frm_cands402_ctrl_var_page(); }
 }  // namespace
+
+// Item tables the printout shares.
+const ComboSpec& CanAbortCombo = ABORT;
+const ComboSpec& CanQuickStopCombo = QUICK_STOP;
+const ComboSpec& CanHaltCombo = HALT;
+const ComboSpec& CanFaultCombo = FAULT;

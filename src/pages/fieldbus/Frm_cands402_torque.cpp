@@ -119,3 +119,6 @@ PARAM_PAGE_UNIT(cands402_torque, SPEC)
 namespace {
 ParamPage& page() { return Frm_cands402_torque_page(); }
 }  // namespace
+
+// Item tables the printout shares.
+const ComboSpec& CanTorqueProfileCombo = PROFILE_COMBO;

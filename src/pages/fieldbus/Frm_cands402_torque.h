@@ -4,3 +4,5 @@
 #include "pages/ParamPage.h"
 
 PARAM_PAGE_UNIT_DECL(cands402_torque)
+// Items of the torque profile type (6088h), rows by Utx_torque_profile_to_index.
+extern const ComboSpec& CanTorqueProfileCombo;

@@ -132,3 +132,8 @@ void Frm_mdb_ctrl_var_update()
 namespace {
 ParamPage& page() { return Frm_mdb_ctrl_var_page(); }
 }  // namespace
+
+// Item tables the printout shares.
+const ComboSpec& MdbTimeoutCombo = TIMEOUT;
+const ComboSpec& MdbFaultCombo = FAULT;
+const ComboSpec& MdbHaltCombo = HALT;

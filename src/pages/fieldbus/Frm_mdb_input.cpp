@@ -381,3 +381,6 @@ void Frm_mdb_input_update()
 namespace {
 ParamPage& page() { return Frm_mdb_input_page(); }
 }  // namespace
+
+// Item tables the printout shares.
+const ComboSpec& InputPowerModeCombo = POWER_COMBO;

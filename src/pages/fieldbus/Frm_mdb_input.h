@@ -50,3 +50,5 @@ QWidget* Input_row(QWidget* parent, QBoxLayout* layout, const char* label, std::
 void Input_capture_group(QWidget* parent, QBoxLayout* layout);
 extern const char* const InputCaptureLabels[3];
 extern const char* const InputCaptureCaptions[3];
+// Items of the input 0 edge or level (bit 5 of the input settings).
+extern const ComboSpec& InputPowerModeCombo;

@@ -197,3 +197,6 @@ PARAM_PAGE_UNIT(mdb_speed_aux, SPEC)
 namespace {
 ParamPage& page() { return Frm_mdb_speed_aux_page(); }
 }  // namespace
+
+// Item tables the printout shares.
+const ComboSpec& MdbSpeedAuxTypeCombo = TYPE_COMBO;

@@ -4,3 +4,5 @@
 #include "pages/ParamPage.h"
 
 PARAM_PAGE_UNIT_DECL(mdb_speed_aux)
+// Items of the auxiliary speed reference type (0502h).
+extern const ComboSpec& MdbSpeedAuxTypeCombo;

@@ -217,3 +217,7 @@ PARAM_PAGE_UNIT(mdb_speed_main, SPEC)
 namespace {
 ParamPage& page() { return Frm_mdb_speed_main_page(); }
 }  // namespace
+
+// Item tables the printout shares.
+const ComboSpec& MdbSpeedMainTypeCombo = TYPE_COMBO;
+const ComboSpec& MdbSpeedFreqModeCombo = MODE_COMBO;

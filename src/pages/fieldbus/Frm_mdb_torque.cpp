@@ -106,3 +106,6 @@ PARAM_PAGE_UNIT(mdb_torque, SPEC)
 namespace {
 ParamPage& page() { return Frm_mdb_torque_page(); }
 }  // namespace
+
+// Item tables the printout shares.
+const ComboSpec& MdbTorqueSourceCombo = SOURCE_COMBO;

@@ -4,3 +4,5 @@
 #include "pages/ParamPage.h"
 
 PARAM_PAGE_UNIT_DECL(mdb_torque)
+// Items of the torque reference (bit 0 of 0800h).
+extern const ComboSpec& MdbTorqueSourceCombo;

@@ -1,0 +1,91 @@
+// The print job of the parameter printout: the chosen printer, or "PDF file" through the file
+// dialog, prints PrintPage's page range.
+#include "print/Print_job.h"
+
+#include <memory>
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+
+#include "drivedata/Globvar.h"
+#include "platform/Msgbox.h"
+#include "print/Print_printers.h"
+#include "print/Print_render.h"
+#include "shell/Filedlg.h"
+
+namespace {
+
+const char* const PRINT_FAILED[3] = {"Stampa non riuscita: ", "Printing failed: ", "Échec de l'impression : "};
+const char* const DOCUMENT_NAME = "Pendrix Data Print";
+
+bool job_running = false;
+bool job_cancelled = false;
+
+// Restores the override cursor however the job ends.
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+void Fz_print_job_cancel()
+{
+    if (job_running)
+        job_cancelled = true;
+}
+
+bool Fz_print_job_running() { return job_running; }
+
+void Fz_print_job(PrintPageRec* page)
+{
+    if (job_running)
+        return;
+    job_running = true;
+    job_cancelled = false;
+    struct Running {
+        ~Running() { job_running = false; }
+    } running;
+    const int entry = Print_printer_entry(page->printer_index);
+    std::unique_ptr<QPrinter> printer = Print_make_printer(entry);
+    if (!printer)
+        return;
+    QString target = Print_printer_names().value(entry);
+    if (Print_printer_is_pdf(entry)) {
+        FileDialogSpec spec;
+        spec.filter = QStringLiteral("PDF files (*.pdf)|*.pdf");
+        spec.default_suffix = QStringLiteral("pdf");
+        spec.save = true;
+        const QString file = Filedlg_run(nullptr, spec);
+        if (file.isEmpty())
+            return;
+        printer->setOutputFileName(file);
+        target = file;
+    }
+    if (job_cancelled)
+        return;
+    WaitCursor wait;
+    printer->setDocName(QString::fromLatin1(DOCUMENT_NAME));
+    printer->setCreator(QString::fromLatin1(DOCUMENT_NAME));
+    QPainter painter;
+    if (!painter.begin(printer.get())) {
+        const unsigned l = Lang_index();
+        Msgbox_show({MsgIcon::Warning, Msgbox_title(l), std::string(PRINT_FAILED[l]) + target.toStdString(), MsgOk});
+        return;
+    }
+    const uint16_t index = page->printer_index;
+    QPaintDevice* canvas = page->canvas;
+    const bool was_printer = page->canvas_is_printer;
+    page->printer_index = static_cast<uint16_t>(entry);
+    page->canvas = printer.get();
+    page->canvas_is_printer = true;
+    PrintParameterPages(page, 0, PrintMode::Range, &painter);
+    painter.end();
+    page->canvas = canvas;
+    page->canvas_is_printer = was_printer;
+    page->printer_index = index;
+}

@@ -1,0 +1,121 @@
+// The printer list of the printouts.
+#include "print/Print_printers.h"
+
+#include <map>
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace {
+
+std::optional<PrinterSource>& source()
+{
+    static std::optional<PrinterSource> s;
+    return s;
+}
+
+std::map<int, PrintDeviceCaps>& caps_cache()
+{
+    static std::map<int, PrintDeviceCaps> c;
+    return c;
+}
+
+QStringList system_names()
+{
+    return source() ? source()->names : QPrinterInfo::availablePrinterNames();
+}
+
+bool has_printers()
+{
+    return !source() || !source()->names.isEmpty();
+}
+
+PrintDeviceCaps caps_of(const QPrinter& p)
+{
+    const QRect paper = p.paperRect(QPrinter::DevicePixel).toRect();
+    const QRect page = p.pageRect(QPrinter::DevicePixel).toRect();
+    const QRectF page_mm = p.pageRect(QPrinter::Millimeter);
+    return {p.resolution(),      qRound(page_mm.width()), qRound(page_mm.height()), page.width(), page.height(),
+            paper.width(),       paper.height(),          page.x(),                 page.y()};
+}
+
+}  // namespace
+
+void Print_set_printer_source(std::optional<PrinterSource> s)
+{
+    source() = std::move(s);
+    caps_cache().clear();
+}
+
+QStringList Print_printer_names()
+{
+    if (!has_printers())
+        return {};
+    QStringList names = system_names();
+    names.append(QString::fromLatin1(PRINT_PDF_ENTRY));
+    return names;
+}
+
+int Print_printer_count()
+{
+    return static_cast<int>(Print_printer_names().size());
+}
+
+int Print_printer_entry(int index)
+{
+    const int count = Print_printer_count();
+    if (count == 0)
+        return -1;
+    return index < 0 || index >= count ? 0 : index;
+}
+
+int Print_default_printer()
+{
+    if (source())
+        return Print_printer_entry(source()->default_index);
+    const QString def = QPrinterInfo::defaultPrinterName();
+    return Print_printer_entry(def.isEmpty() ? -1 : static_cast<int>(system_names().indexOf(def)));
+}
+
+bool Print_printer_is_pdf(int index)
+{
+    const int count = Print_printer_count();
+    return count > 0 && index == count - 1;
+}
+
+PrintDeviceCaps Print_printer_caps(int index)
+{
+    if (Print_printer_count() == 0)
+        return PRINT_A4_CAPS;
+    index = Print_printer_entry(index);
+    if (source() && !Print_printer_is_pdf(index))
+        return source()->caps;
+    auto& cache = caps_cache();
+    if (auto it = cache.find(index); it != cache.end())
+        return it->second;
+    const std::unique_ptr<QPrinter> printer = Print_make_printer(index);
+    const PrintDeviceCaps caps = printer ? caps_of(*printer) : PRINT_A4_CAPS;
+    cache[index] = caps;
+    return caps;
+}
+
+std::unique_ptr<QPrinter> Print_make_printer(int index)
+{
+    const int count = Print_printer_count();
+    if (index < 0 || index >= count)
+        return nullptr;
+    std::unique_ptr<QPrinter> printer;
+    if (Print_printer_is_pdf(index) || source()) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setPageSize(QPageSize(QPageSize::A4));
+        if (!Print_printer_is_pdf(index))
+            printer->setPrinterName(QString());
+    } else {
+        printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(system_names().at(index)), QPrinter::HighResolution);
+    }
+    printer->setPageOrientation(QPageLayout::Portrait);
+    return printer;
+}

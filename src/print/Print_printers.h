@@ -1,0 +1,52 @@
+#pragma once
+// The printer list of the printouts: the system's printers, then "PDF file". Tests replace the
+// system's printers with a source of their own.
+#include <memory>
+#include <optional>
+
+#include <QString>
+#include <QStringList>
+
+class QPrinter;
+
+// Device capabilities of a printer in device pixels.
+struct PrintDeviceCaps {
+    int logpixelsx = 0;
+    int horzsize = 0;  // mm of the paintable area
+    int vertsize = 0;
+    int horzres = 0;   // paintable area
+    int vertres = 0;
+    int physical_width = 0;
+    int physical_height = 0;
+    int physical_offset_x = 0;  // paintable area's corner on the paper
+    int physical_offset_y = 0;
+};
+
+// A4 at 360 pixels per inch: the capabilities used while no printer is installed.
+constexpr PrintDeviceCaps PRINT_A4_CAPS{360, 204, 280, 2892, 3969, 2976, 4209, 42, 42};
+
+inline const char* const PRINT_PDF_ENTRY = "PDF file";
+
+struct PrinterSource {
+    QStringList names;         // system printers; empty: no printer at all (not even "PDF file")
+    int default_index = -1;    // -1: no current printer
+    PrintDeviceCaps caps = PRINT_A4_CAPS;  // of every named printer
+};
+
+// Replaces the system's printers (nullopt: the system's again). Clears the cached list.
+void Print_set_printer_source(std::optional<PrinterSource> source);
+
+// The entries: the printers, then "PDF file"; none when the source has no printer.
+QStringList Print_printer_names();
+int Print_printer_count();
+// The current printer's entry; -1 or an index beyond the list gives the first entry (0; -1 when
+// the list is empty).
+int Print_default_printer();
+// Clamps an entry index the same way.
+int Print_printer_entry(int index);
+bool Print_printer_is_pdf(int index);
+// Capabilities of the entry; PRINT_A4_CAPS when the list is empty.
+PrintDeviceCaps Print_printer_caps(int index);
+// A printer ready for the entry: the named system printer, or PDF output on A4; null for an
+// entry beyond the list. A test source's printers are PDF printers with the entry's name.
+std::unique_ptr<QPrinter> Print_make_printer(int index);

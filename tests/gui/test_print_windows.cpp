@@ -1,0 +1,177 @@
+// The printout from the main and archive windows with the real services and windows: one PDF
+// round trip each, and tool windows closed while the preview prints.
+#include "files_fixture.h"
+#include "print_pdf.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QComboBox>
+#include <QTemporaryDir>
+
+#include "link/Seriale.h"
+#include "print/Print_dialogs.h"
+#include "print/Print_install.h"
+#include "print/Print_list.h"
+#include "print/Print_printers.h"
+#include "print/Printer_data.h"
+#include "shell/Load_data_drive.h"
+#include "shell/Main_files.h"
+#include "shell/Toolwin.h"
+
+using namespace maintest;
+using filestest::when_modal;
+
+namespace {
+
+constexpr uint8_t LINKED = LinkFlag::Answers | LinkFlag::Ready | LinkFlag::Connect;
+
+class PrintWindows : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        Print_set_printer_source(PrinterSource{{"A"}, 0, PRINT_A4_CAPS});
+        Print_install();
+        open_window();
+        main->Main_menus_connect();
+        main->Main_files_connect();
+        main->Timer_com->stop();
+        main->Timer_ctrl->stop();
+        LanguageIndex = 0;
+        main->ApplyLanguage(0);
+        Filedlg_set_sink([this](const FileDialogSpec& spec) {
+            asked.push_back(spec);
+            if (on_file_dialog)
+                on_file_dialog();
+            return pdf;
+        });
+        boxes.clear();
+    }
+    void TearDown() override
+    {
+        Filedlg_set_sink({});
+        archive.reset();
+        PageContext.store(0);
+        Main_unregister_print_service();
+        for (ToolWin k : {ToolWin::SetPrint, ToolWin::PrintPreview, ToolWin::PrinterData})
+            Toolwin_unregister(k);
+        Print_set_printer_source(std::nullopt);
+        DriveDataFileName.clear();
+        Seriale_clear_queue();
+        Ser_tx_state.store(LinkState::Stop);
+        MainWindowTest::TearDown();
+    }
+    void image_read() { image_read_tick(LINKED); }
+    // Confirms the selection dialog on "PDF file" and the print dialog with every page.
+    static void confirm_both()
+    {
+        when_modal<TForm_Set_Print>([](TForm_Set_Print* d) {
+            d->ComboBox_list_printer->setCurrentIndex(d->ComboBox_list_printer->count() - 1);
+            (d->BitBtn_print->isVisible() ? d->BitBtn_print : d->BitBtn_preview)->click();
+        });
+        when_modal<TForm_printer_data>([](TForm_printer_data* d) { d->BitBtn_print->click(); });
+    }
+    static bool alarm_memory_queued()
+    {
+        for (const auto& e : Seriale_view().entries)
+            if (e.frame[1] == 5)
+                return true;
+        return false;
+    }
+
+    QTemporaryDir dir;
+    QString pdf;
+    std::vector<FileDialogSpec> asked;
+    std::function<void()> on_file_dialog;
+    std::unique_ptr<TForm_load_data_drive> archive;
+};
+
+TEST_F(PrintWindows, MainWindowPrintsTheConnectedDriveToAPdf)
+{
+    image_read();
+    ASSERT_TRUE(main->BitBtn_print->isEnabled());
+    ASSERT_TRUE(main->BitBtn_preview->isEnabled());
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 2);
+    Seriale_clear_queue();
+    pdf = dir.filePath("main.pdf");
+    confirm_both();
+    main->BitBtn_print->click();
+    EXPECT_TRUE(alarm_memory_queued());
+    EXPECT_EQ(PrintPage.profile, PrintProfile::Canopen);
+    ASSERT_TRUE(QFile::exists(pdf));
+    const int pages = printpdf::info(pdf, "Pages").toInt();
+    EXPECT_EQ(pages, static_cast<int>(PrintPage.page_count));
+    EXPECT_GT(pages, 3);
+    EXPECT_EQ(printpdf::info(pdf, "Title"), "Pendrix Data Print");
+    const QString first = printpdf::page_text(pdf, 1);
+    EXPECT_TRUE(first.contains("DRIVE ORVEL"));
+    EXPECT_TRUE(first.contains("Ore:"));
+    EXPECT_TRUE(first.contains("Data:"));
+    for (int p = 1; p <= pages; ++p) {
+        const QString text = printpdf::page_text(pdf, p);
+        EXPECT_TRUE(text.contains(QStringLiteral("Pag.: %1").arg(p))) << p;
+        EXPECT_FALSE(text.contains("File:")) << p;
+    }
+    EXPECT_TRUE(printpdf::page_text(pdf, pages).contains("Setup Riservato"));
+    EXPECT_TRUE(boxes.empty()) << box_texts();
+}
+
+TEST_F(PrintWindows, ArchiveWindowPrintsItsFileNameOnEveryPage)
+{
+    DriveDataFileName = dir.filePath("data.ivt");
+    PageContext.store(1);
+    archive = std::make_unique<TForm_load_data_drive>(main.get());
+    archive->show();
+    pump_for(30);
+    ASSERT_TRUE(archive->BitBtn_print->isEnabled());
+    Seriale_clear_queue();
+    pdf = dir.filePath("archive.pdf");
+    confirm_both();
+    archive->BitBtn_printClick();
+    EXPECT_FALSE(alarm_memory_queued());
+    const int pages = printpdf::info(pdf, "Pages").toInt();
+    ASSERT_GT(pages, 1);
+    for (int p = 1; p <= pages; ++p)
+        EXPECT_TRUE(printpdf::page_text(pdf, p).contains("File: data.ivt")) << p;
+    EXPECT_TRUE(boxes.empty()) << box_texts();
+}
+
+TEST_F(PrintWindows, AnUnwritablePdfGivesOneWarning)
+{
+    image_read();
+    pdf = "/proc/no/such/folder/x.pdf";
+    confirm_both();
+    main->BitBtn_print->click();
+    ASSERT_EQ(boxes.size(), 1u) << box_texts();
+    EXPECT_EQ(boxes[0].text, "Stampa non riuscita: /proc/no/such/folder/x.pdf");
+}
+
+TEST_F(PrintWindows, ClosingTheToolWindowsDuringThePreviewsPrintPrintsNothing)
+{
+    image_read();
+    pdf = dir.filePath("late.pdf");
+    for (bool in_file_dialog : {false, true}) {
+        boxes.clear();
+        asked.clear();
+        on_file_dialog = in_file_dialog ? std::function<void()>([this] { main->Main_close_tool_windows(); }) : nullptr;
+        when_modal<TForm_Set_Print>([](TForm_Set_Print* d) {
+            d->ComboBox_list_printer->setCurrentIndex(d->ComboBox_list_printer->count() - 1);
+            d->BitBtn_preview->click();
+        });
+        when_modal<TForm_print_preview>([](TForm_print_preview* p) { p->BitBtn_print->click(); });
+        when_modal<TForm_printer_data>([this, in_file_dialog](TForm_printer_data* d) {
+            if (in_file_dialog)
+                d->BitBtn_print->click();
+            else
+                main->Main_close_tool_windows();
+        });
+        main->BitBtn_previewClick();
+        end_test_objects();
+        EXPECT_EQ(asked.size(), in_file_dialog ? 1u : 0u);
+        EXPECT_FALSE(QFile::exists(pdf)) << in_file_dialog;
+        EXPECT_TRUE(PrintListLines.empty()) << "freed once the job returned";
+        EXPECT_EQ(Toolwin_open(ToolWin::PrintPreview), nullptr);
+    }
+}
+
+}  // namespace
