@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QTabWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -211,6 +213,28 @@ TEST_F(OscxPidTest, GeneratorEditsChangeTheSettingsAndSendTheirItem)
     w->UpDown_periodoChangingEx(1);
     OscxPidHandlersOn = 1;
     EXPECT_EQ(SettingsBlock.generator.period, 11);
+}
+
+TEST_F(OscxPidTest, ATabShowsTheRecordsGainsAndTheCaptionsFollowTheLanguage)
+{
+    Rec_set<uint16_t>(DriveRecordBank[0], 192, 1234);
+    w->PageControl_pid->setCurrentIndex(2);
+    EXPECT_EQ(memo(OscxPidEdit::PosKp)->text(), "1234");
+    const auto captions = [this] {
+        const std::size_t kp_pos = static_cast<std::size_t>(OscxPidEdit::PosKp);
+        return QStringList{w->windowTitle(), w->GroupBox_waveg->title(), w->panel[kp_pos]->caption(),
+                           w->PageControl_pid->tabText(1), w->ComboBox_waveg_type->itemText(4),
+                           w->CheckBox_waveg_enable->text()}
+            .join("|")
+            .toStdString();
+    };
+    EXPECT_EQ(captions(), "Regolatori PID|Generatore Segnali|Kp Posizione|Velocità|Corrente Onda Trinagolare|"
+                          "Abilita Generatore Segnali");
+    LanguageIndex = 2;
+    w->hide();
+    w->show();
+    EXPECT_EQ(captions(), "Régulateurs PID|Générateur Signaux |Kp Position|Vitesse|Courant Signal Triangulaire|"
+                          "Activer Générateur Signaux");
 }
 
 // The scope's Regulators command opens the panel through the registry.
