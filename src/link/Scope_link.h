@@ -106,6 +106,7 @@ struct SignalGeneratorRec {
     std::atomic<uint16_t> sent_item[3]{};
 };
 extern SignalGeneratorRec SignalGenerator;
+constexpr uint8_t GEN_WAVEFORM_LAST = 5;  // 0..2 on the speed reference, 3..5 on the current reference
 
 // ---- capture flags ----
 extern std::atomic<uint8_t> ScopeCaptureOn;  // a capture runs

@@ -238,7 +238,10 @@ void Sertx_scope_ack(uint16_t position)
         return;
     uint8_t id = 0;
     uint16_t value = 0;
-    const bool extra = OscxPidOpen.load() && Sertx_gen_changed(id, value);
+    // A switch-off made as the panel closed still reaches the drive while sampling.
+    const SignalGeneratorRec& g = SignalGenerator;
+    const bool on_pending = (g.on.load() ? 1 : 0) != g.sent_on.load();
+    const bool extra = (OscxPidOpen.load() || on_pending) && Sertx_gen_changed(id, value);
     Ser_req_ptr r = Ser_req_new(SerCmd::ScopeAck, extra ? 5 : 2);
     uint8_t* p = payload(*r);
     put16(p, ScopeStream.position);

@@ -161,6 +161,8 @@ void repair_index_fields(SettingsBlockRec& r)
         m = std::isnan(m) ? 0.5f : std::clamp(m, 0.0f, 1.0f);
     if (r.flash_option[0] > LAST_FLASH_DEVICE)
         r.flash_option[0] = 0;
+    if (r.generator.waveform > GEN_WAVEFORM_LAST)
+        r.generator.waveform = 0;
 }
 
 // The record's language and scope settings become the program's; port and baud go to the link.
@@ -170,6 +172,7 @@ void publish()
     if (&ScopeSettings != &SettingsBlock.scope)
         ScopeSettings = SettingsBlock.scope;
     Settings_publish_link();
+    Settings_publish_generator();
 }
 
 // The program's language and scope settings go back into the record.
@@ -293,6 +296,15 @@ bool SaveSettings()
                      Savefile_failure_text(SettingsPath, err, lang),
                  MsgOk});
     return false;
+}
+
+void Settings_publish_generator()
+{
+    const SignalGenSettings& g = SettingsBlock.generator;
+    SignalGenerator.waveform.store(g.waveform);
+    SignalGenerator.item[0].store(g.period);
+    SignalGenerator.item[1].store(g.current_amplitude);
+    SignalGenerator.item[2].store(g.speed_amplitude);
 }
 
 void Settings_publish_link()

@@ -139,6 +139,8 @@ bool SaveSettings();
 
 // Hands port, baud rate and auto-save flag of the record to the link.
 void Settings_publish_link();
+// Hands the generator's waveform, period and amplitudes of the record to the link (SignalGenerator).
+void Settings_publish_generator();
 
 // Bounded access to the two text fields. A value that does not fit (9 resp. 259 bytes) or holds a
 // NUL is not stored (false); it is never cut short.

@@ -1,5 +1,6 @@
 #include "tools/Tools.h"
 
+#include "scope/Oscx_pid.h"
 #include "shell/Main_menus.h"
 #include "shell/Toolwin.h"
 #include "tools/Formx_azzera_enc.h"
@@ -29,6 +30,7 @@ void Tools_install()
     register_window<TForm_tar_cog>(ToolWin::TarCog);
     register_window<TForm_cog_dat>(ToolWin::CogDat);
     register_window<TForm_load_motor>(ToolWin::LoadMotor);
+    register_window<TForm_Oscx_PID>(ToolWin::OscxPID);
     ToolsEntries.load_motor_file = Load_motor_load;
     // A bench that cannot run is not made: its opener gets no window.
     Toolwin_register(ToolWin::PosQuoteTest, [](QWidget* parent) -> QWidget* {

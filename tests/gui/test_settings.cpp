@@ -221,6 +221,7 @@ TEST_F(SettingsFile, OutOfRangeIndexFieldsGetOnlyTheirDefault)
     r.flags |= SettingsFlag::FlashVerify;
     r.flash_option[0] = 7;  // no such device: the firmware update's selection starts at 0
     r.flash_option[1] = 2;
+    r.generator = {1234, 321, 77, 9, 0};  // waveform past the six: would index past them and be sent
     const Bytes written = file_of(r);
     write_bytes(file(), written);
     lang_id_ = 1040;
@@ -243,6 +244,11 @@ TEST_F(SettingsFile, OutOfRangeIndexFieldsGetOnlyTheirDefault)
     EXPECT_TRUE(flash.verify);
     EXPECT_EQ(flash.selection[0], 0);
     EXPECT_EQ(flash.selection[1], 2);
+    EXPECT_EQ(SettingsBlock.generator.waveform, 0);
+    EXPECT_EQ(SignalGenerator.waveform.load(), 0);  // the generator's values go to the link
+    EXPECT_EQ(SignalGenerator.item[0].load(), 77);
+    EXPECT_EQ(SignalGenerator.item[1].load(), 321);
+    EXPECT_EQ(SignalGenerator.item[2].load(), 1234);
     EXPECT_FALSE(fs::exists(bad_file()));
     EXPECT_EQ(read_bytes(file()), written);
 }
