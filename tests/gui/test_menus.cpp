@@ -75,6 +75,7 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
+        ToolsEntries = {};  // as before the tools are installed, whatever ran before in this process
         open_window();
         main->Main_menus_connect();
         main->Timer_com->stop();
