@@ -7,6 +7,8 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include <QTimer>
+
 #include "files_fixture.h"
 #include "oscx_viewer_fixture.h"
 #include "print/Print_printers.h"
@@ -219,6 +221,70 @@ TEST_F(OscxPrintTest, ChartGoneWhileTheDialogIsOpen)
     ASSERT_TRUE(ran);
     EXPECT_EQ(previews, 0);
     EXPECT_EQ(TracePrintChart.get(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The scope window closed by the main window's control timer while its print dialog is open.
+class OscxPrintScopeTest : public maintest::MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        Oscx_register_window();
+        Oscx_register_windows([this](OscxWindow w, OscxWindowFactory make) {
+            if (w == OscxWindow::PrintPreview)
+                Toolwin_register(ToolWin::OscxPrintPreview, [this, make](QWidget* parent) {
+                    ++previews;
+                    return make(parent);
+                });
+        });
+        Print_set_printer_source(PrinterSource{{"Laser"}, 0});
+    }
+    void TearDown() override
+    {
+        Print_set_printer_source(std::nullopt);
+        MainWindowTest::TearDown();
+        for (ToolWin k : {ToolWin::Oscx, ToolWin::OscxPrintPreview})
+            Toolwin_unregister(k);
+        ScopeEntries = {};
+    }
+    int previews = 0;
+};
+
+TEST_F(OscxPrintScopeTest, ScopeClosedWhileItsPrintDialogIsOpen)
+{
+    for (const uint8_t preview : {0, 1}) {
+        SCOPED_TRACE(int(preview));
+        if (!main)
+            open_window();
+        main->BitBtn_oscxClick();
+        QPointer<TForm_Oscx> scope = Oscx_open_window();
+        ASSERT_NE(scope, nullptr);
+        for (int i = 0; i < 5; ++i) {
+            const double v[4] = {double(i), 1, 2, 3};
+            scope->chart()->Add_sample(v, 4);
+        }
+        bool ran = false;
+        when_modal<TForm_Oscx_Set_Print>(
+            [this](TForm_Oscx_Set_Print* d) {
+                main->Main_close_tool_windows();
+                QPointer<TForm_Oscx_Set_Print> dialog(d);
+                QTimer::singleShot(20, [dialog] {
+                    if (dialog)
+                        dialog->BitBtn_printClick();  // OK, once the scope window is gone
+                });
+            },
+            &ran);
+        (preview ? scope->BitBtn_previewClick() : scope->BitBtn_printClick());
+        EXPECT_TRUE(ran);
+        pump_until([&scope] { return scope.isNull(); }, 5000);
+        EXPECT_TRUE(scope.isNull());
+        EXPECT_EQ(previews, 0);
+        EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes.front().text);
+    }
 }
 
 }  // namespace
