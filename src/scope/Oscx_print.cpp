@@ -242,6 +242,8 @@ void Oscx_print_preview_open(QWidget* parent, Diagramx* chart)
 
 void Oscx_print_job(PrintPageRec* p, Diagramx* chart)
 {
+    if (chart == nullptr)
+        return;
     TracePrintChartRef guard;
     guard.set(chart);
     const int entry = Print_printer_entry(p->printer_index);
@@ -254,18 +256,23 @@ void Oscx_print_job(PrintPageRec* p, Diagramx* chart)
     QPainter painter;
     if (!Print_job_begin(painter, *printer, target))
         return;
-    const uint16_t index = p->printer_index;
-    QPaintDevice* canvas = p->canvas;
-    const bool was_printer = p->canvas_is_printer;
+    // The page record's target and printer are given back however the page ends.
+    struct Restore {
+        PrintPageRec* p;
+        PrintPageRec saved;
+        ~Restore()
+        {
+            p->canvas = saved.canvas;
+            p->canvas_is_printer = saved.canvas_is_printer;
+            p->printer_index = saved.printer_index;
+        }
+    } restore{p, *p};
     p->printer_index = static_cast<uint16_t>(entry);
     p->canvas = printer.get();
     p->canvas_is_printer = true;
     TracePrintChart.set(chart);
     Oscx_print_page(p, chart, &painter);
     painter.end();
-    p->canvas = canvas;
-    p->canvas_is_printer = was_printer;
-    p->printer_index = index;
 }
 
 // ---- page ----
