@@ -6,20 +6,12 @@
 #include <random>
 #include <vector>
 
+#include "core/recording_fold.h"
 #include "scope/Oscx_read_recording.h"
 
 namespace {
 
-// Independent fold of the LE words (odd byte padded).
-uint16_t fold(const std::vector<uint8_t>& b)
-{
-    uint64_t acc = 0;
-    for (std::size_t i = 0; i < b.size(); i += 2)
-        acc += b[i] + (i + 1 < b.size() ? 256u * b[i + 1] : 0u);
-    while (acc >> 16)
-        acc = (acc & 0xFFFF) + (acc >> 16);
-    return static_cast<uint16_t>(acc);
-}
+uint16_t fold(const std::vector<uint8_t>& b) { return recording_fold(b); }
 
 void put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) { std::memcpy(b.data() + at, &v, 4); }
 
