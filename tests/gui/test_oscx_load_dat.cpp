@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QToolButton>
+#include <QAction>
 
 #include <cstring>
 
@@ -213,6 +215,24 @@ TEST_F(OscxViewerTest, ColourDialog)
     w.SpeedButton_color_CH[1]->click();
     EXPECT_EQ(ViewerSettings.channel[1].colour, 0x00FF00u);
     EXPECT_EQ(w.chart()->colours[1], 0x00FF00u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OscxViewerTest, CaptionsFollowTheLanguage)
+{
+    LanguageIndex = 1;
+    open_viewer();
+    EXPECT_EQ(ui("t:TForm_Oscx_load_dat t:CheckBox_cursor_asseY t:Panel_left_axis t:RadioButton_scala0_fix"),
+              "Scope Cursors Axis Y Left Axis Fixed");
+    EXPECT_EQ(viewer_->PageControl_scope->tabText(1), "Scale");
+    EXPECT_EQ(viewer_->Menu_Chiudi->text(), "Close");
+    LanguageIndex = 2;
+    open_viewer();
+    EXPECT_EQ(viewer_->BitBtn_preview->toolTip(), QString::fromUtf8("Aperçu avant Impression"));
+    EXPECT_EQ(viewer_->PageControl_scope->tabText(1), QString::fromUtf8("Échelle"));
 }
 
 }  // namespace
