@@ -58,9 +58,7 @@ ScopeRecordingRead Oscx_read_recording(const uint8_t* bytes, std::size_t size)
 
 void Oscx_recording_signals(ScopeSettingsRec& s, const ScopeSignal* catalogue, uint16_t count)
 {
-    for (ScopeChannel& c : s.channel) {
+    // The first row with the code, else row 0: never at or beyond the count.
+    for (ScopeChannel& c : s.channel)
         c.signal_index = Oscx_find_signal(c.signal_code, catalogue, count);
-        if (c.signal_index >= count)
-            c.signal_index = 0;
-    }
 }

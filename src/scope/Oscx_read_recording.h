@@ -32,5 +32,5 @@ struct ScopeRecordingRead {
 ScopeRecordingRead Oscx_read_recording(const uint8_t* bytes, std::size_t size);
 
 // Signal indices of the channels from their drive codes in the catalogue of the file's family;
-// an index at or beyond the catalogue's count becomes 0.
+// a code the catalogue lacks gives row 0.
 void Oscx_recording_signals(ScopeSettingsRec& settings, const ScopeSignal* catalogue, uint16_t count);

@@ -68,7 +68,8 @@ TEST_F(OscxPrintTest, DialogOpensOnTheDisplayedGraph)
     when_modal<TForm_Oscx_Set_Print>(
         [&](TForm_Oscx_Set_Print* d) {
             seen = ::ui("c:RadioButton_grafico_visualiz t:RadioButton_grafico_visualiz v:BitBtn_preview "
-                        "t:BitBtn_preview v:BitBtn_print t:ComboBox_list_printer",
+                        "t:BitBtn_preview v:BitBtn_print t:ComboBox_list_printer t:TForm_Oscx_Set_Print "
+                        "t:GroupBox_printer t:GroupBox_mode t:BitBtn_cancel",
                         d);
             d->RadioButton_grafico_completo->click();
             d->BitBtn_cancel->click();
@@ -76,7 +77,7 @@ TEST_F(OscxPrintTest, DialogOpensOnTheDisplayedGraph)
         &ran);
     w.BitBtn_previewClick();
     ASSERT_TRUE(ran);
-    EXPECT_EQ(seen, "1 Grafico Visulizzato 1 Anteprima 0 Laser");
+    EXPECT_EQ(seen, "1 Grafico Visulizzato 1 Anteprima 0 Laser Stampa Imposta Stampante Modo Annulla");
     EXPECT_EQ(TracePrintMode, 1);
     EXPECT_EQ(PrwDat.preview_mode, 1);
     when_modal<TForm_Oscx_Set_Print>(
@@ -160,6 +161,7 @@ TEST_F(OscxPrintTest, PreviewZoom)
     EXPECT_EQ(seen[1], "100 %");
     EXPECT_EQ(seen[2], "54 %");
     EXPECT_EQ(fit_height_ppi, 50);
+    EXPECT_EQ(PrwDat.canvas, nullptr);  // the closed preview's image is no target any more
 
     TForm_Oscx_print_preview::fixed_panel = QSize(20, 600);
     when_modal<TForm_Oscx_print_preview>(
