@@ -229,7 +229,7 @@ TEST_F(OscxPrintTest, ChartGoneWhileTheDialogIsOpen)
 
 namespace {
 
-// The scope window closed by the main window's control timer while its print dialog is open.
+// The main and scope windows with the viewer and the trace print registered.
 class OscxPrintScopeTest : public maintest::MainWindowTest {
 protected:
     void SetUp() override
@@ -237,6 +237,8 @@ protected:
         MainWindowTest::SetUp();
         Oscx_register_window();
         Oscx_register_windows([this](OscxWindow w, OscxWindowFactory make) {
+            if (w == OscxWindow::LoadDat)
+                Toolwin_register(ToolWin::OscxLoadDat, make);
             if (w == OscxWindow::PrintPreview)
                 Toolwin_register(ToolWin::OscxPrintPreview, [this, make](QWidget* parent) {
                     ++previews;
@@ -249,7 +251,7 @@ protected:
     {
         Print_set_printer_source(std::nullopt);
         MainWindowTest::TearDown();
-        for (ToolWin k : {ToolWin::Oscx, ToolWin::OscxPrintPreview})
+        for (ToolWin k : {ToolWin::Oscx, ToolWin::OscxPrintPreview, ToolWin::OscxLoadDat})
             Toolwin_unregister(k);
         ScopeEntries = {};
     }
@@ -287,6 +289,35 @@ TEST_F(OscxPrintScopeTest, ScopeClosedWhileItsPrintDialogIsOpen)
         EXPECT_EQ(previews, 0);
         EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes.front().text);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OscxPrintScopeTest, ViewerOpensFromTheMainAndTheScopeWindows)
+{
+    open_window();
+    main->Main_menus_update();
+    ASSERT_TRUE(main->BitBtn_oscx_open->isEnabled());
+    int viewers = 0;
+    when_modal<TForm_Oscx_load_dat>([&viewers](TForm_Oscx_load_dat* v) {
+        ++viewers;
+        v->close();
+    });
+    main->BitBtn_oscx_openClick();
+    main->BitBtn_oscxClick();
+    TForm_Oscx* scope = Oscx_open_window();
+    ASSERT_NE(scope, nullptr);
+    scope->Timer_monitorTimer();
+    EXPECT_EQ(::ui("e:BitBtn_open e:Menu_open e:BitBtn_print e:BitBtn_preview e:Menu_Stampa", scope), "1 1 1 1 1");
+    when_modal<TForm_Oscx_load_dat>([&viewers](TForm_Oscx_load_dat* v) {
+        ++viewers;
+        v->close();
+    });
+    scope->BitBtn_openClick();
+    EXPECT_EQ(viewers, 2);
+    EXPECT_EQ(Toolwin_open(ToolWin::OscxLoadDat), nullptr);
 }
 
 }  // namespace
