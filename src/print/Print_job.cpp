@@ -10,14 +10,12 @@
 #include <QPrinter>
 
 #include "drivedata/Globvar.h"
-#include "platform/Msgbox.h"
 #include "print/Print_printers.h"
 #include "print/Print_render.h"
 #include "shell/Filedlg.h"
 
 namespace {
 
-const char* const PRINT_FAILED[3] = {"Stampa non riuscita: ", "Printing failed: ", "Échec de l'impression : "};
 const char* const DOCUMENT_NAME = "Pendrix Data Print";
 
 bool job_running = false;
@@ -51,32 +49,15 @@ void Fz_print_job(PrintPageRec* page)
         ~Running() { job_running = false; }
     } running;
     const int entry = Print_printer_entry(page->printer_index);
-    std::unique_ptr<QPrinter> printer = Print_make_printer(entry);
-    if (!printer)
-        return;
-    QString target = Print_printer_names().value(entry);
-    if (Print_printer_is_pdf(entry)) {
-        FileDialogSpec spec;
-        spec.filter = QStringLiteral("PDF files (*.pdf)|*.pdf");
-        spec.default_suffix = QStringLiteral("pdf");
-        spec.save = true;
-        const QString file = Filedlg_run(nullptr, spec);
-        if (file.isEmpty())
-            return;
-        printer->setOutputFileName(file);
-        target = file;
-    }
-    if (job_cancelled)
+    QString target;
+    std::unique_ptr<QPrinter> printer = Print_job_printer(
+        entry, QString::fromLatin1(DOCUMENT_NAME), [] { return Filedlg_save_pdf(nullptr); }, &target);
+    if (!printer || job_cancelled)
         return;
     WaitCursor wait;
-    printer->setDocName(QString::fromLatin1(DOCUMENT_NAME));
-    printer->setCreator(QString::fromLatin1(DOCUMENT_NAME));
     QPainter painter;
-    if (!painter.begin(printer.get())) {
-        const unsigned l = Lang_index();
-        Msgbox_show({MsgIcon::Warning, Msgbox_title(l), std::string(PRINT_FAILED[l]) + target.toStdString(), MsgOk});
+    if (!Print_job_begin(painter, *printer, target))
         return;
-    }
     const uint16_t index = page->printer_index;
     QPaintDevice* canvas = page->canvas;
     const bool was_printer = page->canvas_is_printer;

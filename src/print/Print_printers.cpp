@@ -4,9 +4,13 @@
 #include <map>
 
 #include <QPageLayout>
+#include <QPainter>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+#include "drivedata/Globvar.h"
+#include "platform/Msgbox.h"
 
 namespace {
 
@@ -118,4 +122,33 @@ std::unique_ptr<QPrinter> Print_make_printer(int index)
     }
     printer->setPageOrientation(QPageLayout::Portrait);
     return printer;
+}
+
+std::unique_ptr<QPrinter> Print_job_printer(int index, const QString& document, const std::function<QString()>& choose_pdf,
+                                            QString* target)
+{
+    std::unique_ptr<QPrinter> printer = Print_make_printer(index);
+    if (!printer)
+        return nullptr;
+    *target = Print_printer_names().value(index);
+    if (Print_printer_is_pdf(index)) {
+        const QString file = choose_pdf ? choose_pdf() : QString();
+        if (file.isEmpty())
+            return nullptr;
+        printer->setOutputFileName(file);
+        *target = file;
+    }
+    printer->setDocName(document);
+    printer->setCreator(document);
+    return printer;
+}
+
+bool Print_job_begin(QPainter& painter, QPrinter& printer, const QString& target)
+{
+    static const char* const FAILED[3] = {"Stampa non riuscita: ", "Printing failed: ", "Échec de l'impression : "};
+    if (painter.begin(&printer))
+        return true;
+    const unsigned l = Lang_index();
+    Msgbox_show({MsgIcon::Warning, Msgbox_title(l), std::string(FAILED[l]) + target.toStdString(), MsgOk});
+    return false;
 }

@@ -1,12 +1,14 @@
 #pragma once
 // The printer list of the printouts: the system's printers, then "PDF file". Tests replace the
 // system's printers with a source of their own.
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include <QString>
 #include <QStringList>
 
+class QPainter;
 class QPrinter;
 
 // Device capabilities of a printer in device pixels.
@@ -50,3 +52,11 @@ PrintDeviceCaps Print_printer_caps(int index);
 // A printer ready for the entry: the named system printer, or PDF output on A4; null for an
 // entry beyond the list. A test source's printers are PDF printers with the entry's name.
 std::unique_ptr<QPrinter> Print_make_printer(int index);
+// The printer of a job on the entry, titled `document`: "PDF file" writes to the file that
+// `choose_pdf` names (an empty name cancels the job: null). `target` gets the printer's name or
+// the file, for the failure message.
+std::unique_ptr<QPrinter> Print_job_printer(int index, const QString& document, const std::function<QString()>& choose_pdf,
+                                            QString* target);
+// Begins the painter on the job's printer; a printer that cannot begin gives one warning naming
+// the target ("Stampa non riuscita: " + target).
+bool Print_job_begin(QPainter& painter, QPrinter& printer, const QString& target);

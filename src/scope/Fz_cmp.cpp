@@ -146,3 +146,36 @@ void Fz_cmp_scale_min_exit(Diagramx* chart, ScopeSettingsRec& st, const ScopeSig
     e.min->Edit_exit(e.memo_min);
     Fz_cmp_scale_to_chart(chart, st, ch);
 }
+
+void Fz_cmp_route_scale_edits(unsigned c, std::function<FzScaleEdits()> edits, std::function<Diagramx*()> chart,
+                              ScopeSettingsRec& st, std::function<QString()> name)
+{
+    for (const bool is_max : {true, false}) {
+        const FzScaleEdits first = edits();
+        DatoHandlers h;
+        h.change = [=, &st] {
+            FzScaleEdits e = edits();
+            (is_max ? Fz_cmp_scale_max_change : Fz_cmp_scale_min_change)(chart(), st, e, c);
+        };
+        h.enter = [=, &st] {
+            FzScaleEdits e = edits();
+            (is_max ? Fz_cmp_scale_max_enter : Fz_cmp_scale_min_enter)(st, ScopeSignalTable, e, c);
+        };
+        h.exit = [=, &st] {
+            FzScaleEdits e = edits();
+            (is_max ? Fz_cmp_scale_max_exit : Fz_cmp_scale_min_exit)(chart(), st, ScopeSignalTable, e, c);
+        };
+        h.key = [=, &st](char& key) {
+            FzScaleEdits e = edits();
+            (is_max ? Fz_cmp_scale_max_key : Fz_cmp_scale_min_key)(chart(), st, e, c, name(), key);
+        };
+        h.updown = [=, &st](int direction) {
+            FzScaleEdits e = edits();
+            bool allow = true;
+            Dato_long* b = is_max ? e.max : e.min;
+            b->Updown_changing(is_max ? e.memo_max : e.memo_min, direction, allow);
+            Fz_cmp_scale_to_chart(chart(), st, c);
+        };
+        Dato_route(is_max ? first.memo_max : first.memo_min, is_max ? first.updown_max : first.updown_min, std::move(h));
+    }
+}

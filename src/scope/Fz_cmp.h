@@ -3,6 +3,9 @@
 // the operations the scope window and the recording viewer share for a channel's fixed-scale
 // maximum and minimum edits. GUI thread only.
 #include <cstdint>
+#include <functional>
+
+#include <QString>
 
 #include "link/Scope_link.h"
 #include "scope/Dato_user.h"
@@ -54,3 +57,9 @@ void Fz_cmp_scale_min_exit(Diagramx* chart, ScopeSettingsRec& st, const ScopeSig
 
 // The chart's fixed limits of channel ch from the stored scale, then Rescale.
 void Fz_cmp_scale_to_chart(Diagramx* chart, const ScopeSettingsRec& st, unsigned ch);
+
+// Routes the memo and up-down events of channel ch's scale edits to the operations above, on the
+// settings, the chart and the current catalogue (ScopeSignalTable); `name` names the edit in
+// messages. Shared by the scope window and the recording viewer.
+void Fz_cmp_route_scale_edits(unsigned ch, std::function<FzScaleEdits()> edits, std::function<Diagramx*()> chart,
+                              ScopeSettingsRec& st, std::function<QString()> name);

@@ -468,39 +468,9 @@ void TForm_Oscx::trigger_edit_changed()
 
 void TForm_Oscx::connect_edits()
 {
-    for (unsigned c = 0; c < SCOPE_CHANNELS; ++c) {
-        const auto edits = [this, c] { return scale_edits(c); };
-        const auto name = [this, c] { return Panel_scala_CH[c]->text(); };
-        for (const bool is_max : {true, false}) {
-            Dato_route(is_max ? Memo_scala_max[c] : Memo_scala_min[c], is_max ? UpDown_scala_max[c] : UpDown_scala_min[c],
-                       {[this, c, edits, is_max] {
-                            FzScaleEdits e = edits();
-                            (is_max ? Fz_cmp_scale_max_change : Fz_cmp_scale_min_change)(chart(), ScopeSettings, e, c);
-                        },
-                        [c, edits, is_max] {
-                            FzScaleEdits e = edits();
-                            (is_max ? Fz_cmp_scale_max_enter : Fz_cmp_scale_min_enter)(ScopeSettings, ScopeSignalTable,
-                                                                                        e, c);
-                        },
-                        [this, c, edits, is_max] {
-                            FzScaleEdits e = edits();
-                            (is_max ? Fz_cmp_scale_max_exit : Fz_cmp_scale_min_exit)(chart(), ScopeSettings,
-                                                                                      ScopeSignalTable, e, c);
-                        },
-                        [this, c, edits, name, is_max](char& key) {
-                            FzScaleEdits e = edits();
-                            (is_max ? Fz_cmp_scale_max_key : Fz_cmp_scale_min_key)(chart(), ScopeSettings, e, c,
-                                                                                    name(), key);
-                        },
-                        [this, c, edits, is_max](int direction) {
-                            FzScaleEdits e = edits();
-                            bool allow = true;
-                            Dato_long* b = is_max ? e.max : e.min;
-                            b->Updown_changing(is_max ? e.memo_max : e.memo_min, direction, allow);
-                            Fz_cmp_scale_to_chart(chart(), ScopeSettings, c);
-                        }});
-        }
-    }
+    for (unsigned c = 0; c < SCOPE_CHANNELS; ++c)
+        Fz_cmp_route_scale_edits(c, [this, c] { return scale_edits(c); }, [this] { return chart(); }, ScopeSettings,
+                                 [this, c] { return Panel_scala_CH[c]->text(); });
     for (const bool is_max : {true, false}) {
         QLineEdit* m = is_max ? Memo_trigger_y_max : Memo_trigger_y_min;
         const auto binding = [is_max]() -> Dato_long& {

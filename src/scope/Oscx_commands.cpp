@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
-#include <QPrinterInfo>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -214,11 +213,7 @@ void TForm_Oscx::CheckBox_cursorClick(bool time_axis)
     else
         for (auto& row : Panel_cursor_y)
             panels.insert(panels.end(), std::begin(row), std::end(row));
-    for (QLabel* l : panels) {
-        if (!on)
-            l->setText(QStringLiteral("-----"));
-        Graph_set_text_colour(l, on ? clBlack : clGray);
-    }
+    Oscx_readouts_look(panels, on);
     chart_->Redraw();
 }
 
@@ -262,14 +257,6 @@ void TForm_Oscx::BitBtn_openClick()
 
 void TForm_Oscx::print_command(uint8_t preview)
 {
-    if (QPrinterInfo::availablePrinters().isEmpty()) {
-        warn(OSCX_NO_PRINTER);
-        return;
-    }
-    if (chart_->Sample_count() == 0) {
-        warn(OSCX_NO_PRINT_DATA);
-        return;
-    }
     if (Oscx_print_request != nullptr)
         Oscx_print_request(this, chart_.get(), preview);
 }

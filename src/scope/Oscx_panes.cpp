@@ -1,6 +1,8 @@
 // The scope window's status-bar panes.
 #include "scope/Oscx_panes.h"
 
+#include <QLabel>
+
 #include "link/Scope_link.h"
 #include "drivedata/Globvar.h"
 #include "link/Seriale_port.h"
@@ -86,4 +88,13 @@ QString Oscx_draw_pieces(Canvas& c, const DrawRect& r, int x, std::initializer_l
         joined += (joined.isEmpty() ? "" : " ") + p.text;
     }
     return joined;
+}
+
+void Oscx_readouts_look(const std::vector<QLabel*>& panels, bool on)
+{
+    for (QLabel* l : panels) {
+        if (!on)
+            l->setText(QStringLiteral("-----"));
+        Graph_set_text_colour(l, on ? clBlack : clGray);
+    }
 }

@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 #include <QColor>
 #include <QString>
 
 #include "controls/Graph_draw.h"
 #include "shell/Stbar.h"
+
+class QLabel;
 
 // The scope's capture can run: port open, send thread running, compatible drive.
 bool Oscx_link_usable();
@@ -30,3 +33,6 @@ struct OscxTextPiece {
 };
 // Draws the pieces and returns them joined by blanks.
 QString Oscx_draw_pieces(Canvas& c, const DrawRect& r, int x, std::initializer_list<OscxTextPiece> pieces);
+
+// Cursor readouts: grey "-----" while their cursors are off, black (the chart fills them) when on.
+void Oscx_readouts_look(const std::vector<QLabel*>& panels, bool on);

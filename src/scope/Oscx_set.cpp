@@ -19,6 +19,9 @@
 #include "controls/Graph_draw.h"
 #include "drivedata/Globvar.h"
 #include "platform/Msgbox.h"
+#include "scope/Oscx.h"
+#include "scope/Oscx_load_dat.h"
+#include "scope/Oscx_print.h"
 
 namespace {
 
@@ -444,4 +447,7 @@ void TForm_Oscx_Set::StringGrid_cmp_listDrawCell(Canvas& c, int col, int row, co
 void Oscx_register_windows(const std::function<void(OscxWindow, OscxWindowFactory)>& add)
 {
     add(OscxWindow::Set, [](QWidget* parent) -> QWidget* { return new TForm_Oscx_Set(parent); });
+    add(OscxWindow::LoadDat, [](QWidget* parent) -> QWidget* { return TForm_Oscx_load_dat_new(parent); });
+    add(OscxWindow::PrintPreview, [](QWidget* parent) -> QWidget* { return TForm_Oscx_print_preview_new(parent); });
+    Oscx_print_request = Oscx_trace_print_request;
 }

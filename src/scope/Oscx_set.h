@@ -80,7 +80,8 @@ private:
     void layout_buttons();
 };
 
-// The windows of this layer, handed with their factories to the main window's registry.
-enum class OscxWindow { Set };
+// The windows of this layer, handed with their factories to the main window's registry; also
+// fills the trace print's request (Oscx_print_request).
+enum class OscxWindow { Set, LoadDat, PrintPreview };
 using OscxWindowFactory = QWidget* (*)(QWidget* parent);
 void Oscx_register_windows(const std::function<void(OscxWindow, OscxWindowFactory)>& add);

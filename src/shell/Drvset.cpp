@@ -82,6 +82,10 @@ int main(int argc, char** argv)
         Oscx_register_windows([](OscxWindow w, OscxWindowFactory make) {
             if (w == OscxWindow::Set)
                 Toolwin_register(ToolWin::OscxSet, make);
+            if (w == OscxWindow::LoadDat)
+                Toolwin_register(ToolWin::OscxLoadDat, make);
+            if (w == OscxWindow::PrintPreview)
+                Toolwin_register(ToolWin::OscxPrintPreview, make);
         });
         Oscx_register_window();
         auto* main_window = new TForm_main;

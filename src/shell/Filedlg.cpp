@@ -54,3 +54,12 @@ QString Filedlg_run(QWidget* parent, const FileDialogSpec& spec)
         name += QLatin1Char('.') + spec.default_suffix;
     return QFileInfo(name).absoluteFilePath();
 }
+
+QString Filedlg_save_pdf(QWidget* parent)
+{
+    FileDialogSpec spec;
+    spec.filter = QStringLiteral("PDF files (*.pdf)|*.pdf");
+    spec.default_suffix = QStringLiteral("pdf");
+    spec.save = true;
+    return Filedlg_run(parent, spec);
+}

@@ -24,3 +24,6 @@ FiledlgSink Filedlg_set_sink(FiledlgSink sink);
 
 // Runs the dialog. A chosen save name without a suffix gets the default suffix.
 QString Filedlg_run(QWidget* parent, const FileDialogSpec& spec);
+
+// The save dialog of a printout's "PDF file" entry.
+QString Filedlg_save_pdf(QWidget* parent);

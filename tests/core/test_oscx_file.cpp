@@ -4,20 +4,12 @@
 #include <cstring>
 #include <vector>
 
+#include "core/recording_fold.h"
 #include "scope/Oscx_file_core.h"
 
 namespace {
 
-// Independent fold: the sum of all LE words (odd byte padded), folded at the end.
-uint16_t fold(const std::vector<uint8_t>& b)
-{
-    uint64_t acc = 0;
-    for (std::size_t i = 0; i < b.size(); i += 2)
-        acc += b[i] + (i + 1 < b.size() ? 256u * b[i + 1] : 0u);
-    while (acc >> 16)
-        acc = (acc & 0xFFFF) + (acc >> 16);
-    return static_cast<uint16_t>(acc);
-}
+uint16_t fold(const std::vector<uint8_t>& b) { return recording_fold(b); }
 
 uint32_t u32_at(const std::vector<uint8_t>& b, std::size_t at)
 {

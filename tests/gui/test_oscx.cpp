@@ -89,7 +89,7 @@ TEST_F(OscxWindowTest, WithoutALinkOnlyTheChannelSettingsAreOffered)
     w.Timer_monitorTimer();
     EXPECT_EQ(ui("e:BitBtn_cmp_start e:BitBtn_cmp_stop e:BitBtn_retrigger e:BitBtn_forza_trigger e:BitBtn_PID "
                  "e:BitBtn_pos_test e:BitBtn_channels_set e:Menu_ImpostaCanali e:BitBtn_print e:BitBtn_open"),
-              "0 0 0 0 0 0 1 1 0 0");
+              "0 0 0 0 0 0 1 1 1 0");  // print: the trace print is registered
     EXPECT_EQ(w.indicator_text, "--");
     Stbarx_repaint(w.status_bar());
     EXPECT_EQ(OscxPaneText[0], "CMP: Buffer --");
