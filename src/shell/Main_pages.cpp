@@ -213,8 +213,8 @@ QChar date_separator()
 {
     const QString format = QLocale().dateFormat(QLocale::ShortFormat);
     for (QChar c : format) {
-        if (!c.isLetter() && c != QLatin1Char('\''))
-            return c;
+        if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\''))
+            return c;  // a format such as "d MMM yyyy" has no separator: the default
     }
     return QLatin1Char('/');
 }

@@ -219,5 +219,7 @@ TEST(MainPageHelpers, DateTextUsesTheLocaleSeparator)
     EXPECT_EQ(Main_date_text(date), "07/03/2024");
     QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
     EXPECT_EQ(Main_date_text(QDate(987, 12, 31)), "31-12-987");
+    QLocale::setDefault(QLocale::c());  // "d MMM yyyy": no separator in the format
+    EXPECT_EQ(Main_date_text(date), "07/03/2024");
     QLocale::setDefault(QLocale::system());
 }
