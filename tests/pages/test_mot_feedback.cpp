@@ -331,6 +331,22 @@ TEST_F(FeedbackTest, ReadBackCopiesOnlyWhatTheListPolls)
     EXPECT_EQ(find<QComboBox>("ComboBox_feedback_type")->currentIndex(), 1);
 }
 
+// Under a field bus the observer edits of the tab shown follow the drive; the others wait.
+TEST_F(FeedbackTest, ObserverEditsOfTheTabShownFollowTheDrive)
+{
+    set(0, OFS_TYPE, 4);
+    set(0, 224, 100);
+    set(0, 234, 10);
+    DriveReadBack = DriveRecordBank[0];
+    Frm_mot_feedback_create(0, host());
+    Rec_set<uint16_t>(DriveReadBack, 224, 500);  // covariance current, polled on the first tab
+    Rec_set<uint16_t>(DriveReadBack, 234, 20);   // starting current, on the second tab
+    replied_tick();
+    EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 224), 500);
+    EXPECT_EQ(page().edit_of(0, 224)->memo()->text(), "5.00");
+    EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 234), 10);
+}
+
 TEST_F(FeedbackTest, CaptionsFollowTheMotorType)
 {
     set(0, RecOfs::MotorType, 1);

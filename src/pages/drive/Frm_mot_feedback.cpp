@@ -893,7 +893,7 @@ void follow_application_offset(ParamPage& p)
         return;
     }
     hold_off = HOLD_OFF_TICKS;
-    MemoUpDwx_update(p.edit(0, APP_OFFSET), RecLoc(OFS_APP_OFFSET), Loc{Area::ReadBack, OFS_APP_OFFSET}, 4);
+    p.step_copy_field(OFS_APP_OFFSET);
 }
 
 // Copies a polled field that differs from its read-back; true when it did.
@@ -905,9 +905,7 @@ bool copied(ParamPage& p, uint16_t ofs, uint16_t size)
 void update_edits(ParamPage& p, std::initializer_list<int> edits)
 {
     for (int i : edits)
-        if (p.polled(FIELDS[i].ofs))
-            MemoUpDwx_update(p.edit(0, i), RecLoc(FIELDS[i].ofs), Loc{Area::ReadBack, FIELDS[i].ofs},
-                             Edit_size(FIELDS[i].type));
+        p.step_copy_field(FIELDS[i].ofs);
 }
 
 void follow_drive(ParamPage& p)
