@@ -561,6 +561,11 @@ const PollItem* ParamPage::next_list(uint16_t* count) const
 
 bool ParamPage::polled(uint16_t ofs) const { return polled(RecLoc(ofs)); }
 
+bool ParamPage::copy_polled(uint16_t ofs, uint16_t size) const
+{
+    return polled(ofs) && Utxgraph_copy_on_change(DriveRecordBank[0].b + ofs, DriveReadBack.b + ofs, size);
+}
+
 bool ParamPage::polled(Loc loc) const
 {
     const int l = current_list();

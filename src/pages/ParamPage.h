@@ -224,6 +224,9 @@ public:
     bool polled(uint16_t ofs) const;
     // The same for a record field (Area::Slot0) or a live value (Area::Live).
     bool polled(Loc var) const;
+    // Copies the read-back of polled record field ofs (size bytes) into slot 0 when they differ;
+    // true when it did.
+    bool copy_polled(uint16_t ofs, uint16_t size = 2) const;
     // The BusType of slot `slot` (0 or 1) has a dictionary (0 to 2).
     static bool bus_known(uint8_t slot = 0);
     // List reads on, Remote clear (bus status bit 9 set), slot 0 on a known field bus.

@@ -90,8 +90,7 @@ void copy(ParamPage& p)
 {
     p.step_copy_field(OFS_FREQUENCY);
     p.step_copy_bits();
-    if (p.polled(OFS_DAMPING) &&
-        Utxgraph_copy_on_change(DriveRecordBank[0].b + OFS_DAMPING, DriveReadBack.b + OFS_DAMPING, 2))
+    if (p.copy_polled(OFS_DAMPING))
         show_damping(0);
 }
 

@@ -896,12 +896,6 @@ void follow_application_offset(ParamPage& p)
     p.step_copy_field(OFS_APP_OFFSET);
 }
 
-// Copies a polled field that differs from its read-back; true when it did.
-bool copied(ParamPage& p, uint16_t ofs, uint16_t size)
-{
-    return p.polled(ofs) && Utxgraph_copy_on_change(DriveRecordBank[0].b + ofs, DriveReadBack.b + ofs, size);
-}
-
 void update_edits(ParamPage& p, std::initializer_list<int> edits)
 {
     for (int i : edits)
@@ -910,17 +904,17 @@ void update_edits(ParamPage& p, std::initializer_list<int> edits)
 
 void follow_drive(ParamPage& p)
 {
-    if (copied(p, OFS_TYPE, 2)) {
+    if (p.copy_polled(OFS_TYPE)) {
         Combo_select(find<QComboBox>(0, "ComboBox_feedback_type"), FeedbackTypeCombo, field(0, OFS_TYPE));
         Frm_mot_feedback_show_type(0);
         Frm_mot_feedback_force_hall();
     }
-    if (copied(p, OFS_PULSES, 4)) {
+    if (p.copy_polled(OFS_PULSES, 4)) {
         show_edit(0, PULSES_ONLY);
         show_edit(0, PULSES_HALL);
         show_resolution(0, Rec_get<uint32_t>(DriveRecordBank[0], OFS_PULSES));
     }
-    if (copied(p, OFS_OFFSET, 2))
+    if (p.copy_polled(OFS_OFFSET))
         for (int i : {OFFSET_HALL, OFFSET_ONLY_HALLS, OFFSET_SSI})
             show_edit(0, i);
     update_edits(p, {SINGLE_TURN, MULTI_TURN, APP_OFFSET});

@@ -159,14 +159,11 @@ void access_steps(ParamPage& p, uint8_t state)
 // Motor type and pole pairs before the edits.
 void copy_controls(ParamPage& p)
 {
-    auto copy = [&p](uint16_t ofs) {
-        return p.polled(ofs) && Utxgraph_copy_on_change(DriveRecordBank[0].b + ofs, DriveReadBack.b + ofs, 2);
-    };
-    if (copy(OFS_MOTOR_TYPE)) {
+    if (p.copy_polled(OFS_MOTOR_TYPE)) {
         Combo_select(p.find<QComboBox>(0, "ComboBox_motor_type"), MotorTypeCombo, field(0, OFS_MOTOR_TYPE));
         show_by_type(0);
     }
-    if (copy(OFS_POLE_PAIRS))
+    if (p.copy_polled(OFS_POLE_PAIRS))
         Combo_select(p.find<QComboBox>(0, "ComboBox_poli_motore_rotativo"), MotorPolesCombo, field(0, OFS_POLE_PAIRS));
 }
 

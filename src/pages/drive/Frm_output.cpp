@@ -254,7 +254,7 @@ void copy_controls(ParamPage& p)
 {
     for (int c = 0; c < COMBOS; ++c) {
         const uint16_t ofs = COMBO[c].ofs;
-        if (p.polled(ofs) && Utxgraph_copy_on_change(DriveRecordBank[0].b + ofs, DriveReadBack.b + ofs, 2))
+        if (p.copy_polled(ofs))
             select_combo(0, c);
     }
 }

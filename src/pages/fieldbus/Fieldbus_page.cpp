@@ -260,7 +260,7 @@ void Fieldbus_copy_combos(const FieldbusUnit& u, ParamPage& page)
 {
     for (uint16_t i = 0; i < u.combo_count; ++i) {
         const FieldCombo& c = u.combos[i];
-        if (page.polled(c.ofs) && Utxgraph_copy_on_change(DriveRecordBank[0].b + c.ofs, DriveReadBack.b + c.ofs, c.size))
+        if (page.copy_polled(c.ofs, c.size))
             select(page, 0, c);
     }
 }

@@ -123,8 +123,7 @@ void copy(ParamPage& p)
 {
     for (std::size_t i = 0; i < FIRST_ERROR_EDIT; ++i)
         p.step_copy_field(FIELDS[i].ofs);
-    if (p.polled(OFS_ERROR_FLAGS) &&
-        Utxgraph_copy_on_change(DriveRecordBank[0].b + OFS_ERROR_FLAGS, DriveReadBack.b + OFS_ERROR_FLAGS, 2))
+    if (p.copy_polled(OFS_ERROR_FLAGS))
         p.step_show_bits(0);
     for (std::size_t i = FIRST_ERROR_EDIT; i < std::size(FIELDS); ++i)
         p.step_copy_field(FIELDS[i].ofs);

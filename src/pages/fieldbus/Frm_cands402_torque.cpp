@@ -87,8 +87,7 @@ void set_access(ParamPage&, uint8_t state)
 
 void copy_controls(ParamPage& p)
 {
-    if (p.polled(OFS_PROFILE) &&
-        Utxgraph_copy_on_change(DriveRecordBank[0].b + OFS_PROFILE, DriveReadBack.b + OFS_PROFILE, 2))
+    if (p.copy_polled(OFS_PROFILE))
         show_profile(0);
 }
 

@@ -257,8 +257,7 @@ void set_access(ParamPage&, uint8_t state)
 // The control type first (a new one lays the page out again), then the base copies the bits.
 void copy_controls(ParamPage& p)
 {
-    if (p.polled(OFS_MDB_TYPE) &&
-        Utxgraph_copy_on_change(DriveRecordBank[0].b + OFS_MDB_TYPE, DriveReadBack.b + OFS_MDB_TYPE, 2))
+    if (p.copy_polled(OFS_MDB_TYPE))
         Frm_mdb_input_layout(0);
 }
 

@@ -158,7 +158,7 @@ void set_access(ParamPage&, uint8_t state)
 // Reference type (the tab stays), the enable bit alone (marking the status display), the edits.
 void copy(ParamPage& p)
 {
-    if (p.polled(OFS_TYPE) && Utxgraph_copy_on_change(DriveRecordBank[0].b + OFS_TYPE, DriveReadBack.b + OFS_TYPE, 2))
+    if (p.copy_polled(OFS_TYPE))
         Combo_select(find<QComboBox>(0, "ComboBox_rif_aux_vel"), TYPE_COMBO, field(0, OFS_TYPE));
     const uint16_t before = field(0, OFS_SPEED_FLAGS);
     p.step_copy_bits();

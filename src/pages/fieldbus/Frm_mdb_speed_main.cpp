@@ -168,7 +168,7 @@ void set_access(ParamPage&, uint8_t state)
 // Reference type (the tab stays), the frequency mode bits alone, then the edits.
 void copy(ParamPage& p)
 {
-    if (p.polled(OFS_TYPE) && Utxgraph_copy_on_change(DriveRecordBank[0].b + OFS_TYPE, DriveReadBack.b + OFS_TYPE, 2))
+    if (p.copy_polled(OFS_TYPE))
         Combo_select(find<QComboBox>(0, "ComboBox_rif_main_vel"), TYPE_COMBO, field(0, OFS_TYPE));
     const uint16_t word = field(0, OFS_SPEED_FLAGS);
     const uint16_t got = Rec_get<uint16_t>(DriveReadBack, OFS_SPEED_FLAGS);

@@ -68,7 +68,7 @@ void Option_store(const ParamPage& page, const OptionCombo& o, int index)
 
 void Option_copy(const ParamPage& page, const OptionCombo& o)
 {
-    if (page.polled(o.ofs) && Utxgraph_copy_on_change(DriveRecordBank[0].b + o.ofs, DriveReadBack.b + o.ofs, 2))
+    if (page.copy_polled(o.ofs))
         Option_show(page, 0, o);
 }
 
