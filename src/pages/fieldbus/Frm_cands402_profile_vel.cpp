@@ -129,16 +129,9 @@ void copy(ParamPage& p)
         p.step_copy_field(FIELDS[i].ofs);
 }
 
-// The displays follow whenever list reads are on.
-void tick(ParamPage& p)
-{
-    if (Ser_data_flags.load(std::memory_order_acquire) & DataFlag::ListReads)
-        p.step_copy_lives();
-}
-
 const PageHooks HOOKS = {.select_list = [](uint16_t) { return Page_tab_shown(page(), TABS); },
                          .copy = copy,
-                         .tick = tick,
+                         .lives_on_list_reads = true,
                          .build = build,
                          .set_language = set_language};
 

@@ -91,15 +91,8 @@ void copy_controls(ParamPage& p)
         show_profile(0);
 }
 
-// The actual torque follows whenever list reads are on.
-void tick(ParamPage& p)
-{
-    if (Ser_data_flags.load(std::memory_order_acquire) & DataFlag::ListReads)
-        p.step_copy_lives();
-}
-
 const PageHooks HOOKS = {.copy_controls = copy_controls,
-                         .tick = tick,
+                         .lives_on_list_reads = true,
                          .build = build,
                          .refresh = refresh,
                          .set_language = set_language,

@@ -79,15 +79,8 @@ void set_language(ParamPage& p, uint8_t ctx)
         Utxgraph_set_caption(SlotLoc(ctx, LIVES[i].value.ofs), p.find<QWidget>(ctx, CAPTIONS[i]), ctx);
 }
 
-// The displays follow whenever list reads are on.
-void tick(ParamPage& p)
-{
-    if (Ser_data_flags.load(std::memory_order_acquire) & DataFlag::ListReads)
-        p.step_copy_lives();
-}
-
 const PageHooks HOOKS = {.select_list = [](uint16_t) { return Page_tab_shown(page(), TABS); },
-                         .tick = tick,
+                         .lives_on_list_reads = true,
                          .build = build,
                          .set_language = set_language};
 

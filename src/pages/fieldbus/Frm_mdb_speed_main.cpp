@@ -180,13 +180,6 @@ void copy(ParamPage& p)
     p.step_copy_edits();
 }
 
-// The measured speed follows whenever list reads are on, also while the other values are held.
-void tick(ParamPage& p)
-{
-    if (Ser_data_flags.load(std::memory_order_acquire) & DataFlag::ListReads)
-        p.step_copy_lives();
-}
-
 void create_steps(ParamPage& p, uint8_t ctx)
 {
     p.set_language(ctx);
@@ -197,7 +190,7 @@ void create_steps(ParamPage& p, uint8_t ctx)
 
 const PageHooks HOOKS = {.select_list = [](uint16_t) { return Page_tab_shown(page(), TABS); },
                          .copy = copy,
-                         .tick = tick,
+                         .lives_on_list_reads = true,
                          .build = build,
                          .refresh = refresh,
                          .set_language = set_language,
