@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "controls/Grid_cells.h"
 #include "controls/FlowPanel.h"
 #include "controls/Graph_draw.h"
 #include "controls/MemoUpDwx.h"
@@ -103,31 +104,13 @@ void Page_set_captions(QWidget* frame, const PageCaption* captions, std::size_t 
                           QString::fromUtf8(captions[i].text[Lang_index()]));
 }
 
-namespace {
-
-class PageCells : public QStyledItemDelegate {
-public:
-    PageCells(uint8_t ctx, PageCellPaint paint, QObject* parent) : QStyledItemDelegate(parent), ctx_(ctx), paint_(paint)
-    {
-    }
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        Canvas canvas(painter);
-        const QRect& r = option.rect;
-        paint_(ctx_, canvas, {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, index.row(), index.column(),
-               (option.state & QStyle::State_Selected) != 0);
-    }
-
-private:
-    uint8_t ctx_;
-    PageCellPaint paint_;
-};
-
-}  // namespace
-
 QAbstractItemDelegate* Page_cell_delegate(uint8_t ctx, PageCellPaint paint, QObject* parent)
 {
-    return new PageCells(ctx, paint, parent);
+    return Grid_cell_delegate(
+        [ctx, paint](Canvas& canvas, const DrawRect& rect, int row, int column, bool selected) {
+            paint(ctx, canvas, rect, row, column, selected);
+        },
+        0, parent);
 }
 
 QTimer* Page_frame_timer(QWidget* frame, const char* name, int ms, void (*tick)())

@@ -17,6 +17,7 @@
 #include <QTableWidget>
 
 #include "controls/Graph_draw.h"
+#include "controls/Grid_cells.h"
 #include "drivedata/Globvar.h"
 #include "platform/Msgbox.h"
 #include "scope/Oscx.h"
@@ -75,8 +76,6 @@ int holder(int n, int skip = -1)
 
 int signal_count() { return ScopeSignalTable.entries != nullptr ? ScopeSignalTable.count : 0; }
 
-DrawRect to_draw_rect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
-
 QFont grid_font(bool bold)
 {
     QFont f(QStringLiteral("Arial"), GRID_FONT_SIZE);
@@ -96,43 +95,12 @@ public:
         void (TForm_Oscx_Set::*const draw[SCOPE_CHANNELS])(Canvas&, int, const DrawRect&, bool) = {
             &TForm_Oscx_Set::ComboBox_CH0DrawItem, &TForm_Oscx_Set::ComboBox_CH1DrawItem,
             &TForm_Oscx_Set::ComboBox_CH2DrawItem, &TForm_Oscx_Set::ComboBox_CH3DrawItem};
-        (form_->*draw[k_])(canvas, index.row(), to_draw_rect(option.rect), option.state & QStyle::State_Selected);
+        (form_->*draw[k_])(canvas, index.row(), Grid_draw_rect(option.rect), option.state & QStyle::State_Selected);
     }
 
 private:
     TForm_Oscx_Set* form_;
     unsigned k_;
-};
-
-// Grid rows (row 1 on), painted by the dialog.
-class SignalRows : public QStyledItemDelegate {
-public:
-    SignalRows(TForm_Oscx_Set* form, QObject* parent) : QStyledItemDelegate(parent), form_(form) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        Canvas canvas(painter);
-        form_->StringGrid_cmp_listDrawCell(canvas, index.column(), index.row() + 1, to_draw_rect(option.rect));
-    }
-
-private:
-    TForm_Oscx_Set* form_;
-};
-
-// The grid's fixed row: its horizontal header.
-class SignalHeader : public QHeaderView {
-public:
-    SignalHeader(TForm_Oscx_Set* form, QWidget* parent) : QHeaderView(Qt::Horizontal, parent), form_(form) {}
-
-protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logical) const override
-    {
-        Canvas canvas(painter);
-        form_->StringGrid_cmp_listDrawCell(canvas, logical, 0, to_draw_rect(rect));
-    }
-
-private:
-    TForm_Oscx_Set* form_;
 };
 
 }  // namespace
@@ -184,11 +152,14 @@ void TForm_Oscx_Set::build()
 
     StringGrid_cmp_list = new QTableWidget(0, GRID_COLUMNS, this);
     StringGrid_cmp_list->setObjectName("StringGrid_cmp_list");
-    StringGrid_cmp_list->setHorizontalHeader(new SignalHeader(this, StringGrid_cmp_list));
+    const GridCellPaint cell = [this](Canvas& canvas, const DrawRect& rect, int row, int column, bool) {
+        StringGrid_cmp_listDrawCell(canvas, column, row, rect);
+    };
+    StringGrid_cmp_list->setHorizontalHeader(Grid_cell_header(cell, StringGrid_cmp_list));
     StringGrid_cmp_list->verticalHeader()->setVisible(false);
     StringGrid_cmp_list->verticalHeader()->setDefaultSectionSize(ROW_HEIGHT);
     StringGrid_cmp_list->horizontalHeader()->setFixedHeight(ROW_HEIGHT + 2);
-    StringGrid_cmp_list->setItemDelegate(new SignalRows(this, StringGrid_cmp_list));
+    StringGrid_cmp_list->setItemDelegate(Grid_cell_delegate(cell, 1, StringGrid_cmp_list));
     StringGrid_cmp_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid_cmp_list->setSelectionMode(QAbstractItemView::NoSelection);
     int grid_width = 0;

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "controls/Grid_cells.h"
 #include "drivedata/Globvar.h"
 
 TForm_allarmi* Form_allarmi = nullptr;
@@ -96,39 +97,6 @@ void repaint_grid()
     Form_allarmi->StringGrid_alarm->viewport()->update();
 }
 
-DrawRect to_draw_rect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
-
-// The header row (row 0) of the grid, painted by the window.
-class AlarmHeader : public QHeaderView {
-public:
-    AlarmHeader(TForm_allarmi* form, QWidget* parent) : QHeaderView(Qt::Horizontal, parent), form_(form) {}
-
-protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logical) const override
-    {
-        Canvas canvas(painter);
-        form_->StringGrid_alarmDrawCell(canvas, logical, 0, to_draw_rect(rect));
-    }
-
-private:
-    TForm_allarmi* form_;
-};
-
-// The data rows (rows 1 and following), painted by the window.
-class AlarmRows : public QStyledItemDelegate {
-public:
-    AlarmRows(TForm_allarmi* form, QObject* parent) : QStyledItemDelegate(parent), form_(form) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        Canvas canvas(painter);
-        form_->StringGrid_alarmDrawCell(canvas, index.column(), index.row() + 1, to_draw_rect(option.rect));
-    }
-
-private:
-    TForm_allarmi* form_;
-};
-
 }  // namespace
 
 // ---- window ----
@@ -172,8 +140,11 @@ TForm_allarmi::TForm_allarmi(QWidget* parent) : QDialog(parent)
 
     StringGrid_alarm = new QTableWidget(1, 4, GroupBox_Allarme);
     StringGrid_alarm->setObjectName("StringGrid_alarm");
-    StringGrid_alarm->setHorizontalHeader(new AlarmHeader(this, StringGrid_alarm));
-    StringGrid_alarm->setItemDelegate(new AlarmRows(this, StringGrid_alarm));
+    const GridCellPaint cell = [this](Canvas& canvas, const DrawRect& rect, int row, int column, bool) {
+        StringGrid_alarmDrawCell(canvas, column, row, rect);
+    };
+    StringGrid_alarm->setHorizontalHeader(Grid_cell_header(cell, StringGrid_alarm));
+    StringGrid_alarm->setItemDelegate(Grid_cell_delegate(cell, 1, StringGrid_alarm));
     StringGrid_alarm->verticalHeader()->hide();
     StringGrid_alarm->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid_alarm->verticalHeader()->setDefaultSectionSize(ROW_HEIGHT);

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "controls/Grid_cells.h"
 #include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
@@ -164,41 +165,6 @@ void build_support(E2pSupportFrame& s, QWidget* parent)
     layout->addLayout(web);
 }
 
-DrawRect to_draw_rect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
-
-// Header row (row 0) of the size grid, painted by the dialog.
-class SizeGridHeader : public QHeaderView {
-public:
-    SizeGridHeader(TForm_e2p_chks* form, QWidget* parent) : QHeaderView(Qt::Horizontal, parent), form_(form) {}
-
-protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logical) const override
-    {
-        Canvas canvas(painter);
-        form_->StringGrid_taglia_correnteDrawCell(canvas, logical, 0, to_draw_rect(rect), false);
-    }
-
-private:
-    TForm_e2p_chks* form_;
-};
-
-// Data rows of the size grid, painted by the dialog.
-class SizeGridRows : public QStyledItemDelegate {
-public:
-    SizeGridRows(TForm_e2p_chks* form, QObject* parent) : QStyledItemDelegate(parent), form_(form) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        Canvas canvas(painter);
-        const bool selected = option.state & QStyle::State_Selected;
-        form_->StringGrid_taglia_correnteDrawCell(canvas, index.column(), index.row() + 1, to_draw_rect(option.rect),
-                                                  selected);
-    }
-
-private:
-    TForm_e2p_chks* form_;
-};
-
 uint8_t read_voltage_class() { return static_cast<uint8_t>(Rec_get<uint16_t>(DriveRecordBank[0], RecOfs::VoltageClass) & 3); }
 
 // Closes the modal windows opened above `owner` (file dialogs, message boxes, the send dialog).
@@ -335,8 +301,11 @@ TForm_e2p_chks::TForm_e2p_chks(QWidget* parent) : QDialog(parent)
     Panel_taglia_corrente->setObjectName("Panel_taglia_corrente");
     StringGrid_taglia_corrente = new QTableWidget(0, GRID_COLUMNS, Panel_taglia_corrente);
     StringGrid_taglia_corrente->setObjectName("StringGrid_taglia_corrente");
-    StringGrid_taglia_corrente->setHorizontalHeader(new SizeGridHeader(this, StringGrid_taglia_corrente));
-    StringGrid_taglia_corrente->setItemDelegate(new SizeGridRows(this, StringGrid_taglia_corrente));
+    const GridCellPaint cell = [this](Canvas& canvas, const DrawRect& rect, int row, int column, bool selected) {
+        StringGrid_taglia_correnteDrawCell(canvas, column, row, rect, selected);
+    };
+    StringGrid_taglia_corrente->setHorizontalHeader(Grid_cell_header(cell, StringGrid_taglia_corrente));
+    StringGrid_taglia_corrente->setItemDelegate(Grid_cell_delegate(cell, 1, StringGrid_taglia_corrente));
     StringGrid_taglia_corrente->verticalHeader()->hide();
     StringGrid_taglia_corrente->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid_taglia_corrente->verticalHeader()->setDefaultSectionSize(GRID_ROW_HEIGHT);

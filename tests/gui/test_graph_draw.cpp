@@ -3,14 +3,18 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include <QIcon>
 #include <QLocale>
 #include <QPixmap>
+#include <QTableWidget>
 #include <jpeglib.h>
 
 #include "controls/Graph_draw.h"
+#include "controls/Grid_cells.h"
 #include "gui_app.h"
 
 namespace {
@@ -360,4 +364,30 @@ TEST(GraphJpeg, PicturesAreCentredOrStartTopLeftAndBadDataDrawsNothing)
     EXPECT_FALSE(Graph_draw_jpeg_from_memory(nullptr, reinterpret_cast<const uint8_t*>(small.constData()),
                                              std::size_t(small.size())));
     EXPECT_EQ(narrow.image(), before);
+}
+
+// A painted grid: the header's sections are row 0, the model's rows follow from the first row given.
+TEST(GridCells, HeaderIsRowZeroAndTheRowsFollowIt)
+{
+    gui_app();
+    QTableWidget grid(2, 3);
+    std::set<std::pair<int, int>> seen;
+    bool empty_rect = false;
+    const GridCellPaint paint = [&](Canvas&, const DrawRect& r, int row, int column, bool) {
+        seen.insert({row, column});
+        empty_rect = empty_rect || r.width() <= 0 || r.height() <= 0;
+    };
+    grid.setHorizontalHeader(Grid_cell_header(paint, &grid));
+    grid.setItemDelegate(Grid_cell_delegate(paint, 1, &grid));
+    grid.resize(400, 200);
+    QImage image(grid.size(), QImage::Format_RGB32);
+    grid.render(&image);
+    std::set<std::pair<int, int>> expected;
+    for (int row = 0; row <= 2; ++row)
+        for (int column = 0; column < 3; ++column)
+            expected.insert({row, column});
+    EXPECT_EQ(seen, expected);
+    EXPECT_FALSE(empty_rect);
+    EXPECT_EQ(Grid_draw_rect(QRect(5, 6, 10, 20)).right, 15);
+    EXPECT_EQ(Grid_draw_rect(QRect(5, 6, 10, 20)).bottom, 26);
 }
