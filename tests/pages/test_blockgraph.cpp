@@ -120,6 +120,7 @@ TEST_F(BlockgraphTest, MainWindowSelectorNeedsTheLinkAndAStepOnTheScale)
     move(0, 60, 50);  // link not ready: framed, no step
     EXPECT_EQ(Blockgraph_current[0], &Block_aux_speed);
     EXPECT_EQ(Block_aux_speed.hovered, BLOCK_NO_STEP);
+    EXPECT_EQ(image_->cursor().shape(), Qt::ArrowCursor);
     click();
     EXPECT_EQ(Seriale_count(), 0u);
 
@@ -131,6 +132,7 @@ TEST_F(BlockgraphTest, MainWindowSelectorNeedsTheLinkAndAStepOnTheScale)
 
     move(0, 60, 50);
     EXPECT_EQ(Block_aux_speed.hovered, 1);
+    EXPECT_EQ(image_->cursor().shape(), Qt::PointingHandCursor);  // a step under the pointer
     click();
     EXPECT_EQ(Rec_get<uint16_t>(DriveRecordBank[0], 598), 1);
     EXPECT_EQ(Seriale_count(), 1u);
