@@ -1,7 +1,7 @@
-# pendrix_layer(<name> [QT] [DEPENDS <layer>...] [LIBS <library>...] [EXCLUDE <file>...])
+# pendrix_layer(<name> [QT] [DEPENDS <layer>...] [LIBS <library>...])
 #
 # Declares pendrix_<name>, the target of the layer in the calling folder src/<name>: a static
-# library of every .cpp below the folder (EXCLUDE names files relative to it), or an interface
+# library of every .cpp below the folder, or an interface
 # library while the folder has none. DEPENDS names the lower layers it builds on, LIBS other
 # libraries; both are handed on to the layers above. QT runs moc on the layer (the others are
 # built without Qt).
@@ -11,16 +11,13 @@
 # and of the layers below it that it depends on, so including a header of any other layer does
 # not compile.
 function(pendrix_layer name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "QT" "" "DEPENDS;LIBS;EXCLUDE")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "QT" "" "DEPENDS;LIBS")
   set(target pendrix_${name})
   set(root ${PROJECT_BINARY_DIR}/include/${name})
   file(MAKE_DIRECTORY ${root})
   file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${name} SYMBOLIC)
 
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  foreach(file IN LISTS arg_EXCLUDE)
-    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
-  endforeach()
   list(TRANSFORM arg_DEPENDS PREPEND pendrix_)
 
   if(sources)

@@ -17,8 +17,8 @@
 
 #include "DriveSim.h"
 #include "drivedata/Globvar.h"
-#include "flash/Flashcom_mot.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashcom_mot.h"
+#include "flash_core/Flashctrl.h"
 #include "link/Seriale_port.h"
 #include "platform/Msgbox.h"
 

@@ -11,9 +11,9 @@
 
 #include "DriveSim.h"
 #include "drivedata/Globvar.h"
-#include "flash/Flashcom_cdx.h"
-#include "flash/Flashcom_mot.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashcom_cdx.h"
+#include "flash_core/Flashcom_mot.h"
+#include "flash_core/Flashctrl.h"
 #include "link/CdxTestUtil.h"
 #include "link/Link_state.h"
 #include "link/Seriale_port.h"

@@ -12,11 +12,11 @@
 #include <QWidget>
 
 #include "platform/Msgbox.h"
-#include "print/Print_preview.h"
-#include "print/Print_printers.h"
+#include "print_core/Print_preview.h"
+#include "print_core/Print_printers.h"
 #include "scope/Diagramx.h"
 #include "scope/Oscx_print.h"
-#include "scope/Oscx_read_recording.h"
+#include "scope_core/Oscx_read_recording.h"
 
 namespace {
 

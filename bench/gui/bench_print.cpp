@@ -10,10 +10,10 @@
 #include "drivedata/Init.h"
 #include "drivedata/Sortdat.h"
 #include "platform/Msgbox.h"
-#include "print/Print_preview.h"
-#include "print/Print_list.h"
-#include "print/Print_printers.h"
-#include "print/Print_render.h"
+#include "print_core/Print_preview.h"
+#include "print_core/Print_list.h"
+#include "print_core/Print_printers.h"
+#include "print_core/Print_render.h"
 #include "print/Print_sections.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // messages of the computation, and the unit combo of the factor pages. GUI thread only.
 #include <cstdint>
 
-#include "factors/Factor_tool_core.h"
+#include "factors_core/Factor_tool_core.h"
 
 class QComboBox;
 

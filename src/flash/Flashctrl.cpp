@@ -10,7 +10,7 @@
 
 #include "controls/Graph_draw.h"
 #include "drivedata/Utx.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashctrl.h"
 #include "flash/Flashsh7047.h"
 #include "link/Flash_seams.h"
 

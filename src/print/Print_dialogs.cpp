@@ -22,12 +22,12 @@
 #include "drivedata/Utx.h"
 #include "link/Sertx.h"
 #include "platform/Msgbox.h"
-#include "print/Print_list.h"
-#include "print/Print_printers.h"
+#include "print_core/Print_list.h"
+#include "print_core/Print_printers.h"
 #include "print/Print_job.h"
-#include "print/Print_preview.h"
-#include "print/Print_render.h"
-#include "print/Printer_data.h"
+#include "print_core/Print_preview.h"
+#include "print_core/Print_render.h"
+#include "print_core/Printer_data.h"
 #include "shell/Toolwin.h"
 
 namespace {

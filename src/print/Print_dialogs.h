@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QSize>
 
-#include "print/Print_preview.h"
+#include "print_core/Print_preview.h"
 
 class QComboBox;
 class QGroupBox;

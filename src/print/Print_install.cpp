@@ -3,7 +3,7 @@
 
 #include "print/Print_dialogs.h"
 #include "print/Print_job.h"
-#include "print/Print_render.h"
+#include "print_core/Print_render.h"
 #include "print/Print_sections.h"
 #include "shell/Main_files.h"
 #include "shell/Toolwin.h"

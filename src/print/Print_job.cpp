@@ -10,8 +10,8 @@
 #include <QPrinter>
 
 #include "drivedata/Globvar.h"
-#include "print/Print_printers.h"
-#include "print/Print_render.h"
+#include "print_core/Print_printers.h"
+#include "print_core/Print_render.h"
 #include "shell/Filedlg.h"
 
 namespace {

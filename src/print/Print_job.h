@@ -1,6 +1,6 @@
 #pragma once
 // The print job of the parameter printout.
-#include "print/Printer_data.h"
+#include "print_core/Printer_data.h"
 
 // Prints first_page..last_page on the page's printer entry; "PDF file" asks for the file first.
 // A painter that cannot begin gives one warning naming the target.

@@ -33,7 +33,7 @@
 #include "pages/fieldbus/Frm_mdb_torque.h"
 #include "pages/fieldbus/HomingMethodList.h"
 #include "pages/fieldbus/Positioning.h"
-#include "print/Print_list.h"
+#include "print_core/Print_list.h"
 #include "shell/Allarmi.h"
 #include "shell/Main_display.h"
 #include "shell/Settings.h"

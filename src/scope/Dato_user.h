@@ -10,7 +10,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "scope/Dato_user_core.h"
+#include "scope_core/Dato_user_core.h"
 
 class QLineEdit;
 class UpDownButton;

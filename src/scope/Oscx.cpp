@@ -28,7 +28,7 @@
 #include "scope/Diagramx.h"
 #include "scope/Oscx_chart.h"
 #include "scope/Oscx_panes.h"
-#include "scope/Oscx_signals_core.h"
+#include "scope_core/Oscx_signals_core.h"
 #include "scope/Oscx_texts.h"
 #include "shell/Main.h"
 #include "shell/Main_menus.h"

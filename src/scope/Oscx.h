@@ -10,7 +10,7 @@
 
 #include "link/Scope_link.h"
 #include "scope/Fz_cmp.h"
-#include "scope/Oscx_trigger.h"
+#include "scope_core/Oscx_trigger.h"
 
 class Diagramx;
 class ImageBox;

@@ -2,7 +2,7 @@
 // The scope chart (Diagramx) as the trigger and transfer reach it.
 #include <functional>
 
-#include "scope/Oscx_trigger.h"
+#include "scope_core/Oscx_trigger.h"
 
 class Diagramx;
 

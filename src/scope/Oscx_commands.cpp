@@ -16,7 +16,7 @@
 #include "scope/Oscx.h"
 #include "scope/Oscx_file.h"
 #include "scope/Oscx_panes.h"
-#include "scope/Oscx_signals_core.h"
+#include "scope_core/Oscx_signals_core.h"
 #include "scope/Oscx_texts.h"
 #include "shell/Colordlg.h"
 #include "shell/Terminal.h"

@@ -8,7 +8,7 @@
 #include "scope/Diagramx.h"
 #include "scope/Oscx.h"
 #include "scope/Oscx_panes.h"
-#include "scope/Oscx_signals_core.h"
+#include "scope_core/Oscx_signals_core.h"
 #include "shell/Main.h"
 #include "shell/Toolwin.h"
 

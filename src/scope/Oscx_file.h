@@ -3,7 +3,7 @@
 // messages. The recording layout and checksum: Oscx_file_core.h.
 #include <functional>
 
-#include "scope/Oscx_file_core.h"
+#include "scope_core/Oscx_file_core.h"
 
 class Diagramx;
 class QWidget;

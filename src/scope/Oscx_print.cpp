@@ -25,9 +25,9 @@
 
 #include "drivedata/Versoftw.h"
 #include "platform/Msgbox.h"
-#include "print/Print_preview.h"
-#include "print/Print_printers.h"
-#include "print/Print_render.h"
+#include "print_core/Print_preview.h"
+#include "print_core/Print_printers.h"
+#include "print_core/Print_render.h"
 #include "scope/Diagramx.h"
 #include "scope/Oscx_texts.h"
 #include "shell/Filedlg.h"

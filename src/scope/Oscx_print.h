@@ -11,7 +11,7 @@
 #include <QPointer>
 #include <QSize>
 
-#include "print/Printer_data.h"
+#include "print_core/Printer_data.h"
 
 class Diagramx;
 class ImageBox;

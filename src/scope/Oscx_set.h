@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "scope/Oscx_signals_core.h"
+#include "scope_core/Oscx_signals_core.h"
 
 class Canvas;
 struct DrawRect;

@@ -25,7 +25,7 @@
 #include "link/Serrx.h"
 #include "link/Sertx.h"
 #include "platform/Tick.h"
-#include "scope/Oscx_signals_core.h"
+#include "scope_core/Oscx_signals_core.h"
 #include "shell/Allarmi.h"
 #include "shell/Linkwait.h"
 #include "shell/Main.h"

@@ -8,7 +8,7 @@
 #include <QTime>
 
 #include "drivedata/Record.h"
-#include "print/Printer_data.h"
+#include "print_core/Printer_data.h"
 
 class QWidget;
 

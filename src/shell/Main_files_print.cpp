@@ -10,7 +10,7 @@
 #include "drivedata/Globvar.h"
 #include "link/Sertx.h"
 #include "platform/Msgbox.h"
-#include "print/Print_list.h"
+#include "print_core/Print_list.h"
 #include "shell/Main.h"
 #include "shell/Main_files.h"
 #include "shell/Settings.h"

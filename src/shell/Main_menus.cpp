@@ -17,7 +17,7 @@
 #include "drivedata/Record.h"
 #include "link/Sertx.h"
 #include "platform/Msgbox.h"
-#include "print/Printer_data.h"
+#include "print_core/Printer_data.h"
 #include "shell/About.h"
 #include "shell/Form_send_drive.h"
 #include "shell/Main_files.h"

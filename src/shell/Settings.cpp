@@ -14,7 +14,7 @@
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
 #include "drivedata/Record.h"
-#include "factors/Factor_tool_core.h"
+#include "factors_core/Factor_tool_core.h"
 #include "link/Flash_seams.h"
 #include "link/Seriale_port.h"
 #include "platform/Msgbox.h"

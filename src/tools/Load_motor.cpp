@@ -31,7 +31,7 @@
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"
 #include "shell/Stbarcmx.h"
-#include "tools/Load_motor_core.h"
+#include "tools_core/Load_motor_core.h"
 #include "tools/Pid_corrente.h"
 #include "tools/Tar_pos_sensor.h"
 

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "shell/Main_menus.h"
-#include "tools/Load_motor_core.h"
+#include "tools_core/Load_motor_core.h"
 
 namespace {
 

@@ -31,7 +31,7 @@
 #include "shell/Main.h"
 #include "shell/Settings.h"
 #include "shell/Toolwin.h"
-#include "tools/Load_motor_core.h"
+#include "tools_core/Load_motor_core.h"
 #include "tools/Tool_common.h"
 
 PositionTestBackupRec PositionTestBackup;

@@ -9,7 +9,7 @@
 
 #include "controls/MemoUpDwx.h"
 #include "link/Tools_link.h"
-#include "tools/Load_motor_core.h"
+#include "tools_core/Load_motor_core.h"
 #include "tools/Tool_common.h"
 
 class ImageBox;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "scope/Dato_user_core.h"
+#include "scope_core/Dato_user_core.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Versoftw.h"
-#include "factors/Factor_file_core.h"
-#include "factors/Factor_tool_core.h"
+#include "factors_core/Factor_file_core.h"
+#include "factors_core/Factor_tool_core.h"
 #include "platform/Msgbox.h"
 
 namespace fs = std::filesystem;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "factors/Factor_tool_core.h"
+#include "factors_core/Factor_tool_core.h"
 
 namespace {
 

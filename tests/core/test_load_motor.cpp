@@ -12,7 +12,7 @@
 
 #include "drivedata/Init.h"
 #include "drivedata/Versoftw.h"
-#include "tools/Load_motor_core.h"
+#include "tools_core/Load_motor_core.h"
 
 namespace {
 

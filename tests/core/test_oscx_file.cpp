@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/recording_fold.h"
-#include "scope/Oscx_file_core.h"
+#include "scope_core/Oscx_file_core.h"
 
 namespace {
 

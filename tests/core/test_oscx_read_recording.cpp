@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/recording_fold.h"
-#include "scope/Oscx_read_recording.h"
+#include "scope_core/Oscx_read_recording.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
-#include "scope/Oscx_signals_core.h"
+#include "scope_core/Oscx_signals_core.h"
 
 namespace {
 

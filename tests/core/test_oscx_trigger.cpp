@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "scope/Oscx_trigger.h"
+#include "scope_core/Oscx_trigger.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include "gui_app.h"
 #include "scope/Diagramx.h"
 #include "scope/Oscx.h"
-#include "scope/Oscx_file_core.h"
+#include "scope_core/Oscx_file_core.h"
 #include "scope/Oscx_load_dat.h"
 #include "scope/Oscx_print.h"
 #include "scope/Oscx_set.h"
-#include "scope/Oscx_signals_core.h"
+#include "scope_core/Oscx_signals_core.h"
 #include "shell/Colordlg.h"
 #include "shell/Filedlg.h"
 

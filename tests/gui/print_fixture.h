@@ -8,9 +8,9 @@
 
 #include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Init.h"
-#include "print/Print_list.h"
-#include "print/Print_printers.h"
-#include "print/Printer_data.h"
+#include "print_core/Print_list.h"
+#include "print_core/Print_printers.h"
+#include "print_core/Printer_data.h"
 #include "shell/Settings.h"
 
 class PrintTest : public ControlsTest {

@@ -10,9 +10,9 @@
 #include <filesystem>
 
 #include "files_fixture.h"
-#include "flash/Flashcom_cdx.h"
-#include "flash/Flashcom_mot.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashcom_cdx.h"
+#include "flash_core/Flashcom_mot.h"
+#include "flash_core/Flashctrl.h"
 #include "flash/Flashsh7047.h"
 #include "link/CdxTestUtil.h"
 #include "link/Flash_progress.h"

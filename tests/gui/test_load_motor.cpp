@@ -24,7 +24,7 @@
 #include "shell/Main_menus.h"
 #include "shell/Mainstate.h"
 #include "tools/Load_motor.h"
-#include "tools/Load_motor_core.h"
+#include "tools_core/Load_motor_core.h"
 #include "tools/Pid_corrente.h"
 
 namespace {

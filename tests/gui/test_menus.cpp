@@ -15,7 +15,7 @@
 #include "controls/Graph_draw.h"
 #include "drivedata/Versoftw.h"
 #include "link/Seriale.h"
-#include "print/Printer_data.h"
+#include "print_core/Printer_data.h"
 #include "shell/About.h"
 #include "shell/Filedlg.h"
 #include "shell/Form_send_drive.h"

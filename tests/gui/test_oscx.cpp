@@ -19,7 +19,7 @@
 #include "scope/Oscx.h"
 #include "scope/Oscx_panes.h"
 #include "scope/Oscx_set.h"
-#include "scope/Oscx_signals_core.h"
+#include "scope_core/Oscx_signals_core.h"
 #include "shell/Colordlg.h"
 #include "shell/Filedlg.h"
 #include "shell/Main_menus.h"

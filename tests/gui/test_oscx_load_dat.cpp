@@ -13,7 +13,7 @@
 #include <cstring>
 
 #include "oscx_viewer_fixture.h"
-#include "scope/Oscx_read_recording.h"
+#include "scope_core/Oscx_read_recording.h"
 
 namespace {
 

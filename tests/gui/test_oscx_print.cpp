@@ -11,7 +11,7 @@
 
 #include "files_fixture.h"
 #include "oscx_viewer_fixture.h"
-#include "print/Print_printers.h"
+#include "print_core/Print_printers.h"
 #include "print_pdf.h"
 #include "shell/Toolwin.h"
 

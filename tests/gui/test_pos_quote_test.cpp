@@ -21,7 +21,7 @@
 #include "shell/Main_menus.h"
 #include "shell/Settings.h"
 #include "shell/Toolwin.h"
-#include "tools/Load_motor_core.h"
+#include "tools_core/Load_motor_core.h"
 #include "tools/Pos_quote_test.h"
 #include "tools/Tools.h"
 

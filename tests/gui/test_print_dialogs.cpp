@@ -16,8 +16,8 @@
 
 #include "link/Sertx.h"
 #include "print/Print_dialogs.h"
-#include "print/Print_preview.h"
-#include "print/Print_render.h"
+#include "print_core/Print_preview.h"
+#include "print_core/Print_render.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "files_fixture.h"
 #include "print/Print_job.h"
-#include "print/Print_render.h"
+#include "print_core/Print_render.h"
 #include "print/Print_sections.h"
 #include "print_pdf.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashctrl.h"
 
 namespace cdxtest {
 

@@ -9,8 +9,8 @@
 #include <set>
 
 #include "LinkTestUtil.h"
-#include "flash/Flashcom_mot.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashcom_mot.h"
+#include "flash_core/Flashctrl.h"
 #include "link/Flash_progress.h"
 #include "link/Flash_seams.h"
 

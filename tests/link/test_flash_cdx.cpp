@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "drivedata/Globvar.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashctrl.h"
 #include "link/CdxTestUtil.h"
 #include "link/Link_state.h"
 #include "platform/Msgbox.h"

@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "LinkTestUtil.h"
-#include "flash/Flashcom_cdx.h"
-#include "flash/Flashcom_mot.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashcom_cdx.h"
+#include "flash_core/Flashcom_mot.h"
+#include "flash_core/Flashctrl.h"
 #include "link/CdxTestUtil.h"
 #include "link/Flash_progress.h"
 #include "link/Flash_seams.h"

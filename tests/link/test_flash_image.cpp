@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "drivedata/Globvar.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashctrl.h"
 #include "link/Link_state.h"
 #include "link/Seriale_port.h"
 #include "platform/Msgbox.h"

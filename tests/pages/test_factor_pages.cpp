@@ -12,7 +12,7 @@
 #include <QTabWidget>
 
 #include "controls/Utxgraph.h"
-#include "factors/Factor_file_core.h"
+#include "factors_core/Factor_file_core.h"
 #include "factors/Factor_tool.h"
 #include "gui/files_fixture.h"
 #include "page_fixture.h"

@@ -24,7 +24,7 @@
 #include "controls/Utxgraph.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Utx.h"
-#include "factors/Factor_file_core.h"
+#include "factors_core/Factor_file_core.h"
 #include "factors/Factor_tool.h"
 #include "pages/Page_controls.h"
 #include "platform/Msgbox.h"

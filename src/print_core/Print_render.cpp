@@ -1,5 +1,5 @@
 // Page rendering of the print list and the print job.
-#include "print/Print_render.h"
+#include "print_core/Print_render.h"
 
 #include <cmath>
 #include <limits>
@@ -14,8 +14,8 @@
 
 #include "drivedata/Globvar.h"
 #include "platform/Msgbox.h"
-#include "print/Print_list.h"
-#include "print/Print_printers.h"
+#include "print_core/Print_list.h"
+#include "print_core/Print_printers.h"
 
 PrintFont PrintFonts[FontCount] = {
     {"Arial", 18, 5, 0xFF0000, 1, 0, 0},           // drive box

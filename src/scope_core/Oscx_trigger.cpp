@@ -1,9 +1,9 @@
 // The scope's trigger and transfer from the sample ring to the chart.
-#include "scope/Oscx_trigger.h"
+#include "scope_core/Oscx_trigger.h"
 
 #include <cmath>
 
-#include "scope/Dato_user_core.h"
+#include "scope_core/Dato_user_core.h"
 
 ScopeSignalTableRec ScopeCaptureCatalogue;
 

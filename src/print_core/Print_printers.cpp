@@ -1,5 +1,5 @@
 // The printer list of the printouts.
-#include "print/Print_printers.h"
+#include "print_core/Print_printers.h"
 
 #include <map>
 

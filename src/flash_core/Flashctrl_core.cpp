@@ -1,5 +1,5 @@
 // Firmware image, S-record reader, boot-program block, compatibility tests and file watch.
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashctrl.h"
 
 #include <sys/stat.h>
 
@@ -12,8 +12,8 @@
 
 #include "drivedata/Busx.h"
 #include "drivedata/Globvar.h"
-#include "flash/Flashcom_cdx.h"
-#include "flash/Flashcom_mot.h"
+#include "flash_core/Flashcom_cdx.h"
+#include "flash_core/Flashcom_mot.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"
 #include "platform/Msgbox.h"

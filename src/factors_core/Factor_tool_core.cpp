@@ -1,5 +1,5 @@
 // Unit-factor model on one application record and one drive record.
-#include "factors/Factor_tool_core.h"
+#include "factors_core/Factor_tool_core.h"
 
 #include <algorithm>
 #include <cmath>

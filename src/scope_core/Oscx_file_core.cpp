@@ -1,5 +1,5 @@
 // Scope recordings: header, checksum and file image.
-#include "scope/Oscx_file_core.h"
+#include "scope_core/Oscx_file_core.h"
 
 #include <cstring>
 

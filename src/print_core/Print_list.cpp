@@ -1,10 +1,10 @@
 // Print list storage, formatters and line makers.
-#include "print/Print_list.h"
+#include "print_core/Print_list.h"
 
 #include <QLocale>
 
 #include "drivedata/Globvar.h"
-#include "print/Printer_data.h"
+#include "print_core/Printer_data.h"
 
 PrintPageRec PrintPage;
 

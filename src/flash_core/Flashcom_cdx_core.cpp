@@ -1,12 +1,12 @@
 // Container download: send step, state machine, frames of command 2 and their replies.
-#include "flash/Flashcom_cdx.h"
+#include "flash_core/Flashcom_cdx.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "drivedata/Globvar.h"
-#include "flash/Flashcom_mot.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashcom_mot.h"
+#include "flash_core/Flashctrl.h"
 #include "link/Flash_progress.h"
 #include "link/Seriale.h"
 #include "link/Seriale_port.h"

@@ -5,8 +5,8 @@
 #include <QApplication>
 
 #include "controls/Fonts.h"
-#include "flash/Flashcom_mot.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashcom_mot.h"
+#include "flash_core/Flashctrl.h"
 #include "flash/Flashsh7047.h"
 #include "platform/Msgbox.h"
 #include "print/Print_install.h"

@@ -1,5 +1,5 @@
 // The signal catalogues of both drive families and what is computed from them.
-#include "scope/Oscx_signals_core.h"
+#include "scope_core/Oscx_signals_core.h"
 
 #include <algorithm>
 #include <climits>

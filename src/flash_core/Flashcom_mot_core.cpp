@@ -1,5 +1,5 @@
 // Boot-loader flash: line sequences, tries, the receiver of raw answers, the twenty steps.
-#include "flash/Flashcom_mot.h"
+#include "flash_core/Flashcom_mot.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "drivedata/Globvar.h"
-#include "flash/Flashcom_cdx.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashcom_cdx.h"
+#include "flash_core/Flashctrl.h"
 #include "link/Flash_progress.h"
 #include "link/Flash_seams.h"
 #include "link/Seriale.h"

@@ -1,5 +1,5 @@
 // Rules of the scope's value edits: parser, validity, keys, formatting and messages.
-#include "scope/Dato_user_core.h"
+#include "scope_core/Dato_user_core.h"
 
 #include <algorithm>
 #include <cstdlib>

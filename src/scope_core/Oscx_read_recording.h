@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "scope/Oscx_file_core.h"
+#include "scope_core/Oscx_file_core.h"
 
 namespace RecordingRead {
 constexpr uint8_t Ok = 0;

@@ -1,12 +1,12 @@
 // Preview geometry shared by the parameter and the trace preview.
-#include "print/Print_preview.h"
+#include "print_core/Print_preview.h"
 
 #include <algorithm>
 
 #include <QPainter>
 
-#include "print/Print_render.h"
-#include "print/Printer_data.h"
+#include "print_core/Print_render.h"
+#include "print_core/Printer_data.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
-#include "scope/Oscx_signals_core.h"
+#include "scope_core/Oscx_signals_core.h"
 
 const uint16_t ScopeSamplePeriods[SCOPE_SAMPLE_PERIOD_COUNT] = {
     1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 20, 50, 80, 100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1100, 1200, 1300, 1400, 1500,

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "drivedata/Globvar.h"
-#include "flash/Flashctrl.h"
+#include "flash_core/Flashctrl.h"
 #include "platform/Msgbox.h"
 
 const uint8_t CDX_KEY[16] = {0x3A, 0x91, 0x5C, 0xE7, 0x08, 0xB4, 0x6D, 0x22,

@@ -1,4 +1,4 @@
-#include "tools/Load_motor_core.h"
+#include "tools_core/Load_motor_core.h"
 
 #include <cstring>
 #include <vector>

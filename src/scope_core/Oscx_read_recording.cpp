@@ -1,5 +1,5 @@
 // Reading a scope recording for the viewer.
-#include "scope/Oscx_read_recording.h"
+#include "scope_core/Oscx_read_recording.h"
 
 #include <algorithm>
 #include <cstring>

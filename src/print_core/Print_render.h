@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "print/Printer_data.h"
+#include "print_core/Printer_data.h"
 
 class QPainter;
 class QTime;

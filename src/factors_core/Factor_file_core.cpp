@@ -1,5 +1,5 @@
 // Unit-factor files.
-#include "factors/Factor_file_core.h"
+#include "factors_core/Factor_file_core.h"
 
 #include <cstring>
 #include <system_error>
