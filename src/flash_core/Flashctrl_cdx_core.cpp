@@ -38,17 +38,22 @@ constexpr uint8_t rotl8(uint8_t x, int s)
     return static_cast<uint8_t>(x << s | x >> (8 - s));
 }
 
-// The S-box: multiplicative inverse in GF(2^8), then the affine map.
+// The S-box: multiplicative inverse in GF(2^8), then the affine map. p runs through the powers of
+// the generator 3 while q runs through those of its inverse, so q is the inverse of p: 255 steps.
 constexpr std::array<uint8_t, 256> make_sbox()
 {
     std::array<uint8_t, 256> s{};
-    for (int x = 0; x < 256; ++x) {
-        uint8_t inv = 0;
-        for (int y = 1; y < 256 && x != 0; ++y)
-            if (gmul(static_cast<uint8_t>(x), static_cast<uint8_t>(y)) == 1)
-                inv = static_cast<uint8_t>(y);
-        s[x] = static_cast<uint8_t>(inv ^ rotl8(inv, 1) ^ rotl8(inv, 2) ^ rotl8(inv, 3) ^ rotl8(inv, 4) ^ 0x63);
-    }
+    uint8_t p = 1, q = 1;
+    do {
+        p = static_cast<uint8_t>(p ^ xtime(p));
+        q = static_cast<uint8_t>(q ^ q << 1);
+        q = static_cast<uint8_t>(q ^ q << 2);
+        q = static_cast<uint8_t>(q ^ q << 4);
+        if (q & 0x80)
+            q ^= 0x09;
+        s[p] = static_cast<uint8_t>(q ^ rotl8(q, 1) ^ rotl8(q, 2) ^ rotl8(q, 3) ^ rotl8(q, 4) ^ 0x63);
+    } while (p != 1);
+    s[0] = 0x63;
     return s;
 }
 
