@@ -349,6 +349,11 @@ QString Utxgraph_text(const QWidget* control)
     return control->property("text").toString();
 }
 
+QString Utxgraph_drive_text(const char (&area)[32])
+{
+    return QString::fromLatin1(area, static_cast<qsizetype>(strnlen(area, sizeof area)));
+}
+
 // ---- update functions ----
 
 bool Utxgraph_copy_on_change(void* stored, const void* received, uint16_t size)

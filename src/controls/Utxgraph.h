@@ -65,6 +65,9 @@ void Utxgraph_set_caption_txt3(Loc field, QWidget* control, const char* name, co
 // Text of a label, button, group box, line edit or flow panel; set only when it differs.
 void Utxgraph_set_text(QWidget* control, const QString& text);
 QString Utxgraph_text(const QWidget* control);
+// A 32-byte text area the drive fills: the text up to its first zero, at most 32 characters (a text
+// of 32 comes without a zero).
+QString Utxgraph_drive_text(const char (&area)[32]);
 
 // ---- update functions ----
 

@@ -12,6 +12,7 @@
 #include "drivedata/Globvar.h"
 #include "drivedata/Messaggi.h"
 #include "drivedata/Utx.h"
+#include "link/Serrx.h"
 #include "pages/drive/Frm_field_bus.h"
 #include "pages/drive/Frm_modo_allarmi.h"
 #include "pages/drive/Frm_mot_feedback.h"
@@ -509,12 +510,12 @@ void identity_section(const DriveRecord& r, uint8_t context)
     constexpr uint16_t p = PrintBus::Canopen;
     PrintSectionLine(Tr{{"Informazioni drive", "Drive information", "Informations variateur"}}.str(), p);
     PrintEnumLine(LiveLoc::DeviceType, p, PrintColour::Green, hex8(BusLiveValues.device_type));
-    auto text_of = [context](const char* t, std::size_t n) {
-        const QString s = QString::fromUtf8(t, static_cast<qsizetype>(strnlen(t, n)));
+    auto text_of = [context](const char (&area)[32]) {
+        const QString s = Utxgraph_drive_text(area);
         return context != 0 || s.isEmpty() ? QString::fromLatin1(NO_TEXT) : s;
     };
-    PrintEnumLine(LiveLoc::DeviceName, p, PrintColour::Green, text_of(DriveNameText, sizeof DriveNameText));
-    PrintEnumLine(LiveLoc::SwVersion, p, PrintColour::Green, text_of(DriveSwText, sizeof DriveSwText));
+    PrintEnumLine(LiveLoc::DeviceName, p, PrintColour::Green, text_of(DriveDeviceName));  // as the CiA 301 page
+    PrintEnumLine(LiveLoc::SwVersion, p, PrintColour::Green, text_of(DriveSwText));
     PrintEnumLine(LiveLoc::VendorId, p, PrintColour::Green, hex8(BusLiveValues.vendor_id));
     for (const auto& [field, value] : {std::pair{LiveLoc::ProductCode, CanIdentProductCode}, std::pair{LiveLoc::Revision, CanIdentRevision}}) {
         if (context != 0 || value == 0)

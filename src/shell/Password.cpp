@@ -138,6 +138,15 @@ void TForm_Password::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:
+    // Modifiers alone pass the entry on to the dialog, as Shift does for every capital letter.
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_CapsLock:
         break;
     default:
         Password->clear();

@@ -27,7 +27,7 @@ public:
 
 protected:
     // FormKeyDown: a key that reaches the dialog itself empties the entry (Enter still presses OK,
-    // Escape still cancels).
+    // Escape still cancels); a modifier key alone leaves it.
     void keyPressEvent(QKeyEvent* event) override;
 };
 

@@ -141,6 +141,21 @@ protected:
         EXPECT_EQ(dlg.Password->text(), "");
         return dlg.result();
     }
+
+    // Types a text into the entry with key events, holding Shift over each run of capitals.
+    static void type(QLineEdit* entry, const QString& text)
+    {
+        bool shift = false;
+        for (const QChar c : text) {
+            const bool capital = c.isUpper();
+            if (capital != shift)
+                capital ? QTest::keyPress(entry, Qt::Key_Shift) : QTest::keyRelease(entry, Qt::Key_Shift);
+            shift = capital;
+            QTest::keyClick(entry, c.toLatin1(), capital ? Qt::ShiftModifier : Qt::NoModifier);
+        }
+        if (shift)
+            QTest::keyRelease(entry, Qt::Key_Shift);
+    }
 };
 
 }  // namespace
@@ -203,13 +218,42 @@ TEST_F(PasswordTest, FlashAndRemotePasswordsUnlockOnlyTheirItems)
     EXPECT_TRUE(main->SpeedButton_bus_remote->isEnabled());
 }
 
-TEST_F(PasswordTest, AKeyOnTheDialogEmptiesTheEntryAndCancelChangesNothing)
+TEST_F(PasswordTest, TheThreePasswordsTypedWithShiftForTheCapitalsAreAccepted)
+{
+    open_controlled();
+    const struct {
+        const char* text;
+        uint8_t bit;
+    } cases[] = {{"QWT4821", Access::Reserved}, {"KPZRN7364", Access::FlashWrite}, {"0729", Access::Remote}};
+    for (const auto& c : cases) {
+        boxes.clear();
+        TForm_Password dlg(main.get());
+        dlg.show();
+        type(dlg.Password, c.text);
+        QTest::keyClick(dlg.Password, Qt::Key_Return);  // the default button
+        EXPECT_EQ(dlg.result(), QDialog::Accepted) << c.text;
+        ASSERT_EQ(boxes.size(), 1u) << c.text;
+        EXPECT_EQ(boxes[0].text, "Correct Password !") << c.text;
+        EXPECT_TRUE(AccessFlags & c.bit) << c.text;
+    }
+}
+
+TEST_F(PasswordTest, AKeyOnTheDialogEmptiesTheEntryBarModifiersAndCancelChangesNothing)
 {
     open_controlled();
     TForm_Password dlg(main.get());
-    dlg.Password->setText("QWT48");
-    QTest::keyClick(&dlg, Qt::Key_A);
-    EXPECT_EQ(dlg.Password->text(), "");
+    const struct {
+        Qt::Key key;
+        const char* left;
+    } cases[] = {{Qt::Key_Shift, "QWT48"},   {Qt::Key_Control, "QWT48"}, {Qt::Key_Alt, "QWT48"},
+                 {Qt::Key_AltGr, "QWT48"},   {Qt::Key_Meta, "QWT48"},    {Qt::Key_Super_L, "QWT48"},
+                 {Qt::Key_CapsLock, "QWT48"}, {Qt::Key_A, ""},           {Qt::Key_1, ""},
+                 {Qt::Key_Delete, ""}};
+    for (const auto& c : cases) {
+        dlg.Password->setText("QWT48");
+        QTest::sendKeyEvent(QTest::Press, &dlg, c.key, QString(), Qt::NoModifier);  // also keys QTest cannot click
+        EXPECT_EQ(dlg.Password->text(), c.left) << c.key;
+    }
     dlg.Password->setText("nope");
     dlg.BitBtn1->click();
     dlg.BitBtn2->click();

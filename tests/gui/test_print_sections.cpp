@@ -2,8 +2,13 @@
 // more than a field (tables, alarm memory, identity, PDOs, bounded enumerations).
 #include "print_fixture.h"
 
+#include <QWidget>
+
 #include <functional>
 
+#include "controls/Utxgraph.h"
+#include "link/Serrx.h"
+#include "pages/fieldbus/Frm_cands301.h"
 #include "print/Print_sections.h"
 
 namespace {
@@ -193,7 +198,8 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     DriveRecord& r = DriveRecordBank[1];
     r = defaults();
     Rec_set<uint16_t>(r, RecOfs::BusType, 2);
-    std::strcpy(DriveNameText, "Drive X");
+    std::strcpy(DriveNameText, "Drive X");  // the identification text, not 1008h
+    std::strcpy(DriveDeviceName, "Servo 1008");
     std::strcpy(DriveSwText, "Software Vers: 3.09");
     CanIdentProductCode = 0x1234;
     CanIdentRevision = 0x5678;
@@ -223,7 +229,12 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     DriveRecordBank[0] = r;
     build(DriveRecordBank[0], 2, 0);
     const auto live = index_of("Informazioni drive", PrintKind::Section);
-    EXPECT_EQ(PrintListLines[*live + 3].value, "Drive X");
+    QWidget host;
+    Frm_cands301_create(0, &host);
+    EXPECT_EQ(PrintListLines[*live + 3].value, "Servo 1008");
+    EXPECT_EQ(PrintListLines[*live + 3].value,
+              Utxgraph_text(Frm_cands301_page().find<QWidget>(0, "Panel_can_device_name_dat")));
+    Frm_cands301_destroy(0);
     EXPECT_EQ(PrintListLines[*live + 6].value, "00001234h");
 
     LanguageIndex = 1;
@@ -234,6 +245,7 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     EXPECT_EQ(PrintListLines[*tpdo + 3].value, "254 - (Async-Munfact)");
     EXPECT_EQ(PrintListLines[*tpdo + 6].name, "TPDO MAP 1");
     std::memset(DriveNameText, 0, sizeof DriveNameText);
+    std::memset(DriveDeviceName, 0, sizeof DriveDeviceName);
     std::memset(DriveSwText, 0, sizeof DriveSwText);
     CanIdentProductCode = 0;
     CanIdentRevision = 0;

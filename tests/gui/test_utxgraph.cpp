@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -284,6 +286,26 @@ TEST_F(UtxgraphTest, PdoTypeShowsNumberAndClass)
         Utxgraph_update_pdo_type(&stored, &received, &label);
         EXPECT_EQ(label.text(), QString::fromUtf8(c.text));
         EXPECT_EQ(stored, c.type);
+    }
+}
+
+TEST_F(UtxgraphTest, DriveTextEndsAtItsZeroOrAfterThirtyTwoCharacters)
+{
+    const struct {
+        std::string bytes;  // the rest of the area is zero
+        QString text;
+    } cases[] = {{std::string(32, 'A'), QString(32, QLatin1Char('A'))},
+                 {std::string("V1\0garbage", 10), QStringLiteral("V1")},
+                 {std::string(31, 'B'), QString(31, QLatin1Char('B'))},
+                 {"", QString()}};
+    struct {
+        char area[32];
+        char after[4] = {'X', 'Y', 'Z', 0};  // beyond the area: never shown
+    } drive{};
+    for (const auto& c : cases) {
+        std::memset(drive.area, 0, sizeof drive.area);
+        std::memcpy(drive.area, c.bytes.data(), c.bytes.size());
+        EXPECT_EQ(Utxgraph_drive_text(drive.area), c.text) << c.bytes;
     }
 }
 

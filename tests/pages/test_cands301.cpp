@@ -91,13 +91,13 @@ TEST_F(Cands301Test, IdentityArchiveShowsTheLiveDefaultsAndNoValues)
     Frm_cands301_destroy(1);
 }
 
-TEST_F(Cands301Test, IdentityTextOfThirtyTwoCharactersShownWhole)
+TEST_F(Cands301Test, IdentityTextsShowTheirReceivedAreas)
 {
-    std::memset(DriveDeviceName, 'A', sizeof DriveDeviceName);
-    std::memcpy(DriveSoftwareName, "V1\0garbage", 10);
+    std::memcpy(DriveDeviceName, "N1", 3);
+    std::memcpy(DriveSoftwareName, "V1", 3);
     Frm_cands301_create(0, host());
     ParamPage& p = Frm_cands301_page();
-    EXPECT_EQ(text(p, 0, "Panel_can_device_name_dat"), QString(32, QLatin1Char('A')));
+    EXPECT_EQ(text(p, 0, "Panel_can_device_name_dat"), "N1");
     EXPECT_EQ(text(p, 0, "Panel_can_software_version_dat"), "V1");
     Frm_cands301_destroy(0);
     std::memset(DriveDeviceName, 0, sizeof DriveDeviceName);

@@ -37,8 +37,8 @@ struct TextRow {
     const char* caption;
     const char* value;
     Loc var;  // for the dictionary caption
-    const char* received;
-    char* shown;
+    const char (&received)[TEXT_LEN];
+    char (&shown)[TEXT_LEN];
 };
 char shown_name[TEXT_LEN] = {};
 char shown_version[TEXT_LEN] = {};
@@ -65,9 +65,6 @@ uint32_t value_of(Loc var)
         std::memcpy(&v, p, 4);
     return v;
 }
-
-// The text up to its first zero, at most 32 characters.
-QString text_of(const char* t) { return QString::fromLatin1(t, static_cast<qsizetype>(strnlen(t, TEXT_LEN))); }
 
 void build(ParamPage& p, uint8_t ctx, QGroupBox* box, QVBoxLayout* layout)
 {
@@ -99,7 +96,8 @@ void refresh(ParamPage& p, uint8_t ctx)
     for (const TextRow& t : TEXTS) {
         if (ctx == 0)
             std::memcpy(t.shown, t.received, TEXT_LEN);
-        Utxgraph_set_text(label(ctx, t.value), ctx == 0 ? text_of(t.shown) : QString::fromLatin1(PAGE_NO_VALUE));
+        Utxgraph_set_text(label(ctx, t.value),
+                          ctx == 0 ? Utxgraph_drive_text(t.shown) : QString::fromLatin1(PAGE_NO_VALUE));
     }
     p.step_timer(ctx);
 }
@@ -123,7 +121,7 @@ void update_step(ParamPage& p)
         if (strncmp(t.received, t.shown, TEXT_LEN) == 0)
             continue;
         std::memcpy(t.shown, t.received, TEXT_LEN);
-        Utxgraph_set_text(label(0, t.value), text_of(t.shown));
+        Utxgraph_set_text(label(0, t.value), Utxgraph_drive_text(t.shown));
     }
 }
 
