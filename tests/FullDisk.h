@@ -1,9 +1,11 @@
 #pragma once
-// A folder on a full file system, for the save tests. As root: a 64 KiB tmpfs mounted for the
-// test and filled to the last byte by fill(). Without the right to mount: a plain temporary
-// folder, and fill() makes the saves' write system call fail with ENOSPC.
+// A folder on a full or read-only file system, for the save tests. As root: a 64 KiB tmpfs
+// mounted for the test, filled to the last byte by fill() or made read-only by protect(). Without
+// the right to mount: a plain temporary folder, and fill() makes the saves' write system call
+// fail with ENOSPC.
 #include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,7 +29,7 @@ public:
         Savefile_set_write_call(nullptr);
         if (mounted_)
             ::umount2(folder_.c_str(), MNT_DETACH);
-        else if (!folder_.empty())
+        else if (!folder_.empty() && ::chmod(folder_.c_str(), 0700) == 0)
             std::system(("rm -rf '" + folder_ + "'").c_str());
         if (mounted_)
             ::rmdir(folder_.c_str());
@@ -58,6 +60,24 @@ public:
         }
         if (fd >= 0)
             ::close(fd);
+    }
+
+    // Nothing can be made or replaced in the folder any more; returns the errno a save meets. As
+    // root, whom permissions do not stop, the file system is made read-only; without the right to
+    // mount the folder loses its write permission (and for root the saves' write fails).
+    int protect()
+    {
+        if (mounted_) {
+            ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=64k");
+            return EROFS;
+        }
+        ::chmod(folder_.c_str(), 0555);
+        if (::geteuid() == 0)
+            Savefile_set_write_call([](int, const void*, std::size_t) -> ssize_t {
+                errno = EACCES;
+                return -1;
+            });
+        return EACCES;
     }
 
     // Room again.

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/Msgbox.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -181,6 +183,20 @@ std::string Savefile_failure_text(const fs::path& path, int err, unsigned langua
     if (err != 0 && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
         return S_ISDIR(st.st_mode) ? FOLDER[l] : NOT_REGULAR[l];
     return Savefile_error_text(err);
+}
+
+void Savefile_warn(const fs::path& path, int err, unsigned language)
+{
+    Msgbox_show({MsgIcon::Warning, Msgbox_title(language),
+                 path.filename().string() + "\n" + Savefile_failure_text(path, err, language), MsgOk});
+}
+
+bool Savefile_write_or_warn(const fs::path& target, const void* data, std::size_t size, unsigned language)
+{
+    const int err = Savefile_write(target, data, size);
+    if (err != 0)
+        Savefile_warn(target, err, language);
+    return err == 0;
 }
 
 void Savefile_set_write_call(Savefile_write_call fn)

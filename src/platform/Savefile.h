@@ -28,6 +28,11 @@ std::string Savefile_error_text(int err);
 // what stands there when it is a folder ("is a folder") or another file that is not a regular
 // one ("is not a regular file"), else the system's text.
 std::string Savefile_failure_text(const std::filesystem::path& path, int err, unsigned language);
+// The warning of a failed save, through the message-box gateway: the file's name, then
+// Savefile_failure_text.
+void Savefile_warn(const std::filesystem::path& path, int err, unsigned language);
+// Savefile_write, and Savefile_warn when it fails; true when saved.
+bool Savefile_write_or_warn(const std::filesystem::path& target, const void* data, std::size_t size, unsigned language);
 
 // Test seam: the write system call the saves use (null restores ::write).
 using Savefile_write_call = ssize_t (*)(int fd, const void* data, std::size_t size);

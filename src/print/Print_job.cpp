@@ -2,12 +2,9 @@
 // dialog, prints PrintPage's page range.
 #include "print/Print_job.h"
 
-#include <memory>
-
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QPrinter>
 
 #include "drivedata/Globvar.h"
 #include "print_core/Print_printers.h"
@@ -49,23 +46,21 @@ void Fz_print_job(PrintPageRec* page)
         ~Running() { job_running = false; }
     } running;
     const int entry = Print_printer_entry(page->printer_index);
-    QString target;
-    std::unique_ptr<QPrinter> printer = Print_job_printer(
-        entry, QString::fromLatin1(DOCUMENT_NAME), [] { return Filedlg_save_pdf(nullptr); }, &target);
-    if (!printer || job_cancelled)
+    PrintJobDevice job(entry, QString::fromLatin1(DOCUMENT_NAME), [] { return Filedlg_save_pdf(nullptr); });
+    if (job.device() == nullptr || job_cancelled)
         return;
     WaitCursor wait;
     QPainter painter;
-    if (!Print_job_begin(painter, *printer, target))
+    if (!job.begin(painter))
         return;
     const uint16_t index = page->printer_index;
     QPaintDevice* canvas = page->canvas;
     const bool was_printer = page->canvas_is_printer;
     page->printer_index = static_cast<uint16_t>(entry);
-    page->canvas = printer.get();
+    page->canvas = job.device();
     page->canvas_is_printer = true;
     PrintParameterPages(page, 0, PrintMode::Range, &painter);
-    painter.end();
+    job.end(painter);
     page->canvas = canvas;
     page->canvas_is_printer = was_printer;
     page->printer_index = index;

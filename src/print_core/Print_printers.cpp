@@ -3,14 +3,17 @@
 
 #include <map>
 
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPageSize>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
 #include "drivedata/Globvar.h"
 #include "platform/Msgbox.h"
+#include "platform/Savefile.h"
 
 namespace {
 
@@ -124,31 +127,58 @@ std::unique_ptr<QPrinter> Print_make_printer(int index)
     return printer;
 }
 
-std::unique_ptr<QPrinter> Print_job_printer(int index, const QString& document, const std::function<QString()>& choose_pdf,
-                                            QString* target)
+PrintJobDevice::PrintJobDevice(int index, const QString& document, const std::function<QString()>& choose_pdf)
 {
-    std::unique_ptr<QPrinter> printer = Print_make_printer(index);
-    if (!printer)
-        return nullptr;
-    *target = Print_printer_names().value(index);
-    if (Print_printer_is_pdf(index)) {
-        const QString file = choose_pdf ? choose_pdf() : QString();
-        if (file.isEmpty())
-            return nullptr;
-        printer->setOutputFileName(file);
-        *target = file;
+    printer_ = Print_make_printer(index);
+    if (!printer_)
+        return;
+    target_ = Print_printer_names().value(index);
+    if (!Print_printer_is_pdf(index)) {
+        printer_->setDocName(document);
+        printer_->setCreator(document);
+        device_ = printer_.get();
+        return;
     }
-    printer->setDocName(document);
-    printer->setCreator(document);
-    return printer;
+    target_ = choose_pdf ? choose_pdf() : QString();
+    if (target_.isEmpty())
+        return;
+    pdf_bytes_ = std::make_unique<QBuffer>();
+    pdf_bytes_->open(QIODevice::WriteOnly);
+    pdf_ = std::make_unique<QPdfWriter>(pdf_bytes_.get());
+    pdf_->setResolution(printer_->resolution());  // the geometry of the entry's capabilities
+    pdf_->setPageLayout(printer_->pageLayout());
+    pdf_->setTitle(document);
+    pdf_->setCreator(document);
+    device_ = pdf_.get();
 }
 
-bool Print_job_begin(QPainter& painter, QPrinter& printer, const QString& target)
+PrintJobDevice::~PrintJobDevice() = default;
+
+void PrintJobDevice::warn_failed() const
 {
     static const char* const FAILED[3] = {"Stampa non riuscita: ", "Printing failed: ", "Échec de l'impression : "};
-    if (painter.begin(&printer))
-        return true;
     const unsigned l = Lang_index();
-    Msgbox_show({MsgIcon::Warning, Msgbox_title(l), std::string(FAILED[l]) + target.toStdString(), MsgOk});
+    Msgbox_show({MsgIcon::Warning, Msgbox_title(l), std::string(FAILED[l]) + target_.toStdString(), MsgOk});
+}
+
+bool PrintJobDevice::begin(QPainter& painter)
+{
+    if (device_ != nullptr && painter.begin(device_))
+        return true;
+    warn_failed();
+    return false;
+}
+
+bool PrintJobDevice::end(QPainter& painter)
+{
+    const bool ended = painter.end();
+    if (ended && pdf_) {
+        const QByteArray& bytes = pdf_bytes_->data();
+        return Savefile_write_or_warn(target_.toStdString(), bytes.constData(), static_cast<std::size_t>(bytes.size()),
+                                      Lang_index());
+    }
+    if (ended && printer_->printerState() != QPrinter::Error)
+        return true;
+    warn_failed();
     return false;
 }

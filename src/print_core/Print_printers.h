@@ -5,10 +5,13 @@
 #include <memory>
 #include <optional>
 
+#include <QPagedPaintDevice>
 #include <QString>
 #include <QStringList>
 
+class QBuffer;
 class QPainter;
+class QPdfWriter;
 class QPrinter;
 
 // Device capabilities of a printer in device pixels.
@@ -52,11 +55,32 @@ PrintDeviceCaps Print_printer_caps(int index);
 // A printer ready for the entry: the named system printer, or PDF output on A4; null for an
 // entry beyond the list. A test source's printers are PDF printers with the entry's name.
 std::unique_ptr<QPrinter> Print_make_printer(int index);
-// The printer of a job on the entry, titled `document`: "PDF file" writes to the file that
-// `choose_pdf` names (an empty name cancels the job: null). `target` gets the printer's name or
-// the file, for the failure message.
-std::unique_ptr<QPrinter> Print_job_printer(int index, const QString& document, const std::function<QString()>& choose_pdf,
-                                            QString* target);
-// Begins the painter on the job's printer; a printer that cannot begin gives one warning naming
-// the target ("Stampa non riuscita: " + target).
-bool Print_job_begin(QPainter& painter, QPrinter& printer, const QString& target);
+// The device of one print job on an entry of the list, titled `document`. A system printer is
+// painted directly; "PDF file" asks `choose_pdf` for the file (an empty name cancels the job)
+// and is rendered into memory, then saved through Savefile_write when the job ends, so that a
+// failed save leaves the old file as it was.
+class PrintJobDevice {
+public:
+    PrintJobDevice(int index, const QString& document, const std::function<QString()>& choose_pdf);
+    ~PrintJobDevice();
+    PrintJobDevice(const PrintJobDevice&) = delete;
+    PrintJobDevice& operator=(const PrintJobDevice&) = delete;
+
+    // Null for an entry beyond the list or a cancelled file choice.
+    QPagedPaintDevice* device() const { return device_; }
+    // Begins the painter on the device; a device that cannot begin gives one warning naming the
+    // printer or file ("Stampa non riuscita: " + target).
+    bool begin(QPainter& painter);
+    // Ends the painter and saves the PDF. A printer that fails gives the warning of begin; a save
+    // that fails the warning of every save (Savefile_warn). True when printed or saved.
+    bool end(QPainter& painter);
+
+private:
+    void warn_failed() const;
+
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QBuffer> pdf_bytes_;
+    std::unique_ptr<QPdfWriter> pdf_;
+    QPagedPaintDevice* device_ = nullptr;
+    QString target_;  // the printer's name or the file
+};

@@ -8,8 +8,8 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrinter>
 #include <QTime>
 
 #include "drivedata/Globvar.h"
@@ -396,7 +396,7 @@ uint32_t PrintParameterPages(PrintPageRec* page, uint32_t n, int mode, QPainter*
         const std::optional<uint32_t> next = PrintMarkFind(number + 1);
         const uint32_t end = next ? *next : static_cast<uint32_t>(PrintListLines.size());
         if (started) {
-            if (auto* device = dynamic_cast<QPrinter*>(page->canvas); device != nullptr && printer)
+            if (auto* device = dynamic_cast<QPagedPaintDevice*>(page->canvas); device != nullptr && printer)
                 device->newPage();
         }
         started = true;

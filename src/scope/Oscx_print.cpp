@@ -13,7 +13,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
@@ -247,14 +246,12 @@ void Oscx_print_job(PrintPageRec* p, Diagramx* chart)
     TracePrintChartRef guard;
     guard.set(chart);
     const int entry = Print_printer_entry(p->printer_index);
-    QString target;
-    std::unique_ptr<QPrinter> printer = Print_job_printer(
-        entry, QString::fromLatin1(DOCUMENT_NAME), [] { return Filedlg_save_pdf(nullptr); }, &target);
-    if (!printer || guard.get() == nullptr)
+    PrintJobDevice job(entry, QString::fromLatin1(DOCUMENT_NAME), [] { return Filedlg_save_pdf(nullptr); });
+    if (job.device() == nullptr || guard.get() == nullptr)
         return;
     WaitCursor wait;
     QPainter painter;
-    if (!Print_job_begin(painter, *printer, target))
+    if (!job.begin(painter))
         return;
     // The page record's target and printer are given back however the page ends.
     struct Restore {
@@ -268,11 +265,11 @@ void Oscx_print_job(PrintPageRec* p, Diagramx* chart)
         }
     } restore{p, *p};
     p->printer_index = static_cast<uint16_t>(entry);
-    p->canvas = printer.get();
+    p->canvas = job.device();
     p->canvas_is_printer = true;
     TracePrintChart.set(chart);
     Oscx_print_page(p, chart, &painter);
-    painter.end();
+    job.end(painter);
 }
 
 // ---- page ----

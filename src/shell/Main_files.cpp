@@ -78,13 +78,7 @@ void adopt_sent_record()
 
 bool Main_write_file_image(const QString& file_name, const void* data, std::size_t size)
 {
-    const std::string path = QFileInfo(file_name).absoluteFilePath().toStdString();
-    const int err = Savefile_write(path, data, size);
-    if (err == 0)
-        return true;
-    message(MsgIcon::Warning, QFileInfo(file_name).fileName() + "\n" +
-                                  QString::fromStdString(Savefile_failure_text(path, err, Lang_index())));
-    return false;
+    return Savefile_write_or_warn(QFileInfo(file_name).absoluteFilePath().toStdString(), data, size, Lang_index());
 }
 
 bool WriteDriveFile(const QString& file_name, const DriveRecord* record)

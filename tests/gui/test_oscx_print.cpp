@@ -203,6 +203,17 @@ TEST_F(OscxPrintTest, PrintedToPdf)
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
 }
 
+TEST_F(OscxPrintTest, APdfThatCannotBeSavedKeepsTheOldFileWithOneWarning)
+{
+    TForm_Oscx_load_dat& w = loaded();
+    Print_set_printer_source(PrinterSource{{"Laser"}, 0});
+    PrwDat.printer_index = 1;  // "PDF file"
+    expect_each_unsaveable_pdf_target_refused([&w](const QString& file) {
+        Filedlg_set_sink([file](const FileDialogSpec& spec) { return spec.save ? file : QString(); });
+        Oscx_print_job(&PrwDat, w.chart());
+    });
+}
+
 TEST_F(OscxPrintTest, ChartGoneWhileTheDialogIsOpen)
 {
     TForm_Oscx_load_dat& w = loaded();

@@ -188,18 +188,29 @@ TEST_F(PrintJob, TheDriveBoxNamesTheFamilyOfThePrintout)
     EXPECT_TRUE(text.contains("Pag.: 1"));
 }
 
-TEST_F(PrintJob, CancelledOrUnwritableFilesPrintNothing)
+TEST_F(PrintJob, CancelledFilesAndRefusingPrintersPrintNothing)
 {
     params(3);
     Fz_print_count_pages(&PrintPage);
     Fz_print_job(&PrintPage);  // the dialog is cancelled
     EXPECT_EQ(dialogs.asked.size(), 1u);
     EXPECT_TRUE(take_messages().empty());
-    dialogs.names.push_back("/proc/no/such/folder/x.pdf");
+    PrintPage.printer_index = 0;  // a test printer cannot begin
     Fz_print_job(&PrintPage);
     const auto m = take_messages();
     ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].text, "Stampa non riuscita: /proc/no/such/folder/x.pdf");
+    EXPECT_EQ(m[0].text, "Stampa non riuscita: A");
+    EXPECT_FALSE(Fz_print_job_running());
+}
+
+TEST_F(PrintJob, APdfThatCannotBeSavedKeepsTheOldFileWithOneWarning)
+{
+    params(3);
+    Fz_print_count_pages(&PrintPage);
+    expect_each_unsaveable_pdf_target_refused([this](const QString& file) {
+        dialogs.names.push_back(file);
+        Fz_print_job(&PrintPage);
+    });
     EXPECT_FALSE(Fz_print_job_running());
 }
 

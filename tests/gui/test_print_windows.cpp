@@ -3,12 +3,15 @@
 #include "files_fixture.h"
 #include "print_pdf.h"
 
+#include <cerrno>
+
 #include <QFile>
 #include <QPushButton>
 #include <QComboBox>
 #include <QTemporaryDir>
 
 #include "link/Seriale.h"
+#include "platform/Savefile.h"
 #include "print/Print_dialogs.h"
 #include "print/Print_install.h"
 #include "print_core/Print_list.h"
@@ -143,7 +146,7 @@ TEST_F(PrintWindows, AnUnwritablePdfGivesOneWarning)
     confirm_both();
     main->BitBtn_print->click();
     ASSERT_EQ(boxes.size(), 1u) << box_texts();
-    EXPECT_EQ(boxes[0].text, "Stampa non riuscita: /proc/no/such/folder/x.pdf");
+    EXPECT_EQ(boxes[0].text, "x.pdf\n" + Savefile_error_text(ENOENT));
 }
 
 TEST_F(PrintWindows, ClosingTheToolWindowsDuringThePreviewsPrintPrintsNothing)

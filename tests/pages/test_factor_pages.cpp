@@ -1,10 +1,15 @@
 // Factor pages: the application part by motor type and stored bytes, the handlers of the combos
 // and the label edit, the polarity check boxes and their copy, the CiA 402 page's first poll, and
 // the factor files of the open and save buttons.
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -366,6 +371,31 @@ TEST_F(FactorFileTest, SaveReportsOnlyAWrittenFileAndKeepsTheCurrentFolder)
     EXPECT_EQ(boxes[1].icon, MsgIcon::Warning);
     EXPECT_NE(boxes[1].text.find("b.ftl"), std::string::npos);
     EXPECT_EQ(QDir::currentPath(), cwd);
+    Frm_mdb_factor_destroy(1);
+}
+
+TEST_F(FactorFileTest, SaveOnAFolderOrAPipeSaysWhatStandsThere)
+{
+    LoadSettings();
+    open_archive();
+    ASSERT_TRUE(QDir().mkpath(path("x.ftl")));
+    ASSERT_EQ(::mkfifo(path("p.ftl").toLocal8Bit().constData(), 0600), 0);  // would block an open
+    const struct {
+        const char* file;
+        const char* text;
+    } rows[] = {{"x.ftl", "x.ftl\nis a folder"}, {"p.ftl", "p.ftl\nis not a regular file"}};
+    for (const auto& r : rows) {
+        boxes.clear();
+        script.names = {path(r.file)};
+        find<QPushButton>("BitBtn_save")->click();
+        ASSERT_EQ(boxes.size(), 1u) << r.file;
+        EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+        EXPECT_EQ(boxes[0].text, r.text);
+    }
+    EXPECT_TRUE(QFileInfo(path("x.ftl")).isDir());
+    EXPECT_TRUE(std::filesystem::is_fifo(path("p.ftl").toStdString()));
+    for (const char* name : {"x.ftl", "p.ftl"})
+        std::filesystem::remove(path(name).toStdString());
     Frm_mdb_factor_destroy(1);
 }
 

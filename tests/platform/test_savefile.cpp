@@ -7,8 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "FullDisk.h"
+#include "platform/Msgbox.h"
 #include "platform/Savefile.h"
 
 namespace fs = std::filesystem;
@@ -75,11 +78,27 @@ TEST(Savefile, AFolderOrOtherFileInTheWayIsNamedAndKept)
         {"x.ivt", EISDIR, {"è una cartella", "is a folder", "est un dossier"}},
         {"p.ivt", EINVAL, {"non è un file regolare", "is not a regular file", "n'est pas un fichier ordinaire"}},
     };
+    std::vector<MsgRequest> boxes;
+    const MsgSink previous = Msgbox_set_sink([&boxes](const MsgRequest& m) {
+        boxes.push_back(m);
+        return MsgOk;
+    });
     for (const auto& r : rows) {
         EXPECT_EQ(Savefile_write(dir.file(r.name), data.data(), data.size()), r.err) << r.name;
-        for (unsigned l = 0; l < 3; ++l)
+        for (unsigned l = 0; l < 3; ++l) {
             EXPECT_EQ(Savefile_failure_text(dir.file(r.name), r.err, l), r.text[l]) << r.name;
+            boxes.clear();
+            EXPECT_FALSE(Savefile_write_or_warn(dir.file(r.name), data.data(), data.size(), l));
+            ASSERT_EQ(boxes.size(), 1u) << r.name;
+            EXPECT_EQ(boxes[0].icon, MsgIcon::Warning);
+            EXPECT_EQ(boxes[0].title, Msgbox_title(l));
+            EXPECT_EQ(boxes[0].text, r.name + ("\n" + std::string(r.text[l])));
+        }
     }
+    boxes.clear();
+    EXPECT_TRUE(Savefile_write_or_warn(dir.file("a.ivt"), data.data(), data.size(), 1));
+    EXPECT_TRUE(boxes.empty());
+    Msgbox_set_sink(previous);
     EXPECT_TRUE(fs::is_directory(dir.file("x.ivt")));
     EXPECT_TRUE(fs::is_fifo(dir.file("p.ivt")));
     EXPECT_EQ(Savefile_failure_text(dir.file("none"), ENOSPC, 0), Savefile_error_text(ENOSPC));

@@ -511,7 +511,7 @@ void save_clicked(const FactorTwin& t)
         return;
     const int err = Factor_tool_save_file(name.toStdString(), rec_of(ctx));
     if (err != 0) {
-        message(MsgIcon::Warning, QFileInfo(name).fileName() + "\n" + QString::fromStdString(Savefile_error_text(err)));
+        Savefile_warn(name.toStdString(), err, Lang_index());
         return;
     }
     message(MsgIcon::Information, tr3(SAVED));
