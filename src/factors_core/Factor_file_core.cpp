@@ -30,7 +30,8 @@ bool Factor_tool_read_file(const std::filesystem::path& name, uint8_t* buf, std:
     std::vector<uint8_t> bytes;
     if (buf == nullptr || Savefile_read(name, bytes, size) != 0)
         return false;
-    std::memcpy(buf, bytes.data(), bytes.size());
+    if (!bytes.empty())  // an empty file leaves no buffer to copy from
+        std::memcpy(buf, bytes.data(), bytes.size());
     if (out != nullptr)
         *out = bytes.size();
     return DataFile_xor(bytes.data(), bytes.size()) == 0;

@@ -28,6 +28,9 @@ constexpr int TIMER_MS = 5;
 constexpr int HANDLE_SIZE = 20;
 constexpr double TICK_ZERO = 1e-16;
 constexpr double POINT_LIMIT = 1048576.0;
+// The value tick rule's step exceeds 0.2 x range / max(labels, 10), and a plot has fewer than 1e9
+// labels: from this range on the step is a normal double.
+constexpr double MIN_RANGE = std::numeric_limits<double>::min() * 1e10;
 constexpr int MAX_LABELS = 100000;  // bound of every tick walk
 constexpr int MAX_DECADES = 400;    // more than a double's exponent range
 constexpr const char* SCI_FORMAT = "0.###e+";
@@ -105,7 +108,7 @@ TimeTrial time_trial(double start, double end, double step, int kind, int pixels
     if (t.first < start)
         t.first += step;
     const double last = std::trunc(end / step) * step;
-    const int e = int(std::floor(std::log10(step)));
+    const int e = Diagramx_int(std::floor(std::log10(step)));
     const bool fixed = std::abs(e) <= 3 && std::fabs(last) < 1000 && std::fabs(t.first) < 1000;
     r.ticks.first = t.first;
     r.ticks.step = step;
@@ -121,6 +124,18 @@ TimeTrial time_trial(double start, double end, double step, int kind, int pixels
 
 // ---- pure rules ----
 
+int Diagramx_int(double x)
+{
+    if (std::isnan(x))
+        return 0;
+    return int(std::trunc(std::clamp(x, -POINT_LIMIT, POINT_LIMIT)));
+}
+
+bool Diagramx_range_drawable(double range)
+{
+    return std::isfinite(range) && range >= MIN_RANGE;
+}
+
 void ChartChannelView::set_name(const QString& text) { copy_text(name, sizeof name, text); }
 void ChartChannelView::set_unit(const QString& text) { copy_text(unit, sizeof unit, text); }
 
@@ -133,12 +148,12 @@ ChartAxisTicks Diagramx_value_ticks(double maximum, double minimum, int n, const
 {
     ChartAxisTicks t;
     const double range = maximum - minimum;
-    if (!std::isfinite(range) || !(range > 0))
+    if (!Diagramx_range_drawable(range))
         return t;
     double step = std::pow(10.0, std::trunc(std::log10(range)));
     while (step > 0 && std::isfinite(step) && 10 * range / step < n)
         step *= 0.1;
-    if (!(step > 0) || !std::isfinite(step))
+    if (!(step >= std::numeric_limits<double>::min()) || !std::isfinite(step))
         return t;
     bool quarter = false;
     if (std::trunc(5 * range / step) <= n) {
@@ -153,11 +168,11 @@ ChartAxisTicks Diagramx_value_ticks(double maximum, double minimum, int n, const
     t.first = std::trunc(minimum / step) * step;
     if (t.first < minimum)
         t.first += step;
-    const int e = int(std::floor(std::log10(step)));
+    const int e = Diagramx_int(std::floor(std::log10(step)));
     const bool fixed = std::abs(e) <= 3 && std::fabs(maximum) < 1000 && std::fabs(t.first) < 1000;
     set_format(t, fixed ? fixed_format(e, quarter && step != std::trunc(step)) : QString(SCI_FORMAT));
     const double limit = std::min(std::trunc(range / step) + 1, double(MAX_LABELS));
-    t.widest = uint16_t(std::clamp(widest_label(t, tick_count(t, maximum, int(limit)), width), 0, 65535));
+    t.widest = uint16_t(std::clamp(widest_label(t, tick_count(t, maximum, Diagramx_int(limit)), width), 0, 65535));
     return t;
 }
 
@@ -585,8 +600,7 @@ struct Diagramx::Frame {
 
 bool Diagramx::channel_scale_ok(const ChartChannelView& c) const
 {
-    const double r = c.maximum - c.minimum;
-    return std::isfinite(r) && r > 0 && std::isfinite(c.minimum);
+    return Diagramx_range_drawable(c.maximum - c.minimum) && std::isfinite(c.minimum);
 }
 
 void Diagramx::Paint(ChartRegion* target, ChartViewSettings* vp)
@@ -690,7 +704,7 @@ void Diagramx::auto_scale(ChartViewSettings& v, uint32_t count)
             continue;
         }
         const double r = c.maximum - c.minimum;
-        if (r == 0) {
+        if (std::isfinite(r) && !Diagramx_range_drawable(r)) {
             c.maximum += 1;
             c.minimum -= 1;
         } else if (!c.fixed) {
@@ -757,8 +771,7 @@ namespace {
 // Pixel of a value on an axis of `pixels` over `range` from `low`, rounded; within +-limit.
 int axis_pixel(double value, double low, double range, int pixels)
 {
-    const double p = std::trunc(pixels * (value - low) / range + 0.5);
-    return int(std::clamp(p, -POINT_LIMIT, POINT_LIMIT));
+    return Diagramx_int(pixels * (value - low) / range + 0.5);
 }
 
 // Minor divisions of a step of step_px pixels: the first of 5, 4, 3, 2, 1 with parts of 8 pixels.
@@ -835,8 +848,7 @@ void Diagramx::draw_traces(Frame& f, ChartViewSettings& v)
             const double y = y0 - (value - c.minimum) * y_scale;
             if (!std::isfinite(x) || !std::isfinite(y))
                 continue;
-            const QPoint pt(int(std::trunc(std::clamp(x, -POINT_LIMIT, POINT_LIMIT) + 0.5)),
-                            int(std::trunc(std::clamp(y, -POINT_LIMIT, POINT_LIMIT) + 0.5)));
+            const QPoint pt(Diagramx_int(x + 0.5), Diagramx_int(y + 0.5));
             if (points.empty() || points.back() != pt)
                 points.push_back(pt);
         }

@@ -126,8 +126,15 @@ struct ChartRegion {
 // Text width of a label, pixels.
 using ChartTextWidth = std::function<int(const QString&)>;
 
+// A computed coordinate or count as an int: truncated towards zero, limited to +-1048576, NaN as 0.
+// Every conversion from double to int in the chart's painting goes through it.
+int Diagramx_int(double x);
+// True for a value range the chart can draw: finite and not below the smallest range the value tick
+// rule steps in normal doubles, whatever the plot height (so never zero or subnormal).
+bool Diagramx_range_drawable(double range);
+
 // Value tick rule: ticks of an axis from maximum to minimum with about n labels. A range that is
-// not finite and positive gives no ticks (step 0, empty format).
+// not drawable gives no ticks (step 0, empty format).
 ChartAxisTicks Diagramx_value_ticks(double maximum, double minimum, int n, const ChartTextWidth& width = {});
 // Time tick rule: the finest decade step, refined by 0.2, 0.25 and 0.5, whose labels fit the
 // pixels with s pixels between them. A span that is not finite and positive gives no ticks.

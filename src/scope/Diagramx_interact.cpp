@@ -320,7 +320,7 @@ void Diagramx::Scroll_update()
         scroll_bar->setEnabled(false);
         return;
     }
-    const int page = std::max(1, int(std::trunc(CHART_SCROLL_MAX * span / held)));
+    const int page = std::max(1, Diagramx_int(CHART_SCROLL_MAX * span / held));
     scroll_bar->setPageStep(page);
     scroll_bar->setRange(0, CHART_SCROLL_MAX - page);
     scroll_bar->setEnabled(true);
@@ -330,7 +330,7 @@ void Diagramx::Scroll_update()
     else if (view.time_start == 0)
         position = 0;
     else
-        position = int(std::clamp(std::trunc(CHART_SCROLL_MAX * view.time_start / held), 0.0, double(CHART_SCROLL_MAX)));
+        position = std::clamp(Diagramx_int(CHART_SCROLL_MAX * view.time_start / held), 0, CHART_SCROLL_MAX);
     scroll_bar->setValue(position);
     scroll_bar->setPageStep(page);
 }
@@ -384,8 +384,8 @@ void Diagramx::Overview_draw()
         if (positive(held) && std::isfinite(span) && std::isfinite(view.time_start)) {
             const double x0 = std::clamp(blue * view.time_start / held, 0.0, double(blue));
             const double x1 = std::clamp(blue * (view.time_start + span) / held, x0, double(blue));
-            const int gl = inner.left + int(x0);
-            const int gr = std::max(gl + 2, inner.left + int(x1));
+            const int gl = inner.left + Diagramx_int(x0);
+            const int gr = std::max(gl + 2, inner.left + Diagramx_int(x1));
             Graph_draw_button(c, {gl, inner.top, gr, inner.bottom}, clGreen, 0, 1, 0, AlignLeft, QString());
         }
         // Bracket with arrowheads under the bar, the held time at its ends.
@@ -447,7 +447,7 @@ bool cursor_fit(ChartCursor& c, double scale, int pixels)
         c.full_scale = scale;
         c.value = scale * (c.id == 1 ? 0.25 : 0.75);
     }
-    c.offset = int32_t(std::clamp(std::trunc(pixels * c.value / scale + 0.5), 0.0, double(pixels)));
+    c.offset = std::clamp(Diagramx_int(pixels * c.value / scale + 0.5), 0, pixels);
     return true;
 }
 
@@ -737,7 +737,7 @@ void Diagramx::Trigger_marks_draw()
         } else if (t > view.time_end) {
             mark_arrow(c, {right - 2, top + 12}, 1, 0);
         } else {
-            const int x = view.plot_left + int(std::trunc((t - view.time_start) * view.plot_width / span));
+            const int x = view.plot_left + Diagramx_int((t - view.time_start) * view.plot_width / span);
             if (x > view.plot_left && x < right) {
                 mark_line(c, {x, top}, {x, view.plot_bottom}, bg);
                 mark_label(c, {x, top + 8});
@@ -746,14 +746,14 @@ void Diagramx::Trigger_marks_draw()
     }
     const ChartChannelView& ch = view.channels[axis_channel(trigger_channel)];
     const double range = ch.maximum - ch.minimum;
-    if (!positive(range) || !std::isfinite(trigger_level))
+    if (!Diagramx_range_drawable(range) || !std::isfinite(trigger_level))
         return;
     if (trigger_level > ch.maximum) {
         mark_arrow(c, {view.plot_left + 12, top + 2}, 0, -1);
     } else if (trigger_level < ch.minimum) {
         mark_arrow(c, {view.plot_left + 12, view.plot_bottom - 2}, 0, 1);
     } else {
-        const int y = view.plot_bottom - int(std::trunc((trigger_level - ch.minimum) * view.plot_height / range + 0.5));
+        const int y = view.plot_bottom - Diagramx_int((trigger_level - ch.minimum) * view.plot_height / range + 0.5);
         mark_line(c, {view.plot_left, y}, {right - 1, y}, bg);
         mark_label(c, {view.plot_left + 8, y});
     }

@@ -152,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(Images, FactorFileImages,
                                            ImageCase{"LongerXorZero", 2, -1, true, false, false},
                                            ImageCase{"OneLongerXorZero", 1, -1, true, false, false},
                                            ImageCase{"ShorterXorZero", -1, -1, true, false, false},
-                                           ImageCase{"HeaderOnly", -80, -1, true, false, false}),
+                                           ImageCase{"HeaderOnly", -80, -1, true, false, false},
+                                           ImageCase{"Empty", -108, -1, false, false, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FactorFile, MissingOrUnnamedFileLoadsNothingSilently)

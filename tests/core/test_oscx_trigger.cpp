@@ -227,6 +227,30 @@ TEST_F(ScopeTriggerTest, MarksFollowTheSettingsWithOneRedraw)
     EXPECT_EQ(chart.redraws, redraws);
 }
 
+TEST_F(ScopeTriggerTest, EachChangeOfTheMarksRedrawsTheChartOnce)
+{
+    ScopeCaptureOn.store(0);
+    ScopeTransferTick(chart);
+    const struct {
+        const char* name;
+        void (*change)();
+        ScopeChartMarks marks;
+    } cases[] = {
+        {"level", [] { ScopeSettings.marker[1] = 0.75f; }, {40000, 0, 1.5}},
+        {"pre-trigger", [] { ScopeSettings.marker[0] = 0.25f; }, {40000, 10000, 1.5}},
+        {"record length", [] { ScopeSettings.record_length = 1000; }, {1000, 250, 1.5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.change();
+        Scope_trigger_recompute();
+        const int redraws = chart.redraws;
+        ScopeTransferTick(chart);
+        EXPECT_TRUE(chart.marks == c.marks);
+        EXPECT_EQ(chart.redraws, redraws + 1);
+    }
+}
+
 TEST(ScopeTriggerCore, ConversionUsesTheCatalogueOfTheStart)
 {
     ScopeSignal rows[2] = {};

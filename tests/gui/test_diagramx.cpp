@@ -2,6 +2,7 @@
 // on a print target, zoom, pan, scroll, cursors, trigger marks and degenerate fields.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -137,11 +138,16 @@ TEST(ChartTicks, ValueRule)
     // Widest label over the ticks from the first up to the maximum.
     EXPECT_EQ(Diagramx_value_ticks(100, -100, 8, six_per_char()).widest, 4 * 6);  // "-100"
     // Ranges that are not finite and positive give no ticks, at once; so does a range whose
-    // step would shrink to nothing.
-    for (const auto& [max, min] : {std::pair{NaN, 0.0}, {-5.0, 5.0}, {1.0, 1.0}, {INFINITY, 0.0}, {1e-320, 0.0}}) {
-        const ChartAxisTicks t = Diagramx_value_ticks(max, min, 100000, six_per_char());
-        EXPECT_EQ(t.step, 0) << max;
-        EXPECT_EQ(t.format[0], '\0') << max;
+    // step would shrink to nothing, with many labels or with few (a subnormal range).
+    const struct {
+        double max, min;
+        int n;
+    } none[] = {{NaN, 0.0, 100000}, {-5.0, 5.0, 100000}, {1.0, 1.0, 100000}, {INFINITY, 0.0, 100000},
+                {1e-320, 0.0, 100000}, {1.5e-323, 0.0, 8}, {DBL_MAX, -DBL_MAX, 8}};
+    for (const auto& c : none) {
+        const ChartAxisTicks t = Diagramx_value_ticks(c.max, c.min, c.n, six_per_char());
+        EXPECT_EQ(t.step, 0) << c.max << " " << c.n;
+        EXPECT_EQ(t.format[0], '\0') << c.max << " " << c.n;
     }
 }
 
@@ -310,6 +316,8 @@ TEST_F(ChartTest, AutomaticScalesAndTimeRange)
         {{NaN, 2, INFINITY, 4, NaN}, 0, 0, 0, 4.1, 1.9},
         {{NaN, NaN}, 0, 0, 0, 1, -1},
         {{1, 2}, 1, NaN, 5, 1, -1},
+        {{0, 1.5e-323, 0}, 0, 0, 0, 1, -1},  // a subnormal range is widened as a zero one
+        {{1, 2}, 1, 1e-320, 0, 1, -1},
     };
     for (const auto& c : cases) {
         Diagramx& d = make(1, 100);
@@ -812,6 +820,51 @@ TEST_F(ChartTest, TriggerMarksShowArrowsOutsideTheView)
 }
 
 // ---- degenerate fields ----
+
+// Samples no drive sends but a file may hold: every pixel drawn from them is a finite int, on the
+// screen with its overlays and on a print target.
+TEST_F(ChartTest, DegenerateSamplesPaintOnScreenAndOnAPrintTarget)
+{
+    const struct {
+        const char* name;
+        double a, b;  // channel 0 alternates between them; channel 1 takes -a
+    } cases[] = {
+        {"subnormal range", 0.0, 1.5e-323},
+        {"NaN", NaN, NaN},
+        {"infinities", INFINITY, -INFINITY},
+        {"largest", DBL_MAX, DBL_MAX},
+        {"largest of both signs", DBL_MAX, -DBL_MAX},
+        {"largest and a subnormal", DBL_MAX, 4.9e-324},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Diagramx& d = make();
+        d.view.right_channel = 1;
+        d.time_cursors_shown = d.level_cursors_shown = d.trigger_shown = 1;
+        d.trigger_position = 5;
+        d.trigger_level = c.a;
+        for (int i = 0; i < 20; ++i) {
+            const double row[4] = {i % 2 ? c.b : c.a, -c.a, double(i), 1.0};
+            d.Add_sample(row, 4);
+        }
+        d.Redraw();
+        const int top = plot_top();
+        for (int i = 0; i < d.left_grid_count; ++i) {
+            EXPECT_GE(d.left_grid[i].pixel, top);
+            EXPECT_LE(d.left_grid[i].pixel, d.view.plot_bottom);
+        }
+        QImage page(800, 600, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        Canvas canvas(&page);
+        d.print_view = d.view;
+        d.print_target.canvas = &canvas;
+        d.print_target.width = 800;
+        d.print_target.height = 600;
+        d.Paint(&d.print_target, &d.print_view);
+        canvas.end();
+        EXPECT_GT(d.print_view.plot_width, 0);
+    }
+}
 
 TEST_F(ChartTest, DegenerateFieldsNeverHang)
 {

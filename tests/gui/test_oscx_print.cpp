@@ -1,6 +1,8 @@
 // Printing a chart: the print dialog, the page geometry on an image, displayed and complete
 // graphs, the preview's zoom, a PDF printed and read back, and a chart that goes away while the
 // dialog is open.
+#include <limits>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -41,6 +43,21 @@ protected:
         TForm_Oscx_load_dat& w = open_viewer();
         open_file(write("rec.dmg", recording(s, samples(1001))));
         return w;
+    }
+    // Prints the viewer's graph through its print dialog on the "PDF file" printer; false when the
+    // dialog did not come up.
+    bool print_to_pdf(TForm_Oscx_load_dat& w, const QString& pdf)
+    {
+        Filedlg_set_sink([pdf](const FileDialogSpec& spec) { return spec.save ? pdf : QString(); });
+        bool ran = false;
+        when_modal<TForm_Oscx_Set_Print>(
+            [](TForm_Oscx_Set_Print* d) {
+                d->ComboBox_list_printer->setCurrentIndex(1);  // "PDF file"
+                d->BitBtn_print->click();
+            },
+            &ran);
+        w.BitBtn_printClick();
+        return ran;
     }
     // The page on an image at 96 ppi, margins 13 mm, origin 0.
     QImage page_image(Diagramx* chart)
@@ -185,16 +202,7 @@ TEST_F(OscxPrintTest, PrintedToPdf)
     TForm_Oscx_load_dat& w = loaded(s);
     Print_set_printer_source(PrinterSource{{"Laser"}, 0});
     const QString pdf = dir_.path() + "/trace.pdf";
-    Filedlg_set_sink([pdf](const FileDialogSpec& spec) { return spec.save ? pdf : QString(); });
-    bool ran = false;
-    when_modal<TForm_Oscx_Set_Print>(
-        [](TForm_Oscx_Set_Print* d) {
-            d->ComboBox_list_printer->setCurrentIndex(1);  // "PDF file"
-            d->BitBtn_print->click();
-        },
-        &ran);
-    w.BitBtn_printClick();
-    ASSERT_TRUE(ran);
+    ASSERT_TRUE(print_to_pdf(w, pdf));
     EXPECT_EQ(printpdf::info(pdf, "Pages"), "1");
     EXPECT_EQ(printpdf::info(pdf, "Title"), "Pendrix Data Print");
     const QString text = printpdf::page_text(pdf, 1);
@@ -212,6 +220,44 @@ TEST_F(OscxPrintTest, APdfThatCannotBeSavedKeepsTheOldFileWithOneWarning)
         Filedlg_set_sink([file](const FileDialogSpec& spec) { return spec.save ? file : QString(); });
         Oscx_print_job(&PrwDat, w.chart());
     });
+}
+
+// Recordings no drive writes but a file may hold (each channel alternates between two values):
+// they open, paint and print to a PDF; a subnormal range is drawn widened as a zero one.
+TEST_F(OscxPrintTest, DegenerateRecordingsOpenPaintAndPrint)
+{
+    constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+    constexpr double INF = std::numeric_limits<double>::infinity();
+    constexpr double MAX = std::numeric_limits<double>::max();
+    const struct {
+        const char* name;
+        double values[SCOPE_CHANNELS][2];
+        double left_range;  // of channel 0; 0: not checked
+    } cases[] = {
+        {"subnormal range", {{0.0, 1.5e-323}, {1, 2}, {1, 2}, {1, 2}}, 2},
+        {"not finite", {{NaN, NaN}, {INF, INF}, {-INF, -INF}, {NaN, INF}}, 2},
+        {"largest", {{MAX, MAX}, {-MAX, -MAX}, {MAX, -MAX}, {0.0, 4.9e-324}}, 0},
+    };
+    Print_set_printer_source(PrinterSource{{"Laser"}, 0});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<double> rows;
+        for (int i = 0; i < 100; ++i)
+            for (const auto& channel : c.values)
+                rows.push_back(channel[i % 2]);
+        TForm_Oscx_load_dat& w = open_viewer();
+        open_file(write("degenerate.dmg", recording(settings(), rows)));
+        ASSERT_EQ(w.chart()->Sample_count(), 100u);
+        if (c.left_range != 0) {
+            const ChartChannelView& ch = w.chart()->view.channels[0];
+            EXPECT_EQ(ch.maximum - ch.minimum, c.left_range);
+        }
+        const QString pdf = dir_.path() + "/degenerate.pdf";
+        QFile::remove(pdf);
+        ASSERT_TRUE(print_to_pdf(w, pdf));
+        EXPECT_EQ(printpdf::info(pdf, "Pages"), "1");
+        EXPECT_EQ(message_texts(), "");
+    }
 }
 
 TEST_F(OscxPrintTest, ChartGoneWhileTheDialogIsOpen)

@@ -1,6 +1,7 @@
 // Boot-loader flash against the simulator's boot personality on a pseudo-terminal: the whole run,
-// read-back verify, a silent drive, a refused bit rate, missing boot-loader files, leaving in the
-// middle of a run and a late acknowledgement; the checksum and wait rules as tables.
+// read-back verify (also of an image one byte past its reads), a silent drive, a refused bit rate,
+// missing boot-loader files, leaving in the middle of a run and a late acknowledgement; the
+// checksum and wait rules as tables.
 #include <unistd.h>
 
 #include <filesystem>
@@ -135,6 +136,15 @@ protected:
         return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), pred));
     }
     static bool is_read(const SimBootEntry& e) { return e.bytes.size() == 12 && e.bytes[0] == 0x52; }
+    // The read commands sent, a repeated try once.
+    std::vector<std::string> distinct_reads() const
+    {
+        std::vector<std::string> reads;
+        for (const auto& e : sent())
+            if (is_read(e) && (reads.empty() || reads.back() != hex(e.bytes)))
+                reads.push_back(hex(e.bytes));
+        return reads;
+    }
     static bool is_sync(const SimBootEntry& e) { return e.bytes == SimBytes{0, 0, 0}; }
     std::vector<FlashLineEvent> events()
     {
@@ -231,15 +241,24 @@ TEST_F(FlashBoot, VerifyReadsTheImageBackInPiecesOf2048)
 {
     start(true);
     ASSERT_TRUE(wait_until([&] { return run_ended(); }, RUN_MS));
-    std::vector<std::string> reads;  // a repeated try once
-    for (const auto& e : sent())
-        if (is_read(e) && (reads.empty() || reads.back() != hex(e.bytes)))
-            reads.push_back(hex(e.bytes));
+    const std::vector<std::string> reads = distinct_reads();
     ASSERT_EQ(reads.size(), 4u) << joined(reads);
     EXPECT_EQ(reads[0], "52 09 01 00 00 00 00 00 00 08 00 9C");
     EXPECT_EQ(reads[1], "52 09 01 00 00 08 00 00 00 08 00 94");
     EXPECT_TRUE(FlashRun.result2.load() & FlashResult2::VerifyDone);
     EXPECT_EQ(FlashProgressCount.load(), FlashProgressMax.load());
+}
+
+TEST_F(FlashBoot, VerifyReadsTheLastByteOfAnImageOneByteLongerThanItsReads)
+{
+    image_ = pattern(0x2001);
+    load_image(image_);
+    start(true);
+    ASSERT_TRUE(wait_until([&] { return run_ended(); }, RUN_MS));
+    const std::vector<std::string> reads = distinct_reads();
+    ASSERT_EQ(reads.size(), 5u) << joined(reads);
+    EXPECT_EQ(reads[4], "52 09 01 00 00 20 00 00 00 00 01 83");  // the byte at 0x2000 alone
+    EXPECT_TRUE(FlashRun.result2.load() & FlashResult2::VerifyDone);
 }
 
 TEST_F(FlashBoot, AFlippedByteStopsTheVerifyWithTheMismatchShown)

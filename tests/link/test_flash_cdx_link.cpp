@@ -1,6 +1,7 @@
 // Container download against the simulator's container boot program: the frames of a whole run,
 // the boot request to a running drive, an incompatible drive, a drive that never enters its boot
-// program, a page reply held past the time-out and a refused page.
+// program, a page reply held past the time-out, the quiet line after a repeated page and a refused
+// page.
 #include <unistd.h>
 
 #include <filesystem>
@@ -217,6 +218,39 @@ TEST_F(CdxDownloadRun, ALatePageReplyCountsForItsOwnPageOnly)
     });
     ASSERT_NE(last_reply, log.rend());
     EXPECT_GT(last_reply->end, last_page->end);
+}
+
+TEST_F(CdxDownloadRun, ARepeatedPageLeavesTheLineQuietForOneTimeOutAfterItsAnswer)
+{
+    sim->set_cdx_boot_program(true);
+    load(4, 0xC0458);
+    const auto timeout = std::chrono::milliseconds(Seriale_timeout_for(57600));
+    sim->add_fault(SimFault::late(static_cast<int>(timeout.count()) + 40).on(2).after(3));  // page 2 repeated
+    start();
+    ASSERT_TRUE(wait_until([&] { return finished(); }, RUN_MS));
+    expect_pages_received();
+    EXPECT_EQ(FlashRun.current_page.load(), 4u);
+    // Page 2's first try is answered late, the repeat at once after it, and the PC takes the first
+    // of the two that reaches it. Nothing goes out for one reply time-out after the earlier one.
+    const auto log = sim->log();
+    const std::string page2 = page_frame(2);
+    const auto is_page2 = [&](const SimLogEntry& e) {
+        return e.dir == SimLogEntry::Request && sim_hex(e.bytes) == page2;
+    };
+    const auto first = std::find_if(log.begin(), log.end(), is_page2);
+    ASSERT_NE(first, log.end());
+    const auto repeat = std::find_if(first + 1, log.end(), is_page2);
+    ASSERT_NE(repeat, log.end());
+    const auto late_answer = std::find_if(log.begin(), log.end(), [&](const SimLogEntry& e) {
+        return e.dir == SimLogEntry::Reply && e.cmd == 2 && e.end > first->end;
+    });
+    ASSERT_NE(late_answer, log.end());
+    const auto next = std::find_if(log.begin(), log.end(), [&](const SimLogEntry& e) {
+        return e.dir == SimLogEntry::Request && e.start > repeat->end;
+    });
+    ASSERT_NE(next, log.end());
+    EXPECT_EQ(sim_hex(next->bytes), page_frame(3));
+    EXPECT_GE(next->start - late_answer->end, timeout - std::chrono::milliseconds(1));
 }
 
 TEST_F(CdxDownloadRun, ASilentDriveIsReconnectedAndTheRunStartsAgainFromPageZero)
