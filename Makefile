@@ -1,6 +1,6 @@
 # Two entry points: `make run` (builds the program alone) and `make test` (builds and runs everything).
 # Both install missing Debian packages first (as root).
-PACKAGES := qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make fonts-dejavu-core fonts-liberation libfontconfig-dev poppler-utils
+PACKAGES := qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make ninja-build lld fonts-dejavu-core fonts-liberation libfontconfig-dev poppler-utils
 BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -20,8 +20,10 @@ deps:
 	  fi; \
 	fi
 
+# A new build folder uses Ninja (it builds the units of a layer while the layers below it still
+# link); one made earlier keeps its generator.
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) $(if $(wildcard $(BUILD)/CMakeCache.txt),,-G Ninja) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 # Everything: the program, the tests and the benchmarks.
 build: configure
