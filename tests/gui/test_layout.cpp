@@ -5,14 +5,15 @@
 
 #include <QAbstractItemView>
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QLayout>
 #include <QPaintEngine>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QStyleOptionButton>
 #include <QTableView>
+#include <QTreeWidgetItemIterator>
 
+#include <functional>
+#include <memory>
 #include <set>
 
 #include "drivedata/Globvar.h"
@@ -269,16 +270,23 @@ void check_cut_texts(QWidget* root, std::vector<std::string>& faults)
 }
 
 // Processes what showing and a change of language posted (fits, then the layouts up to the window,
-// one level a round).
-void settle()
+// a level a round) until the geometry and minimum size of root's widgets stay the same for two rounds.
+void settle(const QWidget* root)
 {
-    for (int i = 0; i < 12; ++i)
+    std::vector<QRect> last;
+    for (int round = 0, same = 0; round < 100 && same < 2; ++round) {
         QCoreApplication::processEvents();
+        std::vector<QRect> now;
+        for (const QWidget* w : root->window()->findChildren<QWidget*>())
+            now.insert(now.end(), {w->geometry(), QRect(QPoint(), w->minimumSizeHint())});
+        same = now == last ? same + 1 : 0;
+        last = std::move(now);
+    }
 }
 
 std::vector<std::string> faults_of(QWidget* root)
 {
-    settle();
+    settle(root);
     std::vector<std::string> faults;
     check_pictures(root, faults);
     check_overlaps(root, faults);
@@ -297,15 +305,8 @@ protected:
         Tools_install();
         Print_install();
         Flashsh7047_register();
-        Oscx_register_windows([](OscxWindow w, OscxWindowFactory make) {
-            if (w == OscxWindow::Set)
-                Toolwin_register(ToolWin::OscxSet, make);
-            if (w == OscxWindow::LoadDat)
-                Toolwin_register(ToolWin::OscxLoadDat, make);
-            if (w == OscxWindow::PrintPreview)
-                Toolwin_register(ToolWin::OscxPrintPreview, make);
-        });
         Oscx_register_window();
+        Oscx_register_windows([this](OscxWindow w, OscxWindowFactory make) { scope_windows_[int(w)] = make; });
         open_window();
     }
     void TearDown() override
@@ -382,18 +383,24 @@ protected:
                " " + screen + " lang " + std::to_string(language) + ": ";
     }
 
-    // Each window, opened anew in every language.
-    void check_windows(std::initializer_list<ToolWin> kinds)
+    using Opener = std::function<QWidget*(QWidget* parent)>;
+    static Opener tool(ToolWin kind)
     {
-        for (ToolWin kind : kinds) {
+        return [kind](QWidget* parent) { return Toolwin_create(kind, parent); };
+    }
+    Opener scope(OscxWindow w) const { return scope_windows_[int(w)]; }
+
+    // Each window, opened anew in every language.
+    void check_windows(std::initializer_list<Opener> openers)
+    {
+        for (const Opener& open : openers) {
             for (uint8_t language : {0, 1, 2}) {
                 main->Menu_languageClick(language);
-                QWidget* w = Toolwin_create(kind, main.get());
-                ASSERT_NE(w, nullptr) << static_cast<int>(kind);
+                std::unique_ptr<QWidget> w(open(main.get()));
+                ASSERT_NE(w, nullptr);
                 w->show();
-                for (const std::string& f : faults_of(w))
+                for (const std::string& f : faults_of(w.get()))
                     faults.insert(w->objectName().toStdString() + " lang " + std::to_string(language) + ": " + f);
-                delete w;
             }
         }
     }
@@ -407,6 +414,9 @@ protected:
     }
 
     std::set<std::string> faults;
+
+private:
+    OscxWindowFactory scope_windows_[3] = {};
 };
 
 TEST_F(Layout, ModbusAndIoPages)
@@ -427,16 +437,18 @@ TEST_F(Layout, CanopenPages)
 
 TEST_F(Layout, ToolWindows)
 {
-    check_windows({ToolWin::TarPosSensorCk, ToolWin::TarPosSensor, ToolWin::AzzeraEncCk, ToolWin::AzzeraEnc,
-                   ToolWin::AzzeraEncAbs, ToolWin::TarCogCk, ToolWin::TarCog, ToolWin::CogDat, ToolWin::LoadMotor,
-                   ToolWin::PosQuoteTest});
+    check_windows({tool(ToolWin::TarPosSensorCk), tool(ToolWin::TarPosSensor), tool(ToolWin::AzzeraEncCk),
+                   tool(ToolWin::AzzeraEnc), tool(ToolWin::AzzeraEncAbs), tool(ToolWin::TarCogCk),
+                   tool(ToolWin::TarCog), tool(ToolWin::CogDat), tool(ToolWin::LoadMotor),
+                   tool(ToolWin::PosQuoteTest)});
     EXPECT_EQ(fault_list(), "");
 }
 
 TEST_F(Layout, ScopeFlashAndPrintWindows)
 {
-    check_windows({ToolWin::Oscx, ToolWin::OscxSet, ToolWin::OscxPID, ToolWin::OscxLoadDat, ToolWin::OscxPrintPreview,
-                   ToolWin::FlashSH, ToolWin::SetPrint, ToolWin::PrinterData, ToolWin::PrintPreview});
+    check_windows({tool(ToolWin::Oscx), scope(OscxWindow::Set), tool(ToolWin::OscxPID), scope(OscxWindow::LoadDat),
+                   scope(OscxWindow::PrintPreview), tool(ToolWin::FlashSH), tool(ToolWin::SetPrint),
+                   tool(ToolWin::PrinterData), tool(ToolWin::PrintPreview)});
     EXPECT_EQ(fault_list(), "");
 }
 
