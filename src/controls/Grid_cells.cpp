@@ -1,7 +1,5 @@
 #include "controls/Grid_cells.h"
 
-#include "controls/Fit_later.h"
-
 #include <QHeaderView>
 #include <QPainter>
 #include <QPointer>
@@ -10,6 +8,8 @@
 
 #include <algorithm>
 #include <utility>
+
+#include "controls/Fit_later.h"
 
 namespace {
 
