@@ -60,7 +60,9 @@ void Graph_draw_text_rect(Canvas& canvas, const DrawRect& r, uint8_t align, cons
     if (!canvas.active())
         return;
     const int y = r.top + half_floor(r.height() - canvas.text_height());
-    const int x = aligned_x(r.left, r.right, canvas.text_width(text), align);
+    const int width = canvas.text_width(text);
+    const int x = aligned_x(r.left, r.right, width, align);
+    canvas.text_overflow = std::max(canvas.text_overflow, width - r.width());
     p->save();
     p->setClipRect(r.to_qrect(), p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     canvas.fill_rect(r);

@@ -94,6 +94,8 @@ public:
     QPen pen{Qt::black, 1, Qt::SolidLine};
     QFont font;
     QColor font_colour{Qt::black};
+    // How far the widest text that Graph_draw_text_rect drew ran beyond its rectangle (0: none).
+    int text_overflow = 0;
 
 private:
     void apply_pen_brush();

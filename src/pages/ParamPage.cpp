@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+#include "controls/Utx_combo.h"
 #include "controls/Utxgraph.h"
 #include "drivedata/Globvar.h"
 #include "link/Serrx.h"
@@ -517,6 +518,7 @@ void ParamPage::build_frame(uint8_t ctx, QWidget* parent)
     connect_bits(ctx);
     for (uint16_t i = 0; i < spec_.field_count && i < MAX_FIELDS && panels[i] != nullptr; ++i)
         edits_[ctx][i] = EDIT_MAKERS[static_cast<int>(spec_.fields[i].type)].make(spec_.fields[i], panels[i], ctx);
+    Utx_fit_texts(frame);
     if (panel != nullptr)
         panel->adjustSize();
     frame->adjustSize();

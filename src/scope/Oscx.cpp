@@ -24,6 +24,7 @@
 
 #include "controls/FlowPanel.h"
 #include "controls/Graph_draw.h"
+#include "controls/Utx_combo.h"
 #include "link/Sertx.h"
 #include "scope/Diagramx.h"
 #include "scope/Oscx_chart.h"
@@ -111,6 +112,7 @@ TForm_Oscx::TForm_Oscx(QWidget* parent) : QMainWindow(parent)
     port_ = std::make_unique<ScopeDiagramxChart>([this] { return chart_.get(); },
                                                  [this] { Oscx_draw_cmp_status(0); });
     FormCreate();
+    Utx_fit_texts(this);
 }
 
 TForm_Oscx::~TForm_Oscx()

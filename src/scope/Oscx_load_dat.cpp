@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "controls/FlowPanel.h"
+#include "controls/Utx_combo.h"
 #include "platform/Msgbox.h"
 #include "scope/Diagramx.h"
 #include "scope/Oscx.h"
@@ -187,6 +188,7 @@ TForm_Oscx_load_dat::TForm_Oscx_load_dat(QWidget* parent) : QDialog(parent)
 {
     setObjectName("TForm_Oscx_load_dat");
     build();
+    Utx_fit_texts(this);
     // FormCreate
     Oscx_load_dat_defaults();
     ViewerChart = std::make_unique<Diagramx>(Panel_graph, SCOPE_CHANNELS, CHART_CAPACITY);

@@ -18,6 +18,7 @@
 
 #include "controls/FlowPanel.h"
 #include "controls/Graph_draw.h"
+#include "controls/Utx_combo.h"
 #include "drivedata/Busx.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
@@ -128,6 +129,7 @@ PageNode* const REGULATOR_PAGES[] = {&PageNode_pid_cor, &PageNode_pid_vel, &Page
 TForm_Oscx_PID::TForm_Oscx_PID(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     FormCreate();
+    Utx_fit_texts(this);
 }
 
 TForm_Oscx_PID::~TForm_Oscx_PID()

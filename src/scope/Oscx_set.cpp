@@ -18,6 +18,7 @@
 
 #include "controls/Graph_draw.h"
 #include "controls/Grid_cells.h"
+#include "controls/Utx_combo.h"
 #include "drivedata/Globvar.h"
 #include "platform/Msgbox.h"
 #include "scope/Oscx.h"
@@ -110,6 +111,7 @@ TForm_Oscx_Set::TForm_Oscx_Set(QWidget* parent) : QDialog(parent)
     setObjectName("TForm_Oscx_Set");
     build();
     FormCreate();
+    Utx_fit_texts(this);
 }
 
 TForm_Oscx_Set::~TForm_Oscx_Set() = default;

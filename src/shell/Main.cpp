@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include "controls/Graph_draw.h"
+#include "controls/Utx_combo.h"
 #include "drivedata/Busx.h"
 #include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
@@ -162,6 +163,7 @@ TForm_main::TForm_main(QWidget* parent) : QMainWindow(parent)
 
     build_menus();
     build_body();
+    Utx_fit_texts(this);
     Timer_com = new QTimer(this);
     Timer_com->setObjectName("Timer_com");
     Timer_com->setInterval(TIMER_MS);
@@ -422,7 +424,10 @@ void TForm_main::build_monitor()
     Panel_taglia_drive_str = make_panel(g, "Panel_taglia_drive_str", "Taglia", false);
     Panel_taglia_drive = make_panel(g, "Panel_taglia_drive", "-----", true);
     Panel_crtl_type_str = make_panel(g, "Panel_crtl_type_str", "Modo", false);
-    Panel_crtl_type = make_panel(g, "Panel_crtl_type", "", true);
+    Panel_crtl_type = new QFrame(g);  // a panel whose two texts (bus, mode) size it
+    Panel_crtl_type->setObjectName("Panel_crtl_type");
+    Panel_crtl_type->setFrameShape(QFrame::Panel);
+    Panel_crtl_type->setFrameShadow(QFrame::Sunken);
     Panel_str_speed = make_panel(g, "Panel_str_speed", "Velocità", false);
     Panel_speed = make_panel(g, "Panel_speed", "-----", true);
     Panel_vel_unit_mis = make_panel(g, "Panel_vel_unit_mis", "rpm", false);

@@ -14,6 +14,7 @@ class QActionGroup;
 class QCheckBox;
 class QComboBox;
 class QDate;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -209,7 +210,7 @@ public:
     QLabel* Panel_taglia_drive_str = nullptr;
     QLabel* Panel_taglia_drive = nullptr;
     QLabel* Panel_crtl_type_str = nullptr;
-    QLabel* Panel_crtl_type = nullptr;
+    QFrame* Panel_crtl_type = nullptr;
     QLabel* Panel_str_speed = nullptr;
     QLabel* Panel_speed = nullptr;
     QLabel* Panel_vel_unit_mis = nullptr;

@@ -392,6 +392,8 @@ void Tree_apply_family_pages(QTreeWidget* tree, bool second_family)
 
 namespace {
 
+// A page takes its preferred height at the top of the area, or the whole height when it expands
+// vertically (a page that fills the rest of the window).
 class PageHost : public QWidget {
 public:
     PageHost()
@@ -399,7 +401,6 @@ public:
         setObjectName("ScrollBox_Menu_host");
         auto* column = new QVBoxLayout(this);
         column->setContentsMargins(0, 0, 0, 0);
-        column->addStretch(1);
     }
 
 protected:
@@ -408,8 +409,10 @@ protected:
         if (e->type() == QEvent::ChildPolished) {
             auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(e)->child());
             auto* column = static_cast<QVBoxLayout*>(layout());
-            if (child != nullptr && !child->isWindow() && column->indexOf(child) < 0)
-                column->insertWidget(column->count() - 1, child);
+            if (child != nullptr && !child->isWindow() && column->indexOf(child) < 0) {
+                const bool fills = (child->sizePolicy().verticalPolicy() & QSizePolicy::ExpandFlag) != 0;
+                column->addWidget(child, fills ? 1 : 0, fills ? Qt::Alignment() : Qt::AlignTop);
+            }
         }
         return QWidget::event(e);
     }

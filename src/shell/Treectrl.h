@@ -108,7 +108,8 @@ void Tree_apply_family_pages(QTreeWidget* tree, bool second_family);
 
 // The page area of a window: group box "GroupBox_dati_drive" holding the scroll area
 // "ScrollBox_Menu", whose host "ScrollBox_Menu_host" is the parent handed to PageCreate. A page
-// frame created in the host joins its layout, above the closing stretch.
+// frame created in the host joins its layout: at the top with its preferred height, or with the
+// host's whole height when its vertical size policy expands (a page that fills the area).
 struct PageArea {
     QGroupBox* group;
     QScrollArea* scroll;

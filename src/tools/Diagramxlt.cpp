@@ -19,6 +19,8 @@ ChartOptions light_options()
 DiagramxLt::DiagramxLt(QWidget* parent_widget, uint8_t count, uint32_t cap)
     : Diagramx(parent_widget, count, cap, light_options())
 {
+    if (plot_image)
+        plot_image->show();  // a child made on a shown window stays hidden until shown
 }
 
 void DiagramxLt::Set_sample_at(const double* values, uint8_t count, uint32_t index)

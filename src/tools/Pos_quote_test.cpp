@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "controls/Graph_draw.h"
+#include "controls/Utx_combo.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
 #include "link/Busctrl_steps.h"
@@ -593,6 +594,7 @@ void TForm_pos_quote_test::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (!shown_) {
         shown_ = true;
+        Utx_fit_texts(this);
         FormShow();
     }
 }

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "controls/Graph_draw.h"
+#include "controls/Utx_combo.h"
 #include "drivedata/Globvar.h"
 #include "platform/Msgbox.h"
 #include "shell/Main.h"
@@ -192,6 +193,7 @@ void ToolDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (!shown_) {
         shown_ = true;
+        Utx_fit_texts(this);
         FormShow();
     }
 }

@@ -391,3 +391,31 @@ TEST(GridCells, HeaderIsRowZeroAndTheRowsFollowIt)
     EXPECT_EQ(Grid_draw_rect(QRect(5, 6, 10, 20)).right, 15);
     EXPECT_EQ(Grid_draw_rect(QRect(5, 6, 10, 20)).bottom, 26);
 }
+
+// A painted text wider than its cell widens the column after the paint (header and cells alike);
+// the columns to its right move, a column whose texts fit keeps its width.
+TEST(GridCells, AColumnGrowsToThePaintedTextItCut)
+{
+    gui_app();
+    QTableWidget grid(2, 3);
+    const QString texts[3] = {"1", "a text longer than its column", "2"};
+    const GridCellPaint paint = [&](Canvas& canvas, const DrawRect& r, int row, int column, bool) {
+        DrawRect inner = r;
+        inner.right -= 4;  // as the windows leave a margin
+        Graph_draw_text_rect(canvas, inner, AlignRight, row == 0 && column == 1 ? "Header" : texts[column]);
+    };
+    grid.setHorizontalHeader(Grid_cell_header(paint, &grid));
+    grid.setItemDelegate(Grid_cell_delegate(paint, 1, &grid));
+    for (int c = 0; c < 3; ++c)
+        grid.setColumnWidth(c, 40);
+    grid.resize(600, 200);
+    grid.show();
+    QImage image(grid.size(), QImage::Format_RGB32);
+    grid.render(&image);
+    QCoreApplication::processEvents();
+    Canvas measure(&image);
+    EXPECT_EQ(grid.columnWidth(1), measure.text_width(texts[1]) + 4);
+    EXPECT_EQ(grid.columnWidth(0), 40);
+    EXPECT_EQ(grid.columnWidth(2), 40);
+    EXPECT_EQ(grid.columnViewportPosition(2), grid.columnViewportPosition(1) + grid.columnWidth(1));
+}

@@ -1,7 +1,11 @@
-// Copying a combo box: items, data and selection, the source left as it was.
+// Copying a combo box (items, data and selection, the source left as it was) and fitting one to its
+// items.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
+
+#include <algorithm>
 
 #include "controls/Utx_combo.h"
 #include "gui_app.h"
@@ -32,4 +36,28 @@ TEST(UtxCopyCombo, ReplacesItemsDataAndSelection)
     Utx_copy_combo(&src, nullptr);
     Utx_copy_combo(&src, &src);
     EXPECT_EQ(src.count(), 3);
+}
+
+// A fitted combo is as wide as its longest item, after each refill, and never narrower than the
+// width it was given.
+TEST(UtxComboFit, FollowsTheLongestItemAboveTheGivenWidth)
+{
+    gui_app();
+    QComboBox box;
+    box.setMinimumWidth(60);
+    box.addItems({"a", "b"});
+    Utx_combo_fit(&box);
+    EXPECT_EQ(box.minimumWidth(), std::max(60, box.sizeHint().width()));
+    const int given = box.minimumWidth();
+
+    box.clear();
+    box.addItems({"a", "an item much longer than the width the combo was given"});
+    QCoreApplication::processEvents();
+    const int text = box.fontMetrics().horizontalAdvance(box.itemText(1));
+    EXPECT_GT(box.minimumWidth(), text);
+    EXPECT_EQ(box.minimumWidth(), box.sizeHint().width());
+
+    box.removeItem(1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(box.minimumWidth(), given);
 }

@@ -95,6 +95,7 @@ void Control_set_build(const ControlSetUnit& u, ParamPage& page, uint8_t ctx, QV
 {
     built(u, ctx) = false;
     QWidget* frame = page.frame(ctx);
+    frame->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);  // the diagram fills the page area
     auto* bar = new QWidget(frame);
     bar->setObjectName(QStringLiteral("ControlBar1"));
     auto* bar_layout = new QVBoxLayout(bar);

@@ -1,0 +1,455 @@
+// What a user sees of every page and window, in the three languages: each picture shown at least
+// at its size, no two texts of one panel over each other, and no combo, drop-down list or grid
+// cutting its texts. Sizes come from font metrics and geometry, never from pixels.
+#include "main_fixture.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QLayout>
+#include <QPaintEngine>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QTableView>
+#include <QTreeWidgetItemIterator>
+
+#include <functional>
+#include <memory>
+#include <set>
+
+#include "drivedata/Globvar.h"
+#include "flash/Flashsh7047.h"
+#include "pages/Pages.h"
+#include "print/Print_install.h"
+#include "scope/Oscx.h"
+#include "scope/Oscx_set.h"
+#include "shell/Main_page_host.h"
+#include "shell/Toolwin.h"
+#include "tools/Tools.h"
+
+namespace {
+
+using namespace maintest;
+
+// ---- pictures ----
+
+constexpr int FILLS = -1;  // the parent's size less its siblings
+struct Picture {
+    const char* owner;  // objectName of the page frame or window
+    const char* name;   // the picture (the owner itself: the page in its page area)
+    int width;
+    int height;
+};
+const Picture PICTURES[] = {
+    {"TFrame_inout_control", "TFrame_inout_control", FILLS, FILLS},
+    {"TFrame_inout_control", "ScrollBox_Block", FILLS, FILLS},
+    {"TFrame_inout_control", "Image_block_control", FILLS, FILLS},
+    {"TFrame_mdb_control", "TFrame_mdb_control", FILLS, FILLS},
+    {"TFrame_mdb_control", "ScrollBox_Block", FILLS, FILLS},
+    {"TFrame_mdb_control", "Image_block_control", FILLS, FILLS},
+    {"TFrame_mdb_stm", "Image_block_control", 358, 367},
+    {"TFrame_cands402_stm", "Image_block_control", 358, 337},
+    {"TFrame_mdb_speed_rampe", "Image_ramp", FILLS, FILLS},
+    {"TForm_main", "Image_Input", FILLS, FILLS},
+    {"TForm_main", "Image_Output", FILLS, FILLS},
+    {"Form_tar_cog", "Image_rotor", 0, 162},
+    {"Form_tar_cog", "Diagramx_plot", FILLS, FILLS},
+    {"Form_cog_dat", "Diagramx_plot", FILLS, FILLS},
+    {"Form_tar_pos_sensor", "Image_rotor", 0, 162},
+    {"Form_Azzera_Enc", "Image_encoder_and_hall", 1, 1},
+    {"Form_Azzera_Enc", "Image_bar_current", 1, 1},
+    {"TForm_Oscx", "Diagramx_plot", FILLS, FILLS},
+    {"TForm_Oscx_load_dat", "Diagramx_plot", FILLS, FILLS},
+};
+
+// The room a child has in its parent: the parent's content less the visible siblings beside it
+// (above or below count in height, left or right in width) and the layout's gaps.
+QSize room_of(const QWidget* w)
+{
+    const QWidget* parent = w->parentWidget();
+    QRect r = parent->contentsRect();
+    int gap = 0;
+    if (const QLayout* l = parent->layout()) {
+        r = r.marginsRemoved(l->contentsMargins());
+        gap = std::max(0, l->spacing());
+    }
+    QSize room = r.size();
+    const QRect own = w->geometry();
+    for (const QWidget* s : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (s == w || s->isWindow() || !s->isVisible())
+            continue;
+        const QRect g = s->geometry();
+        if (g.right() >= own.left() && g.left() <= own.right())
+            room.rheight() -= g.height() + gap;
+        else if (g.bottom() >= own.top() && g.top() <= own.bottom())
+            room.rwidth() -= g.width() + gap;
+    }
+    return room;
+}
+
+void check_pictures(const QWidget* root, std::vector<std::string>& faults)
+{
+    for (const Picture& p : PICTURES) {
+        const QWidget* owner = root->objectName() == p.owner ? root : root->findChild<QWidget*>(p.owner);
+        if (owner == nullptr || !owner->isVisible())
+            continue;
+        const QWidget* w = std::string(p.name) == p.owner ? owner : owner->findChild<QWidget*>(p.name);
+        if (w == nullptr || !w->isVisible()) {
+            faults.push_back(std::string(p.name) + " not shown");
+            continue;
+        }
+        const QSize room = room_of(w);
+        const QSize need(p.width == FILLS ? room.width() : p.width, p.height == FILLS ? room.height() : p.height);
+        const auto size = [](QSize z) { return std::to_string(z.width()) + "x" + std::to_string(z.height()); };
+        if (w->width() < need.width() || w->height() < need.height())
+            faults.push_back(std::string(p.name) + " " + size(w->size()) + " < " + size(need));
+    }
+}
+
+// ---- texts over each other ----
+
+// Where a widget's text lies, in its parent's coordinates; empty for a widget without text. A
+// label's text is placed as the label aligns it, and may reach beyond the label.
+QRect text_rect(const QWidget* w)
+{
+    QRect r;
+    if (auto* l = qobject_cast<const QLabel*>(w)) {
+        if (l->text().isEmpty() || Qt::mightBeRichText(l->text()))
+            return {};
+        const int m = l->margin();
+        QRect cr = l->contentsRect().adjusted(m, m, -m, -m);
+        const QFontMetrics fm = l->fontMetrics();
+        int indent = l->indent();
+        if (indent < 0 && l->frameWidth() > 0)
+            indent = fm.horizontalAdvance(QLatin1Char('x')) / 2 - m;
+        const Qt::Alignment a = QStyle::visualAlignment(l->layoutDirection(), l->alignment());
+        if (indent > 0) {
+            if (a & Qt::AlignLeft)
+                cr.setLeft(cr.left() + indent);
+            if (a & Qt::AlignRight)
+                cr.setRight(cr.right() - indent);
+        }
+        r = fm.boundingRect(cr, int(a) | (l->wordWrap() ? Qt::TextWordWrap : 0), l->text());
+    } else if (auto* b = qobject_cast<const QAbstractButton*>(w)) {
+        if (b->text().isEmpty())
+            return {};
+        r = b->rect();
+        if (qobject_cast<const QCheckBox*>(b) != nullptr || qobject_cast<const QRadioButton*>(b) != nullptr) {
+            QStyleOptionButton opt;
+            opt.initFrom(b);
+            opt.text = b->text();
+            const bool check = qobject_cast<const QCheckBox*>(b) != nullptr;
+            const auto contents = check ? QStyle::SE_CheckBoxContents : QStyle::SE_RadioButtonContents;
+            r = b->style()->subElementRect(contents, &opt, b);
+            r.setWidth(std::min(r.width(), b->fontMetrics().horizontalAdvance(b->text()) + 4));
+        }
+    } else if (qobject_cast<const QComboBox*>(w) != nullptr) {
+        r = w->rect();
+    } else {
+        return {};
+    }
+    return r.translated(w->pos());
+}
+
+void check_overlaps(const QWidget* root, std::vector<std::string>& faults)
+{
+    std::vector<const QWidget*> panels{root};
+    for (const QWidget* w : root->findChildren<QWidget*>())
+        panels.push_back(w);
+    for (const QWidget* panel : panels) {
+        if (!panel->isVisible())
+            continue;
+        std::vector<std::pair<const QWidget*, QRect>> texts;
+        for (const QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!w->isVisible() || w->isWindow())
+                continue;
+            const QRect r = text_rect(w);
+            if (!r.isEmpty())
+                texts.emplace_back(w, r);
+        }
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            for (std::size_t j = i + 1; j < texts.size(); ++j)
+                if (texts[i].second.intersects(texts[j].second))
+                    faults.push_back(texts[i].first->objectName().toStdString() + " over " +
+                                     texts[j].first->objectName().toStdString());
+    }
+}
+
+// ---- texts cut ----
+
+// A paint engine that keeps the texts drawn through it which run out of the painter's clip or
+// were elided.
+class CutTexts : public QPaintEngine {
+public:
+    CutTexts() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawTextItem(const QPointF& p, const QTextItem& item) override
+    {
+        const QString text = item.text();
+        bool cut = text.contains(QChar(0x2026));
+        if (painter()->hasClipping()) {  // a text placed by whole pixels may pass by less than one
+            const QRectF clip = painter()->clipBoundingRect();
+            cut = cut || p.x() < clip.left() - 1 || p.x() + item.width() > clip.right() + 1;
+        }
+        if (cut)
+            texts.push_back(text.toStdString());
+    }
+    Type type() const override { return QPaintEngine::User; }
+
+    std::vector<std::string> texts;
+};
+
+class CutTextDevice : public QPaintDevice {
+public:
+    explicit CutTextDevice(QSize size) : size_(size) {}
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    std::vector<std::string>& texts() { return engine_.texts; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: return size_.width();
+        case PdmHeight: return size_.height();
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY: return 96;
+        case PdmDepth: return 32;
+        case PdmNumColors: return INT_MAX;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        default: return 0;
+        }
+    }
+
+private:
+    QSize size_;
+    mutable CutTexts engine_;
+};
+
+std::vector<std::string> cut_texts(QWidget* w)
+{
+    CutTextDevice device(w->size());
+    w->render(&device, QPoint(), QRegion(), QWidget::DrawChildren);
+    return device.texts();
+}
+
+void check_cut_texts(QWidget* root, std::vector<std::string>& faults)
+{
+    for (QComboBox* c : root->findChildren<QComboBox*>()) {
+        if (!c->isVisible())
+            continue;
+        for (const std::string& t : cut_texts(c))
+            faults.push_back(c->objectName().toStdString() + " cuts \"" + t + "\"");
+        // The drop-down list, shown a page of items at a time (the offscreen platform's notes on
+        // raising and grabbing for a popup are dropped).
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+        c->showPopup();
+        QAbstractItemView* list = c->view();
+        for (int i = 0; i < c->count();) {
+            const QModelIndex index = c->model()->index(i, c->modelColumn(), c->rootModelIndex());
+            list->scrollTo(index, QAbstractItemView::PositionAtTop);
+            for (const std::string& t : cut_texts(list->viewport()))
+                faults.push_back(c->objectName().toStdString() + " list cuts \"" + t + "\"");
+            i += std::max(1, list->viewport()->height() / std::max(1, list->sizeHintForIndex(index).height()));
+        }
+        c->hidePopup();
+        qInstallMessageHandler(previous);
+    }
+    for (QTableView* grid : root->findChildren<QTableView*>()) {
+        if (!grid->isVisible())
+            continue;
+        for (const std::string& t : cut_texts(grid))
+            faults.push_back(grid->objectName().toStdString() + " cuts \"" + t + "\"");
+    }
+}
+
+// Processes what showing and a change of language posted (fits, then the layouts up to the window,
+// a level a round) until the geometry and minimum size of root's widgets stay the same for two rounds.
+void settle(const QWidget* root)
+{
+    std::vector<QRect> last;
+    for (int round = 0, same = 0; round < 100 && same < 2; ++round) {
+        QCoreApplication::processEvents();
+        std::vector<QRect> now;
+        for (const QWidget* w : root->window()->findChildren<QWidget*>())
+            now.insert(now.end(), {w->geometry(), QRect(QPoint(), w->minimumSizeHint())});
+        same = now == last ? same + 1 : 0;
+        last = std::move(now);
+    }
+}
+
+std::vector<std::string> faults_of(QWidget* root)
+{
+    settle(root);
+    std::vector<std::string> faults;
+    check_pictures(root, faults);
+    check_overlaps(root, faults);
+    check_cut_texts(root, faults);
+    return faults;
+}
+
+// ---- the screens ----
+
+class Layout : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        Pages_install(Main_page_host());
+        Tools_install();
+        Print_install();
+        Flashsh7047_register();
+        Oscx_register_window();
+        Oscx_register_windows([this](OscxWindow w, OscxWindowFactory make) { scope_windows_[int(w)] = make; });
+        open_window();
+    }
+    void TearDown() override
+    {
+        leave_page();
+        MainWindowTest::TearDown();
+        for (int k = 0; k < static_cast<int>(ToolWin::Count); ++k)
+            Toolwin_unregister(static_cast<ToolWin>(k));
+        AccessFlags = 0;
+    }
+
+    void leave_page()
+    {
+        PageNode*& current = CurrentPageNode[0];
+        if (current != nullptr && current->PageDestroy != nullptr)
+            current->PageDestroy(0);
+        current = nullptr;
+    }
+    void open_page(PageNode* node)
+    {
+        leave_page();
+        CurrentPageNode[0] = node;
+        node->PageCreate(0, main->ScrollBox_Menu_host);
+    }
+    // The pages of the tree for a bus type, and the fixed pages the tree shows only with an access
+    // level or a family.
+    std::vector<PageNode*> pages_of(uint16_t bus)
+    {
+        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, bus);
+        BuildPageTree(0);
+        std::vector<PageNode*> nodes;
+        for (QTreeWidgetItemIterator it(main->TreeView_menu); *it; ++it)
+            if (PageNode* n = PageNodeOf(*it))
+                nodes.push_back(n);
+        for (PageNode* n : PageNodeTable)
+            if ((n->flags & (3u << PageFlag::BusClassShift)) == 0 &&
+                std::find(nodes.begin(), nodes.end(), n) == nodes.end())
+                nodes.push_back(n);
+        return nodes;
+    }
+
+    // The main window and the pages of the buses at a window size, in every language; the pages of a
+    // bus after the first are those it adds.
+    void check_pages(QSize size, std::initializer_list<uint16_t> buses)
+    {
+        main->resize(size);
+        std::set<PageNode*> seen;  // a later bus adds its own pages only
+        for (uint16_t bus : buses) {
+            const std::vector<PageNode*> nodes = pages_of(bus);
+            leave_page();
+            for (uint8_t language : {0, 1, 2}) {
+                main->Menu_languageClick(language);
+                for (const std::string& f : faults_of(main.get()))
+                    faults.insert(where(size, bus, "main window", language) + f);
+            }
+            for (PageNode* node : nodes) {
+                if (node->PageCreate == nullptr || !seen.insert(node).second)
+                    continue;
+                open_page(node);
+                for (uint8_t language : {0, 1, 2}) {
+                    main->Menu_languageClick(language);
+                    const auto frames = main->ScrollBox_Menu_host->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+                    for (QWidget* frame : frames)
+                        for (const std::string& f : faults_of(frame))
+                            faults.insert(where(size, bus, PageNodeText(node, 1), language) + f);
+                }
+            }
+        }
+        leave_page();
+    }
+    static std::string where(QSize size, uint16_t bus, const char* screen, uint8_t language)
+    {
+        return std::to_string(size.width()) + "x" + std::to_string(size.height()) + " bus " + std::to_string(bus) +
+               " " + screen + " lang " + std::to_string(language) + ": ";
+    }
+
+    using Opener = std::function<QWidget*(QWidget* parent)>;
+    static Opener tool(ToolWin kind)
+    {
+        return [kind](QWidget* parent) { return Toolwin_create(kind, parent); };
+    }
+    Opener scope(OscxWindow w) const { return scope_windows_[int(w)]; }
+
+    // Each window, opened anew in every language.
+    void check_windows(std::initializer_list<Opener> openers)
+    {
+        for (const Opener& open : openers) {
+            for (uint8_t language : {0, 1, 2}) {
+                main->Menu_languageClick(language);
+                std::unique_ptr<QWidget> w(open(main.get()));
+                ASSERT_NE(w, nullptr);
+                w->show();
+                for (const std::string& f : faults_of(w.get()))
+                    faults.insert(w->objectName().toStdString() + " lang " + std::to_string(language) + ": " + f);
+            }
+        }
+    }
+
+    std::string fault_list() const
+    {
+        std::string s;
+        for (const std::string& f : faults)
+            s += f + "\n";
+        return s;
+    }
+
+    std::set<std::string> faults;
+
+private:
+    OscxWindowFactory scope_windows_[3] = {};
+};
+
+TEST_F(Layout, ModbusAndIoPages)
+{
+    AccessFlags = 1;
+    check_pages(QSize(800, 560), {1, 0});
+    check_pages(QSize(1280, 800), {1, 0});
+    EXPECT_EQ(fault_list(), "");
+}
+
+TEST_F(Layout, CanopenPages)
+{
+    AccessFlags = 1;
+    check_pages(QSize(800, 560), {2});
+    check_pages(QSize(1280, 800), {2});
+    EXPECT_EQ(fault_list(), "");
+}
+
+TEST_F(Layout, ToolWindows)
+{
+    check_windows({tool(ToolWin::TarPosSensorCk), tool(ToolWin::TarPosSensor), tool(ToolWin::AzzeraEncCk),
+                   tool(ToolWin::AzzeraEnc), tool(ToolWin::AzzeraEncAbs), tool(ToolWin::TarCogCk),
+                   tool(ToolWin::TarCog), tool(ToolWin::CogDat), tool(ToolWin::LoadMotor),
+                   tool(ToolWin::PosQuoteTest)});
+    EXPECT_EQ(fault_list(), "");
+}
+
+TEST_F(Layout, ScopeFlashAndPrintWindows)
+{
+    check_windows({tool(ToolWin::Oscx), scope(OscxWindow::Set), tool(ToolWin::OscxPID), scope(OscxWindow::LoadDat),
+                   scope(OscxWindow::PrintPreview), tool(ToolWin::FlashSH), tool(ToolWin::SetPrint),
+                   tool(ToolWin::PrinterData), tool(ToolWin::PrintPreview)});
+    EXPECT_EQ(fault_list(), "");
+}
+
+}  // namespace
