@@ -53,9 +53,9 @@ struct ScopeBench {
     static void feed(int32_t raw, uint32_t n)
     {
         for (uint32_t i = 0; i < n; ++i) {
-            ScopeSample& s = ScopeSampleRing.slot[ScopeSampleRing.write_index.load()];
-            for (int32_t& v : s.ch)
-                v = raw + int32_t(i % 7);
+            ScopeRingSlot& s = ScopeSampleRing.slot[ScopeSampleRing.write_index.load()];
+            for (std::atomic<int32_t>& v : s.ch)
+                v.store(raw + int32_t(i % 7));
             Fz_cmp_ring_advance(1);
         }
     }

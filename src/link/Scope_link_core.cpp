@@ -50,18 +50,22 @@ void store_sample(const int32_t d[SCOPE_CHANNELS])
     ScopeSampleRingRec& ring = ScopeSampleRing;
     int32_t(&h)[3][SCOPE_CHANNELS] = ScopeStream.history;
     const uint32_t w = ring.write_index.load(std::memory_order_relaxed);
-    ScopeSample& slot = ring.slot[w];
+    ScopeRingSlot& slot = ring.slot[w];
     for (unsigned ch = 0; ch < SCOPE_CHANNELS; ++ch) {
         const int32_t x = Serrx_scope_rebuild(d[ch], h[0][ch], h[2][ch]);
         h[2][ch] = h[1][ch];
         h[1][ch] = h[0][ch];
         h[0][ch] = x;
-        slot.ch[ch] = x;
+        // Released: a copy that sees the new value also sees the write index at this slot.
+        slot.ch[ch].store(x, std::memory_order_release);
     }
+    // A full ring drops its oldest sample before the write index reaches it, unless the window
+    // has just taken it.
+    const uint32_t next = Fz_cmp_add_mod(w, 1, SCOPE_RING_SLOTS);
+    uint32_t oldest = next;
+    ring.read_index.compare_exchange_strong(oldest, Fz_cmp_add_mod(next, 1, SCOPE_RING_SLOTS),
+                                            std::memory_order_acq_rel, std::memory_order_acquire);
     Fz_cmp_ring_advance(1);
-    const uint32_t next = ring.write_index.load(std::memory_order_relaxed);
-    if (next == ring.read_index.load(std::memory_order_acquire))
-        ring.read_index.store(Fz_cmp_add_mod(next, 1, SCOPE_RING_SLOTS), std::memory_order_release);
 }
 
 }  // namespace
@@ -111,6 +115,26 @@ void Fz_cmp_ring_advance(uint32_t n)
 {
     std::atomic<uint32_t>& w = ScopeSampleRing.write_index;
     w.store((w.load(std::memory_order_relaxed) + n) % SCOPE_RING_SLOTS, std::memory_order_release);
+}
+
+bool Scope_ring_copy(uint32_t i, uint32_t w, ScopeSample& out)
+{
+    const ScopeRingSlot& slot = ScopeSampleRing.slot[i];
+    for (unsigned ch = 0; ch < SCOPE_CHANNELS; ++ch)
+        out.ch[ch] = slot.ch[ch].load(std::memory_order_acquire);
+    const uint32_t now = ScopeSampleRing.write_index.load(std::memory_order_acquire);
+    // The writer has filled the slots from w up to now and may be filling now itself.
+    return Fz_cmp_ring_distance(i, w, SCOPE_RING_SLOTS) > Fz_cmp_ring_distance(now, w, SCOPE_RING_SLOTS);
+}
+
+void Scope_ring_consumed(uint32_t from, uint32_t to)
+{
+    const uint32_t step = Fz_cmp_ring_distance(to, from, SCOPE_RING_SLOTS);
+    uint32_t r = from;
+    while (!ScopeSampleRing.read_index.compare_exchange_weak(r, to, std::memory_order_acq_rel,
+                                                             std::memory_order_acquire))
+        if (Fz_cmp_ring_distance(r, from, SCOPE_RING_SLOTS) >= step)
+            return;
 }
 
 void Fz_cmp_ring_reset()

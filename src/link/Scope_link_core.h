@@ -5,7 +5,9 @@
 //
 // Threads: only the receive thread writes the stream state and the ring's write index; the GUI
 // owns the read index (the receive thread pushes it on only when the ring is full) and asks for a
-// restart through ScopeStream.restart.
+// restart through ScopeStream.restart. The receive thread never waits for the GUI: a window that
+// falls a whole ring behind finds its slots rewritten, checks every copy it takes
+// (Scope_ring_copy) and never moves the read index back behind a push (Scope_ring_consumed).
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -35,12 +37,24 @@ struct ScopeSample {
     int32_t ch[SCOPE_CHANNELS];
 };
 
+// A slot the receive thread may rewrite while the window reads it.
+struct ScopeRingSlot {
+    std::atomic<int32_t> ch[SCOPE_CHANNELS];
+};
+
 struct ScopeSampleRingRec {
-    ScopeSample slot[SCOPE_RING_SLOTS];
+    ScopeRingSlot slot[SCOPE_RING_SLOTS];
     std::atomic<uint32_t> write_index{0};  // receive thread only
     std::atomic<uint32_t> read_index{0};   // GUI; pushed on by the writer when the ring is full
 };
 extern ScopeSampleRingRec ScopeSampleRing;
+
+// GUI: slot i as it stood when the write index was w (the caller's reading of it). False when the
+// receive thread has come round to the slot since: the copy may mix two samples.
+bool Scope_ring_copy(uint32_t i, uint32_t w, ScopeSample& out);
+// GUI: the read index moved on from `from` (where the caller found it) to `to`, unless the
+// receive thread pushed it at least as far meanwhile.
+void Scope_ring_consumed(uint32_t from, uint32_t to);
 
 uint32_t Fz_cmp_add_mod(uint32_t a, uint32_t b, uint32_t m);       // a + b, less m once
 uint32_t Fz_cmp_sub_mod(uint32_t a, uint32_t b, uint32_t m);       // a - b, plus m once

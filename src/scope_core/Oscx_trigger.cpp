@@ -24,27 +24,41 @@ constexpr uint32_t RING = SCOPE_RING_SLOTS;
 
 uint32_t read_index() { return ScopeSampleRing.read_index.load(std::memory_order_acquire); }
 uint32_t write_index() { return ScopeSampleRing.write_index.load(std::memory_order_acquire); }
-void set_read_index(uint32_t r) { ScopeSampleRing.read_index.store(r, std::memory_order_release); }
-const ScopeSample& slot(uint32_t i) { return ScopeSampleRing.slot[i]; }
+
+// What waits is dropped: the read index moved on to the write index.
+void drop_waiting()
+{
+    Scope_ring_consumed(read_index(), write_index());
+}
+
+// The sample in slot i, which precedes slot `end` (the write index was w): false when it is gone,
+// because the slots from `end` on hold newer ones up to w or the writer has come round to it since.
+bool copy_before(uint32_t i, uint32_t end, uint32_t w, ScopeSample& out)
+{
+    return Fz_cmp_ring_distance(i, end, RING) > Fz_cmp_ring_distance(w, end, RING) && Scope_ring_copy(i, w, out);
+}
 
 bool live_display()
 {
     return (ScopeSettings.trigger_flags & ScopeTrigger::FlagLive) != 0;
 }
 
-// The trigger channel's physical value in slot i.
-double trigger_value(uint32_t i)
+// The trigger channel's physical value of a sample.
+double trigger_value(const ScopeSample& s)
 {
     const uint8_t ch = ScopeSettings.trigger_channel < SCOPE_CHANNELS ? ScopeSettings.trigger_channel : 0;
-    return ScopeRawToPhysical(double(slot(i).ch[ch]), ch);
+    return ScopeRawToPhysical(double(s.ch[ch]), ch);
 }
 
-// The n samples that precede slot `end`, oldest first, to the chart.
-void replay(ScopeChart& chart, uint32_t end, uint32_t n)
+// The n samples that precede slot `end` (the write index was w), oldest first, to the chart; those
+// the ring no longer holds are left out.
+void replay(ScopeChart& chart, uint32_t end, uint32_t n, uint32_t w)
 {
     uint32_t i = Fz_cmp_sub_mod(end, n % RING, RING);
+    ScopeSample s;
     for (uint32_t k = 0; k < n; ++k) {
-        ScopeAddSample(chart, slot(i));
+        if (copy_before(i, end, w, s))
+            ScopeAddSample(chart, s);
         i = Fz_cmp_add_mod(i, 1, RING);
     }
 }
@@ -52,22 +66,30 @@ void replay(ScopeChart& chart, uint32_t end, uint32_t n)
 void search(ScopeChart& chart)
 {
     ScopeTriggerStateRec& t = ScopeTriggerState;
-    uint32_t r = read_index();
+    const uint32_t from = read_index();
     const uint32_t w = write_index();
+    uint32_t r = from;
     if (r == w)
         return;
     t.sample_counter += Fz_cmp_ring_distance(w, r, RING);
     if (t.sample_counter <= t.pretrigger_count) {
-        set_read_index(w);
+        Scope_ring_consumed(from, w);
         return;
     }
+    // The first search, or a ring that no longer holds the sample before: compared with itself.
+    ScopeSample s;
     const bool own = t.first_search && r == t.reset_index;
-    double previous = trigger_value(own ? r : Fz_cmp_sub_mod(r, 1, RING));
+    bool has_previous = !own && copy_before(Fz_cmp_sub_mod(r, 1, RING), r, w, s);
+    double previous = has_previous ? trigger_value(s) : 0.0;
     t.first_search = 0;
     const bool rising = (ScopeSettings.trigger_flags & ScopeTrigger::FlagRising) != 0;
     const double level = t.level;
-    while (r != w && t.state == ScopeTrigger::Armed) {
-        const double current = trigger_value(r);
+    while (r != w && t.state == ScopeTrigger::Armed && Scope_ring_copy(r, w, s)) {
+        const double current = trigger_value(s);
+        if (!has_previous) {
+            previous = current;
+            has_previous = true;
+        }
         const bool fire = rising ? (level <= current && level >= previous) : (level >= current && level <= previous);
         if (!fire) {
             previous = current;
@@ -78,11 +100,11 @@ void search(ScopeChart& chart)
         chart.State_changed();
         if (live_display()) {
             chart.Empty_samples();
-            replay(chart, r, t.pretrigger_count);
+            replay(chart, r, t.pretrigger_count, w);
         }
         t.sample_counter = t.pretrigger_count;
     }
-    set_read_index(r);
+    Scope_ring_consumed(from, r);
     if (t.state == ScopeTrigger::Armed)
         t.sample_counter = t.pretrigger_count + 1;
     else if (live_display())
@@ -94,15 +116,17 @@ void collect(ScopeChart& chart)
     ScopeTriggerStateRec& t = ScopeTriggerState;
     const uint32_t record = ScopeSettings.record_length;
     const bool shown = live_display() || t.forced_live;
-    uint32_t r = read_index();
+    const uint32_t from = read_index();
     const uint32_t w = write_index();
-    while (r != w && t.sample_counter <= record) {
+    uint32_t r = from;
+    ScopeSample s;
+    while (r != w && t.sample_counter <= record && Scope_ring_copy(r, w, s)) {
         if (shown)
-            ScopeAddSample(chart, slot(r));
+            ScopeAddSample(chart, s);
         r = Fz_cmp_add_mod(r, 1, RING);
         ++t.sample_counter;
     }
-    set_read_index(r);
+    Scope_ring_consumed(from, r);
     if (shown)
         chart.Redraw();
     if (t.sample_counter <= record)
@@ -112,12 +136,12 @@ void collect(ScopeChart& chart)
     t.forced_live = 0;
     if (!live_display()) {
         chart.Empty_samples();
-        replay(chart, r, record + 1);
+        replay(chart, r, record + 1, w);
         chart.Redraw();
     }
     if (ScopeSettings.trigger_type == ScopeTrigger::Automatic) {
         t.sample_counter = t.pretrigger_count + 1;
-        set_read_index(write_index());
+        drop_waiting();
         t.state = ScopeTrigger::Armed;
         chart.State_changed();
     }
@@ -178,16 +202,17 @@ void ScopeRollingTransfer(ScopeChart& chart)
     ScopeTriggerStateRec& t = ScopeTriggerState;
     t.first_search = 0;
     t.forced_live = 0;
-    uint32_t r = read_index();
+    const uint32_t from = read_index();
     const uint32_t w = write_index();
-    if (r == w)
-        return;
-    while (r != w) {
-        ScopeAddSample(chart, slot(r));
+    uint32_t r = from;
+    ScopeSample s;
+    while (r != w && Scope_ring_copy(r, w, s)) {
+        ScopeAddSample(chart, s);
         r = Fz_cmp_add_mod(r, 1, RING);
     }
-    set_read_index(r);
-    chart.Redraw();
+    Scope_ring_consumed(from, r);
+    if (r != from)
+        chart.Redraw();
 }
 
 void ScopeTriggerTransfer(ScopeChart& chart)
@@ -241,7 +266,7 @@ bool Scope_trigger_rearm()
     ScopeTriggerStateRec& t = ScopeTriggerState;
     if (ScopeSettings.trigger_type != ScopeTrigger::OneShot || t.state == ScopeTrigger::Armed)
         return false;
-    set_read_index(write_index());
+    drop_waiting();
     t.sample_counter = 0;
     t.state = ScopeTrigger::Armed;
     return true;
