@@ -39,14 +39,16 @@ TEST_F(ToolSimTest, CalibrationRunTakesPolesAndOffset)
 {
     Rec_set<uint16_t>(DriveRecordBank[0], MotorOfs::FeedbackType, 1);
     DriveUiFlags.fetch_and(static_cast<uint8_t>(~UiFlag::CalibVariant));
-    // phase, pole pairs, position (high byte first), mode
-    sim->set_procedure_script(0, 2,
-                              {sim_unhex("00 00 03 E8 03"), sim_unhex("02 04 40 00 03"), sim_unhex("02 04 40 00 03"),
-                               sim_unhex("06 04 FF FF 03")});
+    // phase, pole pairs, position (high byte first), mode; the drive stays in phase 2 until the
+    // window has shown the pole pairs
+    sim->set_procedure_script(0, 2, {sim_unhex("00 00 03 E8 03"), sim_unhex("02 04 40 00 03")});
     TForm_tar_pos_sensor w(main.get());
     w.show();
     ASSERT_TRUE(pump_until([&] { return w.BitBtn_start->isEnabled(); }, 5000));
     w.BitBtn_start->click();
+    ASSERT_TRUE(pump_until([&] { return w.Panel_poli_motore->text() == "8  "; }, 10000))
+        << w.Panel_poli_motore->text().toStdString();
+    sim->add_procedure_step(sim_unhex("06 04 FF FF 03"));
     ASSERT_TRUE(pump_until([&] { return Tool_message_text(w.RichEdit_taratura).endsWith("Ok!"); }, 10000))
         << Tool_message_text(w.RichEdit_taratura).toStdString();
     EXPECT_EQ(Tool_message_text(w.RichEdit_taratura), "Taratura Poli Motore + Offset Ok!");

@@ -1,9 +1,17 @@
 // The link against a misbehaving drive: silence, bad CRC, late, split, echoed and doubled
 // replies, held writes, and an unplugged line.
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <ctime>
 #include <functional>
 
 #include "LinkTestUtil.h"
+#include "platform/Sync.h"
 
 using namespace linktest;
 
@@ -286,23 +294,95 @@ std::string drive_out_of_time(const DriveSim& sim)
     return {};
 }
 
+// How long the pseudo-terminals take to hand bytes over: one byte every 2 ms through a pair of
+// its own, read at the link's priority. On a loaded machine the kernel can hold that hand-over
+// for tens of milliseconds; the link's line then holds the drive's bytes back as long, which to
+// the link is a drive that paused (inside a frame, or before an answer it still owed).
+class PtyHandOverProbe {
+public:
+    PtyHandOverProbe()
+    {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
+            return;
+        slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY);
+        termios t{};
+        if (slave_ < 0 || tcgetattr(slave_, &t) != 0)
+            return;
+        cfmakeraw(&t);
+        tcsetattr(slave_, TCSANOW, &t);
+        thread_ = std::thread([this] { run(); });
+    }
+    ~PtyHandOverProbe()
+    {
+        stop_.store(true);
+        if (thread_.joinable())
+            thread_.join();
+        for (const int fd : {slave_, master_})
+            if (fd >= 0)
+                close(fd);
+    }
+    // The longest hand-over since the start or the last restart.
+    std::chrono::microseconds longest() const { return std::chrono::microseconds(longest_us_.load()); }
+    void restart() { longest_us_.store(0); }
+
+private:
+    void run()
+    {
+        Thread_try_time_critical();
+        while (!stop_.load()) {
+            const auto t0 = SimClock::now();
+            uint8_t b = 0x55;
+            if (write(master_, &b, 1) != 1)
+                return;
+            pollfd p{slave_, POLLIN, 0};
+            if (poll(&p, 1, 1000) != 1 || read(slave_, &b, 1) != 1)
+                return;
+            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(SimClock::now() - t0).count();
+            longest_us_.store(std::max<int64_t>(longest_us_.load(), us));
+            std::this_thread::sleep_for(2ms);
+        }
+    }
+    int master_ = -1;
+    int slave_ = -1;
+    std::atomic<bool> stop_{false};
+    std::atomic<int64_t> longest_us_{0};
+    std::thread thread_;
+};
+
 class SimLinkLate : public SimLink, public ::testing::WithParamInterface<int> {
 protected:
     void SetUp() override
     {
         SimLink::SetUp();
         sim->set_pacing(57600, 2ms);
+        probe = std::make_unique<PtyHandOverProbe>();
     }
-    // A drive that kept its timing caused one time-out at most: no other, no link loss, and
-    // stop-and-wait kept.
-    void expect_only_the_drives_timeout(uint32_t lost)
+    // What went wrong with a drive that kept its timing, or "": an image other than the drive's,
+    // a time-out other than the one the drive caused, a link loss, or a request while it answered.
+    std::string faults(const SimBytes& img, uint32_t lost) const
     {
-        const auto waits = timeout_waits(*sim);
-        EXPECT_LE(waits.size(), 1u) << joined(waits);
-        EXPECT_EQ(Ser_lost_count.load(), lost);
-        EXPECT_EQ(stop_and_wait_breach(*sim), "");
+        std::string out;
+        if (slot0_drive_order() != expected_image(img))
+            out += "the image read is not the drive's\n";
+        if (const auto waits = timeout_waits(*sim); waits.size() > 1)
+            out += std::to_string(waits.size()) + " time-outs:\n" + joined(waits);
+        if (Ser_lost_count.load() != lost)
+            out += "the link was lost\n";
+        if (const std::string breach = stop_and_wait_breach(*sim); !breach.empty())
+            out += "a request while the drive answered: " + breach + "\n";
+        return out;
     }
-
+    // Faults are the link's, unless the pseudo-terminals held bytes back longer than the quiet the
+    // link waits for after a repeated request: the line then did not keep the scenario's timing.
+    void judge(const std::string& found)
+    {
+        const auto held = probe->longest();
+        if (!found.empty() && held.count() > int64_t(Sertx_quiet_window_us(uint64_t{Ser_timeout_ms.load()} * 1000u)))
+            GTEST_SKIP() << "the pseudo-terminals held bytes back for " << held.count() / 1000 << " ms:\n" << found;
+        EXPECT_EQ(found, "");
+    }
+    std::unique_ptr<PtyHandOverProbe> probe;
 };
 
 TEST_P(SimLinkLate, BlockReadAnsweredLateKeepsTheImageExact)
@@ -315,9 +395,8 @@ TEST_P(SimLinkLate, BlockReadAnsweredLateKeepsTheImageExact)
     ASSERT_TRUE(sim->wait_requests(SerCmd::Status, polls + 5, 2000ms));  // the second answer is long gone
     if (const std::string late = drive_out_of_time(*sim); !late.empty())
         GTEST_SKIP() << "the simulated drive did not keep its timing: " << late;
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-    EXPECT_GE(sim->reply_count(SerCmd::ReadBlock), 10u);
-    expect_only_the_drives_timeout(lost);
+    const std::size_t blocks = sim->reply_count(SerCmd::ReadBlock);
+    judge(faults(img, lost) + (blocks < 10 ? std::to_string(blocks) + " block replies\n" : ""));
 }
 
 TEST_P(SimLinkLate, StatusPollAnsweredLateKeepsTheImageReadAfterItExact)
@@ -329,6 +408,7 @@ TEST_P(SimLinkLate, StatusPollAnsweredLateKeepsTheImageReadAfterItExact)
     sim->set_image(img);
     ASSERT_TRUE(sim->wait_requests(SerCmd::Status, sim->request_count(SerCmd::Status) + 10, 2000ms));
     sim->clear_log();
+    probe->restart();
     const uint32_t lost = Ser_lost_count.load();
     sim->add_fault(SimFault::late(GetParam()).on(SerCmd::Status));
     ASSERT_TRUE(sim->wait_for([&] { return sim->faults_pending() == 0; }, 2000ms));
@@ -338,9 +418,8 @@ TEST_P(SimLinkLate, StatusPollAnsweredLateKeepsTheImageReadAfterItExact)
     ASSERT_TRUE(sim->wait_requests(SerCmd::Status, polls + 5, 2000ms));
     if (const std::string late = drive_out_of_time(*sim); !late.empty())
         GTEST_SKIP() << "the simulated drive did not keep its timing: " << late;
-    EXPECT_EQ(slot0_drive_order(), expected_image(img));
-    EXPECT_EQ(sim->request_count(SerCmd::ReadBlock), 10u);
-    expect_only_the_drives_timeout(lost);
+    const std::size_t blocks = sim->request_count(SerCmd::ReadBlock);
+    judge(faults(img, lost) + (blocks != 10 ? std::to_string(blocks) + " block reads\n" : ""));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ms, SimLinkLate, ::testing::ValuesIn(late_points()));

@@ -144,6 +144,7 @@ public:
     // Drive function (code, 0) or (0, 0) stops it: the last step answered again with its procedure
     // mode byte (byte 4 of sub-reply 2, byte 1 of the others) 0.
     void set_procedure_script(std::uint8_t code, std::uint8_t sub, std::vector<SimBytes> steps);
+    void add_procedure_step(const SimBytes& step);  // after the script's last step, running or not
     void set_list_value(std::uint16_t key, std::uint8_t sub, const SimBytes& raw);
     void clear_list_values();
     void queue_text_message(const SimBytes& message);

@@ -72,6 +72,13 @@ void DriveSim::set_procedure_script(std::uint8_t code, std::uint8_t sub, std::ve
     script_ = ProcedureScript{code, sub, std::move(steps)};
 }
 
+void DriveSim::add_procedure_step(const SimBytes& step)
+{
+    std::lock_guard lk(mu_);
+    if (script_)
+        script_->steps.push_back(step);
+}
+
 void DriveSim::set_list_value(std::uint16_t key, std::uint8_t sub, const SimBytes& raw)
 {
     require_max(raw, 247, "list value");
