@@ -1,8 +1,7 @@
 # pendrix_layer(<name> [QT] [DEPENDS <layer>...] [LIBS <library>...])
 #
 # Declares pendrix_<name>, the target of the layer in the calling folder src/<name>: a static
-# library of every .cpp below the folder, or an interface
-# library while the folder has none. DEPENDS names the lower layers it builds on, LIBS other
+# library of every .cpp below the folder, or an interface library while the folder has none. DEPENDS names the lower layers it builds on, LIBS other
 # libraries; both are handed on to the layers above. QT runs moc on the layer (the others are
 # built without Qt).
 #
@@ -10,10 +9,18 @@
 # folder that holds only the link <name> -> src/<name>; a target sees the roots of its own layer
 # and of the layers below it that it depends on, so including a header of any other layer does
 # not compile.
-# The Qt headers most units include, parsed once per target (precompiled) instead of once per unit.
+
+# The Qt headers most units include, precompiled once (pendrix_qt_pch) for every Qt layer. The
+# layers share that header because they compile with the same Qt definitions: the lowest of them
+# (controls) takes Qt6::Widgets and Qt6::PrintSupport and hands both on.
 set(PENDRIX_QT_PCH <QApplication> <QCheckBox> <QComboBox> <QDialog> <QGroupBox> <QHBoxLayout> <QLabel>
     <QLineEdit> <QPainter> <QPushButton> <QTabWidget> <QTableWidget> <QTimer> <QToolButton> <QVBoxLayout>
     <algorithm> <cstdint> <cstring> <functional> <memory> <string> <vector>)
+set(pch_unit ${PROJECT_BINARY_DIR}/generated/Qt_pch.cpp)
+file(CONFIGURE OUTPUT ${pch_unit} CONTENT "// The unit that owns the Qt layers' precompiled header.\n")
+add_library(pendrix_qt_pch STATIC ${pch_unit})
+target_link_libraries(pendrix_qt_pch PRIVATE Qt6::Widgets Qt6::PrintSupport)
+target_precompile_headers(pendrix_qt_pch PRIVATE ${PENDRIX_QT_PCH})
 
 function(pendrix_layer name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "QT" "" "DEPENDS;LIBS")
@@ -33,7 +40,7 @@ function(pendrix_layer name)
     add_library(${target} STATIC ${sources} ${headers})
     set_target_properties(${target} PROPERTIES AUTOMOC ${arg_QT})
     if(arg_QT)
-      target_precompile_headers(${target} PRIVATE ${PENDRIX_QT_PCH})
+      target_precompile_headers(${target} REUSE_FROM pendrix_qt_pch)
     endif()
     set(usage PUBLIC)
   else()
