@@ -264,7 +264,7 @@ TForm_load_motor::TForm_load_motor(QWidget* parent) : ToolDialog(parent, "Form_l
     MainMenu->setObjectName("MainMenu");
     root->setMenuBar(MainMenu);
     QMenu* file = MainMenu->addMenu("File");
-    const auto action = [this](QMenu* menu, const char* name, const char* text) {
+    const auto action = [](QMenu* menu, const char* name, const char* text) {
         QAction* a = menu->addAction(text);
         a->setObjectName(name);
         return a;

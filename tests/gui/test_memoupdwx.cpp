@@ -78,7 +78,7 @@ protected:
         window_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
         // The real box takes the focus from the window while it is up.
-        on_message = [this](const MsgRequest&) {
+        on_message = [](const MsgRequest&) {
             if (QWidget* w = QApplication::focusWidget()) {
                 QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
                 QCoreApplication::sendEvent(w, &out);
