@@ -199,8 +199,9 @@ bool check_line(SrecRead& rd, const char* line, std::size_t len, SrecError& err)
     return true;
 }
 
-// Gathers lines up to a carriage return; the character after it is skipped. Lines longer than
-// SREC_LINE_MAX are counted, not stored, and refused by the length check.
+// Gathers lines up to a carriage return, whose next character is skipped, or up to a line feed
+// alone; a blank line ended by a line feed alone is dropped. Lines longer than SREC_LINE_MAX are
+// counted, not stored, and refused by the length check.
 class LineSplitter {
 public:
     // Feeds one character; true when it ended a line.
@@ -210,8 +211,12 @@ public:
             skip_next_ = false;
             return false;
         }
-        if (c == '\r') {
-            skip_next_ = true;
+        if (c == '\n' && !pending()) {
+            clear();
+            return false;
+        }
+        if (c == '\r' || c == '\n') {
+            skip_next_ = c == '\r';
             return true;
         }
         if (len_ < SREC_LINE_MAX)
@@ -219,7 +224,7 @@ public:
         ++len_;
         return false;
     }
-    // A last line without a carriage return that holds more than blanks and line feeds.
+    // The line gathered holds more than blanks.
     bool pending() const
     {
         for (std::size_t i = 0; i < std::min(len_, SREC_LINE_MAX); ++i)

@@ -118,6 +118,7 @@ protected:
         img.loaded_age = img.failed_age = img.file_age = 0;
     }
 
+public:
     // objcopy's S-records of bytes at address, `len` data bytes per record.
     std::string objcopy(const Bytes& bytes, uint32_t address, unsigned len = 16, bool s3 = false)
     {
@@ -154,6 +155,7 @@ protected:
             s += data_records(p);
         return s + srec_line('9', 0, 2, {}) + "\r\n";
     }
+protected:
     fs::path write(const std::string& text, const std::string& name = "fw.mot")
     {
         const fs::path p = dir_ / name;
@@ -280,6 +282,77 @@ TEST_F(FlashImage, ALastLineWithoutItsLineEndIsStored)
     EXPECT_EQ(FirmwareImage.end_address, 63u);
 }
 
+// The same files with CR LF and with LF alone give the same image.
+struct LineEndFile {
+    const char* name;
+    std::function<std::string(FlashImage&)> make;  // with CR LF
+};
+
+class FlashImageLineEnds : public FlashImage, public ::testing::WithParamInterface<int> {
+protected:
+    struct Snapshot {
+        uint32_t start, end, size, count;
+        std::vector<FlashPage> pages;  // up to and with the end entry
+        bool operator==(const Snapshot& o) const
+        {
+            return start == o.start && end == o.end && size == o.size && count == o.count &&
+                   std::equal(pages.begin(), pages.end(), o.pages.begin(), o.pages.end(),
+                              [](const FlashPage& a, const FlashPage& b) {
+                                  return a.address == b.address && std::memcmp(a.data, b.data, sizeof a.data) == 0;
+                              });
+        }
+    };
+    Snapshot read_image(const std::string& text)
+    {
+        other_image();
+        EXPECT_EQ(read(text), 1) << messages();
+        const FirmwareImageRec& img = FirmwareImage;
+        return {img.start_address, img.end_address, img.image_size, img.page_count,
+                std::vector<FlashPage>(img.pages, img.pages + img.page_count + 1)};
+    }
+};
+
+const LineEndFile LINE_END_FILES[] = {
+    {"S1From0", [](FlashImage& f) { return f.objcopy(pattern(8192, 20), 0); }},
+    {"S2OddStart", [](FlashImage& f) { return f.objcopy(pattern(1000, 21), 0x2003B, 32); }},
+    {"S3Of250OddStart", [](FlashImage& f) { return f.objcopy(pattern(700, 22), 0x78, 250, true); }},
+    {"GapsBetweenS1AndS3",
+     [](FlashImage& f) {
+         return f.joined({f.objcopy(pattern(40, 23), 0x10), f.objcopy(pattern(300, 24), 0x400, 100, true),
+                          f.objcopy(pattern(16, 25), 0x1000)});
+     }},
+    {"BlankLastLine", [](FlashImage& f) { return f.objcopy(pattern(64, 26), 0) + "\n"; }},
+};
+
+TEST_P(FlashImageLineEnds, LineFeedsAloneReadLikeCarriageReturnsAndLineFeeds)
+{
+    const LineEndFile& c = LINE_END_FILES[GetParam()];
+    const std::string crlf = c.make(*this);
+    std::string lf;
+    for (std::size_t i = 0; i < crlf.size(); ++i)
+        if (!(crlf[i] == '\r' && i + 1 < crlf.size() && crlf[i + 1] == '\n'))
+            lf += crlf[i];
+    ASSERT_NE(lf.size(), crlf.size()) << c.name;
+    const Snapshot want = read_image(crlf);
+    EXPECT_TRUE(read_image(lf) == want) << c.name;
+    EXPECT_GE(want.count, 1u) << c.name;
+    EXPECT_TRUE(boxes.empty()) << c.name << ": " << messages();
+}
+INSTANTIATE_TEST_SUITE_P(Files, FlashImageLineEnds, ::testing::Range(0, static_cast<int>(std::size(LINE_END_FILES))),
+                         [](const auto& info) { return std::string(LINE_END_FILES[info.param].name); });
+
+TEST_F(FlashImage, ACarriageReturnSwallowsTheCharacterAfterIt)
+{
+    const Bytes a = pattern(16, 27), b = pattern(16, 28), c = pattern(16, 29);
+    const std::string text = srec_line('1', 0, 2, a) + "\rX" + srec_line('1', 0x10, 2, b) + "\r\r" +
+                             srec_line('1', 0x20, 2, c) + "\r\n";
+    ASSERT_EQ(read(text), 1) << messages();
+    Bytes want = a;
+    want.insert(want.end(), b.begin(), b.end());
+    want.insert(want.end(), c.begin(), c.end());
+    EXPECT_EQ(image_bytes(0, 48), want);
+}
+
 // ---- acceptance: one message each, read 0 ----
 
 struct BadFile {
@@ -328,9 +401,6 @@ const BadFile BAD_FILES[] = {
          return good_line(f) + l + "\r\n";
      },
      MSG_SUM},
-    {"LineFeedsOnly", [](FlashImage& f) { std::string s = good_line(f) + good_line(f, 0x10);
-                                          for (auto& c : s) if (c == '\r') c = '\n';
-                                          return s; }, MSG_LENGTH},
 };
 
 TEST_P(FlashImageBad, RefusedWithItsOneMessageAndTheLoadedFlagCleared)
