@@ -114,7 +114,9 @@ std::unique_ptr<QPrinter> Print_make_printer(int index)
     if (index < 0 || index >= count)
         return nullptr;
     std::unique_ptr<QPrinter> printer;
-    if (Print_printer_is_pdf(index) || source()) {
+    if (!Print_printer_is_pdf(index) && source() && source()->make) {
+        printer = source()->make();
+    } else if (Print_printer_is_pdf(index) || source()) {
         printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setPageSize(QPageSize(QPageSize::A4));

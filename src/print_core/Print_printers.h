@@ -36,6 +36,8 @@ struct PrinterSource {
     QStringList names;         // system printers; empty: no printer at all (not even "PDF file")
     int default_index = -1;    // -1: no current printer
     PrintDeviceCaps caps = PRINT_A4_CAPS;  // of every named printer
+    // Makes the printer of a named entry; unset: a PDF printer without a file, which cannot begin.
+    std::function<std::unique_ptr<QPrinter>()> make{};
 };
 
 // Replaces the system's printers (nullopt: the system's again). Clears the cached list.
@@ -53,7 +55,7 @@ bool Print_printer_is_pdf(int index);
 // Capabilities of the entry; PRINT_A4_CAPS when the list is empty.
 PrintDeviceCaps Print_printer_caps(int index);
 // A printer ready for the entry: the named system printer, or PDF output on A4; null for an
-// entry beyond the list. A test source's printers are PDF printers with the entry's name.
+// entry beyond the list. A test source's named printers come from its `make`.
 std::unique_ptr<QPrinter> Print_make_printer(int index);
 // The device of one print job on an entry of the list, titled `document`. A system printer is
 // painted directly; "PDF file" asks `choose_pdf` for the file (an empty name cancels the job)

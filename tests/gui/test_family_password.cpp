@@ -247,8 +247,8 @@ TEST_F(PasswordTest, AKeyOnTheDialogEmptiesTheEntryBarModifiersAndCancelChangesN
         const char* left;
     } cases[] = {{Qt::Key_Shift, "QWT48"},   {Qt::Key_Control, "QWT48"}, {Qt::Key_Alt, "QWT48"},
                  {Qt::Key_AltGr, "QWT48"},   {Qt::Key_Meta, "QWT48"},    {Qt::Key_Super_L, "QWT48"},
-                 {Qt::Key_CapsLock, "QWT48"}, {Qt::Key_A, ""},           {Qt::Key_1, ""},
-                 {Qt::Key_Delete, ""}};
+                 {Qt::Key_Super_R, "QWT48"}, {Qt::Key_CapsLock, "QWT48"}, {Qt::Key_A, ""},
+                 {Qt::Key_1, ""},            {Qt::Key_Delete, ""}};
     for (const auto& c : cases) {
         dlg.Password->setText("QWT48");
         QTest::sendKeyEvent(QTest::Press, &dlg, c.key, QString(), Qt::NoModifier);  // also keys QTest cannot click

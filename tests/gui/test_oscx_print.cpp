@@ -4,6 +4,7 @@
 #include <limits>
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -220,6 +221,23 @@ TEST_F(OscxPrintTest, APdfThatCannotBeSavedKeepsTheOldFileWithOneWarning)
         Filedlg_set_sink([file](const FileDialogSpec& spec) { return spec.save ? file : QString(); });
         Oscx_print_job(&PrwDat, w.chart());
     });
+}
+
+TEST_F(OscxPrintTest, ACancelledPdfFileChoicePrintsNothingAndSaysNothing)
+{
+    TForm_Oscx_load_dat& w = loaded();
+    Print_set_printer_source(PrinterSource{{"Laser"}, 0});
+    PrwDat.printer_index = 1;  // "PDF file"
+    int asked = 0;
+    Filedlg_set_sink([&asked](const FileDialogSpec& spec) {
+        asked += spec.save ? 1 : 0;
+        return QString();
+    });
+    Oscx_print_job(&PrwDat, w.chart());
+    Filedlg_set_sink({});
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(message_texts(), "");
+    EXPECT_TRUE(QDir(dir_.path()).entryList({"*.pdf"}).isEmpty());
 }
 
 // Recordings no drive writes but a file may hold (each channel alternates between two values):

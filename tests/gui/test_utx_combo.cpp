@@ -61,3 +61,22 @@ TEST(UtxComboFit, FollowsTheLongestItemAboveTheGivenWidth)
     QCoreApplication::processEvents();
     EXPECT_EQ(box.minimumWidth(), given);
 }
+
+// Fitting a fitted combo again changes nothing: it keeps the width it was first given.
+TEST(UtxComboFit, ASecondFitKeepsTheFirstGivenWidth)
+{
+    gui_app();
+    QComboBox box;
+    box.setMinimumWidth(60);
+    box.addItems({"a", "an item much longer than the width the combo was given"});
+    Utx_combo_fit(&box);
+    const int wide = box.minimumWidth();
+    ASSERT_GT(wide, 60);
+    Utx_combo_fit(&box);
+    EXPECT_EQ(box.minimumWidth(), wide);
+
+    box.removeItem(1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(box.minimumWidth(), std::max(60, box.sizeHint().width()));
+    EXPECT_LT(box.minimumWidth(), wide);
+}

@@ -1,7 +1,7 @@
 // Container download against the simulator's container boot program: the frames of a whole run,
 // the boot request to a running drive, an incompatible drive, a drive that never enters its boot
-// program, a page reply held past the time-out, the quiet line after a repeated page and a refused
-// page.
+// program, a page reply held past the time-out, the quiet line after a repeated page and none after
+// an answered one, a silent drive and a refused page.
 #include <unistd.h>
 
 #include <filesystem>
@@ -251,6 +251,21 @@ TEST_F(CdxDownloadRun, ARepeatedPageLeavesTheLineQuietForOneTimeOutAfterItsAnswe
     ASSERT_NE(next, log.end());
     EXPECT_EQ(sim_hex(next->bytes), page_frame(3));
     EXPECT_GE(next->start - late_answer->end, timeout - std::chrono::milliseconds(1));
+}
+
+TEST_F(CdxDownloadRun, AnAnsweredPageGoesOnWithoutWaitingOutTheReplyTimeOut)
+{
+    sim->set_cdx_boot_program(true);
+    load(4, 0xC0458);
+    start();
+    const uint32_t timeout = Ser_timeout_ms.exchange(4 * RUN_MS);  // a page that waited it out would never end
+    const bool done = wait_until([&] { return finished(); }, RUN_MS);
+    Ser_timeout_ms.store(timeout);
+    ASSERT_TRUE(done);
+    const std::vector<std::string> want = {"05 02 00 60 A1", page_frame(0), page_frame(1), page_frame(2),
+                                           page_frame(3), "05 02 02 E1 60"};
+    EXPECT_EQ(hex_requests(*sim, 2), want);  // each frame once
+    expect_pages_received();
 }
 
 TEST_F(CdxDownloadRun, ASilentDriveIsReconnectedAndTheRunStartsAgainFromPageZero)
