@@ -1,5 +1,6 @@
-// Firmware image: the S-record reader over a table of files made by objcopy and edited, a cheap
-// fuzz, the boot-program block and its patch, the load by extension and the file watch.
+// Firmware image: the S-record reader over a table of files made by objcopy and edited, the same
+// files with LF line ends, a cheap fuzz, the boot-program block and its patch, the load by
+// extension and the file watch.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
