@@ -322,7 +322,7 @@ const LineEndFile LINE_END_FILES[] = {
          return f.joined({f.objcopy(pattern(40, 23), 0x10), f.objcopy(pattern(300, 24), 0x400, 100, true),
                           f.objcopy(pattern(16, 25), 0x1000)});
      }},
-    {"BlankLastLine", [](FlashImage& f) { return f.objcopy(pattern(64, 26), 0) + "\n"; }},
+    {"BlanksAndAnEndOfFileMarkLast", [](FlashImage& f) { return f.objcopy(pattern(64, 26), 0) + "\n \n\x1A"; }},
 };
 
 TEST_P(FlashImageLineEnds, LineFeedsAloneReadLikeCarriageReturnsAndLineFeeds)
@@ -395,6 +395,8 @@ const BadFile BAD_FILES[] = {
      [](FlashImage&) { return srec_line('2', 0x40000, 3, Bytes(16, 1)) + "\r\n"; }, MSG_NO_DATA},
     {"NotAnSRecord", [](FlashImage& f) { return good_line(f) + "X1130000\r\n"; }, MSG_NOT_SREC},
     {"CountNotHex", [](FlashImage& f) { return good_line(f) + "S1Z3\r\n"; }, MSG_COUNT},
+    {"NoCount", [](FlashImage& f) { return good_line(f) + "S1\r\n"; }, MSG_COUNT},
+    {"LastLineWithoutItsEnd", [](FlashImage& f) { return good_line(f) + "S4030000FC"; }, MSG_TYPE},
     {"WrongChecksum",
      [](FlashImage& f) {
          std::string l = srec_line('1', 0x10, 2, Bytes(16, 1));
