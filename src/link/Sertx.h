@@ -100,8 +100,9 @@ bool Sertx_wait_reply(uint32_t seq, uint32_t ms, uint8_t owed = 0);
 // of its two tries, at any time. A fence is a request that no such answer can pass for: a status
 // poll, or an identification after a status poll or terminal character (answered by status or
 // text frames); everything before the fence's answer is dropped. Its second try, after wait_ms
-// without an answer (from the end of the owed answer when that came), is an identification, which
-// the first fence's late answer cannot pass for either. False when neither was answered.
+// without an answer (counted from the end of the owed answer when that came), is an
+// identification: after a status-poll fence, one that the first fence's late answer cannot pass
+// for either. False when neither was answered.
 bool Sertx_fence(uint8_t cmd, uint32_t wait_ms);
 
 // ---- steps (send thread) ----
@@ -111,7 +112,8 @@ void Sertx_drive_step();
 // link bit 2. False when nothing answered (the port is then purged, link bits 0 and 5 cleared).
 bool Sertx_hello_step();
 // Online part of a step: the queue head or a status poll, answered or retried once; the link is
-// lost after the second silence.
+// lost after the second silence. An answered repeat is followed by a fence (Sertx_fence); the link
+// is lost when that is not answered either.
 void Sertx_online_step();
 // First contact with a compatible drive: i2t test and input simulation off, whole-image read.
 void Sertx_first_contact();
