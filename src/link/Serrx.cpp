@@ -83,11 +83,6 @@ void accept(const uint8_t* frame, uint16_t len)
     dispatch(frame, len);
 }
 
-void frame_ended()
-{
-    Ser_line.frames.fetch_add(1);
-}
-
 // The bytes after a frame start the next one.
 void drop_front(uint16_t n)
 {
@@ -134,7 +129,7 @@ bool begin_chunk(std::size_t n, uint32_t now)
 void take_chunk(std::size_t n)
 {
     Rx.count = static_cast<uint16_t>(Rx.count + n);
-    Ser_line.last_rx_us.store(Tick_us());
+    Ser_last_rx_us.store(Tick_us());
 }
 
 void end_chunk()
@@ -255,12 +250,10 @@ void Serrx_parse()
         const uint8_t len = Rx.buf[0];
         if (len < SER_FRAME_MIN) {  // never a frame
             Rx.count = 0;
-            frame_ended();
             return;
         }
         if (Rx.count < len)
             return;  // keep gathering
-        frame_ended();
         if (!frame_intact(Rx.buf, len)) {
             Rx.count = 0;
             return;

@@ -26,14 +26,13 @@ std::atomic<uint32_t> Ser_tx_seq{0};
 std::atomic<uint32_t> Ser_armed_seq{0};
 std::atomic<uint8_t> Ser_armed_cmd{0};
 std::mutex Ser_dispatch_lock;
-Ser_line_rec Ser_line;
+std::atomic<uint64_t> Ser_last_rx_us{0};
 
 namespace {
 
 constexpr uint32_t HELLO_WAIT_MS = 100;
 constexpr uint32_t BOOT_POLL_WAIT_MS = 100;
 constexpr uint8_t BOOT_MISSES = 10;
-constexpr uint8_t FENCE_OWED = 1;  // of two tries, one answer was taken
 constexpr uint64_t QUIET_POLL_US = 1000;
 constexpr uint64_t FRAME_GAP_US = uint64_t{SER_RX_GAP_MS} * 1000u;  // a frame may pause this long
 constexpr std::size_t FRAME_MAX = 255;
@@ -41,7 +40,6 @@ constexpr uint64_t BITS_PER_BYTE = 10;        // 8N1
 constexpr uint8_t TRIES = 2;
 
 std::atomic<bool> armed_fence{false};
-std::atomic<uint32_t> armed_frames{0};  // Ser_line.frames when the transmission was armed
 
 bool link_running()
 {
@@ -126,7 +124,6 @@ uint32_t arm_transmission(uint8_t cmd, bool fence)
     Ser_reply_sem.drain();
     Ser_armed_cmd.store(cmd);
     armed_fence.store(fence);
-    armed_frames.store(Ser_line.frames.load());
     Ser_armed_seq.store(seq);
     return seq;
 }
@@ -143,14 +140,14 @@ uint64_t Sertx_wire_us(std::size_t n)
 
 void Sertx_line_reset()
 {
-    Ser_line.last_rx_us.store(0);
+    Ser_last_rx_us.store(0);
 }
 
 bool Sertx_line_busy(uint64_t now_us)
 {
     if (Ser_port.bytes_waiting() > 0)
         return true;
-    const uint64_t quiet = now_us - std::min(now_us, Ser_line.last_rx_us.load());
+    const uint64_t quiet = now_us - std::min(now_us, Ser_last_rx_us.load());
     return Serrx_count() > 0 && quiet <= FRAME_GAP_US;
 }
 
@@ -193,12 +190,11 @@ uint32_t Sertx_send_raw(const uint8_t* bytes, std::size_t n)
     return seq;
 }
 
-bool Sertx_wait_reply(uint32_t seq, uint32_t ms, uint8_t owed)
+bool Sertx_wait_reply(uint32_t seq, uint32_t ms)
 {
     // A stop's wake-up that came before this transmission was armed was drained with the stale
     // reply signal: a stopped link does not wait out the time-out (the stop would take that long).
     bool raised = Ser_reply_sem.wait(link_running() ? static_cast<int32_t>(ms) : 0);
-    uint32_t frames = armed_frames.load();
     uint64_t grace_end = 0;
     for (;;) {
         std::unique_lock<std::mutex> hold(Ser_dispatch_lock);
@@ -207,20 +203,10 @@ bool Sertx_wait_reply(uint32_t seq, uint32_t ms, uint8_t owed)
                 Ser_reply_sem.drain();  // dispatched just after the wait ran out
             return true;
         }
+        // Not answered. A frame arriving as the time runs out is awaited to its end (at most the
+        // wire time of the longest frame and one pause inside it).
         if (!raised && seq != 0 && link_running()) {
             const uint64_t now = Tick_us();
-            // An owed answer ended unanswered: the reply comes after it, a time-out from its end.
-            if (owed > 0 && Ser_line.frames.load() != frames) {
-                --owed;
-                frames = Ser_line.frames.load();
-                const uint64_t due = Ser_line.last_rx_us.load() + uint64_t{ms} * 1000u;
-                grace_end = 0;
-                hold.unlock();
-                raised = Ser_reply_sem.wait(due > now ? static_cast<int32_t>((due - now + 999) / 1000) : 0);
-                continue;
-            }
-            // A frame arriving as the time runs out is awaited to its end (at most the wire time
-            // of the longest frame and one pause inside it).
             if (grace_end == 0)
                 grace_end = now + Sertx_wire_us(FRAME_MAX) + FRAME_GAP_US;
             if (now < grace_end && Sertx_line_busy(now)) {
@@ -239,16 +225,14 @@ bool Sertx_fence(uint8_t cmd, uint32_t wait_ms)
     const bool status_like = cmd == SerCmd::Status || cmd == SerCmd::Terminal;
     Ser_tx_frame first = fixed_frame(status_like ? Ser_hello_frame : Ser_poll_frame);
     Ser_tx_frame second = fixed_frame(Ser_hello_frame);
-    uint8_t owed = FENCE_OWED;
     for (Ser_tx_frame* f : {&first, &second}) {
         if (!link_running())
             return false;
-        if (Sertx_wait_reply(Sertx_send_frame(*f, true, wait_ms), wait_ms, owed)) {
+        if (Sertx_wait_reply(Sertx_send_frame(*f, true, wait_ms), wait_ms)) {
             Ser_ok_count.fetch_add(1, std::memory_order_relaxed);
             return true;
         }
         Ser_ok_count.store(0, std::memory_order_relaxed);
-        ++owed;  // the first fence's answer too
     }
     return false;
 }

@@ -64,13 +64,9 @@ extern std::atomic<uint8_t> Ser_armed_cmd;
 // between reply and time-out.
 extern std::mutex Ser_dispatch_lock;
 
-// What the receive side saw of the line (Tick_us; written under Ser_dispatch_lock).
-struct Ser_line_rec {
-    std::atomic<uint64_t> last_rx_us{0};  // bytes last read (stamped as the reader gets them)
-    std::atomic<uint32_t> frames{0};      // frames ended on the receive side (taken or not)
-};
-extern Ser_line_rec Ser_line;
-// Forgets when bytes were last read (a port opened: another line).
+// When the receive side last read bytes (Tick_us; written under Ser_dispatch_lock).
+extern std::atomic<uint64_t> Ser_last_rx_us;
+// Forgets it (a port opened: another line).
 void Sertx_line_reset();
 // Dispatch lock held: the driver holds unread bytes, or the receive side has bytes that are not a
 // whole frame yet and the line has not been silent long enough to end it (80 ms): a frame arrives.
@@ -92,17 +88,15 @@ uint32_t Sertx_send_frame(Ser_tx_frame& f, bool fence = false, uint32_t wait_ms 
 constexpr uint8_t SER_RAW_CMD = 0xFF;  // Ser_armed_cmd of a raw transmission
 uint32_t Sertx_send_raw(const uint8_t* bytes, std::size_t n);
 // Waits up to ms for the reply of transmission seq; a reply arriving when the time runs out is
-// awaited to its end. Up to `owed` frames that end unanswered meanwhile each give the reply another
-// ms from their end: a drive answers what it still owes first. False on time-out, and when the
-// wait was ended by a stop (the send thread then leaves its step).
-bool Sertx_wait_reply(uint32_t seq, uint32_t ms, uint8_t owed = 0);
+// awaited to its end. False on time-out, and when the wait was ended by a stop (the send thread
+// then leaves its step).
+bool Sertx_wait_reply(uint32_t seq, uint32_t ms);
 // After a repeated request of command cmd was answered, the drive may still owe the answer to one
 // of its two tries, at any time. A fence is a request that no such answer can pass for: a status
 // poll, or an identification after a status poll or terminal character (answered by status or
 // text frames); everything before the fence's answer is dropped. Its second try, after wait_ms
-// without an answer (counted from the end of the owed answer when that came), is an
-// identification: after a status-poll fence, one that the first fence's late answer cannot pass
-// for either. False when neither was answered.
+// without an answer, is an identification: after a status-poll fence, one that the first fence's
+// late answer cannot pass for either. False when neither was answered.
 bool Sertx_fence(uint8_t cmd, uint32_t wait_ms);
 
 // ---- steps (send thread) ----

@@ -143,6 +143,7 @@ protected:
 
 TEST_P(SimLinkOwed, EveryAnswerIsPairedWithItsOwnRequest)
 {
+    const uint32_t lost = Ser_lost_count.load();
     switch (GetParam().kind) {
     case Owed::BlockFirst:
         block_read(0);
@@ -167,6 +168,7 @@ TEST_P(SimLinkOwed, EveryAnswerIsPairedWithItsOwnRequest)
         break;
     }
     expect_paired();
+    EXPECT_EQ(Ser_lost_count.load(), lost);  // everything owed came within a time-out
 }
 
 INSTANTIATE_TEST_SUITE_P(Late, SimLinkOwed, ::testing::ValuesIn(owed_cases()),
