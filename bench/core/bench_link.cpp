@@ -211,9 +211,8 @@ bool lost_reply_cost(DriveSim& sim, double& to_answer_ms, double& to_next_ms)
     return true;
 }
 
-// A drive that answers 2 ms after a request (as a serial drive does). late_ms: one status reply
-// that late before the lost one (0: none).
-void lost_reply_bench(benchmark::State& state, int late_ms)
+// A drive that answers 2 ms after a request (as a serial drive does).
+void BM_LinkLostReplyCost(benchmark::State& state)
 {
     double to_answer = 0, to_next = 0;
     for (auto _ : state) {
@@ -223,10 +222,6 @@ void lost_reply_bench(benchmark::State& state, int late_ms)
             return;
         }
         std::this_thread::sleep_for(100ms);
-        if (late_ms > 0) {
-            link.sim->add_fault(SimFault::late(late_ms).on(0));
-            std::this_thread::sleep_for(std::chrono::milliseconds(2 * late_ms + 100));
-        }
         if (!lost_reply_cost(*link.sim, to_answer, to_next)) {
             state.SkipWithError("no answered repeat");
             return;
@@ -235,21 +230,43 @@ void lost_reply_bench(benchmark::State& state, int late_ms)
     }
     state.counters["ms_beyond_timeout_to_answer"] = to_answer;  // target <= 20
     state.counters["ms_beyond_timeout_to_next_request"] = to_next;
-    state.counters["turnaround_ms"] = Ser_line_timing.turnaround_us.load() / 1000.0;
-}
-
-void BM_LinkLostReplyCost(benchmark::State& state)
-{
-    lost_reply_bench(state, 0);
 }
 BENCHMARK(BM_LinkLostReplyCost)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// The same after one reply 380 ms late: a late reply does not lengthen the settle.
-void BM_LinkLostReplyCostAfterALateReply(benchmark::State& state)
+// A block read whose first answer is lost (block 4 of the whole-image read): from the end of the
+// answer to its repeat to the next request, and to the next block read (ms).
+void BM_LinkLostBlockReplyCost(benchmark::State& state)
 {
-    lost_reply_bench(state, 380);
+    double to_next = 0, to_block = 0;
+    for (auto _ : state) {
+        PacedLink link(false, 2000us);
+        link.sim->add_fault(SimFault::silence().on(3).after(4));
+        if (!link.linked()) {
+            state.SkipWithError("no link");
+            return;
+        }
+        const auto reqs = link.sim->requests();
+        std::size_t k = 1;
+        while (k + 1 < reqs.size() && !(reqs[k].cmd == 3 && reqs[k].bytes == reqs[k - 1].bytes))
+            ++k;
+        const auto replies = link.sim->replies();
+        const auto answer = std::find_if(replies.begin(), replies.end(),
+                                         [&](const SimLogEntry& r) { return r.serial == reqs[k].serial; });
+        const auto block = std::find_if(reqs.begin() + static_cast<std::ptrdiff_t>(k) + 1, reqs.end(),
+                                        [](const SimLogEntry& r) { return r.cmd == 3; });
+        if (k + 1 >= reqs.size() || answer == replies.end() || block == reqs.end()) {
+            state.SkipWithError("no answered repeat");
+            return;
+        }
+        using ms = std::chrono::duration<double, std::milli>;
+        to_next = ms(reqs[k + 1].start - answer->end).count();
+        to_block = ms(block->start - answer->end).count();
+        state.SetIterationTime(to_block / 1000.0);
+    }
+    state.counters["ms_to_next_request"] = to_next;
+    state.counters["ms_to_next_block_read"] = to_block;
 }
-BENCHMARK(BM_LinkLostReplyCostAfterALateReply)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LinkLostBlockReplyCost)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // A drive lost and back: the image read from the end of the identification reply to the image,
 // against the wire time of the bytes exchanged in that time.

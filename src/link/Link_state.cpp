@@ -18,7 +18,7 @@ void LinkSharedState::reset()
     ScopeCaptureOn.store(0);
     OscxPidOpen.store(0);
     Ser_status_seen.store(0);
-    Sertx_line_timing_reset();
+    Sertx_line_reset();
     Sertx_forget_read_list();
     Ser_write_ack.flag.store(0);
     Ser_chunk_sent.store(0);

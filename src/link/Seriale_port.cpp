@@ -288,7 +288,7 @@ bool Seriale_open_link(uint8_t mode)
     Seriale_clear_queue();
     Drive_status_publish(Drive_status{});
     Ser_status_seen.store(0);
-    Sertx_line_timing_reset();
+    Sertx_line_reset();
     Ser_link_mode.store(mode);
     Ser_link_mode_req.store(mode);
     Ser_mode_changed.store(1);

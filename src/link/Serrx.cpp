@@ -28,8 +28,6 @@ struct RxAssembly {
     uint16_t count = 0;
     uint32_t last_chunk_ms = 0;
     uint32_t seq = 0;
-    uint64_t chunk_us = 0;  // when the last chunk was read
-    uint64_t first_us = 0;  // when the first byte of the frame at buf[0] reached the line
     uint32_t overslept_ms = 0;  // the reader woke this much later than it meant to (receive thread)
 };
 RxAssembly Rx;
@@ -51,18 +49,25 @@ bool own_replies_only(uint8_t cmd)
     return cmd == SerCmd::Ident || cmd == SerCmd::ReadBlock || cmd == SerCmd::ReadList;
 }
 
+// Whether a reply of command `got` answers a request of command `asked`. A fence is answered by
+// its own replies only: a status poll by status and text frames.
+bool answers(uint8_t asked, uint8_t got, bool fence)
+{
+    if (fence)
+        return got == asked || (asked == SerCmd::Status && got == SerCmd::Terminal);
+    return asked == got || !(own_replies_only(asked) || own_replies_only(got));
+}
+
 // Dispatch lock held. Hands a frame to its handler when its transmission still waits for a
 // reply, then wakes the send thread. At most one reply per transmission is dispatched.
 void dispatch(const uint8_t* frame, uint16_t len)
 {
     if (Rx.seq == 0 || Ser_armed_seq.load() != Rx.seq)
         return;
-    const uint8_t asked = Ser_armed_cmd.load();
-    if ((own_replies_only(asked) || own_replies_only(frame_cmd(frame))) && asked != frame_cmd(frame))
+    if (!answers(Ser_armed_cmd.load(), frame_cmd(frame), Sertx_armed_fence()))
         return;
     if (!Ser_reply_table[frame_cmd(frame)](frame, len))
         return;
-    Sertx_note_answer(Rx.first_us, Sertx_armed_repeat());
     Ser_armed_seq.store(0);
     Ser_reply_sem.release();
 }
@@ -78,17 +83,11 @@ void accept(const uint8_t* frame, uint16_t len)
     dispatch(frame, len);
 }
 
-void frame_ended()
-{
-    Ser_line_timing.frames.fetch_add(1);
-}
-
-// The bytes after a frame start the next one; they all came with the last chunk.
+// The bytes after a frame start the next one.
 void drop_front(uint16_t n)
 {
     std::memmove(Rx.buf, Rx.buf + n, Rx.count - n);
     Rx.count = static_cast<uint16_t>(Rx.count - n);
-    Rx.first_us = Rx.chunk_us - std::min(Rx.chunk_us, Sertx_wire_us(Rx.count));
 }
 
 void drop_all()
@@ -126,16 +125,11 @@ bool begin_chunk(std::size_t n, uint32_t now)
     return true;
 }
 
-// n bytes were appended to the buffer: stamped as read now; the first of them reached the line
-// their wire time earlier (the reader may have been asleep: never later than that).
+// n bytes were appended to the buffer: stamped as read now.
 void take_chunk(std::size_t n)
 {
-    const bool fresh = Rx.count == 0;
     Rx.count = static_cast<uint16_t>(Rx.count + n);
-    Rx.chunk_us = Tick_us();
-    Ser_line_timing.last_rx_us.store(Rx.chunk_us);
-    if (fresh)
-        Rx.first_us = Rx.chunk_us - std::min(Rx.chunk_us, Sertx_wire_us(n));
+    Ser_last_rx_us.store(Tick_us());
 }
 
 void end_chunk()
@@ -256,12 +250,10 @@ void Serrx_parse()
         const uint8_t len = Rx.buf[0];
         if (len < SER_FRAME_MIN) {  // never a frame
             Rx.count = 0;
-            frame_ended();
             return;
         }
         if (Rx.count < len)
             return;  // keep gathering
-        frame_ended();
         if (!frame_intact(Rx.buf, len)) {
             Rx.count = 0;
             return;

@@ -46,7 +46,7 @@ void Serrx_feed(const uint8_t* bytes, std::size_t n, uint32_t now_ms);
 // reached is accepted (CRC over all its bytes 0, command below 40) or the whole buffer is dropped;
 // bytes after an accepted frame start the next one. An accepted frame is dispatched only to the
 // transmission armed when its first bytes were read; identification, block and list requests
-// and replies pair only with their own command.
+// and replies pair only with their own command, and a fence only with its own replies.
 void Serrx_parse();
 // Bytes gathered so far (receive thread, or Ser_dispatch_lock held).
 uint16_t Serrx_count();

@@ -26,21 +26,20 @@ std::atomic<uint32_t> Ser_tx_seq{0};
 std::atomic<uint32_t> Ser_armed_seq{0};
 std::atomic<uint8_t> Ser_armed_cmd{0};
 std::mutex Ser_dispatch_lock;
-Ser_line_timing_rec Ser_line_timing;
+std::atomic<uint64_t> Ser_last_rx_us{0};
 
 namespace {
 
 constexpr uint32_t HELLO_WAIT_MS = 100;
 constexpr uint32_t BOOT_POLL_WAIT_MS = 100;
 constexpr uint8_t BOOT_MISSES = 10;
-constexpr uint64_t QUIET_BASE_US = 3000;       // added to twice the turnaround: the reader's wake-up
 constexpr uint64_t QUIET_POLL_US = 1000;
 constexpr uint64_t FRAME_GAP_US = uint64_t{SER_RX_GAP_MS} * 1000u;  // a frame may pause this long
 constexpr std::size_t FRAME_MAX = 255;
 constexpr uint64_t BITS_PER_BYTE = 10;        // 8N1
 constexpr uint8_t TRIES = 2;
 
-std::atomic<bool> armed_repeat{false};
+std::atomic<bool> armed_fence{false};
 
 bool link_running()
 {
@@ -73,42 +72,9 @@ Ser_tx_frame fixed_frame(const Ser_req_ptr& req)
 }
 
 // One transmission and its reply wait; the send waits up to gate_ms while a frame arrives.
-bool exchange(Ser_tx_frame& f, uint32_t wait_ms, bool repeat = false, uint32_t gate_ms = 0)
+bool exchange(Ser_tx_frame& f, uint32_t wait_ms, uint32_t gate_ms = 0)
 {
-    return Sertx_wait_reply(Sertx_send_frame(f, repeat, gate_ms), wait_ms);
-}
-
-// Dispatch lock held: no unread bytes and none read for the quiet window.
-bool line_quiet(uint64_t now, uint64_t window)
-{
-    return Ser_port.bytes_waiting() == 0 && now - std::min(now, Ser_line_timing.last_rx_us.load()) >= window;
-}
-
-// After the answer to a repeated request (at most limit_ms in all). When that answer began before
-// the repeat could have been answered, it was the late answer to the first try and the drive
-// still owes the repeat's own: wait for that frame to end. Then wait until the line has been quiet
-// long enough that no further answer can begin. Nothing is armed meanwhile: what arrives is not
-// dispatched, and the next send starts a fresh frame.
-void settle(uint32_t limit_ms)
-{
-    const uint64_t start = Tick_us();
-    const uint64_t limit = uint64_t{limit_ms} * 1000u;
-    const uint64_t window = Sertx_quiet_window_us(limit);
-    bool owed = Sertx_answer_early(Ser_line_timing.answer_first_us.load());
-    const uint32_t answered = Ser_line_timing.answer_frame.load();
-    while (link_running()) {
-        const uint64_t now = Tick_us();
-        if (now - start >= limit)
-            break;
-        {
-            std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
-            if (owed && Ser_line_timing.frames.load() != answered)
-                owed = false;
-            if (!owed && line_quiet(now, window))
-                break;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(QUIET_POLL_US));
-    }
+    return Sertx_wait_reply(Sertx_send_frame(f, false, gate_ms), wait_ms);
 }
 
 bool boot_poll_may_go_on()
@@ -148,8 +114,8 @@ void apply_mode_request()
 }
 
 // Dispatch lock held: a new transmission number, armed for a reply to cmd (a stale reply signal
-// drained); the request leaves the line at request_end_us.
-uint32_t arm_transmission(uint8_t cmd, bool repeat, uint64_t request_end_us)
+// drained).
+uint32_t arm_transmission(uint8_t cmd, bool fence)
 {
     uint32_t seq = Ser_tx_seq.load() + 1;
     if (seq == 0)
@@ -157,8 +123,7 @@ uint32_t arm_transmission(uint8_t cmd, bool repeat, uint64_t request_end_us)
     Ser_tx_seq.store(seq);
     Ser_reply_sem.drain();
     Ser_armed_cmd.store(cmd);
-    armed_repeat.store(repeat);
-    Ser_line_timing.request_end_us.store(request_end_us);
+    armed_fence.store(fence);
     Ser_armed_seq.store(seq);
     return seq;
 }
@@ -173,61 +138,25 @@ uint64_t Sertx_wire_us(std::size_t n)
     return baud ? n * BITS_PER_BYTE * 1000000u / baud : 0;
 }
 
-void Sertx_line_timing_reset()
+void Sertx_line_reset()
 {
-    Ser_line_timing.request_end_us.store(0);
-    Ser_line_timing.last_rx_us.store(0);
-    Ser_line_timing.turnaround_us.store(0);
-    Ser_line_timing.min_turnaround_us.store(0);
-    Ser_line_timing.answer_first_us.store(0);
-    Ser_line_timing.answer_frame.store(Ser_line_timing.frames.load());
-    Ser_line_timing.faster_than_wire.store(false);
-}
-
-void Sertx_note_answer(uint64_t first_us, bool repeat)
-{
-    Ser_line_timing.answer_first_us.store(first_us);
-    Ser_line_timing.answer_frame.store(Ser_line_timing.frames.load());
-    const uint64_t end = Ser_line_timing.request_end_us.load();
-    if (repeat)
-        return;  // an answer taken for a repeat may be a late one: not a turnaround
-    if (first_us <= end) {  // bytes came faster than the wire carries them (a pseudo-terminal)
-        Ser_line_timing.faster_than_wire.store(true);
-        return;
-    }
-    const uint32_t t = static_cast<uint32_t>(std::min<uint64_t>(first_us - end, UINT32_MAX));
-    const uint32_t recent = Ser_line_timing.turnaround_us.load();
-    Ser_line_timing.turnaround_us.store(t >= recent ? t : recent - (recent - t) / 4);
-    const uint32_t shortest = Ser_line_timing.min_turnaround_us.load();
-    if (shortest == 0 || t < shortest)
-        Ser_line_timing.min_turnaround_us.store(t);
-}
-
-bool Sertx_answer_early(uint64_t first_us)
-{
-    return Ser_line_timing.min_turnaround_us.load() != 0 && !Ser_line_timing.faster_than_wire.load() &&
-           first_us < Ser_line_timing.request_end_us.load();
-}
-
-uint64_t Sertx_quiet_window_us(uint64_t limit_us)
-{
-    return std::min<uint64_t>(2u * uint64_t{Ser_line_timing.turnaround_us.load()} + QUIET_BASE_US, limit_us);
+    Ser_last_rx_us.store(0);
 }
 
 bool Sertx_line_busy(uint64_t now_us)
 {
     if (Ser_port.bytes_waiting() > 0)
         return true;
-    const uint64_t quiet = now_us - std::min(now_us, Ser_line_timing.last_rx_us.load());
+    const uint64_t quiet = now_us - std::min(now_us, Ser_last_rx_us.load());
     return Serrx_count() > 0 && quiet <= FRAME_GAP_US;
 }
 
-bool Sertx_armed_repeat()
+bool Sertx_armed_fence()
 {
-    return armed_repeat.load();
+    return armed_fence.load();
 }
 
-uint32_t Sertx_send_frame(Ser_tx_frame& f, bool repeat, uint32_t wait_ms)
+uint32_t Sertx_send_frame(Ser_tx_frame& f, bool fence, uint32_t wait_ms)
 {
     if (f.length < SER_FRAME_MIN)
         return 0;
@@ -239,7 +168,7 @@ uint32_t Sertx_send_frame(Ser_tx_frame& f, bool repeat, uint32_t wait_ms)
             std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
             const uint64_t now = Tick_us();
             if (wait_ms == 0 || now >= give_up || !link_running() || !Sertx_line_busy(now)) {
-                seq = arm_transmission(f.bytes[1], repeat, now + Sertx_wire_us(f.length));
+                seq = arm_transmission(f.bytes[1], fence);
                 break;
             }
         }
@@ -254,7 +183,7 @@ uint32_t Sertx_send_raw(const uint8_t* bytes, std::size_t n)
     uint32_t seq = 0;
     {
         std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
-        seq = arm_transmission(SER_RAW_CMD, false, Tick_us() + Sertx_wire_us(n));
+        seq = arm_transmission(SER_RAW_CMD, false);
     }
     if (n > 0)
         Ser_port.write(bytes, n, Ser_timeout_ms.load());
@@ -289,6 +218,23 @@ bool Sertx_wait_reply(uint32_t seq, uint32_t ms)
         Ser_armed_seq.store(0);  // time-out, or a stop ended the wait
         return false;
     }
+}
+
+bool Sertx_fence(uint8_t cmd, uint32_t wait_ms)
+{
+    const bool status_like = cmd == SerCmd::Status || cmd == SerCmd::Terminal;
+    Ser_tx_frame first = fixed_frame(status_like ? Ser_hello_frame : Ser_poll_frame);
+    Ser_tx_frame second = fixed_frame(Ser_hello_frame);
+    for (Ser_tx_frame* f : {&first, &second}) {
+        if (!link_running())
+            return false;
+        if (Sertx_wait_reply(Sertx_send_frame(*f, true, wait_ms), wait_ms)) {
+            Ser_ok_count.fetch_add(1, std::memory_order_relaxed);
+            return true;
+        }
+        Ser_ok_count.store(0, std::memory_order_relaxed);
+    }
+    return false;
 }
 
 // ---- steps ----
@@ -358,20 +304,21 @@ void Sertx_online_step()
     for (uint8_t tries = TRIES; tries > 0; --tries) {
         if (!link_running())
             return;
-        if (exchange(f, timeout, repeated, timeout)) {
+        if (exchange(f, timeout, timeout)) {
             if (f.id != 0)
                 Seriale_pop(f.id);
             Ser_ok_count.fetch_add(1, std::memory_order_relaxed);
-            if (repeated)
-                settle(timeout);
-            return;
+            if (!repeated || Sertx_fence(f.bytes[1], timeout))
+                return;
+            break;  // what the drive owes did not end: a link loss, the image is read again
         }
         if (!link_running())
             return;
         Ser_ok_count.store(0, std::memory_order_relaxed);
         repeated = true;
     }
-    Sertx_link_lost();
+    if (link_running())
+        Sertx_link_lost();
 }
 
 void Sertx_first_contact()
@@ -424,12 +371,11 @@ void Sertx_boot_poll()
     bool repeated = false;
     while (boot_poll_may_go_on()) {
         Ser_tx_frame f = fixed_frame(Ser_poll_frame);
-        answered = exchange(f, BOOT_POLL_WAIT_MS, repeated, BOOT_POLL_WAIT_MS);
+        answered = exchange(f, BOOT_POLL_WAIT_MS, BOOT_POLL_WAIT_MS) &&
+                   (!repeated || Sertx_fence(SerCmd::Status, BOOT_POLL_WAIT_MS));
         if (!boot_poll_may_go_on())
             return;
         if (answered) {
-            if (repeated)
-                settle(BOOT_POLL_WAIT_MS);
             repeated = false;
             misses = BOOT_MISSES;
             set_link(LinkFlag::Answers);

@@ -64,47 +64,23 @@ extern std::atomic<uint8_t> Ser_armed_cmd;
 // between reply and time-out.
 extern std::mutex Ser_dispatch_lock;
 
-// Line timing (microseconds of Tick_us). A turnaround is the time from a request's end on the
-// line to the first byte of its answer; only answers to first tries count (an answer taken for a
-// repeat may be a late one). The recent turnaround decays towards the latest, so one slow answer
-// does not lengthen every later settle.
-struct Ser_line_timing_rec {
-    std::atomic<uint64_t> request_end_us{0};     // the armed transmission leaves the line
-    std::atomic<uint64_t> last_rx_us{0};         // bytes last read (stamped as the reader gets them)
-    std::atomic<uint32_t> turnaround_us{0};      // recent longest turnaround, 0 while none seen
-    std::atomic<uint32_t> min_turnaround_us{0};  // shortest turnaround seen, 0 while none seen
-    std::atomic<uint64_t> answer_first_us{0};    // first byte of the answer dispatched last
-    std::atomic<uint32_t> frames{0};             // frames ended on the receive side (taken or not)
-    std::atomic<uint32_t> answer_frame{0};       // `frames` when the last answer was dispatched
-    std::atomic<bool> faster_than_wire{false};   // an answer seemed to begin before its request ended
-};
-extern Ser_line_timing_rec Ser_line_timing;
-// Forgets every figure (a port opened: another line, maybe another drive).
-void Sertx_line_timing_reset();
-// Receive side, dispatch lock held: the answer whose first byte reached the line at first_us was
-// dispatched to the armed transmission (a repeat or not).
-void Sertx_note_answer(uint64_t first_us, bool repeat);
-// True when a frame whose first byte reached the line at first_us began before the armed request
-// had left the line: the drive cannot have answered that request with it. The time of a first byte
-// is estimated from the bytes read and their wire time, never earlier than the truth on a line that
-// carries bytes at its rate; so false while no turnaround has been seen, and on a line that
-// delivered an answer faster than the wire could (a pseudo-terminal).
-bool Sertx_answer_early(uint64_t first_us);
-// How long the line must be quiet before the drive can owe no further answer: twice the recent
-// turnaround plus 2 ms (the drive's pause between two answers is one turnaround), at most limit_us.
-uint64_t Sertx_quiet_window_us(uint64_t limit_us);
+// When the receive side last read bytes (Tick_us; written under Ser_dispatch_lock).
+extern std::atomic<uint64_t> Ser_last_rx_us;
+// Forgets it (a port opened: another line).
+void Sertx_line_reset();
 // Dispatch lock held: the driver holds unread bytes, or the receive side has bytes that are not a
 // whole frame yet and the line has not been silent long enough to end it (80 ms): a frame arrives.
 bool Sertx_line_busy(uint64_t now_us);
-// Whether the armed transmission repeats a timed-out one (dispatch lock held).
-bool Sertx_armed_repeat();
+// Whether the armed transmission is a fence (dispatch lock held): only its own replies answer it.
+bool Sertx_armed_fence();
 // Wire time of n bytes at the open port's rate (10 bits a byte), 0 when no rate is known.
 uint64_t Sertx_wire_us(std::size_t n);
 
 // Writes the CRC into f, waits (at most wait_ms) while a frame is arriving, so that no reply is
 // cut by a send, starts a new transmission (draining a stale reply signal) and writes the frame
-// when the port is open. `repeat`: f repeats the transmission before it. Returns the number.
-uint32_t Sertx_send_frame(Ser_tx_frame& f, bool repeat = false, uint32_t wait_ms = 0);
+// when the port is open. `fence`: f is answered only by its own replies (see Sertx_fence).
+// Returns the number.
+uint32_t Sertx_send_frame(Ser_tx_frame& f, bool fence = false, uint32_t wait_ms = 0);
 // A transmission without a frame (the boot loader's raw bytes): armed like Sertx_send_frame, no
 // CRC; n bytes are written when the port is open (0: a wait for bytes the drive sends by itself).
 // The receive side starts a fresh buffer and hands the bytes to the boot-loader receiver, which
@@ -115,6 +91,13 @@ uint32_t Sertx_send_raw(const uint8_t* bytes, std::size_t n);
 // awaited to its end. False on time-out, and when the wait was ended by a stop (the send thread
 // then leaves its step).
 bool Sertx_wait_reply(uint32_t seq, uint32_t ms);
+// After a repeated request of command cmd was answered, the drive may still owe the answer to one
+// of its two tries, at any time. A fence is a request that no such answer can pass for: a status
+// poll, or an identification after a status poll or terminal character (answered by status or
+// text frames); everything before the fence's answer is dropped. Its second try, after wait_ms
+// without an answer, is an identification: after a status-poll fence, one that the first fence's
+// late answer cannot pass for either. False when neither was answered.
+bool Sertx_fence(uint8_t cmd, uint32_t wait_ms);
 
 // ---- steps (send thread) ----
 void Sertx_step();
@@ -123,7 +106,8 @@ void Sertx_drive_step();
 // link bit 2. False when nothing answered (the port is then purged, link bits 0 and 5 cleared).
 bool Sertx_hello_step();
 // Online part of a step: the queue head or a status poll, answered or retried once; the link is
-// lost after the second silence.
+// lost after the second silence. An answered repeat is followed by a fence (Sertx_fence); the link
+// is lost when that is not answered either.
 void Sertx_online_step();
 // First contact with a compatible drive: i2t test and input simulation off, whole-image read.
 void Sertx_first_contact();

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -131,6 +132,40 @@ inline std::string stop_and_wait_breach(const DriveSim& sim)
             return sim_hex(last_req->bytes) + " -> " + sim_hex(e.bytes);
         last_req = &e;
         answered = false;
+    }
+    return {};
+}
+
+// Every request is answered before the next one goes out, by its own answer (the simulator's
+// serials tell which request an answer belongs to; a repeat may take the answer to the request it
+// repeats), unless the link gave up on it: the next request came at least three quarters of
+// `timeout` later. Identification requests, which go unanswered every 100 ms while no drive
+// answers and take identifications only, are not judged. Returns the first offending pair, or "".
+inline std::string pairing_breach(const DriveSim& sim, std::chrono::milliseconds timeout)
+{
+    const auto log = sim.log();
+    std::map<uint32_t, SimClock::time_point> answered_at;  // end of the first answer to each request
+    for (const auto& e : log)
+        if (e.dir == SimLogEntry::Reply)
+            answered_at.emplace(e.serial, e.end);
+    const SimLogEntry* last = nullptr;
+    std::vector<uint32_t> answered_by;  // serials whose answers answer the last request
+    for (const auto& e : log) {
+        if (e.dir != SimLogEntry::Request)
+            continue;
+        bool answered = false;
+        if (last != nullptr) {
+            for (const uint32_t s : answered_by) {
+                const auto it = answered_at.find(s);
+                answered = answered || (it != answered_at.end() && it->second <= e.start);
+            }
+            if (last->cmd != SerCmd::Ident && !answered && e.start - last->start < timeout * 3 / 4)
+                return sim_hex(last->bytes) + " -> " + sim_hex(e.bytes) + " without its answer";
+        }
+        if (last == nullptr || answered || e.bytes != last->bytes)
+            answered_by.clear();
+        answered_by.push_back(e.serial);
+        last = &e;
     }
     return {};
 }

@@ -225,9 +225,14 @@ TEST_F(LinkCheck, CheckAskedForWhileLinkedStartsWithAnIdentification)
 {
     const SimBytes img = test_image(22);
     connect_with_image(img);
-    sim->clear_log();
-    Ser_check_start_ms.store(Tick_ms());
-    Ser_link_mode_req.store(LinkMode::Check);
+    {
+        // No transmission starts between the log's start and the request: after it, at most the
+        // poll of the step under way goes out (armed already, or about to be).
+        std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
+        sim->clear_log();
+        Ser_check_start_ms.store(Tick_ms());
+        Ser_link_mode_req.store(LinkMode::Check);
+    }
     ASSERT_TRUE(wait_until([] { return progress_bits(FlashProgressFlag::Answered); }, 2000));
     EXPECT_TRUE(mode_is(LinkMode::Normal));
     EXPECT_EQ(Ser_wait_ms.load(), 5000u);

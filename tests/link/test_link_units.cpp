@@ -705,37 +705,38 @@ TEST(LinkScope, RebuildUsesTheArithmeticHalfDifference)
     EXPECT_EQ(Fz_cmp_add_mod(1, 2, 10000), 3);
 }
 
-// ---- line timing of the settle after a repeat ----
+// ---- fences ----
 
-TEST(LineTiming, TurnaroundsOfFirstTriesOnlyAndOneSlowAnswerFades)
+// A fence is answered by its own replies only: a status poll by status and text frames, an
+// identification by an identification. Other requests are not that strict.
+TEST_F(RxFeed, AFenceTakesOnlyItsOwnReplies)
 {
-    Sertx_line_timing_reset();
-    const uint64_t end = 10'000'000;
-    Ser_line_timing.request_end_us.store(end);
-    Sertx_note_answer(end + 2000, false);
-    Sertx_note_answer(end + 380'000, true);  // taken for a repeat: maybe a late answer
-    EXPECT_EQ(Ser_line_timing.turnaround_us.load(), 2000u);
-    EXPECT_EQ(Ser_line_timing.min_turnaround_us.load(), 2000u);
-    EXPECT_EQ(Sertx_quiet_window_us(UINT64_MAX), 7000u);  // twice the turnaround and 3 ms
-    EXPECT_EQ(Sertx_quiet_window_us(5000), 5000u);
-
-    Sertx_note_answer(end + 150'000, false);  // one slow answer within the time-out
-    EXPECT_EQ(Ser_line_timing.turnaround_us.load(), 150'000u);
-    for (int i = 0; i < 20; ++i)
-        Sertx_note_answer(end + 2000, false);
-    EXPECT_LT(Ser_line_timing.turnaround_us.load(), 2500u);
-
-    // Began before the request had left the line: the drive cannot have answered it with that.
-    EXPECT_TRUE(Sertx_answer_early(end - 1));
-    EXPECT_FALSE(Sertx_answer_early(end));
-    Sertx_line_timing_reset();
-    EXPECT_FALSE(Sertx_answer_early(0));  // no turnaround seen: cannot tell
-    Ser_line_timing.request_end_us.store(end);
-    Sertx_note_answer(end + 600, false);
-    Sertx_note_answer(end - 600, false);  // faster than the wire: estimates cannot be trusted
-    EXPECT_FALSE(Sertx_answer_early(end - 1000));
-    EXPECT_EQ(Ser_line_timing.min_turnaround_us.load(), 600u);
-    Sertx_line_timing_reset();
+    const SimBytes ident(52, 0);
+    const struct {
+        uint8_t asked;
+        bool fence;
+        uint8_t got;
+        SimBytes payload;
+        bool taken;
+    } rows[] = {
+        {SerCmd::Status, true, SerCmd::Status, status_payload(0), true},
+        {SerCmd::Status, true, SerCmd::Terminal, SimTextMessage("x").bytes(), true},
+        {SerCmd::Status, true, SerCmd::DriveFunc, {3, 1}, false},
+        {SerCmd::Status, true, SerCmd::WriteVar, {0x01, 0x65, 0x00}, false},
+        {SerCmd::Status, false, SerCmd::DriveFunc, {3, 1}, true},
+        {SerCmd::Ident, true, SerCmd::Status, status_payload(0), false},
+        {SerCmd::Ident, true, SerCmd::Terminal, SimTextMessage("x").bytes(), false},
+        {SerCmd::Ident, true, SerCmd::Ident, ident, true},
+    };
+    for (const auto& r : rows) {
+        Ser_tx_frame f;
+        f.length = 4;
+        f.bytes[0] = 4;
+        f.bytes[1] = r.asked;
+        Sertx_send_frame(f, r.fence);  // the port is closed: armed only
+        feed(frame_of(r.got, r.payload), 100);
+        EXPECT_EQ(woken(), r.taken) << &r - rows;
+    }
 }
 
 // ---- reply wait of a stopped link ----

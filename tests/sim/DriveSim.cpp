@@ -203,6 +203,7 @@ void DriveSim::handle_frame(const SimRawFrame& f)
     e.dir = SimLogEntry::Request;
     e.bytes = f.bytes;
     e.cmd = f.bytes.size() > 1 ? f.bytes[1] : -1;
+    e.serial = ++request_serial_;
     e.start = f.first;
     e.end = f.last;
     if (baud_) {  // the request occupies the line for its wire time
@@ -214,7 +215,7 @@ void DriveSim::handle_frame(const SimRawFrame& f)
     if (!err.empty())
         add_violation(err + ": " + sim_hex(f.bytes));
     else if (auto reply = answer(f.bytes, e.end))
-        schedule_reply(f.bytes, *reply, take_faults(e.cmd), e.end + turnaround_);
+        schedule_reply(f.bytes, e.serial, *reply, take_faults(e.cmd), e.end + turnaround_);
     append_log(std::move(e));
 }
 
@@ -224,7 +225,8 @@ void DriveSim::promote_due(SimClock::time_point now)
     while (!pending_.empty() && pending_.front().ready <= now) {
         Transmission t = std::move(pending_.front());
         pending_.pop_front();
-        auto at = std::max(t.ready, t.in_order ? tx_free_ + turnaround_ : tx_free_);
+        const auto gap = t.after_previous.value_or(t.in_order ? turnaround_ : SimClock::duration{});
+        auto at = std::max(t.ready, tx_free_ + gap);
         std::size_t before = pieces_.size();
         for (auto& seg : t.segments) {
             at += seg.gap;

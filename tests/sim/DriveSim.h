@@ -32,6 +32,7 @@ enum class SimFaultKind {
     BadCommand,     // command byte set to `amount` (40 or more; CRC kept valid)
     Twice,          // the reply sent again `amount` ms after the first
     EchoFirst,      // the request echoed before the reply, `amount` ms apart (0: glued)
+    HeldAfter,      // reply sent `amount` ms after the reply before it left the line (0: one burst)
 };
 
 // A fault applies to the next `count` replies (kForever: until cleared) to requests of
@@ -60,6 +61,7 @@ struct SimFault {
     static SimFault bad_command(int code = 40) { return make(SimFaultKind::BadCommand, code); }
     static SimFault twice(int gap = 0) { return make(SimFaultKind::Twice, gap); }
     static SimFault echo_first(int gap = 0) { return make(SimFaultKind::EchoFirst, gap); }
+    static SimFault held_after(int ms) { return make(SimFaultKind::HeldAfter, ms); }
 
     SimFault& on(int cmd) { command = cmd; return *this; }
     SimFault& times(int n) { count = n; return *this; }
@@ -85,6 +87,9 @@ struct SimLogEntry {
     SimClock::time_point end{};
     SimBytes bytes;
     int cmd = -1;  // command byte (request: as received; reply: as intended)
+    // Request: its number in the drive's life (from 1). Reply: the number of the request it answers.
+    std::uint32_t serial = 0;
+    std::vector<SimFaultKind> faults;  // reply: the faults that shaped it
 };
 
 // Boot personality: one command or answer on the line in the SH7047's boot mode, with the line
@@ -161,6 +166,7 @@ public:
 
     // --- Faults.
     void add_fault(const SimFault& f);
+    void add_faults(const std::vector<SimFault>& faults);  // all at once: no request between them
     void clear_faults();
     std::size_t faults_pending() const;  // faults not yet used up
     void hang_up();  // unplug now: the master side is closed
@@ -246,6 +252,7 @@ private:
         int hold_report = -1;                // status bit 3 this reply reports (-1: none)
         std::shared_ptr<SimLogEntry> entry;  // logged when the last piece is written
         bool in_order = true;                // an answer: one turnaround after the line is free
+        std::optional<SimClock::duration> after_previous;  // instead of the turnaround (HeldAfter)
     };
     struct Piece {
         SimClock::time_point at{};
@@ -334,7 +341,7 @@ private:
 
     // faults (DriveSim_fault.cpp)
     std::vector<SimFault> take_faults(int cmd);
-    void schedule_reply(const SimBytes& request, const Reply& r, std::vector<SimFault> faults,
+    void schedule_reply(const SimBytes& request, std::uint32_t serial, const Reply& r, std::vector<SimFault> faults,
                         SimClock::time_point ready);
 
     // line
@@ -357,6 +364,7 @@ private:
     SimClock::time_point rx_free_{};
     SimClock::time_point tx_free_{};
     SimClock::time_point piece_started_{};
+    std::uint32_t request_serial_ = 0;
     std::uint32_t baud_ = 0;
     SimClock::duration turnaround_{};
     bool hung_ = false;

@@ -96,8 +96,8 @@ bool spoil_frame(SimBytes& frame, const std::vector<SimFault>& faults)
 
 }  // namespace
 
-void DriveSim::schedule_reply(const SimBytes& request, const Reply& r, std::vector<SimFault> faults,
-                              SimClock::time_point ready)
+void DriveSim::schedule_reply(const SimBytes& request, std::uint32_t serial, const Reply& r,
+                              std::vector<SimFault> faults, SimClock::time_point ready)
 {
     // A serial drive answers in order: a reply held back holds back the replies after it (not
     // the extra copy of a doubled reply).
@@ -121,6 +121,7 @@ void DriveSim::schedule_reply(const SimBytes& request, const Reply& r, std::vect
         entry->dir = SimLogEntry::Reply;
         entry->bytes = request;
         entry->cmd = request[1];
+        entry->serial = serial;
         Transmission t;
         t.ready = ready;
         t.segments.push_back({request, {}});
@@ -179,12 +180,18 @@ void DriveSim::schedule_reply(const SimBytes& request, const Reply& r, std::vect
     entry->dir = SimLogEntry::Reply;
     entry->bytes = std::move(logged);
     entry->cmd = r.cmd;
+    entry->serial = serial;
+    for (const auto& f : faults)
+        entry->faults.push_back(f.kind);
     t.entry = entry;
+    if (const SimFault* held = find(faults, SimFaultKind::HeldAfter))
+        t.after_previous = ms(held->amount);
 
     if (const SimFault* tw = find(faults, SimFaultKind::Twice)) {
         Transmission again = t;
         again.ready = ready + ms(tw->amount);
         again.entry = std::make_shared<SimLogEntry>(*entry);
+        again.after_previous.reset();
         enqueue(std::move(t));
         enqueue(std::move(again), false);
         return;

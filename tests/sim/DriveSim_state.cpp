@@ -114,13 +114,19 @@ std::size_t DriveSim::faults_pending() const { return locked_get(faults_).size()
 
 void DriveSim::add_fault(const SimFault& f)
 {
-    if (f.count == 0)
-        return;
-    SimFault copy = f;
-    if (copy.count < 0)
-        copy.count = SimFault::kForever;
+    add_faults({f});
+}
+
+void DriveSim::add_faults(const std::vector<SimFault>& faults)
+{
     std::lock_guard lk(mu_);
-    faults_.push_back(std::move(copy));
+    for (SimFault f : faults) {
+        if (f.count == 0)
+            continue;
+        if (f.count < 0)
+            f.count = SimFault::kForever;
+        faults_.push_back(std::move(f));
+    }
 }
 
 void DriveSim::set_pacing(std::uint32_t baud, std::chrono::microseconds turnaround)

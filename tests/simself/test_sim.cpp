@@ -57,6 +57,18 @@ Arrived read_reply(int fd, std::size_t want)
     return out;
 }
 
+// The program's end of the simulator's line, raw; -1 when it does not open.
+int open_raw(const DriveSim& sim)
+{
+    const int fd = ::open(sim.device_path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios t{};
+    if (fd >= 0 && ::tcgetattr(fd, &t) == 0) {
+        ::cfmakeraw(&t);
+        ::tcsetattr(fd, TCSANOW, &t);
+    }
+    return fd;
+}
+
 SimBytes restamped(SimBytes f, std::size_t at, std::uint8_t value)
 {
     f[at] = value;
@@ -75,12 +87,8 @@ SimBytes joined(SimBytes a, const SimBytes& b)
 TEST(DriveSimFaults, EachFaultShapesTheReplyToAPoll)
 {
     DriveSim sim;
-    const int fd = ::open(sim.device_path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const int fd = open_raw(sim);
     ASSERT_GE(fd, 0);
-    termios t{};
-    ::tcgetattr(fd, &t);
-    ::cfmakeraw(&t);
-    ::tcsetattr(fd, TCSANOW, &t);
 
     SimBytes status(DriveSim::kStatusSize);
     for (std::size_t i = 0; i < status.size(); ++i)
@@ -135,12 +143,8 @@ TEST(DriveSimFaults, AnAnswerHeldBackIsFollowedOneTurnaroundLater)
 {
     DriveSim sim;
     sim.set_pacing(57600, 2ms);
-    const int fd = ::open(sim.device_path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const int fd = open_raw(sim);
     ASSERT_GE(fd, 0);
-    termios t{};
-    ::tcgetattr(fd, &t);
-    ::cfmakeraw(&t);
-    ::tcsetattr(fd, TCSANOW, &t);
     sim.add_fault(SimFault::late(50));
     const SimBytes poll = sim_unhex("04 00 03 70");
     ASSERT_EQ(::write(fd, poll.data(), poll.size()), 4);
@@ -156,5 +160,33 @@ TEST(DriveSimFaults, AnAnswerHeldBackIsFollowedOneTurnaroundLater)
     EXPECT_GE(rep[0].start - req[0].end, 52ms);
     EXPECT_GE(rep[1].start - req[0].end, 2ms + 50ms + sim_wire_time(32, 57600) + 2ms + sim_wire_time(6, 57600));
     EXPECT_GT(rep[0].start, req[1].end);
+    ::close(fd);
+}
+
+// The answer to a repeat held back after the late answer before it; each answer carries the
+// number of the request it answers.
+TEST(DriveSimFaults, AnAnswerHeldAfterTheOneBeforeIsMarkedWithItsRequest)
+{
+    DriveSim sim;
+    sim.set_pacing(57600, 2ms);
+    const int fd = open_raw(sim);
+    ASSERT_GE(fd, 0);
+    sim.add_faults({SimFault::late(50), SimFault::held_after(30).after(1)});
+    const SimBytes poll = sim_unhex("04 00 03 70");
+    ASSERT_EQ(::write(fd, poll.data(), poll.size()), 4);
+    ASSERT_TRUE(sim.wait_requests(0, 1, 1000ms));
+    ASSERT_EQ(::write(fd, poll.data(), poll.size()), 4);
+    EXPECT_EQ(read_reply(fd, 2 * (DriveSim::kStatusSize + 4)).bytes.size(), 2 * (DriveSim::kStatusSize + 4));
+    const auto req = sim.requests(0);
+    const auto rep = sim.replies(0);
+    ASSERT_EQ(req.size(), 2u);
+    ASSERT_EQ(rep.size(), 2u);
+    EXPECT_EQ(req[0].serial, 1u);
+    EXPECT_EQ(req[1].serial, 2u);
+    EXPECT_EQ(rep[0].serial, 1u);
+    EXPECT_EQ(rep[1].serial, 2u);
+    // Lower bound (a loaded machine writes later, never earlier): turnaround, lateness, the late
+    // answer's wire time, the hold instead of a turnaround, the second answer's first piece.
+    EXPECT_GE(rep[1].start - req[0].end, 2ms + 50ms + sim_wire_time(32, 57600) + 30ms + sim_wire_time(6, 57600));
     ::close(fd);
 }
