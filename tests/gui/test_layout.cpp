@@ -33,6 +33,7 @@
 #include "print/Print_install.h"
 #include "scope/Oscx.h"
 #include "scope/Oscx_set.h"
+#include "shell/Load_data_drive.h"
 #include "shell/Main_page_host.h"
 #include "shell/Settings.h"
 #include "shell/Stbar.h"
@@ -536,18 +537,22 @@ protected:
                 open_page(node);
                 for (uint8_t language : {0, 1, 2}) {
                     main->Menu_languageClick(language);
-                    const auto frames = main->ScrollBox_Menu_host->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-                    for (QWidget* frame : frames)
-                        for (const std::string& f : faults_of(frame))
-                            faults.insert(where_of(size, bus, PageNodeText(node, 1), language) + f);
-                    if (const int over = main->ScrollBox_Menu->horizontalScrollBar()->maximum(); over > 0)
-                        faults.insert(where_of(size, bus, PageNodeText(node, 1), language) + "scrolls sideways by " +
-                                      std::to_string(over));
+                    check_page_area(main->ScrollBox_Menu, where_of(size, bus, PageNodeText(node, 1), language));
                 }
             }
         }
         leave_page();
     }
+    // The page shown in a page area, and its width against the area.
+    void check_page_area(QScrollArea* area, const std::string& where)
+    {
+        for (QWidget* frame : area->widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            for (const std::string& f : faults_of(frame))
+                faults.insert(where + f);
+        if (const int over = area->horizontalScrollBar()->maximum(); over > 0)
+            faults.insert(where + "scrolls sideways by " + std::to_string(over));
+    }
+
     // Opens the node's page as a click in the tree does.
     void select(PageNode& node)
     {
@@ -648,6 +653,34 @@ TEST_F(Layout, PageOpensAtItsTopLeft)
     ASSERT_GT(down->maximum(), 0);
     EXPECT_EQ(down->value(), 0);
     EXPECT_EQ(across->value(), 0);
+}
+
+// The archive window's pages (context 1) of each bus at the default size, in every language.
+TEST_F(Layout, ArchivePages)
+{
+    AccessFlags = 1;
+    for (uint16_t bus : {0, 1, 2}) {
+        Rec_set<uint16_t>(DriveRecordBank[1], RecOfs::BusType, bus);
+        PageContext.store(1);
+        TForm_load_data_drive archive(main.get());
+        archive.show();
+        archive.resize(DEFAULT_SIZE);
+        settle(&archive);
+        std::vector<QTreeWidgetItem*> items;
+        for (QTreeWidgetItemIterator it(archive.TreeView_menu); *it; ++it)
+            items.push_back(*it);
+        for (QTreeWidgetItem* item : items) {
+            archive.TreeView_menu->setCurrentItem(item);
+            const char* page = PageNodeText(PageNodeOf(item), 1);
+            for (uint8_t language : {0, 1, 2}) {
+                main->Menu_languageClick(language);
+                check_page_area(archive.ScrollBox_Menu, where_of(DEFAULT_SIZE, bus, page, language) + "archive: ");
+            }
+        }
+        archive.Modified = 0;
+    }
+    PageContext.store(0);
+    EXPECT_EQ(fault_list(), "");
 }
 
 // The Data Monitor's mode, whichever the bus and mode, shows whole and leaves the left column as
