@@ -101,6 +101,7 @@ QFrame* shape(QWidget* parent, const QString& name)
     auto* f = new QFrame(parent);
     f->setObjectName(name);
     f->setFixedSize(14, 14);
+    f->setBackgroundRole(QPalette::Window);  // not the role of a parent button
     f->setAutoFillBackground(true);
     f->setFrameShape(QFrame::Box);
     return f;

@@ -236,3 +236,32 @@ TEST_F(OscxViewerTest, CaptionsFollowTheLanguage)
 }
 
 }  // namespace
+
+namespace {
+
+// The colour a swatch fills itself with (its background role), 0x00BBGGRR; 1 << 24 when it does
+// not fill itself.
+uint32_t fill_colour(const QFrame* f)
+{
+    if (!f->autoFillBackground())
+        return 1u << 24;
+    const QColor c = f->palette().color(f->backgroundRole());
+    return uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16;
+}
+
+// After a recording is loaded the swatches beside the channel buttons, on the Cursors tab and on
+// the Scale tab show each channel's colour.
+TEST_F(OscxViewerTest, SwatchesShowTheRecordedColours)
+{
+    TForm_Oscx_load_dat& w = open_viewer();
+    ScopeSettingsRec s = settings();
+    const uint32_t colours[SCOPE_CHANNELS] = {0x0000FF, 0x00FF00, 0xFF0000, 0x808000};
+    for (unsigned c = 0; c < SCOPE_CHANNELS; ++c)
+        s.channel[c].colour = colours[c];
+    open_file(write("colours.dmg", recording(s, samples(3))));
+    for (unsigned c = 0; c < SCOPE_CHANNELS; ++c)
+        for (const QFrame* f : {w.Shape_color_CH[c], w.Shape_cursor[c], w.Shape_scala[c]})
+            EXPECT_EQ(fill_colour(f), colours[c]) << f->objectName().toStdString();
+}
+
+}  // namespace
