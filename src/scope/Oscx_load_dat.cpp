@@ -564,6 +564,7 @@ void TForm_Oscx_load_dat::BitBtn_openClick()
 {
     FileDialogSpec spec;
     spec.title = Oscx_text(OPEN);
+    spec.folder = Filedlg_folder(StartFolder);
     spec.filter = QStringLiteral("(*.dmg)|*.dmg");
     QPointer<TForm_Oscx_load_dat> self(this);
     const QString file = Filedlg_run(this, spec);

@@ -25,6 +25,7 @@
 #include "shell/Colordlg.h"
 #include "shell/Filedlg.h"
 #include "shell/Main_menus.h"
+#include "shell/Settings.h"
 #include "shell/Stbarcmx.h"
 #include "shell/Toolwin.h"
 
@@ -205,6 +206,22 @@ TEST_F(OscxWindowTest, SaveWritesTheRecordingAndAFailedOneKeepsTheOldFile)
     EXPECT_NE(box_texts().find("rec.dmg"), std::string::npos) << box_texts();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), old);
+}
+
+// Like the drive and motor file dialogs, Save starts in the program's folder of the user's documents.
+TEST_F(OscxWindowTest, SaveStartsInTheProgramsDocumentsFolder)
+{
+    TForm_Oscx& w = open_scope();
+    add_samples(*w.chart(), 3);
+    std::vector<QString> folders;
+    Filedlg_set_sink([&](const FileDialogSpec& spec) {
+        folders.push_back(spec.folder);
+        return QString();
+    });
+    w.BitBtn_saveClick();
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_FALSE(StartFolder.empty());
+    EXPECT_EQ(folders[0].toStdString(), StartFolder.string());
 }
 
 TEST_F(OscxWindowTest, ClosedWhileItsSaveDialogRuns)

@@ -14,6 +14,9 @@
 
 #include "oscx_viewer_fixture.h"
 #include "scope_core/Oscx_read_recording.h"
+#include "shell/Settings.h"
+
+#include <QDir>
 
 namespace {
 
@@ -262,6 +265,28 @@ TEST_F(OscxViewerTest, SwatchesShowTheRecordedColours)
     for (unsigned c = 0; c < SCOPE_CHANNELS; ++c)
         for (const QFrame* f : {w.Shape_color_CH[c], w.Shape_cursor[c], w.Shape_scala[c]})
             EXPECT_EQ(fill_colour(f), colours[c]) << f->objectName().toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// Open starts in the program's folder of the user's documents, as the scope's Save does.
+TEST_F(OscxViewerTest, OpenStartsInTheProgramsDocumentsFolder)
+{
+    TForm_Oscx_load_dat& w = open_viewer();
+    const std::filesystem::path saved = StartFolder;
+    StartFolder = QDir(QDir::tempPath()).absolutePath().toStdString();
+    std::vector<QString> folders;
+    Filedlg_set_sink([&](const FileDialogSpec& spec) {
+        folders.push_back(spec.folder);
+        return QString();
+    });
+    w.BitBtn_openClick();
+    const std::filesystem::path asked = StartFolder;
+    StartFolder = saved;
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(folders[0].toStdString(), asked.string());
 }
 
 }  // namespace
