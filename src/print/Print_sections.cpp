@@ -19,6 +19,7 @@
 #include "pages/drive/Frm_motore.h"
 #include "pages/drive/Frm_output.h"
 #include "pages/fieldbus/Control_set.h"
+#include "pages/fieldbus/Frm_cands301.h"
 #include "pages/fieldbus/Frm_cands402_ctrl.h"
 #include "pages/fieldbus/Frm_cands402_ctrl_var.h"
 #include "pages/fieldbus/Frm_cands402_position.h"
@@ -510,12 +511,10 @@ void identity_section(const DriveRecord& r, uint8_t context)
     constexpr uint16_t p = PrintBus::Canopen;
     PrintSectionLine(Tr{{"Informazioni drive", "Drive information", "Informations variateur"}}.str(), p);
     PrintEnumLine(LiveLoc::DeviceType, p, PrintColour::Green, hex8(BusLiveValues.device_type));
-    auto text_of = [context](const char (&area)[32]) {
-        const QString s = Utxgraph_drive_text(area);
-        return context != 0 || s.isEmpty() ? QString::fromLatin1(NO_TEXT) : s;
-    };
-    PrintEnumLine(LiveLoc::DeviceName, p, PrintColour::Green, text_of(DriveDeviceName));  // as the CiA 301 page
-    PrintEnumLine(LiveLoc::SwVersion, p, PrintColour::Green, text_of(DriveSwText));
+    for (const Loc text : {LiveLoc::DeviceName, LiveLoc::SwVersion}) {  // as the CiA 301 page shows them
+        const QString s = Frm_cands301_drive_text(text);
+        PrintEnumLine(text, p, PrintColour::Green, context != 0 || s.isEmpty() ? QString::fromLatin1(NO_TEXT) : s);
+    }
     PrintEnumLine(LiveLoc::VendorId, p, PrintColour::Green, hex8(BusLiveValues.vendor_id));
     for (const auto& [field, value] : {std::pair{LiveLoc::ProductCode, CanIdentProductCode}, std::pair{LiveLoc::Revision, CanIdentRevision}}) {
         if (context != 0 || value == 0)

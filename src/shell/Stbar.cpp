@@ -9,6 +9,11 @@
 
 #include "platform/Msgbox.h"
 
+namespace {
+// The panel's property that holds its bar.
+constexpr char BAR_PROPERTY[] = "stbarx";
+}  // namespace
+
 // Forwards the panel's resize events to the bar.
 class StbarHook : public QObject {
 public:
@@ -115,6 +120,7 @@ Stbarx::Stbarx(QWidget* panel, StbarPane* const* panes, uint8_t size_grip)
     }
     hook_ = new StbarHook(this);
     panel->installEventFilter(hook_);
+    panel->setProperty(BAR_PROPERTY, QVariant::fromValue(static_cast<void*>(this)));
     if (auto* frame = qobject_cast<QFrame*>(panel))
         frame->setFrameShape(QFrame::NoFrame);
 
@@ -136,11 +142,23 @@ Stbarx::Stbarx(QWidget* panel, StbarPane* const* panes, uint8_t size_grip)
 
 Stbarx::~Stbarx()
 {
-    if (panel_ && hook_)
+    if (panel_ && hook_) {
         panel_->removeEventFilter(hook_);
+        panel_->setProperty(BAR_PROPERTY, QVariant());
+    }
     delete hook_;
     size_grip_ = 0;
     delete image_.data();
+}
+
+const Stbarx* Stbarx_on(const QWidget* panel)
+{
+    return static_cast<const Stbarx*>(panel->property(BAR_PROPERTY).value<void*>());
+}
+
+const StbarPane& Stbarx_pane(const Stbarx* bar, uint16_t index)
+{
+    return *bar->panes_[index];
 }
 
 void Stbarx_free(Stbarx*& bar)

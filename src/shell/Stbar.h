@@ -55,6 +55,7 @@ private:
     friend void Stbarx_redraw(Stbarx*);
     friend void Stbarx_draw_size_grip(Stbarx*);
     friend uint32_t Stbarx_check(Stbarx*);
+    friend const StbarPane& Stbarx_pane(const Stbarx*, uint16_t);
     friend struct StbarOps;
 
     QPointer<QWidget> panel_;
@@ -82,3 +83,6 @@ void Stbarx_draw_size_grip(Stbarx* bar);
 // ORs the failed conditions into the error code and returns the bits found now. New bits are
 // reported once with a message box.
 uint32_t Stbarx_check(Stbarx* bar);
+// The bar painted on panel, or null; pane index of bar (index below count()).
+const Stbarx* Stbarx_on(const QWidget* panel);
+const StbarPane& Stbarx_pane(const Stbarx* bar, uint16_t index);

@@ -200,7 +200,8 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     Rec_set<uint16_t>(r, RecOfs::BusType, 2);
     std::strcpy(DriveNameText, "Drive X");  // the identification text, not 1008h
     std::strcpy(DriveDeviceName, "Servo 1008");
-    std::strcpy(DriveSwText, "Software Vers: 3.09");
+    std::strcpy(DriveSwText, "Software Vers: 3.09");  // the identification text, not 100Ah
+    std::strcpy(DriveSoftwareName, "Firmware 100A");
     CanIdentProductCode = 0x1234;
     CanIdentRevision = 0x5678;
     Rec_set<uint32_t>(r, 1540, 0x00002340);
@@ -234,6 +235,9 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     EXPECT_EQ(PrintListLines[*live + 3].value, "Servo 1008");
     EXPECT_EQ(PrintListLines[*live + 3].value,
               Utxgraph_text(Frm_cands301_page().find<QWidget>(0, "Panel_can_device_name_dat")));
+    EXPECT_EQ(PrintListLines[*live + 4].value, "Firmware 100A");
+    EXPECT_EQ(PrintListLines[*live + 4].value,
+              Utxgraph_text(Frm_cands301_page().find<QWidget>(0, "Panel_can_software_version_dat")));
     Frm_cands301_destroy(0);
     EXPECT_EQ(PrintListLines[*live + 6].value, "00001234h");
 
@@ -247,6 +251,7 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     std::memset(DriveNameText, 0, sizeof DriveNameText);
     std::memset(DriveDeviceName, 0, sizeof DriveDeviceName);
     std::memset(DriveSwText, 0, sizeof DriveSwText);
+    std::memset(DriveSoftwareName, 0, sizeof DriveSoftwareName);
     CanIdentProductCode = 0;
     CanIdentRevision = 0;
 }

@@ -54,6 +54,20 @@ TEST_F(FieldBusTest, TabsFollowTheBusTypeAndUnknownValuesSelectNothing)
     Frm_field_bus_destroy(0);
 }
 
+TEST_F(FieldBusTest, SelectorAddressCaptionsByBusAndLanguage)
+{
+    set(0, RecOfs::BusType, 2);
+    Frm_field_bus_create(0, host());
+    const char* const modbus[3] = {"Indirizzo", "Address", "Adresse"};
+    for (uint8_t lang : {0, 1, 2}) {
+        LanguageIndex = static_cast<int8_t>(lang);
+        Frm_field_bus_set_language(0);
+        EXPECT_EQ(find<QLabel>("Panel_mdb_addr_selector")->text(), modbus[lang]);
+        EXPECT_EQ(find<QLabel>("Panel_can_addr_selector")->text(), "Node-ID");
+    }
+    Frm_field_bus_destroy(0);
+}
+
 TEST_F(FieldBusTest, ArchiveBusChangeSendsNothingAndShowsNoSelector)
 {
     connect_drive(1);

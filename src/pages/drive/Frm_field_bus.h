@@ -46,6 +46,7 @@ inline const FieldBusCaption FieldBusCaptions[] = {
     {"Panel_mode_addr_bit_rate", {"Modo indirizzo/bit-rate", "Mode address/bit-rate", "Adresse en mode/débit binaire"}},
     {"FlowPanel_mdb_addr_mem", {"Indirizzo", "Address", "Adresse"}},
     {"Panel_mdb_addr_selector", {"Indirizzo", "Address", "Adresse"}},
+    {"Panel_can_addr_selector", {"Node-ID", "Node-ID", "Node-ID"}},
     {"Panel_modbus_bit_rate", {"Bit-rate[Bits/s]", "Bit-rate[Bits/s]", "Débit binaire[Bits/s]"}},
     {"Panel_mdb_bit_rate_selector", {"Bit-rate[Bits/s]", "Bit-rate[Bits/s]", "Débit binaire[Bits/s]"}},
     {"Panel_canopen_bit_rate", {"Bit-rate[Kbits/s]", "Bit-rate[Kbits/s]", "Débit binaire[Kbits/s]"}},

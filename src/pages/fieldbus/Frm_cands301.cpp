@@ -97,7 +97,7 @@ void refresh(ParamPage& p, uint8_t ctx)
         if (ctx == 0)
             std::memcpy(t.shown, t.received, TEXT_LEN);
         Utxgraph_set_text(label(ctx, t.value),
-                          ctx == 0 ? Utxgraph_drive_text(t.shown) : QString::fromLatin1(PAGE_NO_VALUE));
+                          ctx == 0 ? Frm_cands301_drive_text(t.var) : QString::fromLatin1(PAGE_NO_VALUE));
     }
     p.step_timer(ctx);
 }
@@ -121,7 +121,7 @@ void update_step(ParamPage& p)
         if (strncmp(t.received, t.shown, TEXT_LEN) == 0)
             continue;
         std::memcpy(t.shown, t.received, TEXT_LEN);
-        Utxgraph_set_text(label(0, t.value), Utxgraph_drive_text(t.shown));
+        Utxgraph_set_text(label(0, t.value), Frm_cands301_drive_text(t.var));
     }
 }
 
@@ -158,3 +158,11 @@ ParamPage& page() { return Frm_cands301_page(); }
 }  // namespace
 
 void Frm_cands301_update() { update_step(page()); }
+
+QString Frm_cands301_drive_text(Loc var)
+{
+    for (const TextRow& t : TEXTS)
+        if (t.var == var)
+            return Utxgraph_drive_text(t.received);
+    return {};
+}

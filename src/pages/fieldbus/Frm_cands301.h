@@ -7,3 +7,6 @@ PARAM_PAGE_UNIT_DECL(cands301)
 
 // The timer's display step.
 void Frm_cands301_update();
+// The text the page shows in context 0 for a text object, device name (LiveLoc::DeviceName, 1008h)
+// or software version (LiveLoc::SwVersion, 100Ah): the drive's reply; empty for other objects.
+QString Frm_cands301_drive_text(Loc var);
