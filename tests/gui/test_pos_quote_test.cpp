@@ -521,32 +521,23 @@ private:
     }
 };
 
+// An image's measures, to lend them to a device of another engine.
+struct ImageMeasures : QImage {
+    using QImage::QImage;
+    using QImage::metric;
+};
+
 class SeenTextsDevice : public QPaintDevice {
 public:
-    explicit SeenTextsDevice(QSize size) : size_(size) {}
+    explicit SeenTextsDevice(QSize size) : measures_(size, QImage::Format_RGB32) {}
     QPaintEngine* paintEngine() const override { return &engine_; }
     const SeenTexts& engine() const { return engine_; }
 
 protected:
-    int metric(PaintDeviceMetric m) const override
-    {
-        switch (m) {
-        case PdmWidth: return size_.width();
-        case PdmHeight: return size_.height();
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY: return 96;
-        case PdmDepth: return 32;
-        case PdmNumColors: return INT_MAX;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
-        default: return 0;
-        }
-    }
+    int metric(PaintDeviceMetric m) const override { return measures_.metric(m); }
 
 private:
-    QSize size_;
+    ImageMeasures measures_;
     mutable SeenTexts engine_;
 };
 
