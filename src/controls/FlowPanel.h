@@ -39,7 +39,7 @@ private:
     QLabel* caption_;
     QBoxLayout* row_;
     QBoxLayout* host_;
-    QWidget* last_ = nullptr;  // the control added last
+    QPointer<QWidget> last_;  // the control added last, while it exists
 };
 
 // Arrow of an up-down. A press steps once and, while that mouse button stays physically held on
