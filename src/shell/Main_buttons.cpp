@@ -5,7 +5,7 @@
 #include <iterator>
 #include <thread>
 
-#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QToolButton>
 
@@ -496,6 +496,11 @@ void TForm_main::ShowControlType()
     else if (bus == BusTypeId::Canopen)
         row = find_type(CAN_TYPES, mode) ? find_type(CAN_TYPES, mode) : &CAN_TYPES[0];
     Panel_crtl_type_dat->setText(row ? QString::fromUtf8(row->text[Lang_index()]) : QString());
+    // A long mode wraps, but no word of it is cut.
+    int widest = 0;
+    for (const QString& word : Panel_crtl_type_dat->text().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        widest = std::max(widest, Panel_crtl_type_dat->fontMetrics().horizontalAdvance(word));
+    Panel_crtl_type_dat->setMinimumWidth(widest);
 }
 
 // ---- wiring ----
@@ -504,16 +509,21 @@ void TForm_main::Main_control_connect()
 {
     if (Panel_bus_control_type != nullptr)
         return;  // already connected
-    // The two panels of the monitor's control-type line.
-    auto* row = new QHBoxLayout(Panel_crtl_type);
+    // The two panels of the monitor's control type, the bus above the mode.
+    auto* row = new QVBoxLayout(Panel_crtl_type);
     row->setContentsMargins(2, 0, 2, 0);
+    row->setSpacing(0);
     Panel_bus_control_type = new QLabel(Panel_crtl_type);
     Panel_bus_control_type->setObjectName("Panel_bus_control_type");
     Panel_crtl_type_dat = new QLabel(Panel_crtl_type);
     Panel_crtl_type_dat->setObjectName("Panel_crtl_type_dat");
     Panel_crtl_type_dat->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The mode takes the room the other rows leave (two lines when it needs them): it never widens
+    // the left column into the page area.
+    Panel_crtl_type_dat->setWordWrap(true);
+    Panel_crtl_type_dat->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row->addWidget(Panel_bus_control_type);
-    row->addWidget(Panel_crtl_type_dat, 1);
+    row->addWidget(Panel_crtl_type_dat);
 
     connect(SpeedButton_bus_remote, &QToolButton::clicked, this, [this] { SpeedButton_bus_remoteClick(); });
     connect(SpeedButton_bus_power, &QToolButton::clicked, this, [this] { SpeedButton_bus_powerClick(); });

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -24,6 +26,18 @@
 #include "shell/Treectrl.h"
 
 namespace {
+
+// Each page opens at its top left, wherever the page before it was scrolled to.
+void scroll_home(QWidget* host)
+{
+    for (QWidget* w = host; w != nullptr; w = w->parentWidget()) {
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
+            area->horizontalScrollBar()->setValue(0);
+            area->verticalScrollBar()->setValue(0);
+            return;
+        }
+    }
+}
 
 enum class Prop : uint8_t { Caption, Hint, CaptionAndHint };
 
@@ -234,6 +248,7 @@ void TForm_main::SelectPage(uint16_t context, QWidget* parent)
     PageNode* old = CurrentPageNode[context];
     if (old != nullptr && old->PageDestroy != nullptr)
         old->PageDestroy(static_cast<uint8_t>(context));
+    scroll_home(parent);
     CurrentPageNode[context] = node;
     if (node != nullptr && node->PageCreate != nullptr)
         node->PageCreate(static_cast<uint8_t>(context), parent);

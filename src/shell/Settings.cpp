@@ -9,6 +9,8 @@
 #include <system_error>
 #include <vector>
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include "drivedata/Globvar.h"
@@ -257,6 +259,17 @@ void LoadSettings()
         Init_default_image(slot, 0, 0, family);
 }
 
+namespace {
+
+QSize default_window_size()
+{
+    const QSize size(WINDOW_DEFAULT_WIDTH, WINDOW_DEFAULT_HEIGHT);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? size.boundedTo(screen->availableSize()) : size;
+}
+
+}  // namespace
+
 void DefaultSettings()
 {
     SettingsBlockRec& r = SettingsBlock;
@@ -265,10 +278,9 @@ void DefaultSettings()
     r.baud = 57600;
     r.flags = SettingsFlag::AutoSave;
     r.language = default_language();
-    r.main_height = 560;
-    r.main_width = 800;
-    r.archive_height = 560;
-    r.archive_width = 800;
+    const QSize window = default_window_size();
+    r.main_height = r.archive_height = static_cast<uint16_t>(window.height());
+    r.main_width = r.archive_width = static_cast<uint16_t>(window.width());
     scope_defaults(r.scope);
     r.generator = {100, 500, 10, 0, 0};
     Factor_tool_set_defaults(&r.factor[0]);

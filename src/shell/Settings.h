@@ -45,6 +45,11 @@ constexpr uint8_t AutoSave = 1u << 1;
 constexpr uint8_t FamilyPelsan = 1u << 2;  // clear: first family "ORVEL"
 }  // namespace SettingsFlag
 
+// The main and archive windows' size while no settings file holds one: wide enough for the widest
+// page beside the left column (DefaultSettings keeps it within the screen's available area).
+constexpr uint16_t WINDOW_DEFAULT_WIDTH = 1104;
+constexpr uint16_t WINDOW_DEFAULT_HEIGHT = 560;
+
 constexpr std::size_t SETTINGS_PATH_FIELD = 260;  // firmware path, NUL included
 constexpr std::size_t SETTINGS_PORT_FIELD = 10;   // port name, NUL included
 

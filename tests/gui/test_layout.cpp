@@ -33,6 +33,7 @@
 #include "scope/Oscx.h"
 #include "scope/Oscx_set.h"
 #include "shell/Main_page_host.h"
+#include "shell/Settings.h"
 #include "shell/Stbar.h"
 #include "shell/Toolwin.h"
 #include "tools/Tools.h"
@@ -455,6 +456,9 @@ std::vector<std::string> faults_of(QWidget* root)
 
 // ---- the screens ----
 
+// The main window's size while no settings file holds one.
+const QSize DEFAULT_SIZE(WINDOW_DEFAULT_WIDTH, WINDOW_DEFAULT_HEIGHT);
+
 // Windows whose faults are still being mended: measured and shown, not failed. A window listed
 // here that shows no fault fails the test, so the list only shrinks.
 const std::set<std::string> KNOWN_WINDOW_FAULTS = {};
@@ -523,7 +527,7 @@ protected:
             for (uint8_t language : {0, 1, 2}) {
                 main->Menu_languageClick(language);
                 for (const std::string& f : faults_of(main.get()))
-                    faults.insert(where(size, bus, "main window", language) + f);
+                    faults.insert(where_of(size, bus, "main window", language) + f);
             }
             for (PageNode* node : nodes) {
                 if (node->PageCreate == nullptr || !seen.insert(node).second)
@@ -534,9 +538,9 @@ protected:
                     const auto frames = main->ScrollBox_Menu_host->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
                     for (QWidget* frame : frames)
                         for (const std::string& f : faults_of(frame))
-                            faults.insert(where(size, bus, PageNodeText(node, 1), language) + f);
+                            faults.insert(where_of(size, bus, PageNodeText(node, 1), language) + f);
                     if (const int over = main->ScrollBox_Menu->horizontalScrollBar()->maximum(); over > 0)
-                        faults.insert(where(size, bus, PageNodeText(node, 1), language) + "scrolls sideways by " +
+                        faults.insert(where_of(size, bus, PageNodeText(node, 1), language) + "scrolls sideways by " +
                                       std::to_string(over));
                 }
             }
@@ -553,7 +557,7 @@ protected:
         settle(main.get());
     }
 
-    static std::string where(QSize size, uint16_t bus, const char* screen, uint8_t language)
+    static std::string where_of(QSize size, uint16_t bus, const char* screen, uint8_t language)
     {
         return std::to_string(size.width()) + "x" + std::to_string(size.height()) + " bus " + std::to_string(bus) +
                " " + screen + " lang " + std::to_string(language) + ": ";
@@ -616,7 +620,7 @@ private:
 TEST_F(Layout, ModbusAndIoPages)
 {
     AccessFlags = 1;
-    check_pages(QSize(800, 560), {1, 0});
+    check_pages(DEFAULT_SIZE, {1, 0});
     check_pages(QSize(1280, 800), {1, 0});
     EXPECT_EQ(fault_list(), "");
 }
@@ -624,14 +628,14 @@ TEST_F(Layout, ModbusAndIoPages)
 TEST_F(Layout, CanopenPages)
 {
     AccessFlags = 1;
-    check_pages(QSize(800, 560), {2});
+    check_pages(DEFAULT_SIZE, {2});
     check_pages(QSize(1280, 800), {2});
     EXPECT_EQ(fault_list(), "");
 }
 
 TEST_F(Layout, PageOpensAtItsTopLeft)
 {
-    main->resize(800, 560);
+    main->resize(DEFAULT_SIZE);
     pages_of(2);
     select(PageNode_mot_feedback);
     QScrollBar* down = main->ScrollBox_Menu->verticalScrollBar();
@@ -643,6 +647,35 @@ TEST_F(Layout, PageOpensAtItsTopLeft)
     ASSERT_GT(down->maximum(), 0);
     EXPECT_EQ(down->value(), 0);
     EXPECT_EQ(across->value(), 0);
+}
+
+// Each control type's diagram whole in its scroll box, in every language.
+TEST_F(Layout, ControlDiagramsFitTheDefaultSize)
+{
+    main->resize(DEFAULT_SIZE);
+    struct Tree {
+        uint16_t bus;
+        uint16_t control_type_ofs;  // DriveRecord offset of the bus's control type
+    };
+    for (const Tree tree : {Tree{0, 118}, Tree{1, 466}}) {
+        pages_of(tree.bus);
+        select(tree.bus == 0 ? PageNode_inout_control : PageNode_mdb_control);
+        auto* box = main->findChild<QAbstractScrollArea*>("ScrollBox_Block");
+        ASSERT_NE(box, nullptr);
+        for (uint16_t type = 0; type < 4; ++type) {
+            Rec_set<uint16_t>(DriveRecordBank[0], tree.control_type_ofs, type);
+            for (uint8_t language : {0, 1, 2}) {
+                main->Menu_languageClick(language);
+                CurrentPageNode[0]->PageRefresh(0);
+                settle(main.get());
+                const std::string where = where_of(DEFAULT_SIZE, tree.bus, "Control Set", language) + "type " +
+                                          std::to_string(type) + ": ";
+                if (box->horizontalScrollBar()->maximum() > 0 || box->verticalScrollBar()->maximum() > 0)
+                    faults.insert(where + "the diagram scrolls");
+            }
+        }
+    }
+    EXPECT_EQ(fault_list(), "");
 }
 
 TEST_F(Layout, ToolWindows)

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
+#include <QScreen>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QTemporaryDir>
@@ -59,6 +60,9 @@ TEST_F(MainLifecycle, StartsInAnEmptyFolderAndWaitsForTheSplash)
     // Baud rate forced, whatever the file says; status bar built.
     EXPECT_EQ(Link_settings().baud, 57600u);
     EXPECT_NE(MainStb, nullptr);
+    // Without a settings file: the default size, within the screen's available area.
+    const QSize screen = main->screen()->availableSize();
+    EXPECT_EQ(main->size(), QSize(WINDOW_DEFAULT_WIDTH, WINDOW_DEFAULT_HEIGHT).boundedTo(screen));
 }
 
 TEST_F(MainLifecycle, ServiceSwitchAloneGrantsEveryAccessLevel)

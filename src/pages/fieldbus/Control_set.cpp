@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -110,7 +111,14 @@ void Control_set_build(const ControlSetUnit& u, ParamPage& page, uint8_t ctx, QV
     f.setPixelSize(static_cast<int>(16 * 96 / 72.0 + 0.5));
     caption->setFont(f);
     Page_set_colour(caption, clNavy);
-    QComboBox* combo = Page_combo(caption, "ComboBox_type_control");
+    // The control type under its caption: the header is no wider than the longer of the two.
+    auto* combo = new QComboBox(tools);
+    combo->setObjectName(QStringLiteral("ComboBox_type_control"));
+    combo->setFont(f);
+    auto* combo_row = new QHBoxLayout;
+    combo_row->addWidget(combo);
+    combo_row->addStretch(1);
+    tools_layout->addLayout(combo_row);
     layout->addWidget(bar);
 
     auto* scroll = new QScrollArea(frame);

@@ -792,22 +792,19 @@ void Factor_page_build(const FactorTwin& t, uint8_t ctx, QGroupBox* box, QVBoxLa
     build_factor_group(t, box, layout);
     QWidget* panel = box->parentWidget();
     auto* inner = qobject_cast<QVBoxLayout*>(panel->layout());
+    // One column, the drive's factors above the application: the page fits the page area of the
+    // window's default size.
     inner->removeWidget(box);
-    auto* columns = new QHBoxLayout;
-    inner->addLayout(columns);
-    auto* left = new QVBoxLayout;
-    auto* right = new QVBoxLayout;
-    columns->addLayout(left);
-    columns->addLayout(right);
-    left->addWidget(box);
+    auto* column = new QVBoxLayout;
+    inner->addLayout(column);
+    column->addWidget(box);
     int n = 0;
-    build_polarity(t, panel, left);
-    build_units(t, panel, left);
-    build_label(t, ctx, panel, left, &n);
-    left->addStretch();
-    build_application(t, ctx, panel, right, &n);
-    build_buttons(t, panel, right);
-    right->addStretch();
+    build_polarity(t, panel, column);
+    build_units(t, panel, column);
+    build_label(t, ctx, panel, column, &n);
+    build_application(t, ctx, panel, column, &n);
+    build_buttons(t, panel, column);
+    column->addStretch();
 }
 
 void Factor_page_unbuild(const FactorTwin& t, uint8_t ctx) { free_app_edits(t, ctx); }
