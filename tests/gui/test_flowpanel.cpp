@@ -17,12 +17,14 @@ struct Row {
     const char* what;
     const char* caption;
     bool value_and_button;  // a value label and a button, else an edit and its up-down
+    int points;             // a font given to the panel once filled, 0 for none
 };
 
 const Row ROWS[] = {
-    {"edit", "Corrente nominale motore [A]", false},
-    {"edit", "Courant nominal moteur [A]", false},
-    {"value and button", "Encoder autophasing", true},
+    {"edit", "Corrente nominale motore [A]", false, 0},
+    {"edit", "Courant nominal moteur [A]", false, 0},
+    {"value and button", "Encoder autophasing", true, 0},
+    {"value and button, large font", "Encoder autophasing", true, 40},
 };
 
 TEST(FlowPanel, ABlankKeepsTextsApartAtTheNarrowest)
@@ -47,6 +49,11 @@ TEST(FlowPanel, ABlankKeepsTextsApartAtTheNarrowest)
             panel->addRightToLeft(right);
             panel->addRightToLeft(memo);
             left = memo;
+        }
+        if (r.points != 0) {
+            QFont large = panel->font();
+            large.setPointSize(r.points);
+            panel->setFont(large);
         }
         panel->resize(panel->minimumSizeHint().width(), panel->sizeHint().height());
         window.show();
