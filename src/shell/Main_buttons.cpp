@@ -511,7 +511,7 @@ void TForm_main::Main_control_connect()
         return;  // already connected
     // The two panels of the monitor's control type, the bus above the mode.
     auto* row = new QVBoxLayout(Panel_crtl_type);
-    row->setContentsMargins(2, 0, 2, 0);
+    row->setContentsMargins(0, 0, 1, 0);  // the longest mode word fits in the column the other rows make
     row->setSpacing(0);
     Panel_bus_control_type = new QLabel(Panel_crtl_type);
     Panel_bus_control_type->setObjectName("Panel_bus_control_type");

@@ -11,6 +11,7 @@
 #include <QLayout>
 #include <QPaintEngine>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyleOptionButton>
@@ -647,6 +648,32 @@ TEST_F(Layout, PageOpensAtItsTopLeft)
     ASSERT_GT(down->maximum(), 0);
     EXPECT_EQ(down->value(), 0);
     EXPECT_EQ(across->value(), 0);
+}
+
+// The Data Monitor's mode, whichever the bus and mode, shows whole and leaves the left column as
+// wide as it is in that language.
+TEST_F(Layout, MonitorModeLeavesTheLeftColumnAsItIs)
+{
+    main->resize(DEFAULT_SIZE);
+    std::map<uint8_t, std::set<int>> widths;  // by language
+    for (uint16_t bus : {0, 1, 2}) {
+        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, bus);
+        for (int8_t mode : {0, 1, 2, 3, 4, 6, 7, -1}) {
+            Drive_status status{};
+            status.control_mode = static_cast<uint8_t>(mode);
+            Drive_status_publish(status);
+            for (uint8_t language : {0, 1, 2}) {
+                main->Menu_languageClick(language);  // shows the control type anew
+                const std::string where = where_of(DEFAULT_SIZE, bus, "mode", language) + std::to_string(mode) + ": ";
+                for (const std::string& f : faults_of(main->GroupBoxmonitor_dati))
+                    faults.insert(where + f);
+                widths[language].insert(main->Splitter_menu_monitor->width());
+            }
+        }
+    }
+    EXPECT_EQ(fault_list(), "");
+    for (const auto& [language, seen] : widths)
+        EXPECT_EQ(seen.size(), 1u) << "language " << int(language);
 }
 
 // Each control type's diagram whole in its scroll box, in every language.
