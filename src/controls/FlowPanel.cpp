@@ -1,5 +1,7 @@
 #include "controls/FlowPanel.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QBoxLayout>
 #include <QGuiApplication>
@@ -10,19 +12,19 @@
 
 FlowPanel::FlowPanel(QWidget* parent) : QFrame(parent)
 {
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(2, 0, 0, 0);
-    row->setSpacing(2);
+    row_ = new QHBoxLayout(this);
+    row_->setContentsMargins(2, 0, 0, 0);
 
     caption_ = new QLabel(this);
     caption_->setObjectName(QStringLiteral("caption"));
-    row->addWidget(caption_, 0, Qt::AlignVCenter);
-    row->addStretch(1);
+    row_->addWidget(caption_, 0, Qt::AlignVCenter);
+    row_->addStretch(1);
 
     host_ = new QBoxLayout(QBoxLayout::RightToLeft);
     host_->setContentsMargins(0, 0, 0, 0);
     host_->setSpacing(0);
-    row->addLayout(host_);
+    row_->addLayout(host_);
+    apply_gaps();
 }
 
 FlowPanel::FlowPanel(const QString& objectName, QWidget* parent) : FlowPanel(parent)
@@ -40,7 +42,33 @@ void FlowPanel::setCaption(const QString& text)
 
 void FlowPanel::addRightToLeft(QWidget* control)
 {
+    // An edit and its up-down form one spin box; other neighbours keep a blank apart.
+    if (last_ != nullptr && qobject_cast<UpDownButton*>(last_) == nullptr)
+        host_->addSpacing(gap());
     host_->addWidget(control, 0, Qt::AlignVCenter);
+    last_ = control;
+}
+
+int FlowPanel::gap() const
+{
+    return std::max(2, fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+}
+
+void FlowPanel::apply_gaps()
+{
+    row_->setSpacing(gap());
+    for (int i = 0; i < host_->count(); ++i) {
+        if (QSpacerItem* s = host_->itemAt(i)->spacerItem())
+            s->changeSize(gap(), 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    }
+    host_->invalidate();
+}
+
+void FlowPanel::changeEvent(QEvent* event)
+{
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        apply_gaps();
 }
 
 // ---- arrows ----

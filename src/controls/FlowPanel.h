@@ -2,7 +2,9 @@
 // Caption panel that hosts a bound edit, and the up-down button beside the edit.
 //
 // A FlowPanel shows its caption on the left and lays the controls it hosts out from its right
-// edge to the left (the first control added sits at the right edge), vertically centred.
+// edge to the left (the first control added sits at the right edge), vertically centred. A blank
+// of the panel's font keeps the caption from the controls and the controls from each other, but
+// an edit sits against the up-down added before it.
 #include <QBasicTimer>
 #include <QFrame>
 #include <QPointer>
@@ -27,9 +29,17 @@ public:
     // Adds a control at the left of those added before.
     void addRightToLeft(QWidget* control);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    int gap() const;
+    void apply_gaps();
+
     QLabel* caption_;
+    QBoxLayout* row_;
     QBoxLayout* host_;
+    QPointer<QWidget> last_;  // the control added last, while it exists
 };
 
 // Arrow of an up-down. A press steps once and, while that mouse button stays physically held on

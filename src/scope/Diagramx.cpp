@@ -913,9 +913,11 @@ void Diagramx::draw_titles(Frame& f, ChartViewSettings& v)
         const QString header = QString("CH %1 [%2]").arg(n + 1).arg(QString::fromLatin1(c.unit));
         const QFontMetrics fm = f.metrics(f.legend_font);
         const int width = f.h + S(3) + fm.horizontalAdvance(header);
-        const int x = right ? f.W - S(5) - std::max(width, fm.horizontalAdvance(QString::fromLatin1(c.name)))
-                            : S(5);
-        f.text(f.legend_font, {f.L + x, f.T, f.L + x + f.W / 3, f.T + f.h}, AlignLeft, QString::fromLatin1(c.name));
+        // The name's box ends where the wider of name and header does: at the right edge less the
+        // margin for the right axis' channel.
+        const int box = std::max(width, fm.horizontalAdvance(QString::fromLatin1(c.name)));
+        const int x = right ? f.W - S(5) - box : S(5);
+        f.text(f.legend_font, {f.L + x, f.T, f.L + x + box, f.T + f.h}, AlignLeft, QString::fromLatin1(c.name));
         f.c.pen = QPen(bgr(colours[n]), 1);
         f.c.brush = QBrush(bgr(colours[n]));
         f.c.painter()->setPen(f.c.pen);

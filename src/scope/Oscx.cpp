@@ -216,31 +216,54 @@ void TForm_Oscx::build_menus()
 
 void TForm_Oscx::build_toolbar()
 {
-    auto* bar = new QToolBar(this);
-    bar->setObjectName("ControlBar_main");
-    bar->setMovable(false);
-    addToolBar(bar);
-    const auto button = [this, bar](QToolButton*& b, const char* name, void (TForm_Oscx::*handler)()) {
+    QToolBar* bar = nullptr;
+    const auto next_bar = [this, &bar](const char* name) {
+        bar = new QToolBar(this);
+        bar->setObjectName(name);
+        bar->setMovable(false);
+        addToolBar(bar);
+        tool_bars_.push_back(bar);
+    };
+    const auto button = [this, &bar](QToolButton*& b, const char* name, void (TForm_Oscx::*handler)()) {
         b = tool_button(bar, name);
         bar->addWidget(b);
         connect(b, &QToolButton::clicked, this, handler);
     };
+    next_bar("ToolBar_file");
     button(BitBtn_open, "BitBtn_open", &TForm_Oscx::BitBtn_openClick);
     button(BitBtn_save, "BitBtn_save", &TForm_Oscx::BitBtn_saveClick);
     button(BitBtn_print, "BitBtn_print", &TForm_Oscx::BitBtn_printClick);
     button(BitBtn_preview, "BitBtn_preview", &TForm_Oscx::BitBtn_previewClick);
-    bar->addSeparator();
+    next_bar("ToolBar_cmp");
     button(BitBtn_cmp_start, "BitBtn_cmp_start", &TForm_Oscx::BitBtn_cmp_startClick);
     button(BitBtn_cmp_stop, "BitBtn_cmp_stop", &TForm_Oscx::BitBtn_cmp_stopClick);
     button(BitBtn_retrigger, "BitBtn_retrigger", &TForm_Oscx::BitBtn_retriggerClick);
     button(BitBtn_forza_trigger, "BitBtn_forza_trigger", &TForm_Oscx::BitBtn_forza_triggerClick);
-    bar->addSeparator();
+    next_bar("ToolBar_tools");
     button(BitBtn_channels_set, "BitBtn_channels_set", &TForm_Oscx::BitBtn_channels_setClick);
     button(BitBtn_PID, "BitBtn_PID", &TForm_Oscx::BitBtn_PIDClick);
     button(BitBtn_pos_test, "BitBtn_pos_test", &TForm_Oscx::BitBtn_pos_testClick);
     button(BitBtn_clear, "BitBtn_clear", &TForm_Oscx::BitBtn_clearClick);
     button(BitBtn_unzoom, "BitBtn_unzoom", &TForm_Oscx::BitBtn_unzoomClick);
     button(BitBtn_terminal, "BitBtn_terminal", &TForm_Oscx::BitBtn_terminalClick);
+}
+
+// The tool bars follow the window's width: a bar that does not fit beside those before it starts
+// a new row, so that no command is moved into a bar's overflow menu.
+void TForm_Oscx::wrap_tool_bars()
+{
+    int row = 0;
+    for (QToolBar* bar : tool_bars_) {
+        const int w = bar->sizeHint().width();
+        const bool wrap = row > 0 && row + w > width();
+        if (wrap != toolBarBreak(bar)) {
+            if (wrap)
+                insertToolBarBreak(bar);
+            else
+                removeToolBarBreak(bar);
+        }
+        row = (wrap ? 0 : row) + w;
+    }
 }
 
 void TForm_Oscx::build_cursor_tab()
@@ -319,10 +342,13 @@ void TForm_Oscx::build_scale_tab()
         connect(SpeedButton_color_CH[c], &QToolButton::clicked, this, [this, c] { SpeedButton_color_CHClick(c); });
         connect(RadioButton_scala_aut[c], &QRadioButton::clicked, this, [this, c] { RadioButton_scalaClick(c, false); });
         connect(RadioButton_scala_fix[c], &QRadioButton::clicked, this, [this, c] { RadioButton_scalaClick(c, true); });
-        grid->addWidget(SpeedButton_CH[c], row, 0);
-        grid->addWidget(Shape_CH[c], row, 1);
-        grid->addWidget(SpeedButton_color_CH[c], row, 2);
-        grid->addWidget(Panel_name_CH[c], row++, 3);
+        // The name panel takes the rest of the row, whatever the columns below need.
+        auto* head = new QHBoxLayout;
+        head->addWidget(SpeedButton_CH[c]);
+        head->addWidget(Shape_CH[c]);
+        head->addWidget(SpeedButton_color_CH[c]);
+        head->addWidget(Panel_name_CH[c], 1);
+        grid->addLayout(head, row++, 0, 1, 4);
         grid->addWidget(Panel_scala_CH[c], row++, 0, 1, 4);
         grid->addWidget(RadioButton_scala_aut[c], row, 0, 1, 2);
         grid->addWidget(Memo_scala_max[c], row, 2);
@@ -594,6 +620,7 @@ bool TForm_Oscx::alive(const QPointer<TForm_Oscx>& self) const
 void TForm_Oscx::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    wrap_tool_bars();
     if (chart_)
         chart_->Resize();
 }
@@ -635,6 +662,7 @@ void TForm_Oscx::Oscx_set_language()
         ComboBox_trigger_pendenza->addItem(QString::fromUtf8(Scope_trigger_slope_text(s, Lang_index())));
     ComboBox_trigger_type->setCurrentIndex(ScopeSettings.trigger_type);
     ComboBox_trigger_pendenza->setCurrentIndex((ScopeSettings.trigger_flags & ScopeTrigger::FlagRising) ? 1 : 0);
+    wrap_tool_bars();
 }
 
 void TForm_Oscx::Oscx_apply_channels()

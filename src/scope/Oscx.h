@@ -4,6 +4,7 @@
 // link load and the drive's buffer state. One at a time; it deletes itself when closed.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include <QMainWindow>
 #include <QPointer>
@@ -24,6 +25,7 @@ class QRadioButton;
 class QScrollBar;
 class QTabWidget;
 class QTimer;
+class QToolBar;
 class QToolButton;
 class Stbarx;
 class UpDownButton;
@@ -185,6 +187,7 @@ private:
     void build();
     void build_menus();
     void build_toolbar();
+    void wrap_tool_bars();
     void build_cursor_tab();
     void build_scale_tab();
     void build_trigger_tab();
@@ -207,6 +210,7 @@ private:
     void print_command(uint8_t preview);
     void slider_mouse(int which, int pos, bool down, bool up);
 
+    std::vector<QToolBar*> tool_bars_;
     std::unique_ptr<Diagramx> chart_;
     std::unique_ptr<ScopeChart> port_;
     Stbarx* stb_ = nullptr;

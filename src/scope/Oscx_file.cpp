@@ -9,6 +9,7 @@
 #include "scope/Diagramx.h"
 #include "shell/Filedlg.h"
 #include "shell/Main_files.h"
+#include "shell/Settings.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ void ScopeSaveFile(QWidget* parent, const std::function<Diagramx*()>& chart)
     }
     FileDialogSpec spec;
     spec.title = QString::fromUtf8(SAVE_TITLE[Lang_index()]);
+    spec.folder = Filedlg_folder(StartFolder);
     spec.filter = QStringLiteral("(*.dmg)|*.dmg");
     spec.default_suffix = QStringLiteral("dmg");
     spec.save = true;

@@ -101,6 +101,7 @@ QFrame* shape(QWidget* parent, const QString& name)
     auto* f = new QFrame(parent);
     f->setObjectName(name);
     f->setFixedSize(14, 14);
+    f->setBackgroundRole(QPalette::Window);  // not the role of a parent button
     f->setAutoFillBackground(true);
     f->setFrameShape(QFrame::Box);
     return f;
@@ -563,6 +564,7 @@ void TForm_Oscx_load_dat::BitBtn_openClick()
 {
     FileDialogSpec spec;
     spec.title = Oscx_text(OPEN);
+    spec.folder = Filedlg_folder(StartFolder);
     spec.filter = QStringLiteral("(*.dmg)|*.dmg");
     QPointer<TForm_Oscx_load_dat> self(this);
     const QString file = Filedlg_run(this, spec);

@@ -288,6 +288,7 @@ void TForm_Oscx_PID::build_status()
     }
     pane_list_[3] = nullptr;
     stb_ = new Stbarx(PanelOscxPIDStb, pane_list_, 0);
+    PanelOscxPIDStb->setMinimumWidth(Stbarx_panes_width(stb_));
     Main_attach_bar(TForm_main::BarOscxPid, stb_);
 }
 

@@ -225,6 +225,8 @@ void TForm_Oscx_Set::apply_captions()
     for (unsigned k = 0; k < SCOPE_CHANNELS; ++k)
         GroupBox_CH[k]->setTitle(utf8(CHANNEL[lang]) + QString::number(k + 1));
     BitBtn_Close->setText(utf8(CANCEL[lang]));
+    for (QPushButton* b : {BitBtn_ok, BitBtn_Close})
+        b->adjustSize();  // as wide as its text
 }
 
 void TForm_Oscx_Set::FormShow()

@@ -44,6 +44,14 @@ FiledlgSink Filedlg_set_sink(FiledlgSink s)
     return old;
 }
 
+QString Filedlg_folder(const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    if (folder.empty() || !std::filesystem::is_directory(folder, ec))
+        return {};
+    return QString::fromStdString(folder.string());
+}
+
 QString Filedlg_run(QWidget* parent, const FileDialogSpec& spec)
 {
     QString name = sink() ? sink()(spec) : run_qt(parent, spec);

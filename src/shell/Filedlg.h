@@ -2,6 +2,7 @@
 // The one gateway for open and save file dialogs. The GUI shows a QFileDialog; tests install a
 // sink that records the request and scripts the chosen name. Names are absolute paths; the
 // dialogs never change the process's current folder.
+#include <filesystem>
 #include <functional>
 
 #include <QString>
@@ -21,6 +22,9 @@ using FiledlgSink = std::function<QString(const FileDialogSpec&)>;
 
 // Installs a sink and returns the previous one; an empty sink restores the QFileDialog.
 FiledlgSink Filedlg_set_sink(FiledlgSink sink);
+
+// A dialog's initial folder: the folder when it exists, else empty (the last one used).
+QString Filedlg_folder(const std::filesystem::path& folder);
 
 // Runs the dialog. A chosen save name without a suffix gets the default suffix.
 QString Filedlg_run(QWidget* parent, const FileDialogSpec& spec);

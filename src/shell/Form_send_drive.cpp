@@ -2,6 +2,8 @@
 // progress and calls the job's completion routine when the drive has written the data.
 #include "shell/Form_send_drive.h"
 
+#include <algorithm>
+
 #include <QPushButton>
 #include <QEvent>
 #include <QTimer>
@@ -17,6 +19,7 @@ namespace {
 
 constexpr int TIMER_MS = 10;
 constexpr int BUTTON_PANEL_HEIGHT = 44;
+constexpr int BUTTON_WIDTH = 100, BUTTON_HEIGHT = 28;
 
 }  // namespace
 
@@ -29,7 +32,7 @@ TForm_send_drive::TForm_send_drive(QWidget* parent) : Formdattxrx_send(Part::Sen
     BitBtn_send_all = make_send_buttons(Panel_buttons, "BitBtn_send_all", BitBtn_close,
                                         [this] { BitBtn_send_allClick(); });
     for (QPushButton* b : {BitBtn_send_all, BitBtn_close})
-        b->resize(100, 28);
+        b->resize(std::max(BUTTON_WIDTH, b->sizeHint().width()), BUTTON_HEIGHT);  // the text whole
     layout()->addWidget(Panel_buttons);
     Panel_buttons->installEventFilter(this);
     PanelSend_DRVStb = add_status_bar("PanelSend_DRVStb");

@@ -41,20 +41,11 @@ const char* const DATA_SAVED[3] = {"Dati Salvati !", "Data Saved !", "Données E
 const char* const SEND_ALL_TITLE[3] = {"salva tutti dati", "Saves all data", "Enregistre toutes les données"};
 constexpr uint8_t MAX_VOLTAGE_CLASS = 1;
 
-// The motor folder when it exists, else no initial folder.
-QString motor_folder()
-{
-    std::error_code ec;
-    if (MotorDataFolder.empty() || !std::filesystem::is_directory(MotorDataFolder, ec))
-        return {};
-    return QString::fromStdString(MotorDataFolder.string());
-}
-
 FileDialogSpec motor_dialog(const QString& title, bool save)
 {
     FileDialogSpec spec;
     spec.title = title;
-    spec.folder = motor_folder();
+    spec.folder = Filedlg_folder(MotorDataFolder);
     spec.filter = MOTOR_FILE_FILTER;
     spec.default_suffix = "mot";
     spec.save = save;

@@ -54,14 +54,19 @@ struct StbarOps {
             p->paint(bar->image_, bar->panes_, index);
     }
 
+    // Where the panes end, gap included.
+    static int panes_end(const Stbarx* bar)
+    {
+        if (bar->count_ == 0)
+            return 0;
+        const StbarPane* last = pane(bar, bar->count_ - 1);
+        return last->x + last->width + 2;
+    }
+
     // Sunken box from the end of the last pane to the panel's right edge.
     static void tail(Stbarx* bar)
     {
-        int start = 0;
-        if (bar->count_ > 0) {
-            const StbarPane* last = pane(bar, bar->count_ - 1);
-            start = last->x + last->width + 2;
-        }
+        const int start = panes_end(bar);
         if (start < panel_width(bar))
             sunken_box(bar, {start, 1, panel_width(bar), picture_height(bar)});
     }
@@ -196,6 +201,11 @@ void Stbarx_layout(Stbarx* bar)
         x += p->width + 2;
     }
     bar->count_ = n;
+}
+
+int Stbarx_panes_width(const Stbarx* bar)
+{
+    return bar != nullptr ? StbarOps::panes_end(bar) : 0;
 }
 
 void Stbarx_repaint(Stbarx* bar)

@@ -50,6 +50,7 @@ private:
     friend void Stbarx_repaint(Stbarx*);
     friend void Stbarx_repaint_pane(Stbarx*, uint16_t);
     friend void Stbarx_layout(Stbarx*);
+    friend int Stbarx_panes_width(const Stbarx*);
     friend void Stbarx_on_resize(Stbarx*);
     friend void Stbarx_redraw(Stbarx*);
     friend void Stbarx_draw_size_grip(Stbarx*);
@@ -73,6 +74,8 @@ void Stbarx_repaint(Stbarx* bar);
 // Repaints one pane's content; an index at or beyond the pane count does nothing.
 void Stbarx_repaint_pane(Stbarx* bar, uint16_t index);
 void Stbarx_layout(Stbarx* bar);
+// The panel width that shows every pane whole (0 for a bar without panes).
+int Stbarx_panes_width(const Stbarx* bar);
 // The panel's resize handler (installed by the constructor).
 void Stbarx_on_resize(Stbarx* bar);
 void Stbarx_redraw(Stbarx* bar);

@@ -153,19 +153,11 @@ void message(MsgIcon icon, const QString& text)
     Msgbox_show({icon, Msgbox_title(Lang_index()), text.toStdString(), MsgOk});
 }
 
-QString motor_folder()
-{
-    std::error_code ec;
-    if (MotorDataFolder.empty() || !std::filesystem::is_directory(MotorDataFolder, ec))
-        return {};
-    return QString::fromStdString(MotorDataFolder.string());
-}
-
 FileDialogSpec motor_dialog(const char* const title[3], bool save)
 {
     FileDialogSpec spec;
     spec.title = Tool_text(title);
-    spec.folder = motor_folder();
+    spec.folder = Filedlg_folder(MotorDataFolder);
     spec.filter = MOTOR_FILE_FILTER;
     spec.default_suffix = "mot";
     spec.save = save;

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -492,7 +493,10 @@ void TForm_pos_quote_test::build()
     StringGrid_pos_dati->setMinimumSize(520, 170);
     pos->addWidget(StringGrid_pos_dati, 1);
     FlowPanel_dat_grid = new FlowPanel("FlowPanel_dat_grid", StringGrid_pos_dati->viewport());
+    FlowPanel_dat_grid->setBackgroundRole(QPalette::Base);  // covers the cell's own text
+    FlowPanel_dat_grid->setAutoFillBackground(true);
     FlowPanel_dat_grid->hide();
+    StringGrid_pos_dati->installEventFilter(this);
     root->addWidget(GroupBox_pos_settings, 1);
 
     GroupBox_jog = new QGroupBox(this);
@@ -749,9 +753,7 @@ void TForm_pos_quote_test::Pos_quote_test_apply_profile()
     QTableWidget* grid = StringGrid_pos_dati;
     const int columns = (table_flags() & TableFlag::Trapezoidal) ? POS_TABLE_COLUMNS : POS_TABLE_COLUMNS + 1;
     grid->setColumnCount(columns);
-    const int width = (grid->width() - grid->columnWidth(0) - 30) / (columns - 1);
-    for (int c = 1; c < columns; ++c)
-        grid->setColumnWidth(c, std::max(width, 40));
+    spread_columns();
     Pos_quote_test_draw_grid();
     grid->setCurrentCell(1, 1);
     Pos_quote_test_place_editor(1, 1);
@@ -776,12 +778,40 @@ void TForm_pos_quote_test::Pos_quote_test_place_editor(int row, int column)
                                                  });
     cell_row_ = row;
     cell_column_ = column;
-    const QRect r = grid->visualItemRect(grid->item(row, column));
-    FlowPanel_dat_grid->setGeometry(r);
+    cover_cell();
     FlowPanel_dat_grid->show();
     FlowPanel_dat_grid->raise();
     cell_->show();
     cell_->memo()->setFocus();
+}
+
+// Every column after the first as wide as the grid, less the first column and 30, allows.
+void TForm_pos_quote_test::spread_columns()
+{
+    QTableWidget* grid = StringGrid_pos_dati;
+    const int columns = grid->columnCount();
+    if (columns < 2)
+        return;
+    const int width = (grid->width() - grid->columnWidth(0) - 30) / (columns - 1);
+    for (int c = 1; c < columns; ++c)
+        grid->setColumnWidth(c, std::max(width, 40));
+}
+
+// The editor's panel over the cell it edits.
+void TForm_pos_quote_test::cover_cell()
+{
+    QTableWidget* grid = StringGrid_pos_dati;
+    if (QTableWidgetItem* item = grid->item(cell_row_, cell_column_))
+        FlowPanel_dat_grid->setGeometry(grid->visualItemRect(item));
+}
+
+bool TForm_pos_quote_test::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == StringGrid_pos_dati && event->type() == QEvent::Resize) {
+        spread_columns();
+        cover_cell();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TForm_pos_quote_test::StringGrid_pos_datiSelectCell(int row, int column) { Pos_quote_test_place_editor(row, column); }

@@ -186,9 +186,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;  // FormClose
     // Escape closes (and so deletes and restores) like every other way out.
     void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
+    void spread_columns();
+    void cover_cell();
     void create_edits();
     void layout_monitor();
     void show_jog_edits();

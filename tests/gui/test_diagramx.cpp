@@ -12,6 +12,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
+#include <QPicture>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -490,6 +491,29 @@ TEST_F(ChartTest, PrintTargetLeavesOverlaysAndScreenAlone)
     EXPECT_GT(d.print_view.margin, d.view.margin);
     EXPECT_EQ(d.plot_image->image(), screen_before);
     EXPECT_EQ(d.clean_copy, clean_before);
+}
+
+// Everything the chart paints on a print target, its channel headers too, stays inside the target.
+TEST_F(ChartTest, PrintTargetPaintsNothingOutsideIt)
+{
+    Diagramx& d = make();
+    fill(d, 1001);
+    d.view.right_channel = 1;
+    d.Redraw();
+    QPicture page;
+    Canvas canvas(&page);
+    d.print_view = d.view;
+    d.print_target.canvas = &canvas;
+    d.print_target.left = 40;
+    d.print_target.top = 30;
+    d.print_target.width = 900;
+    d.print_target.height = 600;
+    d.Paint(&d.print_target, &d.print_view);
+    canvas.end();
+    const QRect target(40, 30, 900, 600);
+    EXPECT_TRUE(target.contains(page.boundingRect()))
+        << page.boundingRect().x() << "," << page.boundingRect().y() << " " << page.boundingRect().width() << "x"
+        << page.boundingRect().height();
 }
 
 // ---- zoom ----

@@ -8,12 +8,14 @@
 #include <QTest>
 #include <QPointer>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <cerrno>
 #include <cstring>
 
 #include "main_fixture.h"
+#include "text_fit.h"
 #include "platform/Savefile.h"
 #include "scope/Diagramx.h"
 #include "scope/Oscx.h"
@@ -23,6 +25,7 @@
 #include "shell/Colordlg.h"
 #include "shell/Filedlg.h"
 #include "shell/Main_menus.h"
+#include "shell/Settings.h"
 #include "shell/Stbarcmx.h"
 #include "shell/Toolwin.h"
 
@@ -203,6 +206,22 @@ TEST_F(OscxWindowTest, SaveWritesTheRecordingAndAFailedOneKeepsTheOldFile)
     EXPECT_NE(box_texts().find("rec.dmg"), std::string::npos) << box_texts();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), old);
+}
+
+// Like the drive and motor file dialogs, Save starts in the program's folder of the user's documents.
+TEST_F(OscxWindowTest, SaveStartsInTheProgramsDocumentsFolder)
+{
+    TForm_Oscx& w = open_scope();
+    add_samples(*w.chart(), 3);
+    std::vector<QString> folders;
+    Filedlg_set_sink([&](const FileDialogSpec& spec) {
+        folders.push_back(spec.folder);
+        return QString();
+    });
+    w.BitBtn_saveClick();
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_FALSE(StartFolder.empty());
+    EXPECT_EQ(folders[0].toStdString(), StartFolder.string());
 }
 
 TEST_F(OscxWindowTest, ClosedWhileItsSaveDialogRuns)
@@ -480,3 +499,43 @@ TEST_F(OscxWindowTest, PositioningTestIsRefusedWithPowerOnElseItEndsSamplingAndT
     for (ToolWin k : {ToolWin::PosQuoteTest, ToolWin::OscxPID})
         Toolwin_unregister(k);
 }
+
+namespace {
+
+// At its default size every command of the tool bars is shown in every language, none moved into
+// an overflow menu, and the Scale tab's channel names show whole, the widest signal's too.
+TEST_F(OscxWindowTest, CommandsAndChannelNamesShowWholeAtTheDefaultSize)
+{
+    for (uint8_t language : {0, 1, 2}) {
+        TForm_Oscx& w = open_scope(language);
+        textfit::settle(&w);
+        ASSERT_EQ(w.size(), QSize(1000, 680));
+        for (QToolBar* bar : w.findChildren<QToolBar*>()) {
+            for (QWidget* b : bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
+                const bool overflow = b->objectName() == "qt_toolbar_ext_button";
+                EXPECT_EQ(b->isVisible(), !overflow) << textfit::name(b) << " lang " << int(language);
+            }
+        }
+        w.PageControl->setCurrentWidget(w.TabSheet_scala);
+        const QFontMetrics fm = w.Panel_name_CH[0]->fontMetrics();
+        uint16_t widest = 0;
+        for (uint16_t s = 0; s < ScopeSignalTable.count; ++s) {
+            const auto caption = [&fm](uint16_t k) {
+                const ScopeSignal& sig = *Scope_signal_at(k);
+                return fm.horizontalAdvance(QString::fromUtf8(Oscx_signal_name(sig)) + " [" +
+                                            QString::fromUtf8(Oscx_signal_unit(sig)) + "]");
+            };
+            if (caption(s) > caption(widest))
+                widest = s;
+        }
+        ScopeSettings.channel[3].signal_index = widest;
+        w.Oscx_refresh_controls();
+        textfit::settle(&w);
+        for (QLabel* name : w.Panel_name_CH)
+            EXPECT_TRUE(textfit::label_whole(name)) << name->text().toStdString() << " lang " << int(language);
+        w.close();
+        pump_for(20);
+    }
+}
+
+}  // namespace

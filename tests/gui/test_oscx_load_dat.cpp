@@ -14,6 +14,9 @@
 
 #include "oscx_viewer_fixture.h"
 #include "scope_core/Oscx_read_recording.h"
+#include "shell/Settings.h"
+
+#include <QDir>
 
 namespace {
 
@@ -233,6 +236,57 @@ TEST_F(OscxViewerTest, CaptionsFollowTheLanguage)
     open_viewer();
     EXPECT_EQ(viewer_->BitBtn_preview->toolTip(), QString::fromUtf8("Aperçu avant Impression"));
     EXPECT_EQ(viewer_->PageControl_scope->tabText(1), QString::fromUtf8("Échelle"));
+}
+
+}  // namespace
+
+namespace {
+
+// The colour a swatch fills itself with (its background role), 0x00BBGGRR; 1 << 24 when it does
+// not fill itself.
+uint32_t fill_colour(const QFrame* f)
+{
+    if (!f->autoFillBackground())
+        return 1u << 24;
+    const QColor c = f->palette().color(f->backgroundRole());
+    return uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16;
+}
+
+// After a recording is loaded the swatches beside the channel buttons, on the Cursors tab and on
+// the Scale tab show each channel's colour.
+TEST_F(OscxViewerTest, SwatchesShowTheRecordedColours)
+{
+    TForm_Oscx_load_dat& w = open_viewer();
+    ScopeSettingsRec s = settings();
+    const uint32_t colours[SCOPE_CHANNELS] = {0x0000FF, 0x00FF00, 0xFF0000, 0x808000};
+    for (unsigned c = 0; c < SCOPE_CHANNELS; ++c)
+        s.channel[c].colour = colours[c];
+    open_file(write("colours.dmg", recording(s, samples(3))));
+    for (unsigned c = 0; c < SCOPE_CHANNELS; ++c)
+        for (const QFrame* f : {w.Shape_color_CH[c], w.Shape_cursor[c], w.Shape_scala[c]})
+            EXPECT_EQ(fill_colour(f), colours[c]) << f->objectName().toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// Open starts in the program's folder of the user's documents, as the scope's Save does.
+TEST_F(OscxViewerTest, OpenStartsInTheProgramsDocumentsFolder)
+{
+    TForm_Oscx_load_dat& w = open_viewer();
+    const std::filesystem::path saved = StartFolder;
+    StartFolder = QDir(QDir::tempPath()).absolutePath().toStdString();
+    std::vector<QString> folders;
+    Filedlg_set_sink([&](const FileDialogSpec& spec) {
+        folders.push_back(spec.folder);
+        return QString();
+    });
+    w.BitBtn_openClick();
+    const std::filesystem::path asked = StartFolder;
+    StartFolder = saved;
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(folders[0].toStdString(), asked.string());
 }
 
 }  // namespace

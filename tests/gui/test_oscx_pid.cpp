@@ -1,5 +1,6 @@
 // The regulator panel: the generator's frames on the queue (directly and riding on the scope's
 // acknowledges), the input-simulation pulse, the close, the link watch and the gain writes.
+#include "text_fit.h"
 #include "tool_fixture.h"
 
 #include <QCheckBox>
@@ -19,6 +20,7 @@
 #include "scope/Oscx_pid.h"
 #include "shell/Mainstate.h"
 #include "shell/Settings.h"
+#include "shell/Stbar.h"
 #include "shell/Treectrl.h"
 #include "tools/Tools.h"
 
@@ -235,6 +237,19 @@ TEST_F(OscxPidTest, ATabShowsTheRecordsGainsAndTheCaptionsFollowTheLanguage)
     w->show();
     EXPECT_EQ(captions(), "Régulateurs PID|Générateur Signaux |Kp Position|Vitesse|Courant Signal Triangulaire|"
                           "Activer Générateur Signaux");
+}
+
+// At its size the panel's status bar shows its three panes whole, the drive state's too.
+TEST_F(OscxPidTest, TheStatusBarShowsEveryPaneInEveryLanguage)
+{
+    for (uint8_t language : {0, 1, 2}) {
+        LanguageIndex = language;
+        TForm_Oscx_PID panel;
+        panel.show();
+        textfit::settle(&panel);
+        ASSERT_EQ(panel.status_bar()->count(), 3);
+        EXPECT_GE(panel.PanelOscxPIDStb->width(), Stbarx_panes_width(panel.status_bar())) << "lang " << int(language);
+    }
 }
 
 // The scope's Regulators command opens the panel through the registry.

@@ -2,10 +2,14 @@
 // the commands of its buttons, the page tree around its bus-type change and the main window's
 // close; the table, editor and monitor rules without a drive.
 #include "files_fixture.h"
+#include "text_fit.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -446,6 +450,129 @@ TEST_F(BenchTableTest, TogglesSpringBackWithoutAPort)
     const QPointer<QWidget> alive(w);
     QTest::keyClick(w, Qt::Key_Escape);
     EXPECT_TRUE(pump_until([&] { return alive.isNull(); }, 3000)) << "Escape ends the bench";
+}
+
+}  // namespace
+
+namespace {
+
+// ---- what the grid shows ----
+
+// A paint engine that keeps, in painting order and on the device, the texts drawn and the areas
+// filled: a text counts as seen unless a later fill covers its middle.
+class SeenTexts : public QPaintEngine {
+public:
+    SeenTexts() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawRects(const QRectF* rects, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            fill(rects[i]);
+    }
+    void drawRects(const QRect* rects, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            fill(QRectF(rects[i]));
+    }
+    void drawPath(const QPainterPath& path) override { fill(path.boundingRect()); }
+    void drawPolygon(const QPointF* points, int count, PolygonDrawMode) override
+    {
+        fill(QPolygonF(QList<QPointF>(points, points + count)).boundingRect());
+    }
+    void drawTextItem(const QPointF& p, const QTextItem& item) override
+    {
+        const QFontMetricsF fm(item.font());
+        const QRectF r(p.x(), p.y() - fm.ascent(), item.width(), fm.height());
+        marks.push_back({painter()->deviceTransform().mapRect(r), item.text(), true});
+    }
+    Type type() const override { return QPaintEngine::User; }
+
+    struct Mark {
+        QRectF rect;
+        QString text;  // empty for a fill
+        bool seen;
+    };
+    std::vector<Mark> marks;
+
+    // The texts seen with their middle in r.
+    QStringList seen_in(const QRectF& r) const
+    {
+        QStringList out;
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+            if (marks[i].text.isEmpty() || !r.contains(marks[i].rect.center()))
+                continue;
+            const bool covered = std::any_of(marks.begin() + long(i) + 1, marks.end(), [&](const Mark& m) {
+                return m.text.isEmpty() && m.rect.contains(marks[i].rect.center());
+            });
+            if (!covered)
+                out << marks[i].text;
+        }
+        return out;
+    }
+
+private:
+    void fill(const QRectF& r)
+    {
+        if (painter()->brush().style() != Qt::NoBrush)
+            marks.push_back({painter()->deviceTransform().mapRect(r), QString(), true});
+    }
+};
+
+// An image's measures, to lend them to a device of another engine.
+struct ImageMeasures : QImage {
+    using QImage::QImage;
+    using QImage::metric;
+};
+
+class SeenTextsDevice : public QPaintDevice {
+public:
+    explicit SeenTextsDevice(QSize size) : measures_(size, QImage::Format_RGB32) {}
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    const SeenTexts& engine() const { return engine_; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override { return measures_.metric(m); }
+
+private:
+    ImageMeasures measures_;
+    mutable SeenTexts engine_;
+};
+
+// The cell being edited shows the editor's value alone, not its own text beside it.
+TEST_F(BenchTableTest, TheEditorCoversItsCell)
+{
+    TForm_pos_quote_test* w = open(0x0003);
+    textfit::settle(w);
+    QTableWidget* grid = w->StringGrid_pos_dati;
+    ASSERT_EQ(w->editor_row(), 1);
+    ASSERT_EQ(w->editor_column(), 1);
+    ASSERT_EQ(grid->item(1, 1)->text(), "0");
+    SeenTextsDevice device(grid->size());
+    grid->render(&device, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QRect cell = grid->visualItemRect(grid->item(1, 1)).translated(grid->viewport()->pos());
+    EXPECT_EQ(device.engine().seen_in(cell).join("|").toStdString(), "0");
+}
+
+// Every column after the first spreads over the grid, (grid width - column 0 - 30) / (columns - 1),
+// at the window's size and after it changed, with both profiles.
+TEST_F(BenchTableTest, ColumnsSpreadOverTheGrid)
+{
+    for (const uint16_t flags : {0x0003, 0x0023}) {
+        TForm_pos_quote_test* w = open(flags);
+        QTableWidget* grid = w->StringGrid_pos_dati;
+        for (const QSize size : {w->size(), w->size() + QSize(200, 0)}) {
+            w->resize(size);
+            textfit::settle(w);
+            const int n = grid->columnCount();
+            const int want = (grid->width() - grid->columnWidth(0) - 30) / (n - 1);
+            for (int c = 1; c < n; ++c)
+                EXPECT_EQ(grid->columnWidth(c), want) << flags << " column " << c << " at " << size.width();
+            EXPECT_EQ(w->FlowPanel_dat_grid->geometry(), grid->visualItemRect(grid->item(1, 1)));
+        }
+    }
 }
 
 }  // namespace

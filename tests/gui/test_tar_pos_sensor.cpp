@@ -1,5 +1,6 @@
 // Position-sensor calibration: the pre-check dialog's rules and edits, the calibration window's
 // start, stop and monitor ticks over scripted replies.
+#include "text_fit.h"
 #include "tool_fixture.h"
 
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 
+#include "controls/FlowPanel.h"
 #include "controls/Graph_rotx.h"
 #include "tools/Tar_pos_sensor.h"
 #include "tools/Tools.h"
@@ -290,6 +292,35 @@ TEST_F(TarPosSensorTest, RegisteredWindowsAreWindowModal)
         ASSERT_TRUE(Toolwin_available(kind));
         std::unique_ptr<QWidget> w(Toolwin_create(kind, nullptr));
         EXPECT_EQ(w->windowModality(), Qt::WindowModal);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// At the pre-check dialog's size each edit's caption shows whole and a blank apart from its edit,
+// in every language, for the incremental and the SSI encoder pages.
+TEST_F(TarPosSensorTest, PreCheckCaptionsStandApartFromTheirEdits)
+{
+    for (const uint16_t feedback : {1, 3}) {
+        Rec_set<uint16_t>(DriveRecordBank[0], MotorOfs::FeedbackType, feedback);
+        for (uint8_t language : {0, 1, 2}) {
+            LanguageIndex = language;
+            TForm_tar_pos_sensor_ck d;
+            stop_timers(&d);
+            d.show();
+            textfit::settle(&d);
+            for (const FlowPanel* panel : d.findChildren<FlowPanel*>()) {
+                if (!panel->isVisible())
+                    continue;
+                const QLabel* caption = panel->captionLabel();
+                const QLineEdit* memo = panel->findChild<QLineEdit*>();
+                ASSERT_NE(memo, nullptr) << textfit::name(panel);
+                EXPECT_TRUE(textfit::label_whole(caption)) << caption->text().toStdString();
+                EXPECT_GE(textfit::gap_after(caption, memo), textfit::blank(caption)) << caption->text().toStdString();
+            }
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // Data transfer dialogs: one flow against the drive simulator for each of the archive send, the
 // save-all and the motor record dialog; the send dialog's tick and the queue wait without a drive.
 #include "files_fixture.h"
+#include "text_fit.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -413,3 +414,23 @@ TEST_F(MainWindowTest, QueueWaitBarSpansTheRequestsQueuedAtTheStart)
     Seriale_clear_queue();
     Ser_tx_state.store(LinkState::Stop);
 }
+
+namespace {
+
+// The send dialog of the load-default and send-all commands shows its buttons' texts whole, the
+// French "Envoye Données" too, side by side.
+TEST_F(Transfer, SendDialogButtonsShowTheirTextsWhole)
+{
+    for (uint8_t language : {0, 1, 2}) {
+        LanguageIndex = language;
+        TForm_send_drive dialog(main.get());
+        dialog.show();
+        textfit::settle(&dialog);
+        for (const QPushButton* b : {dialog.BitBtn_send_all, dialog.BitBtn_close})
+            EXPECT_TRUE(textfit::button_whole(b)) << b->text().toStdString();
+        EXPECT_LT(dialog.BitBtn_send_all->geometry().right(), dialog.BitBtn_close->x());
+        dialog.hide();
+    }
+}
+
+}  // namespace
