@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include "platform/Msgbox.h"
+#include "platform/Tick.h"
 
 namespace {
 
@@ -27,13 +28,13 @@ constexpr int PANEL_BORDER = 6;  // border 5 inside a bevel of 1
 constexpr int TIMER_MS = 5;
 constexpr int HANDLE_SIZE = 20;
 constexpr double TICK_ZERO = 1e-16;
-constexpr double POINT_LIMIT = 1048576.0;
 // The value tick rule's step exceeds 0.2 x range / max(labels, 10), and a plot has fewer than 1e9
 // labels: from this range on the step is a normal double.
 constexpr double MIN_RANGE = std::numeric_limits<double>::min() * 1e10;
 constexpr int MAX_LABELS = 100000;  // bound of every tick walk
 constexpr int MAX_DECADES = 400;    // more than a double's exponent range
 constexpr const char* SCI_FORMAT = "0.###e+";
+constexpr int LABEL_CACHE_MAX = 4096;  // label widths kept per resolution
 
 void show_warning(const QString& text)
 {
@@ -124,13 +125,6 @@ TimeTrial time_trial(double start, double end, double step, int kind, int pixels
 
 // ---- pure rules ----
 
-int Diagramx_int(double x)
-{
-    if (std::isnan(x))
-        return 0;
-    return int(std::trunc(std::clamp(x, -POINT_LIMIT, POINT_LIMIT)));
-}
-
 bool Diagramx_range_drawable(double range)
 {
     return std::isfinite(range) && range >= MIN_RANGE;
@@ -138,6 +132,31 @@ bool Diagramx_range_drawable(double range)
 
 void ChartChannelView::set_name(const QString& text) { copy_text(name, sizeof name, text); }
 void ChartChannelView::set_unit(const QString& text) { copy_text(unit, sizeof unit, text); }
+
+void ChartColumnTrace::keep(const QPoint& p)
+{
+    if (points_.empty() || points_.back() != p)
+        points_.push_back(p);
+}
+
+void ChartColumnTrace::start_column(const QPoint& p)
+{
+    Finish();
+    open_ = true;
+    first_ = low_ = high_ = last_ = p;
+    low_first_ = true;
+}
+
+void ChartColumnTrace::Finish()
+{
+    if (!open_)
+        return;
+    open_ = false;
+    keep(first_);
+    keep(low_first_ ? low_ : high_);
+    keep(low_first_ ? high_ : low_);
+    keep(last_);
+}
 
 QString Diagramx_tick_label(const ChartAxisTicks& ticks, double value)
 {
@@ -370,6 +389,10 @@ void Diagramx::build(QWidget* parent_widget, uint8_t count, uint32_t cap)
     pan_timer->setTimerType(Qt::PreciseTimer);
     pan_timer->setInterval(TIMER_MS);
     QObject::connect(pan_timer, &QTimer::timeout, hooks_, [this] { Pan_tick(); });
+    redraw_timer_ = new QTimer(hooks_);
+    redraw_timer_->setSingleShot(true);
+    redraw_timer_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(redraw_timer_, &QTimer::timeout, hooks_, [this] { Redraw_due(); });
 
     std::copy(std::begin(DEFAULT_COLOURS), std::end(DEFAULT_COLOURS), colours);
     if (options_.swap_first_colours)
@@ -383,7 +406,6 @@ void Diagramx::build(QWidget* parent_widget, uint8_t count, uint32_t cap)
         shown[c] = c < 4 ? 1 : 0;
     row_width = std::max<int>(CHART_ROW_MIN, count);
     rows.assign(size_t(capacity) * size_t(row_width), 0.0);
-    points.reserve(std::max<size_t>(10010, size_t(capacity) + 10));
     clean_copy = QImage(plot_image->image().size(), QImage::Format_RGB32);
     clean_copy.fill(Qt::white);
     (void)cap;
@@ -426,17 +448,24 @@ void Diagramx::Clear()
 {
     if (!Usable())
         return;
-    ring_start = ring_end = 0;
-    window_start = window_end = 0;
+    Empty_samples();
     zoom_active = 0;
     zoom_rect = zoom_prev = QRect();
     plot_changed();
     view.end_trim = view.start_trim = 0;
-    view.window_offset = 0;
     view.plot_width = view.plot_height = view.plot_left = view.plot_bottom = 0;
     view.background = CHART_BACKGROUND;
     view.automatic = 1;
     view.margin = 5;
+}
+
+void Diagramx::Empty_samples()
+{
+    ring_start = ring_end = 0;
+    window_start = window_end = 0;
+    view.window_offset = 0;
+    ++sample_gen_;
+    appended_ = 0;
 }
 
 // The plot region takes the plot canvas and the plot image's size.
@@ -468,6 +497,7 @@ void Diagramx::Add_sample(const double* values, uint8_t count)
     if (held > limit)
         ring_start = Ring_add(ring_start, held - limit);
     ring_end = Ring_add(ring_end, 1);
+    ++appended_;
 }
 
 bool Diagramx::Sample_ok(const double* values, uint8_t count) const
@@ -491,7 +521,8 @@ uint32_t Diagramx::Ring_add(uint32_t index, uint32_t n) const
 {
     if (capacity == 0)
         return 0;
-    return uint32_t((uint64_t(index) + n) % capacity);
+    const uint64_t sum = uint64_t(index) + n;
+    return uint32_t(sum < capacity ? sum : sum - capacity < capacity ? sum - capacity : sum % capacity);
 }
 
 uint32_t Diagramx::Ring_distance(uint32_t a, uint32_t b) const
@@ -518,6 +549,27 @@ void Diagramx::Set_channel_show(uint8_t shown_flag, uint8_t channel)
 }
 
 void Diagramx::Redraw() { Paint(&regions[0], &view); }
+
+uint32_t Diagramx::paint_now() const { return paint_clock ? paint_clock() : Tick_ms(); }
+
+void Diagramx::Request_redraw()
+{
+    if (!Usable() || pace_.Waiting())
+        return;
+    pace_.Ask();
+    redraw_timer_->start(int(pace_.Wait_ms(paint_now())));
+}
+
+void Diagramx::Redraw_due()
+{
+    if (!pace_.Waiting())
+        return;
+    const uint32_t wait = pace_.Wait_ms(paint_now());
+    if (wait > 0)
+        redraw_timer_->start(int(wait));
+    else
+        Redraw();
+}
 
 void Diagramx::Rescale()
 {
@@ -579,11 +631,7 @@ struct Diagramx::Frame {
     {
     }
     QFontMetrics metrics(const QFont& f) const { return QFontMetrics(f, c.painter()->device()); }
-    ChartTextWidth axis_width() const
-    {
-        const QFontMetrics fm = metrics(axis_font);
-        return [fm](const QString& s) { return fm.horizontalAdvance(s); };
-    }
+    int dpi() const { return c.painter()->device()->logicalDpiY(); }
     void text(const QFont& f, const DrawRect& r, uint8_t align, const QString& s, const QColor& colour = Qt::black)
     {
         c.font = f;
@@ -611,10 +659,13 @@ void Diagramx::Paint(ChartRegion* target, ChartViewSettings* vp)
     ChartViewSettings& v = *vp;
     Frame f(*target, v.background);
     const bool own = target->canvas == plot_canvas;
+    if (own) {
+        pace_.Painted(paint_now());
+        redraw_timer_->stop();
+    }
     const auto S = [&](uint16_t n) { return int(Scale_px(n, target)); };
     v.margin = uint16_t(S(5));
     f.c.painter()->save();
-    Fill_rect(f.c, f.L, f.T, f.W, f.H, v.background);
 
     title_height = uint16_t(f.metrics(f.title_font).height());
     f.h = f.metrics(f.legend_font).height();
@@ -644,16 +695,26 @@ void Diagramx::Paint(ChartRegion* target, ChartViewSettings* vp)
     } else {
         v.plot_width = v.plot_height = 0;
     }
-    if (drawable && v.plot_width > 0) {
+    const bool plotted = drawable && v.plot_width > 0;
+    if (plotted)
         time_axis_ticks(f, v);
-        draw_grid(f, v, own);
-        draw_traces(f, v);
-        draw_value_axis(f, v, false);
-        draw_value_axis(f, v, true);
-        draw_titles(f, v);
-        draw_time_axis(f, v);
-        draw_frame(f, v);
+    // Everything but the traces lies outside the plot or under the traces: the backdrop.
+    const QByteArray key = own ? backdrop_key(f, v, plotted) : QByteArray();
+    if (!own || !backdrop_reused(f, v, key)) {
+        Fill_rect(f.c, f.L, f.T, f.W, f.H, v.background);
+        if (plotted) {
+            draw_grid(f, v, own);
+            draw_value_axis(f, v, false);
+            draw_value_axis(f, v, true);
+            draw_titles(f, v);
+            draw_time_axis(f, v);
+            draw_frame(f, v);
+        }
+        if (own)
+            backdrop_keep(f, key);
     }
+    if (plotted)
+        draw_traces(f, v);
     f.c.painter()->restore();
     if (!own)
         return;
@@ -666,27 +727,70 @@ void Diagramx::Paint(ChartRegion* target, ChartViewSettings* vp)
     plot_image->update();
 }
 
+uint32_t Diagramx::row_of(uint64_t number) const
+{
+    return Ring_add(ring_end, uint32_t(capacity - (appended_ - number) % capacity));
+}
+
+void Diagramx::scan_samples(int ch, uint64_t from, uint64_t to)
+{
+    Extremes& e = extremes_;
+    uint32_t i = row_of(from);
+    for (uint64_t k = from; k < to; ++k, i = Ring_add(i, 1)) {
+        const double x = Row(i)[ch];
+        if (!std::isfinite(x))
+            continue;
+        if (!e.found[ch] || x >= e.maximum[ch]) {
+            e.maximum[ch] = x;
+            e.at_max[ch] = k;
+        }
+        if (!e.found[ch] || x < e.minimum[ch]) {
+            e.minimum[ch] = x;
+            e.at_min[ch] = k;
+        }
+        e.found[ch] = true;
+    }
+}
+
+// The extremes of the window's rows: samples that joined it are scanned, and a channel whose
+// extreme left it is scanned anew.
+void Diagramx::window_extremes()
+{
+    const uint32_t held = Sample_count();
+    if (appended_ < held) {  // rows written in place of appending
+        appended_ = held;
+        ++sample_gen_;
+    }
+    const uint64_t to = appended_ - Ring_distance(ring_end, window_end) % capacity;
+    const uint64_t from = to - Ring_distance(window_end, window_start);
+    Extremes& e = extremes_;
+    if (e.gen != sample_gen_ || from < e.from || to < e.to || e.to < from) {
+        e = Extremes{};
+        e.gen = sample_gen_;
+        e.from = e.to = from;
+    }
+    for (int ch = 0; ch < channel_count; ++ch) {
+        if (e.found[ch] && e.at_max[ch] >= from && e.at_min[ch] >= from) {
+            scan_samples(ch, e.to, to);
+            continue;
+        }
+        e.found[ch] = false;
+        scan_samples(ch, from, to);
+    }
+    e.from = from;
+    e.to = to;
+}
+
 void Diagramx::auto_scale(ChartViewSettings& v, uint32_t count)
 {
-    const uint32_t rows_in_window = Ring_distance(window_end, window_start);
+    if (count > 0)
+        window_extremes();
     for (int ch = 0; ch < channel_count; ++ch) {
         ChartChannelView& c = v.channels[ch];
-        bool found = false;
-        if (count > 0 && !c.fixed) {
-            uint32_t i = window_start;
-            for (uint32_t k = 0; k < rows_in_window; ++k, i = Ring_add(i, 1)) {
-                const double x = Row(i)[ch];
-                if (!std::isfinite(x))
-                    continue;
-                if (!found) {
-                    c.maximum = c.minimum = x;
-                    found = true;
-                } else if (x >= c.maximum) {
-                    c.maximum = x;
-                } else if (x < c.minimum) {
-                    c.minimum = x;
-                }
-            }
+        const bool found = count > 0 && !c.fixed && extremes_.found[ch];
+        if (found) {
+            c.maximum = extremes_.maximum[ch];
+            c.minimum = extremes_.minimum[ch];
         }
         if (c.fixed) {
             double hi = c.fixed_maximum, lo = c.fixed_minimum;
@@ -751,7 +855,7 @@ void Diagramx::value_axis(Frame& f, ChartViewSettings& v, bool right)
     const ChartChannelView& c = v.channels[axis_channel(ch)];
     const int n = v.plot_height / std::max(1, 3 * f.axis_h);
     ChartAxisTicks& t = right ? right_ticks : left_ticks;
-    t = Diagramx_value_ticks(c.maximum, c.minimum, n, f.axis_width());
+    t = value_ticks_of(f, c, n, right);
     if (!right) {
         v.plot_left = S(5) + t.widest + S(3) + v.margin / 2;
         v.plot_width = f.W - (f.metrics(f.axis_font).horizontalAdvance("-0.000e+0") / 2 + v.plot_left + S(5));
@@ -760,10 +864,41 @@ void Diagramx::value_axis(Frame& f, ChartViewSettings& v, bool right)
     }
 }
 
-void Diagramx::time_axis_ticks(Frame& f, ChartViewSettings& v)
+void Diagramx::time_axis_ticks(Frame& f, ChartViewSettings& v) { time_ticks = time_ticks_of(f, v); }
+
+int Diagramx::label_width(const Frame& f, const QString& text)
 {
-    time_ticks = Diagramx_time_ticks(v.time_start, v.time_end, v.plot_width, Scale_px(14, &f.target),
-                                     f.axis_width());
+    QHash<QString, int>& widths = label_widths_[f.dpi()];
+    const auto found = widths.constFind(text);
+    if (found != widths.constEnd())
+        return *found;
+    if (widths.size() >= LABEL_CACHE_MAX)
+        widths.clear();
+    const int w = f.metrics(f.axis_font).horizontalAdvance(text);
+    widths.insert(text, w);
+    return w;
+}
+
+const ChartAxisTicks& Diagramx::value_ticks_of(Frame& f, const ChartChannelView& c, int n, bool right)
+{
+    TickMemo& m = tick_memo_[right ? 1 : 0];
+    if (m.a != c.maximum || m.b != c.minimum || m.n != n || m.dpi != f.dpi()) {
+        m = {c.maximum, c.minimum, n, 0, f.dpi(), {}};
+        m.ticks = Diagramx_value_ticks(c.maximum, c.minimum, n, [&](const QString& s) { return label_width(f, s); });
+    }
+    return m.ticks;
+}
+
+const ChartAxisTicks& Diagramx::time_ticks_of(Frame& f, const ChartViewSettings& v)
+{
+    TickMemo& m = tick_memo_[2];
+    const int s = Scale_px(14, &f.target);
+    if (m.a != v.time_start || m.b != v.time_end || m.n != v.plot_width || m.s != s || m.dpi != f.dpi()) {
+        m = {v.time_start, v.time_end, v.plot_width, s, f.dpi(), {}};
+        m.ticks = Diagramx_time_ticks(v.time_start, v.time_end, v.plot_width, s,
+                                      [&](const QString& t) { return label_width(f, t); });
+    }
+    return m.ticks;
 }
 
 namespace {
@@ -819,43 +954,239 @@ void Diagramx::draw_grid(Frame& f, ChartViewSettings& v, bool own)
     f.c.pen = QPen(Qt::black, 1, Qt::SolidLine);
 }
 
+namespace {
+
+// The image a painter draws on, when lines may be set on it pixel by pixel: 32 bits a pixel, no
+// transform, no antialiasing and no clipping of the painter's own.
+QImage* direct_image(QPainter& p)
+{
+    auto* img = dynamic_cast<QImage*>(p.device());
+    if (!img || p.hasClipping() || !p.worldTransform().isIdentity() || p.testRenderHint(QPainter::Antialiasing))
+        return nullptr;
+    const QImage::Format format = img->format();
+    const bool direct = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                        format == QImage::Format_ARGB32_Premultiplied;
+    return direct ? img : nullptr;
+}
+
+// One-pixel lines of one colour set straight into a 32-bit image, within a clip rectangle.
+class DirectLines {
+public:
+    DirectLines(QImage& img, const QRect& clip, QRgb colour)
+        : bits_(img.bits()), stride_(img.bytesPerLine()), area_(clip.intersected(img.rect())), colour_(colour)
+    {
+    }
+
+    // A trace: the points of one pixel column as one span, the columns joined by lines. Lines much
+    // longer than the clip is wide and high go to `other` instead.
+    template <typename Other>
+    void trace(const std::vector<QPoint>& pts, Other&& other)
+    {
+        for (std::size_t e = 0; e < pts.size();) {
+            int low = pts[e].y(), high = low;
+            std::size_t last = e;
+            for (; last + 1 < pts.size() && pts[last + 1].x() == pts[e].x(); ++last) {
+                low = std::min(low, pts[last + 1].y());
+                high = std::max(high, pts[last + 1].y());
+            }
+            span(pts[e].x(), low, high);
+            if (last + 1 < pts.size() && !line(pts[last], pts[last + 1]))
+                other(pts[last], pts[last + 1]);
+            e = last + 1;
+        }
+    }
+
+private:
+    void set(int x, int y) { reinterpret_cast<QRgb*>(bits_ + y * stride_)[x] = colour_; }
+
+    void span(int x, int top, int bottom)
+    {
+        if (x < area_.left() || x > area_.right())
+            return;
+        top = std::max(top, area_.top());
+        bottom = std::min(bottom, area_.bottom());
+        for (int y = top; y <= bottom; ++y)
+            set(x, y);
+    }
+
+    // Both ends set; along the longer axis each step, the other coordinate moved on by the
+    // truncated share, as the system's painter steps a one-pixel line.
+    bool line(QPoint a, const QPoint& b)
+    {
+        const int dx = std::abs(b.x() - a.x()), dy = std::abs(b.y() - a.y());
+        if (dx + dy > 4 * (area_.width() + area_.height()))
+            return false;
+        const int sx = a.x() < b.x() ? 1 : -1, sy = a.y() < b.y() ? 1 : -1;
+        const bool steep = dy >= dx;
+        const int steps = steep ? dy : dx, share = steep ? dx : dy;
+        int acc = 0;
+        for (int i = 0;; ++i) {
+            if (area_.contains(a))
+                set(a.x(), a.y());
+            if (i == steps)
+                return true;
+            acc += share;
+            const bool moved = acc >= steps;
+            if (moved)
+                acc -= steps;
+            if (steep) {
+                a.ry() += sy;
+                a.rx() += moved ? sx : 0;
+            } else {
+                a.rx() += sx;
+                a.ry() += moved ? sy : 0;
+            }
+        }
+    }
+
+    uchar* bits_;
+    qsizetype stride_;
+    QRect area_;
+    QRgb colour_;
+};
+
+}  // namespace
+
+// Where the rows of a window fall: row k (from the window's first row, `first` rows after the oldest)
+// lies at time (first + k) x period and pixel column x0 + (time - start) x scale, rounded.
+struct RowColumns {
+    double first, period, start, x0, scale;
+
+    double time(uint32_t k) const { return (first + k) * period; }
+    // False for a column that is not a number.
+    bool column(uint32_t k, int& px) const
+    {
+        const double x = x0 + (time(k) - start) * scale;
+        px = Diagramx_int(x + 0.5);
+        return std::isfinite(x);
+    }
+    // Rows drawn of the n held from the first: up to the first whose time reaches `end`, that one
+    // included.
+    uint32_t rows_drawn(uint32_t n, double end) const
+    {
+        const double estimate = std::ceil(end / period - first);
+        uint32_t k = estimate > 0 ? uint32_t(std::min(estimate, double(n))) : 0;
+        while (k > 0 && !(time(k - 1) < end))
+            --k;
+        while (k < n && time(k) < end)
+            ++k;
+        return std::min(n, k + 1);
+    }
+    // One past the last row from k on in column px, found from the column's right edge.
+    uint32_t column_end(uint32_t k, int px, uint32_t rows) const
+    {
+        const double estimate = std::ceil(((px + 0.5 - x0) / scale + start) / period - first);
+        uint32_t e = estimate > k + 1 ? uint32_t(std::min(estimate, double(rows))) : k + 1;
+        int q = 0;
+        while (e > k + 1 && !(column(e - 1, q) && q == px))
+            --e;
+        while (e < rows && column(e, q) && q == px)
+            ++e;
+        return e;
+    }
+};
+
+// The finite values of `count` rows from row i of one channel, as points of pixel column px: their
+// first, lowest, highest and last, in the order they came.
+void Diagramx::column_points(ChartColumnTrace& trace, int px, uint32_t i, uint32_t count, int ch,
+                             const ChartYScale& ys) const
+{
+    double values[4] = {};  // first, lowest, highest, last
+    uint32_t at_low = 0, at_high = 0;
+    bool any = false;
+    uint32_t j = i;
+    for (uint32_t c = 0; c < count; ++c, j = j + 1 < capacity ? j + 1 : 0) {
+        const double x = Row(j)[ch];
+        if (!std::isfinite(x))
+            continue;
+        if (!any) {
+            values[0] = values[1] = values[2] = x;
+            any = true;
+        } else if (x < values[1]) {
+            values[1] = x;
+            at_low = c;
+        } else if (x > values[2]) {
+            values[2] = x;
+            at_high = c;
+        }
+        values[3] = x;
+    }
+    if (!any)
+        return;
+    if (at_high < at_low)
+        std::swap(values[1], values[2]);
+    int y[4];
+    for (int e = 0; e < 4; ++e) {
+        const double yy = ys.y0 - (values[e] - ys.minimum) * ys.scale;
+        if (!std::isfinite(yy)) {  // a value beyond what the scale can place: every row on its own
+            for (uint32_t c = 0; c < count; ++c, i = i + 1 < capacity ? i + 1 : 0) {
+                const double r = ys.y0 - (Row(i)[ch] - ys.minimum) * ys.scale;
+                if (std::isfinite(r))
+                    trace.Add(QPoint(px, Diagramx_int(r + 0.5)));
+            }
+            return;
+        }
+        y[e] = Diagramx_int(yy + 0.5);
+    }
+    for (int e = 0; e < 4; ++e)
+        trace.Add(QPoint(px, y[e]));
+}
+
 void Diagramx::draw_traces(Frame& f, ChartViewSettings& v)
 {
     const double span = v.time_end - v.time_start;
     if (!std::isfinite(span) || span == 0 || Sample_count() == 0)
         return;
-    QPainter& p = *f.c.painter();
-    p.save();
-    p.setClipRect(QRect(f.L + v.plot_left, f.T + v.plot_bottom - v.plot_height, v.plot_width, v.plot_height),
-                  Qt::IntersectClip);
+    struct Drawn {
+        int ch;
+        double minimum, y_scale;
+    } drawn[CHART_MAX_CHANNELS];
+    int n = 0;
+    for (int ch = 0; ch < channel_count; ++ch) {
+        traces[ch].Clear();
+        const ChartChannelView& c = v.channels[ch];
+        if (shown[ch] && channel_scale_ok(c))
+            drawn[n++] = {ch, c.minimum, v.plot_height / (c.maximum - c.minimum)};
+    }
     const double x_scale = v.plot_width / span;
     const double x0 = f.L + v.plot_left;
-    const uint32_t rows_left = Ring_distance(ring_end, window_start);
-    for (int ch = 0; ch < channel_count; ++ch) {
-        const ChartChannelView& c = v.channels[ch];
-        if (!shown[ch] || !channel_scale_ok(c))
-            continue;
-        const double y_scale = v.plot_height / (c.maximum - c.minimum);
-        const double y0 = f.T + v.plot_bottom;
-        points.clear();
-        uint32_t i = window_start;
-        double previous = -std::numeric_limits<double>::infinity();
-        for (uint32_t k = 0; k < rows_left && previous < v.time_end; ++k, i = Ring_add(i, 1)) {
-            const double t = Time_of(i, ring_start);
-            const double value = Row(i)[ch];
-            previous = t;
-            const double x = x0 + (t - v.time_start) * x_scale;
-            const double y = y0 - (value - c.minimum) * y_scale;
-            if (!std::isfinite(x) || !std::isfinite(y))
-                continue;
-            const QPoint pt(Diagramx_int(x + 0.5), Diagramx_int(y + 0.5));
-            if (points.empty() || points.back() != pt)
-                points.push_back(pt);
+    const double y0 = f.T + v.plot_bottom;
+    // The rows up to one row past the time end, column by column: each column's rows are reduced per
+    // channel to the points a pixel grid shows.
+    const RowColumns rc{double(Ring_distance(window_start, ring_start)), sample_period, v.time_start, x0, x_scale};
+    const uint32_t rows = rc.rows_drawn(Ring_distance(ring_end, window_start), v.time_end);
+    for (uint32_t k = 0, i = window_start; k < rows;) {
+        int px = 0;
+        uint32_t end = k + 1;
+        if (rc.column(k, px)) {
+            end = rc.column_end(k, px, rows);
+            for (int d = 0; d < n; ++d)
+                column_points(traces[drawn[d].ch], px, i, end - k, drawn[d].ch,
+                              {y0, drawn[d].minimum, drawn[d].y_scale});
         }
-        if (points.empty())
+        i = Ring_add(i, end - k);
+        k = end;
+    }
+    QPainter& p = *f.c.painter();
+    const QRect clip(f.L + v.plot_left, f.T + v.plot_bottom - v.plot_height, v.plot_width, v.plot_height);
+    QImage* image = direct_image(p);
+    p.save();
+    p.setClipRect(clip, Qt::IntersectClip);
+    for (int d = 0; d < n; ++d) {
+        ChartColumnTrace& trace = traces[drawn[d].ch];
+        trace.Finish();
+        const std::vector<QPoint>& pts = trace.Points();
+        if (pts.empty())
             continue;
-        f.c.pen = QPen(bgr(colours[ch]), 1, Qt::SolidLine);
-        f.c.polyline(points.data(), int(points.size()));
+        f.c.pen = QPen(bgr(colours[drawn[d].ch]), 1, Qt::SolidLine);
+        if (image) {
+            p.setPen(f.c.pen);
+            DirectLines(*image, clip, f.c.pen.color().rgb()).trace(pts, [&p](const QPoint& a, const QPoint& b) {
+                p.drawLine(a, b);
+            });
+        } else {
+            f.c.polyline(pts.data(), int(pts.size()));
+        }
     }
     p.restore();
     f.c.pen = QPen(Qt::black, 1, Qt::SolidLine);
@@ -953,6 +1284,87 @@ void Diagramx::draw_time_axis(Frame& f, ChartViewSettings& v)
         f.text(f.axis_font, {f.L + col - half, f.T + y + S(4), f.L + col + half, f.T + y + S(4) + f.axis_h},
                AlignCentre, Diagramx_tick_label(time_ticks, t));
     }
+}
+
+namespace {
+
+template <typename T>
+void key_add(QByteArray& key, const T& value)
+{
+    key.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+void key_add_ticks(QByteArray& key, const ChartAxisTicks& t)
+{
+    key_add(key, t.first);
+    key_add(key, t.step);
+    key_add(key, t.widest);
+    key.append(t.format);
+    key.append('\0');
+}
+
+void key_add_text(QByteArray& key, const QString& text)
+{
+    key.append(reinterpret_cast<const char*>(text.constData()), text.size() * qsizetype(sizeof(QChar)));
+    key.append('\0');
+}
+
+}  // namespace
+
+// What the backdrop of the chart's own view is drawn from.
+QByteArray Diagramx::backdrop_key(const Frame& f, const ChartViewSettings& v, bool plotted) const
+{
+    QByteArray key;
+    for (int n : {f.L, f.T, f.W, f.H, f.dpi(), int(plotted), v.plot_left, v.plot_width, v.plot_height, v.plot_bottom,
+                  int(v.margin), int(top_band), int(bottom_band), int(legend_height), int(title_height),
+                  int(title_shown), int(time_name_shown)})
+        key_add(key, n);
+    key_add(key, v.background);
+    key_add(key, v.time_start);
+    key_add(key, v.time_end);
+    for (const ChartAxisTicks* t : {&left_ticks, &right_ticks, &time_ticks})
+        key_add_ticks(key, *t);
+    for (const uint8_t ch : {axis_channel(v.left_channel), axis_channel(v.right_channel)}) {
+        const ChartChannelView& c = v.channels[ch];
+        key_add(key, ch);
+        key_add(key, colours[ch]);
+        key_add(key, c.maximum);
+        key_add(key, c.minimum);
+        key.append(c.name, qsizetype(strnlen(c.name, sizeof c.name)));
+        key.append('\0');
+        key.append(c.unit, qsizetype(strnlen(c.unit, sizeof c.unit)));
+        key.append('\0');
+    }
+    key_add_text(key, title);
+    key_add_text(key, time_axis_name);
+    return key;
+}
+
+// The backdrop drawn from the same inputs last time put back: only the plot, where the traces
+// were, while nothing else was drawn on the picture since.
+bool Diagramx::backdrop_reused(Frame& f, const ChartViewSettings& v, const QByteArray& key)
+{
+    if (key != backdrop_key_ || backdrop_.size() != QSize(f.W, f.H))
+        return false;
+    const QRect plot(v.plot_left, v.plot_bottom - v.plot_height, v.plot_width, v.plot_height);
+    const QRect area = clean_due_ ? plot.intersected(backdrop_.rect()) : backdrop_.rect();
+    QPainter& p = *f.c.painter();
+    p.save();
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(area.topLeft() + QPoint(f.L, f.T), backdrop_, area);
+    p.restore();
+    return true;
+}
+
+void Diagramx::backdrop_keep(const Frame& f, const QByteArray& key)
+{
+    const QImage& img = plot_image->image();
+    const QRect area(f.L, f.T, f.W, f.H);
+    if (area == img.rect() && backdrop_.size() == img.size() && backdrop_.format() == img.format())
+        std::memcpy(backdrop_.bits(), img.constBits(), size_t(img.sizeInBytes()));
+    else
+        backdrop_ = img.copy(area);
+    backdrop_key_ = key;
 }
 
 void Diagramx::draw_frame(Frame& f, ChartViewSettings& v)
