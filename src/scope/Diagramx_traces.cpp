@@ -49,7 +49,9 @@ QImage* direct_image(QPainter& p)
     return direct ? img : nullptr;
 }
 
-// One-pixel lines of one colour set straight into a 32-bit image, within a clip rectangle.
+// One-pixel lines of one colour set straight into a 32-bit image, within a clip rectangle. The
+// pixels are gathered as column spans and set band by band of rows, so that the picture's rows are
+// visited a few at a time rather than once for every column.
 class DirectLines {
 public:
     DirectLines(QImage& img, const QRect& clip, QRgb colour)
@@ -57,8 +59,9 @@ public:
     {
     }
 
-    // A trace: the points of one pixel column as one span, the columns joined by lines. Lines much
-    // longer than the clip is wide and high go to `other` instead.
+    // A trace: the points of one pixel column as one span, the columns joined by lines. A line to
+    // the next column sets every pixel but its end in its first column (see line), so it joins that
+    // column's span. Lines much longer than the clip is wide and high go to `other` instead.
     template <typename Other>
     void trace(const std::vector<QPoint>& pts, Other&& other)
     {
@@ -69,24 +72,35 @@ public:
                 low = std::min(low, pts[last + 1].y());
                 high = std::max(high, pts[last + 1].y());
             }
+            const bool joined = last + 1 < pts.size();
+            const QPoint from = pts[last], to = joined ? pts[last + 1] : from;
+            const bool next_column = joined && std::abs(to.x() - from.x()) == 1;
+            if (next_column && to.y() != from.y()) {
+                const int before_end = to.y() > from.y() ? to.y() - 1 : to.y() + 1;
+                low = std::min(low, before_end);
+                high = std::max(high, before_end);
+            }
             span(pts[e].x(), low, high);
-            if (last + 1 < pts.size() && !line(pts[last], pts[last + 1]))
-                other(pts[last], pts[last + 1]);
+            if (joined && !next_column && !line(from, to))
+                other(from, to);
             e = last + 1;
         }
+        fill();
     }
 
 private:
-    void set(int x, int y) { reinterpret_cast<QRgb*>(bits_ + y * stride_)[x] = colour_; }
+    static constexpr int BAND = 16;  // rows set together
+
+    struct Span {
+        int x, top, bottom;
+    };
 
     void span(int x, int top, int bottom)
     {
-        if (x < area_.left() || x > area_.right())
-            return;
         top = std::max(top, area_.top());
         bottom = std::min(bottom, area_.bottom());
-        for (int y = top; y <= bottom; ++y)
-            set(x, y);
+        if (x >= area_.left() && x <= area_.right() && top <= bottom)
+            spans_.push_back({x, top, bottom});
     }
 
     // Both ends set; along the longer axis each step, the other coordinate moved on by the
@@ -100,11 +114,16 @@ private:
         const bool steep = dy >= dx;
         const int steps = steep ? dy : dx, share = steep ? dx : dy;
         int acc = 0;
+        Span run{a.x(), a.y(), a.y()};
         for (int i = 0;; ++i) {
-            if (area_.contains(a))
-                set(a.x(), a.y());
+            if (a.x() != run.x) {
+                span(run.x, run.top, run.bottom);
+                run = {a.x(), a.y(), a.y()};
+            }
+            run.top = std::min(run.top, a.y());
+            run.bottom = std::max(run.bottom, a.y());
             if (i == steps)
-                return true;
+                break;
             acc += share;
             const bool moved = acc >= steps;
             if (moved)
@@ -117,12 +136,28 @@ private:
                 a.ry() += moved ? sy : 0;
             }
         }
+        span(run.x, run.top, run.bottom);
+        return true;
+    }
+
+    void fill()
+    {
+        for (int b0 = area_.top(); b0 <= area_.bottom(); b0 += BAND) {
+            const int b1 = std::min(b0 + BAND - 1, area_.bottom());
+            for (const Span& s : spans_) {
+                const int bottom = std::min(s.bottom, b1);
+                for (int y = std::max(s.top, b0); y <= bottom; ++y)
+                    reinterpret_cast<QRgb*>(bits_ + y * stride_)[s.x] = colour_;
+            }
+        }
+        spans_.clear();
     }
 
     uchar* bits_;
     qsizetype stride_;
     QRect area_;
     QRgb colour_;
+    std::vector<Span> spans_;
 };
 
 }  // namespace
