@@ -59,9 +59,9 @@ public:
     {
     }
 
-    // A trace: the points of one pixel column as one span, the columns joined by lines. A line to
-    // the next column sets every pixel but its end in its first column (see line), so it joins that
-    // column's span. Lines much longer than the clip is wide and high go to `other` instead.
+    // A trace: the points of one pixel column as one span. A line to the next column is drawn by the
+    // system's painter with every pixel but its end in its first column, so it joins that column's
+    // span; runs of lines over more columns go to `other`, the painter, as polylines.
     template <typename Other>
     void trace(const std::vector<QPoint>& pts, Other&& other)
     {
@@ -81,8 +81,14 @@ public:
                 high = std::max(high, before_end);
             }
             span(pts[e].x(), low, high);
-            if (joined && !next_column && !line(from, to))
-                other(from, to);
+            if (joined && !next_column) {
+                if (run_.empty())
+                    run_.push_back(from);
+                run_.push_back(to);
+            } else if (!run_.empty()) {
+                other(run_);
+                run_.clear();
+            }
             e = last + 1;
         }
         fill();
@@ -103,43 +109,6 @@ private:
             spans_.push_back({x, top, bottom});
     }
 
-    // Both ends set; along the longer axis each step, the other coordinate moved on by the
-    // truncated share, as the system's painter steps a one-pixel line.
-    bool line(QPoint a, const QPoint& b)
-    {
-        const int dx = std::abs(b.x() - a.x()), dy = std::abs(b.y() - a.y());
-        if (dx + dy > 4 * (area_.width() + area_.height()))
-            return false;
-        const int sx = a.x() < b.x() ? 1 : -1, sy = a.y() < b.y() ? 1 : -1;
-        const bool steep = dy >= dx;
-        const int steps = steep ? dy : dx, share = steep ? dx : dy;
-        int acc = 0;
-        Span run{a.x(), a.y(), a.y()};
-        for (int i = 0;; ++i) {
-            if (a.x() != run.x) {
-                span(run.x, run.top, run.bottom);
-                run = {a.x(), a.y(), a.y()};
-            }
-            run.top = std::min(run.top, a.y());
-            run.bottom = std::max(run.bottom, a.y());
-            if (i == steps)
-                break;
-            acc += share;
-            const bool moved = acc >= steps;
-            if (moved)
-                acc -= steps;
-            if (steep) {
-                a.ry() += sy;
-                a.rx() += moved ? sx : 0;
-            } else {
-                a.rx() += sx;
-                a.ry() += moved ? sy : 0;
-            }
-        }
-        span(run.x, run.top, run.bottom);
-        return true;
-    }
-
     void fill()
     {
         for (int b0 = area_.top(); b0 <= area_.bottom(); b0 += BAND) {
@@ -158,6 +127,7 @@ private:
     QRect area_;
     QRgb colour_;
     std::vector<Span> spans_;
+    std::vector<QPoint> run_;
 };
 
 }  // namespace
@@ -294,14 +264,11 @@ void Diagramx::draw_traces(Frame& f, ChartViewSettings& v)
         if (pts.empty())
             continue;
         f.c.pen = QPen(bgr(colours[drawn[d].ch]), 1, Qt::SolidLine);
-        if (image) {
-            p.setPen(f.c.pen);
-            DirectLines(*image, clip, f.c.pen.color().rgb()).trace(pts, [&p](const QPoint& a, const QPoint& b) {
-                p.drawLine(a, b);
-            });
-        } else {
-            f.c.polyline(pts.data(), int(pts.size()));
-        }
+        const auto polyline = [&f](const std::vector<QPoint>& run) { f.c.polyline(run.data(), int(run.size())); };
+        if (image)
+            DirectLines(*image, clip, f.c.pen.color().rgb()).trace(pts, polyline);
+        else
+            polyline(pts);
     }
     p.restore();
     f.c.pen = QPen(Qt::black, 1, Qt::SolidLine);

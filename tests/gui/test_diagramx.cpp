@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QFontMetrics>
@@ -1233,17 +1235,18 @@ TEST_F(ChartTest, AutomaticScaleFollowsASlidingRecord)
 // nearly the same pixels.
 TEST_F(ChartTest, ScreenAndPainterTracesShowTheSameEnvelope)
 {
+    for (const int samples : {40000, 150}) {  // many samples to a column, and columns between samples
     Diagramx& d = make();
     uint32_t seed = 3;
     double walk = 0;
-    for (int i = 0; i < 40000; ++i) {
+    for (int i = 0; i < samples; ++i) {
         seed = seed * 1103515245u + 12345u;
         walk += double(int((seed >> 16) % 21) - 10);
-        const double row[4] = {std::sin(i * 0.05) * 3, (i % 500) * 0.1, walk, i == 20000 ? 1e3 : 0.0};
+        const double row[4] = {std::sin(i * 0.05) * 3, (i % 500) * 0.1, walk, i == samples / 2 ? 1e3 : 0.0};
         d.Add_sample(row, 4);
     }
     for (int ch = 0; ch < 4; ++ch) {
-        SCOPED_TRACE(ch);
+        SCOPED_TRACE(std::to_string(samples) + " samples, channel " + std::to_string(ch));
         for (int k = 0; k < 4; ++k)
             d.shown[k] = k == ch;
         d.Redraw();
@@ -1281,5 +1284,68 @@ TEST_F(ChartTest, ScreenAndPainterTracesShowTheSameEnvelope)
             for (int y = plot_top(); y < d.view.plot_bottom; ++y)
                 differ += ((screen.pixel(x, y) | 0xFF000000u) == want) != ((page.pixel(x, y) | 0xFF000000u) == want);
         EXPECT_LE(differ, columns / 50);  // a pixel at a joint now and then
+    }
+    }
+}
+
+// A chart that keeps its backdrop, ticks and overview strip between paints shows, after each change
+// of what they are drawn from, what a new chart shows that is painted once in the same state.
+TEST_F(ChartTest, KeptBackdropTicksAndOverviewMatchANewChart)
+{
+    const std::function<void(Diagramx&)> changes[] = {
+        [](Diagramx& d) { d.view.right_channel = 1; },
+        [](Diagramx& d) {
+            d.view.channels[0].fixed = 1;
+            d.view.channels[0].fixed_maximum = 5000;
+            d.view.channels[0].fixed_minimum = -3;
+        },
+        [](Diagramx& d) { d.view.channels[0].fixed_maximum = 4000; },
+        [](Diagramx& d) { d.view.channels[0].fixed_minimum = -900; },
+        [](Diagramx& d) {
+            d.view.automatic = 0;
+            d.view.window_offset = 100;
+            d.view.window_width = 1000;
+            for (int ch = 0; ch < 4; ++ch) {
+                d.view.channels[ch].zoom_maximum = 2000;
+                d.view.channels[ch].zoom_minimum = -2100;
+            }
+        },
+        [](Diagramx& d) { d.view.start_trim = 0.0003; },
+        [](Diagramx& d) { d.view.end_trim = 0.0004; },
+        [](Diagramx& d) { d.view.window_offset = 300; },
+        [](Diagramx& d) { d.view.channels[0].zoom_maximum = 1500; },
+        [](Diagramx& d) { d.view.channels[1].zoom_minimum = -1800; },
+        [](Diagramx& d) { d.view.channels[0].set_name("Speed"); },
+        [](Diagramx& d) { d.view.channels[1].set_unit("rpm"); },
+        [](Diagramx& d) { d.colours[0] = 0x123456; },
+        [](Diagramx& d) { d.title = "Other"; },
+        [](Diagramx& d) { d.time_axis_name = "t [ms]"; },
+        [](Diagramx& d) { d.view.background = 0xFFFFFF; },
+        [](Diagramx& d) { d.view.left_channel = 1; },
+    };
+    Diagramx& kept = make();
+    fill(kept, 2001);
+    kept.Redraw();
+    QWidget other_parent;
+    other_parent.resize(parent->size());
+    for (std::size_t n = 1; n <= std::size(changes); ++n) {
+        SCOPED_TRACE(n);
+        changes[n - 1](kept);
+        kept.Redraw();
+        Diagramx fresh(&other_parent, 4, 40002);
+        fresh.Resize();
+        fill(fresh, 2001);
+        for (std::size_t k = 0; k < n; ++k)
+            changes[k](fresh);
+        fresh.Redraw();
+        EXPECT_TRUE(kept.plot_image->image() == fresh.plot_image->image());
+        EXPECT_TRUE(kept.overview->image() == fresh.overview->image());
+        for (const auto& [a, b] : {std::pair{&kept.left_ticks, &fresh.left_ticks}, {&kept.right_ticks, &fresh.right_ticks},
+                                   {&kept.time_ticks, &fresh.time_ticks}}) {
+            EXPECT_EQ(a->first, b->first);
+            EXPECT_EQ(a->step, b->step);
+            EXPECT_STREQ(a->format, b->format);
+            EXPECT_EQ(a->widest, b->widest);
+        }
     }
 }
