@@ -1294,6 +1294,7 @@ TEST_F(ChartTest, KeptBackdropTicksAndOverviewMatchANewChart)
 {
     const std::function<void(Diagramx&)> changes[] = {
         [](Diagramx& d) { d.view.right_channel = 1; },
+        [this](Diagramx& d) { fill(d, 50); },  // more samples held
         [](Diagramx& d) {
             d.view.channels[0].fixed = 1;
             d.view.channels[0].fixed_maximum = 5000;
@@ -1322,6 +1323,7 @@ TEST_F(ChartTest, KeptBackdropTicksAndOverviewMatchANewChart)
         [](Diagramx& d) { d.time_axis_name = "t [ms]"; },
         [](Diagramx& d) { d.view.background = 0xFFFFFF; },
         [](Diagramx& d) { d.view.left_channel = 1; },
+        [this](Diagramx& d) { fill(d, 50); },  // more samples behind a zoomed view
     };
     Diagramx& kept = make();
     fill(kept, 2001);
