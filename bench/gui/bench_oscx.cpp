@@ -1,10 +1,13 @@
 // Scope transfer figures: the tick that completes a one-shot record of 40,001 samples (replay into
-// the chart and its redraw) against the wire time of that record, and an idle transfer tick.
+// the chart and its redraw) against the wire time of that record, an idle transfer tick, and the
+// GUI thread's share of a core over a rolling capture at 1 ms.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstring>
 #include <memory>
+
+#include <time.h>
 
 #include <QWidget>
 
@@ -103,5 +106,46 @@ void BM_ScopeIdleTick(benchmark::State& state)
         ScopeTransferTick(*b.port);
 }
 BENCHMARK(BM_ScopeIdleTick)->Unit(benchmark::kMicrosecond);
+
+double thread_cpu_seconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+// A rolling capture at 1 ms with a full record on the chart: 10 s of 1 ms transfer ticks, the
+// stream's replies bringing 15 samples every 15 ms. The share is the CPU time of the ticks (transfer
+// and paints) per simulated second.
+void BM_ScopeRollingShare(benchmark::State& state)
+{
+    constexpr uint32_t SECONDS = 10, REPLY_MS = 15;
+    ScopeBench b;
+    uint32_t now_ms = 0;
+    b.chart->paint_clock = [&now_ms] { return now_ms; };
+    ScopeSettings.trigger_type = 0;
+    double share = 0;
+    for (auto _ : state) {
+        Scope_capture_arm();
+        b.chart->Clear();
+        ScopeBench::feed(0, RECORD + 1);
+        ScopeTransferTick(*b.port);
+        const uint32_t paints = b.chart->paint_count;
+        const double t0 = thread_cpu_seconds();
+        for (uint32_t ms = 1; ms <= SECONDS * 1000; ++ms) {
+            now_ms += 1;
+            if (ms % REPLY_MS == 0)
+                ScopeBench::feed(int32_t(ms % 50), REPLY_MS);
+            ScopeTransferTick(*b.port);
+            b.chart->Redraw_due();  // the chart's redraw timer
+        }
+        const double cpu = thread_cpu_seconds() - t0;
+        share += cpu / SECONDS;
+        state.SetIterationTime(cpu);
+        state.counters["paints_per_s"] = double(b.chart->paint_count - paints) / SECONDS;
+    }
+    state.counters["core_share"] = share / state.iterations();  // target at most 0.25
+}
+BENCHMARK(BM_ScopeRollingShare)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Chart engine: construction, the sample ring, scaling, the tick rules and painting.
 #include "scope/Diagramx.h"
+#include "scope/Diagramx_frame.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +16,7 @@
 #include <QWidget>
 
 #include "platform/Msgbox.h"
+#include "platform/Tick.h"
 
 namespace {
 
@@ -27,13 +29,13 @@ constexpr int PANEL_BORDER = 6;  // border 5 inside a bevel of 1
 constexpr int TIMER_MS = 5;
 constexpr int HANDLE_SIZE = 20;
 constexpr double TICK_ZERO = 1e-16;
-constexpr double POINT_LIMIT = 1048576.0;
 // The value tick rule's step exceeds 0.2 x range / max(labels, 10), and a plot has fewer than 1e9
 // labels: from this range on the step is a normal double.
 constexpr double MIN_RANGE = std::numeric_limits<double>::min() * 1e10;
 constexpr int MAX_LABELS = 100000;  // bound of every tick walk
 constexpr int MAX_DECADES = 400;    // more than a double's exponent range
 constexpr const char* SCI_FORMAT = "0.###e+";
+constexpr int LABEL_CACHE_MAX = 4096;  // label widths kept per resolution
 
 void show_warning(const QString& text)
 {
@@ -124,13 +126,6 @@ TimeTrial time_trial(double start, double end, double step, int kind, int pixels
 
 // ---- pure rules ----
 
-int Diagramx_int(double x)
-{
-    if (std::isnan(x))
-        return 0;
-    return int(std::trunc(std::clamp(x, -POINT_LIMIT, POINT_LIMIT)));
-}
-
 bool Diagramx_range_drawable(double range)
 {
     return std::isfinite(range) && range >= MIN_RANGE;
@@ -138,6 +133,7 @@ bool Diagramx_range_drawable(double range)
 
 void ChartChannelView::set_name(const QString& text) { copy_text(name, sizeof name, text); }
 void ChartChannelView::set_unit(const QString& text) { copy_text(unit, sizeof unit, text); }
+
 
 QString Diagramx_tick_label(const ChartAxisTicks& ticks, double value)
 {
@@ -370,6 +366,10 @@ void Diagramx::build(QWidget* parent_widget, uint8_t count, uint32_t cap)
     pan_timer->setTimerType(Qt::PreciseTimer);
     pan_timer->setInterval(TIMER_MS);
     QObject::connect(pan_timer, &QTimer::timeout, hooks_, [this] { Pan_tick(); });
+    redraw_timer_ = new QTimer(hooks_);
+    redraw_timer_->setSingleShot(true);
+    redraw_timer_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(redraw_timer_, &QTimer::timeout, hooks_, [this] { Redraw_due(); });
 
     std::copy(std::begin(DEFAULT_COLOURS), std::end(DEFAULT_COLOURS), colours);
     if (options_.swap_first_colours)
@@ -383,7 +383,6 @@ void Diagramx::build(QWidget* parent_widget, uint8_t count, uint32_t cap)
         shown[c] = c < 4 ? 1 : 0;
     row_width = std::max<int>(CHART_ROW_MIN, count);
     rows.assign(size_t(capacity) * size_t(row_width), 0.0);
-    points.reserve(std::max<size_t>(10010, size_t(capacity) + 10));
     clean_copy = QImage(plot_image->image().size(), QImage::Format_RGB32);
     clean_copy.fill(Qt::white);
     (void)cap;
@@ -426,17 +425,24 @@ void Diagramx::Clear()
 {
     if (!Usable())
         return;
-    ring_start = ring_end = 0;
-    window_start = window_end = 0;
+    Empty_samples();
     zoom_active = 0;
     zoom_rect = zoom_prev = QRect();
     plot_changed();
     view.end_trim = view.start_trim = 0;
-    view.window_offset = 0;
     view.plot_width = view.plot_height = view.plot_left = view.plot_bottom = 0;
     view.background = CHART_BACKGROUND;
     view.automatic = 1;
     view.margin = 5;
+}
+
+void Diagramx::Empty_samples()
+{
+    ring_start = ring_end = 0;
+    window_start = window_end = 0;
+    view.window_offset = 0;
+    ++sample_gen_;
+    appended_ = 0;
 }
 
 // The plot region takes the plot canvas and the plot image's size.
@@ -468,6 +474,7 @@ void Diagramx::Add_sample(const double* values, uint8_t count)
     if (held > limit)
         ring_start = Ring_add(ring_start, held - limit);
     ring_end = Ring_add(ring_end, 1);
+    ++appended_;
 }
 
 bool Diagramx::Sample_ok(const double* values, uint8_t count) const
@@ -491,7 +498,8 @@ uint32_t Diagramx::Ring_add(uint32_t index, uint32_t n) const
 {
     if (capacity == 0)
         return 0;
-    return uint32_t((uint64_t(index) + n) % capacity);
+    const uint64_t sum = uint64_t(index) + n;
+    return uint32_t(sum < capacity ? sum : sum - capacity < capacity ? sum - capacity : sum % capacity);
 }
 
 uint32_t Diagramx::Ring_distance(uint32_t a, uint32_t b) const
@@ -518,6 +526,27 @@ void Diagramx::Set_channel_show(uint8_t shown_flag, uint8_t channel)
 }
 
 void Diagramx::Redraw() { Paint(&regions[0], &view); }
+
+uint32_t Diagramx::paint_now() const { return paint_clock ? paint_clock() : Tick_ms(); }
+
+void Diagramx::Request_redraw()
+{
+    if (!Usable() || pace_.Waiting())
+        return;
+    pace_.Ask();
+    redraw_timer_->start(int(pace_.Wait_ms(paint_now())));
+}
+
+void Diagramx::Redraw_due()
+{
+    if (!pace_.Waiting())
+        return;
+    const uint32_t wait = pace_.Wait_ms(paint_now());
+    if (wait > 0)
+        redraw_timer_->start(int(wait));
+    else
+        Redraw();
+}
 
 void Diagramx::Rescale()
 {
@@ -563,40 +592,6 @@ void Diagramx::Fill_rect(Canvas& canvas, int x, int y, int width, int height, ui
 
 // ---- painting ----
 
-struct Diagramx::Frame {
-    ChartRegion& target;
-    Canvas& c;
-    int L, T, W, H;
-    QFont axis_font{"Arial", 8};
-    QFont legend_font{"Arial", 9, QFont::Bold};
-    QFont title_font{"Arial", 10, QFont::Bold};
-    int h = 0;       // legend text height
-    int axis_h = 0;  // axis label text height
-    QColor bg;
-
-    Frame(ChartRegion& t, uint32_t background)
-        : target(t), c(*t.canvas), L(t.left), T(t.top), W(t.width), H(t.height), bg(bgr(background))
-    {
-    }
-    QFontMetrics metrics(const QFont& f) const { return QFontMetrics(f, c.painter()->device()); }
-    ChartTextWidth axis_width() const
-    {
-        const QFontMetrics fm = metrics(axis_font);
-        return [fm](const QString& s) { return fm.horizontalAdvance(s); };
-    }
-    void text(const QFont& f, const DrawRect& r, uint8_t align, const QString& s, const QColor& colour = Qt::black)
-    {
-        c.font = f;
-        c.font_colour = colour;
-        c.brush = QBrush(bg);
-        Graph_draw_text_rect(c, r, align, s);
-    }
-    void line(int x0, int y0, int x1, int y1)
-    {
-        c.painter()->setPen(c.pen);
-        c.painter()->drawLine(L + x0, T + y0, L + x1, T + y1);
-    }
-};
 
 bool Diagramx::channel_scale_ok(const ChartChannelView& c) const
 {
@@ -611,10 +606,13 @@ void Diagramx::Paint(ChartRegion* target, ChartViewSettings* vp)
     ChartViewSettings& v = *vp;
     Frame f(*target, v.background);
     const bool own = target->canvas == plot_canvas;
+    if (own) {
+        pace_.Painted(paint_now());
+        redraw_timer_->stop();
+    }
     const auto S = [&](uint16_t n) { return int(Scale_px(n, target)); };
     v.margin = uint16_t(S(5));
     f.c.painter()->save();
-    Fill_rect(f.c, f.L, f.T, f.W, f.H, v.background);
 
     title_height = uint16_t(f.metrics(f.title_font).height());
     f.h = f.metrics(f.legend_font).height();
@@ -644,16 +642,26 @@ void Diagramx::Paint(ChartRegion* target, ChartViewSettings* vp)
     } else {
         v.plot_width = v.plot_height = 0;
     }
-    if (drawable && v.plot_width > 0) {
+    const bool plotted = drawable && v.plot_width > 0;
+    if (plotted)
         time_axis_ticks(f, v);
-        draw_grid(f, v, own);
-        draw_traces(f, v);
-        draw_value_axis(f, v, false);
-        draw_value_axis(f, v, true);
-        draw_titles(f, v);
-        draw_time_axis(f, v);
-        draw_frame(f, v);
+    // Everything but the traces lies outside the plot or under the traces: the backdrop.
+    const QByteArray key = own ? backdrop_key(f, v, plotted) : QByteArray();
+    if (!own || !backdrop_reused(f, v, key)) {
+        Fill_rect(f.c, f.L, f.T, f.W, f.H, v.background);
+        if (plotted) {
+            draw_grid(f, v, own);
+            draw_value_axis(f, v, false);
+            draw_value_axis(f, v, true);
+            draw_titles(f, v);
+            draw_time_axis(f, v);
+            draw_frame(f, v);
+        }
+        if (own)
+            backdrop_keep(f, key);
     }
+    if (plotted)
+        draw_traces(f, v);
     f.c.painter()->restore();
     if (!own)
         return;
@@ -666,27 +674,70 @@ void Diagramx::Paint(ChartRegion* target, ChartViewSettings* vp)
     plot_image->update();
 }
 
+uint32_t Diagramx::row_of(uint64_t number) const
+{
+    return Ring_add(ring_end, uint32_t(capacity - (appended_ - number) % capacity));
+}
+
+void Diagramx::scan_samples(int ch, uint64_t from, uint64_t to)
+{
+    Extremes& e = extremes_;
+    uint32_t i = row_of(from);
+    for (uint64_t k = from; k < to; ++k, i = Ring_add(i, 1)) {
+        const double x = Row(i)[ch];
+        if (!std::isfinite(x))
+            continue;
+        if (!e.found[ch] || x >= e.maximum[ch]) {
+            e.maximum[ch] = x;
+            e.at_max[ch] = k;
+        }
+        if (!e.found[ch] || x < e.minimum[ch]) {
+            e.minimum[ch] = x;
+            e.at_min[ch] = k;
+        }
+        e.found[ch] = true;
+    }
+}
+
+// The extremes of the window's rows: samples that joined it are scanned, and a channel whose
+// extreme left it is scanned anew.
+void Diagramx::window_extremes()
+{
+    const uint32_t held = Sample_count();
+    if (appended_ < held) {  // rows written in place of appending
+        appended_ = held;
+        ++sample_gen_;
+    }
+    const uint64_t to = appended_ - Ring_distance(ring_end, window_end) % capacity;
+    const uint64_t from = to - Ring_distance(window_end, window_start);
+    Extremes& e = extremes_;
+    if (e.gen != sample_gen_ || from < e.from || to < e.to || e.to < from) {
+        e = Extremes{};
+        e.gen = sample_gen_;
+        e.from = e.to = from;
+    }
+    for (int ch = 0; ch < channel_count; ++ch) {
+        if (e.found[ch] && e.at_max[ch] >= from && e.at_min[ch] >= from) {
+            scan_samples(ch, e.to, to);
+            continue;
+        }
+        e.found[ch] = false;
+        scan_samples(ch, from, to);
+    }
+    e.from = from;
+    e.to = to;
+}
+
 void Diagramx::auto_scale(ChartViewSettings& v, uint32_t count)
 {
-    const uint32_t rows_in_window = Ring_distance(window_end, window_start);
+    if (count > 0)
+        window_extremes();
     for (int ch = 0; ch < channel_count; ++ch) {
         ChartChannelView& c = v.channels[ch];
-        bool found = false;
-        if (count > 0 && !c.fixed) {
-            uint32_t i = window_start;
-            for (uint32_t k = 0; k < rows_in_window; ++k, i = Ring_add(i, 1)) {
-                const double x = Row(i)[ch];
-                if (!std::isfinite(x))
-                    continue;
-                if (!found) {
-                    c.maximum = c.minimum = x;
-                    found = true;
-                } else if (x >= c.maximum) {
-                    c.maximum = x;
-                } else if (x < c.minimum) {
-                    c.minimum = x;
-                }
-            }
+        const bool found = count > 0 && !c.fixed && extremes_.found[ch];
+        if (found) {
+            c.maximum = extremes_.maximum[ch];
+            c.minimum = extremes_.minimum[ch];
         }
         if (c.fixed) {
             double hi = c.fixed_maximum, lo = c.fixed_minimum;
@@ -751,7 +802,7 @@ void Diagramx::value_axis(Frame& f, ChartViewSettings& v, bool right)
     const ChartChannelView& c = v.channels[axis_channel(ch)];
     const int n = v.plot_height / std::max(1, 3 * f.axis_h);
     ChartAxisTicks& t = right ? right_ticks : left_ticks;
-    t = Diagramx_value_ticks(c.maximum, c.minimum, n, f.axis_width());
+    t = value_ticks_of(f, c, n, right);
     if (!right) {
         v.plot_left = S(5) + t.widest + S(3) + v.margin / 2;
         v.plot_width = f.W - (f.metrics(f.axis_font).horizontalAdvance("-0.000e+0") / 2 + v.plot_left + S(5));
@@ -760,10 +811,41 @@ void Diagramx::value_axis(Frame& f, ChartViewSettings& v, bool right)
     }
 }
 
-void Diagramx::time_axis_ticks(Frame& f, ChartViewSettings& v)
+void Diagramx::time_axis_ticks(Frame& f, ChartViewSettings& v) { time_ticks = time_ticks_of(f, v); }
+
+int Diagramx::label_width(const Frame& f, const QString& text)
 {
-    time_ticks = Diagramx_time_ticks(v.time_start, v.time_end, v.plot_width, Scale_px(14, &f.target),
-                                     f.axis_width());
+    QHash<QString, int>& widths = label_widths_[f.dpi()];
+    const auto found = widths.constFind(text);
+    if (found != widths.constEnd())
+        return *found;
+    if (widths.size() >= LABEL_CACHE_MAX)
+        widths.clear();
+    const int w = f.metrics(f.axis_font).horizontalAdvance(text);
+    widths.insert(text, w);
+    return w;
+}
+
+const ChartAxisTicks& Diagramx::value_ticks_of(Frame& f, const ChartChannelView& c, int n, bool right)
+{
+    TickMemo& m = tick_memo_[right ? 1 : 0];
+    if (m.a != c.maximum || m.b != c.minimum || m.n != n || m.dpi != f.dpi()) {
+        m = {c.maximum, c.minimum, n, 0, f.dpi(), {}};
+        m.ticks = Diagramx_value_ticks(c.maximum, c.minimum, n, [&](const QString& s) { return label_width(f, s); });
+    }
+    return m.ticks;
+}
+
+const ChartAxisTicks& Diagramx::time_ticks_of(Frame& f, const ChartViewSettings& v)
+{
+    TickMemo& m = tick_memo_[2];
+    const int s = Scale_px(14, &f.target);
+    if (m.a != v.time_start || m.b != v.time_end || m.n != v.plot_width || m.s != s || m.dpi != f.dpi()) {
+        m = {v.time_start, v.time_end, v.plot_width, s, f.dpi(), {}};
+        m.ticks = Diagramx_time_ticks(v.time_start, v.time_end, v.plot_width, s,
+                                      [&](const QString& t) { return label_width(f, t); });
+    }
+    return m.ticks;
 }
 
 namespace {
@@ -819,47 +901,6 @@ void Diagramx::draw_grid(Frame& f, ChartViewSettings& v, bool own)
     f.c.pen = QPen(Qt::black, 1, Qt::SolidLine);
 }
 
-void Diagramx::draw_traces(Frame& f, ChartViewSettings& v)
-{
-    const double span = v.time_end - v.time_start;
-    if (!std::isfinite(span) || span == 0 || Sample_count() == 0)
-        return;
-    QPainter& p = *f.c.painter();
-    p.save();
-    p.setClipRect(QRect(f.L + v.plot_left, f.T + v.plot_bottom - v.plot_height, v.plot_width, v.plot_height),
-                  Qt::IntersectClip);
-    const double x_scale = v.plot_width / span;
-    const double x0 = f.L + v.plot_left;
-    const uint32_t rows_left = Ring_distance(ring_end, window_start);
-    for (int ch = 0; ch < channel_count; ++ch) {
-        const ChartChannelView& c = v.channels[ch];
-        if (!shown[ch] || !channel_scale_ok(c))
-            continue;
-        const double y_scale = v.plot_height / (c.maximum - c.minimum);
-        const double y0 = f.T + v.plot_bottom;
-        points.clear();
-        uint32_t i = window_start;
-        double previous = -std::numeric_limits<double>::infinity();
-        for (uint32_t k = 0; k < rows_left && previous < v.time_end; ++k, i = Ring_add(i, 1)) {
-            const double t = Time_of(i, ring_start);
-            const double value = Row(i)[ch];
-            previous = t;
-            const double x = x0 + (t - v.time_start) * x_scale;
-            const double y = y0 - (value - c.minimum) * y_scale;
-            if (!std::isfinite(x) || !std::isfinite(y))
-                continue;
-            const QPoint pt(Diagramx_int(x + 0.5), Diagramx_int(y + 0.5));
-            if (points.empty() || points.back() != pt)
-                points.push_back(pt);
-        }
-        if (points.empty())
-            continue;
-        f.c.pen = QPen(bgr(colours[ch]), 1, Qt::SolidLine);
-        f.c.polyline(points.data(), int(points.size()));
-    }
-    p.restore();
-    f.c.pen = QPen(Qt::black, 1, Qt::SolidLine);
-}
 
 void Diagramx::draw_value_axis(Frame& f, ChartViewSettings& v, bool right)
 {
@@ -955,6 +996,87 @@ void Diagramx::draw_time_axis(Frame& f, ChartViewSettings& v)
         f.text(f.axis_font, {f.L + col - half, f.T + y + S(4), f.L + col + half, f.T + y + S(4) + f.axis_h},
                AlignCentre, Diagramx_tick_label(time_ticks, t));
     }
+}
+
+namespace {
+
+template <typename T>
+void key_add(QByteArray& key, const T& value)
+{
+    key.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+void key_add_ticks(QByteArray& key, const ChartAxisTicks& t)
+{
+    key_add(key, t.first);
+    key_add(key, t.step);
+    key_add(key, t.widest);
+    key.append(t.format);
+    key.append('\0');
+}
+
+void key_add_text(QByteArray& key, const QString& text)
+{
+    key.append(reinterpret_cast<const char*>(text.constData()), text.size() * qsizetype(sizeof(QChar)));
+    key.append('\0');
+}
+
+}  // namespace
+
+// What the backdrop of the chart's own view is drawn from.
+QByteArray Diagramx::backdrop_key(const Frame& f, const ChartViewSettings& v, bool plotted) const
+{
+    QByteArray key;
+    for (int n : {f.L, f.T, f.W, f.H, f.dpi(), int(plotted), v.plot_left, v.plot_width, v.plot_height, v.plot_bottom,
+                  int(v.margin), int(top_band), int(bottom_band), int(legend_height), int(title_height),
+                  int(title_shown), int(time_name_shown)})
+        key_add(key, n);
+    key_add(key, v.background);
+    key_add(key, v.time_start);
+    key_add(key, v.time_end);
+    for (const ChartAxisTicks* t : {&left_ticks, &right_ticks, &time_ticks})
+        key_add_ticks(key, *t);
+    for (const uint8_t ch : {axis_channel(v.left_channel), axis_channel(v.right_channel)}) {
+        const ChartChannelView& c = v.channels[ch];
+        key_add(key, ch);
+        key_add(key, colours[ch]);
+        key_add(key, c.maximum);
+        key_add(key, c.minimum);
+        key.append(c.name, qsizetype(strnlen(c.name, sizeof c.name)));
+        key.append('\0');
+        key.append(c.unit, qsizetype(strnlen(c.unit, sizeof c.unit)));
+        key.append('\0');
+    }
+    key_add_text(key, title);
+    key_add_text(key, time_axis_name);
+    return key;
+}
+
+// The backdrop drawn from the same inputs last time put back: only the plot, where the traces
+// were, while nothing else was drawn on the picture since.
+bool Diagramx::backdrop_reused(Frame& f, const ChartViewSettings& v, const QByteArray& key)
+{
+    if (key != backdrop_key_ || backdrop_.size() != QSize(f.W, f.H))
+        return false;
+    const QRect plot(v.plot_left, v.plot_bottom - v.plot_height, v.plot_width, v.plot_height);
+    const QRect area = clean_due_ ? plot.intersected(backdrop_.rect()) : backdrop_.rect();
+    QPainter& p = *f.c.painter();
+    p.save();
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(area.topLeft() + QPoint(f.L, f.T), backdrop_, area);
+    p.restore();
+    return true;
+}
+
+void Diagramx::backdrop_keep(const Frame& f, const QByteArray& key)
+{
+    const QImage& img = plot_image->image();
+    const QRect area(f.L, f.T, f.W, f.H);
+    if (area == img.rect() && backdrop_.size() == img.size() && backdrop_.format() == img.format())
+        std::memcpy(backdrop_.bits(), img.constBits(), size_t(img.sizeInBytes()));
+    else
+        backdrop_ = img.copy(area);
+    backdrop_key_ = key;
 }
 
 void Diagramx::draw_frame(Frame& f, ChartViewSettings& v)

@@ -5,10 +5,15 @@
 //
 // A plain object owning its controls inside a parent widget given by its user. Users push samples
 // with Add_sample, set the public fields directly and call Redraw or Rescale. GUI thread only.
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <vector>
 
+#include <QHash>
+#include <QByteArray>
 #include <QImage>
 #include <QPoint>
 #include <QPointer>
@@ -16,6 +21,7 @@
 #include <QString>
 
 #include "controls/Graph_draw.h"
+#include "scope_core/Paint_pace.h"
 
 class QLabel;
 class QScrollBar;
@@ -31,6 +37,8 @@ constexpr int CHART_TIME_TICKS = 200;     // recorded vertical grid lines
 constexpr int CHART_SCROLL_MAX = 10000;   // scroll bar maximum
 constexpr int CHART_NAME_SIZE = 50;
 constexpr int CHART_UNIT_SIZE = 20;
+constexpr uint32_t CHART_PAINT_MS = 40;   // display rate of asked-for redraws
+constexpr double CHART_POINT_LIMIT = 1048576.0;
 
 struct ChartChannelView {
     double maximum = 0;       // current scale
@@ -126,9 +134,52 @@ struct ChartRegion {
 // Text width of a label, pixels.
 using ChartTextWidth = std::function<int(const QString&)>;
 
+// The points of a trace reduced to what a pixel grid shows: of each run of points in one pixel
+// column only the first, the lowest, the highest and the last are kept, in the order they came,
+// so a polyline through them draws the envelope of one through every point.
+class ChartColumnTrace {
+public:
+    void Clear()
+    {
+        points_.clear();
+        open_ = false;
+    }
+    void Add(const QPoint& p)
+    {
+        if (open_ && p.x() == last_.x()) {
+            if (p.y() < low_.y()) {
+                low_ = p;
+                low_first_ = false;
+            } else if (p.y() > high_.y()) {
+                high_ = p;
+                low_first_ = true;
+            }
+            last_ = p;
+            return;
+        }
+        start_column(p);
+    }
+    // Ends the last column; call once after the last point.
+    void Finish();
+    const std::vector<QPoint>& Points() const { return points_; }
+
+private:
+    void start_column(const QPoint& p);
+    void keep(const QPoint& p);
+    std::vector<QPoint> points_;
+    bool open_ = false;
+    QPoint first_, low_, high_, last_;
+    bool low_first_ = true;  // the lowest row came before the highest
+};
+
 // A computed coordinate or count as an int: truncated towards zero, limited to +-1048576, NaN as 0.
 // Every conversion from double to int in the chart's painting goes through it.
-int Diagramx_int(double x);
+inline int Diagramx_int(double x)
+{
+    if (std::isnan(x))
+        return 0;
+    return int(std::trunc(std::clamp(x, -CHART_POINT_LIMIT, CHART_POINT_LIMIT)));
+}
 // True for a value range the chart can draw: finite and not below the smallest range the value tick
 // rule steps in normal doubles, whatever the plot height (so never zero or subnormal).
 bool Diagramx_range_drawable(double range);
@@ -183,7 +234,7 @@ public:
     uint32_t capacity_less_one = 0;
     std::vector<double> rows;          // capacity rows of row_width doubles
     int row_width = CHART_ROW_MIN;     // max(4, channel count)
-    std::vector<QPoint> points;        // trace point buffer
+    ChartColumnTrace traces[CHART_MAX_CHANNELS];  // trace points of the last paint
     uint32_t colours[CHART_MAX_CHANNELS] = {};  // 0x00BBGGRR
     uint8_t shown[CHART_MAX_CHANNELS] = {};
     uint32_t ring_start = 0;
@@ -233,9 +284,11 @@ public:
     double trigger_level = 0;
     uint8_t trigger_channel = 0;
 
-    // Test seams: screen position of the pointer (QCursor::pos when empty), full paints done.
+    // Test seams: screen position of the pointer (QCursor::pos when empty), full paints done, the
+    // millisecond clock of the paint pacing (Tick_ms when empty).
     std::function<QPoint()> pointer_position;
     uint32_t paint_count = 0;
+    std::function<uint32_t()> paint_clock;
 
     // ---- data and drawing ----
     void Setup(QWidget* parent, uint8_t channel_count, uint32_t capacity);
@@ -248,6 +301,14 @@ public:
     void Set_channel_show(uint8_t shown_flag, uint8_t channel);
     void Paint(ChartRegion* target, ChartViewSettings* v);
     void Redraw();
+    // A redraw at display rate: painted once CHART_PAINT_MS have passed since the last paint of the
+    // chart's own view (by the redraw timer), with the state of that moment. Redraw paints at once.
+    void Request_redraw();
+    // The redraw timer: paints a waiting redraw that is due, or waits on.
+    void Redraw_due();
+    bool Redraw_waiting() const { return pace_.Waiting(); }
+    // The first step of Clear: the samples and the view position, not the view settings.
+    void Empty_samples();
     void Rescale();
     void Resize();
     uint16_t Scale_px(uint16_t n, const ChartRegion* target) const;
@@ -302,6 +363,8 @@ public:
 
 protected:
     Diagramx(QWidget* parent, uint8_t channel_count, uint32_t capacity, const ChartOptions& options);
+    // Held rows were written in place: the scale is worked out from them anew.
+    void Rows_rewritten() { ++sample_gen_; }
 
 private:
     struct Frame;  // one paint's fonts, metrics and target
@@ -314,6 +377,11 @@ private:
     void time_axis_ticks(Frame& f, ChartViewSettings& v);
     void draw_grid(Frame& f, ChartViewSettings& v, bool own);
     void draw_traces(Frame& f, ChartViewSettings& v);
+    struct ChartYScale {
+        double y0, minimum, scale;  // pixel row = y0 - (value - minimum) x scale
+    };
+    void column_points(ChartColumnTrace& trace, int px, uint32_t i, uint32_t count, int ch,
+                       const ChartYScale& ys) const;
     void draw_value_axis(Frame& f, ChartViewSettings& v, bool right);
     void draw_time_axis(Frame& f, ChartViewSettings& v);
     void draw_titles(Frame& f, ChartViewSettings& v);
@@ -328,8 +396,52 @@ private:
     bool is_time_handle(const ChartRegion* r) const { return r == &regions[1] || r == &regions[2]; }
     QRect handle_area(const ChartRegion* handle) const;
     void plot_changed();
+    uint32_t paint_now() const;
+    QByteArray backdrop_key(const Frame& f, const ChartViewSettings& v, bool plotted) const;
+    bool backdrop_reused(Frame& f, const ChartViewSettings& v, const QByteArray& key);
+    void backdrop_keep(const Frame& f, const QByteArray& key);
+    void take_clean();
+    int label_width(const Frame& f, const QString& text);
+    const ChartAxisTicks& value_ticks_of(Frame& f, const ChartChannelView& c, int n, bool right);
+    const ChartAxisTicks& time_ticks_of(Frame& f, const ChartViewSettings& v);
+    void window_extremes();
+
+    // Inputs of a tick rule and its result, reused while the inputs stay the same.
+    struct TickMemo {
+        double a = 0, b = 0;
+        int n = -1, s = 0, dpi = 0;
+        ChartAxisTicks ticks;
+    };
+    // Finite extremes of each channel over the samples numbered from .. to (appended_ counts every
+    // sample appended since the generation gen began), with the numbers of the samples holding them.
+    struct Extremes {
+        uint64_t gen = ~0ull;
+        uint64_t from = 0, to = 0;
+        double maximum[CHART_MAX_CHANNELS] = {}, minimum[CHART_MAX_CHANNELS] = {};
+        uint64_t at_max[CHART_MAX_CHANNELS] = {}, at_min[CHART_MAX_CHANNELS] = {};
+        bool found[CHART_MAX_CHANNELS] = {};
+    };
+    void scan_samples(int ch, uint64_t from, uint64_t to);
+    uint32_t row_of(uint64_t number) const;
 
     ChartOptions options_;
+    PaintPace pace_{CHART_PAINT_MS};
+    QTimer* redraw_timer_ = nullptr;
+    uint64_t sample_gen_ = 0;  // moves on when held rows are emptied or rewritten in place
+    uint64_t appended_ = 0;    // samples appended in this generation
+    Extremes extremes_;
+    TickMemo tick_memo_[3];  // left, right, time
+    std::map<int, QHash<QString, int>> label_widths_;  // by target resolution
+    struct OverviewShown {
+        int width = -1, height = -1;
+        uint32_t held_rows = 0, limit = 0;
+        double period = 0, start = 0, end = 0;
+        bool operator==(const OverviewShown&) const = default;
+    };
+    OverviewShown overview_shown_;  // what the overview strip shows
+    QImage backdrop_;         // the own view without its traces, as last drawn
+    QByteArray backdrop_key_;  // what it was drawn from
+    bool clean_due_ = false;  // the plot image is clean and the clean copy not yet taken
     DiagramxHooks* hooks_ = nullptr;
     QRect handle_drawn_[4];  // area last drawn by each handle, for restoring
 };

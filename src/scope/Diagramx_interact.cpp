@@ -1,6 +1,7 @@
 // Chart interaction: hit regions, zoom box, panning, scroll bar and overview bar, cursors and
 // their readouts, trigger marks.
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 
 #include <QCursor>
@@ -114,14 +115,26 @@ uint32_t Diagramx::Window_count() const
 
 // ---- clean copy and zoom box ----
 
-void Diagramx::Save_clean()
+// The copy is taken before the first overlay is drawn or restored: a paint without overlays costs
+// no copy.
+void Diagramx::Save_clean() { clean_due_ = true; }
+
+void Diagramx::take_clean()
 {
-    if (plot_image)
-        clean_copy = plot_image->image().copy();
+    if (!plot_image || !clean_due_)
+        return;
+    clean_due_ = false;
+    const QImage& img = plot_image->image();
+    if (clean_copy.size() != img.size() || clean_copy.format() != img.format()) {
+        clean_copy = img.copy();
+        return;
+    }
+    std::memcpy(clean_copy.bits(), img.constBits(), size_t(img.sizeInBytes()));  // no new buffer
 }
 
 void Diagramx::Restore_rect(const QRect& r)
 {
+    take_clean();
     if (!plot_canvas || !plot_canvas->active() || clean_copy.isNull())
         return;
     const QRect area = r.intersected(clean_copy.rect());
@@ -367,11 +380,19 @@ void Diagramx::Overview_draw()
         return;
     Canvas& c = *overview_canvas;
     const int w = overview->image().width();
+    const uint32_t count = Sample_count();
+    const uint32_t limit = Record_limit(view);
+    // Drawn anew only when what it shows changed.
+    const OverviewShown shown_now{w, overview->image().height(), count > 1 ? std::min(count - 1, limit) : 0, limit,
+                                  sample_period, view.time_start, view.time_end};
+    if (shown_now == overview_shown_) {
+        Scroll_update();
+        return;
+    }
+    overview_shown_ = shown_now;
     Fill_rect(c, 0, 0, w, overview->image().height(), OVERVIEW_BACKGROUND);
     const DrawRect box{10, 10, w - 10, 22};
     Graph_draw_button(c, box, clWhite, 1, 0, 0, AlignCentre, QString());
-    const uint32_t count = Sample_count();
-    const uint32_t limit = Record_limit(view);
     const DrawRect inner{box.left + 2, box.top + 2, box.right - 2, box.bottom - 2};
     const int inner_w = inner.width();
     if (count > 1 && limit > 0 && inner_w > 0) {
@@ -586,6 +607,8 @@ void Diagramx::Overlays_draw(ChartRegion* handle)
 {
     if (!Usable())
         return;
+    if (time_cursors_shown || level_cursors_shown || trigger_shown)
+        take_clean();
     if (handle) {
         auto* end = std::remove(std::begin(handle_order), std::end(handle_order), handle);
         *end = handle;

@@ -44,6 +44,7 @@ namespace {
 
 constexpr uint32_t CHART_CAPACITY = 40002;
 constexpr int DIAGRAMX_MS = 1, MONITOR_MS = 2, OVERFLOW_MS = 2;
+constexpr int IDLE_MS = 40;  // both timers while nothing is sampled
 constexpr int LEVEL_SLIDER_HEIGHT = 124;
 constexpr int TIME_SLIDER_WIDTH = 218;
 
@@ -126,8 +127,8 @@ void TForm_Oscx::FormCreate()
     build_status();
     create_chart();
     connect_edits();
-    Timer_diagramx = precise_timer(this, "Timer_diagramx", DIAGRAMX_MS);
-    Timer_monitor = precise_timer(this, "Timer_monitor", MONITOR_MS);
+    Timer_diagramx = precise_timer(this, "Timer_diagramx", IDLE_MS);
+    Timer_monitor = precise_timer(this, "Timer_monitor", IDLE_MS);
     Timer_buffer_overflow = precise_timer(this, "Timer_buffer_overflow", OVERFLOW_MS);
     connect(Timer_diagramx, &QTimer::timeout, this, &TForm_Oscx::Timer_diagramxTimer);
     connect(Timer_monitor, &QTimer::timeout, this, &TForm_Oscx::Timer_monitorTimer);
@@ -604,6 +605,20 @@ void TForm_Oscx::FormClose()
     chart_.reset();
     SaveSettings();
     free_status_bar();
+}
+
+// The timers follow the capture: 1 ms and 2 ms while sampling, the idle rate otherwise. The end of
+// a capture paints the chart's final state once.
+void TForm_Oscx::follow_capture()
+{
+    const bool sampling = ScopeCaptureOn.load() != 0;
+    if (sampling == sampling_)
+        return;
+    sampling_ = sampling;
+    Timer_diagramx->setInterval(sampling ? DIAGRAMX_MS : IDLE_MS);
+    Timer_monitor->setInterval(sampling ? MONITOR_MS : IDLE_MS);
+    if (!sampling && chart_)
+        chart_->Redraw();
 }
 
 void TForm_Oscx::Timer_diagramxTimer()

@@ -197,6 +197,7 @@ private:
     void free_status_bar();
     bool alive(const QPointer<TForm_Oscx>& self) const;
     void capture_start();
+    void follow_capture();
     void repaint_status();
     FzScaleEdits scale_edits(unsigned c);
     FzScaleEdits trigger_edits();
@@ -218,6 +219,7 @@ private:
     StbarPane* pane_list_[6] = {};
     int drag_ = 0;  // 1 pre-trigger marker, 2 level marker
     uint32_t blink_tick_ = 0;
+    bool sampling_ = false;  // the capture state the timers follow
 };
 
 // Registers the scope window's factory and installs its entries (ScopeEntries) for the main window.

@@ -13,18 +13,14 @@ void ScopeDiagramxChart::Add_sample(const double values[SCOPE_CHANNELS])
     chart_()->Add_sample(values, SCOPE_CHANNELS);
 }
 
-void ScopeDiagramxChart::Redraw()
+void ScopeDiagramxChart::Request_redraw()
 {
-    chart_()->Redraw();
+    chart_()->Request_redraw();
 }
 
-// The first step of Diagramx::Clear: samples and view position, not the view settings.
 void ScopeDiagramxChart::Empty_samples()
 {
-    Diagramx& c = *chart_();
-    c.ring_start = c.ring_end = 0;
-    c.window_start = c.window_end = 0;
-    c.view.window_offset = 0;
+    chart_()->Empty_samples();
 }
 
 ScopeChartMarks ScopeDiagramxChart::Marks() const

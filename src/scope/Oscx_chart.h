@@ -11,7 +11,7 @@ public:
     // `chart` gives the chart in use; `state_changed` repaints the owner's status pane.
     ScopeDiagramxChart(std::function<Diagramx*()> chart, std::function<void()> state_changed = {});
     void Add_sample(const double values[SCOPE_CHANNELS]) override;
-    void Redraw() override;
+    void Request_redraw() override;
     void Empty_samples() override;
     ScopeChartMarks Marks() const override;
     void Set_marks(const ScopeChartMarks& marks) override;

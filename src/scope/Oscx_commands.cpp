@@ -63,6 +63,7 @@ void TForm_Oscx::capture_start()
     chart_->Clear();
     ScopeDisplayFlags &= static_cast<uint8_t>(~ScopeDisplay::OverflowAsked);
     ScopeCaptureOn.store(1);
+    follow_capture();
     Sertx_scope_start();
 }
 
@@ -75,8 +76,11 @@ void TForm_Oscx::BitBtn_cmp_startClick()
 
 void TForm_Oscx::BitBtn_cmp_stopClick()
 {
-    if (Oscx_link_usable() && ScopeCaptureOn.load())
+    if (Oscx_link_usable() && ScopeCaptureOn.load()) {
+        Timer_diagramxTimer();  // what the ring holds reaches the chart
         ScopeCaptureOn.store(0);
+        follow_capture();
+    }
     repaint_status();
 }
 
@@ -331,6 +335,7 @@ void TForm_Oscx::monitor_buttons()
 
 void TForm_Oscx::Timer_monitorTimer()
 {
+    follow_capture();
     monitor_buttons();
     const uint32_t now = Tick_ms();
     if (Tick_diff(now, blink_tick_) >= BLINK_MS) {

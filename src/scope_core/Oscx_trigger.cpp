@@ -108,7 +108,7 @@ void search(ScopeChart& chart)
     if (t.state == ScopeTrigger::Armed)
         t.sample_counter = t.pretrigger_count + 1;
     else if (live_display())
-        chart.Redraw();
+        chart.Request_redraw();
 }
 
 void collect(ScopeChart& chart)
@@ -128,7 +128,7 @@ void collect(ScopeChart& chart)
     }
     Scope_ring_consumed(from, r);
     if (shown)
-        chart.Redraw();
+        chart.Request_redraw();
     if (t.sample_counter <= record)
         return;
     t.state = ScopeTrigger::Complete;
@@ -137,7 +137,7 @@ void collect(ScopeChart& chart)
     if (!live_display()) {
         chart.Empty_samples();
         replay(chart, r, record + 1, w);
-        chart.Redraw();
+        chart.Request_redraw();
     }
     if (ScopeSettings.trigger_type == ScopeTrigger::Automatic) {
         t.sample_counter = t.pretrigger_count + 1;
@@ -212,7 +212,7 @@ void ScopeRollingTransfer(ScopeChart& chart)
     }
     Scope_ring_consumed(from, r);
     if (r != from)
-        chart.Redraw();
+        chart.Request_redraw();
 }
 
 void ScopeTriggerTransfer(ScopeChart& chart)
@@ -237,7 +237,7 @@ void ScopeTransferTick(ScopeChart& chart)
     if (chart.Marks() == want)
         return;
     chart.Set_marks(want);
-    chart.Redraw();
+    chart.Request_redraw();
 }
 
 void Scope_capture_arm()

@@ -19,7 +19,8 @@ class ScopeChart {
 public:
     virtual ~ScopeChart() = default;
     virtual void Add_sample(const double values[SCOPE_CHANNELS]) = 0;
-    virtual void Redraw() = 0;
+    // Asks for a redraw: the chart paints at its display rate, showing every sample added so far.
+    virtual void Request_redraw() = 0;
     // The samples and the view position only (the view settings stay).
     virtual void Empty_samples() = 0;
     virtual ScopeChartMarks Marks() const = 0;

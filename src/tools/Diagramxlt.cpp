@@ -29,6 +29,8 @@ void DiagramxLt::Set_sample_at(const double* values, uint8_t count, uint32_t ind
         return;
     if (!Sample_ok(values, count))
         return;
-    if (index < Sample_count())
-        std::copy(values, values + count, Row(index));
+    if (index >= Sample_count())
+        return;
+    std::copy(values, values + count, Row(index));
+    Rows_rewritten();
 }

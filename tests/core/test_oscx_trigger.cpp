@@ -17,7 +17,7 @@ public:
         if (samples.size() > std::size_t(marks.record_length) + 1 && marks.record_length != 0)
             samples.erase(samples.begin());
     }
-    void Redraw() override { ++redraws; }
+    void Request_redraw() override { ++redraws; }
     void Empty_samples() override { samples.clear(); }
     ScopeChartMarks Marks() const override { return marks; }
     void Set_marks(const ScopeChartMarks& m) override { marks = m; }
@@ -214,6 +214,61 @@ TEST_F(ScopeTriggerTest, RollingPassesEverySampleAndNothingDuringAnOverflow)
     ScopeStream.reply_flags.store(0);
     ScopeTransferTick(chart);
     EXPECT_EQ(chart.samples, std::vector<double>(4, 3.0));
+}
+
+TEST_F(ScopeTriggerTest, RollingShowsEachSampleOnceInOrderAndAsksARedrawPerTickThatPassedSamples)
+{
+    ScopeSettings.trigger_type = ScopeTrigger::Rolling;
+    ScopeTransferTick(chart);  // the marks set
+    const struct {
+        int samples;
+        int redraws;
+    } ticks[] = {{3, 1}, {0, 0}, {1, 1}, {5, 1}, {0, 0}, {0, 0}, {2, 1}};
+    std::vector<double> want;
+    int32_t next = 0;
+    for (const auto& t : ticks) {
+        SCOPED_TRACE(t.samples);
+        for (int k = 0; k < t.samples; ++k, ++next) {
+            feed({next * 10});
+            want.push_back(next);
+        }
+        const int redraws = chart.redraws;
+        ScopeTransferTick(chart);
+        EXPECT_EQ(chart.samples, want);
+        EXPECT_EQ(chart.redraws - redraws, t.redraws);
+    }
+}
+
+TEST_F(ScopeTriggerTest, AnEdgeInsideThePreTriggerHistoryDoesNotFire)
+{
+    ScopeSettings.marker[0] = 0.001f;  // 40 samples of history
+    Scope_capture_arm();
+    feed(5, 10);
+    feed(20, 10);  // rises through the level inside the history
+    feed(5, 10);
+    ScopeTransferTick(chart);
+    EXPECT_EQ(ScopeSampleRing.read_index.load(), ScopeSampleRing.write_index.load());
+    feed(5, 20);  // history full: searched, no edge among the new samples
+    ScopeTransferTick(chart);
+    EXPECT_EQ(ScopeTriggerState.state, ScopeTrigger::Armed);
+    EXPECT_EQ(ScopeTriggerState.sample_counter, 41u);
+}
+
+TEST_F(ScopeTriggerTest, ReArmDropsAnEdgeThatWaitedSinceTheRecordCompleted)
+{
+    ScopeSettings.record_length = 10;
+    ScopeSettings.marker[0] = 0.0f;
+    Scope_capture_arm();
+    feed(10, 11);  // at the level: fires on the first sample
+    ScopeTransferTick(chart);
+    ScopeTransferTick(chart);
+    ASSERT_EQ(ScopeTriggerState.state, ScopeTrigger::Complete);
+    feed({5, 20});  // a stale edge while the record is shown
+    ScopeTransferTick(chart);
+    ASSERT_TRUE(Scope_trigger_rearm());
+    feed({5, 5, 5});
+    ScopeTransferTick(chart);
+    EXPECT_EQ(ScopeTriggerState.state, ScopeTrigger::Armed);
 }
 
 TEST_F(ScopeTriggerTest, MarksFollowTheSettingsWithOneRedraw)

@@ -2,16 +2,20 @@
 // on a print target, zoom, pan, scroll, cursors, trigger marks and degenerate fields.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
+#include <QPainter>
 #include <QPicture>
 #include <QScrollBar>
 #include <QTimer>
@@ -1049,4 +1053,325 @@ TEST_F(ChartTest, LightChart)
     DiagramxLt refused(&bare, 11, 257);
     EXPECT_EQ(messages, (std::vector<std::string>{"Warning|Errore numero diagram, max: 10!"}));
     EXPECT_TRUE(bare.children().isEmpty());
+}
+
+// ---- paint cost and pace ----
+
+TEST(ChartRules, IntegerOfAComputedCoordinate)
+{
+    const struct {
+        double x;
+        int want;
+    } cases[] = {{NaN, 0}, {2.9, 2}, {-2.9, -2}, {INFINITY, 1048576}, {-INFINITY, -1048576}, {3e6, 1048576}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Diagramx_int(c.x), c.want) << c.x;
+}
+
+// A polyline through the points kept per pixel column draws the envelope of one through every point:
+// the same top and bottom pixel in every column, give or take the pixel at a joint of two segments
+// that the line drawing leaves out by the segments' lengths.
+TEST(ChartTrace, ColumnTraceDrawsThePixelsOfEveryPoint)
+{
+    gui_app();
+    const auto walk = [](int n, int columns, int rows, uint32_t seed) {
+        std::vector<QPoint> pts;
+        int y = rows / 2;
+        for (int i = 0; i < n; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            y = std::clamp(y + int((seed >> 16) % 21) - 10, 0, rows - 1);
+            pts.emplace_back(i * columns / n, y);
+        }
+        return pts;
+    };
+    const auto spike = [](int n, int at, int columns) {
+        std::vector<QPoint> pts;
+        for (int i = 0; i < n; ++i)
+            pts.emplace_back(i * columns / n, i == at ? 2 : 150);
+        return pts;
+    };
+    const struct {
+        const char* name;
+        std::vector<QPoint> points;
+    } cases[] = {
+        {"a random walk of 40,000 on 700 columns", walk(40000, 700, 300, 7)},
+        {"as many points as columns", walk(700, 700, 300, 9)},
+        {"a spike among 40,000", spike(40000, 20000, 700)},
+        {"a spike at the first point", spike(40000, 0, 700)},
+        {"a spike at the last point", spike(40000, 39999, 700)},
+        {"every point in one column", {{5, 10}, {5, 200}, {5, 3}, {5, 90}}},
+        {"one point", {{9, 9}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ChartColumnTrace trace;
+        for (const QPoint& p : c.points)
+            trace.Add(p);
+        trace.Finish();
+        const std::vector<QPoint>& kept = trace.Points();
+        const auto draw = [](const std::vector<QPoint>& pts) {
+            QImage img(720, 320, QImage::Format_RGB32);
+            img.fill(Qt::white);
+            QPainter p(&img);
+            p.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+            p.drawPolyline(pts.data(), int(pts.size()));
+            return img;
+        };
+        std::vector<QPoint> every;  // every point, each repeat of the one before left out as the chart did
+        for (const QPoint& p : c.points)
+            if (every.empty() || every.back() != p)
+                every.push_back(p);
+        const QImage fast = draw(kept), full = draw(every);
+        int differing = 0, drawn = 0;
+        for (int x = 0; x < full.width(); ++x) {
+            int top[2] = {-1, -1}, bottom[2] = {-1, -1};
+            for (int y = 0; y < full.height(); ++y) {
+                const bool on[2] = {qGray(fast.pixel(x, y)) < 128, qGray(full.pixel(x, y)) < 128};
+                for (int k = 0; k < 2; ++k)
+                    if (on[k]) {
+                        top[k] = top[k] < 0 ? y : top[k];
+                        bottom[k] = y;
+                    }
+                differing += on[0] != on[1];
+                drawn += on[1];
+            }
+            ASSERT_EQ(top[0] < 0, top[1] < 0) << x;
+            ASSERT_NEAR(top[0], top[1], 1) << x;
+            ASSERT_NEAR(bottom[0], bottom[1], 1) << x;
+        }
+        EXPECT_LE(differing, drawn / 100 + 1);
+        int columns = 0;
+        for (std::size_t i = 0; i < c.points.size(); ++i)
+            columns += i == 0 || c.points[i].x() != c.points[i - 1].x();
+        EXPECT_LE(kept.size(), std::size_t(4 * columns));
+    }
+}
+
+TEST_F(ChartTest, ASingleSampleSpikeAmongFortyThousandIsDrawn)
+{
+    const struct {
+        const char* name;
+        int at;
+        double value;
+    } cases[] = {{"up in the middle", 20000, 100}, {"down in the middle", 20001, -100}, {"up first", 0, 100},
+                 {"down near the end", 39900, -100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Diagramx& d = make(1, 40002);
+        for (int i = 0; i < 40000; ++i) {
+            const double v = i == c.at ? c.value : 0.0;
+            d.Add_sample(&v, 1);
+        }
+        d.Redraw();
+        const QImage& img = d.plot_image->image();
+        const int tip = d.view.plot_bottom - Diagramx_int(d.view.plot_height * (c.value - d.view.channels[0].minimum) /
+                                                              (d.view.channels[0].maximum - d.view.channels[0].minimum) + 0.5);
+        const int col = d.view.plot_left + Diagramx_int(d.view.plot_width * (c.at * d.sample_period - d.view.time_start) /
+                                                              (d.view.time_end - d.view.time_start) + 0.5);
+        EXPECT_EQ(img.pixel(col, tip) | 0xFF000000u, bgr_to_rgb(d.colours[0]));
+    }
+}
+
+TEST_F(ChartTest, AskedRedrawsArePaintedAtDisplayRateWithTheNewestSamples)
+{
+    Diagramx& d = make();
+    uint32_t now = 1000;
+    d.paint_clock = [&now] { return now; };
+    d.Redraw();
+    const uint32_t base = d.paint_count;
+    fill(d, 10);
+    d.Request_redraw();
+    d.Request_redraw();
+    fill(d, 5);  // added while the redraw waits
+    EXPECT_TRUE(d.Redraw_waiting());
+    const struct {
+        uint32_t at;
+        uint32_t paints;
+    } steps[] = {{1000, 0}, {1039, 0}, {1040, 1}, {1041, 1}, {2000, 1}};
+    for (const auto& s : steps) {
+        now = s.at;
+        d.Redraw_due();
+        EXPECT_EQ(d.paint_count - base, s.paints) << s.at;
+    }
+    EXPECT_FALSE(d.Redraw_waiting());
+    EXPECT_EQ(d.Window_count(), 15u);
+    // A direct redraw paints at once and ends the wait.
+    d.Request_redraw();
+    d.Redraw();
+    EXPECT_FALSE(d.Redraw_waiting());
+    EXPECT_EQ(d.paint_count - base, 2u);
+    // The chart's own timer paints a redraw that is due.
+    now = 5000;
+    d.Request_redraw();
+    ASSERT_TRUE(pump_until([&] { return !d.Redraw_waiting(); }, 5000));
+    EXPECT_EQ(d.paint_count - base, 3u);
+}
+
+// The automatic scale of a record that slides on, worked out anew on every paint.
+TEST_F(ChartTest, AutomaticScaleFollowsASlidingRecord)
+{
+    Diagramx& d = make(2, 300);
+    d.view.record_length = 99;
+    const auto scan = [&](int ch, double& hi, double& lo) {
+        bool found = false;
+        for (uint32_t i = d.window_start; i != d.window_end; i = d.Ring_add(i, 1)) {
+            const double x = d.Row(i)[ch];
+            if (!std::isfinite(x))
+                continue;
+            hi = found ? std::max(hi, x) : x;
+            lo = found ? std::min(lo, x) : x;
+            found = true;
+        }
+        const double r = hi - lo;
+        hi += r == 0 ? 1 : 0.05 * r;
+        lo -= r == 0 ? 1 : 0.05 * r;
+    };
+    for (int i = 0; i < 700; ++i) {
+        // Peaks that enter and leave the record, a NaN now and then.
+        const double row[2] = {i % 97 == 0 ? 50.0 + i : std::sin(i * 0.1), i % 13 == 0 ? NaN : -double(i % 40)};
+        d.Add_sample(row, 2);
+        if (i % 7 != 0)
+            continue;
+        if (i == 350)
+            d.Empty_samples();
+        d.Redraw();
+        for (int ch = 0; ch < 2; ++ch) {
+            double hi = 0, lo = 0;
+            scan(ch, hi, lo);
+            ASSERT_DOUBLE_EQ(d.view.channels[ch].maximum, hi) << i << " " << ch;
+            ASSERT_DOUBLE_EQ(d.view.channels[ch].minimum, lo) << i << " " << ch;
+        }
+    }
+    // A light chart's sample rewritten in place.
+    lt = std::make_unique<DiagramxLt>(parent.get(), 1, 20);
+    for (int i = 0; i < 10; ++i) {
+        const double v = i;
+        lt->Add_sample(&v, 1);
+    }
+    lt->Redraw();
+    const double big = 100;
+    lt->Set_sample_at(&big, 1, 4);
+    lt->Redraw();
+    EXPECT_DOUBLE_EQ(lt->view.channels[0].maximum, 105);
+}
+
+// The chart's own picture has its trace pixels set directly; a painter with a clip of its own (as a
+// printer's) draws them as polylines: each channel shows the same envelope in every column and
+// nearly the same pixels.
+TEST_F(ChartTest, ScreenAndPainterTracesShowTheSameEnvelope)
+{
+    for (const int samples : {40000, 150}) {  // many samples to a column, and columns between samples
+    Diagramx& d = make();
+    uint32_t seed = 3;
+    double walk = 0;
+    for (int i = 0; i < samples; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        walk += double(int((seed >> 16) % 21) - 10);
+        const double row[4] = {std::sin(i * 0.05) * 3, (i % 500) * 0.1, walk, i == samples / 2 ? 1e3 : 0.0};
+        d.Add_sample(row, 4);
+    }
+    for (int ch = 0; ch < 4; ++ch) {
+        SCOPED_TRACE(std::to_string(samples) + " samples, channel " + std::to_string(ch));
+        for (int k = 0; k < 4; ++k)
+            d.shown[k] = k == ch;
+        d.Redraw();
+        const QImage& screen = d.plot_image->image();
+        QImage page(screen.size(), QImage::Format_RGB32);
+        page.setDotsPerMeterX(screen.dotsPerMeterX());
+        page.setDotsPerMeterY(screen.dotsPerMeterY());
+        page.fill(Qt::white);
+        Canvas canvas(&page);
+        canvas.painter()->setClipRect(page.rect());
+        d.print_view = d.view;
+        d.print_target.canvas = &canvas;
+        d.print_target.width = page.width();
+        d.print_target.height = page.height();
+        d.Paint(&d.print_target, &d.print_view);
+        canvas.end();
+        const QRgb want = bgr_to_rgb(d.colours[ch]);
+        int unlike = 0, columns = 0;
+        for (int x = d.view.plot_left; x < d.view.plot_left + d.view.plot_width; ++x) {
+            int first[2] = {-1, -1}, last[2] = {-1, -1};
+            for (int y = plot_top(); y < d.view.plot_bottom; ++y)
+                for (int k = 0; k < 2; ++k)
+                    if (((k == 0 ? screen : page).pixel(x, y) | 0xFF000000u) == want) {
+                        first[k] = first[k] < 0 ? y : first[k];
+                        last[k] = y;
+                    }
+            columns += first[1] >= 0;
+            unlike += (first[0] < 0) != (first[1] < 0) || std::abs(first[0] - first[1]) > 1 ||
+                      std::abs(last[0] - last[1]) > 1;
+        }
+        EXPECT_GT(columns, d.view.plot_width / 2);
+        EXPECT_LE(unlike, columns / 100);
+        int differ = 0;
+        for (int x = d.view.plot_left; x < d.view.plot_left + d.view.plot_width; ++x)
+            for (int y = plot_top(); y < d.view.plot_bottom; ++y)
+                differ += ((screen.pixel(x, y) | 0xFF000000u) == want) != ((page.pixel(x, y) | 0xFF000000u) == want);
+        EXPECT_LE(differ, columns / 50);  // a pixel at a joint now and then
+    }
+    }
+}
+
+// A chart that keeps its backdrop, ticks and overview strip between paints shows, after each change
+// of what they are drawn from, what a new chart shows that is painted once in the same state.
+TEST_F(ChartTest, KeptBackdropTicksAndOverviewMatchANewChart)
+{
+    const std::function<void(Diagramx&)> changes[] = {
+        [](Diagramx& d) { d.view.right_channel = 1; },
+        [this](Diagramx& d) { fill(d, 50); },  // more samples held
+        [](Diagramx& d) {
+            d.view.channels[0].fixed = 1;
+            d.view.channels[0].fixed_maximum = 5000;
+            d.view.channels[0].fixed_minimum = -3;
+        },
+        [](Diagramx& d) { d.view.channels[0].fixed_maximum = 4000; },
+        [](Diagramx& d) { d.view.channels[0].fixed_minimum = -900; },
+        [](Diagramx& d) {
+            d.view.automatic = 0;
+            d.view.window_offset = 100;
+            d.view.window_width = 1000;
+            for (int ch = 0; ch < 4; ++ch) {
+                d.view.channels[ch].zoom_maximum = 2000;
+                d.view.channels[ch].zoom_minimum = -2100;
+            }
+        },
+        [](Diagramx& d) { d.view.start_trim = 0.0003; },
+        [](Diagramx& d) { d.view.end_trim = 0.0004; },
+        [](Diagramx& d) { d.view.window_offset = 300; },
+        [](Diagramx& d) { d.view.channels[0].zoom_maximum = 1500; },
+        [](Diagramx& d) { d.view.channels[1].zoom_minimum = -1800; },
+        [](Diagramx& d) { d.view.channels[0].set_name("Speed"); },
+        [](Diagramx& d) { d.view.channels[1].set_unit("rpm"); },
+        [](Diagramx& d) { d.colours[0] = 0x123456; },
+        [](Diagramx& d) { d.title = "Other"; },
+        [](Diagramx& d) { d.time_axis_name = "t [ms]"; },
+        [](Diagramx& d) { d.view.background = 0xFFFFFF; },
+        [](Diagramx& d) { d.view.left_channel = 1; },
+        [this](Diagramx& d) { fill(d, 50); },  // more samples behind a zoomed view
+    };
+    Diagramx& kept = make();
+    fill(kept, 2001);
+    kept.Redraw();
+    QWidget other_parent;
+    other_parent.resize(parent->size());
+    for (std::size_t n = 1; n <= std::size(changes); ++n) {
+        SCOPED_TRACE(n);
+        changes[n - 1](kept);
+        kept.Redraw();
+        Diagramx fresh(&other_parent, 4, 40002);
+        fresh.Resize();
+        fill(fresh, 2001);
+        for (std::size_t k = 0; k < n; ++k)
+            changes[k](fresh);
+        fresh.Redraw();
+        EXPECT_TRUE(kept.plot_image->image() == fresh.plot_image->image());
+        EXPECT_TRUE(kept.overview->image() == fresh.overview->image());
+        for (const auto& [a, b] : {std::pair{&kept.left_ticks, &fresh.left_ticks}, {&kept.right_ticks, &fresh.right_ticks},
+                                   {&kept.time_ticks, &fresh.time_ticks}}) {
+            EXPECT_EQ(a->first, b->first);
+            EXPECT_EQ(a->step, b->step);
+            EXPECT_STREQ(a->format, b->format);
+            EXPECT_EQ(a->widest, b->widest);
+        }
+    }
 }

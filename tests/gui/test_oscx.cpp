@@ -12,11 +12,13 @@
 #include <QToolButton>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 #include "main_fixture.h"
 #include "text_fit.h"
 #include "platform/Savefile.h"
+#include "platform/Tick.h"
 #include "scope/Diagramx.h"
 #include "scope/Oscx.h"
 #include "scope/Oscx_panes.h"
@@ -423,6 +425,52 @@ TEST_F(OscxSimTest, StartSamplesAndStopEndsTheAcknowledgements)
     const std::size_t acks = frames(11).size();
     ASSERT_TRUE(pump_until([&] { return frames(0).size() >= polls + 4; }, 8000));
     EXPECT_EQ(frames(11).size(), acks);
+}
+
+// A rolling capture at 2 ms from the simulator at the line's pace: the chart is painted at display
+// rate while every sample taken from the ring reaches it once and in order; the stop paints the
+// final state once and the window's timers go back to the idle rate.
+TEST_F(OscxSimTest, RollingAtLinePacePaintsAtDisplayRateWithEverySample)
+{
+    sim->set_pacing(57600);
+    sim->scope_set_line_pacing(true);
+    sim->scope_set_generator([](unsigned ch, std::uint64_t n) { return ch == 0 ? int32_t(n) : int32_t(ch); });
+    ScopeSettings.trigger_type = ScopeTrigger::Rolling;
+    ScopeSettings.sample_time = 1;  // 2 ms
+    ScopeSettings.record_length = 40000;
+    TForm_Oscx& w = open_scope();
+    w.show();
+    QCoreApplication::processEvents();
+    Diagramx& chart = *w.chart();
+    EXPECT_GT(w.Timer_diagramx->interval(), 2);
+    EXPECT_GT(w.Timer_monitor->interval(), 2);
+    w.Timer_diagramx->start();
+    const uint32_t paints = chart.paint_count;
+    const uint32_t t0 = Tick_ms();  // the clock of the chart's pace
+    w.BitBtn_cmp_start->click();
+    EXPECT_EQ(w.Timer_diagramx->interval(), 1);
+    EXPECT_EQ(w.Timer_monitor->interval(), 2);
+    ASSERT_TRUE(pump_until([&] { return chart.Sample_count() >= 1500; }, 60000));  // 3 s of sampling
+    const uint32_t elapsed = Tick_since(t0);
+    const uint32_t paced = chart.paint_count - paints;
+    w.Timer_monitorTimer();  // the stop button enabled
+    w.BitBtn_cmp_stop->click();
+    EXPECT_LE(paced, elapsed / CHART_PAINT_MS + 3);
+    EXPECT_EQ(chart.paint_count - paints, paced + 1);
+    EXPECT_FALSE(chart.Redraw_waiting());
+    EXPECT_GT(w.Timer_diagramx->interval(), 2);
+    EXPECT_GT(w.Timer_monitor->interval(), 2);
+
+    const uint32_t taken = Fz_cmp_ring_distance(ScopeSampleRing.read_index.load(), ScopeTriggerState.reset_index,
+                                                SCOPE_RING_SLOTS);
+    ASSERT_EQ(chart.Sample_count(), taken);
+    const double first = chart.Row(chart.ring_start)[0];
+    const double step = chart.Row(chart.Ring_add(chart.ring_start, 1))[0] - first;
+    ASSERT_NE(step, 0.0);
+    EXPECT_EQ(first, 0.0);  // sample 0
+    uint32_t row = chart.ring_start;
+    for (uint32_t k = 0; k < taken; ++k, row = chart.Ring_add(row, 1))
+        ASSERT_EQ(std::llround((chart.Row(row)[0] - first) / step), int64_t(k)) << k;
 }
 
 TEST_F(OscxSimTest, OverflowRestartedWithYes)
