@@ -1171,6 +1171,30 @@ TEST_F(ChartTest, ASingleSampleSpikeAmongFortyThousandIsDrawn)
     }
 }
 
+// A spike on the ring's row 0 after the ring wrapped: for some of these counts the spike's pixel
+// column begins on the ring's last rows, and the column's rows are read on across the wrap.
+TEST_F(ChartTest, ASpikeWhereTheRingWrapsIsDrawn)
+{
+    constexpr uint32_t CAPACITY = 4001;
+    for (uint32_t total = 6000; total < 6008; ++total) {
+        SCOPED_TRACE(total);
+        Diagramx& d = make(1, CAPACITY);
+        for (uint32_t n = 0; n < total; ++n) {
+            const double v = n == CAPACITY ? 100.0 : 0.0;  // row 0 of the second lap
+            d.Add_sample(&v, 1);
+        }
+        d.Redraw();
+        const QImage& img = d.plot_image->image();
+        const ChartChannelView& ch = d.view.channels[0];
+        const int tip = d.view.plot_bottom -
+                        Diagramx_int(d.view.plot_height * (100.0 - ch.minimum) / (ch.maximum - ch.minimum) + 0.5);
+        bool drawn = false;
+        for (int x = d.view.plot_left; x < d.view.plot_left + d.view.plot_width; ++x)
+            drawn = drawn || (img.pixel(x, tip) | 0xFF000000u) == bgr_to_rgb(d.colours[0]);
+        EXPECT_TRUE(drawn);
+    }
+}
+
 TEST_F(ChartTest, AskedRedrawsArePaintedAtDisplayRateWithTheNewestSamples)
 {
     Diagramx& d = make();
