@@ -200,7 +200,7 @@ bool check_line(SrecRead& rd, const char* line, std::size_t len, SrecError& err)
 }
 
 // Gathers lines up to a carriage return, whose next character is skipped, or up to a line feed
-// alone; a blank line ended by a line feed alone is dropped. Lines longer than SREC_LINE_MAX are
+// alone; a blank line (nothing but spaces, tabs or end-of-file marks) is dropped whatever ends it. Lines longer than SREC_LINE_MAX are
 // counted, not stored, and refused by the length check.
 class LineSplitter {
 public:
@@ -211,13 +211,12 @@ public:
             skip_next_ = false;
             return false;
         }
-        if (c == '\n' && !pending()) {
-            clear();
-            return false;
-        }
         if (c == '\r' || c == '\n') {
             skip_next_ = c == '\r';
-            return true;
+            if (pending())
+                return true;
+            clear();
+            return false;
         }
         if (len_ < SREC_LINE_MAX)
             buf_[len_] = c;

@@ -323,6 +323,9 @@ const LineEndFile LINE_END_FILES[] = {
                           f.objcopy(pattern(16, 25), 0x1000)});
      }},
     {"BlanksAndAnEndOfFileMarkLast", [](FlashImage& f) { return f.objcopy(pattern(64, 26), 0) + "\n \n\x1A"; }},
+    {"BlankCrLfLinesLast", [](FlashImage& f) { return f.objcopy(pattern(64, 30), 0) + "\r\n \t\r\n"; }},
+    {"BlankCrLfLinesBetweenRecords",
+     [](FlashImage& f) { return f.objcopy(pattern(16, 31), 0) + "\r\n\t \r\n" + f.objcopy(pattern(16, 32), 0x10); }},
 };
 
 TEST_P(FlashImageLineEnds, LineFeedsAloneReadLikeCarriageReturnsAndLineFeeds)
