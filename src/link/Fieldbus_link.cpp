@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <iterator>
 
 Ds301StoreRec Ds301StoreState[3] = {};
 
@@ -15,9 +14,12 @@ std::atomic<uint8_t> reported{0};
 
 uint8_t bit_of(Loc var)
 {
-    for (std::size_t i = 0; i < std::size(IDENTITY); ++i)
-        if (IDENTITY[i] == var)
-            return static_cast<uint8_t>(1u << i);
+    uint8_t bit = 1;
+    for (const Loc v : IDENTITY) {
+        if (v == var)
+            return bit;
+        bit = static_cast<uint8_t>(bit << 1);
+    }
     return 0;
 }
 

@@ -63,7 +63,6 @@ void Main_register_print_service(const DrivePrintService& s)
 void Main_unregister_print_service()
 {
     service().reset();
-    ask_again = false;
 }
 
 bool PrintDriveData_available()
