@@ -98,7 +98,7 @@ bool Serrx_post_alarm_mem(const Ser_alarm_mem_rec& mem);
 // image was committed.
 bool Serrx_take_records();
 // Starts a new session (first contact, lost link, stop, close): nothing received before is
-// committed after. Returns the new session number.
+// committed after, and no CiA 301 identity value counts as reported. Returns the new session number.
 uint32_t Serrx_new_session();
 
 // Channel value rebuilt from a decoded difference d, the previous value x1 and the value three

@@ -4,6 +4,7 @@
 
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
+#include "link/Fieldbus_link.h"
 #include "link/Serrx.h"
 #include "link/Sertx.h"
 
@@ -110,5 +111,6 @@ uint32_t Serrx_new_session()
     std::lock_guard<std::mutex> hold(handover.lock);
     handover.image_waiting = false;
     handover.alarm_waiting = false;
+    Ds301Identity_forget();
     return ++handover.session;
 }

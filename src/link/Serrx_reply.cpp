@@ -210,8 +210,14 @@ void info_sub(uint8_t sub, const Payload& s)
     case 1: info_block_tx(s); break;
     case 2: info_calibration(s); break;
     case 3: s.copy_padded(I2tMonitorBytes, 0, sizeof I2tMonitorBytes); break;
-    case 4: info_name(s, DriveDeviceName); break;
-    case 5: info_name(s, DriveSoftwareName); break;
+    case 4:
+        info_name(s, DriveDeviceName);
+        Ds301Identity_note(LiveLoc::DeviceName);
+        break;
+    case 5:
+        info_name(s, DriveSoftwareName);
+        Ds301Identity_note(LiveLoc::SwVersion);
+        break;
     case 6: info_store_state(s); break;
     case 7: FieldBusInfoByte.store(s.u8(0)); break;
     case 8: info_zeroing(s, ZeroingReply.ZeroingPhase); break;
@@ -256,8 +262,10 @@ void store_list_values(const Ser_read_list& list, const Payload& p)
         uint8_t value[4];
         if (item.size > sizeof value || p.copy(value, at, item.size) != item.size)
             return;  // the payload ends before this value
-        if (uint8_t* dst = Loc_ptr_n(item.readback, item.size))
+        if (uint8_t* dst = Loc_ptr_n(item.readback, item.size)) {
             std::memcpy(dst, value, item.size);
+            Ds301Identity_note(item.readback);
+        }
         at += item.size;
     }
 }
@@ -424,7 +432,8 @@ bool Serrx_reply_var_list(const uint8_t* frame, uint16_t len)
     Ser_read_list list;
     if (Sertx_take_read_list(list)) {
         store_list_values(list, Payload(frame, len));
-        Ser_list_reply_count.fetch_add(1, std::memory_order_release);
+        if (list.counted)
+            Ser_list_reply_count.fetch_add(1, std::memory_order_release);
     }
     return true;
 }

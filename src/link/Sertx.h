@@ -144,8 +144,9 @@ void Sertx_signal_gen(uint8_t field);               // 14, fields 0..5, not whil
 void Sertx_write_id_block(uint16_t offset, uint16_t id, uint16_t& chunk, uint16_t total, const uint8_t* data,
                           uint8_t flag);
 // 30: true without sending when not ready or list reads are disabled; false while a list is
-// outstanding or the request could not be queued; else queues it and returns true.
-bool Sertx_read_var_list(const PollItem* list, uint16_t n);
+// outstanding or the request could not be queued; else queues it and returns true. The reply of
+// a list sent with counted false is not counted in Ser_list_reply_count (no page copies from it).
+bool Sertx_read_var_list(const PollItem* list, uint16_t n, bool counted = true);
 
 // First changed signal-generator field (1 on/off, 2 waveform, 3..5 items) and its value, copied
 // to its last-sent copy; false when none changed.
@@ -166,6 +167,7 @@ struct Ser_read_list {
     const PollItem* list = nullptr;  // the caller's list, for identification only
     uint16_t count = 0;
     uint8_t count_byte = 0;
+    bool counted = true;  // the reply counts in Ser_list_reply_count
     Ser_read_item item[SER_READ_LIST_MAX] = {};
 };
 // Copies the outstanding list into out and marks none outstanding; false when none was.

@@ -327,7 +327,7 @@ void Sertx_write_id_block(uint16_t offset, uint16_t id, uint16_t& chunk, uint16_
 
 // ---- read list ----
 
-bool Sertx_read_var_list(const PollItem* list, uint16_t n)
+bool Sertx_read_var_list(const PollItem* list, uint16_t n, bool counted)
 {
     if (!Sertx_ready() || !(Ser_data_flags.load(std::memory_order_acquire) & DataFlag::ListReads))
         return true;
@@ -348,6 +348,7 @@ bool Sertx_read_var_list(const PollItem* list, uint16_t n)
     }
     Ser_read_list pending;
     make_read_list(list, n, count_byte, pending);
+    pending.counted = counted;
     if (!Seriale_push(std::move(r)))
         return false;  // refused: nothing is outstanding
     read_list = pending;

@@ -526,22 +526,26 @@ void ParamPage::build_frame(uint8_t ctx, QWidget* parent)
 
 // ---- polling ----
 
+void ParamPage::fill_list(uint16_t l, PollItem* out) const
+{
+    const PollList& list = spec_.lists[l];
+    for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i) {
+        const Loc var{list.items[i].area, list.items[i].field};
+        out[i] = PollItem{0, 0, var, {Loc_readback(var).area, list.items[i].readback}, 0};
+    }
+    if (bus_known() && (list.bus_types >> bus_type_of(0) & 1))
+        Busx_fill_poll_list(out, std::min<uint16_t>(list.count, SER_READ_LIST_MAX));
+    for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i)
+        if (list.items[i].key != 0) {
+            out[i].key = list.items[i].key;
+            out[i].subindex = list.items[i].subindex;
+        }
+}
+
 void ParamPage::fill_lists()
 {
-    for (uint16_t l = 0; l < spec_.list_count && l < MAX_LISTS; ++l) {
-        const PollList& list = spec_.lists[l];
-        for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i) {
-            const Loc var{list.items[i].area, list.items[i].field};
-            items_[l][i] = PollItem{0, 0, var, {Loc_readback(var).area, list.items[i].readback}, 0};
-        }
-        if (bus_known() && (list.bus_types >> bus_type_of(0) & 1))
-            Busx_fill_poll_list(items_[l].data(), std::min<uint16_t>(list.count, SER_READ_LIST_MAX));
-        for (uint16_t i = 0; i < list.count && i < SER_READ_LIST_MAX; ++i)
-            if (list.items[i].key != 0) {
-                items_[l][i].key = list.items[i].key;
-                items_[l][i].subindex = list.items[i].subindex;
-            }
-    }
+    for (uint16_t l = 0; l < spec_.list_count && l < MAX_LISTS; ++l)
+        fill_list(l, items_[l].data());
 }
 
 int ParamPage::current_list() const
@@ -625,6 +629,20 @@ void ParamPage::poll()
         sent_list_ = l;
         sent_count_ = Ser_list_reply_count.load(std::memory_order_acquire);
     }
+}
+
+bool ParamPage::ask_once()
+{
+    const int l = bus_known() ? current_list() : -1;
+    if (l < 0)
+        return true;
+    std::array<PollItem, SER_READ_LIST_MAX> items{};
+    fill_list(static_cast<uint16_t>(l), items.data());
+    if (!Sertx_read_var_list(items.data(), std::min<uint16_t>(spec_.lists[l].count, SER_READ_LIST_MAX), false))
+        return false;
+    if (spec_.hooks.list_sent != nullptr)
+        spec_.hooks.list_sent(*this);
+    return true;
 }
 
 void ParamPage::tick()

@@ -202,6 +202,10 @@ public:
 
     // Timer_com's work (also the test's direct tick).
     void tick();
+    // Sends the list the page would poll now once, with or without a frame, and runs the list_sent
+    // hook; its reply is not counted for the pages (Sertx_read_var_list, counted false). False
+    // when the list was refused (another one outstanding); true also when there is none to send.
+    bool ask_once();
 
     // ---- for the unit's hooks and the tests ----
     const PageSpec& spec() const { return spec_; }
@@ -254,6 +258,7 @@ public:
 private:
     void build_frame(uint8_t ctx, QWidget* parent);
     void free_edits(uint8_t ctx);
+    void fill_list(uint16_t l, PollItem* out) const;
     void fill_lists();
     int current_list() const;
     void poll();

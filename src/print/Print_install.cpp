@@ -1,6 +1,7 @@
 // Registration of the printout with the shell.
 #include "print/Print_install.h"
 
+#include "pages/fieldbus/Frm_cands301.h"
 #include "print/Print_dialogs.h"
 #include "print/Print_job.h"
 #include "print_core/Print_render.h"
@@ -18,6 +19,7 @@ void Print_install()
     service.time_text = Fz_print_time_text;
     service.count_pages = Fz_print_count_pages;
     service.print_job = Fz_print_job;
+    service.ask_drive = Frm_cands301_ask;  // the CANopen identity
     Main_register_print_service(service);
     Toolwin_register(ToolWin::SetPrint, [](QWidget* parent) { return new TForm_Set_Print(parent); });
     Toolwin_register(ToolWin::PrinterData, [](QWidget* parent) { return new TForm_printer_data(parent); });

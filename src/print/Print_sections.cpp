@@ -12,6 +12,7 @@
 #include "drivedata/Globvar.h"
 #include "drivedata/Messaggi.h"
 #include "drivedata/Utx.h"
+#include "link/Fieldbus_link.h"
 #include "link/Serrx.h"
 #include "pages/drive/Frm_field_bus.h"
 #include "pages/drive/Frm_modo_allarmi.h"
@@ -506,21 +507,24 @@ void io_common_rows(const DriveRecord& r, uint16_t p)
 
 // ---- CANopen ----
 
-void identity_section(const DriveRecord& r, uint8_t context)
+void identity_section(uint8_t context)
 {
     constexpr uint16_t p = PrintBus::Canopen;
     PrintSectionLine(Tr{{"Informazioni drive", "Drive information", "Informations variateur"}}.str(), p);
-    PrintEnumLine(LiveLoc::DeviceType, p, PrintColour::Green, hex8(BusLiveValues.device_type));
+    // Only what the drive reported prints; "-----" for a value it has not.
+    const auto reported_hex = [](Loc var) {
+        const std::optional<uint32_t> v = Ds301Identity_value(var);
+        return v ? hex8(*v) : QString::fromLatin1(NO_TEXT);
+    };
+    PrintEnumLine(LiveLoc::DeviceType, p, PrintColour::Green, reported_hex(LiveLoc::DeviceType));
     for (const Loc text : {LiveLoc::DeviceName, LiveLoc::SwVersion}) {  // as the CiA 301 page shows them
-        const QString s = Frm_cands301_drive_text(text);
+        const QString s = Ds301Identity_reported(text) ? Frm_cands301_drive_text(text) : QString();
         PrintEnumLine(text, p, PrintColour::Green, context != 0 || s.isEmpty() ? QString::fromLatin1(NO_TEXT) : s);
     }
-    PrintEnumLine(LiveLoc::VendorId, p, PrintColour::Green, hex8(BusLiveValues.vendor_id));
-    for (const auto& [field, value] : {std::pair{LiveLoc::ProductCode, CanIdentProductCode}, std::pair{LiveLoc::Revision, CanIdentRevision}}) {
-        if (context != 0 || value == 0)
-            PrintEnumLine(field, p, PrintColour::Black, NO_TEXT);
-        else
-            PrintParamLineHex(r, field, p, 8);
+    PrintEnumLine(LiveLoc::VendorId, p, PrintColour::Green, reported_hex(LiveLoc::VendorId));
+    for (const Loc field : {LiveLoc::ProductCode, LiveLoc::Revision}) {
+        const std::optional<uint32_t> v = Ds301Identity_value(field);
+        PrintEnumLine(field, p, PrintColour::Black, context != 0 || v.value_or(0) == 0 ? QString::fromLatin1(NO_TEXT) : hex8(*v));
     }
 }
 
@@ -735,7 +739,7 @@ void Print_list_canopen_profile(const DriveRecord* record, uint8_t context)
     constexpr uint16_t p = PrintBus::Canopen;
     PrintSectionDrive(r, p);
     PrintTitleLine(QStringLiteral("CanOpen DS301"));
-    identity_section(r, context);
+    identity_section(context);
     run(r, p,
         {sec({{"Dati Comunicazione", "Communication Data", "Données Communication"}}), hex(LiveLoc::CobIdSync, 8), num(1576),
          num(1578), hex(1584, 8), hex(1588, 8), hex(1580, 8),

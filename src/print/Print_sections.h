@@ -8,7 +8,8 @@
 void Print_list_field_bus(const DriveRecord* record);
 void Print_list_io_profile(const DriveRecord* record);
 void Print_list_modbus_profile(const DriveRecord* record);
-// context 0: the connected drive's data set (its live CiA 301 identity prints), 1 the archive's.
+// context 0: the connected drive's data set, 1 the archive's. The CiA 301 identity prints as the
+// drive reported it (Ds301Identity_*), "-----" for a value it has not reported.
 void Print_list_canopen_profile(const DriveRecord* record, uint8_t context);
 
 // Page title, control section, the drive sections and the I/O sections (profile 0 or 1).

@@ -415,6 +415,7 @@ void TForm_main::Timer_comTimer()
     Main_close_e2p_chks_if_lost();
     Main_close_e2p_offset_if_lost();
     Main_show_link_wait();
+    Main_print_ask_step();
     if (isVisible())  // a deferred close carried out in this tick ends the display
         Timer_com->start();
 }

@@ -64,6 +64,9 @@ struct DrivePrintService {
     QString (*time_text)(const QTime&) = nullptr;  // "hh:mm:ss"
     void (*count_pages)(PrintPageRec*) = nullptr;
     void (*print_job)(PrintPageRec*) = nullptr;
+    // Asks the connected drive for the live values the printout shows; false when it must be
+    // asked again (its request refused for now). Optional.
+    bool (*ask_drive)() = nullptr;
 };
 void Main_register_print_service(const DrivePrintService& service);
 void Main_unregister_print_service();
@@ -75,6 +78,10 @@ extern uint8_t& PrintPreviewMode;  // PrintPage.preview_mode
 // Print (mode 0) or preview (mode 1) the parameter list of a record; the file line shows the
 // file-name part of DriveDataFileName when `file_name` is not empty. Nothing without the service.
 void PrintDriveData(const DriveRecord* record, uint8_t mode, const QString& file_name);
+// Asks the connected drive for the printout's live values through the service; while the request
+// is refused, Main_print_ask_step (the display timer's) asks again until it goes out.
+void Main_print_ask_drive();
+void Main_print_ask_step();
 // The print and preview commands of a window: no printer gives "Nessuna Stampante Rilevata !";
 // else the preview flag, the print selection dialog, and on its result 1 PrintDriveData.
 void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode, const QString& file_name);

@@ -26,6 +26,8 @@ constexpr uint16_t PRINT_MARGIN = 15;
 const char* const NO_PRINTER_TEXT[3] = {"Nessuna Stampante Rilevata !", "No Printer Present !",
                                         "Pas d’Imprimante Détectée"};
 
+bool ask_again = false;  // the drive's live values are still to be asked for
+
 std::optional<DrivePrintService>& service()
 {
     static std::optional<DrivePrintService> s;
@@ -102,6 +104,17 @@ void PrintDriveData(const DriveRecord* record, uint8_t mode, const QString& file
     } else if (run_window(ToolWin::PrinterData, Form_main) == 1) {
         s.print_job(&PrintPage);
     }
+}
+
+void Main_print_ask_drive()
+{
+    ask_again = service() && service()->ask_drive != nullptr && !service()->ask_drive();
+}
+
+void Main_print_ask_step()
+{
+    if (ask_again)
+        Main_print_ask_drive();
 }
 
 void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode, const QString& file_name)

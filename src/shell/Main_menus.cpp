@@ -212,6 +212,7 @@ void TForm_main::Main_print(uint8_t mode)
             return;
         DriveDataFileName.clear();
         Sertx_read_alarm_mem();
+        Main_print_ask_drive();
     }
     // Without a printer this only says so.
     Main_print_command(this, &DriveRecordBank[0], mode, QString());

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "controls/Utxgraph.h"
+#include "link/Fieldbus_link.h"
 #include "link/Serrx.h"
 #include "pages/fieldbus/Frm_cands301.h"
 #include "print/Print_sections.h"
@@ -202,8 +203,14 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     std::strcpy(DriveDeviceName, "Servo 1008");
     std::strcpy(DriveSwText, "Software Vers: 3.09");  // the identification text, not 100Ah
     std::strcpy(DriveSoftwareName, "Firmware 100A");
-    CanIdentProductCode = 0x1234;
+    CanIdentProductCode = 0x1234;  // from the identification, not reported as 1018h sub 2
     CanIdentRevision = 0x5678;
+    CanIdentProductReadBack = 0x4321;
+    BusLiveReadBack.device_type = 0;
+    Busx_set_identity_defaults();
+    Serrx_new_session();
+    for (const Loc v : {LiveLoc::DeviceType, LiveLoc::DeviceName, LiveLoc::SwVersion, LiveLoc::ProductCode})
+        Ds301Identity_note(Loc_readback(v));
     Rec_set<uint32_t>(r, 1540, 0x00002340);
     Rec_set<uint32_t>(r, 1544, 0x00012340);
     Rec_set<uint32_t>(r, 1548, 0);
@@ -211,8 +218,8 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     build(r, 2, 1);
     const auto info = index_of("Informazioni drive", PrintKind::Section);
     ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(PrintListLines[*info + 2].value, Print_hex(BusLiveValues.device_type, 8));
-    for (int i : {3, 4, 6, 7})
+    EXPECT_EQ(PrintListLines[*info + 2].value, "00000000h");  // reported, in both contexts
+    for (int i : {3, 4, 5, 6, 7})
         EXPECT_EQ(PrintListLines[*info + i].value, "-----") << i;
     EXPECT_EQ(PrintListLines[*info + 6].colour, PrintColour::Black);
     const PrintLine* h1 = line_named("MEM 1: Sovracorrente");
@@ -239,7 +246,10 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     EXPECT_EQ(PrintListLines[*live + 4].value,
               Utxgraph_text(Frm_cands301_page().find<QWidget>(0, "Panel_can_software_version_dat")));
     Frm_cands301_destroy(0);
-    EXPECT_EQ(PrintListLines[*live + 6].value, "00001234h");
+    EXPECT_EQ(PrintListLines[*live + 2].value, "00000000h");
+    EXPECT_EQ(PrintListLines[*live + 5].value, "-----") << "the vendor number was not reported";
+    EXPECT_EQ(PrintListLines[*live + 6].value, "00004321h");
+    EXPECT_EQ(PrintListLines[*live + 7].value, "-----") << "the revision was not reported";
 
     LanguageIndex = 1;
     r.b[1776 + 16 * 2] = 254;  // TPDO3 transmission type
@@ -254,6 +264,8 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     std::memset(DriveSoftwareName, 0, sizeof DriveSoftwareName);
     CanIdentProductCode = 0;
     CanIdentRevision = 0;
+    CanIdentProductReadBack = 0;
+    Serrx_new_session();
 }
 
 TEST_F(PrintSections, DriveValuesByMotorFeedbackFamilyAndLink)

@@ -1,8 +1,10 @@
 // The printout from the main and archive windows with the real services and windows: one PDF
-// round trip each, and tool windows closed while the preview prints.
+// round trip each, tool windows closed while the preview prints, and the CANopen identity as a
+// simulated drive reports it.
 #include "files_fixture.h"
 #include "print_pdf.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <QFile>
@@ -10,7 +12,10 @@
 #include <QComboBox>
 #include <QTemporaryDir>
 
+#include "drivedata/Busctrl.h"
+#include "link/Fieldbus_link.h"
 #include "link/Seriale.h"
+#include "link/Sertx.h"
 #include "platform/Savefile.h"
 #include "print/Print_dialogs.h"
 #include "print/Print_install.h"
@@ -74,13 +79,15 @@ protected:
         });
         when_modal<TForm_printer_data>([](TForm_printer_data* d) { d->BitBtn_print->click(); });
     }
-    static bool alarm_memory_queued()
+    // A queued request of command cmd; of a read list, one that asks for 1000h first.
+    static bool queued(uint8_t cmd)
     {
         for (const auto& e : Seriale_view().entries)
-            if (e.frame[1] == 5)
+            if (e.frame[1] == cmd && (cmd != SerCmd::ReadList || (e.frame[3] == 0x10 && e.frame[4] == 0)))
                 return true;
         return false;
     }
+    static bool alarm_memory_queued() { return queued(SerCmd::AlarmMem); }
 
     QTemporaryDir dir;
     QString pdf;
@@ -95,11 +102,18 @@ TEST_F(PrintWindows, MainWindowPrintsTheConnectedDriveToAPdf)
     ASSERT_TRUE(main->BitBtn_print->isEnabled());
     ASSERT_TRUE(main->BitBtn_preview->isEnabled());
     Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 2);
+    const PollItem other{0x6041, 0, LiveLoc::CanStatusWord, Loc_readback(LiveLoc::CanStatusWord), 0x0040};
+    ASSERT_TRUE(Sertx_read_var_list(&other, 1));  // a page's list outstanding
     Seriale_clear_queue();
     pdf = dir.filePath("main.pdf");
     confirm_both();
     main->BitBtn_print->click();
     EXPECT_TRUE(alarm_memory_queued());
+    EXPECT_FALSE(queued(SerCmd::ReadList));
+    Sertx_forget_read_list();  // answered: the display timer asks for the CiA 301 identity
+    image_read();
+    EXPECT_TRUE(queued(SerCmd::ReadList));
+    EXPECT_TRUE(queued(SerCmd::Info));
     EXPECT_EQ(PrintPage.profile, PrintProfile::Canopen);
     ASSERT_TRUE(QFile::exists(pdf));
     const int pages = printpdf::info(pdf, "Pages").toInt();
@@ -117,6 +131,45 @@ TEST_F(PrintWindows, MainWindowPrintsTheConnectedDriveToAPdf)
     }
     EXPECT_TRUE(printpdf::page_text(pdf, pages).contains("Setup Riservato"));
     EXPECT_TRUE(boxes.empty()) << box_texts();
+}
+
+TEST_F(PrintWindows, CanopenIdentityStraightAfterConnectingIsWhatTheDriveReported)
+{
+    main->Timer_com->start();
+    attach_simulator();
+    SimBytes image = linktest::test_image(11);
+    put_be16(image, RecOfs::BusType, BusTypeId::Canopen);
+    sim->set_image(image);
+    const auto text = [](const std::string& t) {
+        SimBytes reply{static_cast<uint8_t>(t.size())};
+        reply.insert(reply.end(), t.begin(), t.end());
+        return reply;
+    };
+    sim->set_info_reply(4, text("EMU servo drive"));
+    sim->set_info_reply(5, text("Software Vers: 3.20"));
+    sim->set_list_value(0x1000, 0, {0, 0, 0, 0});
+    sim->set_list_value(0x1018, 1, {0, 0, 0, 0});
+    sim->set_list_value(0x1018, 2, {0x58, 0x04, 0x0C, 0});  // 1018h sub 3 unanswered
+    connect_and_read();
+    const Loc reported[] = {LiveLoc::DeviceType, LiveLoc::DeviceName, LiveLoc::SwVersion, LiveLoc::VendorId,
+                            LiveLoc::ProductCode};
+    when_modal<TForm_Set_Print>([&reported](TForm_Set_Print* d) {
+        EXPECT_TRUE(pump_until([&] { return std::all_of(std::begin(reported), std::end(reported), Ds301Identity_reported); },
+                               5000));  // the user's time in the dialog
+        d->BitBtn_preview->click();
+    });
+    QStringList values;
+    when_modal<TForm_print_preview>([&values](TForm_print_preview* p) {
+        for (std::size_t i = 0; i < PrintListLines.size(); ++i)
+            if (PrintListLines[i].name == "Informazioni drive")
+                for (std::size_t k = i + 2; k < i + 8 && k < PrintListLines.size(); ++k)
+                    values.push_back(PrintListLines[k].value);
+        p->BitBtn_close->click();
+    });
+    main->BitBtn_previewClick();
+    EXPECT_EQ(values.join(" | ").toStdString(),
+              "00000000h | EMU servo drive | Software Vers: 3.20 | 00000000h | 000C0458h | -----");
+    EXPECT_TRUE(sim->violations().empty());
 }
 
 TEST_F(PrintWindows, ArchiveWindowPrintsItsFileNameOnEveryPage)

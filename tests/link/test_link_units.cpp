@@ -481,10 +481,14 @@ TEST_F(RxFeed, InformationSubReplies)
     SimBytes name = {40};  // n above 32 counts as 32
     for (int i = 0; i < 40; ++i)
         name.push_back(static_cast<uint8_t>('A' + i % 26));
+    Serrx_new_session();
     ASSERT_TRUE(info(4, name));
     EXPECT_EQ(std::string(DriveDeviceName, 32), std::string(name.begin() + 1, name.begin() + 33));
+    EXPECT_TRUE(Ds301Identity_reported(LiveLoc::DeviceName));
+    EXPECT_FALSE(Ds301Identity_reported(LiveLoc::SwVersion));
     ASSERT_TRUE(info(5, sim_unhex("05 41 42")));  // fewer bytes than announced: the rest zeroed
     EXPECT_EQ(std::string(DriveSoftwareName), "AB");
+    EXPECT_TRUE(Ds301Identity_reported(LiveLoc::SwVersion));
 
     ASSERT_TRUE(info(6, sim_unhex("00 00 01 02 00 03 00 04 11 22 33 44 55 66 77 88 00 00 00 09 00 0A")));
     EXPECT_EQ(Ds301StoreState[0].value, 0x102u);
@@ -610,6 +614,23 @@ TEST_F(RxFeed, ReadListValuesByMask)
     EXPECT_EQ(Rec_get<uint16_t>(DriveReadBack, 202), 0x5678);
     for (int i = 300; i < 308; ++i)
         EXPECT_EQ(DriveReadBack.b[i], 0xEE) << i;
+
+    // Identity values count as reported once a reply carried them, until a new session; the reply
+    // to a list sent uncounted leaves the pages' reply count alone.
+    Seriale_clear_queue();
+    Serrx_new_session();
+    PollItem ident[2] = {{0x1000, 0, LiveLoc::DeviceType, Loc_readback(LiveLoc::DeviceType), 0x0080},
+                         {0x1018, 1, LiveLoc::VendorId, Loc_readback(LiveLoc::VendorId), 0x0080}};
+    ASSERT_TRUE(Sertx_read_var_list(ident, 2, false));
+    const uint32_t replies = Ser_list_reply_count.load();
+    arm(SerCmd::ReadList);
+    feed(frame_of(30, sim_unhex("00 00 00 01 78 56 34 12")), 100);
+    EXPECT_TRUE(woken());
+    EXPECT_EQ(Ser_list_reply_count.load(), replies);
+    EXPECT_EQ(Ds301Identity_value(LiveLoc::DeviceType), 0x12345678u);
+    EXPECT_FALSE(Ds301Identity_value(LiveLoc::VendorId).has_value());
+    Serrx_new_session();
+    EXPECT_FALSE(Ds301Identity_value(LiveLoc::DeviceType).has_value());
 }
 
 // A drive text message goes formatted into the terminal ring (the formatting rules are the

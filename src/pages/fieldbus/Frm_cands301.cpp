@@ -159,6 +159,8 @@ ParamPage& page() { return Frm_cands301_page(); }
 
 void Frm_cands301_update() { update_step(page()); }
 
+bool Frm_cands301_ask() { return page().ask_once(); }
+
 QString Frm_cands301_drive_text(Loc var)
 {
     for (const TextRow& t : TEXTS)
