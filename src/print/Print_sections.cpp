@@ -511,21 +511,21 @@ void identity_section(uint8_t context)
 {
     constexpr uint16_t p = PrintBus::Canopen;
     PrintSectionLine(Tr{{"Informazioni drive", "Drive information", "Informations variateur"}}.str(), p);
-    // Only what the drive reported prints; "-----" for a value it has not.
-    const auto reported_hex = [](Loc var) {
-        const std::optional<uint32_t> v = Ds301Identity_value(var);
-        return v ? hex8(*v) : QString::fromLatin1(NO_TEXT);
+    // Only what the connected drive reported prints; "-----" for a value it has not, and for the
+    // archive's data set, which no drive reported.
+    const bool live = context == 0;
+    const auto hex_line = [&](Loc var, uint32_t colour, bool zero_unknown) {
+        const std::optional<uint32_t> v = live ? Ds301Identity_value(var) : std::nullopt;
+        PrintEnumLine(var, p, colour, v && !(zero_unknown && *v == 0) ? hex8(*v) : QString::fromLatin1(NO_TEXT));
     };
-    PrintEnumLine(LiveLoc::DeviceType, p, PrintColour::Green, reported_hex(LiveLoc::DeviceType));
+    hex_line(LiveLoc::DeviceType, PrintColour::Green, false);
     for (const Loc text : {LiveLoc::DeviceName, LiveLoc::SwVersion}) {  // as the CiA 301 page shows them
-        const QString s = Ds301Identity_reported(text) ? Frm_cands301_drive_text(text) : QString();
-        PrintEnumLine(text, p, PrintColour::Green, context != 0 || s.isEmpty() ? QString::fromLatin1(NO_TEXT) : s);
+        const QString s = live && Ds301Identity_reported(text) ? Frm_cands301_drive_text(text) : QString();
+        PrintEnumLine(text, p, PrintColour::Green, s.isEmpty() ? QString::fromLatin1(NO_TEXT) : s);
     }
-    PrintEnumLine(LiveLoc::VendorId, p, PrintColour::Green, reported_hex(LiveLoc::VendorId));
-    for (const Loc field : {LiveLoc::ProductCode, LiveLoc::Revision}) {
-        const std::optional<uint32_t> v = Ds301Identity_value(field);
-        PrintEnumLine(field, p, PrintColour::Black, context != 0 || v.value_or(0) == 0 ? QString::fromLatin1(NO_TEXT) : hex8(*v));
-    }
+    hex_line(LiveLoc::VendorId, PrintColour::Green, false);
+    hex_line(LiveLoc::ProductCode, PrintColour::Black, true);
+    hex_line(LiveLoc::Revision, PrintColour::Black, true);
 }
 
 void error_history(const DriveRecord& r)
