@@ -769,7 +769,8 @@ TEST_F(Layout, CursorReadoutsShowLongValuesWhole)
                 w->findChild<QCheckBox*>(box)->click();
             settle(w.get());
             auto* scope_window = qobject_cast<TForm_Oscx*>(w.get());
-            Diagramx& chart = scope_window ? *scope_window->chart() : *qobject_cast<TForm_Oscx_load_dat*>(w.get())->chart();
+            Diagramx& chart =
+                scope_window ? *scope_window->chart() : *qobject_cast<TForm_Oscx_load_dat*>(w.get())->chart();
             chart.time_grid_count = chart.left_grid_count = 0;
             chart.view.time_start = 0;
             for (ChartChannelView& c : chart.view.channels)
