@@ -29,19 +29,15 @@ int text_room(const QLabel* l)
     return l->contentsRect().width() - 2 * l->margin() - indent;
 }
 
-// The value with as many of its decimals as the label has room for; a label too narrow for the
-// integer digits alone is widened to hold them.
+// The value with as many of its decimals as the label has room for.
 void set_readout(QLabel* label, double value)
 {
     if (!label)
         return;
     const QFontMetrics fm = label->fontMetrics();
     const int room = text_room(label);
-    const QString text =
-        Graph_format_fit(value, READOUT_DECIMALS, [&](const QString& t) { return fm.horizontalAdvance(t) <= room; });
-    label->setText(text);
-    if (const int over = fm.horizontalAdvance(text) - room; over > 0)
-        label->setMinimumWidth(label->width() + over);
+    label->setText(
+        Graph_format_fit(value, READOUT_DECIMALS, [&](const QString& t) { return fm.horizontalAdvance(t) <= room; }));
 }
 
 bool positive(double x) { return std::isfinite(x) && x > 0; }
