@@ -434,3 +434,13 @@ QString Graph_format_float(const QString& pattern, double value)
     const bool zero = fixed.count('0') + fixed.count('.') == fixed.size();
     return np.prefix + (value < 0 && !zero ? "-" : "") + number + exponent + np.suffix;
 }
+
+QString Graph_format_fit(double value, int decimals, const std::function<bool(const QString&)>& fits)
+{
+    for (int d = decimals; d > 0; --d) {
+        const QString text = Graph_format_float("0." + QString(d, '0'), value);
+        if (fits(text))
+            return text;
+    }
+    return Graph_format_float("0", value);
+}

@@ -5,6 +5,7 @@
 // Routines read that state as the callers left it and change it as documented per routine.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include <QBrush>
 #include <QColor>
@@ -172,3 +173,7 @@ void Graph_draw_gauge(Canvas& canvas, const DrawRect& r, double value, double no
 // exponent's sign always or only when negative, then at least as many exponent digits as '0's
 // follow) and literal text ('...' or "..." quoted, or plain). Locale separators; never "-0".
 QString Graph_format_float(const QString& pattern, double value);
+
+// A number with at most `decimals` decimals (rounded), as many as `fits` accepts: decimals are
+// dropped from the right, then the separator; the sign and the integer digits always stay.
+QString Graph_format_fit(double value, int decimals, const std::function<bool(const QString&)>& fits);

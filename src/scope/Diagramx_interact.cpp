@@ -16,14 +16,28 @@ namespace {
 
 constexpr double MIN_SPAN = 1e-12;
 constexpr uint32_t OVERVIEW_BACKGROUND = 0xDDDDDD;
-constexpr const char* READOUT_FORMAT = "0.0000000";
+constexpr int READOUT_DECIMALS = 7;
 constexpr const char* OVERVIEW_FORMAT = "0.000";
 constexpr int FAR_AWAY = -1000000;
 
+// The width a label gives its text: its contents less its margins and the indent a framed label keeps.
+int text_room(const QLabel* l)
+{
+    const int indent = l->indent() >= 0      ? l->indent()
+                       : l->frameWidth() > 0 ? l->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2
+                                             : 0;
+    return l->contentsRect().width() - 2 * l->margin() - indent;
+}
+
+// The value with as many of its decimals as the label has room for.
 void set_readout(QLabel* label, double value)
 {
-    if (label)
-        label->setText(Graph_format_float(READOUT_FORMAT, value));
+    if (!label)
+        return;
+    const QFontMetrics fm = label->fontMetrics();
+    const int room = text_room(label);
+    label->setText(
+        Graph_format_fit(value, READOUT_DECIMALS, [&](const QString& t) { return fm.horizontalAdvance(t) <= room; }));
 }
 
 bool positive(double x) { return std::isfinite(x) && x > 0; }

@@ -159,7 +159,7 @@ void TForm_Oscx::build()
     row->addWidget(Panel_graph, 1);
     PageControl = new QTabWidget(central);
     PageControl->setObjectName("PageControl");
-    PageControl->setFixedWidth(300);
+    PageControl->setFixedWidth(OSCX_SIDE_PANEL_WIDTH);
     row->addWidget(PageControl);
     root->addLayout(row, 1);
     build_cursor_tab();
@@ -287,6 +287,7 @@ void TForm_Oscx::build_cursor_tab()
         const char* parts[3] = {"_y1", "_y2", "_dy"};
         for (int k = 0; k < 3; ++k) {
             Panel_cursor_y[c][k] = value_panel(TabSheet_cursori, channel_name(c, "Panel_cursor", parts[k]));
+            Oscx_readout_panel(Panel_cursor_y[c][k]);
             grid->addWidget(Panel_cursor_y[c][k], row, k);
         }
     }
@@ -294,6 +295,7 @@ void TForm_Oscx::build_cursor_tab()
     const char* times[3] = {"Panel_cursor_time_t1", "Panel_cursor_time_t2", "Panel_cursor_time_dt"};
     for (int k = 0; k < 3; ++k) {
         Panel_cursor_time[k] = value_panel(TabSheet_cursori, times[k]);
+        Oscx_readout_panel(Panel_cursor_time[k]);
         grid->addWidget(Panel_cursor_time[k], row, k);
     }
     grid->setRowStretch(row + 1, 1);

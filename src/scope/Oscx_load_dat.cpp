@@ -45,17 +45,6 @@ constexpr uint8_t FLAG_SHOWN = 0x01, FLAG_FIXED = 0x02;
 constexpr uint8_t FAMILY_FIRST = 2;
 constexpr uint32_t DEFAULT_COLOURS[SCOPE_CHANNELS] = {0x008000, 0xFF0000, 0x000080, 0x0000FF};
 
-OscxText OPEN = {"Apri", "Open", "Ouvrir"};
-OscxText CLOSE = {"Chiudi", "Close", "Fermer"};
-OscxText PRINT = {"Stampa", "Print", "Imprimer"};
-OscxText PREVIEW = {"Anteprima Stampa", "Print Preview", "Aperçu avant Impression"};
-OscxText UNZOOM = {"Ripristina Grafico", "Refresh Graphic", "Actualiser Graphique"};
-OscxText CURSORS = {"Cursori", "Cursors", "Curseurs"};
-OscxText SCALE = {"Scala", "Scale", "Échelle"};
-OscxText CURSORS_Y = {"Cursori Asse Y", "Cursors Axis Y", "Curseurs Axe Y"};
-OscxText CURSORS_T = {"Cursori Asse T", "Cursors Axis T", "Curseurs Axe T"};
-OscxText LEFT_AXIS = {"Asse Sinistro", "Left Axis", "Axe Gauche"};
-OscxText RIGHT_AXIS = {"Asse Destro", "Right Axis", "Axe Droit"};
 OscxText BAD_FILE = {"File Dati Errato!!", "Wrong Data File!", "Données Fichier Erronnées!"};
 OscxText INCOMPATIBLE = {"Dati incompatibili!", "Incompatible data file!", "Données Fichier Incompatibles!"};
 
@@ -237,17 +226,17 @@ void TForm_Oscx_load_dat::build()
 
     auto* bar = new QToolBar(this);
     bar->setObjectName("ControlBar_main");
-    const auto tool = [this, bar](const char* name, const char* text) {
+    const auto tool = [this, bar](const char* name) {
         auto* b = new QToolButton(this);
         b->setObjectName(name);
-        b->setText(QString::fromLatin1(text));
         bar->addWidget(b);
         return b;
     };
-    BitBtn_open = tool("BitBtn_open", "Open");
-    BitBtn_print = tool("BitBtn_print", "Print");
-    BitBtn_preview = tool("BitBtn_preview", "Preview");
-    BitBtn_unzoom = tool("BitBtn_unzoom", "1:1");
+    BitBtn_open = tool("BitBtn_open");
+    BitBtn_print = tool("BitBtn_print");
+    BitBtn_preview = tool("BitBtn_preview");
+    BitBtn_unzoom = tool("BitBtn_unzoom");
+    BitBtn_unzoom->setText(QStringLiteral("1:1"));
     v->addWidget(bar);
     v->addWidget(build_channel_bar());
 
@@ -257,6 +246,7 @@ void TForm_Oscx_load_dat::build()
     middle->addWidget(Panel_graph, 1);
     PageControl_scope = new QTabWidget(this);
     PageControl_scope->setObjectName("PageControl_scope");
+    PageControl_scope->setFixedWidth(OSCX_SIDE_PANEL_WIDTH);
     TabSheet_cursori = build_cursor_tab();
     TabSheet_scala = build_scale_tab();
     PageControl_scope->addTab(TabSheet_cursori, QString());
@@ -339,6 +329,7 @@ QWidget* TForm_Oscx_load_dat::build_cursor_tab()
         g->addWidget(Panel_cursor_nome[c], row++, 1, 1, 3);
         for (int k = 0; k < 3; ++k) {
             Panel_cursor_y[c][k] = panel(tab, "Panel_cursor" + n + SUFFIX[k]);
+            Oscx_readout_panel(Panel_cursor_y[c][k]);
             g->addWidget(Panel_cursor_y[c][k], row, 1 + k);
         }
         ++row;
@@ -347,6 +338,7 @@ QWidget* TForm_Oscx_load_dat::build_cursor_tab()
     g->addWidget(Panel_cursor_time_nome, row++, 1, 1, 3);
     for (int k = 0; k < 3; ++k) {
         Panel_cursor_time[k] = panel(tab, QStringLiteral("Panel_cursor_time") + TIME_SUFFIX[k]);
+        Oscx_readout_panel(Panel_cursor_time[k]);
         g->addWidget(Panel_cursor_time[k], row, 1 + k);
     }
     g->setRowStretch(row + 1, 1);
@@ -459,27 +451,29 @@ void TForm_Oscx_load_dat::Oscx_load_dat_set_caption(uint8_t family_code)
 void TForm_Oscx_load_dat::Oscx_load_dat_language()
 {
     setWindowTitle(Oscx_text(OSCX_TITLE));
-    BitBtn_open->setToolTip(Oscx_text(OPEN));
-    Menu_open->setText(Oscx_text(OPEN));
-    Menu_Chiudi->setText(Oscx_text(CLOSE));
-    Menu_Printx->setText(Oscx_text(PRINT));
-    Menu_Stampa->setText(Oscx_text(PRINT));
-    BitBtn_print->setToolTip(Oscx_text(PRINT));
-    Menu_AnteprimadiStampa->setText(Oscx_text(PREVIEW));
-    BitBtn_preview->setToolTip(Oscx_text(PREVIEW));
-    BitBtn_unzoom->setToolTip(Oscx_text(UNZOOM));
+    for (QToolButton* b : {BitBtn_open, BitBtn_print, BitBtn_preview}) {
+        const QString text = Oscx_caption(b->objectName().toLatin1().constData());
+        b->setText(text);  // as the scope's tool bar shows it
+        b->setToolTip(text);
+    }
+    Menu_open->setText(Oscx_caption("Menu_open"));
+    Menu_Chiudi->setText(Oscx_caption("Menu_Chiudi"));
+    Menu_Printx->setText(Oscx_caption("Menu_Stampa"));
+    Menu_Stampa->setText(Oscx_caption("Menu_Stampa"));
+    Menu_AnteprimadiStampa->setText(Oscx_caption("Menu_AnteprimadiStampa"));
+    BitBtn_unzoom->setToolTip(Oscx_caption("BitBtn_unzoom"));
     for (unsigned c = 0; c < SCOPE_CHANNELS; ++c) {
         SpeedButton_CH[c]->setToolTip(Oscx_text(OSCX_SHOW_HIDE));
         SpeedButton_color_CH[c]->setToolTip(Oscx_text(OSCX_CHANGE_COLOUR));
         RadioButton_scala_aut[c]->setText(Oscx_text(OSCX_AUTOMATIC));
         RadioButton_scala_fix[c]->setText(Oscx_text(OSCX_FIXED));
     }
-    PageControl_scope->setTabText(0, Oscx_text(CURSORS));
-    PageControl_scope->setTabText(1, Oscx_text(SCALE));
-    CheckBox_cursor_asseY->setText(Oscx_text(CURSORS_Y));
-    CheckBox_cursor_asseT->setText(Oscx_text(CURSORS_T));
-    Panel_left_axis->setText(Oscx_text(LEFT_AXIS));
-    Panel_right_axis->setText(Oscx_text(RIGHT_AXIS));
+    PageControl_scope->setTabText(0, Oscx_caption("TabSheet_cursori"));
+    PageControl_scope->setTabText(1, Oscx_caption("TabSheet_scala"));
+    CheckBox_cursor_asseY->setText(Oscx_caption("CheckBox_cursor_asseY"));
+    CheckBox_cursor_asseT->setText(Oscx_caption("CheckBox_cursor_asseT"));
+    Panel_left_axis->setText(Oscx_caption("Label_asse_left"));
+    Panel_right_axis->setText(Oscx_caption("Label_asse_right"));
 }
 
 void TForm_Oscx_load_dat::Oscx_load_dat_link_readouts()
@@ -563,7 +557,7 @@ void TForm_Oscx_load_dat::Oscx_load_dat_apply_settings()
 void TForm_Oscx_load_dat::BitBtn_openClick()
 {
     FileDialogSpec spec;
-    spec.title = Oscx_text(OPEN);
+    spec.title = Oscx_caption("BitBtn_open");
     spec.folder = Filedlg_folder(StartFolder);
     spec.filter = QStringLiteral("(*.dmg)|*.dmg");
     QPointer<TForm_Oscx_load_dat> self(this);

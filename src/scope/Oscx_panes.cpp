@@ -90,6 +90,11 @@ QString Oscx_draw_pieces(Canvas& c, const DrawRect& r, int x, std::initializer_l
     return joined;
 }
 
+void Oscx_readout_panel(QLabel* panel)
+{
+    panel->setSizePolicy(QSizePolicy::Ignored, panel->sizePolicy().verticalPolicy());
+}
+
 void Oscx_readouts_look(const std::vector<QLabel*>& panels, bool on)
 {
     for (QLabel* l : panels) {

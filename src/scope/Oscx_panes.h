@@ -34,5 +34,12 @@ struct OscxTextPiece {
 // Draws the pieces and returns them joined by blanks.
 QString Oscx_draw_pieces(Canvas& c, const DrawRect& r, int x, std::initializer_list<OscxTextPiece> pieces);
 
+// Width of the tab pages beside the chart, whichever page is shown.
+constexpr int OSCX_SIDE_PANEL_WIDTH = 300;
+
+// A cursor readout takes the width its layout gives it, whatever value it shows: the chart writes
+// as many decimals as that width holds.
+void Oscx_readout_panel(QLabel* panel);
+
 // Cursor readouts: grey "-----" while their cursors are off, black (the chart fills them) when on.
 void Oscx_readouts_look(const std::vector<QLabel*>& panels, bool on);

@@ -1,6 +1,8 @@
 // Texts of the scope window.
 #include "scope/Oscx_texts.h"
 
+#include <cstring>
+
 const OscxCaption OscxCaptions[] = {
     {"Menu_file", {"File", "File", "Fichier"}},
     {"Menu_open", {"Apri", "Open", "Ouvrir"}},
@@ -46,6 +48,15 @@ const OscxCaption OscxCaptions[] = {
     {"GroupBox_trigger_x", {"Asse X", "Axis X", "Axe X"}},
 };
 const std::size_t OscxCaptionCount = sizeof OscxCaptions / sizeof OscxCaptions[0];
+
+QString Oscx_caption(const char* name)
+{
+    for (const OscxCaption& c : OscxCaptions)
+        if (std::strcmp(c.name, name) == 0)
+            return QString::fromUtf8(c.text[Lang_index()]);
+    Q_ASSERT_X(false, "Oscx_caption", name);
+    return {};
+}
 
 OscxText OSCX_TITLE = {"Oscilloscopio", "Scope", "Oscilloscope"};
 OscxText OSCX_NO_PRINTER = {"Nessuna Stampante Rilevata !", "No Printer Present !", "Pas d’Imprimante Détectée"};

@@ -18,6 +18,8 @@ struct OscxCaption {
 };
 extern const OscxCaption OscxCaptions[];
 extern const std::size_t OscxCaptionCount;
+// The caption of the named window part in the current language.
+QString Oscx_caption(const char* name);
 
 extern OscxText OSCX_TITLE;
 extern OscxText OSCX_NO_PRINTER;

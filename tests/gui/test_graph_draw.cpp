@@ -296,6 +296,26 @@ TEST(GraphFormat, PatternsAndLocale)
     QLocale::setDefault(saved);
 }
 
+// Decimals go from the right, rounded, until the text fits (here: a number of characters); the sign
+// and the integer digits stay even when they alone do not fit.
+TEST(GraphFormat, FitDropsDecimalsOnly)
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale::c());
+    const struct {
+        double value;
+        int room;
+        const char* text;
+    } rows[] = {{8974.5958430, 12, "8974.5958430"}, {8974.5958430, 11, "8974.595843"},
+                {8974.5958430, 8, "8974.596"},      {-30923.7875289, 12, "-30923.78753"},
+                {-30923.7875289, 7, "-30924"},      {-30923.7875289, 2, "-30924"},
+                {9.96, 3, "10"},                    {-0.04, 4, "0.0"}};
+    for (const auto& r : rows)
+        EXPECT_EQ(Graph_format_fit(r.value, 7, [&r](const QString& t) { return t.size() <= r.room; }), r.text)
+            << r.value << " in " << r.room;
+    QLocale::setDefault(saved);
+}
+
 TEST(GraphToolIcon, DisabledModeIsAFadedGreyCopyOfEachSize)
 {
     gui_app();

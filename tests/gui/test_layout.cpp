@@ -31,7 +31,9 @@
 #include "flash/Flashsh7047.h"
 #include "pages/Pages.h"
 #include "print/Print_install.h"
+#include "scope/Diagramx.h"
 #include "scope/Oscx.h"
+#include "scope/Oscx_load_dat.h"
 #include "scope/Oscx_set.h"
 #include "shell/Load_data_drive.h"
 #include "shell/Main_page_host.h"
@@ -427,8 +429,8 @@ void check_shown(QWidget* root, const std::string& where, std::vector<std::strin
         faults.push_back(where + f);
 }
 
-// The faults of root as shown, then of every other tab of each tab widget, nested tabs included;
-// each tab widget shows its first tab again afterwards.
+// The faults of root as shown, then of every other tab of each tab widget, nested tabs included, and
+// a tab widget whose width changes with its tab; each tab widget shows its first tab again afterwards.
 void check_tabs(QWidget* root, const std::string& where, std::vector<std::string>& faults)
 {
     check_shown(root, where, faults);
@@ -439,8 +441,11 @@ void check_tabs(QWidget* root, const std::string& where, std::vector<std::string
         for (int i = 0; i < tabs->count(); ++i) {
             if (i == shown || !tabs->isTabEnabled(i) || !tabs->isTabVisible(i))
                 continue;
+            const int width = tabs->width();
             tabs->setCurrentIndex(i);
             settle(root);
+            if (tabs->width() != width)
+                faults.push_back(where + "tab \"" + tabs->tabText(i).toStdString() + "\" widens " + name_of(tabs));
             check_tabs(tabs->widget(i), where + "tab \"" + tabs->tabText(i).toStdString() + "\": ", faults);
         }
         tabs->setCurrentIndex(shown);
@@ -746,6 +751,39 @@ TEST_F(Layout, ScopeFlashAndPrintWindows)
     check_windows({tool(ToolWin::Oscx), scope(OscxWindow::Set), tool(ToolWin::OscxPID), scope(OscxWindow::LoadDat),
                    scope(OscxWindow::PrintPreview), tool(ToolWin::FlashSH), tool(ToolWin::SetPrint),
                    tool(ToolWin::PrinterData), tool(ToolWin::PrintPreview)});
+    EXPECT_EQ(fault_list(), "");
+}
+
+// Long values in the cursor readouts of the scope window and the recording viewer show whole, in
+// every language (which decimals go is the formatting's rule).
+TEST_F(Layout, CursorReadoutsShowLongValuesWhole)
+{
+    for (const Opener& open : {tool(ToolWin::Oscx), scope(OscxWindow::LoadDat)}) {
+        for (uint8_t language : {0, 1, 2}) {
+            main->Menu_languageClick(language);
+            std::unique_ptr<QWidget> w(open(main.get()));
+            w->show();
+            for (const char* box : {"CheckBox_cursor_asseY", "CheckBox_cursor_asseT"})
+                w->findChild<QCheckBox*>(box)->click();
+            settle(w.get());
+            auto* scope_window = qobject_cast<TForm_Oscx*>(w.get());
+            Diagramx& chart =
+                scope_window ? *scope_window->chart() : *qobject_cast<TForm_Oscx_load_dat*>(w.get())->chart();
+            chart.time_grid_count = chart.left_grid_count = 0;
+            chart.view.time_start = 0;
+            for (ChartChannelView& c : chart.view.channels)
+                std::tie(c.minimum, c.maximum) = std::pair(0.0, 1.0);
+            for (int k : {0, 2})  // cursor 1 of each pair, then cursor 2
+                std::tie(chart.cursors[k].value, chart.cursors[k + 1].value) = std::pair(8974.5958430, -30923.7875289);
+            chart.Time_readouts();
+            for (uint8_t c = 0; c < SCOPE_CHANNELS; ++c)
+                chart.Level_readouts(c);
+            std::vector<std::string> found;
+            check_own_texts(w.get(), found);
+            for (const std::string& f : found)
+                faults.insert(name_of(w.get()) + " lang " + std::to_string(language) + ": " + f);
+        }
+    }
     EXPECT_EQ(fault_list(), "");
 }
 

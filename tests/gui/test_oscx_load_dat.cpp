@@ -236,6 +236,14 @@ TEST_F(OscxViewerTest, CaptionsFollowTheLanguage)
     open_viewer();
     EXPECT_EQ(viewer_->BitBtn_preview->toolTip(), QString::fromUtf8("Aperçu avant Impression"));
     EXPECT_EQ(viewer_->PageControl_scope->tabText(1), QString::fromUtf8("Échelle"));
+    // The tool buttons read as the scope's tool bar.
+    for (const auto& [language, texts] : {std::pair<uint8_t, const char*>{0, "Apri Stampa Anteprima Stampa"},
+                                          {1, "Open Print Print Preview"},
+                                          {2, "Ouvrir Imprimer Aperçu avant Impression"}}) {
+        LanguageIndex = language;
+        open_viewer();
+        EXPECT_EQ(ui("t:BitBtn_open t:BitBtn_print t:BitBtn_preview"), texts);
+    }
 }
 
 }  // namespace
