@@ -1,6 +1,8 @@
 // The oscilloscope window: construction, showing, closing, texts and the controls' refresh.
 #include "scope/Oscx.h"
 
+#include <utility>
+
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -25,6 +28,7 @@
 #include "controls/FlowPanel.h"
 #include "controls/Graph_draw.h"
 #include "controls/Utx_combo.h"
+#include "controls/Window_place.h"
 #include "link/Sertx.h"
 #include "scope/Diagramx.h"
 #include "scope/Oscx_chart.h"
@@ -43,6 +47,7 @@ void (*Oscx_print_request)(QWidget* parent, Diagramx* chart, uint8_t preview) = 
 namespace {
 
 constexpr uint32_t CHART_CAPACITY = 40002;
+constexpr QSize WINDOW_SIZE(1000, 680);  // the form's size, as the screen allows
 constexpr int DIAGRAMX_MS = 1, MONITOR_MS = 2, OVERFLOW_MS = 2;
 constexpr int IDLE_MS = 40;  // both timers while nothing is sampled
 constexpr int LEVEL_SLIDER_HEIGHT = 124;
@@ -133,7 +138,6 @@ void TForm_Oscx::FormCreate()
     connect(Timer_diagramx, &QTimer::timeout, this, &TForm_Oscx::Timer_diagramxTimer);
     connect(Timer_monitor, &QTimer::timeout, this, &TForm_Oscx::Timer_monitorTimer);
     connect(Timer_buffer_overflow, &QTimer::timeout, this, &TForm_Oscx::Timer_buffer_overflowTimer);
-    resize(1000, 680);
 }
 
 void TForm_Oscx::create_chart()
@@ -143,6 +147,27 @@ void TForm_Oscx::create_chart()
     chart_ = std::make_unique<Diagramx>(Panel_graph, SCOPE_CHANNELS, CHART_CAPACITY);
     chart_->time_axis_name = QStringLiteral("Time [s]");
 }
+
+namespace {
+
+// The side panel in a window shorter than the panel (a small screen) scrolls, a scroll bar beside it.
+QScrollArea* side_scroller(QWidget* parent, QWidget* panel)
+{
+    auto* scroller = new QScrollArea(parent);
+    scroller->setObjectName("ScrollBox_side");
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(panel);
+    scroller->setFixedWidth(OSCX_SIDE_PANEL_WIDTH);
+    QScrollBar* bar = scroller->verticalScrollBar();
+    QObject::connect(bar, &QScrollBar::rangeChanged, scroller, [scroller, bar](int, int maximum) {
+        scroller->setFixedWidth(OSCX_SIDE_PANEL_WIDTH + (maximum > 0 ? bar->sizeHint().width() : 0));
+    });
+    return scroller;
+}
+
+}  // namespace
 
 void TForm_Oscx::build()
 {
@@ -160,7 +185,7 @@ void TForm_Oscx::build()
     PageControl = new QTabWidget(central);
     PageControl->setObjectName("PageControl");
     PageControl->setFixedWidth(OSCX_SIDE_PANEL_WIDTH);
-    row->addWidget(PageControl);
+    row->addWidget(side_scroller(central, PageControl));
     root->addLayout(row, 1);
     build_cursor_tab();
     build_scale_tab();
@@ -540,8 +565,11 @@ void TForm_Oscx::connect_edits()
 void TForm_Oscx::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    if (event->spontaneous())
+        return;
+    FormShow();
+    if (!std::exchange(placed_, true))
+        Window_place(this, WINDOW_SIZE);
 }
 
 void TForm_Oscx::FormShow()

@@ -2,6 +2,7 @@
 #include "scope/Oscx_load_dat.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <QCheckBox>
@@ -22,6 +23,7 @@
 
 #include "controls/FlowPanel.h"
 #include "controls/Utx_combo.h"
+#include "controls/Window_place.h"
 #include "platform/Msgbox.h"
 #include "scope/Diagramx.h"
 #include "scope/Oscx.h"
@@ -41,6 +43,7 @@ QString ViewerPaneText[2];
 namespace {
 
 constexpr uint32_t CHART_CAPACITY = 40002;
+constexpr QSize WINDOW_SIZE(1000, 680);  // the form's size, as the screen allows
 constexpr uint8_t FLAG_SHOWN = 0x01, FLAG_FIXED = 0x02;
 constexpr uint8_t FAMILY_FIRST = 2;
 constexpr uint32_t DEFAULT_COLOURS[SCOPE_CHANNELS] = {0x008000, 0xFF0000, 0x000080, 0x0000FF};
@@ -192,7 +195,6 @@ TForm_Oscx_load_dat::TForm_Oscx_load_dat(QWidget* parent) : QDialog(parent)
     pane_list_[0] = panes_[0].get();
     pane_list_[1] = panes_[1].get();
     stb_ = new Stbarx(Panel_Oscx_Load_SBar, pane_list_, 1);
-    resize(1000, 680);
 }
 
 TForm_Oscx_load_dat::~TForm_Oscx_load_dat()
@@ -408,8 +410,11 @@ FzScaleEdits TForm_Oscx_load_dat::scale_edits(unsigned c)
 void TForm_Oscx_load_dat::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    if (event->spontaneous())
+        return;
+    FormShow();
+    if (!std::exchange(placed_, true))
+        Window_place(this, WINDOW_SIZE);
 }
 
 void TForm_Oscx_load_dat::FormShow()

@@ -3,14 +3,13 @@
 
 #include <QEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "controls/Window_place.h"
 #include "drivedata/Globvar.h"
 #include "link/Seriale_port.h"
 #include "platform/Weburl.h"
@@ -143,8 +142,7 @@ TForm_com_off::TForm_com_off(QWidget* parent) : QDialog(parent)
     PanelCom_off_Stb->setGeometry(0, CLIENT_HEIGHT - STATUS_BAR_HEIGHT, CLIENT_WIDTH, STATUS_BAR_HEIGHT);
 
     connect(BitBtn_disconnect, &QPushButton::clicked, this, [this] { BitBtn_disconnectClick(); });
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    Window_place(this, size());
     FormCreate();
 }
 

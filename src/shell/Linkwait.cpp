@@ -4,12 +4,11 @@
 #include <algorithm>
 #include <climits>
 
-#include <QGuiApplication>
 #include <QProgressBar>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "controls/Window_place.h"
 #include "drivedata/Globvar.h"
 #include "link/Flash_seams.h"
 #include "link/Seriale_port.h"
@@ -45,8 +44,7 @@ TForm_DatChk::TForm_DatChk(QWidget* parent) : QDialog(parent)
     Timer_com->setObjectName("Timer_com");
     Timer_com->setInterval(TICK_MS);
     connect(Timer_com, &QTimer::timeout, this, [this] { Timer_comTimer(); });
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    Window_place(this, size());
 }
 
 TForm_DatChk::~TForm_DatChk() = default;

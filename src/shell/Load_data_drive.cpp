@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "controls/Graph_draw.h"
+#include "controls/Window_place.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
 #include "drivedata/Utx.h"
@@ -318,7 +319,7 @@ void TForm_load_data_drive::FormShow()
     select_page();
 
     if (SettingsBlock.archive_height > 0 && SettingsBlock.archive_width > 0)
-        resize(SettingsBlock.archive_width, SettingsBlock.archive_height);
+        Window_place(this, QSize(SettingsBlock.archive_width, SettingsBlock.archive_height), pos());
     apply_captions();
 
     DriveRecordBank[3] = DriveRecordBank[1];

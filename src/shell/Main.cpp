@@ -26,6 +26,7 @@
 
 #include "controls/Graph_draw.h"
 #include "controls/Utx_combo.h"
+#include "controls/Window_place.h"
 #include "drivedata/Busx.h"
 #include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
@@ -158,8 +159,6 @@ TForm_main::TForm_main(QWidget* parent) : QMainWindow(parent)
     f.setBold(true);
     setFont(f);
     resize(CLIENT_WIDTH, CLIENT_HEIGHT);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 
     build_menus();
     build_body();
@@ -628,14 +627,17 @@ void TForm_main::showEvent(QShowEvent* event)
     if (show_posted_)
         return;
     show_posted_ = true;
-    // Runs once the window is on screen, so the splash shows over it.
+    // The size from the settings, centred on the desktop before the window appears.
+    QSize size = this->size();
+    if (SettingsBlock.main_height > 0 && SettingsBlock.main_width > 0)
+        size = QSize(SettingsBlock.main_width, SettingsBlock.main_height);
+    Window_place(this, size);
+    // The rest runs once the window is on screen, so the splash shows over it.
     QTimer::singleShot(0, this, [this] { FormShow(); });
 }
 
 void TForm_main::FormShow()
 {
-    if (SettingsBlock.main_height > 0 && SettingsBlock.main_width > 0)
-        resize(SettingsBlock.main_width, SettingsBlock.main_height);
     QAction* const languages[3] = {Menu_Italiano, Menu_Inglese, Menu_Francese};
     languages[Lang_index()]->setChecked(true);
     (Settings_second_family() ? Menu_PELSAN1 : Menu_ORVEL1)->setChecked(true);

@@ -4,16 +4,15 @@
 #include <string_view>
 
 #include <QAction>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
+#include "controls/Window_place.h"
 #include "drivedata/Globvar.h"
 #include "platform/Msgbox.h"
 #include "shell/Main.h"
@@ -111,8 +110,7 @@ TForm_Password::TForm_Password(QWidget* parent) : QDialog(parent)
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    Window_place(this, size());
     Password->setFocus();
     Form_Password = this;
 }

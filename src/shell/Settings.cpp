@@ -9,8 +9,6 @@
 #include <system_error>
 #include <vector>
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QStandardPaths>
 
 #include "drivedata/Globvar.h"
@@ -259,17 +257,6 @@ void LoadSettings()
         Init_default_image(slot, 0, 0, family);
 }
 
-namespace {
-
-QSize default_window_size()
-{
-    const QSize size(WINDOW_DEFAULT_WIDTH, WINDOW_DEFAULT_HEIGHT);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? size.boundedTo(screen->availableSize()) : size;
-}
-
-}  // namespace
-
 void DefaultSettings()
 {
     SettingsBlockRec& r = SettingsBlock;
@@ -278,9 +265,8 @@ void DefaultSettings()
     r.baud = 57600;
     r.flags = SettingsFlag::AutoSave;
     r.language = default_language();
-    const QSize window = default_window_size();
-    r.main_height = r.archive_height = static_cast<uint16_t>(window.height());
-    r.main_width = r.archive_width = static_cast<uint16_t>(window.width());
+    r.main_height = r.archive_height = WINDOW_DEFAULT_HEIGHT;
+    r.main_width = r.archive_width = WINDOW_DEFAULT_WIDTH;
     scope_defaults(r.scope);
     r.generator = {100, 500, 10, 0, 0};
     Factor_tool_set_defaults(&r.factor[0]);

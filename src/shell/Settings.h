@@ -46,7 +46,7 @@ constexpr uint8_t FamilyPelsan = 1u << 2;  // clear: first family "ORVEL"
 }  // namespace SettingsFlag
 
 // The main and archive windows' size while no settings file holds one: wide enough for the widest
-// page beside the left column (DefaultSettings keeps it within the screen's available area).
+// page beside the left column; a window opens within the screen's available area whatever its size.
 constexpr uint16_t WINDOW_DEFAULT_WIDTH = 1104;
 constexpr uint16_t WINDOW_DEFAULT_HEIGHT = 560;
 

@@ -11,9 +11,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -133,4 +135,23 @@ inline std::string ui(const std::string& spec, const QObject* root)
         out += (out.empty() ? "" : " ") + v;
     }
     return out;
+}
+
+// How a shown window misses its place ("" when it has it): its frame inside its screen's available
+// area and centred there (to a pixel), at `wanted` as far as the area holds it. TEST_SCREEN_SIZE
+// names the screen a child run of the tests was given.
+inline std::string placement_faults(const QWidget* w, QSize wanted)
+{
+    const QRect area = w->screen()->availableGeometry();
+    const QRect frame = w->frameGeometry();
+    const QSize room = area.size() - (frame.size() - w->size());
+    std::ostringstream s;
+    if (const QByteArray screen = qgetenv("TEST_SCREEN_SIZE");
+        !screen.isEmpty() && screen != QByteArray::number(area.width()) + "x" + QByteArray::number(area.height()))
+        s << "screen not " << screen.toStdString() << "; ";
+    if (!area.contains(frame) || std::abs(frame.left() - area.left() - (area.right() - frame.right())) > 1 ||
+        std::abs(frame.top() - area.top() - (area.bottom() - frame.bottom())) > 1 || w->size() != wanted.boundedTo(room))
+        s << "frame " << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height() << " size "
+          << w->width() << "x" << w->height() << " in " << area.width() << "x" << area.height();
+    return s.str();
 }

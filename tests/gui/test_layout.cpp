@@ -576,6 +576,16 @@ protected:
         return [kind](QWidget* parent) { return Toolwin_create(kind, parent); };
     }
     Opener scope(OscxWindow w) const { return scope_windows_[int(w)]; }
+    // A window shown at its form's size, which the test screen is too small for.
+    static Opener at_size(Opener open, QSize size)
+    {
+        return [open, size](QWidget* parent) {
+            QWidget* w = open(parent);
+            w->show();
+            w->resize(size);
+            return w;
+        };
+    }
 
     // Each window, opened anew in every language.
     // Each window opened anew in every language, and one window shown again after each change of
@@ -748,7 +758,7 @@ TEST_F(Layout, ToolWindows)
 
 TEST_F(Layout, ScopeFlashAndPrintWindows)
 {
-    check_windows({tool(ToolWin::Oscx), scope(OscxWindow::Set), tool(ToolWin::OscxPID), scope(OscxWindow::LoadDat),
+    check_windows({at_size(tool(ToolWin::Oscx), {1000, 680}), scope(OscxWindow::Set), tool(ToolWin::OscxPID), scope(OscxWindow::LoadDat),
                    scope(OscxWindow::PrintPreview), tool(ToolWin::FlashSH), tool(ToolWin::SetPrint),
                    tool(ToolWin::PrinterData), tool(ToolWin::PrintPreview)});
     EXPECT_EQ(fault_list(), "");

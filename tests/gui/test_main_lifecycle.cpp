@@ -15,8 +15,10 @@
 #include <QToolButton>
 
 #include <map>
+#include <optional>
 #include <set>
 
+#include "controls/Window_place.h"
 #include "shell/Form_send_dat.h"
 
 
@@ -60,9 +62,73 @@ TEST_F(MainLifecycle, StartsInAnEmptyFolderAndWaitsForTheSplash)
     // Baud rate forced, whatever the file says; status bar built.
     EXPECT_EQ(Link_settings().baud, 57600u);
     EXPECT_NE(MainStb, nullptr);
-    // Without a settings file: the default size, within the screen's available area.
-    const QSize screen = main->screen()->availableSize();
-    EXPECT_EQ(main->size(), QSize(WINDOW_DEFAULT_WIDTH, WINDOW_DEFAULT_HEIGHT).boundedTo(screen));
+    // Without a settings file: the default size, centred in the screen's available area.
+    EXPECT_EQ(placement_faults(main.get(), QSize(WINDOW_DEFAULT_WIDTH, WINDOW_DEFAULT_HEIGHT)), "");
+}
+
+// A stored size opens centred, brought inside the screen when it no longer fits.
+TEST_F(MainLifecycle, OpensCentredAtItsStoredSize)
+{
+    for (const QSize stored : {QSize(640, 480), QSize(3000, 2000)}) {
+        main = std::make_unique<TForm_main>();
+        SettingsBlock.main_width = static_cast<uint16_t>(stored.width());
+        SettingsBlock.main_height = static_cast<uint16_t>(stored.height());
+        main->show();
+        ASSERT_TRUE(pump_until([this] { return main->form_shown(); }, 10000));
+        EXPECT_EQ(placement_faults(main.get(), stored), "") << stored.width();
+        close_window();
+    }
+}
+
+// The windows' placement tests again on a 1024 x 600 screen: the offscreen platform takes its
+// screens from a file named at its start, so they run in a child process.
+TEST(SmallScreen, WindowsOpenInsideIt)
+{
+    QTemporaryDir dir;
+    QFile config(dir.filePath("screen.json"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600}]})");
+    config.close();
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName());
+    env.insert("TEST_SCREEN_SIZE", "1024x600");
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=MainLifecycle.Opens*:OscxWindowTest.CommandsAndChannelNames*:"
+                 "OscxViewerTest.WithoutAFile*"});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QString output = QString::fromUtf8(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 3 tests.")) << output.toStdString();
+}
+
+// Where a window opens, frame included: within the available area, centred, or at a stored
+// position moved just inside.
+TEST(WindowPlace, InsideTheAvailableAreaFrameIncluded)
+{
+    const QRect area(0, 0, 1024, 600), offset(100, 50, 800, 600);
+    const QMargins frame(1, 20, 1, 5);
+    struct Row {
+        QRect area;
+        QMargins frame;
+        QSize size;
+        std::optional<QPoint> at;
+        QRect placed;
+    } const rows[] = {
+        {area, frame, {400, 300}, {}, {312, 157, 400, 300}},           // fits: centred
+        {offset, frame, {400, 300}, {}, {300, 207, 400, 300}},         // in an area that does not start at 0, 0
+        {area, frame, {996, 693}, {}, {14, 20, 996, 575}},             // too tall for the area with its title bar
+        {area, frame, {1104, 560}, {}, {1, 27, 1022, 560}},            // too wide
+        {area, {}, {3000, 2000}, {}, area},                            // no frame: the whole area
+        {area, frame, {400, 300}, QPoint(10, 30), {11, 50, 400, 300}},  // a stored position that fits stays
+        {area, frame, {400, 300}, QPoint(900, -40), {623, 20, 400, 300}},  // past the right edge and above
+        {area, frame, {1104, 700}, QPoint(50, 50), {1, 20, 1022, 575}},  // neither size nor position fits
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(Window_place_rect(r.area, r.frame, r.size, r.at), r.placed)
+            << r.size.width() << "x" << r.size.height() << " at " << r.at.value_or(QPoint()).x();
 }
 
 TEST_F(MainLifecycle, ServiceSwitchAloneGrantsEveryAccessLevel)
@@ -84,8 +150,8 @@ TEST_F(MainLifecycle, ServiceSwitchAloneGrantsEveryAccessLevel)
 TEST_F(MainLifecycle, ClosingSavesWindowSizeAndFreesTheBarAndPage)
 {
     open_window();
-    // A size the window can take whatever its minimum.
-    const QSize size = QSize(900, 650).expandedTo(main->minimumSize());
+    // A size the window can take whatever its minimum, and the screen holds.
+    const QSize size = QSize(700, 500).expandedTo(main->minimumSize());
     main->resize(size);
     pump_for(20);
     main->close();

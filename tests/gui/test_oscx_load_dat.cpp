@@ -40,6 +40,7 @@ TEST_F(OscxViewerTest, WithoutAFileShowsTheDefaults)
     EXPECT_EQ(viewer_->windowTitle(), "Oscilloscopio");
     EXPECT_EQ(ViewerSettings.record_length, 40000u);
     EXPECT_EQ(shape_colour(viewer_->Shape_color_CH[1]), 0xFF0000u);
+    EXPECT_EQ(placement_faults(viewer_.get(), QSize(1000, 680)), "");
 }
 
 TEST_F(OscxViewerTest, RefusedFilesChangeNothing)
