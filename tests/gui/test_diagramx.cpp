@@ -1283,7 +1283,16 @@ TEST_F(ChartTest, AutomaticScaleFollowsASlidingRecord)
 // nearly the same pixels.
 TEST_F(ChartTest, ScreenAndPainterTracesShowTheSameEnvelope)
 {
-    for (const int samples : {40000, 150}) {  // many samples to a column, and columns between samples
+    const struct {
+        int samples;
+        int every, held;  // of each `every` rows the first `held` are numbers, the others not
+    } cases[] = {
+        {40000, 1, 1},    // many samples to a column
+        {150, 1, 1},      // columns between samples
+        {40000, 300, 4},  // a few samples to a column, columns of not-a-number rows between them
+    };
+    for (const auto& c : cases) {
+    const int samples = c.samples;
     Diagramx& d = make();
     uint32_t seed = 3;
     double walk = 0;
@@ -1291,10 +1300,12 @@ TEST_F(ChartTest, ScreenAndPainterTracesShowTheSameEnvelope)
         seed = seed * 1103515245u + 12345u;
         walk += double(int((seed >> 16) % 21) - 10);
         const double row[4] = {std::sin(i * 0.05) * 3, (i % 500) * 0.1, walk, i == samples / 2 ? 1e3 : 0.0};
-        d.Add_sample(row, 4);
+        const double gap[4] = {NaN, NaN, NaN, NaN};
+        d.Add_sample(i % c.every < c.held ? row : gap, 4);
     }
     for (int ch = 0; ch < 4; ++ch) {
-        SCOPED_TRACE(std::to_string(samples) + " samples, channel " + std::to_string(ch));
+        SCOPED_TRACE(std::to_string(samples) + " samples, " + std::to_string(c.held) + " of " +
+                     std::to_string(c.every) + ", channel " + std::to_string(ch));
         for (int k = 0; k < 4; ++k)
             d.shown[k] = k == ch;
         d.Redraw();
