@@ -158,6 +158,20 @@ TEST_F(OscxWindowTest, TypeChangeResetsOnlyForAnotherType)
     EXPECT_EQ(ui("e:ComboBox_trigger_pendenza e:Memo_trigger_y_max"), "1 1");
     w.Oscx_refresh_controls();  // a refresh from the settings resets nothing
     EXPECT_EQ(ScopeSettings.trigger_type, ScopeTrigger::OneShot);
+
+    // A trigger found with live display empties the chart of the record before it.
+    add_samples(*w.chart(), 5);
+    ScopeSettings.trigger_flags = ScopeTrigger::FlagRising | ScopeTrigger::FlagLive;
+    ScopeSettings.trigger_scale_max = ScopeSettings.trigger_scale_min = 0;  // level 0
+    ScopeSettings.marker[0] = 0.0f;                                          // no pre-trigger samples
+    Scope_capture_arm();
+    ScopeCaptureOn.store(1);
+    for (auto& v : ScopeSampleRing.slot[ScopeSampleRing.write_index.load()].ch)
+        v.store(0);
+    Fz_cmp_ring_advance(1);  // a sample at the level: fires
+    w.Timer_diagramxTimer();
+    EXPECT_EQ(ScopeTriggerState.state, ScopeTrigger::Collecting);
+    EXPECT_EQ(w.chart()->Sample_count(), 0u);
 }
 
 TEST_F(OscxWindowTest, SavingAnEmptyChartAsksNothing)
