@@ -430,7 +430,13 @@ TEST_F(OscxSimTest, StartSamplesAndStopEndsTheAcknowledgements)
     EXPECT_EQ(w.status_text, "CMP: Continuo [On]");
     Stbarx_repaint(w.status_bar());
     EXPECT_EQ(OscxPaneText[0], "CMP: Buffer-OK");
+    // Samples still in the ring at the stop reach the chart (and so the saved record).
+    w.Timer_diagramx->stop();
+    ASSERT_TRUE(pump_until([] { return ScopeSampleRing.read_index.load() != ScopeSampleRing.write_index.load(); }, 8000));
+    const uint32_t held = Fz_cmp_ring_distance(ScopeSampleRing.write_index.load(), ScopeTriggerState.reset_index,
+                                               SCOPE_RING_SLOTS);
     w.BitBtn_cmp_stop->click();
+    EXPECT_GE(w.chart()->Sample_count(), held);
     EXPECT_EQ(w.status_text, "CMP: Continuo [Off]");
     // A status poll goes out only once the queue is empty: after the first one the reply in flight
     // has been handled.
