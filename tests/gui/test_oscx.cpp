@@ -559,7 +559,8 @@ TEST_F(OscxWindowTest, PositioningTestIsRefusedWithPowerOnElseItEndsSamplingAndT
     EXPECT_TRUE(bench->isVisible());
     EXPECT_EQ(ScopeCaptureOn.load(), 0);
 
-    static int bench_closes = 0;  // the scope's close restores the bench's drive set-up
+    static int bench_closes;  // the scope's close restores the bench's drive set-up
+    bench_closes = 0;
     ToolsEntries.pos_test_close = [] { ++bench_closes; };
     w.close();
     EXPECT_EQ(bench_closes, 1);
