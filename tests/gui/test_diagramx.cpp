@@ -564,6 +564,13 @@ TEST_F(ChartTest, ZoomBoxSetsTheManualView)
     EXPECT_NEAR(d.view.time_end, 0.75, 1.5 * pixel_time);
     EXPECT_FALSE(d.zoom_active);
     EXPECT_EQ(count_colour(d.plot_image->image(), 0xFFFFFF), 0);
+    // The traces are clipped to the plot, the rows just outside the view included.
+    int outside = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < img.width(); ++x)
+            for (int ch = 0; ch < 4; ++ch)
+                outside += (x < pl || x >= pl + pw) && (img.pixel(x, y) | 0xFF000000u) == bgr_to_rgb(d.colours[ch]);
+    EXPECT_EQ(outside, 0);
     // The window covers whole samples; the trims are the parts of a period outside the view.
     for (double trim : {d.view.start_trim, d.view.end_trim}) {
         EXPECT_GE(trim, 0);
