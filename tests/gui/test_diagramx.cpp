@@ -1390,6 +1390,10 @@ TEST_F(ChartTest, KeptBackdropTicksAndOverviewMatchANewChart)
         [](Diagramx& d) { d.view.background = 0xFFFFFF; },
         [](Diagramx& d) { d.view.left_channel = 1; },
         [this](Diagramx& d) { fill(d, 50); },  // more samples behind a zoomed view
+        [](Diagramx& d) {  // a lower chart
+            d.parent->resize(d.parent->width(), 280);
+            d.Resize();
+        },
     };
     Diagramx& kept = make();
     fill(kept, 2001);
