@@ -61,7 +61,8 @@ public:
 
     // A trace: the points of one pixel column as one span. A line to the next column is drawn by the
     // system's painter with every pixel but its end in its first column, so it joins that column's
-    // span; runs of lines over more columns go to `other`, the painter, as polylines.
+    // span; runs of lines over more columns go to `other`, the painter, as polylines, each line from
+    // its column's last point (the way from that column's first point to its last lies in its span).
     template <typename Other>
     void trace(const std::vector<QPoint>& pts, Other&& other)
     {
@@ -82,7 +83,7 @@ public:
             }
             span(pts[e].x(), low, high);
             if (joined && !next_column) {
-                if (run_.empty())
+                if (run_.empty() || run_.back() != from)
                     run_.push_back(from);
                 run_.push_back(to);
             } else if (!run_.empty()) {

@@ -140,9 +140,11 @@ TEST_F(ScopeTriggerTest, AutomaticReArmsAtOnce)
     feed(10, 5);
     ScopeTransferTick(chart);  // a constant signal at the level fires on the first sample
     feed(10, 20);
+    const int redraws = chart.redraws;
     ScopeTransferTick(chart);
     EXPECT_EQ(ScopeTriggerState.state, ScopeTrigger::Armed);
     EXPECT_EQ(chart.samples.size(), 11u);
+    EXPECT_EQ(chart.redraws - redraws, 1);  // the finished record painted once, sampling going on
     EXPECT_EQ(ScopeSampleRing.read_index.load(), ScopeSampleRing.write_index.load());
     EXPECT_FALSE(Scope_trigger_rearm());  // only for one shot
 }
@@ -188,9 +190,11 @@ TEST_F(ScopeTriggerTest, LiveDisplayShowsTheRecordAsItFills)
     feed({20, 20, 20});
     ScopeTransferTick(chart);  // fires: the 10 samples before it shown
     ASSERT_EQ(chart.samples.size(), 10u);
+    const int redraws = chart.redraws;
     ScopeTransferTick(chart);
     EXPECT_EQ(chart.samples.size(), 13u);
     EXPECT_EQ(chart.samples.back(), 2.0);
+    EXPECT_EQ(chart.redraws - redraws, 1);  // painted as they come
 }
 
 TEST_F(ScopeTriggerTest, TypeChangedToTheSameValueChangesNothing)

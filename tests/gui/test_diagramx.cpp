@@ -564,6 +564,13 @@ TEST_F(ChartTest, ZoomBoxSetsTheManualView)
     EXPECT_NEAR(d.view.time_end, 0.75, 1.5 * pixel_time);
     EXPECT_FALSE(d.zoom_active);
     EXPECT_EQ(count_colour(d.plot_image->image(), 0xFFFFFF), 0);
+    // The traces are clipped to the plot, the rows just outside the view included.
+    int outside = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < img.width(); ++x)
+            for (int ch = 0; ch < 4; ++ch)
+                outside += (x < pl || x >= pl + pw) && (img.pixel(x, y) | 0xFF000000u) == bgr_to_rgb(d.colours[ch]);
+    EXPECT_EQ(outside, 0);
     // The window covers whole samples; the trims are the parts of a period outside the view.
     for (double trim : {d.view.start_trim, d.view.end_trim}) {
         EXPECT_GE(trim, 0);
@@ -1283,7 +1290,16 @@ TEST_F(ChartTest, AutomaticScaleFollowsASlidingRecord)
 // nearly the same pixels.
 TEST_F(ChartTest, ScreenAndPainterTracesShowTheSameEnvelope)
 {
-    for (const int samples : {40000, 150}) {  // many samples to a column, and columns between samples
+    const struct {
+        int samples;
+        int every, held;  // of each `every` rows the first `held` are numbers, the others not
+    } cases[] = {
+        {40000, 1, 1},    // many samples to a column
+        {150, 1, 1},      // columns between samples
+        {40000, 300, 4},  // a few samples to a column, columns of not-a-number rows between them
+    };
+    for (const auto& c : cases) {
+    const int samples = c.samples;
     Diagramx& d = make();
     uint32_t seed = 3;
     double walk = 0;
@@ -1291,10 +1307,12 @@ TEST_F(ChartTest, ScreenAndPainterTracesShowTheSameEnvelope)
         seed = seed * 1103515245u + 12345u;
         walk += double(int((seed >> 16) % 21) - 10);
         const double row[4] = {std::sin(i * 0.05) * 3, (i % 500) * 0.1, walk, i == samples / 2 ? 1e3 : 0.0};
-        d.Add_sample(row, 4);
+        const double gap[4] = {NaN, NaN, NaN, NaN};
+        d.Add_sample(i % c.every < c.held ? row : gap, 4);
     }
     for (int ch = 0; ch < 4; ++ch) {
-        SCOPED_TRACE(std::to_string(samples) + " samples, channel " + std::to_string(ch));
+        SCOPED_TRACE(std::to_string(samples) + " samples, " + std::to_string(c.held) + " of " +
+                     std::to_string(c.every) + ", channel " + std::to_string(ch));
         for (int k = 0; k < 4; ++k)
             d.shown[k] = k == ch;
         d.Redraw();
@@ -1372,6 +1390,10 @@ TEST_F(ChartTest, KeptBackdropTicksAndOverviewMatchANewChart)
         [](Diagramx& d) { d.view.background = 0xFFFFFF; },
         [](Diagramx& d) { d.view.left_channel = 1; },
         [this](Diagramx& d) { fill(d, 50); },  // more samples behind a zoomed view
+        [](Diagramx& d) {  // a lower chart
+            d.parent->resize(d.parent->width(), 280);
+            d.Resize();
+        },
     };
     Diagramx& kept = make();
     fill(kept, 2001);

@@ -158,6 +158,20 @@ TEST_F(OscxWindowTest, TypeChangeResetsOnlyForAnotherType)
     EXPECT_EQ(ui("e:ComboBox_trigger_pendenza e:Memo_trigger_y_max"), "1 1");
     w.Oscx_refresh_controls();  // a refresh from the settings resets nothing
     EXPECT_EQ(ScopeSettings.trigger_type, ScopeTrigger::OneShot);
+
+    // A trigger found with live display empties the chart of the record before it.
+    add_samples(*w.chart(), 5);
+    ScopeSettings.trigger_flags = ScopeTrigger::FlagRising | ScopeTrigger::FlagLive;
+    ScopeSettings.trigger_scale_max = ScopeSettings.trigger_scale_min = 0;  // level 0
+    ScopeSettings.marker[0] = 0.0f;                                          // no pre-trigger samples
+    Scope_capture_arm();
+    ScopeCaptureOn.store(1);
+    for (auto& v : ScopeSampleRing.slot[ScopeSampleRing.write_index.load()].ch)
+        v.store(0);
+    Fz_cmp_ring_advance(1);  // a sample at the level: fires
+    w.Timer_diagramxTimer();
+    EXPECT_EQ(ScopeTriggerState.state, ScopeTrigger::Collecting);
+    EXPECT_EQ(w.chart()->Sample_count(), 0u);
 }
 
 TEST_F(OscxWindowTest, SavingAnEmptyChartAsksNothing)
@@ -416,7 +430,13 @@ TEST_F(OscxSimTest, StartSamplesAndStopEndsTheAcknowledgements)
     EXPECT_EQ(w.status_text, "CMP: Continuo [On]");
     Stbarx_repaint(w.status_bar());
     EXPECT_EQ(OscxPaneText[0], "CMP: Buffer-OK");
+    // Samples still in the ring at the stop reach the chart (and so the saved record).
+    w.Timer_diagramx->stop();
+    ASSERT_TRUE(pump_until([] { return ScopeSampleRing.read_index.load() != ScopeSampleRing.write_index.load(); }, 8000));
+    const uint32_t held = Fz_cmp_ring_distance(ScopeSampleRing.write_index.load(), ScopeTriggerState.reset_index,
+                                               SCOPE_RING_SLOTS);
     w.BitBtn_cmp_stop->click();
+    EXPECT_GE(w.chart()->Sample_count(), held);
     EXPECT_EQ(w.status_text, "CMP: Continuo [Off]");
     // A status poll goes out only once the queue is empty: after the first one the reply in flight
     // has been handled.
@@ -539,7 +559,8 @@ TEST_F(OscxWindowTest, PositioningTestIsRefusedWithPowerOnElseItEndsSamplingAndT
     EXPECT_TRUE(bench->isVisible());
     EXPECT_EQ(ScopeCaptureOn.load(), 0);
 
-    static int bench_closes = 0;  // the scope's close restores the bench's drive set-up
+    static int bench_closes;  // the scope's close restores the bench's drive set-up
+    bench_closes = 0;
     ToolsEntries.pos_test_close = [] { ++bench_closes; };
     w.close();
     EXPECT_EQ(bench_closes, 1);

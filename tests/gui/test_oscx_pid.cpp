@@ -191,6 +191,7 @@ TEST_F(OscxPidTest, ARefusedGainIsWrittenUnchangedAndTheOpenRegulatorPageIsRefre
 
     const PageContextFn old_refresh = PageNode_pid_vel.PageRefresh;
     PageNode* const old_page = CurrentPageNode[0];
+    page_refreshes = 0;
     PageNode_pid_vel.PageRefresh = [](uint8_t context) { page_refreshes += context == 0 ? 1 : 100; };
     CurrentPageNode[0] = &PageNode_pid_vel;
     w->Timer_monitorTimer();

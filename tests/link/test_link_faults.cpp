@@ -161,6 +161,13 @@ TEST_F(SimLink, DamagedRepliesAreRetriedOrRereadTheImage)
              d.add_fault(SimFault::truncated(2).on(0));  // the fence after the repeated read: a second one
          },
          3, 11, {}, 0},
+        {"both tries of the fence after a repeat unanswered lose the drive and reread from zero",
+         [](DriveSim& d) {
+             d.add_fault(SimFault::bad_crc().on(3));
+             d.add_fault(SimFault::silence().on(0));
+             d.add_fault(SimFault::silence().on(10).after(1));
+         },
+         3, 12, {0, 0, 0, 251}, 1},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

@@ -112,6 +112,11 @@ TEST_F(ControlSetTest, ResizingTheBuiltPageDrawsTheDiagramCentredAgain)
     pump_for(50);
     EXPECT_EQ(Blockgraph_origin[0].x(), (scroll->viewport()->width() - (626 + 20)) / 2 + 10);
     EXPECT_NE(scroll->viewport()->width(), w);
+    // The control type stands under its caption.
+    const QRect caption = mdb<FlowPanel>("Panel_type_control")->geometry();
+    const QRect combo = mdb<QComboBox>("ComboBox_type_control")->geometry();
+    EXPECT_GT(combo.top(), caption.bottom());
+    EXPECT_EQ(combo.left(), caption.left());
     Frm_mdb_control_destroy(0);
 }
 
