@@ -32,6 +32,7 @@
 #include "pages/Pages.h"
 #include "print/Print_install.h"
 #include "scope/Oscx.h"
+#include "scope/Oscx_print.h"
 #include "scope/Oscx_set.h"
 #include "shell/Load_data_drive.h"
 #include "shell/Main_page_host.h"
@@ -746,6 +747,18 @@ TEST_F(Layout, ScopeFlashAndPrintWindows)
     check_windows({tool(ToolWin::Oscx), scope(OscxWindow::Set), tool(ToolWin::OscxPID), scope(OscxWindow::LoadDat),
                    scope(OscxWindow::PrintPreview), tool(ToolWin::FlashSH), tool(ToolWin::SetPrint),
                    tool(ToolWin::PrinterData), tool(ToolWin::PrintPreview)});
+    EXPECT_EQ(fault_list(), "");
+}
+
+// The print dialogs as a Print and as a Preview button opens them: each shows its own buttons.
+TEST_F(Layout, PrintDialogsOfPrintAndPreview)
+{
+    const Opener scope_print = [](QWidget* parent) -> QWidget* { return TForm_Oscx_Set_Print_new(parent); };
+    for (uint8_t preview : {0, 1}) {
+        PrintPage.preview_mode = PrwDat.preview_mode = preview;
+        check_windows({tool(ToolWin::SetPrint), tool(ToolWin::PrinterData), scope_print});
+    }
+    PrintPage.preview_mode = PrwDat.preview_mode = 0;
     EXPECT_EQ(fault_list(), "");
 }
 
