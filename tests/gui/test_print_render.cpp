@@ -214,4 +214,33 @@ TEST_F(PrintJob, APdfThatCannotBeSavedKeepsTheOldFileWithOneWarning)
     EXPECT_FALSE(Fz_print_job_running());
 }
 
+TEST_F(PrintJob, TextsWiderThanTheirCellsPrintWhole)
+{
+    // Wider than their cells in any font: the value column (50 mm) and the name column (the rest).
+    const QString value = QStringLiteral("CanOpen Commande à Distance par le sélecteur de la mémoire");
+    const QString name = QStringLiteral("PARAMÈTRE DONT LE NOM REMPLIT TOUS LES SOIXANTE HUIT CARACTÈRES");
+    PrintLineAdd("----", name, value, "", 1, 0, PrintKind::Param);
+    Fz_print_count_pages(&PrintPage);
+    const QString file = dir.filePath("wide.pdf");
+    dialogs.names.push_back(file);
+    Fz_print_job(&PrintPage);
+    const QString words = printpdf::run("pdftotext", {"-bbox", file, "-"});
+    // Cells in mm from the paper's left edge: margin 15, address 25, name, value 50, unit 15,
+    // column gaps 0.5, inset 1.5 before a name and after a value.
+    const struct {
+        const QString& text;
+        double left, right;
+    } rows[] = {{name, 15 + 25 + 0.5 + 1.5, 210 - 15 - 15 - 0.5 - 50 - 0.5}, {value, 210 - 15 - 15 - 0.5 - 50, 210 - 15 - 15 - 0.5 - 1.5}};
+    constexpr double PT_PER_MM = 72 / 25.4;
+    for (const auto& r : rows) {
+        for (const QString& word : r.text.split(' ')) {
+            const QRegularExpression re(R"re(xMin="([\d.]+)"[^>]*xMax="([\d.]+)"[^>]*>)re" + QRegularExpression::escape(word) + "<");
+            const auto m = re.match(words);
+            ASSERT_TRUE(m.hasMatch()) << word.toStdString();
+            EXPECT_GE(m.captured(1).toDouble(), r.left * PT_PER_MM - 1) << word.toStdString();
+            EXPECT_LE(m.captured(2).toDouble(), r.right * PT_PER_MM + 1) << word.toStdString();
+        }
+    }
+}
+
 }  // namespace
