@@ -230,12 +230,13 @@ TEST_F(PrintJob, TextsWiderThanTheirCellsPrintWhole)
     const struct {
         const QString& text;
         double left, right;
-    } rows[] = {{name, 15 + 25 + 0.5 + 1.5, 210 - 15 - 15 - 0.5 - 50 - 0.5}, {value, 210 - 15 - 15 - 0.5 - 50, 210 - 15 - 15 - 0.5 - 1.5}};
+    } rows[] = {{name, 15 + 25 + 0.5 + 1.5, 195 - 15 - 0.5 - 50 - 0.5}, {value, 195 - 15 - 0.5 - 50, 195 - 15 - 0.5 - 1.5}};
     constexpr double PT_PER_MM = 72 / 25.4;
     for (const auto& r : rows) {
         for (const QString& word : r.text.split(' ')) {
-            const QRegularExpression re(R"re(xMin="([\d.]+)"[^>]*xMax="([\d.]+)"[^>]*>)re" + QRegularExpression::escape(word) + "<");
-            const auto m = re.match(words);
+            const auto m = QRegularExpression(R"re(xMin="([\d.]+)"[^>]*xMax="([\d.]+)"[^>]*>)re" +
+                                              QRegularExpression::escape(word) + "<")
+                               .match(words);
             ASSERT_TRUE(m.hasMatch()) << word.toStdString();
             EXPECT_GE(m.captured(1).toDouble(), r.left * PT_PER_MM - 1) << word.toStdString();
             EXPECT_LE(m.captured(2).toDouble(), r.right * PT_PER_MM + 1) << word.toStdString();
