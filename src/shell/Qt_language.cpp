@@ -18,11 +18,10 @@ QPointer<QTranslator> installed;
 void Qt_language_apply(uint8_t language)
 {
     delete installed.data();  // uninstalls itself
-    QCoreApplication* app = QCoreApplication::instance();
     const char* name = language < 3 ? CATALOGUE[language] : nullptr;
-    if (app == nullptr || name == nullptr)
+    if (name == nullptr)
         return;
-    auto* t = new QTranslator(app);
+    auto* t = new QTranslator(QCoreApplication::instance());
     if (t->load(QString::fromLatin1(name), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
         QCoreApplication::installTranslator(t))
         installed = t;
