@@ -394,7 +394,6 @@ TForm_Oscx_Set_Print::TForm_Oscx_Set_Print(QWidget* parent) : QDialog(parent)
         (*b)->resize(BUTTON_WIDTH, BUTTON_HEIGHT);
     }
     v->addWidget(Panel_button);
-    Panel_button->installEventFilter(this);
     connect(RadioButton_grafico_visualiz, &QRadioButton::clicked, this, [] { TracePrintMode = 0; });
     connect(RadioButton_grafico_completo, &QRadioButton::clicked, this, [] { TracePrintMode = 1; });
     connect(BitBtn_print, &QPushButton::clicked, this, &TForm_Oscx_Set_Print::BitBtn_printClick);
@@ -430,30 +429,13 @@ void TForm_Oscx_Set_Print::FormShow()
     QPushButton* shown = preview ? BitBtn_preview : BitBtn_print;
     (preview ? BitBtn_print : BitBtn_preview)->hide();
     shown->show();
-    // Each button at least as wide as its caption needs; the panel holds both with their margins.
+    // Each button at least as wide as its caption needs.
     for (QPushButton* b : {BitBtn_print, BitBtn_preview, BitBtn_cancel})
         b->resize(std::max(BUTTON_WIDTH, b->sizeHint().width()), BUTTON_HEIGHT);
-    const int cancel = BitBtn_cancel->width();
-    Panel_button->setMinimumWidth(BitBtn_print->width() / 3 + shown->width() + cancel / 3 + cancel + cancel / 3);
-    place_buttons();
-}
-
-// The shown button at the left with a third of the print button's width before it, the cancel
-// button at the right with a third of its own width after it, both centred in height.
-void TForm_Oscx_Set_Print::place_buttons()
-{
-    QPushButton* shown = PrwDat.preview_mode == 1 ? BitBtn_preview : BitBtn_print;
     const int h = Panel_button->height();
     shown->move(BitBtn_print->width() / 3, (h - shown->height()) / 2);
     BitBtn_cancel->move(Panel_button->width() - BitBtn_cancel->width() - BitBtn_cancel->width() / 3,
                         (h - BitBtn_cancel->height()) / 2);
-}
-
-bool TForm_Oscx_Set_Print::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == Panel_button && event->type() == QEvent::Resize)
-        place_buttons();
-    return QDialog::eventFilter(watched, event);
 }
 
 void TForm_Oscx_Set_Print::BitBtn_printClick()

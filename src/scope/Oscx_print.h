@@ -80,10 +80,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;  // Panel_button resized
-
-private:
-    void place_buttons();
 };
 TForm_Oscx_Set_Print* TForm_Oscx_Set_Print_new(QWidget* parent);
 void Oscx_set_print_language(TForm_Oscx_Set_Print* form);

@@ -219,12 +219,20 @@ TEST_F(PrintJob, TextsWiderThanTheirCellsPrintWhole)
     // Wider than their cells in any font: the value column (50 mm) and the name column (the rest).
     const QString value = QStringLiteral("CanOpen Commande à Distance par le sélecteur de la mémoire");
     const QString name = QStringLiteral("PARAMÈTRE DONT LE NOM REMPLIT TOUS LES SOIXANTE HUIT CARACTÈRES");
-    PrintLineAdd("----", name, value, "", 1, 0, PrintKind::Param);
+    PrintLineAdd("----", name, value, "mm/s", 1, 0, PrintKind::Param);
     Fz_print_count_pages(&PrintPage);
     const QString file = dir.filePath("wide.pdf");
     dialogs.names.push_back(file);
     Fz_print_job(&PrintPage);
     const QString words = printpdf::run("pdftotext", {"-bbox", file, "-"});
+    const auto box = [&words](const QString& word) {
+        const auto m = QRegularExpression(R"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">)re" +
+                                          QRegularExpression::escape(word) + "<")
+                           .match(words);
+        return m.hasMatch() ? QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                     QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))
+                            : QRectF();
+    };
     // Cells in mm from the paper's left edge: margin 15, address 25, name, value 50, unit 15,
     // column gaps 0.5, inset 1.5 before a name and after a value.
     const struct {
@@ -234,14 +242,14 @@ TEST_F(PrintJob, TextsWiderThanTheirCellsPrintWhole)
     constexpr double PT_PER_MM = 72 / 25.4;
     for (const auto& r : rows) {
         for (const QString& word : r.text.split(' ')) {
-            const auto m = QRegularExpression(R"re(xMin="([\d.]+)"[^>]*xMax="([\d.]+)"[^>]*>)re" +
-                                              QRegularExpression::escape(word) + "<")
-                               .match(words);
-            ASSERT_TRUE(m.hasMatch()) << word.toStdString();
-            EXPECT_GE(m.captured(1).toDouble(), r.left * PT_PER_MM - 1) << word.toStdString();
-            EXPECT_LE(m.captured(2).toDouble(), r.right * PT_PER_MM + 1) << word.toStdString();
+            const QRectF b = box(word);
+            ASSERT_FALSE(b.isNull()) << word.toStdString();
+            EXPECT_GE(b.left(), r.left * PT_PER_MM - 1) << word.toStdString();
+            EXPECT_LE(b.right(), r.right * PT_PER_MM + 1) << word.toStdString();
         }
     }
+    // The unit beside them keeps the size of the page head's font, the parameter font.
+    EXPECT_NEAR(box("mm/s").height(), box("Ore:").height(), 0.01);
 }
 
 }  // namespace
