@@ -1,6 +1,6 @@
 # Two entry points: `make run` (builds the program alone) and `make test` (builds and runs everything).
 # Both install missing Debian packages first (as root).
-PACKAGES := qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make ninja-build lld fonts-dejavu-core fonts-liberation libfontconfig-dev poppler-utils
+PACKAGES := qt6-base-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make ninja-build lld fonts-dejavu-core fonts-liberation libfontconfig-dev poppler-utils qt6-translations-l10n
 BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 

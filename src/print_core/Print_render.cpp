@@ -62,7 +62,21 @@ void set_resolution(QImage& image, double ppi)
 
 double printer_ppi(const PrintPageRec* page) { return Fz_print_device_caps(page->printer_index, DeviceCap::LogPixelsX); }
 
-// Text in a rectangle with the frame drawn first.
+// The painter's font, or a smaller size of it in which `text` is no wider than `width`.
+QFont font_to_fit(const QPainter* p, const QString& text, double width)
+{
+    QFont font = p->font();
+    for (int tries = 0; tries < 10; ++tries) {
+        const double advance = QFontMetricsF(font, p->device()).horizontalAdvance(text);
+        if (advance <= width || width <= 0)
+            break;
+        font.setPointSizeF(font.pointSizeF() * std::min(0.99, width / advance));
+    }
+    return font;
+}
+
+// Text in a rectangle with the frame drawn first; a text wider than the rectangle is drawn whole
+// in a smaller size of the font.
 void framed_text(QPainter* p, const QRectF& frame, const QRectF& text_rect, Qt::Alignment align, const QString& text,
                  const QColor& text_colour)
 {
@@ -70,7 +84,10 @@ void framed_text(QPainter* p, const QRectF& frame, const QRectF& text_rect, Qt::
     p->setBrush(Qt::NoBrush);
     p->drawRect(frame);
     p->setPen(text_colour);
-    p->drawText(text_rect, static_cast<int>(align | Qt::AlignVCenter), text);
+    const QFont font = p->font();
+    p->setFont(font_to_fit(p, text, text_rect.width()));
+    p->drawText(text_rect, static_cast<int>(align | Qt::AlignVCenter | Qt::TextDontClip), text);
+    p->setFont(font);
 }
 
 void draw_row(QPainter* p, const PrintPageRec* page, const PrintLine& line, double x, double y, double h,

@@ -59,6 +59,7 @@ constexpr uint16_t MARGIN_MM = 13;
 constexpr uint16_t PREVIEW_PPI = 96;
 constexpr int ZOOM_MIN = 20, ZOOM_MAX = 400, ZOOM_STEP = 5, ZOOM_PAGE = 20;
 constexpr int BAR = 20;
+constexpr int BUTTON_WIDTH = 90, BUTTON_HEIGHT = 28;  // the dialog's buttons, wider for a longer caption
 constexpr int A4_HEIGHT_TENTHS = 2970;
 constexpr uint32_t GREY = 0x808080;
 constexpr uint32_t WHITE = 0xFFFFFF;
@@ -391,7 +392,7 @@ TForm_Oscx_Set_Print::TForm_Oscx_Set_Print(QWidget* parent) : QDialog(parent)
         *b = new QPushButton(Panel_button);
         (*b)->setObjectName(name);
         (*b)->setAutoDefault(false);
-        (*b)->resize(90, 28);
+        (*b)->resize(BUTTON_WIDTH, BUTTON_HEIGHT);
     }
     v->addWidget(Panel_button);
     connect(RadioButton_grafico_visualiz, &QRadioButton::clicked, this, [] { TracePrintMode = 0; });
@@ -429,6 +430,9 @@ void TForm_Oscx_Set_Print::FormShow()
     QPushButton* shown = preview ? BitBtn_preview : BitBtn_print;
     (preview ? BitBtn_print : BitBtn_preview)->hide();
     shown->show();
+    // Each button at least as wide as its caption needs.
+    for (QPushButton* b : {BitBtn_print, BitBtn_preview, BitBtn_cancel})
+        b->resize(std::max(BUTTON_WIDTH, b->sizeHint().width()), BUTTON_HEIGHT);
     const int h = Panel_button->height();
     shown->move(BitBtn_print->width() / 3, (h - shown->height()) / 2);
     BitBtn_cancel->move(Panel_button->width() - BitBtn_cancel->width() - BitBtn_cancel->width() / 3,

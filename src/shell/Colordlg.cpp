@@ -26,7 +26,8 @@ std::optional<uint32_t> Colordlg_run(QWidget* parent, uint32_t initial)
 {
     if (sink())
         return sink()(initial & 0xFFFFFF);
-    const QColor c = QColorDialog::getColor(bgr(initial), parent);
+    // Qt's own dialog speaks the program's language; a native one the system's.
+    const QColor c = QColorDialog::getColor(bgr(initial), parent, QString(), QColorDialog::DontUseNativeDialog);
     if (!c.isValid())
         return std::nullopt;
     return uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16;

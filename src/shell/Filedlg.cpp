@@ -22,6 +22,7 @@ QString qt_filter(const QString& filter)
 QString run_qt(QWidget* parent, const FileDialogSpec& spec)
 {
     QFileDialog dialog(parent, spec.title, spec.folder, qt_filter(spec.filter));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);  // Qt's own speaks the program's language
     if (spec.save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);

@@ -22,6 +22,7 @@
 #include "shell/Allarmi.h"
 #include "shell/Main.h"
 #include "shell/Mainstate.h"
+#include "shell/Qt_language.h"
 #include "shell/Settings.h"
 #include "shell/Treectrl.h"
 
@@ -300,6 +301,7 @@ void TForm_main::ApplyCaptionAndVersion()
 void TForm_main::ApplyLanguage(uint8_t language)
 {
     const unsigned l = clamp_language(language);
+    Qt_language_apply(static_cast<uint8_t>(l));
     apply_rows(this, MENU_TEXTS, l);
     OpenDialog_open_motor = OPEN_TITLE[l];
     OpenDialog_open_drive = OPEN_TITLE[l];

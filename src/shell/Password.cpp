@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +37,13 @@ constexpr std::string_view PASSWORD_REMOTE = "0729";          // bit 2
 
 const char* const WRONG_TEXT[3] = {"Password  Errata !", "Incorrect Password !", "Mot de Passe Incorrect"};
 const char* const RIGHT_TEXT[3] = {"Password  Corretta !", "Correct Password !", "Mot de Passe Correct"};
+
+// Qt's text of a standard button, in the program's language.
+QString standard_text(QDialogButtonBox::StandardButton which)
+{
+    QDialogButtonBox box;
+    return box.addButton(which)->text();
+}
 
 void tell(MsgIcon icon, const char* const text[3])
 {
@@ -99,11 +108,11 @@ TForm_Password::TForm_Password(QWidget* parent) : QDialog(parent)
     Password->setEchoMode(QLineEdit::Password);
     Password->setGeometry(8, 29, 217, 21);
 
-    BitBtn1 = new QPushButton("OK", this);
+    BitBtn1 = new QPushButton(standard_text(QDialogButtonBox::Ok), this);
     BitBtn1->setObjectName("BitBtn1");
     BitBtn1->setDefault(true);
     BitBtn1->setGeometry(38, 60, 75, 25);
-    BitBtn2 = new QPushButton("Cancel", this);
+    BitBtn2 = new QPushButton(standard_text(QDialogButtonBox::Cancel), this);
     BitBtn2->setObjectName("BitBtn2");
     BitBtn2->setGeometry(120, 60, 75, 25);
 

@@ -34,6 +34,7 @@
 #include "scope/Diagramx.h"
 #include "scope/Oscx.h"
 #include "scope/Oscx_load_dat.h"
+#include "scope/Oscx_print.h"
 #include "scope/Oscx_set.h"
 #include "shell/Load_data_drive.h"
 #include "shell/Main_page_host.h"
@@ -794,6 +795,18 @@ TEST_F(Layout, CursorReadoutsShowLongValuesWhole)
                 faults.insert(name_of(w.get()) + " lang " + std::to_string(language) + ": " + f);
         }
     }
+    EXPECT_EQ(fault_list(), "");
+}
+
+// The print dialogs as a Print and as a Preview button opens them: each shows its own buttons.
+TEST_F(Layout, PrintDialogsOfPrintAndPreview)
+{
+    const Opener scope_print = [](QWidget* parent) -> QWidget* { return TForm_Oscx_Set_Print_new(parent); };
+    for (uint8_t preview : {0, 1}) {
+        PrintPage.preview_mode = PrwDat.preview_mode = preview;
+        check_windows({tool(ToolWin::SetPrint), tool(ToolWin::PrinterData), scope_print});
+    }
+    PrintPage.preview_mode = PrwDat.preview_mode = 0;
     EXPECT_EQ(fault_list(), "");
 }
 

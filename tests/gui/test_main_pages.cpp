@@ -2,8 +2,12 @@
 // helpers for the pages.
 #include "main_fixture.h"
 
+#include "shell/Password.h"
+
 #include <QAction>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QDate>
 #include <QFile>
 #include <QGroupBox>
@@ -119,9 +123,10 @@ TEST_F(MainPages, LanguageSwitchRewritesTheWindowsAndThePageAndSavesAtOnce)
         const char* title;
         const char* tree_top;
         const char* alarms_title;
-    } cases[] = {{&TForm_main::Menu_Francese, 2, "Pendrix[ORVEL] Version: 3.20", "Bus de Terrain", "ÉTAT SYSTÈME"},
-                 {&TForm_main::Menu_Italiano, 0, "Pendrix[ORVEL] Versione: 3.20", "Bus di Campo", nullptr},
-                 {&TForm_main::Menu_Inglese, 1, "Pendrix[ORVEL] Version: 3.20", "Field Bus", nullptr}};
+        const char* cancel;  // Qt's standard button
+    } cases[] = {{&TForm_main::Menu_Francese, 2, "Pendrix[ORVEL] Version: 3.20", "Bus de Terrain", "ÉTAT SYSTÈME", "Annuler"},
+                 {&TForm_main::Menu_Italiano, 0, "Pendrix[ORVEL] Versione: 3.20", "Bus di Campo", nullptr, "Annulla"},
+                 {&TForm_main::Menu_Inglese, 1, "Pendrix[ORVEL] Version: 3.20", "Field Bus", nullptr, "Cancel"}};
     for (const auto& c : cases) {
         (main.get()->*c.item)->trigger();
         EXPECT_EQ(LanguageIndex, c.index);
@@ -132,6 +137,9 @@ TEST_F(MainPages, LanguageSwitchRewritesTheWindowsAndThePageAndSavesAtOnce)
         if (c.alarms_title) {
             EXPECT_EQ(Form_allarmi->windowTitle(), QString::fromUtf8(c.alarms_title));
         }
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text().toStdString(), c.cancel);
+        EXPECT_EQ(TForm_Password(main.get()).BitBtn2->text().toStdString(), c.cancel);
     }
     EXPECT_FALSE(main->Menu_Francese->isChecked());
     EXPECT_EQ(log_since(mark), (std::vector<std::string>{"L1/0", "L1/0", "L1/0"}));

@@ -214,4 +214,42 @@ TEST_F(PrintJob, APdfThatCannotBeSavedKeepsTheOldFileWithOneWarning)
     EXPECT_FALSE(Fz_print_job_running());
 }
 
+TEST_F(PrintJob, TextsWiderThanTheirCellsPrintWhole)
+{
+    // Wider than their cells in any font: the value column (50 mm) and the name column (the rest).
+    const QString value = QStringLiteral("CanOpen Commande à Distance par le sélecteur de la mémoire");
+    const QString name = QStringLiteral("PARAMÈTRE DONT LE NOM REMPLIT TOUS LES SOIXANTE HUIT CARACTÈRES");
+    PrintLineAdd("----", name, value, "mm/s", 1, 0, PrintKind::Param);
+    Fz_print_count_pages(&PrintPage);
+    const QString file = dir.filePath("wide.pdf");
+    dialogs.names.push_back(file);
+    Fz_print_job(&PrintPage);
+    const QString words = printpdf::run("pdftotext", {"-bbox", file, "-"});
+    const auto box = [&words](const QString& word) {
+        const auto m = QRegularExpression(R"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">)re" +
+                                          QRegularExpression::escape(word) + "<")
+                           .match(words);
+        return m.hasMatch() ? QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                     QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))
+                            : QRectF();
+    };
+    // Cells in mm from the paper's left edge: margin 15, address 25, name, value 50, unit 15,
+    // column gaps 0.5, inset 1.5 before a name and after a value.
+    const struct {
+        const QString& text;
+        double left, right;
+    } rows[] = {{name, 15 + 25 + 0.5 + 1.5, 195 - 15 - 0.5 - 50 - 0.5}, {value, 195 - 15 - 0.5 - 50, 195 - 15 - 0.5 - 1.5}};
+    constexpr double PT_PER_MM = 72 / 25.4;
+    for (const auto& r : rows) {
+        for (const QString& word : r.text.split(' ')) {
+            const QRectF b = box(word);
+            ASSERT_FALSE(b.isNull()) << word.toStdString();
+            EXPECT_GE(b.left(), r.left * PT_PER_MM - 1) << word.toStdString();
+            EXPECT_LE(b.right(), r.right * PT_PER_MM + 1) << word.toStdString();
+        }
+    }
+    // The unit beside them keeps the size of the page head's font, the parameter font.
+    EXPECT_NEAR(box("mm/s").height(), box("Ore:").height(), 0.01);
+}
+
 }  // namespace
