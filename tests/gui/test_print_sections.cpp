@@ -249,6 +249,10 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     EXPECT_EQ(PrintListLines[*live + 5].value, "-----") << "the vendor number was not reported";
     EXPECT_EQ(PrintListLines[*live + 6].value, "00004321h");
     EXPECT_EQ(PrintListLines[*live + 7].value, "-----") << "the revision was not reported";
+    CanIdentRevisionReadBack = 0;  // reported as 0: no revision
+    Ds301Identity_note(Loc_readback(LiveLoc::Revision));
+    build(DriveRecordBank[0], 2, 0);
+    EXPECT_EQ(PrintListLines[*live + 7].value, "-----");
 
     LanguageIndex = 1;
     r.b[1776 + 16 * 2] = 254;  // TPDO3 transmission type
