@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QPixmap>
 #include <QLocale>
+#include <QStringList>
 
 namespace {
 
@@ -437,10 +438,17 @@ QString Graph_format_float(const QString& pattern, double value)
 
 QString Graph_format_fit(double value, int decimals, const std::function<bool(const QString&)>& fits)
 {
-    for (int d = decimals; d > 0; --d) {
-        const QString text = Graph_format_float("0." + QString(d, '0'), value);
+    // Fixed decimals from the most to none; then, when the integer digits alone do not fit, a
+    // mantissa of one digit and the exponent, with as many of its decimals as fit.
+    QStringList patterns;
+    for (int d = decimals; d >= 0; --d)
+        patterns << "0." + QString(d, '0');
+    for (int d = decimals; d >= 0; --d)
+        patterns << "0." + QString(d, '#') + "e+0";
+    for (const QString& pattern : patterns) {
+        const QString text = Graph_format_float(pattern, value);
         if (fits(text))
             return text;
     }
-    return Graph_format_float("0", value);
+    return QString::fromLatin1(GRAPH_NO_FIT);
 }

@@ -175,5 +175,8 @@ void Graph_draw_gauge(Canvas& canvas, const DrawRect& r, double value, double no
 QString Graph_format_float(const QString& pattern, double value);
 
 // A number with at most `decimals` decimals (rounded), as many as `fits` accepts: decimals are
-// dropped from the right, then the separator; the sign and the integer digits always stay.
+// dropped from the right, then the separator. When the sign and the integer digits alone do not
+// fit, the exponent form ("-3.09e+4") with as many mantissa decimals as fit; when not even that
+// fits, GRAPH_NO_FIT. No digit of a number is ever cut away.
+inline constexpr const char* GRAPH_NO_FIT = "###";
 QString Graph_format_fit(double value, int decimals, const std::function<bool(const QString&)>& fits);

@@ -61,7 +61,7 @@ QStringList Print_printer_names()
     if (!has_printers())
         return {};
     QStringList names = system_names();
-    names.append(QString::fromLatin1(PRINT_PDF_ENTRY));
+    names.append(QString::fromUtf8(PRINT_PDF_ENTRY[Lang_index()]));
     return names;
 }
 

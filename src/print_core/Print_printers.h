@@ -30,7 +30,8 @@ struct PrintDeviceCaps {
 // A4 at 360 pixels per inch: the capabilities used while no printer is installed.
 constexpr PrintDeviceCaps PRINT_A4_CAPS{360, 204, 280, 2892, 3969, 2976, 4209, 42, 42};
 
-inline const char* const PRINT_PDF_ENTRY = "PDF file";
+// The last entry, by language (Italian, English, French).
+inline const char* const PRINT_PDF_ENTRY[3] = {"File PDF", "PDF file", "Fichier PDF"};
 
 struct PrinterSource {
     QStringList names;         // system printers; empty: no printer at all (not even "PDF file")

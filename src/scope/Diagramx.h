@@ -353,6 +353,9 @@ public:
     void Level_cursor_place(ChartCursor& c);
     void Time_cursor_handle_draw(ChartRegion* handle);
     void Level_cursor_handle_draw(ChartRegion* handle);
+    // The value box last drawn beside handle k (0, 1: time cursors; 2, 3: level cursors), empty when
+    // none is shown.
+    QRect Tag_box(int k) const { return k >= 0 && k < 4 ? tag_drawn_[k] : QRect(); }
     void Time_cursor_move(ChartRegion* region, uint8_t shift, int x, int y);
     void Level_cursor_move(ChartRegion* region, uint8_t shift, int x, int y);
     void Time_readouts();
@@ -395,6 +398,10 @@ private:
     bool is_level_handle(const ChartRegion* r) const { return r == &regions[3] || r == &regions[4]; }
     bool is_time_handle(const ChartRegion* r) const { return r == &regions[1] || r == &regions[2]; }
     QRect handle_area(const ChartRegion* handle) const;
+    // Notes what a handle drew: its shape and its value box.
+    void drawn(const ChartRegion* handle, const QRect& box);
+    // The plot's rectangle with its frame lines.
+    QRect plot_rect() const;
     void plot_changed();
     uint32_t paint_now() const;
     QByteArray backdrop_key(const Frame& f, const ChartViewSettings& v, bool plotted) const;
@@ -444,4 +451,5 @@ private:
     bool clean_due_ = false;  // the plot image is clean and the clean copy not yet taken
     DiagramxHooks* hooks_ = nullptr;
     QRect handle_drawn_[4];  // area last drawn by each handle, for restoring
+    QRect tag_drawn_[4];     // value box last drawn beside each handle
 };

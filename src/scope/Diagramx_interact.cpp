@@ -463,7 +463,7 @@ void Diagramx::hide_handles()
 {
     for (int i = 1; i <= 4; ++i) {
         regions[i].left = regions[i].top = FAR_AWAY;
-        handle_drawn_[i - 1] = QRect();
+        handle_drawn_[i - 1] = tag_drawn_[i - 1] = QRect();
     }
 }
 
@@ -516,6 +516,13 @@ QRect Diagramx::handle_area(const ChartRegion* handle) const
     return QRect(handle->left, handle->top, handle->width + 1, handle->height + 1);
 }
 
+void Diagramx::drawn(const ChartRegion* handle, const QRect& box)
+{
+    const std::ptrdiff_t k = handle - &regions[1];
+    tag_drawn_[k] = box;
+    handle_drawn_[k] = handle_area(handle).united(box.adjusted(0, 0, 1, 1));
+}
+
 namespace {
 
 // Yellow handle framed in black with a grey shadow, and the value box beside it.
@@ -539,7 +546,22 @@ void draw_handle(Canvas& c, const QRect& r, const QPolygon& shape, const QRect& 
     (void)r;
 }
 
+// A cursor's value box kept whole inside the plot (and so off the axis captions around it): where
+// it was asked for when it lies inside, else on the other side of its cursor, then pulled in.
+QRect tag_inside(const QRect& plot, const QRect& wanted, const QRect& other)
+{
+    QRect box = plot.contains(wanted) ? wanted : other;
+    box.moveLeft(std::clamp(box.left(), plot.left(), std::max(plot.left(), plot.right() + 1 - box.width())));
+    box.moveTop(std::clamp(box.top(), plot.top(), std::max(plot.top(), plot.bottom() + 1 - box.height())));
+    return box;
+}
+
 }  // namespace
+
+QRect Diagramx::plot_rect() const
+{
+    return QRect(view.plot_left, view.plot_bottom - view.plot_height, view.plot_width + 1, view.plot_height + 1);
+}
 
 void Diagramx::Time_cursor_handle_draw(ChartRegion* handle)
 {
@@ -555,10 +577,14 @@ void Diagramx::Time_cursor_handle_draw(ChartRegion* handle)
     shape << QPoint(handle->left, top) << QPoint(handle->left + handle->width - 2, top)
           << QPoint(handle->left + handle->width - 2, top + handle->height / 2)
           << QPoint(x, top + handle->height - 2) << QPoint(handle->left, top + handle->height / 2);
-    const QRect box(handle->left + handle->width + 1, top, readout_width, readout_height);
+    // Beside the handle, at the plot's top: right of the cursor, or left of it near the right end.
+    const int plot_top = view.plot_bottom - view.plot_height;
+    const QSize size(readout_width, readout_height);
+    const QRect box = tag_inside(plot_rect(), QRect(QPoint(handle->left + handle->width + 1, plot_top), size),
+                                 QRect(QPoint(handle->left - readout_width - 1, plot_top), size));
     draw_handle(*plot_canvas, handle_area(handle), shape, box,
                 Graph_format_float("0.000", view.time_start + c->value));
-    handle_drawn_[handle - &regions[1]] = handle_area(handle).united(box.adjusted(0, 0, 1, 1));
+    drawn(handle, box);
 }
 
 void Diagramx::Level_cursor_handle_draw(ChartRegion* handle)
@@ -576,9 +602,17 @@ void Diagramx::Level_cursor_handle_draw(ChartRegion* handle)
     shape << QPoint(left + 2, y) << QPoint(left + handle->width / 2, handle->top)
           << QPoint(left + handle->width - 2, handle->top) << QPoint(left + handle->width - 2, handle->top + handle->height - 2)
           << QPoint(left + handle->width / 2, handle->top + handle->height - 2);
-    const QRect box(left - readout_width - 1, handle->top - readout_height, readout_width, readout_height);
+    // Left of the handle: above the cursor's line, or under it near the plot's top; never in the
+    // row at the plot's top where the time cursors show their values.
+    const QSize size(readout_width, readout_height);
+    const int box_left = left - readout_width - 1;
+    QRect area = plot_rect();
+    if (time_cursors_shown)
+        area.setTop(area.top() + readout_height);
+    const QRect box = tag_inside(area, QRect(QPoint(box_left, handle->top - readout_height), size),
+                                 QRect(QPoint(box_left, handle->top + handle->height + 1), size));
     draw_handle(*plot_canvas, handle_area(handle), shape, box, Graph_format_float("0.000", ch.minimum + c->value));
-    handle_drawn_[handle - &regions[1]] = handle_area(handle).united(box.adjusted(0, 0, 1, 1));
+    drawn(handle, box);
 }
 
 void Diagramx::Time_cursor_move(ChartRegion* region, uint8_t, int x, int y)
@@ -640,6 +674,7 @@ void Diagramx::Overlays_draw(ChartRegion* handle)
         regions[3].left = regions[4].left = regions[3].top = regions[4].top = FAR_AWAY;
     }
     Trigger_marks_draw();
+    std::fill(std::begin(tag_drawn_), std::end(tag_drawn_), QRect());
     for (ChartRegion* entry : handle_order) {
         if (level_cursors_shown && is_level_handle(entry))
             Level_cursor_handle_draw(entry);

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "drivedata/Globvar.h"
+
 namespace {
 
 FiledlgSink& sink()
@@ -67,7 +69,9 @@ QString Filedlg_run(QWidget* parent, const FileDialogSpec& spec)
 QString Filedlg_save_pdf(QWidget* parent)
 {
     FileDialogSpec spec;
-    spec.filter = QStringLiteral("PDF files (*.pdf)|*.pdf");
+    static const char* const FILTER[3] = {"File PDF (*.pdf)|*.pdf", "PDF files (*.pdf)|*.pdf",
+                                          "Fichiers PDF (*.pdf)|*.pdf"};
+    spec.filter = QString::fromUtf8(FILTER[Lang_index()]);
     spec.default_suffix = QStringLiteral("pdf");
     spec.save = true;
     return Filedlg_run(parent, spec);

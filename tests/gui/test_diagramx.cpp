@@ -807,6 +807,53 @@ TEST_F(ChartTest, CursorsPlaceMoveAndRead)
     EXPECT_NEAR(d.cursors[0].offset, offset, 1);
 }
 
+// Wherever its cursor stands, a value box lies whole inside the plot (off the axis texts and
+// captions around it), off every handle, and a time cursor's box off the level cursors' boxes:
+// nothing but the handles, centred on the plot's edges, is drawn beyond the plot.
+TEST_F(ChartTest, CursorValueBoxesStayWholeInsideThePlot)
+{
+    Diagramx& d = make();
+    fill(d, 1001);
+    d.Redraw();
+    const QImage bare = d.plot_image->image().copy();
+    const QRect plot(d.view.plot_left, plot_top(), d.view.plot_width + 1, d.view.plot_height + 1);
+    const double span = d.view.time_end - d.view.time_start;
+    const double range = d.view.channels[0].maximum - d.view.channels[0].minimum;
+    const auto handle = [&d](int k) {
+        const ChartRegion& r = d.regions[k + 1];
+        return QRect(r.left, r.top, r.width + 1, r.height + 1);
+    };
+    for (double share : {0.0, 0.01, 0.5, 0.99, 1.0}) {  // cursor 1 here, cursor 2 mirrored
+        SCOPED_TRACE(share);
+        for (int k = 0; k < 4; ++k) {
+            const double full = k < 2 ? span : range;
+            d.cursors[k].full_scale = full;
+            d.cursors[k].offset = 0;
+            d.cursors[k].value = full * (k % 2 == 0 ? share : 1 - share);
+        }
+        d.time_cursors_shown = d.level_cursors_shown = 1;
+        d.Redraw();
+        for (int k = 0; k < 4; ++k) {
+            const QRect box = d.Tag_box(k);
+            EXPECT_TRUE(plot.contains(box)) << k;
+            for (int other = 0; other < 4; ++other) {
+                EXPECT_FALSE(box.intersects(handle(other))) << k << " on handle " << other;
+                EXPECT_FALSE(k < 2 && other >= 2 && box.intersects(d.Tag_box(other))) << k << " on box " << other;
+            }
+        }
+        const QImage& shown = d.plot_image->image();
+        int outside = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                bool allowed = plot.contains(x, y);
+                for (int k = 0; k < 4; ++k)
+                    allowed = allowed || handle(k).contains(x, y);
+                outside += !allowed && shown.pixel(x, y) != bare.pixel(x, y);
+            }
+        EXPECT_EQ(outside, 0);
+    }
+}
+
 TEST_F(ChartTest, TriggerMarksShowArrowsOutsideTheView)
 {
     Diagramx& d = make();

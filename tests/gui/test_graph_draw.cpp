@@ -296,9 +296,9 @@ TEST(GraphFormat, PatternsAndLocale)
     QLocale::setDefault(saved);
 }
 
-// Decimals go from the right, rounded, until the text fits (here: a number of characters); the sign
-// and the integer digits stay even when they alone do not fit.
-TEST(GraphFormat, FitDropsDecimalsOnly)
+// Decimals go from the right, rounded, until the text fits (here: a number of characters); when the
+// integer digits alone do not fit, the exponent form, else the mark: never a number cut short.
+TEST(GraphFormat, FitDropsDecimalsThenTakesTheExponentForm)
 {
     const QLocale saved;
     QLocale::setDefault(QLocale::c());
@@ -308,8 +308,11 @@ TEST(GraphFormat, FitDropsDecimalsOnly)
         const char* text;
     } rows[] = {{8974.5958430, 12, "8974.5958430"}, {8974.5958430, 11, "8974.595843"},
                 {8974.5958430, 8, "8974.596"},      {-30923.7875289, 12, "-30923.78753"},
-                {-30923.7875289, 7, "-30924"},      {-30923.7875289, 2, "-30924"},
-                {9.96, 3, "10"},                    {-0.04, 4, "0.0"}};
+                {-30923.7875289, 7, "-30924"},      {-30923.7875289, 6, "-30924"},
+                {9.96, 3, "10"},                    {-0.04, 4, "0.0"},
+                {-30923.7875289, 5, "-3e+4"},       {-3.0923787e12, 9, "-3.09e+12"},
+                {99599900.0, 7, "9.96e+7"},         {995999.0, 5, "1e+6"},
+                {-30923.7875289, 2, GRAPH_NO_FIT}};
     for (const auto& r : rows)
         EXPECT_EQ(Graph_format_fit(r.value, 7, [&r](const QString& t) { return t.size() <= r.room; }), r.text)
             << r.value << " in " << r.room;

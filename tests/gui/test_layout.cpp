@@ -11,6 +11,7 @@
 #include <QLayout>
 #include <QPaintEngine>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -791,6 +792,20 @@ TEST_F(Layout, CursorReadoutsShowLongValuesWhole)
                 chart.Level_readouts(c);
             std::vector<std::string> found;
             check_own_texts(w.get(), found);
+            // A value wider than its readout beside short ones moves no readout and widens none.
+            const QRegularExpression readout_names("^Panel_cursor.*_(y1|y2|dy|t1|t2|dt)$");
+            const QList<QLabel*> readouts = w->findChildren<QLabel*>(readout_names);
+            std::vector<QRect> places;
+            for (QLabel* readout : readouts) {
+                places.push_back(readout->geometry());
+                readout->setText(readout->objectName().endsWith('1') ? QString(40, '8') : QString("1"));
+            }
+            settle(w.get());
+            if (readouts.size() != 15)
+                found.push_back(std::to_string(readouts.size()) + " readouts");
+            for (qsizetype i = 0; i < readouts.size(); ++i)
+                if (readouts[i]->geometry() != places[std::size_t(i)])
+                    found.push_back(readouts[i]->objectName().toStdString() + " moved by a long value");
             for (const std::string& f : found)
                 faults.insert(name_of(w.get()) + " lang " + std::to_string(language) + ": " + f);
         }

@@ -237,13 +237,26 @@ TEST_F(OscxViewerTest, CaptionsFollowTheLanguage)
     open_viewer();
     EXPECT_EQ(viewer_->BitBtn_preview->toolTip(), QString::fromUtf8("Aperçu avant Impression"));
     EXPECT_EQ(viewer_->PageControl_scope->tabText(1), QString::fromUtf8("Échelle"));
-    // The tool buttons read as the scope's tool bar.
-    for (const auto& [language, texts] : {std::pair<uint8_t, const char*>{0, "Apri Stampa Anteprima Stampa"},
-                                          {1, "Open Print Print Preview"},
-                                          {2, "Ouvrir Imprimer Aperçu avant Impression"}}) {
-        LanguageIndex = language;
-        open_viewer();
-        EXPECT_EQ(ui("t:BitBtn_open t:BitBtn_print t:BitBtn_preview"), texts);
+    // The tool buttons read as the scope's tool bar; the menus and the 1:1 button's tip.
+    const struct {
+        uint8_t language;
+        const char* buttons;
+        const char* menus;  // open, close, print menu, print, preview
+        const char* unzoom_tip;
+    } rows[] = {{0, "Apri Stampa Anteprima Stampa", "Apri|Chiudi|Stampa|Stampa|Anteprima Stampa", "Ripristina Grafico"},
+                {1, "Open Print Print Preview", "Open|Close|Print|Print|Print Preview", "Refresh Graphic"},
+                {2, "Ouvrir Imprimer Aperçu avant Impression",
+                 "Ouvrir|Fermer|Imprimer|Imprimer|Aperçu avant Impression", "Actualiser Graphique"}};
+    for (const auto& r : rows) {
+        LanguageIndex = r.language;
+        TForm_Oscx_load_dat& w = open_viewer();
+        EXPECT_EQ(ui("t:BitBtn_open t:BitBtn_print t:BitBtn_preview"), r.buttons);
+        QStringList menus;
+        for (const QAction* a : {w.Menu_open, w.Menu_Chiudi, w.Menu_Printx, w.Menu_Stampa, w.Menu_AnteprimadiStampa})
+            menus << a->text();
+        EXPECT_EQ(menus.join('|'), QString::fromUtf8(r.menus));
+        EXPECT_EQ(w.BitBtn_unzoom->text(), "1:1");
+        EXPECT_EQ(w.BitBtn_unzoom->toolTip(), QString::fromUtf8(r.unzoom_tip));
     }
 }
 

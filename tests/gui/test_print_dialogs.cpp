@@ -18,6 +18,7 @@
 #include "print/Print_dialogs.h"
 #include "print_core/Print_preview.h"
 #include "print_core/Print_render.h"
+#include "shell/Filedlg.h"
 
 namespace {
 
@@ -40,7 +41,28 @@ TEST_F(PrintDialogs, SelectionPreselectsTheProfileAndListsThePrinters)
     d.show();
     EXPECT_EQ(d.ComboBox_list_printer->count(), 3);
     EXPECT_EQ(d.ComboBox_list_printer->currentText(), "A") << "no current printer: the first";
-    EXPECT_EQ(d.ComboBox_list_printer->itemText(2), "PDF file");
+    EXPECT_EQ(d.ComboBox_list_printer->itemText(2), "File PDF");
+    // The PDF entry, and the save dialog it asks through, in the three languages.
+    const struct {
+        uint8_t language;
+        const char* entry;
+        const char* filter;
+    } pdf_texts[] = {{0, "File PDF", "File PDF (*.pdf)|*.pdf"},
+                     {1, "PDF file", "PDF files (*.pdf)|*.pdf"},
+                     {2, "Fichier PDF", "Fichiers PDF (*.pdf)|*.pdf"}};
+    for (const auto& r : pdf_texts) {
+        LanguageIndex = r.language;
+        QString filter;
+        Filedlg_set_sink([&filter](const FileDialogSpec& spec) {
+            filter = spec.filter;
+            return QString();
+        });
+        Filedlg_save_pdf(nullptr);
+        Filedlg_set_sink({});
+        EXPECT_EQ(Print_printer_names().back(), r.entry);
+        EXPECT_EQ(filter, r.filter);
+    }
+    LanguageIndex = 0;
     EXPECT_TRUE(d.RadioItem[1]->isChecked());
     EXPECT_EQ(PrintPage.profile, PrintProfile::Modbus);
     EXPECT_TRUE(d.BitBtn_preview->isVisible());

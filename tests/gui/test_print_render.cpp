@@ -158,7 +158,7 @@ TEST_F(PrintJob, ARangeOfPagesGoesToThePdfFile)
     dialogs.names.push_back(file);
     Fz_print_job(&PrintPage);
     ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].filter, "PDF files (*.pdf)|*.pdf");
+    EXPECT_EQ(dialogs.asked[0].filter, "File PDF (*.pdf)|*.pdf");
     EXPECT_EQ(printpdf::info(file, "Pages"), "2");
     EXPECT_EQ(printpdf::info(file, "Title"), "Pendrix Data Print");
     for (int page : {1, 2}) {
