@@ -9,6 +9,7 @@
 #include "link/Link_state.h"
 #include "link/Sertx.h"
 #include "shell/Main.h"
+#include "shell/Main_menus.h"
 #include "shell/Settings.h"
 #include "shell/Stbar.h"
 #include "shell/Treectrl.h"
@@ -193,6 +194,7 @@ void ShellState::reset()
     WriteReplyFlag = 0;
     CommandLine.clear();
     CurrentPageNode[0] = CurrentPageNode[1] = nullptr;
+    MotorEditCopy = MotorEditRef = MotorRecord{};
 }
 
 void ShellState::install()

@@ -101,8 +101,8 @@ extern DiagramEntriesRec DiagramEntries;
 PageNode* Main_popup_page();
 
 // The shell's shared run state as at program start: access bits, the close and write-pending
-// flags, the command line, the current page of each context. install() makes State_reset_all
-// reset it too.
+// flags, the command line, the current page of each context, the motor edit copy. install()
+// makes State_reset_all reset it too.
 struct ShellState {
     static void reset();
     static void install();

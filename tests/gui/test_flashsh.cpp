@@ -30,6 +30,7 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
+        MainFlashEntries = MainFlashEntriesRec{};  // another window's test may have registered the window
         Flash_install();
         FlashFileLoaded.store(0);
         FlashModeFlags.store(0);

@@ -203,15 +203,14 @@ protected:
         now_ = Tick_ms() + 1000;
         arm();
     }
-    // A new transmission of a command waiting for its reply.
-    void arm(uint8_t cmd = SerCmd::Status)
+    // A new transmission of a command waiting for its reply (the port is closed: armed only).
+    void arm(uint8_t cmd = SerCmd::Status, bool fence = false)
     {
-        std::lock_guard<std::mutex> hold(Ser_dispatch_lock);
-        const uint32_t seq = Ser_tx_seq.load() + 1;
-        Ser_tx_seq.store(seq);
-        Ser_armed_seq.store(seq);
-        Ser_armed_cmd.store(cmd);
-        Ser_reply_sem.drain();
+        Ser_tx_frame f;
+        f.length = 4;
+        f.bytes[0] = 4;
+        f.bytes[1] = cmd;
+        Sertx_send_frame(f, fence);
     }
     void feed(const SimBytes& b, uint32_t after_ms = 0)
     {

@@ -750,11 +750,7 @@ TEST_F(RxFeed, AFenceTakesOnlyItsOwnReplies)
         {SerCmd::Ident, true, SerCmd::Ident, ident, true},
     };
     for (const auto& r : rows) {
-        Ser_tx_frame f;
-        f.length = 4;
-        f.bytes[0] = 4;
-        f.bytes[1] = r.asked;
-        Sertx_send_frame(f, r.fence);  // the port is closed: armed only
+        arm(r.asked, r.fence);
         feed(frame_of(r.got, r.payload), 100);
         EXPECT_EQ(woken(), r.taken) << &r - rows;
     }

@@ -89,6 +89,7 @@ protected:
         Seriale_clear_queue();
         Ser_link_flags.store(LinkFlag::Answers | LinkFlag::Ready);
         Ser_data_flags.fetch_or(DataFlag::ListReads);
+        DriveReadBack = DriveRecord{};  // nothing read back yet: a poll takes zeros, not a past test's values
         DriveUiFlags.fetch_and(static_cast<uint8_t>(~UiFlag::Remote));
         Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, bus_type);
     }
