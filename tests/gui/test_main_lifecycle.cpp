@@ -153,6 +153,7 @@ TEST(WindowPlace, PlacedAgainOnceWithTheFrameReported)
     static std::optional<QMargins> reported;
     reported.reset();
     Window_place_frame_report([](const QWidget*) { return reported; });
+    const std::shared_ptr<void> platforms_again(nullptr, [](void*) { Window_place_frame_report(nullptr); });
     const auto pump = [] {
         for (int i = 0; i < 3; ++i)
             QCoreApplication::processEvents();
@@ -171,7 +172,6 @@ TEST(WindowPlace, PlacedAgainOnceWithTheFrameReported)
     w.update();
     pump();
     EXPECT_EQ(w.pos(), moved);
-    Window_place_frame_report(nullptr);
 }
 
 TEST_F(MainLifecycle, ServiceSwitchAloneGrantsEveryAccessLevel)
