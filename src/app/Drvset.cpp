@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include "controls/Fonts.h"
+#include "controls/Window_place.h"
 #include "flash_core/Flashcom_mot.h"
 #include "flash_core/Flashctrl.h"
 #include "flash/Flashsh7047.h"
@@ -70,6 +71,7 @@ int main(int argc, char** argv)
     CommandLine = join_arguments(argc, argv);
     Fonts_install();
     TApplication app(argc, argv);
+    Window_place_install();
     Msgbox_install_qt_sink();
     QApplication::setApplicationName(APP_TITLE);
     Flash_install();

@@ -5,8 +5,13 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLayout>
+#include <QMainWindow>
+#include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
+#include <QVBoxLayout>
 #include <QWidget>
 
 QRect Window_place_rect(const QRect& area, const QMargins& frame, const QSize& size, std::optional<QPoint> at)
@@ -24,18 +29,19 @@ QRect Window_place_rect(const QRect& area, const QMargins& frame, const QSize& s
 namespace {
 
 constexpr char REPLACER_NAME[] = "window_place_again";
+constexpr char PLACED_PROPERTY[] = "window_placed";
+constexpr char SCROLLER_NAME[] = "ScrollBox_window";
 
-bool frame_known(const QWidget* w)
-{
-    return w->isVisible() && w->frameGeometry() != w->geometry();
-}
-
-QMargins frame_of(const QWidget* w)
+std::optional<QMargins> platform_frame(const QWidget* w)
 {
     const QRect f = w->frameGeometry();
     const QRect g = w->geometry();
-    return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+    if (!w->isVisible() || f == g)
+        return std::nullopt;
+    return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
 }
+
+WindowFrameReport frame_report = platform_frame;
 
 // The window's frame when the window manager has reported it; else that of a shown window of the
 // same type (the window manager decorates it alike); else a title bar of the style's height.
@@ -43,18 +49,23 @@ QMargins frame_margins(const QWidget* window)
 {
     if (window->windowFlags() & Qt::FramelessWindowHint)
         return {};
-    if (frame_known(window))
-        return frame_of(window);
+    if (const std::optional<QMargins> frame = frame_report(window))
+        return *frame;
     for (const QWidget* w : QApplication::topLevelWidgets())
-        if (w != window && w->windowType() == window->windowType() && frame_known(w))
-            return frame_of(w);
+        if (w != window && w->windowType() == window->windowType())
+            if (const std::optional<QMargins> frame = frame_report(w))
+                return *frame;
     const int border = window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
     return {border, window->style()->pixelMetric(QStyle::PM_TitleBarHeight) + border, border, border};
 }
 
+// The screen the window opens on: its parent's window's; without a parent, the active window's;
+// the first window's own.
 QRect available_area(const QWidget* window)
 {
-    const QScreen* screen = window->screen();
+    const QWidget* anchor = window->parentWidget() != nullptr ? window->parentWidget()->window()
+                                                              : QApplication::activeWindow();
+    const QScreen* screen = (anchor != nullptr ? anchor : window)->screen();
     return screen != nullptr ? screen->availableGeometry() : QRect(QPoint(), window->size());
 }
 
@@ -74,7 +85,7 @@ public:
     {
         const QEvent::Type t = event->type();
         if ((t == QEvent::Show || t == QEvent::Move || t == QEvent::Resize || t == QEvent::Paint) &&
-            frame_known(window_)) {
+            frame_report(window_)) {
             window_->removeEventFilter(this);
             QMetaObject::invokeMethod(this, [this] { place(); }, Qt::QueuedConnection);
         }
@@ -84,9 +95,9 @@ public:
 private:
     void place()
     {
-        const QMargins frame = frame_of(window_);
-        if (frame != used_)
-            window_->setGeometry(Window_place_rect(available_area(window_), frame, size_, at_));
+        const std::optional<QMargins> frame = frame_report(window_);
+        if (frame && *frame != used_)
+            window_->setGeometry(Window_place_rect(available_area(window_), *frame, size_, at_));
         deleteLater();
     }
 
@@ -96,13 +107,136 @@ private:
     QMargins used_;
 };
 
+// The window's own widgets, moved into a scroll area that fills the window: a main window's
+// central widget; else every child widget, with the window's layout.
+void scroll_contents(QWidget* window)
+{
+    auto* scroller = new QScrollArea;
+    scroller->setObjectName(SCROLLER_NAME);
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    if (auto* main = qobject_cast<QMainWindow*>(window)) {
+        scroller->setWidget(main->takeCentralWidget());
+        main->setCentralWidget(scroller);
+        return;
+    }
+    auto* contents = new QWidget;
+    contents->setMinimumSize(window->minimumSize());
+    for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow())
+            continue;
+        const bool shown = !child->isHidden();
+        child->setParent(contents);
+        child->setVisible(shown);
+    }
+    if (QLayout* layout = window->layout())
+        contents->setLayout(layout);  // takes it from the window
+    window->setMinimumSize(0, 0);
+    window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    scroller->setWidget(contents);
+    auto* fill = new QVBoxLayout(window);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(scroller);
+    scroller->show();
+}
+
+// The window's layouts brought up to date: texts and items its show handling set, and controls that
+// size themselves to their contents when first shown, change the least size it takes. A change
+// goes up one widget at a time (a posted layout request each), so as many passes as the widgets
+// are deep; each pass lays out innermost first.
+void settle_layouts(QWidget* window)
+{
+    const QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    int depth = 0;
+    for (const QWidget* w : widgets) {
+        int d = 0;
+        for (const QWidget* p = w; p != window; p = p->parentWidget())
+            ++d;
+        depth = std::max(depth, d);
+    }
+    for (int pass = 0; pass <= depth; ++pass) {
+        for (QWidget* w : widgets)
+            QCoreApplication::sendPostedEvents(w, QEvent::MetaCall);  // fits to contents queued by the widgets
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        for (auto it = widgets.crbegin(); it != widgets.crend(); ++it)
+            if (!(*it)->isWindow() && (*it)->layout() != nullptr)
+                (*it)->layout()->activate();
+        if (window->layout() != nullptr)
+            window->layout()->activate();
+    }
+}
+
+// The window's size, its contents made to scroll when the least size they take does not fit the
+// area with the window's frame (the scroll bar added to the side that does not scroll).
+QSize fitted_size(QWidget* window)
+{
+    const QSize room = available_area(window).marginsRemoved(frame_margins(window)).size();
+    const QSize least = window->minimumSize().expandedTo(window->minimumSizeHint());
+    QSize size = window->size();
+    if (least.width() <= room.width() && least.height() <= room.height())
+        return size;
+    scroll_contents(window);
+    const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    if (size.height() > room.height())
+        size.rwidth() += bar;
+    if (size.width() > room.width())
+        size.rheight() += bar;
+    return size;
+}
+
+bool follows_rule(const QWidget* w)
+{
+    switch (w->windowType()) {
+    case Qt::Window:
+    case Qt::Dialog:
+    case Qt::Tool:
+    case Qt::SplashScreen: return true;
+    default: return false;
+    }
+}
+
+// The rule: at a window's first show, the window's own show handling first, then its place.
+class PlaceRule : public QObject {
+public:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() != QEvent::Show || event->spontaneous() || !object->isWidgetType())
+            return false;
+        auto* window = static_cast<QWidget*>(object);
+        if (!window->isWindow() || !follows_rule(window) || window->property(PLACED_PROPERTY).toBool())
+            return false;
+        window->setProperty(PLACED_PROPERTY, true);
+        QCoreApplication::sendEvent(window, event);
+        settle_layouts(window);
+        const std::optional<QPoint> at =
+            window->testAttribute(Qt::WA_Moved) ? std::optional<QPoint>(window->pos()) : std::nullopt;
+        Window_place(window, fitted_size(window), at);
+        return true;
+    }
+};
+
 }  // namespace
+
+void Window_place_install()
+{
+    static QPointer<PlaceRule> rule;
+    if (rule != nullptr)
+        return;
+    rule = new PlaceRule;
+    rule->setParent(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(rule);
+}
 
 void Window_place(QWidget* window, const QSize& size, std::optional<QPoint> at)
 {
     delete window->findChild<QObject*>(REPLACER_NAME, Qt::FindDirectChildrenOnly);
     const QMargins frame = frame_margins(window);
     window->setGeometry(Window_place_rect(available_area(window), frame, size, at));
-    if (!frame_known(window) && frame != QMargins())
+    if (!frame_report(window) && frame != QMargins())
         new PlaceAgain(window, size, at, frame);
+}
+
+void Window_place_frame_report(WindowFrameReport report)
+{
+    frame_report = report != nullptr ? report : platform_frame;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Where a top-level window opens: inside its screen's available area, frame and title bar included.
+// Where a top-level window opens: on the screen of the window it belongs to, inside that screen's
+// available area, frame and title bar included.
 #include <optional>
 
 #include <QMargins>
@@ -15,6 +16,20 @@ class QWidget;
 QRect Window_place_rect(const QRect& area, const QMargins& frame, const QSize& size,
                         std::optional<QPoint> at = std::nullopt);
 
-// Gives the window that geometry on its screen. Its frame is taken from the window manager when
-// known, else guessed; the window is placed again once the window manager reports the real frame.
+// The placement rule of every top-level window and dialog the program opens, installed once on the
+// application. At a window's first show, after the window's own show handling has given it its
+// size, the window is placed at that size: centred, or at the position it was moved to before,
+// on the screen of its parent's window (without a parent: of the active window; the first window:
+// its own). A window whose contents need more room than the screen's available area has gets them
+// in a scroll area first. A later show leaves the window where it is.
+void Window_place_install();
+
+// Places the window now, at `size`, by the rule above. Its frame is taken from the window manager
+// when reported, else guessed; the window is placed again once, when the window manager reports
+// the real frame.
 void Window_place(QWidget* window, const QSize& size, std::optional<QPoint> at = std::nullopt);
+
+// The frame the window manager reports around a shown window, none while it has reported none:
+// the platform's, unless a test plays the window manager (nullptr: the platform's again).
+using WindowFrameReport = std::optional<QMargins> (*)(const QWidget* window);
+void Window_place_frame_report(WindowFrameReport report);

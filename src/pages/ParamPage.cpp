@@ -283,11 +283,26 @@ void ParamPage::step_access_edits(uint8_t state)
     }
 }
 
+namespace {
+// A frame not shown yet at the size its contents ask for, its layout applied to it: until it is
+// first shown, its children keep the geometry of its first layout pass.
+void lay_out(QWidget* frame)
+{
+    frame->adjustSize();
+    if (QLayout* layout = frame->layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
+}
+}  // namespace
+
 void ParamPage::get_size(uint8_t ctx, PageSize* out)
 {
     if (ctx > 1 || !frame_[ctx] || out == nullptr)
         return;
     if (QWidget* panel = find<QWidget>(ctx, "Panel_frm")) {
+        if (!frame_[ctx]->isVisible())
+            lay_out(frame_[ctx]);
         out->height = panel->height();
         out->width = panel->width();
     } else if (spec_.hooks.size != nullptr) {

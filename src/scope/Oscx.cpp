@@ -569,7 +569,7 @@ void TForm_Oscx::showEvent(QShowEvent* event)
         return;
     FormShow();
     if (!std::exchange(placed_, true))
-        Window_place(this, WINDOW_SIZE);
+        resize(WINDOW_SIZE);
 }
 
 void TForm_Oscx::FormShow()

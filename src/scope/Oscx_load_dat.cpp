@@ -414,7 +414,7 @@ void TForm_Oscx_load_dat::showEvent(QShowEvent* event)
         return;
     FormShow();
     if (!std::exchange(placed_, true))
-        Window_place(this, WINDOW_SIZE);
+        resize(WINDOW_SIZE);
 }
 
 void TForm_Oscx_load_dat::FormShow()

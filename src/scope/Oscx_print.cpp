@@ -22,7 +22,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "controls/Window_place.h"
 #include "drivedata/Versoftw.h"
 #include "platform/Msgbox.h"
 #include "print_core/Print_preview.h"
@@ -527,7 +526,7 @@ TForm_Oscx_print_preview::TForm_Oscx_print_preview(QWidget* parent) : QDialog(pa
     PrwDat.canvas = &image_;
     PrwDat.canvas_is_printer = false;
     PrwDat.current_page = 1;
-    Window_place(this, QSize(800, 700));
+    resize(800, 700);
 }
 
 TForm_Oscx_print_preview::~TForm_Oscx_print_preview()

@@ -9,7 +9,6 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "controls/Window_place.h"
 #include "drivedata/Globvar.h"
 #include "link/Seriale_port.h"
 #include "platform/Weburl.h"
@@ -142,7 +141,6 @@ TForm_com_off::TForm_com_off(QWidget* parent) : QDialog(parent)
     PanelCom_off_Stb->setGeometry(0, CLIENT_HEIGHT - STATUS_BAR_HEIGHT, CLIENT_WIDTH, STATUS_BAR_HEIGHT);
 
     connect(BitBtn_disconnect, &QPushButton::clicked, this, [this] { BitBtn_disconnectClick(); });
-    Window_place(this, size());
     FormCreate();
 }
 

@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "controls/Window_place.h"
 #include "drivedata/Globvar.h"
 #include "link/Flash_seams.h"
 #include "link/Seriale_port.h"
@@ -44,7 +43,6 @@ TForm_DatChk::TForm_DatChk(QWidget* parent) : QDialog(parent)
     Timer_com->setObjectName("Timer_com");
     Timer_com->setInterval(TICK_MS);
     connect(Timer_com, &QTimer::timeout, this, [this] { Timer_comTimer(); });
-    Window_place(this, size());
 }
 
 TForm_DatChk::~TForm_DatChk() = default;

@@ -22,7 +22,6 @@
 #include <QVBoxLayout>
 
 #include "controls/Graph_draw.h"
-#include "controls/Window_place.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Init.h"
 #include "drivedata/Utx.h"
@@ -319,7 +318,7 @@ void TForm_load_data_drive::FormShow()
     select_page();
 
     if (SettingsBlock.archive_height > 0 && SettingsBlock.archive_width > 0)
-        Window_place(this, QSize(SettingsBlock.archive_width, SettingsBlock.archive_height), pos());
+        resize(SettingsBlock.archive_width, SettingsBlock.archive_height);
     apply_captions();
 
     DriveRecordBank[3] = DriveRecordBank[1];

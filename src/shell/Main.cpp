@@ -26,7 +26,6 @@
 
 #include "controls/Graph_draw.h"
 #include "controls/Utx_combo.h"
-#include "controls/Window_place.h"
 #include "drivedata/Busx.h"
 #include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
@@ -627,11 +626,9 @@ void TForm_main::showEvent(QShowEvent* event)
     if (show_posted_)
         return;
     show_posted_ = true;
-    // The size from the settings, centred on the desktop before the window appears.
-    QSize size = this->size();
+    // The size from the settings (the window is placed at it as it appears).
     if (SettingsBlock.main_height > 0 && SettingsBlock.main_width > 0)
-        size = QSize(SettingsBlock.main_width, SettingsBlock.main_height);
-    Window_place(this, size);
+        resize(SettingsBlock.main_width, SettingsBlock.main_height);
     // The rest runs once the window is on screen, so the splash shows over it.
     QTimer::singleShot(0, this, [this] { FormShow(); });
 }

@@ -14,7 +14,6 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
-#include "controls/Window_place.h"
 #include "drivedata/Globvar.h"
 #include "platform/Msgbox.h"
 #include "shell/Main.h"
@@ -119,7 +118,6 @@ TForm_Password::TForm_Password(QWidget* parent) : QDialog(parent)
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
-    Window_place(this, size());
     Password->setFocus();
     Form_Password = this;
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/Fonts.h"
+#include "controls/Window_place.h"
 #include "gui_app.h"
 #include "shell/Mainstate.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     Fonts_install();
     ShellState::install();  // State_reset_all resets the shell's state too
     gui_app();
+    Window_place_install();
     ::testing::UnitTest::GetInstance()->listeners().Append(new EndTestObjects);
     return RUN_ALL_TESTS();
 }

@@ -37,7 +37,12 @@
 #include "scope/Oscx_load_dat.h"
 #include "scope/Oscx_print.h"
 #include "scope/Oscx_set.h"
+#include "diagrams/Form_block.h"
+#include "shell/E2p_dialogs.h"
+#include "shell/Form_com_off.h"
+#include "shell/Linkwait.h"
 #include "shell/Load_data_drive.h"
+#include "shell/Password.h"
 #include "shell/Main_page_host.h"
 #include "shell/Settings.h"
 #include "shell/Stbar.h"
@@ -763,6 +768,58 @@ TEST_F(Layout, ScopeFlashAndPrintWindows)
     check_windows({at_size(tool(ToolWin::Oscx), {1000, 680}), scope(OscxWindow::Set), tool(ToolWin::OscxPID), scope(OscxWindow::LoadDat),
                    scope(OscxWindow::PrintPreview), tool(ToolWin::FlashSH), tool(ToolWin::SetPrint),
                    tool(ToolWin::PrinterData), tool(ToolWin::PrintPreview)});
+    EXPECT_EQ(fault_list(), "");
+}
+
+// Every window of the registry, and the dialogs the shell opens itself, over the main window on the
+// screen a new window's default geometry is not on (when there are two): each opens on the main
+// window's screen with its frame inside the available area, and a later show leaves it where the
+// user moved it. Run on a small screen and on two screens too.
+TEST_F(Layout, WindowsOpenOnTheMainWindowsScreen)
+{
+    Main_register_eeprom_dialogs();
+    for (const auto& [kind, window] : {std::pair(ToolWin::OscxSet, OscxWindow::Set),
+                                       std::pair(ToolWin::OscxLoadDat, OscxWindow::LoadDat),
+                                       std::pair(ToolWin::OscxPrintPreview, OscxWindow::PrintPreview)})
+        Toolwin_register(kind, scope(window));
+    std::vector<std::pair<std::string, Opener>> openers;
+    for (int k = 0; k < static_cast<int>(ToolWin::Count); ++k)
+        openers.emplace_back("registry kind " + std::to_string(k), tool(static_cast<ToolWin>(k)));
+    openers.emplace_back("link off", [](QWidget* parent) { return new TForm_com_off(parent); });
+    openers.emplace_back("link wait", [](QWidget* parent) { return new TForm_DatChk(parent); });
+    openers.emplace_back("password", [](QWidget* parent) { return new TForm_Password(parent); });
+    openers.emplace_back("archive", [](QWidget* parent) { return new TForm_load_data_drive(parent); });
+    openers.emplace_back("block popup", [](QWidget*) {  // owned by the application
+        auto* popup = new TForm_block_dat;
+        popup->FormShow();
+        return popup;
+    });
+    QScreen* const first = QGuiApplication::screenAt(QPoint(0, 0));  // that of a new window's default geometry
+    QScreen* screen = first;  // the other one, when there are two
+    for (QScreen* s : QGuiApplication::screens())
+        if (s != first)
+            screen = s;
+    const QRect area = screen->availableGeometry();
+    main->move(area.topLeft());
+    ASSERT_EQ(main->screen(), screen);
+    for (const auto& [name, open] : openers) {
+        main->activateWindow();  // the user works in it
+        ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        std::unique_ptr<QWidget> w(open(main.get()));
+        ASSERT_NE(w, nullptr) << name;
+        w->setScreen(first);  // where a platform may put a new window
+        w->show();
+        settle(w.get());
+        if (w->screen() != screen || !area.contains(w->frameGeometry()))
+            faults.insert(name + " " + name_of(w.get()) + ": not inside the main window's screen");
+        const QPoint moved = area.topRight() - QPoint(w->frameGeometry().width() / 2, 0);
+        w->move(moved);  // by the user, half off the screen
+        w->hide();
+        w->show();
+        settle(w.get());
+        if (w->pos() != moved)
+            faults.insert(name + " " + name_of(w.get()) + ": placed again at a later show");
+    }
     EXPECT_EQ(fault_list(), "");
 }
 

@@ -3,6 +3,7 @@
 #include "files_fixture.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -80,28 +81,42 @@ TEST_F(MainLifecycle, OpensCentredAtItsStoredSize)
     }
 }
 
-// The windows' placement tests again on a 1024 x 600 screen: the offscreen platform takes its
-// screens from a file named at its start, so they run in a child process.
-TEST(SmallScreen, WindowsOpenInsideIt)
+// The windows' placement tests again on a 1024 x 600 screen, and on two screens side by side with
+// the main window on the one a new window's default geometry is not on: the offscreen platform
+// takes its screens from a file named at its start, so they run in a child process.
+TEST(OtherScreens, WindowsOpenInsideThem)
 {
-    QTemporaryDir dir;
-    QFile config(dir.filePath("screen.json"));
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600}]})");
-    config.close();
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName());
-    env.insert("TEST_SCREEN_SIZE", "1024x600");
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_filter=MainLifecycle.Opens*:OscxWindowTest.CommandsAndChannelNames*:"
-                 "OscxViewerTest.WithoutAFile*"});
-    ASSERT_TRUE(child.waitForFinished(120000));
-    const QString output = QString::fromUtf8(child.readAll());
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 3 tests.")) << output.toStdString();
+    const struct {
+        const char* screens;
+        const char* size;  // of the screen the placement tests find, when there is one
+        const char* tests;
+    } rows[] = {
+        {R"([{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600}])", "1024x600",
+         "MainLifecycle.Opens*:OscxWindowTest.CommandsAndChannelNames*:OscxViewerTest.WithoutAFile*:"
+         "Layout.WindowsOpen*"},
+        {R"([{"name": "wide", "x": 0, "y": 0, "width": 1920, "height": 1080},
+             {"name": "small", "x": 1920, "y": 0, "width": 1024, "height": 600}])",
+         "", "Layout.WindowsOpen*"},
+    };
+    for (const auto& row : rows) {
+        QTemporaryDir dir;
+        QFile config(dir.filePath("screen.json"));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write(QByteArray(R"({"screens": )") + row.screens + "}");
+        config.close();
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName());
+        env.insert("TEST_SCREEN_SIZE", row.size);
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QString("--gtest_filter=") + row.tests});
+        ASSERT_TRUE(child.waitForFinished(120000));
+        const QString output = QString::fromUtf8(child.readAll());
+        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+        const int count = QString(row.tests).count(':') + 1;
+        EXPECT_TRUE(output.contains(QString("[  PASSED  ] %1 test").arg(count))) << output.toStdString();
+    }
 }
 
 // Where a window opens, frame included: within the available area, centred, or at a stored
@@ -129,6 +144,34 @@ TEST(WindowPlace, InsideTheAvailableAreaFrameIncluded)
     for (const Row& r : rows)
         EXPECT_EQ(Window_place_rect(r.area, r.frame, r.size, r.at), r.placed)
             << r.size.width() << "x" << r.size.height() << " at " << r.at.value_or(QPoint()).x();
+}
+
+// A window placed with a guessed frame is placed again once, when the window manager (here the
+// test) reports the real one; then it stays where the user moves it.
+TEST(WindowPlace, PlacedAgainOnceWithTheFrameReported)
+{
+    static std::optional<QMargins> reported;
+    reported.reset();
+    Window_place_frame_report([](const QWidget*) { return reported; });
+    const std::shared_ptr<void> platforms_again(nullptr, [](void*) { Window_place_frame_report(nullptr); });
+    const auto pump = [] {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    };
+    QDialog w;
+    w.resize(400, 300);
+    w.show();
+    const QRect area = w.screen()->availableGeometry();
+    reported = QMargins(6, 40, 6, 6);
+    w.update();
+    pump();
+    EXPECT_EQ(w.geometry(), Window_place_rect(area, *reported, {400, 300}));
+    const QPoint moved = area.topLeft() + QPoint(1, 1);
+    w.move(moved);  // by the user
+    pump();
+    w.update();
+    pump();
+    EXPECT_EQ(w.pos(), moved);
 }
 
 TEST_F(MainLifecycle, ServiceSwitchAloneGrantsEveryAccessLevel)

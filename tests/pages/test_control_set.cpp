@@ -8,10 +8,12 @@
 #include "controls/FlowPanel.h"
 #include "diagram_draws.h"
 #include "diagrams/Blockgraph.h"
+#include "diagrams/Blocks_dat.h"
 #include "diagrams/Form_block.h"
 #include "gui/files_fixture.h"
 #include "page_fixture.h"
 #include "page_units.h"
+#include "shell/Treectrl.h"
 
 namespace pagetest {
 namespace {
@@ -205,6 +207,7 @@ TEST_F(ControlSetTest, DoubleClickOpensTheBlocksPageInThePopup)
     pump_for(50);
     auto* image = mdb<ImageBox>("Image_block_control", 1);
     const QPoint at = Blockgraph_origin[1] + QPoint(Block_speed_limit.x + 30, Block_speed_limit.y + 30);
+    QTest::mouseMove(image, at - QPoint(1, 1));  // the pointer may rest at `at`: a move there sends nothing
     QTest::mouseMove(image, at);
     ASSERT_EQ(Blockgraph_current[1], &Block_speed_limit);
     bool ran = false;
@@ -222,6 +225,42 @@ TEST_F(ControlSetTest, DoubleClickOpensTheBlocksPageInThePopup)
     EXPECT_EQ(Frm_limiti_page().frame(1), nullptr);
     EXPECT_EQ(Main_popup_page(), nullptr);
     EXPECT_EQ(Frm_mdb_control_page().frame(1), nullptr);
+}
+
+
+// Every block a diagram links to opens its page whole: each control of the page lies inside the
+// popup, whose frame lies inside the screen's available area.
+TEST_F(ControlSetTest, EachLinkedBlocksPopupShowsItsWholePage)
+{
+    PageContext = 1;
+    std::string faults;
+    for (BlockRec* block : BlockRecords) {
+        if (block == nullptr || block->node == nullptr || block->node->PageCreate == nullptr)
+            continue;
+        bool ran = false;
+        filestest::when_modal<TForm_block_dat>(
+            [&faults, block](TForm_block_dat* d) {
+                const std::string name = PageNodeText(block->node, 1);
+                const QRect area = d->screen()->availableGeometry();
+                if (!area.contains(d->frameGeometry()))
+                    faults += name + ": popup outside the screen\n";
+                int outside = 0, controls = 0;
+                for (QWidget* w : d->Panel_block_dat->findChildren<QWidget*>()) {
+                    if (!w->isVisibleTo(d) || !w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty())
+                        continue;
+                    ++controls;
+                    outside += !d->rect().contains(QRect(w->mapTo(d, QPoint()), w->size()));
+                }
+                if (outside > 0 || controls == 0)
+                    faults += name + ": " + std::to_string(outside) + " of " + std::to_string(controls) +
+                              " controls outside\n";
+                d->BitBtn_close->click();
+            },
+            &ran);
+        Form_block_show(block->node, 1);
+        EXPECT_TRUE(ran);
+    }
+    EXPECT_EQ(faults, "");
 }
 
 }  // namespace
