@@ -16,6 +16,7 @@
 #include "link/Fieldbus_link.h"
 #include "link/Seriale.h"
 #include "link/Sertx.h"
+#include "pages/fieldbus/Frm_cands301.h"
 #include "platform/Savefile.h"
 #include "print/Print_dialogs.h"
 #include "print/Print_install.h"
@@ -158,6 +159,9 @@ TEST_F(PrintWindows, CanopenIdentityStraightAfterConnectingIsWhatTheDriveReporte
     connect_and_read();
     pump_for(300);
     EXPECT_FALSE(Ds301Identity_reported(LiveLoc::DeviceType)) << "asked before a print asks";
+    QWidget host;
+    Frm_cands301_create(0, &host);  // its texts arrive again while the print reads them
+    pump_for(500);
     when_modal<TForm_Set_Print>([](TForm_Set_Print* d) { d->BitBtn_preview->click(); });  // at once
     QStringList values;
     when_modal<TForm_print_preview>([&values](TForm_print_preview* p) {
@@ -174,6 +178,7 @@ TEST_F(PrintWindows, CanopenIdentityStraightAfterConnectingIsWhatTheDriveReporte
     main->BitBtn_previewClick();
     EXPECT_EQ(values.join(" | ").toStdString(), "00000000h | EMU servo drive | Software Vers: 3.20 | 00000000h | "
                                                 "000C0458h | ----- | 00001234h | 000Fh | 0637h");
+    Frm_cands301_destroy(0);
     EXPECT_TRUE(sim->violations().empty());
 }
 
