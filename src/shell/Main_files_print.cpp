@@ -69,6 +69,8 @@ void Main_register_print_service(const DrivePrintService& s)
 void Main_unregister_print_service()
 {
     service().reset();
+    next_ask = NO_ASK;  // nothing asked for a service gone
+    awaiting = false;
 }
 
 bool PrintDriveData_available()
