@@ -100,6 +100,7 @@ bool Serrx_take_records();
 // Starts a new session (first contact, lost link, stop, close): nothing received before is
 // committed after, and no CiA 301 identity value counts as reported. Returns the new session number.
 uint32_t Serrx_new_session();
+uint32_t Serrx_session();  // the current session's number
 
 // Channel value rebuilt from a decoded difference d, the previous value x1 and the value three
 // samples back x3: d + x1 + (x1 - x3) / 2, the halving an arithmetic shift.

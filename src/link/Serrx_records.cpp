@@ -111,6 +111,12 @@ uint32_t Serrx_new_session()
     std::lock_guard<std::mutex> hold(handover.lock);
     handover.image_waiting = false;
     handover.alarm_waiting = false;
-    Ds301Identity_forget();
-    return ++handover.session;
+    Ds301Identity_forget(++handover.session);
+    return handover.session;
+}
+
+uint32_t Serrx_session()
+{
+    std::lock_guard<std::mutex> hold(handover.lock);
+    return handover.session;
 }

@@ -151,12 +151,12 @@ void info_calibration(const Payload& s)
     set_data_flag(DataFlag::ProcReply);
 }
 
-void info_name(const Payload& s, char (&dst)[DEVICE_NAME_LEN])
+void info_name(const Payload& s, Loc var)
 {
     const std::size_t n = std::min<std::size_t>(s.u8(0), DEVICE_NAME_LEN);
-    char tmp[DEVICE_NAME_LEN] = {};
-    s.copy(reinterpret_cast<uint8_t*>(tmp), 1, n);
-    std::memcpy(dst, tmp, DEVICE_NAME_LEN);
+    DriveText text{};
+    s.copy(reinterpret_cast<uint8_t*>(text.c), 1, n);
+    Ds301Identity_store_text(var, text);
 }
 
 void info_store_state(const Payload& s)
@@ -210,14 +210,8 @@ void info_sub(uint8_t sub, const Payload& s)
     case 1: info_block_tx(s); break;
     case 2: info_calibration(s); break;
     case 3: s.copy_padded(I2tMonitorBytes, 0, sizeof I2tMonitorBytes); break;
-    case 4:
-        info_name(s, DriveDeviceName);
-        Ds301Identity_note(LiveLoc::DeviceName);
-        break;
-    case 5:
-        info_name(s, DriveSoftwareName);
-        Ds301Identity_note(LiveLoc::SwVersion);
-        break;
+    case 4: info_name(s, LiveLoc::DeviceName); break;
+    case 5: info_name(s, LiveLoc::SwVersion); break;
     case 6: info_store_state(s); break;
     case 7: FieldBusInfoByte.store(s.u8(0)); break;
     case 8: info_zeroing(s, ZeroingReply.ZeroingPhase); break;
@@ -264,7 +258,7 @@ void store_list_values(const Ser_read_list& list, const Payload& p)
             return;  // the payload ends before this value
         if (uint8_t* dst = Loc_ptr_n(item.readback, item.size)) {
             std::memcpy(dst, value, item.size);
-            Ds301Identity_note(item.readback);
+            Ds301Identity_note(item.readback, list.session);
         }
         at += item.size;
     }
@@ -434,6 +428,7 @@ bool Serrx_reply_var_list(const uint8_t* frame, uint16_t len)
         store_list_values(list, Payload(frame, len));
         if (list.counted)
             Ser_list_reply_count.fetch_add(1, std::memory_order_release);
+        Sertx_read_list_stored();
     }
     return true;
 }

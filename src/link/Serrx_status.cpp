@@ -4,6 +4,7 @@
 
 #include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
+#include "link/Fieldbus_link.h"
 #include "link/Serrx.h"
 
 namespace {
@@ -123,6 +124,9 @@ bool Serrx_status_decode(const uint8_t* bytes, std::size_t len)
             Serrx_status_309(bytes, len, s);
     }
     Drive_status_publish(s);
+    if (!(s.status_word & StatusBit::Boot))  // the field-bus command words came with it
+        for (const Loc word : {LiveLoc::CanCtrlWord, LiveLoc::CanStatusWord})
+            Ds301Identity_note(word);
     DriveUiFlags.fetch_or(UiFlag::FreshStatus, std::memory_order_release);
     Ser_status_seen.store(1, std::memory_order_release);
     return true;

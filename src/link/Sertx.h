@@ -165,6 +165,7 @@ struct Ser_read_item {
 };
 struct Ser_read_list {
     const PollItem* list = nullptr;  // the caller's list, for identification only
+    uint32_t session = 0;            // Serrx_session() when it was sent
     uint16_t count = 0;
     uint8_t count_byte = 0;
     bool counted = true;  // the reply counts in Ser_list_reply_count
@@ -172,5 +173,10 @@ struct Ser_read_list {
 };
 // Copies the outstanding list into out and marks none outstanding; false when none was.
 bool Sertx_take_read_list(Ser_read_list& out);
+// The receive thread has stored the values of the list it took.
+void Sertx_read_list_stored();
+// Waits up to timeout_ms until no list is outstanding and the last one's values are stored (or it
+// was forgotten); false on time-out.
+bool Sertx_wait_read_list(int32_t timeout_ms);
 bool Sertx_read_list_outstanding();
 void Sertx_forget_read_list();

@@ -1,6 +1,8 @@
 // Request builders: each builds one frame and queues it, or builds nothing when its condition
 // fails. Numbers go out big-endian; the CRC is written when the frame is sent.
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 
@@ -55,7 +57,10 @@ bool push_bytes(uint8_t cmd, std::initializer_list<uint8_t> bytes)
 
 // Outstanding read list; the receive thread takes it with the reply.
 std::mutex read_list_lock;
+std::condition_variable read_list_done;  // a list answered and stored, or forgotten
 Ser_read_list read_list;
+const Ser_read_list NO_READ_LIST{};
+bool storing = false;  // a taken list's values are being stored
 
 void make_read_list(const PollItem* list, uint16_t n, uint8_t count_byte, Ser_read_list& out)
 {
@@ -334,6 +339,7 @@ bool Sertx_read_var_list(const PollItem* list, uint16_t n, bool counted)
     if (list == nullptr || n == 0)
         return true;
     n = std::min(n, SER_READ_LIST_MAX);
+    const uint32_t session = Serrx_session();
     std::lock_guard<std::mutex> hold(read_list_lock);
     if (read_list.list != nullptr || read_list.count != 0)
         return false;
@@ -349,6 +355,7 @@ bool Sertx_read_var_list(const PollItem* list, uint16_t n, bool counted)
     Ser_read_list pending;
     make_read_list(list, n, count_byte, pending);
     pending.counted = counted;
+    pending.session = session;
     if (!Seriale_push(std::move(r)))
         return false;  // refused: nothing is outstanding
     read_list = pending;
@@ -361,7 +368,25 @@ bool Sertx_take_read_list(Ser_read_list& out)
     if (read_list.list == nullptr && read_list.count == 0)
         return false;
     out = read_list;
-    read_list = Ser_read_list{};
+    read_list = NO_READ_LIST;
+    storing = true;
+    return true;
+}
+
+void Sertx_read_list_stored()
+{
+    std::lock_guard<std::mutex> hold(read_list_lock);
+    storing = false;
+    read_list_done.notify_all();
+}
+
+bool Sertx_wait_read_list(int32_t timeout_ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    std::unique_lock<std::mutex> hold(read_list_lock);
+    while (read_list.list != nullptr || read_list.count != 0 || storing)
+        if (read_list_done.wait_until(hold, end) == std::cv_status::timeout)
+            return false;
     return true;
 }
 
@@ -374,5 +399,7 @@ bool Sertx_read_list_outstanding()
 void Sertx_forget_read_list()
 {
     std::lock_guard<std::mutex> hold(read_list_lock);
-    read_list = Ser_read_list{};
+    read_list = NO_READ_LIST;
+    storing = false;
+    read_list_done.notify_all();
 }

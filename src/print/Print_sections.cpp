@@ -108,6 +108,7 @@ enum class Mk : uint8_t {
     Text,     // text line in green with the row of the selected value
     OnOff,    // on/off line of the selected value
     Homing,   // enum line, the homing method's row
+    Reported, // a value the connected drive reported (reported_line), black, arg digits
 };
 
 struct Row {
@@ -144,6 +145,16 @@ Row text_bits(uint16_t ofs, uint8_t shift, uint16_t mask, const ComboSpec& items
 }
 Row onoff(uint16_t ofs, uint8_t bit, Tr name) { return {Mk::OnOff, RecLoc(ofs), 0, name, nullptr, bit, 1}; }
 Row homing(uint16_t ofs) { return {Mk::Homing, RecLoc(ofs)}; }
+Row reported(Loc field, uint8_t digits) { return {Mk::Reported, field, digits}; }
+
+// A value the connected drive reported, in hex; "-----" for one it has not (zero_unknown: or has
+// reported as 0), and for the archive's data set (live false), which no drive reported.
+void reported_line(Loc var, uint32_t colour, int digits, bool live, bool zero_unknown = false)
+{
+    const std::optional<uint32_t> v = live ? Ds301Identity_value(var) : std::nullopt;
+    PrintEnumLine(var, PrintBus::Canopen, colour,
+                  v && !(zero_unknown && *v == 0) ? Print_hex(*v, digits) : QString::fromLatin1(NO_TEXT));
+}
 
 int64_t selected(const DriveRecord& r, const Row& row, uint16_t p)
 {
@@ -153,7 +164,7 @@ int64_t selected(const DriveRecord& r, const Row& row, uint16_t p)
     return row.map != nullptr ? row.map(v) : v;
 }
 
-void run_row(const DriveRecord& r, uint16_t p, const Row& row)
+void run_row(const DriveRecord& r, uint16_t p, const Row& row, bool live = false)
 {
     switch (row.mk) {
     case Mk::Num: PrintParamLine(r, row.field, p, row.arg); break;
@@ -173,6 +184,7 @@ void run_row(const DriveRecord& r, uint16_t p, const Row& row)
         break;
     }
     case Mk::OnOff: PrintOnOffLine(row.field, p, row.name.str(), selected(r, row, p) != 0); break;
+    case Mk::Reported: reported_line(row.field, PrintColour::Black, row.arg, live); break;
     case Mk::Homing: {
         const char* t = HomingMethodList_text(static_cast<int>(Lang_index()),
                                               HomingMethodList_row(static_cast<int32_t>(value_of(r, row.field, p))));
@@ -185,10 +197,11 @@ void run_row(const DriveRecord& r, uint16_t p, const Row& row)
     }
 }
 
-void run(const DriveRecord& r, uint16_t p, std::initializer_list<Row> rows)
+// live: the rows of reported values print what the connected drive reported.
+void run(const DriveRecord& r, uint16_t p, std::initializer_list<Row> rows, bool live = false)
 {
     for (const Row& row : rows)
-        run_row(r, p, row);
+        run_row(r, p, row, live);
 }
 
 bool connected(const DriveRecord& r) { return &r == &DriveRecordBank[0]; }
@@ -511,21 +524,15 @@ void identity_section(uint8_t context)
 {
     constexpr uint16_t p = PrintBus::Canopen;
     PrintSectionLine(Tr{{"Informazioni drive", "Drive information", "Informations variateur"}}.str(), p);
-    // Only what the connected drive reported prints; "-----" for a value it has not, and for the
-    // archive's data set, which no drive reported.
     const bool live = context == 0;
-    const auto hex_line = [&](Loc var, uint32_t colour, bool zero_unknown) {
-        const std::optional<uint32_t> v = live ? Ds301Identity_value(var) : std::nullopt;
-        PrintEnumLine(var, p, colour, v && !(zero_unknown && *v == 0) ? hex8(*v) : QString::fromLatin1(NO_TEXT));
-    };
-    hex_line(LiveLoc::DeviceType, PrintColour::Green, false);
+    reported_line(LiveLoc::DeviceType, PrintColour::Green, 8, live);
     for (const Loc text : {LiveLoc::DeviceName, LiveLoc::SwVersion}) {  // as the CiA 301 page shows them
         const QString s = live && Ds301Identity_reported(text) ? Frm_cands301_drive_text(text) : QString();
         PrintEnumLine(text, p, PrintColour::Green, s.isEmpty() ? QString::fromLatin1(NO_TEXT) : s);
     }
-    hex_line(LiveLoc::VendorId, PrintColour::Green, false);
-    hex_line(LiveLoc::ProductCode, PrintColour::Black, true);
-    hex_line(LiveLoc::Revision, PrintColour::Black, true);
+    reported_line(LiveLoc::VendorId, PrintColour::Green, 8, live);
+    reported_line(LiveLoc::ProductCode, PrintColour::Black, 8, live, true);
+    reported_line(LiveLoc::Revision, PrintColour::Black, 8, live, true);
 }
 
 void error_history(const DriveRecord& r)
@@ -559,7 +566,7 @@ void pdo_lines(const DriveRecord& r, uint16_t cob, uint16_t map, bool transmit)
     }
 }
 
-void ds402_rows(const DriveRecord& r)
+void ds402_rows(const DriveRecord& r, bool live)
 {
     const Tr in_bits[] = {
         {{"Bit 0 - IN2: Fine Corsa CW", "Bit 0 - IN2: End Stop CW", "Bit 0 - IN2: Fin de course CW"}},
@@ -574,8 +581,8 @@ void ds402_rows(const DriveRecord& r)
     constexpr uint16_t IN = 2266;
     constexpr uint16_t FLAGS = PosFlagsCanopen.ofs;
     run(r, PrintBus::Canopen,
-        {sec({{"Controllo", "Control", "Contrôle"}}), enumr(2052, Ds402ModeCombo, can_mode_row), hex(LiveLoc::CanCtrlWord, 4),
-         hex(LiveLoc::CanStatusWord, 4),
+        {sec({{"Controllo", "Control", "Contrôle"}}), enumr(2052, Ds402ModeCombo, can_mode_row),
+         reported(LiveLoc::CanCtrlWord, 4), reported(LiveLoc::CanStatusWord, 4),
          sec(CONTROL_SETTINGS), enumr(2000, CanAbortCombo), enumr(2048, CanQuickStopCombo, quick_stop_row),
          enumr(2050, CanHaltCombo), enumr(2308, CanFaultCombo), num(2252), num(2040), num(2044), num(2310),
          sec({{"Ingressi Digitali", "Digital Inputs", "Entrées Numériques"}}), hex(IN, 2),
@@ -609,7 +616,8 @@ void ds402_rows(const DriveRecord& r)
          sec(ENGAGE), text(2272, GearboxModeCombo, ENGAGE_TYPE), sec(ENGAGE_SPEED), num(2276), num(2280), sec(ENGAGE_POS),
          num(2284),
          sec(DISENGAGE), text(2273, GearboxModeCombo, DISENGAGE_TYPE), sec(DISENGAGE_SPEED), num(2288), num(2292),
-         sec(DISENGAGE_POS), enumr(2275, GearboxPosTypeCombo), num(2300), num(2296), num(2298)});
+         sec(DISENGAGE_POS), enumr(2275, GearboxPosTypeCombo), num(2300), num(2296), num(2298)},
+        live);
 }
 
 }  // namespace
@@ -741,15 +749,16 @@ void Print_list_canopen_profile(const DriveRecord* record, uint8_t context)
     PrintTitleLine(QStringLiteral("CanOpen DS301"));
     identity_section(context);
     run(r, p,
-        {sec({{"Dati Comunicazione", "Communication Data", "Données Communication"}}), hex(LiveLoc::CobIdSync, 8), num(1576),
-         num(1578), hex(1584, 8), hex(1588, 8), hex(1580, 8),
-         sec({{"DS301 Allarmi", "DS301 Alarms", "DS301 Alarmes"}}), hex(1536, 2), num(1572)});
+        {sec({{"Dati Comunicazione", "Communication Data", "Données Communication"}}), reported(LiveLoc::CobIdSync, 8),
+         num(1576), num(1578), hex(1584, 8), hex(1588, 8), hex(1580, 8),
+         sec({{"DS301 Allarmi", "DS301 Alarms", "DS301 Alarmes"}}), hex(1536, 2), num(1572)},
+        context == 0);
     error_history(r);
     for (unsigned i = 0; i < 4; ++i)
         PrintSectionRpdo(r, i);
     for (unsigned i = 0; i < 4; ++i)
         PrintSectionTpdo(r, i);
     PrintTitleLine(QStringLiteral("CanOpen 402"));
-    ds402_rows(r);
+    ds402_rows(r, context == 0);
     PrintSectionReservedSetup(r);
 }

@@ -8,8 +8,9 @@
 void Print_list_field_bus(const DriveRecord* record);
 void Print_list_io_profile(const DriveRecord* record);
 void Print_list_modbus_profile(const DriveRecord* record);
-// context 0: the connected drive's data set, 1 the archive's. The CiA 301 identity prints as the
-// drive reported it (Ds301Identity_*), "-----" for a value it has not reported.
+// context 0: the connected drive's data set, 1 the archive's. The CiA 301 identity, 1005h and the
+// CiA 402 command words print as the drive reported them (Ds301Identity_*), "-----" for a value it
+// has not reported and for the archive's data set.
 void Print_list_canopen_profile(const DriveRecord* record, uint8_t context);
 
 // Page title, control section, the drive sections and the I/O sections (profile 0 or 1).

@@ -56,6 +56,7 @@ void Main_archive_send_done();
 // (the print list itself is cleared with Print_list_clear_lines). Until every member and the
 // three windows (SetPrint, PrintPreview, PrinterData) are available the print commands stay
 // disabled.
+using DriveAsk = bool (*)();
 struct DrivePrintService {
     void (*field_bus)(const DriveRecord*) = nullptr;
     void (*io_profile)(const DriveRecord*) = nullptr;
@@ -64,9 +65,10 @@ struct DrivePrintService {
     QString (*time_text)(const QTime&) = nullptr;  // "hh:mm:ss"
     void (*count_pages)(PrintPageRec*) = nullptr;
     void (*print_job)(PrintPageRec*) = nullptr;
-    // Asks the connected drive for the live values the printout shows; false when it must be
-    // asked again (its request refused for now). Optional.
-    bool (*ask_drive)() = nullptr;
+    // The requests that ask the connected drive for the live values the printout shows, sent in
+    // turn; each false when it must be sent again (refused for now). Optional.
+    const DriveAsk* asks = nullptr;
+    uint8_t ask_count = 0;
 };
 void Main_register_print_service(const DrivePrintService& service);
 void Main_unregister_print_service();
@@ -78,10 +80,13 @@ extern uint8_t& PrintPreviewMode;  // PrintPage.preview_mode
 // Print (mode 0) or preview (mode 1) the parameter list of a record; the file line shows the
 // file-name part of DriveDataFileName when `file_name` is not empty. Nothing without the service.
 void PrintDriveData(const DriveRecord* record, uint8_t mode, const QString& file_name);
-// Asks the connected drive for the printout's live values through the service; while the request
-// is refused, Main_print_ask_step (the display timer's) asks again until it goes out.
+// Asks the connected drive for the printout's live values through the service's requests; while
+// one is refused, Main_print_ask_step (the display timer's) sends it again until all went out.
 void Main_print_ask_drive();
 void Main_print_ask_step();
+// Before the list is built: while the asked values are still outstanding, sends what is left and
+// waits up to timeout_ms for the answers, ended at once by the last answer or a lost link.
+void Main_print_wait_drive(int32_t timeout_ms);
 // The print and preview commands of a window: no printer gives "Nessuna Stampante Rilevata !";
 // else the preview flag, the print selection dialog, and on its result 1 PrintDriveData.
 void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode, const QString& file_name);

@@ -1,5 +1,6 @@
 // Printout of a drive data set through the services of the parameter printout.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <optional>
 
@@ -22,11 +23,16 @@ namespace {
 
 constexpr uint16_t PRINT_DENSITY = 96;
 constexpr uint16_t PRINT_MARGIN = 15;
+constexpr int32_t PRINT_WAIT_MS = 2000;  // for the drive's answers to what the print asked
 
 const char* const NO_PRINTER_TEXT[3] = {"Nessuna Stampante Rilevata !", "No Printer Present !",
                                         "Pas d’Imprimante Détectée"};
 
-bool ask_again = false;  // the drive's live values are still to be asked for
+// The print's requests of the drive's live values: the next one to send (none: nothing to ask),
+// and whether answers of sent ones may still be outstanding.
+constexpr uint8_t NO_ASK = UINT8_MAX;
+uint8_t next_ask = NO_ASK;
+bool awaiting = false;
 
 std::optional<DrivePrintService>& service()
 {
@@ -63,6 +69,8 @@ void Main_register_print_service(const DrivePrintService& s)
 void Main_unregister_print_service()
 {
     service().reset();
+    next_ask = NO_ASK;  // nothing asked for a service gone
+    awaiting = false;
 }
 
 bool PrintDriveData_available()
@@ -108,13 +116,35 @@ void PrintDriveData(const DriveRecord* record, uint8_t mode, const QString& file
 
 void Main_print_ask_drive()
 {
-    ask_again = service() && service()->ask_drive != nullptr && !service()->ask_drive();
+    next_ask = 0;
+    Main_print_ask_step();
 }
 
 void Main_print_ask_step()
 {
-    if (ask_again)
-        Main_print_ask_drive();
+    const uint8_t count = service() ? service()->ask_count : 0;
+    for (; next_ask < count && service()->asks[next_ask](); ++next_ask)
+        awaiting = true;
+    if (next_ask >= count)
+        next_ask = NO_ASK;
+}
+
+void Main_print_wait_drive(int32_t timeout_ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    Main_print_ask_step();
+    while (awaiting || next_ask != NO_ASK) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        // Ends with the last list answered, or forgotten with the link; a list of another sender
+        // lets the next request of the print go out.
+        if (left.count() <= 0 || !Sertx_wait_read_list(static_cast<int32_t>(left.count())) || next_ask == NO_ASK)
+            break;
+        const uint8_t refused = next_ask;
+        Main_print_ask_step();
+        if (next_ask == refused)
+            break;  // refused with no list outstanding: it goes out with a later tick
+    }
+    awaiting = false;
 }
 
 void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode, const QString& file_name)
@@ -127,6 +157,8 @@ void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode
     if (!PrintDriveData_available())
         return;
     PrintPreviewMode = mode;
-    if (run_window(ToolWin::SetPrint, parent) == 1)
+    if (run_window(ToolWin::SetPrint, parent) == 1) {
+        Main_print_wait_drive(PRINT_WAIT_MS);
         PrintDriveData(record, mode, file_name);
+    }
 }

@@ -209,8 +209,21 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     BusLiveReadBack.device_type = 0;
     Busx_set_identity_defaults();
     Serrx_new_session();
-    for (const Loc v : {LiveLoc::DeviceType, LiveLoc::DeviceName, LiveLoc::SwVersion, LiveLoc::ProductCode})
+    BusLiveReadBack.cob_id_sync = 0x1234;  // 1005h as reported; its value 80h is the default
+    Drive_status words{};
+    words.bus_status = 0x0637;
+    words.bus_second = 0x000F;
+    Drive_status_publish(words);
+    for (const Loc v : {LiveLoc::DeviceType, LiveLoc::DeviceName, LiveLoc::SwVersion, LiveLoc::ProductCode,
+                        LiveLoc::CobIdSync, LiveLoc::CanCtrlWord, LiveLoc::CanStatusWord})
         Ds301Identity_note(Loc_readback(v));
+    const Loc drive_values[] = {LiveLoc::CobIdSync, LiveLoc::CanCtrlWord, LiveLoc::CanStatusWord};
+    const auto drive_value_texts = [&] {
+        QStringList t;
+        for (const Loc v : drive_values)
+            t << value_of(dictionary_name(2, v));
+        return t.join(' ').toStdString();
+    };
     Rec_set<uint32_t>(r, 1540, 0x00002340);
     Rec_set<uint32_t>(r, 1544, 0x00012340);
     Rec_set<uint32_t>(r, 1548, 0);
@@ -221,6 +234,7 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     for (int i : {2, 3, 4, 5, 6, 7})  // the archive's data set: no drive reported them
         EXPECT_EQ(PrintListLines[*info + i].value, "-----") << i;
     EXPECT_EQ(PrintListLines[*info + 6].colour, PrintColour::Black);
+    EXPECT_EQ(drive_value_texts(), "----- ----- -----");
     const PrintLine* h1 = line_named("MEM 1: Sovracorrente");
     ASSERT_NE(h1, nullptr);
     EXPECT_EQ(h1->value, "00002340h");
@@ -249,10 +263,16 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     EXPECT_EQ(PrintListLines[*live + 5].value, "-----") << "the vendor number was not reported";
     EXPECT_EQ(PrintListLines[*live + 6].value, "00004321h");
     EXPECT_EQ(PrintListLines[*live + 7].value, "-----") << "the revision was not reported";
-    CanIdentRevisionReadBack = 0;  // reported as 0: no revision
+    EXPECT_EQ(drive_value_texts(), "00001234h 000Fh 0637h");
+    CanIdentRevisionReadBack = 0;  // reported as 0: no revision, no product code
+    CanIdentProductReadBack = 0;
     Ds301Identity_note(Loc_readback(LiveLoc::Revision));
     build(DriveRecordBank[0], 2, 0);
+    EXPECT_EQ(PrintListLines[*live + 6].value, "-----");
     EXPECT_EQ(PrintListLines[*live + 7].value, "-----");
+    Serrx_new_session();  // a new link: nothing reported yet
+    build(DriveRecordBank[0], 2, 0);
+    EXPECT_EQ(drive_value_texts(), "----- ----- -----");
 
     LanguageIndex = 1;
     r.b[1776 + 16 * 2] = 254;  // TPDO3 transmission type
@@ -268,6 +288,8 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
     CanIdentProductCode = 0;
     CanIdentRevision = 0;
     CanIdentProductReadBack = 0;
+    BusLiveReadBack.cob_id_sync = 0;
+    Drive_status_publish(Drive_status{});
     Serrx_new_session();
 }
 

@@ -16,6 +16,7 @@
 #include "link/Fieldbus_link.h"
 #include "link/Seriale.h"
 #include "link/Sertx.h"
+#include "pages/fieldbus/Frm_cands301.h"
 #include "platform/Savefile.h"
 #include "print/Print_dialogs.h"
 #include "print/Print_install.h"
@@ -150,25 +151,34 @@ TEST_F(PrintWindows, CanopenIdentityStraightAfterConnectingIsWhatTheDriveReporte
     sim->set_list_value(0x1000, 0, {0, 0, 0, 0});
     sim->set_list_value(0x1018, 1, {0, 0, 0, 0});
     sim->set_list_value(0x1018, 2, {0x58, 0x04, 0x0C, 0});  // 1018h sub 3 unanswered
+    sim->set_list_value(0x1005, 0, {0x34, 0x12, 0, 0});
+    SimBytes status(DriveSim::kStatusSize, 0);
+    put_be16(status, 8, 0x0637);   // 6041h
+    put_be16(status, 10, 0x000F);  // 6040h
+    sim->set_status(status);
     connect_and_read();
-    const Loc reported[] = {LiveLoc::DeviceType, LiveLoc::DeviceName, LiveLoc::SwVersion, LiveLoc::VendorId,
-                            LiveLoc::ProductCode};
-    when_modal<TForm_Set_Print>([&reported](TForm_Set_Print* d) {
-        EXPECT_TRUE(pump_until([&] { return std::all_of(std::begin(reported), std::end(reported), Ds301Identity_reported); },
-                               5000));  // the user's time in the dialog
-        d->BitBtn_preview->click();
-    });
+    pump_for(300);
+    EXPECT_FALSE(Ds301Identity_reported(LiveLoc::DeviceType)) << "asked before a print asks";
+    QWidget host;
+    Frm_cands301_create(0, &host);  // its texts arrive again while the print reads them
+    pump_for(500);
+    when_modal<TForm_Set_Print>([](TForm_Set_Print* d) { d->BitBtn_preview->click(); });  // at once
     QStringList values;
     when_modal<TForm_print_preview>([&values](TForm_print_preview* p) {
         for (std::size_t i = 0; i < PrintListLines.size(); ++i)
             if (PrintListLines[i].name == "Informazioni drive")
                 for (std::size_t k = i + 2; k < i + 8 && k < PrintListLines.size(); ++k)
                     values.push_back(PrintListLines[k].value);
+        for (const char* name : {"Cob ID-Sync", "Parola di controllo", "Parola di stato"})
+            for (const PrintLine& l : PrintListLines)
+                if (l.name == name)
+                    values.push_back(l.value);
         p->BitBtn_close->click();
     });
     main->BitBtn_previewClick();
-    EXPECT_EQ(values.join(" | ").toStdString(),
-              "00000000h | EMU servo drive | Software Vers: 3.20 | 00000000h | 000C0458h | -----");
+    EXPECT_EQ(values.join(" | ").toStdString(), "00000000h | EMU servo drive | Software Vers: 3.20 | 00000000h | "
+                                                "000C0458h | ----- | 00001234h | 000Fh | 0637h");
+    Frm_cands301_destroy(0);
     EXPECT_TRUE(sim->violations().empty());
 }
 

@@ -631,6 +631,14 @@ TEST_F(RxFeed, ReadListValuesByMask)
     EXPECT_FALSE(Ds301Identity_value(LiveLoc::VendorId).has_value());
     Serrx_new_session();
     EXPECT_FALSE(Ds301Identity_value(LiveLoc::DeviceType).has_value());
+    // The late answer of a list sent before the link was lost, taken before the list is forgotten,
+    // marks nothing in the new session.
+    ASSERT_TRUE(Sertx_read_var_list(ident, 2, false));
+    Serrx_new_session();
+    arm(SerCmd::ReadList);
+    feed(frame_of(30, sim_unhex("00 00 00 01 78 56 34 12")), 100);
+    EXPECT_TRUE(woken());
+    EXPECT_FALSE(Ds301Identity_reported(LiveLoc::DeviceType));
 }
 
 // A drive text message goes formatted into the terminal ring (the formatting rules are the

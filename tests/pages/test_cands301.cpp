@@ -127,6 +127,19 @@ TEST_F(Cands301Test, IdentityAsksForTheTextsOncePerAcceptedList)
     EXPECT_EQ(queued(30), 2);
     EXPECT_EQ(queued(7, 4), 1);
     EXPECT_EQ(queued(7, 5), 1);
+    // Asked once (by a print): refused while a list is outstanding; sent uncounted, so that no open
+    // page copies from its reply; done once sent, and when the bus type has nothing to ask.
+    EXPECT_FALSE(p.ask_once());
+    Sertx_forget_read_list();
+    EXPECT_TRUE(p.ask_once());
+    Ser_read_list sent;
+    ASSERT_TRUE(Sertx_take_read_list(sent));
+    Sertx_read_list_stored();
+    EXPECT_FALSE(sent.counted);
+    EXPECT_EQ(queued(7, 4), 2);
+    Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
+    EXPECT_TRUE(p.ask_once());
+    EXPECT_FALSE(Sertx_read_list_outstanding());
     Frm_cands301_destroy(0);
 }
 

@@ -9,6 +9,7 @@
 #include "controls/Graph_draw.h"
 #include "controls/Utxgraph.h"
 #include "drivedata/Globvar.h"
+#include "link/Fieldbus_link.h"
 #include "link/Serrx.h"
 #include "pages/Page_controls.h"
 #include "pages/fieldbus/Bus_page.h"
@@ -32,20 +33,18 @@ const IdentRow ROWS[] = {
     {"Panel_can_revision_number_srt", "Panel_can_revision_number_dat", LiveLoc::Revision, false},
 };
 
-// A received text and the page's shown copy.
+// A received text (Ds301Identity_text) and the page's shown copy.
 struct TextRow {
     const char* caption;
     const char* value;
-    Loc var;  // for the dictionary caption
-    const char (&received)[TEXT_LEN];
+    Loc var;
     char (&shown)[TEXT_LEN];
 };
 char shown_name[TEXT_LEN] = {};
 char shown_version[TEXT_LEN] = {};
 const TextRow TEXTS[] = {
-    {"Panel_can_device_name_str", "Panel_can_device_name_dat", LiveLoc::DeviceName, DriveDeviceName, shown_name},
-    {"Panel_can_software_version", "Panel_can_software_version_dat", LiveLoc::SwVersion, DriveSoftwareName,
-     shown_version},
+    {"Panel_can_device_name_str", "Panel_can_device_name_dat", LiveLoc::DeviceName, shown_name},
+    {"Panel_can_software_version", "Panel_can_software_version_dat", LiveLoc::SwVersion, shown_version},
 };
 
 #define POLL_ROW(loc) {loc.ofs, loc.ofs, false, 0, 0, loc.area}
@@ -95,7 +94,7 @@ void refresh(ParamPage& p, uint8_t ctx)
                                                                            : QString::fromLatin1(PAGE_NO_VALUE));
     for (const TextRow& t : TEXTS) {
         if (ctx == 0)
-            std::memcpy(t.shown, t.received, TEXT_LEN);
+            std::memcpy(t.shown, Ds301Identity_text(t.var).c, TEXT_LEN);
         Utxgraph_set_text(label(ctx, t.value),
                           ctx == 0 ? Frm_cands301_drive_text(t.var) : QString::fromLatin1(PAGE_NO_VALUE));
     }
@@ -118,9 +117,10 @@ void update_step(ParamPage& p)
         if (p.polled(r.var))
             Utxgraph_update_hex(r.var, Loc_readback(r.var), label(0, r.value), 4);
     for (const TextRow& t : TEXTS) {
-        if (strncmp(t.received, t.shown, TEXT_LEN) == 0)
+        const DriveText received = Ds301Identity_text(t.var);
+        if (strncmp(received.c, t.shown, TEXT_LEN) == 0)
             continue;
-        std::memcpy(t.shown, t.received, TEXT_LEN);
+        std::memcpy(t.shown, received.c, TEXT_LEN);
         Utxgraph_set_text(label(0, t.value), Frm_cands301_drive_text(t.var));
     }
 }
@@ -159,12 +159,10 @@ ParamPage& page() { return Frm_cands301_page(); }
 
 void Frm_cands301_update() { update_step(page()); }
 
-bool Frm_cands301_ask() { return page().ask_once(); }
-
 QString Frm_cands301_drive_text(Loc var)
 {
     for (const TextRow& t : TEXTS)
         if (t.var == var)
-            return Utxgraph_drive_text(t.received);
+            return Utxgraph_drive_text(Ds301Identity_text(var).c);
     return {};
 }

@@ -8,8 +8,6 @@ PARAM_PAGE_UNIT_DECL(cands301)
 // The timer's display step.
 void Frm_cands301_update();
 // The text the page shows in context 0 for a text object, device name (LiveLoc::DeviceName, 1008h)
-// or software version (LiveLoc::SwVersion, 100Ah): the drive's reply; empty for other objects.
+// or software version (LiveLoc::SwVersion, 100Ah): the drive's reply, from a whole copy
+// (Ds301Identity_text); empty for other objects.
 QString Frm_cands301_drive_text(Loc var);
-// Asks a CANopen drive once for what the page shows (its poll list and the two texts), also
-// without the page; false while another list is outstanding (ParamPage::ask_once).
-bool Frm_cands301_ask();
