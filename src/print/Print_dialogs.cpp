@@ -18,7 +18,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "controls/Window_place.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Utx.h"
 #include "link/Sertx.h"
@@ -358,7 +357,7 @@ TForm_print_preview::TForm_print_preview(QWidget* parent) : QDialog(parent)
     PrintPage.canvas = &image_;
     PrintPage.canvas_is_printer = false;
     PrintPage.current_page = 1;
-    Window_place(this, QSize(800, 700));
+    resize(800, 700);
 }
 
 TForm_print_preview::~TForm_print_preview()

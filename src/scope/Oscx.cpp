@@ -28,7 +28,6 @@
 #include "controls/FlowPanel.h"
 #include "controls/Graph_draw.h"
 #include "controls/Utx_combo.h"
-#include "controls/Window_place.h"
 #include "link/Sertx.h"
 #include "scope/Diagramx.h"
 #include "scope/Oscx_chart.h"

@@ -220,7 +220,7 @@ private:
     int drag_ = 0;  // 1 pre-trigger marker, 2 level marker
     uint32_t blink_tick_ = 0;
     bool sampling_ = false;  // the capture state the timers follow
-    bool placed_ = false;    // placed on the screen at its first showing
+    bool placed_ = false;    // sized at its first showing (placed by the window rule)
 };
 
 // Registers the scope window's factory and installs its entries (ScopeEntries) for the main window.

@@ -23,7 +23,6 @@
 
 #include "controls/FlowPanel.h"
 #include "controls/Utx_combo.h"
-#include "controls/Window_place.h"
 #include "platform/Msgbox.h"
 #include "scope/Diagramx.h"
 #include "scope/Oscx.h"

@@ -129,7 +129,7 @@ private:
     std::unique_ptr<StbarPane> panes_[2];
     StbarPane* pane_list_[3] = {};
     bool closed_ = false;
-    bool placed_ = false;  // placed on the screen at its first showing
+    bool placed_ = false;  // sized at its first showing (placed by the window rule)
 };
 
 TForm_Oscx_load_dat* TForm_Oscx_load_dat_new(QWidget* parent);
