@@ -107,6 +107,18 @@ private:
     QMargins used_;
 };
 
+// Places the window now, at `size`: centred, or at `at` brought inside the available area. Its
+// frame is taken from the window manager when reported, else guessed; the window is placed again
+// once, when the window manager reports the real frame.
+void place_window(QWidget* window, const QSize& size, std::optional<QPoint> at)
+{
+    delete window->findChild<QObject*>(REPLACER_NAME, Qt::FindDirectChildrenOnly);
+    const QMargins frame = frame_margins(window);
+    window->setGeometry(Window_place_rect(available_area(window), frame, size, at));
+    if (!frame_report(window) && frame != QMargins())
+        new PlaceAgain(window, size, at, frame);
+}
+
 // The window's own widgets, moved into a scroll area that fills the window: a main window's
 // central widget; else every child widget, with the window's layout.
 void scroll_contents(QWidget* window)
@@ -210,7 +222,7 @@ public:
         settle_layouts(window);
         const std::optional<QPoint> at =
             window->testAttribute(Qt::WA_Moved) ? std::optional<QPoint>(window->pos()) : std::nullopt;
-        Window_place(window, fitted_size(window), at);
+        place_window(window, fitted_size(window), at);
         return true;
     }
 };
@@ -225,15 +237,6 @@ void Window_place_install()
     rule = new PlaceRule;
     rule->setParent(QCoreApplication::instance());
     QCoreApplication::instance()->installEventFilter(rule);
-}
-
-void Window_place(QWidget* window, const QSize& size, std::optional<QPoint> at)
-{
-    delete window->findChild<QObject*>(REPLACER_NAME, Qt::FindDirectChildrenOnly);
-    const QMargins frame = frame_margins(window);
-    window->setGeometry(Window_place_rect(available_area(window), frame, size, at));
-    if (!frame_report(window) && frame != QMargins())
-        new PlaceAgain(window, size, at, frame);
 }
 
 void Window_place_frame_report(WindowFrameReport report)

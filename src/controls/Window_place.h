@@ -24,11 +24,6 @@ QRect Window_place_rect(const QRect& area, const QMargins& frame, const QSize& s
 // in a scroll area first. A later show leaves the window where it is.
 void Window_place_install();
 
-// Places the window now, at `size`, by the rule above. Its frame is taken from the window manager
-// when reported, else guessed; the window is placed again once, when the window manager reports
-// the real frame.
-void Window_place(QWidget* window, const QSize& size, std::optional<QPoint> at = std::nullopt);
-
 // The frame the window manager reports around a shown window, none while it has reported none:
 // the platform's, unless a test plays the window manager (nullptr: the platform's again).
 using WindowFrameReport = std::optional<QMargins> (*)(const QWidget* window);

@@ -84,9 +84,6 @@ void PrintDriveData(const DriveRecord* record, uint8_t mode, const QString& file
 // one is refused, Main_print_ask_step (the display timer's) sends it again until all went out.
 void Main_print_ask_drive();
 void Main_print_ask_step();
-// Before the list is built: while the asked values are still outstanding, sends what is left and
-// waits up to timeout_ms for the answers, ended at once by the last answer or a lost link.
-void Main_print_wait_drive(int32_t timeout_ms);
 // The print and preview commands of a window: no printer gives "Nessuna Stampante Rilevata !";
 // else the preview flag, the print selection dialog, and on its result 1 PrintDriveData.
 void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode, const QString& file_name);

@@ -129,7 +129,11 @@ void Main_print_ask_step()
         next_ask = NO_ASK;
 }
 
-void Main_print_wait_drive(int32_t timeout_ms)
+namespace {
+
+// Before the list is built: while the asked values are still outstanding, sends what is left and
+// waits up to timeout_ms for the answers, ended at once by the last answer or a lost link.
+void wait_drive(int32_t timeout_ms)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     Main_print_ask_step();
@@ -147,6 +151,8 @@ void Main_print_wait_drive(int32_t timeout_ms)
     awaiting = false;
 }
 
+}  // namespace
+
 void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode, const QString& file_name)
 {
     if (PrintPage.printer_count == 0) {
@@ -158,7 +164,7 @@ void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode
         return;
     PrintPreviewMode = mode;
     if (run_window(ToolWin::SetPrint, parent) == 1) {
-        Main_print_wait_drive(PRINT_WAIT_MS);
+        wait_drive(PRINT_WAIT_MS);
         PrintDriveData(record, mode, file_name);
     }
 }
