@@ -489,6 +489,9 @@ void TForm_pos_quote_test::build()
     StringGrid_pos_dati->verticalHeader()->hide();
     StringGrid_pos_dati->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid_pos_dati->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Cells exist before the first fill: an item set outside the grid is dropped (and lost).
+    StringGrid_pos_dati->setColumnCount(POS_TABLE_COLUMNS + 1);
+    StringGrid_pos_dati->setRowCount(POS_TABLE_ROWS + 1);
     StringGrid_pos_dati->setItemDelegateForColumn(0, new RowMarkerDelegate(StringGrid_pos_dati));
     StringGrid_pos_dati->setMinimumSize(520, 170);
     pos->addWidget(StringGrid_pos_dati, 1);

@@ -357,6 +357,14 @@ TEST_F(BenchTableTest, RowsProfileAndHeaders)
         {0x0023, "", 3, 5, "Decel.[rpm/s]"},
         {0x0007, "", 5, 6, "Jerk[rpm/s²]"},  // a row count past the table is taken as 5
     };
+    {
+        // A fill before the window is shown lands in the grid (an item outside it is dropped).
+        TForm_pos_quote_test fresh;
+        fresh.Pos_quote_test_draw_grid();
+        ASSERT_NE(fresh.StringGrid_pos_dati->item(POS_TABLE_ROWS, POS_TABLE_COLUMNS), nullptr);
+        EXPECT_EQ(fresh.StringGrid_pos_dati->item(0, 1)->text(), "Posizione[Counts]");
+        EXPECT_EQ(fresh.StringGrid_pos_dati->item(POS_TABLE_ROWS, 0)->text(), "5");
+    }
     for (const Row& r : rows) {
         TForm_pos_quote_test* w = open(r.flags);
         const std::string click = r.click;
