@@ -43,17 +43,27 @@ std::optional<QMargins> platform_frame(const QWidget* w)
 
 WindowFrameReport frame_report = platform_frame;
 
+// The frame reported around w, when it encloses w: a window manager that has just made the frame
+// may report it before giving it its size (1 x 1 at the screen's origin), which is no frame yet.
+std::optional<QMargins> reported_frame(const QWidget* w)
+{
+    const std::optional<QMargins> frame = frame_report(w);
+    if (frame && (frame->left() < 0 || frame->top() < 0 || frame->right() < 0 || frame->bottom() < 0))
+        return std::nullopt;
+    return frame;
+}
+
 // The window's frame when the window manager has reported it; else that of a shown window of the
 // same type (the window manager decorates it alike); else a title bar of the style's height.
 QMargins frame_margins(const QWidget* window)
 {
     if (window->windowFlags() & Qt::FramelessWindowHint)
         return {};
-    if (const std::optional<QMargins> frame = frame_report(window))
+    if (const std::optional<QMargins> frame = reported_frame(window))
         return *frame;
     for (const QWidget* w : QApplication::topLevelWidgets())
         if (w != window && w->windowType() == window->windowType())
-            if (const std::optional<QMargins> frame = frame_report(w))
+            if (const std::optional<QMargins> frame = reported_frame(w))
                 return *frame;
     const int border = window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
     return {border, window->style()->pixelMetric(QStyle::PM_TitleBarHeight) + border, border, border};
@@ -69,9 +79,9 @@ QRect available_area(const QWidget* window)
     return screen != nullptr ? screen->availableGeometry() : QRect(QPoint(), window->size());
 }
 
-// Places the window again, once, when the window manager first reports a frame other than the one
-// it was placed with. A window's frame is known once it is shown: at latest at its first paint,
-// where the geometry must not change, hence the queued call.
+// Places the window again, once, when the window manager first reports a frame (one that encloses
+// the window) other than the one it was placed with. A window's frame is known once it is shown:
+// at latest at its first paint, where the geometry must not change, hence the queued call.
 class PlaceAgain : public QObject {
 public:
     PlaceAgain(QWidget* window, QSize size, std::optional<QPoint> at, QMargins used)
@@ -85,7 +95,7 @@ public:
     {
         const QEvent::Type t = event->type();
         if ((t == QEvent::Show || t == QEvent::Move || t == QEvent::Resize || t == QEvent::Paint) &&
-            frame_report(window_)) {
+            reported_frame(window_)) {
             window_->removeEventFilter(this);
             QMetaObject::invokeMethod(this, [this] { place(); }, Qt::QueuedConnection);
         }
@@ -95,8 +105,12 @@ public:
 private:
     void place()
     {
-        const std::optional<QMargins> frame = frame_report(window_);
-        if (frame && *frame != used_)
+        const std::optional<QMargins> frame = reported_frame(window_);
+        if (!frame) {
+            window_->installEventFilter(this);  // no longer reported: wait for it again
+            return;
+        }
+        if (*frame != used_)
             window_->setGeometry(Window_place_rect(available_area(window_), *frame, size_, at_));
         deleteLater();
     }
@@ -115,7 +129,7 @@ void place_window(QWidget* window, const QSize& size, std::optional<QPoint> at)
     delete window->findChild<QObject*>(REPLACER_NAME, Qt::FindDirectChildrenOnly);
     const QMargins frame = frame_margins(window);
     window->setGeometry(Window_place_rect(available_area(window), frame, size, at));
-    if (!frame_report(window) && frame != QMargins())
+    if (!reported_frame(window) && frame != QMargins())
         new PlaceAgain(window, size, at, frame);
 }
 

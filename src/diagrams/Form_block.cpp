@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/Page_column.h"
 #include "diagrams/Diagram_host.h"
 #include "drivedata/Globvar.h"
 #include "link/Sertx.h"
@@ -26,7 +27,7 @@ TForm_block_dat::TForm_block_dat(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    Panel_block_dat = new QWidget(this);
+    Panel_block_dat = new PageColumn(this);
     Panel_block_dat->setObjectName(QStringLiteral("Panel_block_dat"));
     layout->addWidget(Panel_block_dat, 1);
     Panel1 = new QWidget(this);
@@ -63,8 +64,7 @@ void TForm_block_dat::FormShow()
         width = DEFAULT_WIDTH;
     }
     BitBtn_close->setText(QString::fromUtf8(CLOSE_TEXT[Lang_index()]));
-    Panel_block_dat->setMinimumSize(width, height);
-    resize(width, height + BAR_HEIGHT);
+    resize(width, height + BAR_HEIGHT);  // never below the least size the page's layout takes
 }
 
 void TForm_block_dat::FormClose()

@@ -1,6 +1,8 @@
 #pragma once
 // The popup that shows a block's page: the page's frame of the context in Panel_block_dat, a
-// Close button below. Modal; the page is destroyed however the popup ends.
+// Close button below. Modal; the page is destroyed however the popup ends. The page's frame joins
+// Panel_block_dat's layout, so the popup is never smaller than the page needs and the page
+// follows the popup's size.
 #include <QDialog>
 
 struct PageNode;

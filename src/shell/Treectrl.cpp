@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include <QChildEvent>
 #include <QGroupBox>
 #include <QPointer>
 #include <QScrollArea>
@@ -13,6 +12,7 @@
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
+#include "controls/Page_column.h"
 #include "drivedata/Globvar.h"
 #include "drivedata/Record.h"
 #include "shell/Main.h"
@@ -390,36 +390,6 @@ void Tree_apply_family_pages(QTreeWidget* tree, bool second_family)
 
 // ---- page area ----
 
-namespace {
-
-// A page takes its preferred height at the top of the area, or the whole height when it expands
-// vertically (a page that fills the rest of the window).
-class PageHost : public QWidget {
-public:
-    PageHost()
-    {
-        setObjectName("ScrollBox_Menu_host");
-        auto* column = new QVBoxLayout(this);
-        column->setContentsMargins(0, 0, 0, 0);
-    }
-
-protected:
-    bool event(QEvent* e) override
-    {
-        if (e->type() == QEvent::ChildPolished) {
-            auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(e)->child());
-            auto* column = static_cast<QVBoxLayout*>(layout());
-            if (child != nullptr && !child->isWindow() && column->indexOf(child) < 0) {
-                const bool fills = (child->sizePolicy().verticalPolicy() & QSizePolicy::ExpandFlag) != 0;
-                column->addWidget(child, fills ? 1 : 0, fills ? Qt::Alignment() : Qt::AlignTop);
-            }
-        }
-        return QWidget::event(e);
-    }
-};
-
-}  // namespace
-
 PageArea Treectrl_build_page_area(QWidget* parent, const QString& title)
 {
     PageArea a{};
@@ -428,7 +398,8 @@ PageArea Treectrl_build_page_area(QWidget* parent, const QString& title)
     a.scroll = new QScrollArea(a.group);
     a.scroll->setObjectName("ScrollBox_Menu");
     a.scroll->setWidgetResizable(true);
-    a.host = new PageHost;
+    a.host = new PageColumn;
+    a.host->setObjectName("ScrollBox_Menu_host");
     a.scroll->setWidget(a.host);
     (new QVBoxLayout(a.group))->addWidget(a.scroll);
     return a;

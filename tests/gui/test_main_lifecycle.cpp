@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMoveEvent>
 #include <QProcess>
 #include <QScreen>
 #include <QRegularExpression>
@@ -147,7 +148,8 @@ TEST(WindowPlace, InsideTheAvailableAreaFrameIncluded)
 }
 
 // A window placed with a guessed frame is placed again once, when the window manager (here the
-// test) reports the real one; then it stays where the user moves it.
+// test) reports the real one (a frame that does not enclose the window is none yet); then it
+// stays where the user moves it.
 TEST(WindowPlace, PlacedAgainOnceWithTheFrameReported)
 {
     static std::optional<QMargins> reported;
@@ -162,6 +164,18 @@ TEST(WindowPlace, PlacedAgainOnceWithTheFrameReported)
     w.resize(400, 300);
     w.show();
     const QRect area = w.screen()->availableGeometry();
+    const QRect guessed = w.geometry();
+    const QMargins just_made(0, 0, -399, -299);  // a frame just made, 1 x 1 at the origin: none yet
+    reported = just_made;
+    w.update();
+    pump();
+    EXPECT_EQ(w.geometry(), guessed);
+    reported = QMargins(6, 40, 6, 6);  // seen at a move, then made anew before the window is placed
+    QMoveEvent move(w.pos(), w.pos());
+    QCoreApplication::sendEvent(&w, &move);
+    reported = just_made;
+    pump();
+    EXPECT_EQ(w.geometry(), guessed);
     reported = QMargins(6, 40, 6, 6);
     w.update();
     pump();

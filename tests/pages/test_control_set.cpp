@@ -11,6 +11,7 @@
 #include "diagrams/Blocks_dat.h"
 #include "diagrams/Form_block.h"
 #include "gui/files_fixture.h"
+#include "gui/text_fit.h"
 #include "page_fixture.h"
 #include "page_units.h"
 #include "shell/Treectrl.h"
@@ -228,37 +229,59 @@ TEST_F(ControlSetTest, DoubleClickOpensTheBlocksPageInThePopup)
 }
 
 
-// Every block a diagram links to opens its page whole: each control of the page lies inside the
-// popup, whose frame lies inside the screen's available area.
+// Every block a diagram links to opens its page whole, on either bus, in either context and
+// language: no control's text, size or rectangle cut (by the popup or the box it lies in), the
+// popup centred in the screen's available area, and a popup made smaller still showing it whole.
 TEST_F(ControlSetTest, EachLinkedBlocksPopupShowsItsWholePage)
 {
-    PageContext = 1;
+    struct Row {
+        uint16_t bus_type;
+        uint8_t ctx;
+        uint8_t language;
+    };
+    std::vector<Row> rows;
+    for (uint16_t bus : {0, 1})
+        for (uint8_t ctx : {0, 1})
+            for (uint8_t language : {0, 1, 2})
+                rows.push_back({bus, ctx, language});
     std::string faults;
-    for (BlockRec* block : BlockRecords) {
-        if (block == nullptr || block->node == nullptr || block->node->PageCreate == nullptr)
-            continue;
-        bool ran = false;
-        filestest::when_modal<TForm_block_dat>(
-            [&faults, block](TForm_block_dat* d) {
-                const std::string name = PageNodeText(block->node, 1);
-                const QRect area = d->screen()->availableGeometry();
-                if (!area.contains(d->frameGeometry()))
-                    faults += name + ": popup outside the screen\n";
-                int outside = 0, controls = 0;
-                for (QWidget* w : d->Panel_block_dat->findChildren<QWidget*>()) {
-                    if (!w->isVisibleTo(d) || !w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty())
-                        continue;
-                    ++controls;
-                    outside += !d->rect().contains(QRect(w->mapTo(d, QPoint()), w->size()));
-                }
-                if (outside > 0 || controls == 0)
-                    faults += name + ": " + std::to_string(outside) + " of " + std::to_string(controls) +
-                              " controls outside\n";
-                d->BitBtn_close->click();
-            },
-            &ran);
-        Form_block_show(block->node, 1);
-        EXPECT_TRUE(ran);
+    const auto cut = [](const TForm_block_dat* d) {
+        std::string out;
+        for (const QWidget* w : d->Panel_block_dat->findChildren<QWidget*>())
+            if (w->isVisibleTo(d))
+                out += textfit::cut_of(w, d);
+        return out;
+    };
+    for (const Row& r : rows) {
+        Rec_set<uint16_t>(DriveRecordBank[r.ctx], RecOfs::BusType, r.bus_type);
+        PageContext = r.ctx;
+        LanguageIndex = r.language;
+        for (BlockRec* block : BlockRecords) {
+            if (block == nullptr || block->node == nullptr || block->node->PageCreate == nullptr)
+                continue;
+            const std::string name = std::string(PageNodeText(block->node, 1)) + " (bus " +
+                                     std::to_string(r.bus_type) + ", context " + std::to_string(r.ctx) +
+                                     ", language " + std::to_string(r.language) + ")";
+            bool ran = false;
+            filestest::when_modal<TForm_block_dat>(
+                [&](TForm_block_dat* d) {
+                    textfit::settle(d);
+                    const QRect area = d->screen()->availableGeometry();
+                    const QPoint off = d->frameGeometry().center() - area.center();
+                    if (std::abs(off.x()) > 1 || std::abs(off.y()) > 1)
+                        faults += name + ": popup not centred\n";
+                    std::string page = cut(d);
+                    d->resize(d->width() / 2, d->height() / 2);  // by the user
+                    textfit::settle(d);
+                    page += cut(d);
+                    if (!page.empty())
+                        faults += name + ":\n" + page;
+                    d->BitBtn_close->click();
+                },
+                &ran);
+            Form_block_show(block->node, r.ctx);
+            EXPECT_TRUE(ran) << name;
+        }
     }
     EXPECT_EQ(faults, "");
 }

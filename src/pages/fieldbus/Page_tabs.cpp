@@ -12,6 +12,9 @@ QTabWidget* Page_tabs(QWidget* parent, QVBoxLayout* layout, const char* name, st
 {
     auto* tabs = new QTabWidget(parent);
     tabs->setObjectName(QString::fromLatin1(name));
+    // Every tab's caption whole: the tab widget takes the room of its whole row of tabs.
+    tabs->setUsesScrollButtons(false);
+    tabs->setElideMode(Qt::ElideNone);
     for (const char* s : sheets) {
         auto* sheet = new QWidget(tabs);
         sheet->setObjectName(QString::fromLatin1(s));

@@ -10,7 +10,8 @@ class QTabWidget;
 class QVBoxLayout;
 class QWidget;
 
-// A tab widget `name` added to layout, one sheet per name (with a column layout; caption = name).
+// A tab widget `name` added to layout, one sheet per name (with a column layout; caption = name);
+// never narrower than its row of tabs.
 QTabWidget* Page_tabs(QWidget* parent, QVBoxLayout* layout, const char* name, std::initializer_list<const char*> sheets);
 // Moves the flow panel `panel` (a child of box) to the end of sheet's column.
 void Page_move_flow(QGroupBox* box, QWidget* sheet, const char* panel);
