@@ -358,7 +358,7 @@ public:
     // none is shown.
     QRect Tag_box(int k) const { return k >= 0 && k < 4 ? tag_drawn_[k] : QRect(); }
     // The text that box shows, empty when none is shown.
-    QString Tag_text(int k) const { return k >= 0 && k < 4 ? tag_text_[k] : QString(); }
+    QString Tag_text(int k) const { return Tag_box(k).isEmpty() ? QString() : tag_text_[k]; }
     // What cursor k (as for Tag_box) reads, in its box and in its readouts: the value of the grid
     // line at its pixel when one lies exactly there, else the view's start plus the cursor's value
     // (level cursors on the left-axis channel).
@@ -459,5 +459,5 @@ private:
     DiagramxHooks* hooks_ = nullptr;
     QRect handle_drawn_[4];  // area last drawn by each handle, for restoring
     QRect tag_drawn_[4];     // value box last drawn beside each handle
-    QString tag_text_[4];    // and its text
+    QString tag_text_[4];    // and its text, while the box is noted
 };

@@ -466,7 +466,6 @@ void Diagramx::hide_handles()
     for (int i = 1; i <= 4; ++i) {
         regions[i].left = regions[i].top = FAR_AWAY;
         handle_drawn_[i - 1] = tag_drawn_[i - 1] = QRect();
-        tag_text_[i - 1].clear();
     }
 }
 
@@ -676,7 +675,6 @@ void Diagramx::Overlays_draw(ChartRegion* handle)
     }
     Trigger_marks_draw();
     std::fill(std::begin(tag_drawn_), std::end(tag_drawn_), QRect());
-    std::fill(std::begin(tag_text_), std::end(tag_text_), QString());
     for (ChartRegion* entry : handle_order) {
         if (level_cursors_shown && is_level_handle(entry))
             Level_cursor_handle_draw(entry);

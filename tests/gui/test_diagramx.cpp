@@ -815,7 +815,10 @@ TEST_F(ChartTest, CursorValueBoxesStayWholeInsideThePlot)
 {
     const struct {
         double minimum, maximum, period;  // fixed scale of channel 0 (none when equal), sample period
-    } scales[] = {{0, 0, 0.001}, {-250000149.5, 1249999949.5, 1234567.891}, {-6.241, 1999999999, 0.001}};
+        const char* bottom;               // level cursor 1's readout on the plot's bottom row
+    } scales[] = {{0, 0, 0.001, "-50.0000000"},
+                  {-250000149.5, 1249999949.5, 1234567.891, "-250000149.5000000"},
+                  {-6.241, 1999999999, 0.001, "0.0000000"}};  // the grid line at 0 lies on that row
     QLabel readouts[4];  // time 1, time 2, level 1, level 2 of channel 0
     for (const auto& s : scales) {
         SCOPED_TRACE(s.maximum);
@@ -862,6 +865,11 @@ TEST_F(ChartTest, CursorValueBoxesStayWholeInsideThePlot)
                 const double read = readouts[k].text().toDouble();
                 EXPECT_NEAR(tag.toDouble(&number), read, 0.01 * std::max(1.0, std::fabs(read))) << k;
                 EXPECT_TRUE(number) << k << " " << tag.toStdString();
+                const QImage inside = d.plot_image->image().copy(box.adjusted(1, 1, -1, -1));
+                EXPECT_LT(count_colour(inside, 0xFFFFFF), inside.width() * inside.height()) << k;  // text drawn
+            }
+            if (share == 0.0) {
+                EXPECT_EQ(readouts[2].text(), s.bottom);
             }
             const QImage& shown = d.plot_image->image();
             int outside = 0;
