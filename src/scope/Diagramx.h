@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QPointer>
+#include <QPolygon>
 #include <QRect>
 #include <QString>
 
@@ -356,6 +357,12 @@ public:
     // The value box last drawn beside handle k (0, 1: time cursors; 2, 3: level cursors), empty when
     // none is shown.
     QRect Tag_box(int k) const { return k >= 0 && k < 4 ? tag_drawn_[k] : QRect(); }
+    // The text that box shows, empty when none is shown.
+    QString Tag_text(int k) const { return Tag_box(k).isEmpty() ? QString() : tag_text_[k]; }
+    // What cursor k (as for Tag_box) reads, in its box and in its readouts: the value of the grid
+    // line at its pixel when one lies exactly there, else the view's start plus the cursor's value
+    // (level cursors on the left-axis channel).
+    double Cursor_reading(int k) const;
     void Time_cursor_move(ChartRegion* region, uint8_t shift, int x, int y);
     void Level_cursor_move(ChartRegion* region, uint8_t shift, int x, int y);
     void Time_readouts();
@@ -398,8 +405,8 @@ private:
     bool is_level_handle(const ChartRegion* r) const { return r == &regions[3] || r == &regions[4]; }
     bool is_time_handle(const ChartRegion* r) const { return r == &regions[1] || r == &regions[2]; }
     QRect handle_area(const ChartRegion* handle) const;
-    // Notes what a handle drew: its shape and its value box.
-    void drawn(const ChartRegion* handle, const QRect& box);
+    // Draws a handle's shape and its value box, and notes what it drew.
+    void handle_draw(const ChartRegion* handle, const QPolygon& shape, const QRect& box);
     // The plot's rectangle with its frame lines.
     QRect plot_rect() const;
     void plot_changed();
@@ -452,4 +459,5 @@ private:
     DiagramxHooks* hooks_ = nullptr;
     QRect handle_drawn_[4];  // area last drawn by each handle, for restoring
     QRect tag_drawn_[4];     // value box last drawn beside each handle
+    QString tag_text_[4];    // and its text, while the box is noted
 };

@@ -29,15 +29,17 @@ int text_room(const QLabel* l)
     return l->contentsRect().width() - 2 * l->margin() - indent;
 }
 
-// The value with as many of its decimals as the label has room for.
+// A cursor's value in `room` pixels of text measured by `fm`: as many of its decimals as fit, else
+// the exponent form or the no-fit mark; the readouts and the value boxes on the plot alike.
+QString fitted(double value, const QFontMetrics& fm, int room)
+{
+    return Graph_format_fit(value, READOUT_DECIMALS, [&](const QString& t) { return fm.horizontalAdvance(t) <= room; });
+}
+
 void set_readout(QLabel* label, double value)
 {
-    if (!label)
-        return;
-    const QFontMetrics fm = label->fontMetrics();
-    const int room = text_room(label);
-    label->setText(
-        Graph_format_fit(value, READOUT_DECIMALS, [&](const QString& t) { return fm.horizontalAdvance(t) <= room; }));
+    if (label)
+        label->setText(fitted(value, label->fontMetrics(), text_room(label)));
 }
 
 bool positive(double x) { return std::isfinite(x) && x > 0; }
@@ -516,17 +518,11 @@ QRect Diagramx::handle_area(const ChartRegion* handle) const
     return QRect(handle->left, handle->top, handle->width + 1, handle->height + 1);
 }
 
-void Diagramx::drawn(const ChartRegion* handle, const QRect& box)
-{
-    const std::ptrdiff_t k = handle - &regions[1];
-    tag_drawn_[k] = box;
-    handle_drawn_[k] = handle_area(handle).united(box.adjusted(0, 0, 1, 1));
-}
-
 namespace {
 
-// Yellow handle framed in black with a grey shadow, and the value box beside it.
-void draw_handle(Canvas& c, const QRect& r, const QPolygon& shape, const QRect& box, const QString& value)
+// Yellow handle framed in black with a grey shadow, and the value box beside it; returns the text
+// the box shows.
+QString draw_handle(Canvas& c, const QPolygon& shape, const QRect& box, double value)
 {
     QPainter& p = *c.painter();
     p.save();
@@ -542,8 +538,10 @@ void draw_handle(Canvas& c, const QRect& r, const QPolygon& shape, const QRect& 
     c.rectangle({box.left(), box.top(), box.right() + 1, box.bottom() + 1});
     c.font = QFont("Arial", 8);
     c.font_colour = clBlack;
-    Graph_draw_text_rect(c, {box.left() + 1, box.top() + 1, box.right(), box.bottom()}, AlignCentre, value);
-    (void)r;
+    const DrawRect inner{box.left() + 1, box.top() + 1, box.right(), box.bottom()};
+    const QString text = fitted(value, QFontMetrics(c.font, p.device()), inner.width());
+    Graph_draw_text_rect(c, inner, AlignCentre, text);
+    return text;
 }
 
 // A cursor's value box kept whole inside the plot (and so off the axis captions around it): where
@@ -558,6 +556,14 @@ QRect tag_inside(const QRect& plot, const QRect& wanted, const QRect& other)
 
 }  // namespace
 
+void Diagramx::handle_draw(const ChartRegion* handle, const QPolygon& shape, const QRect& box)
+{
+    const int k = int(handle - &regions[1]);
+    tag_drawn_[k] = box;
+    tag_text_[k] = draw_handle(*plot_canvas, shape, box, Cursor_reading(k));
+    handle_drawn_[k] = handle_area(handle).united(box.adjusted(0, 0, 1, 1));
+}
+
 QRect Diagramx::plot_rect() const
 {
     return QRect(view.plot_left, view.plot_bottom - view.plot_height, view.plot_width + 1, view.plot_height + 1);
@@ -567,7 +573,6 @@ void Diagramx::Time_cursor_handle_draw(ChartRegion* handle)
 {
     if (handle->left == FAR_AWAY || !plot_canvas)
         return;
-    const auto* c = static_cast<const ChartCursor*>(handle->data);
     const int x = handle->left + handle->width / 2;
     const int top = handle->top;
     QPainter& p = *plot_canvas->painter();
@@ -582,17 +587,13 @@ void Diagramx::Time_cursor_handle_draw(ChartRegion* handle)
     const QSize size(readout_width, readout_height);
     const QRect box = tag_inside(plot_rect(), QRect(QPoint(handle->left + handle->width + 1, plot_top), size),
                                  QRect(QPoint(handle->left - readout_width - 1, plot_top), size));
-    draw_handle(*plot_canvas, handle_area(handle), shape, box,
-                Graph_format_float("0.000", view.time_start + c->value));
-    drawn(handle, box);
+    handle_draw(handle, shape, box);
 }
 
 void Diagramx::Level_cursor_handle_draw(ChartRegion* handle)
 {
     if (handle->left == FAR_AWAY || !plot_canvas)
         return;
-    const auto* c = static_cast<const ChartCursor*>(handle->data);
-    const ChartChannelView& ch = view.channels[axis_channel(view.left_channel)];
     const int y = handle->top + handle->height / 2;
     const int left = handle->left;
     QPainter& p = *plot_canvas->painter();
@@ -611,8 +612,7 @@ void Diagramx::Level_cursor_handle_draw(ChartRegion* handle)
         area.setTop(area.top() + readout_height);
     const QRect box = tag_inside(area, QRect(QPoint(box_left, handle->top - readout_height), size),
                                  QRect(QPoint(box_left, handle->top + handle->height + 1), size));
-    draw_handle(*plot_canvas, handle_area(handle), shape, box, Graph_format_float("0.000", ch.minimum + c->value));
-    drawn(handle, box);
+    handle_draw(handle, shape, box);
 }
 
 void Diagramx::Time_cursor_move(ChartRegion* region, uint8_t, int x, int y)
@@ -716,14 +716,20 @@ int Diagramx::Tick_find_up(const ChartTick* table, int pixel, int count) { retur
 // Vertical grid columns: pixels rise with values.
 int Diagramx::Tick_find_down(const ChartTick* table, int pixel, int count) { return tick_find(table, pixel, count, true); }
 
+double Diagramx::Cursor_reading(int k) const
+{
+    const ChartCursor& c = cursors[k];
+    if (k < 2) {
+        const int i = Tick_find_down(time_grid, view.plot_left + c.offset, time_grid_count);
+        return i >= 0 ? time_grid[i].value : view.time_start + c.value;
+    }
+    const int i = Tick_find_up(left_grid, view.plot_bottom - c.offset, left_grid_count);
+    return i >= 0 ? left_grid[i].value : view.channels[axis_channel(view.left_channel)].minimum + c.value;
+}
+
 void Diagramx::Time_readouts()
 {
-    double t[2];
-    for (int k = 0; k < 2; ++k) {
-        const int column = view.plot_left + cursors[k].offset;
-        const int i = Tick_find_down(time_grid, column, time_grid_count);
-        t[k] = i >= 0 ? time_grid[i].value : view.time_start + cursors[k].value;
-    }
+    const double t[2] = {Cursor_reading(0), Cursor_reading(1)};
     set_readout(time_readouts[0], t[0]);
     set_readout(time_readouts[1], t[1]);
     set_readout(time_readouts[2], t[0] - t[1]);
@@ -740,13 +746,10 @@ void Diagramx::Level_readouts(uint8_t channel)
     double level[2];
     for (int k = 0; k < 2; ++k) {
         const ChartCursor& cur = cursors[2 + k];
-        if (channel == left) {
-            const int row = view.plot_bottom - cur.offset;
-            const int i = Tick_find_up(left_grid, row, left_grid_count);
-            level[k] = i >= 0 ? left_grid[i].value : axis.minimum + cur.value;
-        } else {
+        if (channel == left)
+            level[k] = Cursor_reading(2 + k);
+        else
             level[k] = positive(axis_range) ? c.minimum + cur.value * (c.maximum - c.minimum) / axis_range : c.minimum;
-        }
     }
     set_readout(level_readouts[0][channel], level[0]);
     set_readout(level_readouts[1][channel], level[1]);

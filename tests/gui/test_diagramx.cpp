@@ -809,48 +809,79 @@ TEST_F(ChartTest, CursorsPlaceMoveAndRead)
 
 // Wherever its cursor stands, a value box lies whole inside the plot (off the axis texts and
 // captions around it), off every handle, and a time cursor's box off the level cursors' boxes:
-// nothing but the handles, centred on the plot's edges, is drawn beyond the plot.
+// nothing but the handles, centred on the plot's edges, is drawn beyond the plot. Its number is
+// whole in the box and reads what the cursor's readout reads, on scales of counts and long times.
 TEST_F(ChartTest, CursorValueBoxesStayWholeInsideThePlot)
 {
-    Diagramx& d = make();
-    fill(d, 1001);
-    d.Redraw();
-    const QImage bare = d.plot_image->image().copy();
-    const QRect plot(d.view.plot_left, plot_top(), d.view.plot_width + 1, d.view.plot_height + 1);
-    const double span = d.view.time_end - d.view.time_start;
-    const double range = d.view.channels[0].maximum - d.view.channels[0].minimum;
-    const auto handle = [&d](int k) {
-        const ChartRegion& r = d.regions[k + 1];
-        return QRect(r.left, r.top, r.width + 1, r.height + 1);
-    };
-    for (double share : {0.0, 0.01, 0.5, 0.99, 1.0}) {  // cursor 1 here, cursor 2 mirrored
-        SCOPED_TRACE(share);
-        for (int k = 0; k < 4; ++k) {
-            const double full = k < 2 ? span : range;
-            d.cursors[k].full_scale = full;
-            d.cursors[k].offset = 0;
-            d.cursors[k].value = full * (k % 2 == 0 ? share : 1 - share);
+    const struct {
+        double minimum, maximum, period;  // fixed scale of channel 0 (none when equal), sample period
+        const char* bottom;               // level cursor 1's readout on the plot's bottom row
+    } scales[] = {{0, 0, 0.001, "-50.0000000"},
+                  {-250000149.5, 1249999949.5, 1234567.891, "-250000149.5000000"},
+                  {-6.241, 1999999999, 0.001, "0.0000000"}};  // the grid line at 0 lies on that row
+    QLabel readouts[4];  // time 1, time 2, level 1, level 2 of channel 0
+    for (const auto& s : scales) {
+        SCOPED_TRACE(s.maximum);
+        Diagramx& d = make();
+        d.sample_period = s.period;
+        d.view.channels[0].fixed = s.minimum < s.maximum;
+        d.view.channels[0].fixed_minimum = s.minimum;
+        d.view.channels[0].fixed_maximum = s.maximum;
+        for (int k = 0; k < 2; ++k) {
+            d.time_readouts[k] = &readouts[k];
+            d.level_readouts[k][0] = &readouts[2 + k];
         }
-        d.time_cursors_shown = d.level_cursors_shown = 1;
+        fill(d, 1001);
         d.Redraw();
-        for (int k = 0; k < 4; ++k) {
-            const QRect box = d.Tag_box(k);
-            EXPECT_TRUE(plot.contains(box)) << k;
-            for (int other = 0; other < 4; ++other) {
-                EXPECT_FALSE(box.intersects(handle(other))) << k << " on handle " << other;
-                EXPECT_FALSE(k < 2 && other >= 2 && box.intersects(d.Tag_box(other))) << k << " on box " << other;
+        const QImage bare = d.plot_image->image().copy();
+        const QFontMetrics fm(QFont("Arial", 8), &bare);
+        const QRect plot(d.view.plot_left, plot_top(), d.view.plot_width + 1, d.view.plot_height + 1);
+        const double span = d.view.time_end - d.view.time_start;
+        const double range = d.view.channels[0].maximum - d.view.channels[0].minimum;
+        const auto handle = [&d](int k) {
+            const ChartRegion& r = d.regions[k + 1];
+            return QRect(r.left, r.top, r.width + 1, r.height + 1);
+        };
+        for (double share : {0.0, 0.01, 0.5, 0.99, 1.0}) {  // cursor 1 here, cursor 2 mirrored
+            SCOPED_TRACE(share);
+            for (int k = 0; k < 4; ++k) {
+                const double full = k < 2 ? span : range;
+                d.cursors[k].full_scale = full;
+                d.cursors[k].offset = 0;
+                d.cursors[k].value = full * (k % 2 == 0 ? share : 1 - share);
             }
+            d.time_cursors_shown = d.level_cursors_shown = 1;
+            d.Redraw();
+            for (int k = 0; k < 4; ++k) {
+                const QRect box = d.Tag_box(k);
+                EXPECT_TRUE(plot.contains(box)) << k;
+                for (int other = 0; other < 4; ++other) {
+                    EXPECT_FALSE(box.intersects(handle(other))) << k << " on handle " << other;
+                    EXPECT_FALSE(k < 2 && other >= 2 && box.intersects(d.Tag_box(other))) << k << " on box " << other;
+                }
+                const QString tag = d.Tag_text(k);
+                EXPECT_LE(fm.horizontalAdvance(tag), box.width() - 2) << k << " " << tag.toStdString();
+                bool number = false;
+                const double read = readouts[k].text().toDouble();
+                EXPECT_NEAR(tag.toDouble(&number), read, 0.01 * std::max(1.0, std::fabs(read))) << k;
+                EXPECT_TRUE(number) << k << " " << tag.toStdString();
+                const QImage inside = d.plot_image->image().copy(box.adjusted(1, 1, -1, -1));
+                EXPECT_LT(count_colour(inside, 0xFFFFFF), inside.width() * inside.height()) << k;  // text drawn
+            }
+            if (share == 0.0) {
+                EXPECT_EQ(readouts[2].text(), s.bottom);
+            }
+            const QImage& shown = d.plot_image->image();
+            int outside = 0;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x) {
+                    bool allowed = plot.contains(x, y);
+                    for (int k = 0; k < 4; ++k)
+                        allowed = allowed || handle(k).contains(x, y);
+                    outside += !allowed && shown.pixel(x, y) != bare.pixel(x, y);
+                }
+            EXPECT_EQ(outside, 0);
         }
-        const QImage& shown = d.plot_image->image();
-        int outside = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x) {
-                bool allowed = plot.contains(x, y);
-                for (int k = 0; k < 4; ++k)
-                    allowed = allowed || handle(k).contains(x, y);
-                outside += !allowed && shown.pixel(x, y) != bare.pixel(x, y);
-            }
-        EXPECT_EQ(outside, 0);
     }
 }
 
