@@ -123,7 +123,7 @@ void place_window(QWidget* window, const QSize& size, std::optional<QPoint> at)
         new PlaceAgain(window, size, at, frame);
 }
 
-// A window's widgets, scrolled: no smaller than their layout takes, nor than the window was made.
+// A window's widgets, scrolled: no smaller than their layout takes, nor than the window's least size.
 class ScrollContents : public QWidget {
 public:
     explicit ScrollContents(QSize least) : least_(least) {}
@@ -150,13 +150,9 @@ void scroll_contents(QWidget* window)
         contents = new ScrollContents(window->minimumSize());
         if (QLayout* layout = window->layout())
             contents->setLayout(layout);  // takes it from the window, and the widgets it manages
-        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (child->isWindow())
-                continue;
-            const bool shown = !child->isHidden();
-            child->setParent(contents);
-            child->setVisible(shown);
-        }
+        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->isWindow())
+                child->setParent(contents);  // a hidden one stays hidden, the others show with the contents
         auto* fill = new QVBoxLayout(window);
         fill->setContentsMargins(0, 0, 0, 0);
         fill->addWidget(scroller);

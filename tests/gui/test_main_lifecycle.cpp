@@ -201,6 +201,9 @@ TEST(WindowPlace, ContentsTooLargeScrollAndKeepTheirLayout)
         grid->addWidget(text, 0, 0);
         grid->addWidget(button, 0, 1);
         grid->setRowMinimumHeight(1, area.height() + 100);
+        auto* loose = new QLabel("loose", contents);  // placed by hand
+        auto* hidden = new QLabel("hidden", contents);
+        hidden->hide();
         if (main_window)
             main->setCentralWidget(contents);
         else
@@ -211,6 +214,7 @@ TEST(WindowPlace, ContentsTooLargeScrollAndKeepTheirLayout)
         ASSERT_NE(scroller, nullptr) << main_window;
         EXPECT_TRUE(area.contains(w->frameGeometry()) && scroller->widget()->isAncestorOf(button)) << main_window;
         EXPECT_TRUE(!main_window || main->centralWidget() == scroller);
+        EXPECT_TRUE(scroller->widget()->isAncestorOf(loose) && loose->isVisible() && hidden->isHidden()) << main_window;
         const auto right_gap = [&] { return w->width() - button->mapTo(w.get(), QPoint(button->width(), 0)).x(); };
         const int gap = right_gap();
         w->resize(w->width() + 200, w->height());
