@@ -69,13 +69,17 @@ QMargins frame_margins(const QWidget* window)
     return {border, window->style()->pixelMetric(QStyle::PM_TitleBarHeight) + border, border, border};
 }
 
-// The screen the window opens on: its parent's window's; without a parent, the active window's;
-// the first window's own.
+QPointer<QWidget> main_window;
+
+// The screen the window opens on: its parent's window's; without a parent, the active window's,
+// else the main window's; the first window's own.
 QRect available_area(const QWidget* window)
 {
     const QWidget* anchor = window->parentWidget() != nullptr ? window->parentWidget()->window()
                                                               : QApplication::activeWindow();
-    const QScreen* screen = (anchor != nullptr ? anchor : window)->screen();
+    if (anchor == nullptr)
+        anchor = main_window != nullptr ? main_window.data() : window;
+    const QScreen* screen = anchor->screen();
     return screen != nullptr ? screen->availableGeometry() : QRect(QPoint(), window->size());
 }
 
@@ -133,36 +137,43 @@ void place_window(QWidget* window, const QSize& size, std::optional<QPoint> at)
         new PlaceAgain(window, size, at, frame);
 }
 
+// A window's widgets, scrolled: no smaller than their layout takes, nor than the window's least size.
+class ScrollContents : public QWidget {
+public:
+    explicit ScrollContents(QSize least) : least_(least) {}
+    QSize minimumSizeHint() const override { return QWidget::minimumSizeHint().expandedTo(least_); }
+
+private:
+    QSize least_;
+};
+
 // The window's own widgets, moved into a scroll area that fills the window: a main window's
-// central widget; else every child widget, with the window's layout.
+// central widget; else the window's layout, with the widgets it manages, and every other child
+// widget. The window itself then takes any size.
 void scroll_contents(QWidget* window)
 {
     auto* scroller = new QScrollArea;
     scroller->setObjectName(SCROLLER_NAME);
     scroller->setWidgetResizable(true);
     scroller->setFrameShape(QFrame::NoFrame);
+    QWidget* contents = nullptr;
     if (auto* main = qobject_cast<QMainWindow*>(window)) {
-        scroller->setWidget(main->takeCentralWidget());
+        contents = main->takeCentralWidget();
         main->setCentralWidget(scroller);
-        return;
+    } else {
+        contents = new ScrollContents(window->minimumSize());
+        if (QLayout* layout = window->layout())
+            contents->setLayout(layout);  // takes it from the window, and the widgets it manages
+        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->isWindow())
+                child->setParent(contents);  // a hidden one stays hidden, the others show with the contents
+        auto* fill = new QVBoxLayout(window);
+        fill->setContentsMargins(0, 0, 0, 0);
+        fill->addWidget(scroller);
     }
-    auto* contents = new QWidget;
-    contents->setMinimumSize(window->minimumSize());
-    for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child->isWindow())
-            continue;
-        const bool shown = !child->isHidden();
-        child->setParent(contents);
-        child->setVisible(shown);
-    }
-    if (QLayout* layout = window->layout())
-        contents->setLayout(layout);  // takes it from the window
     window->setMinimumSize(0, 0);
     window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     scroller->setWidget(contents);
-    auto* fill = new QVBoxLayout(window);
-    fill->setContentsMargins(0, 0, 0, 0);
-    fill->addWidget(scroller);
     scroller->show();
 }
 
@@ -256,4 +267,9 @@ void Window_place_install()
 void Window_place_frame_report(WindowFrameReport report)
 {
     frame_report = report != nullptr ? report : platform_frame;
+}
+
+void Window_place_main_window(QWidget* window)
+{
+    main_window = window;
 }

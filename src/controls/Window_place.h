@@ -19,10 +19,14 @@ QRect Window_place_rect(const QRect& area, const QMargins& frame, const QSize& s
 // The placement rule of every top-level window and dialog the program opens, installed once on the
 // application. At a window's first show, after the window's own show handling has given it its
 // size, the window is placed at that size: centred, or at the position it was moved to before,
-// on the screen of its parent's window (without a parent: of the active window; the first window:
-// its own). A window whose contents need more room than the screen's available area has gets them
-// in a scroll area first. A later show leaves the window where it is.
+// on the screen of its parent's window (without a parent: of the active window, else of the main
+// window; the first window: its own). A window whose contents need more room than the screen's
+// available area has gets them in a scroll area first. A later show leaves the window where it is.
 void Window_place_install();
+
+// The program's main window: a window without a parent opens on its screen while no window is
+// active. Forgotten when it is destroyed.
+void Window_place_main_window(QWidget* window);
 
 // The frame the window manager reports around a shown window, none while it has reported none:
 // the platform's, unless a test plays the window manager (nullptr: the platform's again).

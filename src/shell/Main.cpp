@@ -26,6 +26,7 @@
 
 #include "controls/Graph_draw.h"
 #include "controls/Utx_combo.h"
+#include "controls/Window_place.h"
 #include "drivedata/Busx.h"
 #include "drivedata/Frm_output_sizes.h"
 #include "drivedata/Globvar.h"
@@ -174,6 +175,7 @@ TForm_main::TForm_main(QWidget* parent) : QMainWindow(parent)
     Main_menus_connect();
 
     Form_main = this;
+    Window_place_main_window(this);
     FormCreate();
 }
 

@@ -794,6 +794,10 @@ TEST_F(Layout, WindowsOpenOnTheMainWindowsScreen)
         popup->FormShow();
         return popup;
     });
+    openers.emplace_back("no window active", [](QWidget*) -> QWidget* {  // opened by a timer, say
+        QApplication::setActiveWindow(nullptr);
+        return new QDialog;
+    });
     QScreen* const first = QGuiApplication::screenAt(QPoint(0, 0));  // that of a new window's default geometry
     QScreen* screen = first;  // the other one, when there are two
     for (QScreen* s : QGuiApplication::screens())

@@ -6,9 +6,13 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMoveEvent>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -27,6 +31,17 @@
 using namespace maintest;
 
 using MainLifecycle = MainWindowTest;
+
+namespace {
+
+// Events posted by the handling of events posted before.
+void pump_events()
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+
+}  // namespace
 
 TEST_F(MainLifecycle, StartsInAnEmptyFolderAndWaitsForTheSplash)
 {
@@ -156,10 +171,6 @@ TEST(WindowPlace, PlacedAgainOnceWithTheFrameReported)
     reported.reset();
     Window_place_frame_report([](const QWidget*) { return reported; });
     const std::shared_ptr<void> platforms_again(nullptr, [](void*) { Window_place_frame_report(nullptr); });
-    const auto pump = [] {
-        for (int i = 0; i < 3; ++i)
-            QCoreApplication::processEvents();
-    };
     QDialog w;
     w.resize(400, 300);
     w.show();
@@ -178,14 +189,58 @@ TEST(WindowPlace, PlacedAgainOnceWithTheFrameReported)
     EXPECT_EQ(w.geometry(), guessed);
     reported = QMargins(6, 40, 6, 6);
     w.update();
-    pump();
+    pump_events();
     EXPECT_EQ(w.geometry(), Window_place_rect(area, *reported, {400, 300}));
     const QPoint moved = area.topLeft() + QPoint(1, 1);
     w.move(moved);  // by the user
-    pump();
+    pump_events();
     w.update();
-    pump();
+    pump_events();
     EXPECT_EQ(w.pos(), moved);
+}
+
+// A window whose contents need more room than the screen has opens inside it, its contents (a main
+// window's central widget) in a scroll area, still laid out: they follow the window's width and a
+// text's length, and keep the least width the window was given.
+TEST(WindowPlace, ContentsTooLargeScrollAndKeepTheirLayout)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const bool main_window : {false, true}) {
+        QMainWindow* const main = main_window ? new QMainWindow : nullptr;
+        std::unique_ptr<QWidget> w(main_window ? static_cast<QWidget*>(main) : new QDialog);
+        QWidget* const contents = main_window ? new QWidget(main) : w.get();
+        auto* grid = new QGridLayout(contents);
+        auto* text = new QLabel("x");
+        auto* button = new QPushButton("Close");
+        grid->addWidget(text, 0, 0);
+        grid->addWidget(button, 0, 1);
+        grid->setRowMinimumHeight(1, area.height() + 100);
+        auto* loose = new QLabel("loose", contents);  // placed by hand
+        auto* hidden = new QLabel("hidden", contents);
+        hidden->hide();
+        if (main_window)
+            main->setCentralWidget(contents);
+        else
+            w->setMinimumWidth(500);
+        w->show();
+        pump_events();
+        auto* scroller = w->findChild<QScrollArea*>("ScrollBox_window");
+        ASSERT_NE(scroller, nullptr) << main_window;
+        EXPECT_TRUE(area.contains(w->frameGeometry()) && scroller->widget()->isAncestorOf(button)) << main_window;
+        EXPECT_TRUE(!main_window || main->centralWidget() == scroller);
+        EXPECT_TRUE(scroller->widget()->isAncestorOf(loose) && loose->isVisible() && hidden->isHidden()) << main_window;
+        const auto right_gap = [&] { return w->width() - button->mapTo(w.get(), QPoint(button->width(), 0)).x(); };
+        const int gap = right_gap();
+        w->resize(w->width() + 200, w->height());
+        pump_events();
+        EXPECT_EQ(right_gap(), gap) << main_window;
+        w->resize(300, w->height());
+        pump_events();
+        EXPECT_EQ(scroller->widget()->width(), main_window ? scroller->viewport()->width() : 500);
+        text->setText(QString(200, 'x'));
+        pump_events();
+        EXPECT_GE(text->width(), text->minimumSizeHint().width()) << main_window;
+    }
 }
 
 TEST_F(MainLifecycle, ServiceSwitchAloneGrantsEveryAccessLevel)
