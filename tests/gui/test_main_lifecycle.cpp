@@ -179,13 +179,13 @@ TEST(WindowPlace, PlacedAgainOnceWithTheFrameReported)
     const QMargins just_made(0, 0, -399, -299);  // a frame just made, 1 x 1 at the origin: none yet
     reported = just_made;
     w.update();
-    pump();
+    pump_events();
     EXPECT_EQ(w.geometry(), guessed);
     reported = QMargins(6, 40, 6, 6);  // seen at a move, then made anew before the window is placed
     QMoveEvent move(w.pos(), w.pos());
     QCoreApplication::sendEvent(&w, &move);
     reported = just_made;
-    pump();
+    pump_events();
     EXPECT_EQ(w.geometry(), guessed);
     reported = QMargins(6, 40, 6, 6);
     w.update();
