@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ostream>
 
 #include <QFile>
 #include <QPushButton>
@@ -29,6 +30,12 @@
 
 using namespace maintest;
 using filestest::when_modal;
+
+void PrintTo(PrintWaitEnd e, std::ostream* os)
+{
+    static const char* const names[] = {"NothingAsked", "Answered", "TimeLimit", "LinkLost", "Refused"};
+    *os << names[static_cast<int>(e)];
+}
 
 namespace {
 
