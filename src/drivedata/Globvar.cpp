@@ -38,7 +38,23 @@ void Drive_status_update_word(uint16_t clear_bits, uint16_t set_bits)
     status_word.store(status_rec.status_word, std::memory_order_release);
 }
 
-DriveIdentRec Drive_ident{};
+namespace {
+std::mutex ident_lock;
+DriveIdentRec ident_rec{};
+}  // namespace
+
+void Drive_ident_publish(const DriveIdentRec& ident)
+{
+    std::lock_guard<std::mutex> hold(ident_lock);
+    ident_rec = ident;
+}
+
+DriveIdentRec Drive_ident_get()
+{
+    std::lock_guard<std::mutex> hold(ident_lock);
+    return ident_rec;
+}
+
 char DriveNameText[32] = {};
 char DriveSwText[32] = {};
 uint32_t CanIdentProductCode = 0;

@@ -82,9 +82,11 @@ struct DriveIdentRec {
 };
 static_assert(sizeof(DriveIdentRec) == DRIVE_IDENT_LEN);
 
-// Written by the receive thread before it announces the identification (Ser_link_flags bit 5 set
-// with release, or the reply handed to the send thread, which then sets bit 2); read after them.
-extern DriveIdentRec Drive_ident;
+// Replaced whole by the receive thread at every identification reply (also one sent as a fence
+// after a repeated request), before it announces it (Ser_link_flags bit 5, or the reply handed
+// to the send thread, which then sets bit 2); readers take a whole copy under the writer's lock.
+void Drive_ident_publish(const DriveIdentRec& ident);
+DriveIdentRec Drive_ident_get();
 extern char DriveNameText[32];  // identification text, at most 31 characters and a zero
 extern char DriveSwText[32];    // "Software Vers: M.mm" of a drive in its operating firmware
 // Live values of CANopen 1018h sub 2 and 3 (product code = drive type, revision = third number);

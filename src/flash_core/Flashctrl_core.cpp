@@ -457,7 +457,7 @@ bool Flashctrl_cdx_compatible()
         return false;
     if (drive != DRIVE_TYPE_ORVEL)
         return true;
-    return (Drive_status_word() & StatusBit::Boot) || (Drive_ident.flags & IdentFlag::BootCondition);
+    return (Drive_status_word() & StatusBit::Boot) || (Drive_ident_get().flags & IdentFlag::BootCondition);
 }
 
 // ---- run and watch ----

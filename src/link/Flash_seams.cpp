@@ -75,5 +75,5 @@ uint8_t Flashctrl_mot_flash_allowed()
         return 0;
     if (Drive_status_word() & StatusBit::Boot)
         return 0;
-    return (Drive_ident.flags & IdentFlag::BootCondition) ? 0 : 1;
+    return (Drive_ident_get().flags & IdentFlag::BootCondition) ? 0 : 1;
 }

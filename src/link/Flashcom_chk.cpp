@@ -71,7 +71,8 @@ void drive_found()
         return;
     }
     set_progress(FlashProgressFlag::Answered);
-    const bool ready = !(Drive_ident.flags & IdentFlag::BootLoader) && Drive_ident.fw_major == ProgramVersion.major;
+    const DriveIdentRec id = Drive_ident_get();
+    const bool ready = !(id.flags & IdentFlag::BootLoader) && id.fw_major == ProgramVersion.major;
     if (ready)
         Ser_link_flags.fetch_or(LinkFlag::Ready, std::memory_order_acq_rel);
     else

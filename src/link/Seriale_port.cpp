@@ -199,6 +199,7 @@ bool Seriale_open(uint32_t baud)
 void Seriale_stop()
 {
     Serrx_new_session();
+    Sertx_forget_read_list();  // its answer no longer comes; a wait for it ends
     if (Threads.tx_gate)
         Threads.tx_gate->close();
     Ser_tx_state.store(LinkState::Stop);

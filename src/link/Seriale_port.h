@@ -54,7 +54,8 @@ bool Seriale_open(uint32_t baud);
 // when it failed because the threads did not stop in time.
 int Seriale_open_error();
 // Asks the link to stop (the disconnect): wakes the receive thread's wait and the send
-// thread's reply wait and sets Ser_tx_state to 1. Does not wait.
+// thread's reply wait, forgets the outstanding read list (ending a wait for it) and sets
+// Ser_tx_state to 1. Does not wait.
 void Seriale_stop();
 // Waits up to timeout_ms until both threads are parked (the port is then closed).
 bool Seriale_wait_stopped(int32_t timeout_ms);

@@ -22,10 +22,10 @@ bool Serrx_status_309(const uint8_t* bytes, std::size_t len, Drive_status& out);
 // reads was received from the drive in this contact (not the zeroed status of a new connection).
 extern std::atomic<uint8_t> Ser_status_seen;
 
-// Stores and decodes a 52-byte identification: Drive_ident, DriveFwVersion, the CANopen identity
-// values, DriveNameText, DriveSwText or DriveBootVersion, DriveDeviceId, the size table of the
-// drive type, FlashModeFlags bit 3, Ser_status_len, status-word bit 0 and Ser_link_flags bit 5
-// (set last). False, and nothing changed, when fewer than 52 bytes are given.
+// Stores and decodes a 52-byte identification: the record (Drive_ident_publish), DriveFwVersion,
+// the CANopen identity values, DriveNameText, DriveSwText or DriveBootVersion, DriveDeviceId, the
+// size table of the drive type, FlashModeFlags bit 3, Ser_status_len, status-word bit 0 and
+// Ser_link_flags bit 5 (set last). False, and nothing changed, when fewer than 52 bytes are given.
 bool Serrx_reply_ident(const uint8_t* bytes, std::size_t len);
 
 // ==== receive thread, frame assembly and reply table ====

@@ -37,15 +37,17 @@ void decode_common(const uint8_t* b, Drive_status& s)
 constexpr std::size_t IDENT_TEXT_OFS = 16;
 constexpr std::size_t IDENT_TEXT_LEN = DRIVE_IDENT_LEN - IDENT_TEXT_OFS;
 
-void store_ident(const uint8_t* b)
+DriveIdentRec decode_ident(const uint8_t* b)
 {
-    Drive_ident.ident1 = be32(b + 0);
-    Drive_ident.device_id = be32(b + 4);
-    Drive_ident.ident3 = be32(b + 8);
-    Drive_ident.fw_major = b[12];
-    Drive_ident.fw_minor = b[13];
-    Drive_ident.flags = be16(b + 14);
-    std::memcpy(Drive_ident.text, b + IDENT_TEXT_OFS, IDENT_TEXT_LEN);
+    DriveIdentRec id{};
+    id.ident1 = be32(b + 0);
+    id.device_id = be32(b + 4);
+    id.ident3 = be32(b + 8);
+    id.fw_major = b[12];
+    id.fw_minor = b[13];
+    id.flags = be16(b + 14);
+    std::memcpy(id.text, b + IDENT_TEXT_OFS, IDENT_TEXT_LEN);
+    return id;
 }
 
 void store_texts(const uint8_t* b, bool boot)
@@ -136,21 +138,20 @@ bool Serrx_reply_ident(const uint8_t* bytes, std::size_t len)
 {
     if (bytes == nullptr || len < DRIVE_IDENT_LEN)
         return false;
-    store_ident(bytes);
-    const uint16_t flags = Drive_ident.flags;
-    const bool boot = flags & IdentFlag::BootLoader;
+    const DriveIdentRec id = decode_ident(bytes);
+    Drive_ident_publish(id);
+    const bool boot = id.flags & IdentFlag::BootLoader;
     DriveFwVersion.store(static_cast<uint16_t>(bytes[12] << 8 | bytes[13]));
-    DriveDeviceId.store(Drive_ident.device_id);
-    CanIdentProductCode = Drive_ident.device_id;
-    CanIdentRevision = Drive_ident.ident3;
+    DriveDeviceId.store(id.device_id);
+    CanIdentProductCode = id.device_id;
+    CanIdentRevision = id.ident3;
     store_texts(bytes, boot);
 
-    select_size_table(Drive_ident.device_id, flags);
+    select_size_table(id.device_id, id.flags);
     Ser_status_len.store(DRIVE_STATUS_BLOCK_LEN);
     Drive_status_update_word(StatusBit::Boot, boot ? StatusBit::Boot : 0);
 
-    const bool ready = !boot && Ser_link_mode_req.load() == LinkMode::Normal &&
-                       Drive_ident.fw_major == ProgramVersion.major;
+    const bool ready = !boot && Ser_link_mode_req.load() == LinkMode::Normal && id.fw_major == ProgramVersion.major;
     if (ready)
         Ser_link_flags.fetch_or(LinkFlag::Ready, std::memory_order_release);
     else

@@ -284,7 +284,7 @@ bool Sertx_hello_step()
         return false;
     }
     Ser_last_answer_ms.store(Tick_ms());
-    if (Drive_ident.flags & IdentFlag::BootLoader)
+    if (Drive_ident_get().flags & IdentFlag::BootLoader)
         Sertx_boot_poll();
     else
         set_link(LinkFlag::Answers);

@@ -143,9 +143,13 @@ void Sertx_signal_gen(uint8_t field);               // 14, fields 0..5, not whil
 // mark. chunk receives the chunk length.
 void Sertx_write_id_block(uint16_t offset, uint16_t id, uint16_t& chunk, uint16_t total, const uint8_t* data,
                           uint8_t flag);
-// 30: true without sending when not ready or list reads are disabled; false while a list is
-// outstanding or the request could not be queued; else queues it and returns true. The reply of
-// a list sent with counted false is not counted in Ser_list_reply_count (no page copies from it).
+// 30: Nothing without sending when not ready, list reads are disabled or the list is empty;
+// Refused while a list is outstanding or the request could not be queued; else queues it. The
+// reply of a list sent with counted false is not counted in Ser_list_reply_count (no page copies
+// from it).
+enum class ListSend : uint8_t { Sent, Nothing, Refused };
+ListSend Sertx_send_read_list(const PollItem* list, uint16_t n, bool counted = true);
+// Sertx_send_read_list; false only when refused.
 bool Sertx_read_var_list(const PollItem* list, uint16_t n, bool counted = true);
 
 // First changed signal-generator field (1 on/off, 2 waveform, 3..5 items) and its value, copied

@@ -332,17 +332,17 @@ void Sertx_write_id_block(uint16_t offset, uint16_t id, uint16_t& chunk, uint16_
 
 // ---- read list ----
 
-bool Sertx_read_var_list(const PollItem* list, uint16_t n, bool counted)
+ListSend Sertx_send_read_list(const PollItem* list, uint16_t n, bool counted)
 {
     if (!Sertx_ready() || !(Ser_data_flags.load(std::memory_order_acquire) & DataFlag::ListReads))
-        return true;
+        return ListSend::Nothing;
     if (list == nullptr || n == 0)
-        return true;
+        return ListSend::Nothing;
     n = std::min(n, SER_READ_LIST_MAX);
     const uint32_t session = Serrx_session();
     std::lock_guard<std::mutex> hold(read_list_lock);
     if (read_list.list != nullptr || read_list.count != 0)
-        return false;
+        return ListSend::Refused;
     const uint16_t bus_type = Rec_get<uint16_t>(DriveRecordBank[0], RecOfs::BusType);
     const uint8_t count_byte = static_cast<uint8_t>(Busx_bus_class(bus_type) << 6 | n);
     Ser_req_ptr r = Ser_req_new(SerCmd::ReadList, 1u + 3u * n);
@@ -357,9 +357,14 @@ bool Sertx_read_var_list(const PollItem* list, uint16_t n, bool counted)
     pending.counted = counted;
     pending.session = session;
     if (!Seriale_push(std::move(r)))
-        return false;  // refused: nothing is outstanding
+        return ListSend::Refused;  // nothing is outstanding
     read_list = pending;
-    return true;
+    return ListSend::Sent;
+}
+
+bool Sertx_read_var_list(const PollItem* list, uint16_t n, bool counted)
+{
+    return Sertx_send_read_list(list, n, counted) != ListSend::Refused;
 }
 
 bool Sertx_take_read_list(Ser_read_list& out)

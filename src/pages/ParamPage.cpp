@@ -646,18 +646,18 @@ void ParamPage::poll()
     }
 }
 
-bool ParamPage::ask_once()
+ListSend ParamPage::ask_once()
 {
     const int l = bus_known() ? current_list() : -1;
     if (l < 0)
-        return true;
+        return ListSend::Nothing;
     std::array<PollItem, SER_READ_LIST_MAX> items{};
     fill_list(static_cast<uint16_t>(l), items.data());
-    if (!Sertx_read_var_list(items.data(), std::min<uint16_t>(spec_.lists[l].count, SER_READ_LIST_MAX), false))
-        return false;
-    if (spec_.hooks.list_sent != nullptr)
+    const ListSend sent =
+        Sertx_send_read_list(items.data(), std::min<uint16_t>(spec_.lists[l].count, SER_READ_LIST_MAX), false);
+    if (sent == ListSend::Sent && spec_.hooks.list_sent != nullptr)
         spec_.hooks.list_sent(*this);
-    return true;
+    return sent;
 }
 
 void ParamPage::tick()

@@ -202,10 +202,10 @@ public:
 
     // Timer_com's work (also the test's direct tick).
     void tick();
-    // Sends the list the page would poll now once, with or without a frame, and runs the list_sent
-    // hook; its reply is not counted for the pages (Sertx_read_var_list, counted false). False
-    // when the list was refused (another one outstanding); true also when there is none to send.
-    bool ask_once();
+    // Sends the list the page would poll now once, with or without a frame, and then runs the
+    // list_sent hook; its reply is not counted for the pages (Sertx_send_read_list, counted false).
+    // Nothing also when the page has no list to send.
+    ListSend ask_once();
 
     // ---- for the unit's hooks and the tests ----
     const PageSpec& spec() const { return spec_; }

@@ -425,7 +425,7 @@ void TForm_e2p_chks::FormShow()
     Timer_com->start();
     apply_language();
     choose_table();
-    SizeKnown = DriveDeviceId.load() != DRIVE_TYPE_ORVEL || (Drive_ident.flags & IdentFlag::BootCondition);
+    SizeKnown = DriveDeviceId.load() != DRIVE_TYPE_ORVEL || (Drive_ident_get().flags & IdentFlag::BootCondition);
     ConfirmedRow = 0;
     size_shown_ = false;
     GroupBox_password_parametri->setVisible(!SizeKnown);

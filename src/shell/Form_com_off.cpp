@@ -85,7 +85,7 @@ ComOffVersion ComOffPaneValue(bool firmware)
     const bool live = Ser_tx_state.load() == LinkState::Run && (Ser_link_flags.load() & LinkFlag::Answers);
     if (!live)
         return {QStringLiteral("-----"), false};
-    const unsigned major = firmware ? unsigned{Drive_ident.fw_major} : unsigned{ProgramVersion.major};
+    const unsigned major = firmware ? unsigned{Drive_ident_get().fw_major} : unsigned{ProgramVersion.major};
     return {QString::number(major) + ".xx", true};
 }
 
@@ -179,7 +179,7 @@ void TForm_com_off::FormShow()
     f.setBold(true);
     RichEdit_dialog->setFont(f);
     RichEdit_dialog->setTextColor(clNavy);
-    RichEdit_dialog->setPlainText(ComOffBuildText(ProgramVersion.major, Drive_ident.fw_major));
+    RichEdit_dialog->setPlainText(ComOffBuildText(ProgramVersion.major, Drive_ident_get().fw_major));
 
     RichEdit_indirizzo_ditta->setPlainText(MAKER_TEXT);
     BitBtn_disconnect->move((Panel_exit->width() - BitBtn_disconnect->width()) / 2,

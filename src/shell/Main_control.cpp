@@ -125,7 +125,7 @@ void TForm_main::Main_ctrl_drive_dialogs()
     }
     if (!link_bits(LinkFlag::Ready) && !Form_com_off) {
         // The identification decides: a boot-loader drive gets the firmware window instead.
-        if (!link_bits(LinkFlag::IdentReceived) || (Drive_ident.flags & IdentFlag::BootLoader))
+        if (!link_bits(LinkFlag::IdentReceived) || (Drive_ident_get().flags & IdentFlag::BootLoader))
             return;
         if (Main_close_tool_windows())
             return;

@@ -8,6 +8,7 @@
 #include <QTime>
 
 #include "drivedata/Record.h"
+#include "link/Sertx.h"
 #include "print_core/Printer_data.h"
 
 class QWidget;
@@ -56,7 +57,7 @@ void Main_archive_send_done();
 // (the print list itself is cleared with Print_list_clear_lines). Until every member and the
 // three windows (SetPrint, PrintPreview, PrinterData) are available the print commands stay
 // disabled.
-using DriveAsk = bool (*)();
+using DriveAsk = ListSend (*)();
 struct DrivePrintService {
     void (*field_bus)(const DriveRecord*) = nullptr;
     void (*io_profile)(const DriveRecord*) = nullptr;
@@ -66,7 +67,7 @@ struct DrivePrintService {
     void (*count_pages)(PrintPageRec*) = nullptr;
     void (*print_job)(PrintPageRec*) = nullptr;
     // The requests that ask the connected drive for the live values the printout shows, sent in
-    // turn; each false when it must be sent again (refused for now). Optional.
+    // turn; one refused for now is sent again. Optional.
     const DriveAsk* asks = nullptr;
     uint8_t ask_count = 0;
 };
@@ -84,6 +85,15 @@ void PrintDriveData(const DriveRecord* record, uint8_t mode, const QString& file
 // one is refused, Main_print_ask_step (the display timer's) sends it again until all went out.
 void Main_print_ask_drive();
 void Main_print_ask_step();
+// How the last print's wait for the answers to what it asked ended.
+enum class PrintWaitEnd : uint8_t {
+    NothingAsked,  // nothing sent in this link session, or the print dialog was cancelled
+    Answered,      // every request went out and the last one was answered
+    TimeLimit,
+    LinkLost,      // the link session it asked in ended
+    Refused,       // a request refused with no list outstanding
+};
+PrintWaitEnd Main_print_wait_end();
 // The print and preview commands of a window: no printer gives "Nessuna Stampante Rilevata !";
 // else the preview flag, the print selection dialog, and on its result 1 PrintDriveData.
 void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode, const QString& file_name);

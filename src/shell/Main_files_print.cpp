@@ -9,6 +9,7 @@
 #include <QTime>
 
 #include "drivedata/Globvar.h"
+#include "link/Serrx.h"
 #include "link/Sertx.h"
 #include "platform/Msgbox.h"
 #include "print_core/Print_list.h"
@@ -29,10 +30,17 @@ const char* const NO_PRINTER_TEXT[3] = {"Nessuna Stampante Rilevata !", "No Prin
                                         "Pas d’Imprimante Détectée"};
 
 // The print's requests of the drive's live values: the next one to send (none: nothing to ask),
-// and whether answers of sent ones may still be outstanding.
+// and the link session the last one sent went out in (none: no answer of the print outstanding).
 constexpr uint8_t NO_ASK = UINT8_MAX;
 uint8_t next_ask = NO_ASK;
-bool awaiting = false;
+std::optional<uint32_t> asked_in;
+PrintWaitEnd wait_end = PrintWaitEnd::NothingAsked;
+
+void forget_asks()
+{
+    next_ask = NO_ASK;
+    asked_in.reset();
+}
 
 std::optional<DrivePrintService>& service()
 {
@@ -69,8 +77,7 @@ void Main_register_print_service(const DrivePrintService& s)
 void Main_unregister_print_service()
 {
     service().reset();
-    next_ask = NO_ASK;  // nothing asked for a service gone
-    awaiting = false;
+    forget_asks();  // nothing asked for a service gone
 }
 
 bool PrintDriveData_available()
@@ -123,32 +130,47 @@ void Main_print_ask_drive()
 void Main_print_ask_step()
 {
     const uint8_t count = service() ? service()->ask_count : 0;
-    for (; next_ask < count && service()->asks[next_ask](); ++next_ask)
-        awaiting = true;
+    for (; next_ask < count; ++next_ask) {
+        const uint32_t session = Serrx_session();
+        const ListSend sent = service()->asks[next_ask]();
+        if (sent == ListSend::Refused)
+            break;
+        if (sent == ListSend::Sent)
+            asked_in = session;
+    }
     if (next_ask >= count)
         next_ask = NO_ASK;
 }
 
+PrintWaitEnd Main_print_wait_end()
+{
+    return wait_end;
+}
+
 namespace {
 
-// Before the list is built: while the asked values are still outstanding, sends what is left and
-// waits up to timeout_ms for the answers, ended at once by the last answer or a lost link.
-void wait_drive(int32_t timeout_ms)
+// Before the list is built: sends what is left of the print's requests and waits up to timeout_ms
+// for the answers; the last answer or the end of the link session they went out in ends it.
+PrintWaitEnd wait_drive(int32_t timeout_ms)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     Main_print_ask_step();
-    while (awaiting || next_ask != NO_ASK) {
+    while (asked_in || next_ask != NO_ASK) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-        // Ends with the last list answered, or forgotten with the link; a list of another sender
-        // lets the next request of the print go out.
-        if (left.count() <= 0 || !Sertx_wait_read_list(static_cast<int32_t>(left.count())) || next_ask == NO_ASK)
-            break;
+        // No list outstanding: the print's last one answered, or forgotten with the link; one of
+        // another sender lets the next request of the print go out.
+        if (left.count() <= 0 || !Sertx_wait_read_list(static_cast<int32_t>(left.count())))
+            return PrintWaitEnd::TimeLimit;
+        if (asked_in && *asked_in != Serrx_session())
+            return PrintWaitEnd::LinkLost;
+        if (next_ask == NO_ASK)
+            return PrintWaitEnd::Answered;
         const uint8_t refused = next_ask;
         Main_print_ask_step();
         if (next_ask == refused)
-            break;  // refused with no list outstanding: it goes out with a later tick
+            return PrintWaitEnd::Refused;
     }
-    awaiting = false;
+    return PrintWaitEnd::NothingAsked;
 }
 
 }  // namespace
@@ -163,8 +185,9 @@ void Main_print_command(QWidget* parent, const DriveRecord* record, uint8_t mode
     if (!PrintDriveData_available())
         return;
     PrintPreviewMode = mode;
-    if (run_window(ToolWin::SetPrint, parent) == 1) {
-        wait_drive(PRINT_WAIT_MS);
+    const bool chosen = run_window(ToolWin::SetPrint, parent) == 1;
+    wait_end = chosen ? wait_drive(PRINT_WAIT_MS) : PrintWaitEnd::NothingAsked;
+    forget_asks();  // the rest would come too late for this print
+    if (chosen)
         PrintDriveData(record, mode, file_name);
-    }
 }

@@ -177,7 +177,7 @@ QString file_kind_tag()
 {
     if (DriveDeviceId.load() != DRIVE_TYPE_ORVEL)
         return "[cdx]";
-    return (Drive_ident.flags & IdentFlag::BootCondition) ? "[cdx]" : "[mot]";
+    return (Drive_ident_get().flags & IdentFlag::BootCondition) ? "[cdx]" : "[mot]";
 }
 
 void paint_firmware(ImageBox* picture, StbarPane* const* panes, uint16_t index)

@@ -160,9 +160,9 @@ TEST_F(Status, Identification309OfTheFirstFamily)
     EXPECT_EQ(Ser_status_len.load(), 28);
     EXPECT_FALSE(Drive_status_word() & StatusBit::Boot);
     EXPECT_EQ(DriveDeviceId.load(), 0xC0458u);
-    EXPECT_EQ(Drive_ident.ident1, 0x11223344u);
-    EXPECT_EQ(Drive_ident.device_id, 0xC0458u);
-    EXPECT_EQ(Drive_ident.ident3, 0x55667788u);
+    EXPECT_EQ(Drive_ident_get().ident1, 0x11223344u);
+    EXPECT_EQ(Drive_ident_get().device_id, 0xC0458u);
+    EXPECT_EQ(Drive_ident_get().ident3, 0x55667788u);
     EXPECT_EQ(CanIdentProductCode, 0xC0458u);
     EXPECT_EQ(CanIdentRevision, 0x55667788u);
 

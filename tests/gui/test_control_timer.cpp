@@ -13,6 +13,7 @@
 #include "link/Flash_seams.h"
 #include "shell/Form_com_off.h"
 #include "shell/Linkwait.h"
+#include "IdentEdit.h"
 
 using namespace controltest;
 
@@ -95,8 +96,7 @@ protected:
     // A drive that answers with an incompatible firmware.
     void incompatible_drive(uint8_t major)
     {
-        Drive_ident.fw_major = major;
-        Drive_ident.flags = 0;
+        Drive_ident_edit([major](DriveIdentRec& id) { id.fw_major = major; id.flags = 0; });
         Ser_tx_state.store(LinkState::Run);
         Ser_link_mode.store(LinkMode::Normal);
         Ser_link_flags.store(LinkFlag::Answers | LinkFlag::IdentReceived);
@@ -142,12 +142,12 @@ TEST_F(ControlTimer, BootLoaderDriveGetsNoIncompatibleWindowAndAWindowThatRefuse
 {
     open_controlled();
     incompatible_drive(2);
-    Drive_ident.flags = IdentFlag::BootLoader;
+    Drive_ident_edit([](DriveIdentRec& id) { id.flags = IdentFlag::BootLoader; });
     ModalWatcher watcher([](QWidget* w) { w->close(); });
     tick();
     EXPECT_TRUE(watcher.seen.empty());
 
-    Drive_ident.flags = 0;
+    Drive_ident_edit([](DriveIdentRec& id) { id.flags = 0; });
     QPointer<StubbornDialog> print;
     Toolwin_register(ToolWin::PrinterData, [&print](QWidget* p) {
         print = new StubbornDialog(p);
@@ -174,7 +174,7 @@ TEST_F(ControlTimer, TheIncompatibleWindowsTextsAndPane)
     EXPECT_FALSE(ComOffPaneValue(true).active);
     Ser_tx_state.store(LinkState::Run);
     Ser_link_flags.store(LinkFlag::Answers);
-    Drive_ident.fw_major = 255;
+    Drive_ident_edit([](DriveIdentRec& id) { id.fw_major = 255; });
     EXPECT_EQ(ComOffPaneValue(false).text, "3.xx");
     EXPECT_EQ(ComOffPaneValue(true).text, "255.xx");
     EXPECT_TRUE(ComOffPaneValue(true).active);
@@ -250,7 +250,7 @@ TEST_F(ControlTimer, FirmwareWindowForABootStateDriveOnlyAfterTheIdentificationS
     Ser_tx_state.store(LinkState::Run);
     Ser_link_mode.store(LinkMode::Normal);
     Ser_link_flags.store(LinkFlag::Answers | LinkFlag::IdentReceived);
-    Drive_ident.flags = IdentFlag::BootLoader;
+    Drive_ident_edit([](DriveIdentRec& id) { id.flags = IdentFlag::BootLoader; });
     Drive_status_update_word(StatusBit::BootState, StatusBit::Boot);
     ModalWatcher watcher([](QWidget* w) { w->close(); });
 

@@ -8,6 +8,7 @@
 
 #include <QFrame>
 
+#include "IdentEdit.h"
 #include "drivedata/Globvar.h"
 #include "gui_app.h"
 #include "link/Flash_progress.h"
@@ -202,7 +203,7 @@ protected:
         panel_->setGeometry(0, 10, 760, 20);
         Ser_baud.store(57600);
         SettingsBlock.baud = 57600;
-        Drive_ident.flags = 0;
+        Drive_ident_edit([](DriveIdentRec& id) { id.flags = 0; });
         DriveDeviceId.store(DRIVE_TYPE_ORVEL);
         DriveFwVersion.store(0x0314);
         DriveBootVersion.store(0x0105);

@@ -11,6 +11,7 @@
 #include "link/Serrx.h"
 #include "pages/fieldbus/Frm_cands301.h"
 #include "print/Print_sections.h"
+#include "IdentEdit.h"
 
 namespace {
 
@@ -295,7 +296,7 @@ TEST_F(PrintSections, CanopenIdentityHistoryPdosAndQuickStop)
 
 TEST_F(PrintSections, DriveValuesByMotorFeedbackFamilyAndLink)
 {
-    const DriveIdentRec saved_ident = Drive_ident;
+    const DriveIdentRec saved_ident = Drive_ident_get();
     struct Case {
         const char* what;
         std::function<void(DriveRecord&)> setup;
@@ -318,8 +319,7 @@ TEST_F(PrintSections, DriveValuesByMotorFeedbackFamilyAndLink)
          "Taglia tensione", "Fuori range!"},
         {"first family out 1 = 6", [](DriveRecord& r) { Rec_set<uint16_t>(r, 216, 6); }, "Imposta Out 1", "Fuori range!"},
         {"firmware answering", [](DriveRecord&) {
-             Drive_ident.fw_major = 3;
-             Drive_ident.fw_minor = 9;
+             Drive_ident_edit([](DriveIdentRec& id) { id.fw_major = 3; id.fw_minor = 9; });
              Ser_link_flags = LinkFlag::Answers;
          }, "Software Drive", "Versione 3.09"},
         {"firmware, archive", [](DriveRecord&) { Ser_link_flags = LinkFlag::Answers; }, "Software Drive", "----", 1},
@@ -348,7 +348,7 @@ TEST_F(PrintSections, DriveValuesByMotorFeedbackFamilyAndLink)
     EXPECT_EQ(line_named(dictionary_name(1, RecLoc(194)))->unit, "mm/s");
     EXPECT_EQ(line_named(dictionary_name(1, RecLoc(196)))->unit, "%");
     EXPECT_EQ(line_named("Velocità Nominale")->unit, "mm/s");
-    Drive_ident = saved_ident;
+    Drive_ident_publish(saved_ident);
 }
 
 }  // namespace

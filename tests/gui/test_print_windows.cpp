@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ostream>
 
 #include <QFile>
 #include <QPushButton>
@@ -29,6 +30,12 @@
 
 using namespace maintest;
 using filestest::when_modal;
+
+void PrintTo(PrintWaitEnd e, std::ostream* os)
+{
+    static const char* const names[] = {"NothingAsked", "Answered", "TimeLimit", "LinkLost", "Refused"};
+    *os << names[static_cast<int>(e)];
+}
 
 namespace {
 
@@ -89,6 +96,11 @@ protected:
         return false;
     }
     static bool alarm_memory_queued() { return queued(SerCmd::AlarmMem); }
+    // The print selection dialog's Preview at once.
+    static void preview_at_once()
+    {
+        when_modal<TForm_Set_Print>([](TForm_Set_Print* d) { d->BitBtn_preview->click(); });
+    }
 
     QTemporaryDir dir;
     QString pdf;
@@ -111,10 +123,11 @@ TEST_F(PrintWindows, MainWindowPrintsTheConnectedDriveToAPdf)
     main->BitBtn_print->click();
     EXPECT_TRUE(alarm_memory_queued());
     EXPECT_FALSE(queued(SerCmd::ReadList));
-    Sertx_forget_read_list();  // answered: the display timer asks for the CiA 301 identity
+    EXPECT_EQ(Main_print_wait_end(), PrintWaitEnd::TimeLimit) << "the page's list never answered";
+    Sertx_forget_read_list();  // answered after the print: nothing is asked for it any more
     image_read();
-    EXPECT_TRUE(queued(SerCmd::ReadList));
-    EXPECT_TRUE(queued(SerCmd::Info));
+    EXPECT_FALSE(queued(SerCmd::ReadList));
+    EXPECT_FALSE(queued(SerCmd::Info));
     EXPECT_EQ(PrintPage.profile, PrintProfile::Canopen);
     ASSERT_TRUE(QFile::exists(pdf));
     const int pages = printpdf::info(pdf, "Pages").toInt();
@@ -162,7 +175,9 @@ TEST_F(PrintWindows, CanopenIdentityStraightAfterConnectingIsWhatTheDriveReporte
     QWidget host;
     Frm_cands301_create(0, &host);  // its texts arrive again while the print reads them
     pump_for(500);
-    when_modal<TForm_Set_Print>([](TForm_Set_Print* d) { d->BitBtn_preview->click(); });  // at once
+    // The answers held back: the print has its values only by waiting for them.
+    sim->add_fault(SimFault::late(static_cast<int>(Ser_timeout_ms.load() / 2)).on(SerCmd::ReadList).forever());
+    preview_at_once();
     QStringList values;
     when_modal<TForm_print_preview>([&values](TForm_print_preview* p) {
         for (std::size_t i = 0; i < PrintListLines.size(); ++i)
@@ -178,8 +193,69 @@ TEST_F(PrintWindows, CanopenIdentityStraightAfterConnectingIsWhatTheDriveReporte
     main->BitBtn_previewClick();
     EXPECT_EQ(values.join(" | ").toStdString(), "00000000h | EMU servo drive | Software Vers: 3.20 | 00000000h | "
                                                 "000C0458h | ----- | 00001234h | 000Fh | 0637h");
+    EXPECT_EQ(Main_print_wait_end(), PrintWaitEnd::Answered);
     Frm_cands301_destroy(0);
+
+    // The drive leaves the print's list unanswered: the link loss ends the wait.
+    main->Timer_com->stop();
+    ASSERT_TRUE(pump_until([] { return !Sertx_read_list_outstanding(); }, 3000));
+    sim->clear_faults();
+    sim->add_fault(SimFault::silence().on(SerCmd::ReadList).forever());
+    preview_at_once();
+    when_modal<TForm_print_preview>([](TForm_print_preview* p) { p->BitBtn_close->click(); });
+    main->BitBtn_previewClick();
+    EXPECT_EQ(Main_print_wait_end(), PrintWaitEnd::LinkLost);
     EXPECT_TRUE(sim->violations().empty());
+}
+
+// Without a drive that answers: nothing asked after a disconnect with a page's list outstanding, or
+// after a cancelled print; the time limit when what the print asked stays unanswered.
+TEST_F(PrintWindows, ThePrintWaitsOnlyForWhatItAskedInThisLinkSession)
+{
+    const PollItem other{0x6041, 0, LiveLoc::CanStatusWord, Loc_readback(LiveLoc::CanStatusWord), 0x0040};
+    enum Act { Print, Preview, CancelThenArchive };
+    const struct {
+        const char* what;
+        bool disconnect;
+        Act act;
+        PrintWaitEnd end;
+    } rows[] = {
+        {"disconnected, print", true, Print, PrintWaitEnd::NothingAsked},
+        {"disconnected, preview", true, Preview, PrintWaitEnd::NothingAsked},
+        {"cancelled, then the archive", false, CancelThenArchive, PrintWaitEnd::NothingAsked},
+        {"unanswered", false, Preview, PrintWaitEnd::TimeLimit},
+    };
+    pdf = dir.filePath("wait.pdf");
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        Sertx_forget_read_list();
+        Seriale_clear_queue();
+        image_read();
+        Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 2);
+        if (r.disconnect) {
+            ASSERT_EQ(Sertx_send_read_list(&other, 1), ListSend::Sent);  // a page's
+            main->CloseLink();
+        }
+        if (r.act == Print) {
+            confirm_both();
+            main->BitBtn_printClick();
+        } else if (r.act == Preview) {
+            preview_at_once();
+            when_modal<TForm_print_preview>([](TForm_print_preview* p) { p->BitBtn_close->click(); });
+            main->BitBtn_previewClick();
+        } else {
+            when_modal<TForm_Set_Print>([](TForm_Set_Print* d) { d->BitBtn_cancel->click(); });
+            main->BitBtn_previewClick();
+            PageContext.store(1);
+            archive = std::make_unique<TForm_load_data_drive>(main.get());
+            preview_at_once();
+            when_modal<TForm_print_preview>([](TForm_print_preview* p) { p->BitBtn_close->click(); });
+            archive->BitBtn_previewClick();
+            archive.reset();
+            PageContext.store(0);
+        }
+        EXPECT_EQ(Main_print_wait_end(), r.end);
+    }
 }
 
 TEST_F(PrintWindows, ArchiveWindowPrintsItsFileNameOnEveryPage)

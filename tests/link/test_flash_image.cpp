@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "IdentEdit.h"
 #include "drivedata/Globvar.h"
 #include "flash_core/Flashctrl.h"
 #include "link/Link_state.h"
@@ -574,7 +575,7 @@ TEST(FlashCompat, ContainerMustMatchTheDriveAndAFirstFamilyDriveItsBootState)
             FirmwareImage.container_header[192 + i] = static_cast<uint8_t>(r.firmware >> (24 - 8 * i));
         DriveDeviceId.store(r.drive);
         Drive_status_update_word(0xFFFF, r.status);
-        Drive_ident.flags = r.ident_flags;
+        Drive_ident_edit([&](DriveIdentRec& id) { id.flags = r.ident_flags; });
         EXPECT_EQ(Flashctrl_cdx_compatible(), r.ok) << std::hex << r.firmware << " " << r.drive;
     }
     State_reset_all();

@@ -5,6 +5,7 @@
 
 #include "LinkTestUtil.h"
 #include "link/Flash_seams.h"
+#include "IdentEdit.h"
 
 using namespace linktest;
 
@@ -77,7 +78,7 @@ protected:
 TEST(FlashAllowed, OnlyALoadedFileForAnOperatingFirstFamilyDrive)
 {
     const uint32_t id = DriveDeviceId.load();
-    const uint16_t flags = Drive_ident.flags;
+    const uint16_t flags = Drive_ident_get().flags;
     const struct {
         uint8_t loaded;
         uint8_t mode_flags;
@@ -100,14 +101,14 @@ TEST(FlashAllowed, OnlyALoadedFileForAnOperatingFirstFamilyDrive)
         Drive_status s{};
         s.status_word = r.status;
         Drive_status_publish(s);
-        Drive_ident.flags = r.ident_flags;
+        Drive_ident_edit([&](DriveIdentRec& id) { id.flags = r.ident_flags; });
         EXPECT_EQ(Flashctrl_mot_flash_allowed(), r.allowed) << &r - rows;
     }
     FlashFileLoaded.store(0);
     FlashModeFlags.store(0);
     Drive_status_publish(Drive_status{});
     DriveDeviceId.store(id);
-    Drive_ident.flags = flags;
+    Drive_ident_edit([&](DriveIdentRec& id) { id.flags = flags; });
 }
 
 TEST_F(LinkCheck, SilentDriveIsWaitedFor5000msThenTheDownloadIsAskedFor)

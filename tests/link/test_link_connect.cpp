@@ -144,6 +144,34 @@ TEST_F(SimLink, ADisconnectRightAfterAConnectStopsBothThreads)
     }
 }
 
+// A read list the drive leaves unanswered: stopping or closing the link forgets it, and a wait for
+// it ends then.
+TEST_F(SimLink, AStoppedOrClosedLinkForgetsTheOutstandingReadList)
+{
+    const PollItem item = {0x0040, 0, RecLoc(94), {Area::ReadBack, 94}, 0x0050};
+    const struct {
+        const char* what;
+        void (*stop)();
+    } rows[] = {{"stop", Seriale_stop}, {"close", Seriale_close_link}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        if (&r != rows)
+            restart_sim();
+        connect_with_image(test_image(12));
+        Ser_data_flags.fetch_or(DataFlag::ListReads);
+        sim->add_fault(SimFault::silence().on(SerCmd::ReadList).forever());
+        ASSERT_EQ(Sertx_send_read_list(&item, 1), ListSend::Sent);
+        ASSERT_TRUE(sim->wait_requests(SerCmd::ReadList, 1, 2000ms));
+        bool ended = false;
+        std::thread waiter([&ended] { ended = Sertx_wait_read_list(5000); });
+        r.stop();
+        waiter.join();
+        EXPECT_TRUE(ended);
+        EXPECT_FALSE(Sertx_read_list_outstanding());
+        ASSERT_TRUE(Seriale_wait_stopped(3000));
+    }
+}
+
 // A missing port, and one that another program holds: the open fails, its descriptor is closed
 // at once, and the link connects once the port is there and free.
 TEST_F(SimLink, OpenFailsForAMissingOrHeldPortWithoutLeaks)

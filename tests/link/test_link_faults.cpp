@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "LinkTestUtil.h"
+#include "link/Flash_seams.h"
 #include "platform/Sync.h"
 
 using namespace linktest;
@@ -109,6 +110,29 @@ TEST_F(SimLink, LateReplyAndItsRepeatAreNotDispatchedTwice)
     const auto late_end = std::max(replies[0].end, replies[1].end);
     EXPECT_GT(blocks[2].start, late_end);
     EXPECT_EQ(stop_and_wait_breach(*sim), "");
+}
+
+// Late status polls: each repeated poll is fenced with an identification, which the receive thread
+// stores while a reader of the program takes it (a ThreadSanitizer build checks the hand-over).
+TEST_F(SimLink, IdentificationsFencingLateStatusPollsAreReadWhole)
+{
+    connect_with_image(test_image(14));
+    constexpr std::size_t FENCES = 4;
+    sim->add_fault(SimFault::late(static_cast<int>(Ser_timeout_ms.load()) + 30).on(SerCmd::Status).forever());
+    FlashFileLoaded.store(1);  // Flashctrl_mot_flash_allowed then reads the identification's flags
+    const std::size_t idents = sim->request_count(SerCmd::Ident);
+    std::size_t reads = 0;
+    std::size_t allowed = 0;
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (sim->request_count(SerCmd::Ident) < idents + FENCES && std::chrono::steady_clock::now() < end) {
+        allowed += Flashctrl_mot_flash_allowed();
+        ++reads;
+    }
+    FlashFileLoaded.store(0);
+    sim->clear_faults();
+    EXPECT_GE(sim->request_count(SerCmd::Ident), idents + FENCES);
+    EXPECT_EQ(allowed, reads);
+    EXPECT_TRUE(link_bits(LinkFlag::Ready));
 }
 
 TEST_F(SimLink, BlockReplyRepeatedAfterTheImageReadIsDropped)

@@ -218,13 +218,23 @@ TEST_F(Builders, ReadListOutstandingAndRefusedPush)
     items[0] = {0x0301, 0, RecLoc(200), {Area::ReadBack, 200}, 0x0050};
     items[1] = {0x0165, 0, RecLoc(124), {Area::ReadBack, 124}, 0x0158};
     items[2] = {0x2012, 7, RecLoc(300), {Area::ReadBack, 300}, 0x0030};
-    EXPECT_TRUE(Sertx_read_var_list(items, 3));  // list reads not enabled: nothing, but "done"
+    EXPECT_EQ(Sertx_send_read_list(items, 3), ListSend::Nothing);  // list reads not enabled
+    EXPECT_TRUE(Sertx_read_var_list(items, 3));                      // "done"
     EXPECT_TRUE(queued().empty());
     Ser_data_flags.store(DataFlag::ListReads);
-    EXPECT_TRUE(Sertx_read_var_list(items, 3));
+    EXPECT_EQ(Sertx_send_read_list(items, 0), ListSend::Nothing);
+    EXPECT_EQ(Sertx_send_read_list(items, 3), ListSend::Sent);
     EXPECT_EQ(queued(), std::vector<std::string>{"0E 1E 43 03 01 00 01 65 00 20 12 07"});
-    EXPECT_FALSE(Sertx_read_var_list(items, 3));  // still outstanding
+    EXPECT_EQ(Sertx_send_read_list(items, 3), ListSend::Refused);  // still outstanding
+    EXPECT_FALSE(Sertx_read_var_list(items, 3));
     EXPECT_EQ(queued().size(), 1u);
+    // Taken by the receive thread: a wait for it goes on until its values are stored.
+    Ser_read_list taken;
+    ASSERT_TRUE(Sertx_take_read_list(taken));
+    EXPECT_FALSE(Sertx_read_list_outstanding());
+    EXPECT_FALSE(Sertx_wait_read_list(0));
+    Sertx_read_list_stored();
+    EXPECT_TRUE(Sertx_wait_read_list(0));
 
     // CANopen: kind 2. A refused push leaves nothing outstanding.
     Sertx_forget_read_list();

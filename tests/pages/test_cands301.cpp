@@ -128,17 +128,22 @@ TEST_F(Cands301Test, IdentityAsksForTheTextsOncePerAcceptedList)
     EXPECT_EQ(queued(7, 4), 1);
     EXPECT_EQ(queued(7, 5), 1);
     // Asked once (by a print): refused while a list is outstanding; sent uncounted, so that no open
-    // page copies from its reply; done once sent, and when the bus type has nothing to ask.
-    EXPECT_FALSE(p.ask_once());
+    // page copies from its reply; nothing sent (and no text asked) while list reads are off or
+    // when the bus type has nothing to ask.
+    EXPECT_EQ(p.ask_once(), ListSend::Refused);
     Sertx_forget_read_list();
-    EXPECT_TRUE(p.ask_once());
+    EXPECT_EQ(p.ask_once(), ListSend::Sent);
     Ser_read_list sent;
     ASSERT_TRUE(Sertx_take_read_list(sent));
     Sertx_read_list_stored();
     EXPECT_FALSE(sent.counted);
     EXPECT_EQ(queued(7, 4), 2);
+    Ser_data_flags.fetch_and(static_cast<uint8_t>(~DataFlag::ListReads));
+    EXPECT_EQ(p.ask_once(), ListSend::Nothing);
+    EXPECT_EQ(queued(7, 4), 2);
+    Ser_data_flags.fetch_or(DataFlag::ListReads);
     Rec_set<uint16_t>(DriveRecordBank[0], RecOfs::BusType, 1);
-    EXPECT_TRUE(p.ask_once());
+    EXPECT_EQ(p.ask_once(), ListSend::Nothing);
     EXPECT_FALSE(Sertx_read_list_outstanding());
     Frm_cands301_destroy(0);
 }
@@ -258,7 +263,7 @@ TEST_F(Cands301Test, StoreProgressCells)
 TEST_F(Cands301Test, StoreStateCellWithoutTheSendThreadShowsDashes)
 {
     quiet_link(2);
-    ASSERT_NE(Ser_tx_state.load(), LinkState::Run);
+    Ser_tx_state.store(LinkState::Stop);  // no send thread, whatever a test before left
     BusLiveValues.store[0] = {0, 3, 10};
     const QImage got = cell(121, [](Canvas& c, const DrawRect& r) { StringGrid_par_writeDrawCell(0, c, r, 1, 3, false); });
     const QImage dashes = cell(121, [](Canvas& c, const DrawRect& r) {

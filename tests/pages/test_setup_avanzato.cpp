@@ -2,6 +2,7 @@
 // values, and the archive's version.
 #include <QLabel>
 
+#include "IdentEdit.h"
 #include "controls/Utxgraph.h"
 #include "drive_page_helpers.h"
 #include "pages/drive/Frm_setup_avanzato.h"
@@ -16,8 +17,7 @@ protected:
         PagesTest::SetUp();
         Frm_output_build_size_tables();
         set_family(false);
-        Drive_ident.fw_major = 3;
-        Drive_ident.fw_minor = 9;
+        Drive_ident_edit([](DriveIdentRec& id) { id.fw_major = 3; id.fw_minor = 9; });
     }
     void TearDown() override
     {

@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "IdentEdit.h"
 #include "controls/Utxgraph.h"
 #include "page_fixture.h"
 #include "pages/drive/Frm_taglia_drive.h"
@@ -204,11 +205,11 @@ TEST_F(TagliaTest, SizeChangeLockAndVoltageByFamily)
     Frm_taglia_drive_refresh(0);
     EXPECT_TRUE(bar_shown());
     EXPECT_TRUE(grid_enabled());
-    Drive_ident.flags = IdentFlag::BootCondition;
+    Drive_ident_edit([](DriveIdentRec& id) { id.flags = IdentFlag::BootCondition; });
     Frm_taglia_drive_refresh(0);
     EXPECT_FALSE(bar_shown());
     EXPECT_FALSE(grid_enabled());
-    Drive_ident.flags = 0;
+    Drive_ident_edit([](DriveIdentRec& id) { id.flags = 0; });
 }
 
 TEST_F(TagliaTest, AccessFollowsTheLinkAndTheDriveState)

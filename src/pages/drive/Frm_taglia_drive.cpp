@@ -273,7 +273,7 @@ void refresh(ParamPage&, uint8_t ctx)
 
     // The size is chosen here only for the first family, and not while the drive's
     // identification keeps it locked.
-    const bool locked = second_family() || (Drive_ident.flags & IdentFlag::BootCondition) != 0;
+    const bool locked = second_family() || (Drive_ident_get().flags & IdentFlag::BootCondition) != 0;
     find<QWidget>(ctx, "ControlBar_set_taglia_cor")->setVisible(!locked);
     find<QWidget>(ctx, "Panel_taglia_corrente")->setEnabled(!locked);
     Utxgraph_set_text(find<QWidget>(ctx, "Panel_tensione_drive"), voltage_text(voltage_class(ctx)));
