@@ -124,6 +124,8 @@ TEST(OtherScreens, WindowsOpenInsideThem)
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName());
         env.insert("TEST_SCREEN_SIZE", row.size);
+        for (const char* shard : {"GTEST_TOTAL_SHARDS", "GTEST_SHARD_INDEX"})  // the child runs its tests whole
+            env.remove(shard);
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::MergedChannels);
         child.start(QCoreApplication::applicationFilePath(), {QString("--gtest_filter=") + row.tests});
