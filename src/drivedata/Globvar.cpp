@@ -1,5 +1,6 @@
 #include "drivedata/Globvar.h"
 
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -53,6 +54,13 @@ DriveIdentRec Drive_ident_get()
 {
     std::lock_guard<std::mutex> hold(ident_lock);
     return ident_rec;
+}
+
+std::string Drive_ident_version(const DriveIdentRec& ident)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%u.%02u", unsigned{ident.fw_major}, unsigned{ident.fw_minor});
+    return text;
 }
 
 char DriveNameText[32] = {};

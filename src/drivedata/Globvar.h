@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 
 // ---- program version ----
 struct ProgramVersionRec {
@@ -87,6 +88,8 @@ static_assert(sizeof(DriveIdentRec) == DRIVE_IDENT_LEN);
 // to the send thread, which then sets bit 2); readers take a whole copy under the writer's lock.
 void Drive_ident_publish(const DriveIdentRec& ident);
 DriveIdentRec Drive_ident_get();
+// The firmware version of an identification as the program writes it: "M.mm".
+std::string Drive_ident_version(const DriveIdentRec& ident);
 extern char DriveNameText[32];  // identification text, at most 31 characters and a zero
 extern char DriveSwText[32];    // "Software Vers: M.mm" of a drive in its operating firmware
 // Live values of CANopen 1018h sub 2 and 3 (product code = drive type, revision = third number);

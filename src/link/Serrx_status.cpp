@@ -50,7 +50,7 @@ DriveIdentRec decode_ident(const uint8_t* b)
     return id;
 }
 
-void store_texts(const uint8_t* b, bool boot)
+void store_texts(const uint8_t* b, const DriveIdentRec& id, bool boot)
 {
     std::memset(DriveNameText, 0, sizeof DriveNameText);
     const void* end = std::memchr(b + IDENT_TEXT_OFS, 0, sizeof DriveNameText - 1);
@@ -62,8 +62,7 @@ void store_texts(const uint8_t* b, bool boot)
         DriveBootVersion.store(static_cast<uint16_t>(b[12] << 8 | b[13]));
     } else {
         std::memset(DriveSwText, 0, sizeof DriveSwText);
-        std::snprintf(DriveSwText, sizeof DriveSwText, "Software Vers: %u.%02u", unsigned{b[12]},
-                      unsigned{b[13]});
+        std::snprintf(DriveSwText, sizeof DriveSwText, "Software Vers: %s", Drive_ident_version(id).c_str());
     }
 }
 
@@ -145,7 +144,7 @@ bool Serrx_reply_ident(const uint8_t* bytes, std::size_t len)
     DriveDeviceId.store(id.device_id);
     CanIdentProductCode = id.device_id;
     CanIdentRevision = id.ident3;
-    store_texts(bytes, boot);
+    store_texts(bytes, id, boot);
 
     select_size_table(id.device_id, id.flags);
     Ser_status_len.store(DRIVE_STATUS_BLOCK_LEN);

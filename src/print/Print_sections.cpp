@@ -259,9 +259,7 @@ void size_lines(const DriveRecord& r)
                   Tr{{"Taglia tensione", "Voltage Size", "Calibre tension"}}.str(), {}, v.colour, v.text);
 
     if (connected(r) && (Ser_link_flags.load() & LinkFlag::Answers)) {
-        const DriveIdentRec id = Drive_ident_get();
-        const QString version = VERSION.str() + QString::number(id.fw_major) + "." +
-                                QStringLiteral("%1").arg(id.fw_minor, 2, 10, QLatin1Char('0'));
+        const QString version = VERSION.str() + QString::fromStdString(Drive_ident_version(Drive_ident_get()));
         PrintLineAdd(NO_VALUE, SOFTWARE_DRIVE.str(), version, {}, 1, PrintColour::Green, PrintKind::Param);
     } else {
         PrintLineAdd(NO_VALUE, SOFTWARE_DRIVE.str(), NO_VALUE, {}, 1, PrintColour::Black, PrintKind::Param);

@@ -34,9 +34,8 @@ bool link_flag(uint8_t flag) { return (Ser_link_flags.load(std::memory_order_acq
 
 QString version_text()
 {
-    const DriveIdentRec id = Drive_ident_get();
-    return QString::fromUtf8(VERSION_WORD[Lang_index()]) + ' ' + QString::number(id.fw_major) + '.' +
-           QStringLiteral("%1").arg(id.fw_minor, 2, 10, QLatin1Char('0'));
+    return QString::fromUtf8(VERSION_WORD[Lang_index()]) + ' ' +
+           QString::fromStdString(Drive_ident_version(Drive_ident_get()));
 }
 
 void show_record(uint8_t ctx)
